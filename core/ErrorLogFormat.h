@@ -1,0 +1,42 @@
+// The text of one error-log line and the operating-system names it uses.
+// Platform-neutral so that the exact format is unit-tested natively.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace quorvel {
+
+enum class WindowsVersion { Win10, Win81, Win8, Win7, Vista, WinXP64, WinXP, Win2K, WinNT4, Other };
+
+// The first version, newest first, whose major.minor the system reaches.
+WindowsVersion VersionFromNumbers(unsigned major, unsigned minor);
+
+// True for the versions the program runs on (Vista to 10).
+bool IsSupportedVersion(WindowsVersion v);
+
+// "Win10", "Win81", ... or "?" for Other, with "-64bit" when Windows is 64-bit.
+std::u16string OsLogName(WindowsVersion v, bool windows64);
+
+// The debugger line sent when the version is known ("Win10\n", "Win8.1\n"...).
+const char16_t* OsDebugName(WindowsVersion v);
+
+struct ErrorLogEntry {
+    std::u16string time;     // ctime form without its newline
+    std::u16string osName;
+    std::uint32_t code = 0;
+    std::uint32_t windowsError = 0;
+    std::u16string message;
+    std::u16string module;   // empty when no location was set
+    int line = 0;
+    std::u16string extra;
+};
+
+// "time , 1.0 , os , code-error , message , module , line , extra , " plus
+// the line end "\n" (text mode turns it into CR LF).
+std::u16string FormatErrorLogLine(const ErrorLogEntry& e);
+
+// The C runtime's ctime form, "Sun Dec 06 10:17:57 2026", from broken-down
+// local time (month 0-11, weekday 0-6 from Sunday).
+std::u16string CtimeText(int year, int month, int day, int weekday, int hour, int minute, int second);
+
+}  // namespace quorvel

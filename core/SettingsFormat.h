@@ -1,0 +1,29 @@
+// Value rules of the settings file, free of any platform: numbered key
+// names, number reading and writing, blank trimming.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// "Monitor1" with number 3 gives "Monitor3": the last character of the key
+// is replaced with the first character of the number in decimal.
+std::u16string NumberedKey(std::u16string_view key, int number);
+
+// Numbers are read as text, converted as floating point and truncated:
+// "72.9" reads 72, "  -72" reads -72, "abc" or "" read 0. The second value
+// is false when the text held no number.
+struct SettingNumber {
+    std::int32_t value = 0;
+    bool ok = false;
+};
+SettingNumber ParseSettingNumber(std::u16string_view text);
+
+// Numbers are written as decimal integers ("%ld").
+std::u16string FormatSettingNumber(std::int32_t value);
+
+// Leading spaces and tabs removed, as the reads return values.
+std::u16string_view TrimLeadingBlanks(std::u16string_view text);
+
+}  // namespace quorvel

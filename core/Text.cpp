@@ -1,0 +1,38 @@
+#include "core/Text.h"
+
+namespace quorvel {
+
+std::u16string FromAscii(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) out.push_back(char16_t(c));
+    return out;
+}
+
+std::string ToAscii(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) out.push_back(c < 0x80 ? char(c) : '?');
+    return out;
+}
+
+bool CopyText(char16_t* buffer, std::size_t chars, std::u16string_view text) {
+    if (buffer == nullptr || chars == 0) return false;
+    const std::size_t n = text.size() < chars ? text.size() : chars - 1;
+    text.copy(buffer, n);
+    buffer[n] = u'\0';
+    return n == text.size();
+}
+
+bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = char16_t(x + 32);
+        if (y >= u'A' && y <= u'Z') y = char16_t(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,19 @@
+// UTF-16 text helpers of the portable core. The Windows side passes its
+// wchar_t text (16 bits there) through AsU16 / AsWide without copying.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+std::u16string FromAscii(std::string_view text);
+// Lossy: characters above 0x7F become '?'. For numbers and debug text.
+std::string ToAscii(std::u16string_view text);
+
+// Copies text into a fixed buffer of `chars` characters, cut to fit and
+// always terminated. Returns false when it had to be cut.
+bool CopyText(char16_t* buffer, std::size_t chars, std::u16string_view text);
+
+bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b);
+
+}  // namespace quorvel
