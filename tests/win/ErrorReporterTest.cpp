@@ -1,0 +1,126 @@
+// ReportError and the error log against real message boxes and files.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "core/ErrorReporter_win.h"
+#include "tests/win/BoxWatcher.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+std::string LogOf(const ProcessRecords& records) { return ReadBytes(records.root / L"Quorvel_ErrorsLog.csv"); }
+
+int CountLines(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+Status FailingSite(const std::wstring& folder) {
+    SetErrorLocation(L"settings", 787, folder.c_str());
+    return kErrCreateFolder;
+}
+
+// Each caller reports what it got and passes it up, as the program's layers do.
+Status Caller(int depth, const std::wstring& folder) {
+    const Status s = depth == 0 ? FailingSite(folder) : Caller(depth - 1, folder);
+    return ReportError(s, 1);
+}
+
+}  // namespace
+
+TEST(ReportError, CodeZeroDoesNothing) {
+    ProcessRecords records;
+    BoxWatcher boxes;
+    EXPECT_EQ(ReportError(kOk, 1), kOk);
+    EXPECT_EQ(ReportError(kOk, 0), kOk);  // no raise either
+    EXPECT_TRUE(LogOf(records).empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(ReportError, LogLineOfAFolderFailureOnWindows10) {
+    ProcessRecords records;
+    const std::wstring folder = records.root / L"NoSuchParent\\Album";
+    {
+        BoxWatcher boxes;
+        EXPECT_EQ(Caller(0, folder), kErrCreateFolder);
+    }
+    const std::string log = LogOf(records);
+    std::string folderAnsi(folder.begin(), folder.end());
+    const std::string escaped = std::regex_replace(folderAnsi, std::regex(R"([\\^$.|?*+()\[\]{}])"), R"(\$&)");
+    const std::regex line("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                          "\\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4} , 1\\.0 , Win10-64bit , 10021-0 , "
+                          "Unable to create folder , settings , 787 , " +
+                          escaped + " , \r\n");
+    EXPECT_TRUE(std::regex_match(log, line)) << log;
+}
+
+TEST(ReportError, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
+    ProcessRecords records;
+    BoxWatcher boxes;
+    EXPECT_EQ(Caller(3, L"C:\\x"), kErrCreateFolder);
+    Sleep(300);
+    EXPECT_EQ(CountLines(LogOf(records)), 1);
+    const auto seen = boxes.Boxes();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Quorvel from Fenwold");
+    EXPECT_EQ(seen[0].text, L"Unable to create folder");
+}
+
+TEST(ReportError, MissingStringGivesProgrammingErrorInBoxAndLog) {
+    ProcessRecords records;
+    BoxWatcher boxes;
+    SetErrorLocation(L"utilities", 12);
+    EXPECT_EQ(ReportError(10019, 1), 10019u);
+    Sleep(300);
+    EXPECT_NE(LogOf(records).find(" , 10019-0 , Programming error! String #: 10019 was not found. , utilities , 12 , "),
+              std::string::npos)
+        << LogOf(records);
+    const auto seen = boxes.Boxes();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, L"Programming error! String #: 10019 was not found.");
+}
+
+TEST(ReportError, CleanupModeNeitherLogsNorShowsNorRaises) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    BoxWatcher boxes;
+    SetErrorLocation(L"FileCleaner", 5);
+    EXPECT_EQ(ReportError(kErrDeleteFile, 0), kErrDeleteFile);
+    Sleep(200);
+    EXPECT_TRUE(LogOf(records).empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(gAppState->reporting, 0u);
+}
+
+TEST(ReportError, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
+    ProcessRecords records;
+    BoxWatcher boxes;
+    SetErrorLocation(L"Quorvel", 309);
+    try {
+        ReportError(kErrAppFailed, 0);
+        ADD_FAILURE() << "no exception";
+    } catch (const FatalError& e) {
+        EXPECT_EQ(e.text, L"Application was found but failed to execute for some reason.");
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());  // the catcher shows it, not ReportError
+    SetErrorLocation(L"Quorvel", 310);
+    EXPECT_EQ(ReportError(kErrMissingResource, 1), kErrMissingResource);
+    Sleep(300);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(CountLines(LogOf(records)), 2);
+}
+
+TEST(ReportError, WithoutAppStateReturnsOne) {
+    EXPECT_EQ(ReportError(kErrMemory, 1), 1u);
+}
+
+TEST(WriteErrorLog, UnwritableLogFolderGives10036) {
+    ProcessRecords records;
+    wcscpy(gAppState->errorLogFolder, (records.root / L"missing\\deeper").c_str());
+    EXPECT_EQ(WriteErrorLog(kErrCopyFile, L"Error copying file"), kErrDiskWrite);
+}

@@ -1,0 +1,197 @@
+// The settings file through the real profile functions.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/ErrorReporter_win.h"
+#include "core/Settings_win.h"
+#include "res/resource.h"
+#include "tests/win/BoxWatcher.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+std::wstring Ini(std::initializer_list<const wchar_t*> lines) {
+    std::wstring text = L"[Header]\r\n";
+    for (const wchar_t* l : lines) text += std::wstring(l) + L"\r\n";
+    return text;
+}
+
+std::wstring ReadRaw(const std::wstring& file, const wchar_t* key) {
+    wchar_t value[400] = L"";
+    GetPrivateProfileStringW(L"Header", key, L"<missing>", value, 400, file.c_str());
+    return value;
+}
+
+}  // namespace
+
+TEST(ReadAllSettings, MissingOrBlankValuesGetTheirDefaultsAfterStartUp) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
+                               Ini({L"CurrentUserSaying1=  ALL IS WELL!", L"FontSize=0", L"English=0", L"Spanish=1",
+                                    L"Monitor3=2", L"Monitor2=0", L"FontColor1=0", L"FontColor2=255"})));
+    ReadAllSettings();
+    FixSettingsDefaults();
+    EXPECT_STREQ(gUserSettings->fontName, L"Milano LET");
+    EXPECT_STREQ(gUserSettings->phrase[0], L"ALL IS WELL!");
+    EXPECT_EQ(gUserSettings->fontSize, -72);
+    EXPECT_EQ(gUserSettings->english, 1);
+    EXPECT_EQ(gUserSettings->spanish, 0);
+    EXPECT_EQ(gDisplayState->monitors[2].album, 1);
+    EXPECT_EQ(gDisplayState->monitors[1].album, -1);
+    EXPECT_EQ(gDisplayState->monitors[5].album, -1);  // missing key
+    EXPECT_EQ(gUserSettings->fontColour[0], 0xFF0000u);
+    EXPECT_EQ(gUserSettings->fontColour[1], 255u);
+}
+
+TEST(ReadAllSettings, NoFontSizeKeyGivesMinus72AndNoFileReadsEmpty) {
+    ProcessRecords records;
+    ReadAllSettings();  // no file at all
+    FixSettingsDefaults();
+    EXPECT_EQ(gUserSettings->fontSize, -72);
+    EXPECT_STREQ(gUserSettings->albumsPath, L"");
+    EXPECT_EQ(gUserSettings->stitchMode[0], 0);
+}
+
+TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(
+        records.settingsFile(),
+        Ini({L"FontSize=72.9", L"CurrentAlbumFolderName1=Autumn", L"CurrentAlbumFolderName2=Coast",
+             L"AlbumsPath=D:\\Albums", L"MattingsPath=D:\\Boards", L"CurrentMatting1=05.jpg",
+             L"CurrentMatting2=sox.jpg", L"ScreenSaverSaying=OUT TO LUNCH UNTIL 2:00", L"FontName=Georgia",
+             L"FontBold=1", L"FontItalic=1", L"CurrentEffects1=3", L"CurrentEffects2=1", L"CurrentStitchMode1=2",
+             L"CurrentStitchMode2=0", L"UseDefaultPowerPlan=1", L"Monitor1=1", L"Monitor6=2"})));
+    ReadAllSettings();
+    EXPECT_EQ(gUserSettings->fontSize, 72);
+    EXPECT_STREQ(gUserSettings->albumFolderName[0], L"Autumn");
+    EXPECT_STREQ(gUserSettings->albumFolderName[1], L"Coast");
+    EXPECT_STREQ(gUserSettings->albumsPath, L"D:\\Albums");
+    EXPECT_STREQ(gUserSettings->mattingsPath, L"D:\\Boards");
+    EXPECT_STREQ(gDisplayState->albums[0].mattingFile, L"05.jpg");
+    EXPECT_STREQ(gDisplayState->albums[1].mattingFile, L"sox.jpg");
+    EXPECT_STREQ(gUserSettings->screenSaverPhrase, L"OUT TO LUNCH UNTIL 2:00");
+    EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
+    EXPECT_EQ(gUserSettings->fontBold, 1);
+    EXPECT_EQ(gUserSettings->fontItalic, 1);
+    EXPECT_EQ(gUserSettings->effects[0], 3);
+    EXPECT_EQ(gUserSettings->effects[1], 1);
+    EXPECT_EQ(gUserSettings->stitchMode[0], 2);
+    EXPECT_EQ(gUserSettings->stitchMode[1], 0);
+    EXPECT_EQ(gUserSettings->useDefaultPowerPlan, 1);
+    EXPECT_EQ(gDisplayState->monitors[0].album, 0);
+    EXPECT_EQ(gDisplayState->monitors[5].album, 1);
+}
+
+TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
+    ProcessRecords records;
+    const wchar_t greek[] = L"\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5";
+    const wchar_t emoji[] = L"Calm \U0001F333\U0001F30A \u65e5\u672c";
+    wcscpy(gUserSettings->phrase[0], greek);
+    wcscpy(gUserSettings->phrase[1], emoji);
+    WritePhrases();
+    const std::string bytes = ReadBytes(records.settingsFile());
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // created as UTF-16LE
+    gUserSettings->phrase[0][0] = gUserSettings->phrase[1][0] = L'\0';
+    ReadAllSettings();
+    EXPECT_STREQ(gUserSettings->phrase[0], greek);
+    EXPECT_STREQ(gUserSettings->phrase[1], emoji);
+}
+
+TEST(WriteSettings, AnAnsiFileIsConvertedKeepingItsValues) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteBytes(records.settingsFile(), "[Header]\r\nFontName=Arial\r\nFontSize=48\r\n"));
+    const wchar_t greek[] = L"\u0393\u03b5\u03b9\u03ac";
+    EXPECT_EQ(WriteSettingTextById(IDS_KEY_USER_SAYING, 1, greek), kOk);
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentUserSaying1"), greek);
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontName"), L"Arial");
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontSize"), L"48");
+}
+
+TEST(WriteSettings, ZeroColourIsNotWrittenBack) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(records.settingsFile(), Ini({L"FontColor1=16711680"})));
+    AlbumView view = {};
+    view.textColour = 0;
+    gDisplayState->albums[0].view = &view;
+    WriteAllSettings();
+    gDisplayState->albums[0].view = nullptr;
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontColor1"), L"16711680");
+}
+
+TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
+    ProcessRecords records;
+    UserSettings& s = *gUserSettings;
+    wcscpy(s.albumsPath, L"C:\\Albums");
+    wcscpy(s.mattingsPath, L"C:\\Boards");
+    wcscpy(s.fontName, L"Arial");
+    s.fontSize = 72;
+    s.english = 1;
+    wcscpy(s.phrase[0], L"ALL IS WELL!");
+    wcscpy(s.phrase[1], L"I GOT THIS!");
+    wcscpy(s.screenSaverPhrase, L"OUT TO LUNCH UNTIL 2:00");
+    s.useDefaultPowerPlan = 1;
+    DisplayState& d = *gDisplayState;
+    wcscpy(d.albums[0].folderName, L"DefaultAlbum1");
+    wcscpy(d.albums[1].folderName, L"DefaultAlbum2");
+    wcscpy(d.albums[0].mattingFile, L"01.jpg");
+    wcscpy(d.albums[1].mattingFile, L"02.jpg");
+    d.albums[0].stitchMode = 1;
+    d.albums[1].stitchMode = 2;
+    d.albums[1].effectsEnabled = 5;
+    for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = -1;
+    d.monitors[1].album = 1;
+    WriteAllSettings();
+
+    const std::wstring file = records.settingsFile();
+    EXPECT_EQ(ReadRaw(file, L"CurrentAlbumFolderName1"), L"DefaultAlbum1");
+    EXPECT_EQ(ReadRaw(file, L"CurrentAlbumFolderName2"), L"DefaultAlbum2");
+    EXPECT_EQ(ReadRaw(file, L"CurrentUserSaying2"), L"I GOT THIS!");
+    EXPECT_EQ(ReadRaw(file, L"FontName"), L"Arial");
+    EXPECT_EQ(ReadRaw(file, L"FontSize"), L"72");
+    EXPECT_EQ(ReadRaw(file, L"Monitor1"), L"0");
+    EXPECT_EQ(ReadRaw(file, L"Monitor2"), L"2");
+    EXPECT_EQ(ReadRaw(file, L"Monitor6"), L"0");
+    EXPECT_EQ(ReadRaw(file, L"CurrentStitchMode2"), L"2");
+    EXPECT_EQ(ReadRaw(file, L"CurrentEffects2"), L"5");
+    EXPECT_EQ(ReadRaw(file, L"UseDefaultPowerPlan"), L"1");
+    EXPECT_EQ(ReadRaw(file, L"CurrentMatting2"), L"02.jpg");
+    EXPECT_EQ(ReadRaw(file, L"ScreenSaverSaying"), L"OUT TO LUNCH UNTIL 2:00");
+    EXPECT_EQ(ReadRaw(file, L"English"), L"1");
+    EXPECT_EQ(ReadRaw(file, L"Spanish"), L"0");
+
+    UserSettings before = s;
+    std::memset(&s, 0, sizeof s);
+    ReadAllSettings();
+    EXPECT_STREQ(s.albumFolderName[1], before.albumFolderName[1]);
+    EXPECT_STREQ(s.mattingsPath, before.mattingsPath);
+    EXPECT_EQ(s.stitchMode[1], 2);
+    EXPECT_EQ(gDisplayState->monitors[1].album, 1);
+}
+
+TEST(WriteSettings, RefusedWriteShowsAndReturns10061) {
+    ProcessRecords records;
+    // A settings "file" that is a folder cannot be written.
+    CreateDirectoryW(records.settingsFile().c_str(), nullptr);
+    BoxWatcher boxes;
+    EXPECT_EQ(WriteSettingTextById(IDS_KEY_FONT_NAME, 0, L"Arial"), kErrIniWrite);
+    Sleep(300);
+    const auto seen = boxes.Boxes();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, L"Quorvel.ini not found in C:\\Users\\CurrentUserName\\AppData\\Local\\Fenwold\\Quorvel");
+    EXPECT_STREQ(gErrorLocation.extraText, seen[0].text.c_str());
+}
+
+TEST(ReadSettingText, BadArgumentsGive10001) {
+    ProcessRecords records;
+    wchar_t buffer[8];
+    EXPECT_EQ(ReadSettingText(nullptr, L"Header", L"FontName", buffer, sizeof buffer), kErrInvalidArgument);
+    EXPECT_EQ(ReadSettingText(L"x.ini", L"Header", L"FontName", buffer, 0), kErrInvalidArgument);
+    EXPECT_STREQ(gErrorLocation.sourceName, L"utilities");
+    EXPECT_EQ(gErrorLocation.line, 3232);
+    EXPECT_EQ(ReadSettingTextById(IDS_KEY_FONT_NAME, buffer, sizeof buffer), kErrIniEntry);
+}

@@ -1,0 +1,90 @@
+#include "tests/win/TestState.h"
+
+#include <cwchar>
+
+#include "core/Utilities_win.h"
+#include "res/resource.h"
+
+namespace quorvel::test {
+
+TempFolder::TempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    path_ = std::wstring(temp) + L"qv" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+    RemoveTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return WriteBytes(path, bytes);
+}
+
+ProcessRecords::ProcessRecords() {
+    AllocateAppState();
+    gAppState->instance = GetModuleHandleW(nullptr);
+    (void)LoadText(IDS_CAPTION, gAppState->caption, sizeof gAppState->caption);
+    (void)LoadText(IDS_PROGRAM_NAME, gAppState->programName, sizeof gAppState->programName);
+    gAppState->os.win10 = 1;
+    wcscpy(gAppState->userFolder, root.Path().c_str());
+    wcscpy(gAppState->errorLogFolder, root.Path().c_str());
+    gDisplayState = static_cast<DisplayState*>(AllocateLockedBlock(sizeof(DisplayState)));
+    gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
+    gErrorLocation = {};
+    gMode = {};
+}
+
+ProcessRecords::~ProcessRecords() {
+    FreeLockedBlock(gDisplayState);
+    gDisplayState = nullptr;
+    FreeLockedBlock(gUserSettings);
+    gUserSettings = nullptr;
+    FreeAppState();
+}
+
+std::wstring ProcessRecords::settingsFile() const { return root / L"Quorvel.ini"; }
+
+}  // namespace quorvel::test
