@@ -1,0 +1,194 @@
+# Shared helpers for running Windows programs under Wine; source this file.
+#
+# Tests must never share Wine state, so each run copies a prepared template
+# prefix (seconds) instead of booting a new one (tens of seconds), and gets
+# its own Xvfb so that parallel runs do not see each other's windows.
+
+QV_ROOT=${QV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+QV_BUILD_WIN=${QV_BUILD_WIN:-$QV_ROOT/build/win}
+QV_TEMPLATE=${QV_TEMPLATE:-$QV_ROOT/build/wine-template}
+QV_PREFIXES=${QV_PREFIXES:-$QV_ROOT/build/wine-prefixes}
+
+# Where the program lives inside a prefix; the Driver's InstalledProgram()
+# mirrors these names.
+QV_PROGRAM_DIR_WIN='C:\Program Files (x86)\Fenwold Quorvel'
+QV_PROGRAM_DIR_REL='drive_c/Program Files (x86)/Fenwold Quorvel'
+QV_DATA_DIR_REL='drive_c/ProgramData/Fenwold Quorvel'
+
+qv_log() { echo "[wine-env] $*" >&2; }
+qv_now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Debian's wine64 package has no /usr/bin/wine; the "wine" package adds one.
+qv_find_wine() {
+  if [ -z "${WINE:-}" ]; then
+    if command -v wine >/dev/null 2>&1; then WINE=$(command -v wine)
+    elif [ -x /usr/lib/wine/wine64 ]; then WINE=/usr/lib/wine/wine64
+    else qv_log "wine not found (run tools/setup-deps.sh)"; return 1; fi
+  fi
+  if [ -z "${WINESERVER:-}" ]; then
+    if command -v wineserver >/dev/null 2>&1; then WINESERVER=$(command -v wineserver)
+    elif [ -x /usr/lib/wine/wineserver ]; then WINESERVER=/usr/lib/wine/wineserver
+    else qv_log "wineserver not found"; return 1; fi
+  fi
+  export WINE WINESERVER
+  # Keep Wine quiet unless the caller asked for channels, and keep it from
+  # touching the host desktop (menu entries, file associations).
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+  export WINEARCH=win64
+}
+
+# --- Xvfb ---------------------------------------------------------------
+
+# Starts a private X server on a free display; sets DISPLAY and QV_XVFB_PID.
+# -displayfd lets Xvfb pick the display itself, which avoids races between
+# parallel runs that would otherwise guess the same number.
+qv_start_xvfb() {
+  local fdfile log i
+  fdfile=$(mktemp "${TMPDIR:-/tmp}/qv-xvfb.XXXXXX")
+  log=${QV_XVFB_LOG:-/dev/null}
+  Xvfb -displayfd 3 -screen 0 "${QV_SCREEN:-1920x1080x24}" -nolisten tcp \
+    3>"$fdfile" </dev/null >"$log" 2>&1 &
+  QV_XVFB_PID=$!
+  for ((i = 0; i < 200; i++)); do
+    if [ -s "$fdfile" ] && grep -q '^[0-9]' "$fdfile"; then break; fi
+    if ! kill -0 "$QV_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  if ! grep -q '^[0-9]' "$fdfile"; then
+    qv_log "Xvfb did not start"
+    rm -f "$fdfile"; qv_stop_xvfb; return 1
+  fi
+  DISPLAY=":$(head -n1 "$fdfile" | tr -dc 0-9)"
+  export DISPLAY
+  rm -f "$fdfile"
+}
+
+qv_stop_xvfb() {
+  if [ -n "${QV_XVFB_PID:-}" ]; then
+    kill "$QV_XVFB_PID" 2>/dev/null
+    wait "$QV_XVFB_PID" 2>/dev/null
+    QV_XVFB_PID=
+  fi
+}
+
+# --- prefixes -------------------------------------------------------------
+
+# Runs a Windows program in $WINEPREFIX, waiting for it.
+qv_wine() { "$WINE" "$@"; }
+
+# Settings every prefix of ours gets, test or user: no window manager
+# (windows are placed exactly where the program asks), no crash dialog that
+# would block a test until its timeout, no Mono/Gecko prompts.
+qv_configure_prefix() {
+  local reg
+  reg=$(mktemp "${TMPDIR:-/tmp}/qv-prefix.XXXXXX.reg")
+  cat >"$reg" <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"mscoree"=""
+"mshtml"=""
+"winemenubuilder.exe"=""
+EOF
+  qv_wine reg import "$(qv_winpath "$reg")" >/dev/null 2>&1 || { rm -f "$reg"; qv_log "reg import failed"; return 1; }
+  rm -f "$reg"
+  qv_sandbox_prefix "$WINEPREFIX"
+}
+
+# Wine links Documents, Pictures, Desktop... to the Unix home folder. A test
+# must not read or write the developer's files, so they become real folders.
+qv_sandbox_prefix() {
+  local prefix=$1 link
+  while IFS= read -r -d '' link; do
+    rm -f "$link" && mkdir -p "$link"
+  done < <(find "$prefix/drive_c/users" -type l -print0 2>/dev/null)
+}
+
+# Unix path -> Windows path (through Wine's Z: drive).
+qv_winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"; }
+
+# Boots a brand-new prefix at $1 (tens of seconds). Needs DISPLAY.
+qv_boot_prefix() {
+  local prefix=$1
+  mkdir -p "$(dirname "$prefix")"
+  WINEPREFIX=$prefix qv_wine wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix "$WINESERVER" -w
+  [ -f "$prefix/system.reg" ] || { qv_log "wineboot failed for $prefix"; return 1; }
+  WINEPREFIX=$prefix qv_configure_prefix
+  # Registry changes reach the .reg files only when the server exits.
+  WINEPREFIX=$prefix "$WINESERVER" -w
+}
+
+# The template is rebuilt when the Wine version changes; the stamp is written
+# last so that an interrupted build is redone. flock makes parallel callers
+# wait for one builder.
+qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-3"; }
+
+qv_ensure_template() {
+  local lockfd stamp own_x=0 started
+  qv_find_wine || return 1
+  mkdir -p "$(dirname "$QV_TEMPLATE")"
+  exec {lockfd}>"$QV_TEMPLATE.lock"
+  flock "$lockfd"
+  stamp=$(qv_template_stamp)
+  if [ "$(cat "$QV_TEMPLATE/.qv-stamp" 2>/dev/null)" != "$stamp" ]; then
+    qv_log "creating Wine template prefix $QV_TEMPLATE (once)"
+    started=$(qv_now_ms)
+    rm -rf "$QV_TEMPLATE"
+    if [ -z "${DISPLAY:-}" ]; then qv_start_xvfb || { exec {lockfd}>&-; return 1; }; own_x=1; fi
+    if ! qv_boot_prefix "$QV_TEMPLATE"; then
+      [ $own_x = 1 ] && qv_stop_xvfb
+      exec {lockfd}>&-
+      return 1
+    fi
+    [ $own_x = 1 ] && qv_stop_xvfb
+    echo "$stamp" >"$QV_TEMPLATE/.qv-stamp"
+    qv_log "template ready in $(($(qv_now_ms) - started)) ms"
+  fi
+  exec {lockfd}>&-
+}
+
+# Makes a fresh prefix from the template; prints its path.
+qv_new_prefix() {
+  local name=${1:-run} dir
+  qv_ensure_template || return 1
+  mkdir -p "$QV_PREFIXES"
+  dir=$(mktemp -d "$QV_PREFIXES/$name.XXXXXX") || return 1
+  # Wine refuses prefixes it does not own; mktemp's 0700 folder is ours.
+  cp -a "$QV_TEMPLATE/." "$dir/" || { rm -rf "$dir"; return 1; }
+  rm -f "$dir/.qv-stamp"
+  echo "$dir"
+}
+
+# Ends every Wine process of the prefix and waits for the server to go.
+qv_stop_prefix() {
+  local prefix=${1:-$WINEPREFIX}
+  WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null
+  WINEPREFIX=$prefix "$WINESERVER" -w 2>/dev/null
+}
+
+# --- installing the program -----------------------------------------------
+
+# Puts the program into the prefix $1 the way an installation would. This is
+# the one place to change when the installer exists: replace the copy with
+#   WINEPREFIX=$prefix qv_wine msiexec /i "$(qv_winpath package.msi)" /qn
+install_program() {
+  local prefix=${1:-$WINEPREFIX} bin=$QV_BUILD_WIN f
+  local dest="$prefix/$QV_PROGRAM_DIR_REL" data="$prefix/$QV_DATA_DIR_REL"
+  mkdir -p "$dest" "$data"
+  for f in Quorvel.exe Quorvel.scr; do
+    if [ -f "$bin/$f" ]; then cp "$bin/$f" "$dest/"
+    else qv_log "note: $bin/$f not built; not installed"; fi
+  done
+  if [ -d "$QV_ROOT/data/common" ]; then
+    cp -a "$QV_ROOT/data/common/." "$data/"
+  fi
+}

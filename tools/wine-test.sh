@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in a throw-away world:
+#   wine-test.sh <program.exe> [args...]
+# CMake uses it as CMAKE_CROSSCOMPILING_EMULATOR, so every ctest test of a
+# Windows target gets a fresh prefix (copied from a template), its own Xvfb
+# and the program installed, and nothing leaks between tests running in
+# parallel. Exits with the program's exit code.
+#
+# Environment:
+#   QUORVEL_KEEP_PREFIX=1  keep the prefix afterwards (always kept on failure)
+#   WINEDEBUG              Wine debug channels (default -all)
+#   QV_XVFB_LOG            file for Xvfb's output (default discarded)
+set -u
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 <program.exe> [args...]" >&2
+  exit 2
+fi
+
+# shellcheck source=wine-env.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+program=$1; shift
+qv_find_wine || exit 125
+
+started=$(qv_now_ms)
+name=$(basename "$program" .exe)
+prefix=$(qv_new_prefix "$name") || { echo "wine-test: could not make a prefix" >&2; exit 125; }
+export WINEPREFIX=$prefix QUORVEL_PREFIX=$prefix
+export LC_ALL=C.UTF-8
+
+rc=125
+child=
+cleanup() {
+  trap - EXIT INT TERM HUP
+  [ -n "$child" ] && kill "$child" 2>/dev/null
+  qv_stop_prefix "$prefix"
+  qv_stop_xvfb
+  if [ "${QUORVEL_KEEP_PREFIX:-0}" = 1 ] || [ "$rc" != 0 ]; then
+    echo "wine-test: prefix kept at $prefix (exit code $rc)" >&2
+  else
+    rm -rf "$prefix"
+  fi
+}
+trap cleanup EXIT
+trap 'rc=130; exit 130' INT
+trap 'rc=143; exit 143' TERM HUP
+
+qv_start_xvfb || exit 125
+install_program "$prefix"
+setup_ms=$(($(qv_now_ms) - started))
+
+# In the background so that a signal from ctest (timeout) reaches the trap
+# at once instead of after the program ends.
+"$WINE" "$program" "$@" </dev/null &
+child=$!
+wait "$child"
+rc=$?
+child=
+
+if [ "${QV_TIMING:-0}" = 1 ]; then
+  echo "wine-test: setup ${setup_ms} ms, total $(($(qv_now_ms) - started)) ms" >&2
+fi
+exit "$rc"
