@@ -1,0 +1,33 @@
+// Rules about the names the program finds on disk or reads from the
+// user-editable settings file: which names may be joined under a folder of
+// the program, which default boards are not copied, and which installed
+// files and folders a cleanup keeps. Platform-neutral, so they are tested
+// natively as well as under Wine.
+#pragma once
+#include <string_view>
+
+namespace quorvel {
+
+// True when `name` is one plain path component that Windows accepts as a
+// file or folder name. Album folder names and matting file names come from
+// a file the user can edit; anything else (empty, ".", "..", separators, a
+// drive or stream colon, reserved characters or device names) would let a
+// join reach outside the albums root or the boards folder, so such a name
+// is treated as missing.
+bool IsSafeChildName(std::u16string_view name);
+
+// The default boards folder may hold Explorer's thumbnail cache. A name is
+// skipped when it equals "thumbs.db" ignoring case over the length of the
+// name, so shortened names such as "THUMBS" are skipped as well.
+bool IsThumbnailCacheName(std::u16string_view name);
+
+// The installed state a cleanup returns to; every comparison ignores case.
+// Album index 0 or 1 for the default albums; -1 when not a default album.
+int DefaultAlbumIndex(std::u16string_view folderName);
+bool IsKeptAlbumFolder(std::u16string_view folderName);
+bool IsKeptDefaultAlbumPhoto(int albumIndex, std::u16string_view fileName);
+bool IsKeptBoard(std::u16string_view fileName);
+bool IsKeptUserFolder(std::u16string_view folderName);
+bool IsKeptUserFile(std::u16string_view fileName);
+
+}  // namespace quorvel

@@ -1,0 +1,80 @@
+#include "core/StorageRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+
+TEST(IsSafeChildName, AcceptsPlainNames) {
+    for (auto name : {u"DefaultAlbum1", u"Alps 2019", u"01.jpg", u"smiley.JPG", u"\u039a\u03b1\u03bb\u03ac", u".hidden",
+                      u"a.b.c"})
+        EXPECT_TRUE(IsSafeChildName(name));
+}
+
+TEST(IsSafeChildName, RejectsNamesThatLeaveTheFolder) {
+    for (auto name : {u"", u".", u"..", u"...", u"..\\x", u"../x", u"a\\b", u"a/b", u"C:", u"C:\\Windows",
+                      u"\\\\server\\share", u"photos:stream", u"\\x"})
+        EXPECT_FALSE(IsSafeChildName(name));
+}
+
+TEST(IsSafeChildName, RejectsCharactersWindowsRefuses) {
+    for (auto name : {u"a*b", u"a?b", u"a\"b", u"a<b", u"a>b", u"a|b", u"a\tb", u"trailing.", u"trailing "})
+        EXPECT_FALSE(IsSafeChildName(name));
+    EXPECT_FALSE(IsSafeChildName(std::u16string(256, u'a')));
+    EXPECT_TRUE(IsSafeChildName(std::u16string(255, u'a')));
+}
+
+TEST(IsSafeChildName, RejectsDeviceNames) {
+    for (auto name : {u"CON", u"nul", u"Aux.jpg", u"com1", u"LPT9.png", u"prn .txt"}) EXPECT_FALSE(IsSafeChildName(name));
+    for (auto name : {u"console", u"com10", u"nullify.jpg", u"lpt"}) EXPECT_TRUE(IsSafeChildName(name));
+}
+
+TEST(IsThumbnailCacheName, SkipsEveryLeadingPartInAnyCase) {
+    for (auto name : {u"thumbs.db", u"THUMBS.DB", u"Thumbs.Db", u"THUMBS", u"Thu", u"t", u"thumbs."})
+        EXPECT_TRUE(IsThumbnailCacheName(name));
+    for (auto name : {u"thumbs.dbx", u"thumbs.db.jpg", u"01.jpg", u"thumb1", u"humbs.db", u"xthumbs.db"})
+        EXPECT_FALSE(IsThumbnailCacheName(name));
+}
+
+TEST(KeptAlbums, OnlyTheTwoDefaultAlbumsInAnyCase) {
+    EXPECT_EQ(DefaultAlbumIndex(u"DefaultAlbum1"), 0);
+    EXPECT_EQ(DefaultAlbumIndex(u"defaultalbum2"), 1);
+    EXPECT_EQ(DefaultAlbumIndex(u"DefaultAlbum3"), -1);
+    EXPECT_TRUE(IsKeptAlbumFolder(u"DEFAULTALBUM1"));
+    EXPECT_FALSE(IsKeptAlbumFolder(u"Alps"));
+    EXPECT_FALSE(IsKeptAlbumFolder(u"DefaultAlbum1 "));
+}
+
+TEST(KeptAlbums, EachDefaultAlbumKeepsItsInstalledPicture) {
+    EXPECT_TRUE(IsKeptDefaultAlbumPhoto(0, u"0V_0H_ZoomIn_2_256.png"));
+    EXPECT_TRUE(IsKeptDefaultAlbumPhoto(0, u"0v_0h_zoomin_2_256.PNG"));
+    EXPECT_FALSE(IsKeptDefaultAlbumPhoto(0, u"0V_0H_ZoomOut_2_256.png"));
+    EXPECT_FALSE(IsKeptDefaultAlbumPhoto(0, u"Orchid_Pink.jpg"));
+    EXPECT_TRUE(IsKeptDefaultAlbumPhoto(1, u"0V_0H_ZoomOut_2_256.png"));
+    EXPECT_TRUE(IsKeptDefaultAlbumPhoto(1, u"ORCHID_PINK.JPG"));
+    EXPECT_FALSE(IsKeptDefaultAlbumPhoto(1, u"0V_0H_ZoomIn_2_256.png"));
+    EXPECT_FALSE(IsKeptDefaultAlbumPhoto(2, u"0V_0H_ZoomOut_2_256.png"));
+}
+
+TEST(KeptBoards, NumberedOneToSixteenWithTwoDigitsAndThreeNamed) {
+    EXPECT_TRUE(IsKeptBoard(u"01.jpg"));
+    EXPECT_TRUE(IsKeptBoard(u"09.JPG"));
+    EXPECT_TRUE(IsKeptBoard(u"16.jpg"));
+    EXPECT_TRUE(IsKeptBoard(u"SMILEY.JPG"));
+    EXPECT_TRUE(IsKeptBoard(u"smilies.jpg"));
+    EXPECT_TRUE(IsKeptBoard(u"Sox.jpg"));
+    for (auto name : {u"00.jpg", u"17.jpg", u"1.jpg", u"001.jpg", u"01.png", u"0a.jpg", u"01.jpeg", u"smiley.png"})
+        EXPECT_FALSE(IsKeptBoard(name));
+}
+
+TEST(KeptUserFolder, SettingsHelpFilesAndTheTwoDataFolders) {
+    for (auto name : {u"Quorvel.ini", u"QUORVEL.INI", u"QuorvelHelp.bat", u"QuorvelHelpAbout.bat",
+                      u"QuorvelHelpImportAlbums.bat", u"QuorvelHelpMattingBoards.bat", u"QuorvelHelpMonitorMapping.bat",
+                      u"QuorvelHelpOverlayPhrases.bat", u"QuorvelHelpPhotoPanel.bat",
+                      u"QuorvelHelpPowerScreenSaver.bat", u"quorvelterms.bat"})
+        EXPECT_TRUE(IsKeptUserFile(name));
+    for (auto name : {u"Quorvel_ErrorsLog.csv", u"QuorvelHelp.txt", u"FenwoldLok.bat", u"Quorvel.ini.new"})
+        EXPECT_FALSE(IsKeptUserFile(name));
+    EXPECT_TRUE(IsKeptUserFolder(u"QuorvelAlbums"));
+    EXPECT_TRUE(IsKeptUserFolder(u"quorvelmattingboards"));
+    EXPECT_FALSE(IsKeptUserFolder(u"TempExe"));
+}
