@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared helpers for running Windows programs under Wine; source this file.
 #
 # Tests must never share Wine state, so each run copies a prepared template
@@ -133,7 +134,7 @@ qv_boot_prefix() {
 qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-3"; }
 
 qv_ensure_template() {
-  local lockfd stamp own_x=0 started
+  local lockfd stamp started saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-} ok=1
   qv_find_wine || return 1
   mkdir -p "$(dirname "$QV_TEMPLATE")"
   exec {lockfd}>"$QV_TEMPLATE.lock"
@@ -143,17 +144,22 @@ qv_ensure_template() {
     qv_log "creating Wine template prefix $QV_TEMPLATE (once)"
     started=$(qv_now_ms)
     rm -rf "$QV_TEMPLATE"
-    if [ -z "${DISPLAY:-}" ]; then qv_start_xvfb || { exec {lockfd}>&-; return 1; }; own_x=1; fi
-    if ! qv_boot_prefix "$QV_TEMPLATE"; then
-      [ $own_x = 1 ] && qv_stop_xvfb
-      exec {lockfd}>&-
-      return 1
+    # Its own X server, so that nothing appears on the developer's screen.
+    if qv_start_xvfb; then
+      qv_boot_prefix "$QV_TEMPLATE" || ok=0
+      qv_stop_xvfb
+    else
+      ok=0
     fi
-    [ $own_x = 1 ] && qv_stop_xvfb
-    echo "$stamp" >"$QV_TEMPLATE/.qv-stamp"
-    qv_log "template ready in $(($(qv_now_ms) - started)) ms"
+    DISPLAY=$saved_display QV_XVFB_PID=$saved_xvfb
+    [ -n "$DISPLAY" ] || unset DISPLAY
+    if [ $ok = 1 ]; then
+      echo "$stamp" >"$QV_TEMPLATE/.qv-stamp"
+      qv_log "template ready in $(($(qv_now_ms) - started)) ms"
+    fi
   fi
   exec {lockfd}>&-
+  [ $ok = 1 ]
 }
 
 # Makes a fresh prefix from the template; prints its path.
