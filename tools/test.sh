@@ -56,8 +56,11 @@ run_ctest() {  # run_ctest <build dir>: ctest, counting its results
   return "$rc"
 }
 
-# Prefixes kept by failed tests of earlier runs are large (about 700 MB).
-rm -rf "$root/build/wine-prefixes"
+# Prefixes kept by failed tests of earlier runs are large (about 700 MB
+# each); those younger than half an hour may belong to a run in progress.
+if [ -d "$root/build/wine-prefixes" ]; then
+  find "$root/build/wine-prefixes" -mindepth 1 -maxdepth 1 -mmin +30 -exec rm -rf {} +
+fi
 
 step setup-deps tools/setup-deps.sh || { echo "cannot install dependencies" >&2; exit 1; }
 

@@ -10,6 +10,7 @@
 #   QUORVEL_KEEP_PREFIX=1  keep the prefix afterwards (always kept on failure)
 #   WINEDEBUG              Wine debug channels (default -all)
 #   QV_XVFB_LOG            file for Xvfb's output (default discarded)
+#   QV_TIMING=1            print the time spent outside the program
 set -u
 
 if [ $# -lt 1 ]; then
