@@ -49,6 +49,12 @@
 #define IDS_RESTORE_PLAN_FAILED 30010
 #define IDS_TOO_MANY_PICTURES 30011
 
+/* Cleanup: its summary and the default phrases it writes back */
+#define IDS_CLEANUP_SUMMARY 30012
+#define IDS_DEFAULT_PHRASE1 30013
+#define IDS_DEFAULT_PHRASE2 30014
+#define IDS_DEFAULT_SAVER_PHRASE 30015
+
 /* Failure codes 10000 to 10084 and questions 20000 to 20008 are string ids
    too; their names live in core/ErrorCodes.h. */
 

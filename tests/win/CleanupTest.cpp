@@ -1,0 +1,155 @@
+// The cleanup on a real per-user folder: what goes, what stays, what is
+// counted, and the settings written back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "core/Settings_win.h"
+#include "core/Utilities_win.h"
+#include "panels/Cleanup_win.h"
+#include "res/resource.h"
+#include "tests/win/BoxWatcher.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// Makes folders (names ending in "\") and files under root.
+void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths) {
+    for (const wchar_t* p : paths) {
+        const std::wstring full = root + L"\\" + p;
+        if (full.back() == L'\\')
+            CreateDirectoryW(full.substr(0, full.size() - 1).c_str(), nullptr);
+        else
+            WriteBytes(full, "x");
+    }
+}
+
+std::vector<std::wstring> Listing(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::wstring>;
+
+std::wstring Setting(unsigned keyId, int number) {
+    wchar_t text[260] = L"";
+    (void)ReadSettingTextById(keyId, number, text, sizeof text);
+    return text;
+}
+
+// Runs the cleanup as the About dialog does and returns the boxes it showed.
+std::vector<SeenBox> CleanupFromAbout(Status* result) {
+    BoxWatcher watcher;
+    *result = CleanupRepair();
+    return watcher.Boxes();
+}
+
+}  // namespace
+
+TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat", L"stray.txt", L"Quorvel_ErrorsLog.csv",
+                    L"Other\\", L"Other\\x.txt", L".keep\\", L".keep\\y.txt", L"QuorvelAlbums\\",
+                    L"QuorvelAlbums\\DefaultAlbum1\\", L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png",
+                    L"QuorvelAlbums\\DefaultAlbum1\\extra.jpg", L"QuorvelAlbums\\DefaultAlbum1\\BMP\\",
+                    L"QuorvelAlbums\\DefaultAlbum1\\BMP\\0V_0H_ZoomIn_2_256.BMP", L"QuorvelAlbums\\DefaultAlbum2\\",
+                    L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png", L"QuorvelAlbums\\DefaultAlbum2\\Orchid_Pink.jpg",
+                    L"QuorvelAlbums\\DefaultAlbum2\\other.png", L"QuorvelAlbums\\Alps\\", L"QuorvelAlbums\\Alps\\a.jpg",
+                    L"QuorvelAlbums\\Alps\\BMP\\", L"QuorvelAlbums\\Alps\\BMP\\a.bmp", L"QuorvelMattingBoards\\",
+                    L"QuorvelMattingBoards\\01.jpg", L"QuorvelMattingBoards\\17.jpg", L"QuorvelMattingBoards\\SMILEY.JPG"});
+    wcscpy(gUserSettings->albumsPath, L"");
+    wcscpy(gUserSettings->mattingsPath, L"");
+    WritePrivateProfileStringW(L"Header", L"FontSize", L"12", (user + L"\\Quorvel.ini").c_str());
+
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), (Names{L"DefaultAlbum1", L"DefaultAlbum2"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum1"), (Names{L"0V_0H_ZoomIn_2_256.png"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum2"), (Names{L"0V_0H_ZoomOut_2_256.png", L"Orchid_Pink.jpg"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg", L"SMILEY.JPG"}));
+    EXPECT_EQ(Listing(user), (Names{L".keep", L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat",
+                                    L"QuorvelMattingBoards", L"QuorvelTerms.bat"}));
+    EXPECT_EQ(Listing(user + L"\\.keep"), (Names{L"y.txt"}));
+
+    EXPECT_EQ(Setting(IDS_KEY_USER_SAYING, 1), L"ALL IS WELL!");
+    EXPECT_EQ(Setting(IDS_KEY_USER_SAYING, 2), L"I GOT THIS!");
+    EXPECT_EQ(Setting(IDS_KEY_SAVER_SAYING, 0), L"OUT TO LUNCH UNTIL 2:00");
+    EXPECT_EQ(Setting(IDS_KEY_FONT_SIZE, 0), L"72");
+    EXPECT_EQ(Setting(IDS_KEY_FONT_COLOR, 1), L"16711680");
+    EXPECT_EQ(Setting(IDS_KEY_FONT_COLOR, 2), L"65280");
+    EXPECT_EQ(Setting(IDS_KEY_ALBUM_FOLDER, 2), L"DefaultAlbum2");
+    EXPECT_EQ(Setting(IDS_KEY_MONITOR, 6), L"0");
+    EXPECT_EQ(Setting(IDS_KEY_STITCH_MODE, 2), L"1");
+    EXPECT_EQ(Setting(IDS_KEY_MATTING, 2), L"02.jpg");
+    EXPECT_EQ(Setting(IDS_KEY_ALBUMS_PATH, 0), L"");
+}
+
+TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
+    ProcessRecords records;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"Quorvel.ini", L"QuorvelAlbums\\", L"QuorvelAlbums\\Alps\\", L"QuorvelAlbums\\Alps\\a.jpg",
+                    L"QuorvelAlbums\\Alps\\Raw\\", L"QuorvelAlbums\\Alps\\Raw\\a.nef", L"QuorvelMattingBoards\\"});
+    Status result = 1;
+    const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
+    EXPECT_EQ(result, kOk);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Quorvel: 2 imported files or sub folders could not be deleted from " + user +
+                                 L".Please run Quorvel repair from Control Panel");
+    EXPECT_EQ(boxes[0].caption, std::wstring(gAppState->caption));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\Alps"), (Names{L"Raw"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\Alps\\Raw"), (Names{L"a.nef"}));
+}
+
+TEST(CleanupRepair, CleansTheConfiguredFoldersWhereverTheyAre) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    TempFolder elsewhere;
+    MakeTree(elsewhere.Path(), {L"Albums\\", L"Albums\\DefaultAlbum1\\", L"Albums\\Mine\\", L"Albums\\Mine\\a.jpg",
+                                L"Boards\\", L"Boards\\02.jpg", L"Boards\\mine.jpg"});
+    wcscpy(gUserSettings->albumsPath, (elsewhere / L"Albums").c_str());
+    wcscpy(gUserSettings->mattingsPath, (elsewhere / L"Boards").c_str());
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Listing(elsewhere / L"Albums"), (Names{L"DefaultAlbum1"}));
+    EXPECT_EQ(Listing(elsewhere / L"Boards"), (Names{L"02.jpg"}));
+}
+
+TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"stray.txt", L"TempExe\\", L"TempExe\\FenwoldLok.bat", L"TempExe\\locked.txt"});
+    wcscpy(gAppState->tempFolder, (user + L"\\TempExe").c_str());
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_TRUE(PathExists((user + L"\\stray.txt").c_str()));
+    EXPECT_FALSE(PathExists((user + L"\\TempExe\\FenwoldLok.bat").c_str()));
+    EXPECT_FALSE(PathExists((user + L"\\Quorvel.ini").c_str()));
+}
+
+TEST(CleanupRepair, TheTempFolderGoesFirst) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"TempSaver\\", L"TempSaver\\GetPowPl.bat", L"TempSaver\\SetActPlan.bat"});
+    wcscpy(gAppState->tempFolder, (user + L"\\TempSaver").c_str());
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_FALSE(PathExists((user + L"\\TempSaver").c_str()));
+    EXPECT_EQ(Setting(IDS_KEY_FONT_NAME, 0), L"Arial");
+}
+
+TEST(CleanupRepair, WithoutTheProcessRecordGives10001) {
+    EXPECT_EQ(CleanupRepair(), kErrInvalidArgument);
+}
