@@ -21,8 +21,10 @@ using std::min;
 #include "core/Folders_win.h"
 #include "core/Help_win.h"
 #include "core/Settings_win.h"
+#include "core/Storage_win.h"
 #include "core/Utilities_win.h"
 #include "display/DisplayState_win.h"
+#include "panels/Cleanup_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -355,7 +357,7 @@ Status StartupSequence(HWND owner, int quick) {
         ReadAllSettings();
         if (!gMode.cleanupMode) FixSettingsDefaults();
         if (gMode.cleanupMode) {
-            ReportError(kOk, 1);
+            ReportError(CleanupRepair(), 1);
             PostQuitMessage(0);
             return kOk;
         }
@@ -388,6 +390,9 @@ void Shutdown() {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
         for (HFONT font : gAppState->glyphFonts)
             if (font != nullptr) DeleteObject(font);
+        // The process is ending; a batch file left behind is found and
+        // deleted by the next run's cleanup.
+        (void)RemoveTempFiles();
     }
     FreeLockedBlock(gDisplayState);
     gDisplayState = nullptr;
