@@ -1,6 +1,7 @@
 #include "tests/e2e/Driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
@@ -37,6 +38,28 @@ bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* resul
     LRESULT ok = SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000, &r);
     if (result) *result = r;
     return ok != 0;
+}
+
+// Starts a program; a failure is reported on stderr, since otherwise the
+// test log shows only "false". Once, in a few hundred runs, Wine refused a
+// start for no visible reason, so a failed start is tried twice more.
+bool CreateProcessLogged(const std::wstring& path, const std::wstring& commandLine, DWORD flags,
+                         const std::wstring& folder, PROCESS_INFORMATION& pi, DWORD& error)
+{
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        std::wstring line = commandLine;  // CreateProcessW may write into it
+        if (CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+            return true;
+        error = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+        std::fwprintf(stderr, L"e2e driver: CreateProcessW(%ls), attempt %d, failed with error %lu\n",
+                      path.c_str(), attempt, static_cast<unsigned long>(error));
+        std::fflush(stderr);
+        Sleep(200);
+    }
+    return false;
 }
 
 }  // namespace
@@ -173,14 +196,8 @@ bool Process::Start(const std::wstring& path, const std::wstring& args, const St
         return process_ != nullptr;
     }
 
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(), &si, &pi)) {
-        startError_ = GetLastError();
-        return false;
-    }
+    if (!CreateProcessLogged(path, commandLine, 0, options.workingFolder, pi, startError_)) return false;
     CloseHandle(pi.hThread);
     pid_ = pi.dwProcessId;
     process_ = pi.hProcess;
@@ -196,13 +213,8 @@ void Process::DebugLoop(std::wstring program, std::wstring commandLine, StartOpt
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "WaitForDebugEventEx")));
     WaitFn wait = waitEx ? waitEx : &WaitForDebugEvent;
 
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
-                        nullptr, options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(), &si,
-                        &pi)) {
-        startError_ = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+    if (!CreateProcessLogged(program, commandLine, DEBUG_ONLY_THIS_PROCESS, options.workingFolder, pi, startError_)) {
         SetEvent(started);
         return;
     }

@@ -36,6 +36,11 @@ TEST(Harness, InstallsTheProgramWhereTheDriverLooks)
     EXPECT_TRUE(FileExists(InstalledProgram(L"Quorvel.scr")));
     EXPECT_TRUE(FolderExists(InstalledDataFolder()));
     EXPECT_FALSE(FileExists(InstalledProgram(L"Missing.exe")));
+
+    Process missing;
+    EXPECT_FALSE(missing.Start(InstalledProgram(L"Missing.exe")));
+    EXPECT_EQ(missing.StartError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(missing.WaitExit(0));
 }
 
 // Started under a .scr name, as Windows starts a screen saver.
