@@ -29,8 +29,6 @@ using std::min;
 
 namespace quorvel {
 
-DisplayState* gDisplayState = nullptr;
-
 namespace {
 
 const wchar_t kModule[] = L"Quorvel";
@@ -153,8 +151,7 @@ Status StartGdiplus() {
 
 Status InitialiseSteps() {
     if (Status s = CheckDpiAwareness(); s != kOk) return s;
-    gDisplayState = static_cast<DisplayState*>(AllocateLockedBlock(sizeof(DisplayState)));
-    if (gDisplayState == nullptr) {
+    if (AllocateDisplayState() == nullptr) {
         SetErrorLocation(kModule, 730);
         return kErrMemory;
     }
@@ -394,8 +391,7 @@ void Shutdown() {
         // deleted by the next run's cleanup.
         (void)RemoveTempFiles();
     }
-    FreeLockedBlock(gDisplayState);
-    gDisplayState = nullptr;
+    FreeDisplayState();
     FreeAppState();
     FreeLockedBlock(gUserSettings);
     gUserSettings = nullptr;

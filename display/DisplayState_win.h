@@ -5,7 +5,11 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+
+#include "display/PhotoRecord.h"
+#include "display/PixelBlock.h"
 
 namespace quorvel {
 
@@ -13,6 +17,7 @@ constexpr int kAlbumCount = 2;
 constexpr int kMaxMonitors = 6;
 constexpr int kAlbumFolderChars = 130;
 constexpr int kPhraseChars = 200;
+constexpr int kMaxPhotos = 70;
 
 // An album window's viewport and drawing state.
 struct AlbumView {
@@ -24,15 +29,20 @@ struct AlbumView {
 struct AlbumSlot {
     wchar_t folderName[kAlbumFolderChars];
     std::int32_t photoCount;
+    std::array<PhotoRecord, kMaxPhotos> photos;
     std::int16_t photoType;
+    PixelBlock strip;  // the joined photos
     std::int32_t inUse;
     std::int32_t windowMade;
     AlbumView* view;
     std::int16_t effectsEnabled;
     std::int16_t effectsApplied;
     std::int16_t windowState;
+    std::int32_t orientationMismatch;
+    std::int32_t sizeMismatch;
     std::int16_t stitchMode;
     wchar_t mattingFile[260];
+    PixelBlock mattingThumbnail;
 };
 
 struct MonitorInfo {
@@ -54,5 +64,10 @@ struct DisplayState {
 };
 
 extern DisplayState* gDisplayState;
+
+// DisplayState holds pixel blocks, so it is constructed in its zero-filled
+// global block and destroyed before the block is freed.
+DisplayState* AllocateDisplayState();
+void FreeDisplayState();
 
 }  // namespace quorvel

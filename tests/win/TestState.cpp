@@ -71,15 +71,14 @@ ProcessRecords::ProcessRecords() {
     gAppState->os.win10 = 1;
     wcscpy(gAppState->userFolder, root.Path().c_str());
     wcscpy(gAppState->errorLogFolder, root.Path().c_str());
-    gDisplayState = static_cast<DisplayState*>(AllocateLockedBlock(sizeof(DisplayState)));
+    AllocateDisplayState();
     gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
     gErrorLocation = {};
     gMode = {};
 }
 
 ProcessRecords::~ProcessRecords() {
-    FreeLockedBlock(gDisplayState);
-    gDisplayState = nullptr;
+    FreeDisplayState();
     FreeLockedBlock(gUserSettings);
     gUserSettings = nullptr;
     FreeAppState();
