@@ -8,6 +8,7 @@
 #include "core/Settings_win.h"
 #include "core/StorageRules.h"
 #include "core/Utilities_win.h"
+#include "display/Monitors_win.h"
 #include "display/DisplayState_win.h"
 #include "res/resource.h"
 
@@ -266,7 +267,7 @@ Status PrepareAlbums() {
         if (Status s = PrepareAlbum(album); s != kOk) return s;
     // Font defaults, the albums' font colours, effect codes and stitch modes.
     FixSettingsDefaults();
-    // The monitors are enumerated and mapped here once the monitor code lands.
+    if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
     if (Status s = PrepareMattings(); s != kOk) return s;
     // Each album's bitmaps are built here once photo decoding lands.
     return PrepareTempFolder();

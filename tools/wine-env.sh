@@ -78,7 +78,8 @@ qv_stop_xvfb() {
 # Runs a Windows program in $WINEPREFIX, waiting for it.
 qv_wine() { "$WINE" "$@"; }
 
-# Settings every prefix of ours gets, test or user: no window manager
+# Settings every prefix of ours gets, test or user: Windows 10 (what most
+# users run; Wine 8 otherwise reports Windows 7), no window manager
 # (windows are placed exactly where the program asks), no crash dialog that
 # would block a test until its timeout, no Mono/Gecko prompts.
 qv_configure_prefix() {
@@ -86,6 +87,9 @@ qv_configure_prefix() {
   reg=$(mktemp "${TMPDIR:-/tmp}/qv-prefix.XXXXXX.reg")
   cat >"$reg" <<'EOF'
 REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="win10"
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
@@ -131,7 +135,7 @@ qv_boot_prefix() {
 # The template is rebuilt when the Wine version changes; the stamp is written
 # last so that an interrupted build is redone. flock makes parallel callers
 # wait for one builder.
-qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-3"; }
+qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-4"; }
 
 qv_ensure_template() {
   local lockfd stamp started saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-} ok=1

@@ -1,0 +1,122 @@
+#include "display/MonitorMapping.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+int WalkAdapters(MonitorTable& table, const std::function<std::optional<AdapterInfo>(int)>& adapter,
+                 const std::function<void(int)>& store) {
+    int count = 0;
+    for (int i = 0; count < kMonitorSlots; ++i) {
+        const std::optional<AdapterInfo> info = adapter(i);
+        if (!info || !info->attachedToDesktop || info->height == 0) break;
+        MonitorEntry& e = table.entries[count];
+        e.rect.left = info->x;
+        e.rect.top = info->y;
+        e.rect.right = info->x + static_cast<std::int32_t>(info->width) - 1;
+        e.rect.bottom = info->y + static_cast<std::int32_t>(info->height) - 1;
+        e.deviceIndex = i;
+        if (info->primary) table.primary = i;
+        if (store) store(count);
+        ++count;
+    }
+    table.count = count;
+    return count;
+}
+
+bool Touches(const MonitorRect& m, const MonitorRect& g) {
+    return m.left == g.right + 1 || m.right == g.left - 1 || m.top == g.bottom + 1 || m.bottom == g.top - 1;
+}
+
+namespace {
+
+void Grow(MonitorRect& group, const MonitorRect& m) {
+    group.left = std::min(group.left, m.left);
+    group.top = std::min(group.top, m.top);
+    group.right = std::max(group.right, m.right);
+    group.bottom = std::max(group.bottom, m.bottom);
+}
+
+}  // namespace
+
+MappingResult MapAlbums(MonitorTable& table, MappingMode mode) {
+    MappingResult result;
+    if (mode == MappingMode::Preview || table.count <= 0) return result;
+    const int count = std::min(table.count, kMonitorSlots);
+    const int highestAlbum = std::min(count - 1, 1);  // one monitor shows only the first album
+
+    bool stored = false;
+    for (int i = 0; i < count; ++i) {
+        const int a = table.entries[i].album;
+        if (a < 0 || a > highestAlbum) continue;
+        stored = true;
+        result.albumInUse[a] = true;
+        if (mode == MappingMode::SaverOrConfigure && a == 1) break;
+    }
+    if (stored) return result;
+
+    result.defaultWritten = true;
+    if (count == 1) {
+        result.onlyOneDisplay = true;
+        table.entries[0].album = 0;
+        result.albumInUse[0] = true;
+        return result;
+    }
+    if (mode == MappingMode::SaverOrConfigure) {
+        for (int i = 0; i < count; ++i) table.entries[i].album = 0;
+        result.albumInUse[0] = true;
+        return result;
+    }
+    // The program leaves the primary monitor to the user's other windows and
+    // grows two groups of touching monitors, one per album.
+    bool startedA = false, startedB = false;
+    MonitorRect groupA, groupB;
+    for (int i = 0; i < count; ++i) {
+        MonitorEntry& e = table.entries[i];
+        if (e.deviceIndex == table.primary) {
+            e.album = -1;
+        } else if (!startedA) {
+            startedA = true;
+            groupA = e.rect;
+            e.album = 0;
+            result.albumInUse[0] = true;
+        } else if (Touches(e.rect, groupA)) {
+            e.album = 0;
+            Grow(groupA, e.rect);
+        } else if (!startedB) {
+            startedB = true;
+            groupB = e.rect;
+            e.album = 1;
+            result.albumInUse[1] = true;
+        } else if (Touches(e.rect, groupB)) {
+            e.album = 1;
+            Grow(groupB, e.rect);
+        }
+    }
+    return result;
+}
+
+std::optional<AlbumRect> AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, int taskbarHeight) {
+    bool found = false;
+    MonitorRect box;
+    for (int i = 0; i < std::min(table.count, kMonitorSlots); ++i) {
+        const MonitorEntry& e = table.entries[i];
+        if (e.album != album) continue;
+        if (!found) {
+            box = e.rect;
+            found = true;
+        } else {
+            Grow(box, e.rect);
+        }
+    }
+    if (!found) return std::nullopt;
+    AlbumRect r;
+    r.x = box.left;
+    r.y = box.top;
+    r.width = box.right - box.left + 1;
+    r.height = box.bottom - box.top;
+    if (!saverMode) r.height -= taskbarHeight;
+    return r;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,72 @@
+// Which album each monitor shows, and the rectangle an album window covers.
+// Platform-neutral: the Windows side fills a MonitorTable from the display
+// adapters and hands it here, so every mapping rule is a unit test over a
+// table.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace quorvel {
+
+constexpr int kMonitorSlots = 6;
+
+// Inclusive virtual-screen rectangle: width = right - left + 1.
+struct MonitorRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct MonitorEntry {
+    MonitorRect rect;
+    std::int16_t album = -1;  // -1 none, 0 first album, 1 second album
+    std::int32_t deviceIndex = 0;
+};
+
+struct MonitorTable {
+    std::array<MonitorEntry, kMonitorSlots> entries;
+    std::int32_t primary = 0;
+    std::int32_t count = 0;
+};
+
+// One display adapter as the walk sees it.
+struct AdapterInfo {
+    bool attachedToDesktop = false;
+    bool primary = false;
+    std::int32_t x = 0, y = 0;
+    std::uint32_t width = 0, height = 0;  // 0 when the registry settings were unreadable
+};
+
+// Walks adapters 0, 1, 2... (`adapter` returns nothing past the last one)
+// and stores the attached ones in the table until the first adapter that is
+// not attached to the desktop or has no height; at most six. `store` is
+// told each stored index so the caller can copy its device record. The
+// album fields are left as they are. Returns the count.
+int WalkAdapters(MonitorTable& table, const std::function<std::optional<AdapterInfo>(int)>& adapter,
+                 const std::function<void(int)>& store = nullptr);
+
+enum class MappingMode { Program, SaverOrConfigure, Preview };
+
+struct MappingResult {
+    bool albumInUse[2] = {false, false};
+    bool defaultWritten = false;
+    bool onlyOneDisplay = false;
+};
+
+// Checks the stored album fields against the table and writes a default
+// mapping when none is usable. The table's count must be above 0.
+MappingResult MapAlbums(MonitorTable& table, MappingMode mode);
+
+// True when `m` lies against `group` on one of its four sides (edges only).
+bool Touches(const MonitorRect& m, const MonitorRect& group);
+
+struct AlbumRect {
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// The bounding rectangle of the album's monitors, one row short of the
+// inclusive height, minus the taskbar outside the screen saver. Nothing
+// when no monitor shows the album.
+std::optional<AlbumRect> AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, int taskbarHeight);
+
+}  // namespace quorvel

@@ -1,0 +1,17 @@
+// The monitor table of DisplayState: enumeration of the display adapters,
+// the album-to-monitor mapping and the rectangle of each album window.
+#pragma once
+#include "core/AppState_win.h"
+
+namespace quorvel {
+
+// Fills the monitor table and the primary index; returns the count (0-6).
+int EnumerateMonitors();
+// 0, or 10081 when no monitor is attached. Preview mode does nothing.
+[[nodiscard]] Status MapAlbumsToMonitors();
+// Position and size of the album's window, or 10055 when no monitor shows it.
+[[nodiscard]] Status AlbumArea(int album, int* x, int* y, int* width, int* height);
+// Height of the taskbar window ("Shell_traywnd"), 0 when there is none.
+int TaskbarHeight();
+
+}  // namespace quorvel

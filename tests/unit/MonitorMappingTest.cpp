@@ -1,0 +1,156 @@
+#include "display/MonitorMapping.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace quorvel;
+
+namespace {
+
+AdapterInfo Screen(int x, int y, bool primary = false, unsigned w = 1920, unsigned h = 1080) {
+    AdapterInfo a;
+    a.attachedToDesktop = true;
+    a.primary = primary;
+    a.x = x;
+    a.y = y;
+    a.width = w;
+    a.height = h;
+    return a;
+}
+
+// A table as the walk fills it, with stored album fields (-1 for none).
+MonitorTable Table(const std::vector<AdapterInfo>& adapters, const std::vector<int>& stored = {}) {
+    MonitorTable t;
+    for (int i = 0; i < kMonitorSlots; ++i) t.entries[i].album = i < int(stored.size()) ? stored[i] : -1;
+    WalkAdapters(t, [&](int i) -> std::optional<AdapterInfo> {
+        if (i >= int(adapters.size())) return std::nullopt;
+        return adapters[i];
+    });
+    return t;
+}
+
+std::vector<int> Albums(const MonitorTable& t) {
+    std::vector<int> out;
+    for (int i = 0; i < t.count; ++i) out.push_back(t.entries[i].album);
+    return out;
+}
+
+}  // namespace
+
+TEST(WalkAdapters, StoresAtMostSixAndStopsAtTheFirstUnattachedOrEmptyAdapter) {
+    std::vector<AdapterInfo> seven;
+    for (int i = 0; i < 7; ++i) seven.push_back(Screen(i * 1920, 0, i == 0));
+    MonitorTable t = Table(seven);
+    EXPECT_EQ(t.count, 6);
+    EXPECT_EQ(t.entries[5].rect.left, 5 * 1920);
+    EXPECT_EQ(t.entries[5].rect.right, 6 * 1920 - 1);
+
+    std::vector<AdapterInfo> gap = {Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0)};
+    gap[1].attachedToDesktop = false;
+    EXPECT_EQ(Table(gap).count, 1);
+
+    std::vector<AdapterInfo> unreadable = {Screen(0, 0, true), Screen(1920, 0, false, 1920, 0)};
+    EXPECT_EQ(Table(unreadable).count, 1);
+}
+
+TEST(WalkAdapters, InclusiveRectanglesPrimaryAndUntouchedAlbums) {
+    MonitorTable t = Table({Screen(-1280, 0, false, 1280, 1024), Screen(0, 0, true)}, {1, 0});
+    EXPECT_EQ(t.primary, 1);
+    EXPECT_EQ(t.entries[0].rect.left, -1280);
+    EXPECT_EQ(t.entries[0].rect.right, -1);
+    EXPECT_EQ(t.entries[0].rect.bottom, 1023);
+    EXPECT_EQ(t.entries[0].album, 1);  // the walk never writes album fields
+    EXPECT_EQ(t.entries[1].deviceIndex, 1);
+}
+
+TEST(MapAlbums, OneMonitorWithAStaleSecondAlbumGetsTheDefault) {
+    MonitorTable t = Table({Screen(0, 0, true)}, {1});
+    const MappingResult r = MapAlbums(t, MappingMode::Program);
+    EXPECT_TRUE(r.onlyOneDisplay);
+    EXPECT_EQ(Albums(t), (std::vector<int>{0}));
+    EXPECT_TRUE(r.albumInUse[0]);
+    EXPECT_FALSE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, ProgramModeTwoMonitorsLeavesThePrimaryFree) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)});
+    const MappingResult r = MapAlbums(t, MappingMode::Program);
+    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0}));
+    EXPECT_TRUE(r.albumInUse[0]);
+    EXPECT_FALSE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, ProgramModePrimaryInTheMiddleGivesTwoGroups) {
+    MonitorTable t = Table({Screen(-1920, 0), Screen(0, 0, true), Screen(1920, 0)});
+    const MappingResult r = MapAlbums(t, MappingMode::Program);
+    EXPECT_EQ(Albums(t), (std::vector<int>{0, -1, 1}));
+    EXPECT_TRUE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, ProgramModeRowLeftOfThePrimaryJoinsOneGroup) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(-1920, 0), Screen(-3840, 0), Screen(-5760, 0)});
+    const MappingResult r = MapAlbums(t, MappingMode::Program);
+    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0, 0, 0}));
+    EXPECT_FALSE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, ProgramModeAThirdGroupKeepsItsOldValue) {
+    // Two far apart screens start A and B; a third touching neither keeps -1.
+    MonitorTable t = Table({Screen(0, 0, true), Screen(10000, 0), Screen(20000, 0), Screen(30000, 0)});
+    MapAlbums(t, MappingMode::Program);
+    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0, 1, -1}));
+}
+
+TEST(MapAlbums, SaverModeWithStoredValuesStopsAtTheSecondAlbum) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0)}, {0, 1, 0});
+    const MappingResult r = MapAlbums(t, MappingMode::SaverOrConfigure);
+    EXPECT_FALSE(r.defaultWritten);
+    EXPECT_TRUE(r.albumInUse[0]);
+    EXPECT_TRUE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, SaverModeDefaultShowsTheFirstAlbumEverywhere) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)}, {-1, 5});
+    const MappingResult r = MapAlbums(t, MappingMode::SaverOrConfigure);
+    EXPECT_TRUE(r.defaultWritten);
+    EXPECT_EQ(Albums(t), (std::vector<int>{0, 0}));
+    EXPECT_FALSE(r.albumInUse[1]);
+}
+
+TEST(MapAlbums, PreviewLeavesEverythingAlone) {
+    MonitorTable t = Table({Screen(0, 0, true)}, {-1});
+    const MappingResult r = MapAlbums(t, MappingMode::Preview);
+    EXPECT_EQ(Albums(t), (std::vector<int>{-1}));
+    EXPECT_FALSE(r.albumInUse[0]);
+}
+
+TEST(Touches, ComparesEdgesOnly) {
+    const MonitorRect g{0, 0, 1919, 1079};
+    EXPECT_TRUE(Touches({1920, 5000, 3839, 6079}, g));  // edge matches though rows do not overlap
+    EXPECT_TRUE(Touches({-1920, 0, -1, 1079}, g));
+    EXPECT_TRUE(Touches({0, 1080, 1919, 2159}, g));
+    EXPECT_TRUE(Touches({0, -1080, 1919, -1}, g));
+    EXPECT_FALSE(Touches({1921, 0, 3840, 1079}, g));
+}
+
+TEST(AlbumAreaOf, TaskbarOutsideTheSaverAndOneRowShort) {
+    MonitorTable t = Table({Screen(0, 0, true)}, {0});
+    auto program = AlbumAreaOf(t, 0, false, 40);
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->width, 1920);
+    EXPECT_EQ(program->height, 1039);
+    auto saver = AlbumAreaOf(t, 0, true, 40);
+    EXPECT_EQ(saver->height, 1079);
+    EXPECT_EQ(saver->x, 0);
+    EXPECT_FALSE(AlbumAreaOf(t, 1, true, 0).has_value());
+}
+
+TEST(AlbumAreaOf, BoundingRectangleOfSeveralMonitors) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0, false, 1280, 1024)}, {-1, 1, 1});
+    auto r = AlbumAreaOf(t, 1, true, 0);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->x, 1920);
+    EXPECT_EQ(r->width, 1920 + 1280);
+    EXPECT_EQ(r->height, 1079);
+}
