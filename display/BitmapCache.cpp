@@ -1,0 +1,198 @@
+#include "display/BitmapCache.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace quorvel {
+
+namespace {
+
+struct PhotoType {
+    const char16_t* extension;  // with its dot
+    std::size_t replaced;       // characters replaced by "BMP" in the cache name
+};
+
+const PhotoType kPhotoTypes[kPhotoTypeCount] = {
+    {u".jpg", 3}, {u".jpeg", 4}, {u".bmp", 3}, {u".png", 3}, {u".gif", 3}, {u".tif", 3}, {u".tiff", 4},
+};
+
+const PhotoType* TypeOf(int type) { return type >= 1 && type <= kPhotoTypeCount ? &kPhotoTypes[type - 1] : nullptr; }
+
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+bool EndsWithNoCase(const std::u16string& text, const std::u16string& tail) {
+    if (text.size() < tail.size()) return false;
+    const std::size_t start = text.size() - tail.size();
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (Lower(text[start + i]) != Lower(tail[i])) return false;
+    return true;
+}
+
+void Put16(std::uint8_t* at, std::uint16_t v) {
+    at[0] = static_cast<std::uint8_t>(v);
+    at[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Put32(std::uint8_t* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint16_t Get16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | (at[1] << 8)); }
+
+std::uint32_t Get32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+// Compression 0 is plain rows; anything else (run lengths, bit fields, an
+// embedded JPEG or PNG) is not a layout the reader can copy.
+constexpr std::uint32_t kNoCompression = 0;
+
+}  // namespace
+
+bool MemoryByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes) {
+    if (offset > size_ || bytes > size_ - offset) return false;
+    if (bytes > 0) std::memcpy(out, data_ + offset, bytes);
+    return true;
+}
+
+StdioByteSource::StdioByteSource(const char* path) {
+    file_ = std::fopen(path, "rb");
+    if (file_ == nullptr) return;
+    if (std::fseek(file_, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file_);
+        if (end >= 0) size_ = static_cast<std::uint64_t>(end);
+    }
+}
+
+StdioByteSource::~StdioByteSource() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+bool StdioByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes) {
+    if (file_ == nullptr || offset > size_ || bytes > size_ - offset) return false;
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return false;
+    return std::fread(out, 1, bytes, file_) == bytes;
+}
+
+Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file) {
+    if (file == nullptr || block.Empty() || block.rowBytes != block.width * 3) return kErrInvalidArgument;
+    if (block.width % 4 != 0) return kErrWidthNotMultipleOf4;
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(block.width) * 3;
+    const std::uint64_t imageBytes = rowBytes * static_cast<std::uint64_t>(block.height);
+    if (block.pixels.size() < imageBytes) return kErrInvalidArgument;
+    // Both size fields are 32-bit.
+    if (imageBytes + kCacheHeaderBytes > std::numeric_limits<std::uint32_t>::max()) return kErrInvalidArgument;
+
+    try {
+        file->assign(kCacheHeaderBytes + imageBytes, 0);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    std::uint8_t* h = file->data();
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(h + 2, static_cast<std::uint32_t>(imageBytes + kCacheHeaderBytes));
+    Put32(h + 10, kCacheHeaderBytes);
+    Put32(h + 14, kBmpInfoHeaderBytes);
+    Put32(h + 18, static_cast<std::uint32_t>(block.width));
+    Put32(h + 22, static_cast<std::uint32_t>(block.height));
+    Put16(h + 26, 1);
+    Put16(h + 28, 24);
+    Put32(h + 30, kNoCompression);
+    Put32(h + 34, static_cast<std::uint32_t>(imageBytes));
+    std::uint8_t* out = h + kCacheHeaderBytes;
+    for (std::int32_t y = block.height - 1; y >= 0; --y, out += rowBytes) std::memcpy(out, block.Row(y), rowBytes);
+    return kOk;
+}
+
+Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block) {
+    if (info == nullptr) return kErrInvalidArgument;
+    *info = {};
+    if (block != nullptr) block->Release();
+    std::uint8_t head[kCacheHeaderBytes];
+    if (!source.ReadAt(0, head, kBmpFileHeaderBytes)) return kErrDiskWrite;
+    if (head[0] != 'B' || head[1] != 'M') return kErrInvalidArgument;
+    if (!source.ReadAt(kBmpFileHeaderBytes, head + kBmpFileHeaderBytes, kBmpInfoHeaderBytes)) return kErrDiskWrite;
+
+    const std::uint32_t pixelOffset = Get32(head + 10);
+    const std::uint32_t headerSize = Get32(head + 14);
+    const std::int32_t width = static_cast<std::int32_t>(Get32(head + 18));
+    const std::int32_t height = static_cast<std::int32_t>(Get32(head + 22));
+    const std::uint16_t bits = Get16(head + 28);
+    const std::uint32_t compression = Get32(head + 30);
+    // A smaller header is the old OS/2 layout, whose fields lie elsewhere;
+    // the pixels cannot begin inside the headers.
+    if (headerSize < kBmpInfoHeaderBytes ||
+        static_cast<std::uint64_t>(pixelOffset) < std::uint64_t{kBmpFileHeaderBytes} + headerSize)
+        return kErrInvalidArgument;
+    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min()) return kErrImageDimension;
+
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    const std::uint64_t stride = ((std::uint64_t{bits} * static_cast<std::uint64_t>(width) + 31) / 32) * 4;
+    if (std::uint64_t{bits} * static_cast<std::uint64_t>(width) / 8 < stride) return kErrWidthNotMultipleOf4;
+    if (bits <= 15) return kErrColourTable;
+    if (bits != 24 || compression != kNoCompression) return kErrBitsPerPixel;
+    if (stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return kErrImageDimension;
+    const std::uint64_t imageBytes = rows * stride;
+    if (pixelOffset > source.Size() || imageBytes > source.Size() - pixelOffset) return kErrDiskWrite;
+    info->width = width;
+    info->height = height;
+    info->rowBytes = static_cast<std::int32_t>(stride);
+    info->bitsPerPixel = bits;
+    info->coloursUsed = Get32(head + 46);
+    info->coloursImportant = Get32(head + 50);
+    info->pixelOffset = pixelOffset;
+    if (block == nullptr) return kOk;
+
+    if (imageBytes < kMinCachePixelBytes) return kErrColourTable;
+    if (imageBytes > std::numeric_limits<std::size_t>::max() || rows > std::numeric_limits<std::int32_t>::max())
+        return kErrMemory;
+    PixelBlock read;
+    try {
+        read.pixels.assign(static_cast<std::size_t>(imageBytes), 0);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    read.width = width;
+    read.height = static_cast<std::int32_t>(rows);
+    read.rowBytes = static_cast<std::int32_t>(stride);
+    if (!source.ReadAt(pixelOffset, read.pixels.data(), read.pixels.size())) return kErrDiskWrite;
+    if (height > 0) {
+        std::vector<std::uint8_t> swap(static_cast<std::size_t>(stride));
+        for (std::int32_t top = 0, bottom = read.height - 1; top < bottom; ++top, --bottom) {
+            std::memcpy(swap.data(), read.Row(top), swap.size());
+            std::memcpy(read.Row(top), read.Row(bottom), swap.size());
+            std::memcpy(read.Row(bottom), swap.data(), swap.size());
+        }
+    }
+    *block = std::move(read);
+    return kOk;
+}
+
+bool CacheFileBroken(Status code) {
+    return code == kErrInvalidArgument || code == kErrImageDimension || code == kErrDiskWrite;
+}
+
+std::u16string PhotoTypePattern(int type) {
+    const PhotoType* t = TypeOf(type);
+    return t ? u"*" + std::u16string(t->extension) : std::u16string();
+}
+
+bool NameHasPhotoType(const std::u16string& name, int type) {
+    const PhotoType* t = TypeOf(type);
+    return t != nullptr && name.size() > std::char_traits<char16_t>::length(t->extension) &&
+           EndsWithNoCase(name, t->extension);
+}
+
+std::u16string CacheFileName(const std::u16string& photoName, int type) {
+    const PhotoType* t = TypeOf(type);
+    if (t == nullptr || photoName.size() < t->replaced) return {};
+    return photoName.substr(0, photoName.size() - t->replaced) + u"BMP";
+}
+
+bool HasBmpExtension(const std::u16string& name) { return EndsWithNoCase(name, u".bmp"); }
+
+}  // namespace quorvel

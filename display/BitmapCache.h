@@ -1,0 +1,102 @@
+// The bitmap cache of an album: a "BMP" sub-folder holding a 24-bit BMP copy
+// of every photo. This is the file format side, free of Windows calls: the
+// cache file's bytes, the checked reading of any BMP, and the names of the
+// photo types and their cache files. The file system side is in
+// display/Decode_win.h.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/ErrorCodes.h"
+#include "display/PixelBlock.h"
+
+namespace quorvel {
+
+constexpr std::uint32_t kBmpFileHeaderBytes = 14;
+constexpr std::uint32_t kBmpInfoHeaderBytes = 40;
+constexpr std::uint32_t kCacheHeaderBytes = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
+// Pixel data this small is refused by the reader.
+constexpr std::uint64_t kMinCachePixelBytes = 40001;
+constexpr int kPhotoTypeCount = 7;
+
+// What the two headers of a BMP file say, as far as the reader uses them.
+struct CacheBitmapInfo {
+    std::int32_t width = 0;
+    std::int32_t height = 0;  // as stored: positive for bottom row first
+    std::int32_t rowBytes = 0;
+    std::uint16_t bitsPerPixel = 0;
+    std::uint32_t coloursUsed = 0;
+    std::uint32_t coloursImportant = 0;
+    std::uint32_t pixelOffset = 0;
+};
+
+// Random access to the bytes of a file (or of memory) for the reader, which
+// checks every size it is told against Size() before it reads or allocates.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // False unless all `bytes` bytes at `offset` were read.
+    virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) = 0;
+};
+
+class MemoryByteSource : public ByteSource {
+public:
+    MemoryByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    explicit MemoryByteSource(const std::vector<std::uint8_t>& bytes) : data_(bytes.data()), size_(bytes.size()) {}
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override;
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+// A file opened through the C runtime with a narrow path: the native tests
+// and benchmarks use it; the program opens its files with Windows calls.
+class StdioByteSource : public ByteSource {
+public:
+    explicit StdioByteSource(const char* path);
+    ~StdioByteSource() override;
+    StdioByteSource(const StdioByteSource&) = delete;
+    StdioByteSource& operator=(const StdioByteSource&) = delete;
+    bool IsOpen() const { return file_ != nullptr; }
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override;
+
+private:
+    std::FILE* file_ = nullptr;
+    std::uint64_t size_ = 0;
+};
+
+// The whole cache file of a block: 54 header bytes, then the rows bottom row
+// first, width x 3 bytes each. The width must be a multiple of 4, so rows
+// need no padding (10058 otherwise); an inconsistent block gives 10001.
+[[nodiscard]] Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file);
+
+// Reads the headers and, when `block` is given, the pixels, top row first.
+// Without a block only the header values are given. Codes: 10001 not a BMP
+// or a broken header, 10053 impossible dimensions, 10058 padded rows, 10060
+// a colour table or fewer than 40001 pixel bytes, 10082 not 24 bits per
+// pixel or compressed, 10036 the file is shorter than its headers say,
+// 10034 no memory. The caller's old block is released first.
+[[nodiscard]] Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block);
+
+// A reader code that means the file is broken, so the cache copy must be
+// made again; the other codes mean a sound file the reader does not take.
+bool CacheFileBroken(Status code);
+
+// Photo types 1 to 7: "*.jpg", "*.jpeg", "*.bmp", "*.png", "*.gif", "*.tif",
+// "*.tiff". An unknown type gives an empty pattern.
+std::u16string PhotoTypePattern(int type);
+// True when `name` ends in the type's own extension (any letter case): a
+// Windows search for "*.jpg" also yields "x.jpeg" through its short name.
+bool NameHasPhotoType(const std::u16string& name, int type);
+// The photo's cache file name: its extension replaced by "BMP".
+std::u16string CacheFileName(const std::u16string& photoName, int type);
+// True when the name ends in ".bmp" in any letter case.
+bool HasBmpExtension(const std::u16string& name);
+
+}  // namespace quorvel
