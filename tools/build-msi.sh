@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Windows Installer package build/installer/Quorvel.msi with wixl
+# (Debian packages wixl and msitools) from installer/Quorvel.wxs, the built
+# program and the content under data/.
+#
+# Usage: tools/build-msi.sh [BIN_DIR]
+#   BIN_DIR  folder holding the built Quorvel.exe and Quorvel.scr
+#            (default: build/win)
+# Environment: QV_VERSION  product version, default 1.0.0; raise it for a
+#                          package that must upgrade an installed one.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bin=${1:-$root/build/win}
+version=${QV_VERSION:-1.0.0}
+out_dir=$root/build/installer
+msi=$out_dir/Quorvel.msi
+
+if ! command -v wixl >/dev/null; then
+  echo "build-msi: wixl not found; install it with: apt-get install wixl msitools" >&2
+  exit 1
+fi
+for f in Quorvel.exe Quorvel.scr; do
+  if [ ! -f "$bin/$f" ]; then
+    echo "build-msi: $bin/$f is missing; build the program first (tools/build.sh --win-only)" >&2
+    exit 1
+  fi
+done
+bin=$(cd "$bin" && pwd)
+
+# Every file the package names must exist; wixl's own message for a missing
+# source file does not say which one.
+missing=0
+while read -r src; do
+  path=${src//\$(var.DataDir)/$root/data}
+  path=${path//\$(var.BinDir)/$bin}
+  if [ ! -f "$path" ]; then
+    echo "build-msi: missing $path" >&2
+    missing=1
+  fi
+done < <(grep -o 'Source="[^"]*"' "$root/installer/Quorvel.wxs" | sed 's/^Source="//; s/"$//')
+if [ $missing = 1 ]; then
+  echo "build-msi: data/ is made by tools/make_content.py" >&2
+  exit 1
+fi
+
+mkdir -p "$out_dir"
+rm -f "$msi"
+# wixl takes source paths relative to the current folder only (an absolute
+# one trips an assertion), so both folders are passed relative to the root.
+cd "$root"
+rel_bin=$(realpath --relative-to=. "$bin")
+# x64: the program is a 64-bit binary, so the package refuses 32-bit Windows.
+# Its files still go to ProgramFilesFolder, the 32-bit program-files folder,
+# because that is where the program looks for them.
+wixl -a x64 \
+  -D BinDir="$rel_bin" -D DataDir=data -D Version="$version" \
+  -o "$msi" installer/Quorvel.wxs
+
+# A short listing proves the package holds what the source names.
+files=$(msiinfo export "$msi" File | tail -n +4 | wc -l)
+echo "build-msi: $msi ($(stat -c %s "$msi") bytes, $files files, version $version)"
