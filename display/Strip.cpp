@@ -1,0 +1,230 @@
+#include "display/Strip.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "photos/ColourEffects.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::int32_t kSeamBandBytes = kSeamBandPixels * 3;
+constexpr std::int32_t kSeamHalf = kSeamBandPixels / 2;
+
+bool PhotoUsable(const PixelBlock& photo) {
+    if (photo.width <= 0 || photo.height <= 0 || photo.pixels.empty()) return false;
+    if (photo.rowBytes < photo.width * 3) return false;
+    return photo.pixels.size() >= static_cast<std::size_t>(photo.rowBytes) * photo.height;
+}
+
+// Copies a photo's rows into the strip at (byteOffset, topRow). Rows the
+// photo does not have stay as the zeroed strip left them: black.
+void CopyPhotoIntoStrip(const PixelBlock& photo, std::size_t byteOffset, std::int32_t topRow, PixelBlock& strip) {
+    const std::size_t rowBytes = static_cast<std::size_t>(photo.width) * 3;
+    const std::int32_t rows = std::min(photo.height, strip.height - topRow);
+    for (std::int32_t y = 0; y < rows; ++y)
+        std::memcpy(strip.Row(topRow + y) + byteOffset, photo.Row(y), rowBytes);
+}
+
+}  // namespace
+
+Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSize& size) {
+    size = {};
+    if (photos.empty()) return kErrInvalidArgument;
+    std::int64_t width = 0;
+    std::int32_t height = 0;
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+        const PixelBlock& photo = photos[i].block;
+        if (!PhotoUsable(photo)) return kErrInvalidArgument;
+        width += photo.width;
+        if (stitchMode == kStitchCollage && i + 1 < photos.size()) width += kCollageGap;
+        height = std::max(height, photo.height);
+    }
+    // Row bytes are kept in 32 bits beside the block.
+    if (width * 3 > std::numeric_limits<std::int32_t>::max()) return kErrMemory;
+    size.width = static_cast<std::int32_t>(width);
+    size.height = height;
+    return kOk;
+}
+
+Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits, PhotoPixelsAfterJoin after,
+                  PixelBlock& strip) {
+    StripSize size;
+    if (const Status status = MeasureStrip(photos, stitchMode, size); status != kOk) return status;
+
+    strip.Release();
+    try {
+        strip = PixelBlock::Make(size.width, size.height);
+    } catch (const std::bad_alloc&) {
+        strip.Release();
+        return kErrMemory;
+    }
+    if (strip.Empty()) return kErrMemory;
+
+    std::vector<std::int32_t> widths;
+    std::vector<std::int32_t> heights;
+    widths.reserve(photos.size());
+    heights.reserve(photos.size());
+
+    std::size_t x = 0;
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+        PixelBlock& photo = photos[i].block;
+        widths.push_back(photo.width);
+        heights.push_back(photo.height);
+
+        const PixelBlock* source = &photo;
+        PixelBlock recoloured;
+        if (effectBits != 0) {
+            try {
+                if (after == PhotoPixelsAfterJoin::kKeep) {
+                    recoloured = photo;
+                    ApplyPlaybackEffect(recoloured, effectBits);
+                    source = &recoloured;
+                } else {
+                    ApplyPlaybackEffect(photo, effectBits);
+                }
+            } catch (const std::bad_alloc&) {
+                strip.Release();
+                return kErrMemory;
+            }
+        }
+
+        const std::int32_t top = stitchMode == kStitchCollage ? CollageTopRow(size.height, photo.height) : 0;
+        CopyPhotoIntoStrip(*source, x, top, strip);
+        x += static_cast<std::size_t>(photo.width) * 3;
+        if (stitchMode == kStitchCollage && i + 1 < photos.size()) x += kCollageGap * 3;
+
+        recoloured.Release();
+        if (after == PhotoPixelsAfterJoin::kRelease) photo.Release();
+    }
+
+    if (stitchMode == kStitchBlur) {
+        if (const Status status = BlurSeams(strip, widths, heights); status != kOk) {
+            strip.Release();
+            return status;
+        }
+    }
+    return kOk;
+}
+
+BlurWindow SeamBlurWindow(std::int32_t p) {
+    std::int32_t width = 0;
+    if (p >= 3 && p <= 12)
+        width = p + 2;
+    else if (p >= 13 && p <= 16)
+        width = 15;
+    else if (p >= 17 && p <= 28)
+        width = 31 - p;
+    if (width == 0) return {p, 0};
+    return {p - width / 2, width};
+}
+
+Status BlurSeamRow(std::uint8_t* row) {
+    std::uint8_t blurred[kSeamBandBytes];
+    std::memcpy(blurred, row, kSeamBandBytes);
+    for (std::int32_t p = 0; p < kSeamBandPixels; ++p) {
+        const BlurWindow window = SeamBlurWindow(p);
+        if (window.width == 0) continue;
+        if (window.start < 0 || window.start + window.width > kSeamBandPixels) return kErrMemoryAccess;
+        for (int channel = 0; channel < 3; ++channel) {
+            unsigned sum = 0;
+            for (std::int32_t k = 0; k < window.width; ++k) sum += row[(window.start + k) * 3 + channel];
+            blurred[p * 3 + channel] = static_cast<std::uint8_t>(sum / static_cast<unsigned>(window.width));
+        }
+    }
+    std::memcpy(row, blurred, kSeamBandBytes);
+    return kOk;
+}
+
+Status BlurSeams(PixelBlock& strip, std::span<const std::int32_t> widths, std::span<const std::int32_t> heights) {
+    if (widths.size() != heights.size()) return kErrInvalidArgument;
+    if (widths.size() < 2) return kOk;
+    if (strip.Empty()) return kErrInvalidArgument;
+
+    // One work row per strip row of the tallest photo: each seam copies its
+    // own photo's height, and photos may differ.
+    const std::int32_t tallest = *std::max_element(heights.begin(), heights.end());
+    if (tallest > strip.height) return kErrInvalidArgument;
+    std::vector<std::uint8_t> work;
+    try {
+        work.resize(static_cast<std::size_t>(tallest) * kSeamBandBytes);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+
+    std::int64_t x = 0;
+    for (std::size_t i = 0; i + 1 < widths.size(); ++i) {
+        const std::int64_t start = x + std::int64_t{widths[i]} * 3 - kSeamHalf * 3;
+        if (start < 0 || start + kSeamBandBytes > strip.rowBytes) return kErrMemoryAccess;
+        const std::int32_t rows = std::max(heights[i], 0);
+        for (std::int32_t y = 0; y < rows; ++y)
+            std::memcpy(work.data() + static_cast<std::size_t>(y) * kSeamBandBytes, strip.Row(y) + start,
+                        kSeamBandBytes);
+        for (std::int32_t y = 0; y < rows; ++y)
+            if (const Status status = BlurSeamRow(work.data() + static_cast<std::size_t>(y) * kSeamBandBytes);
+                status != kOk)
+                return status;
+        for (std::int32_t y = 0; y < rows; ++y)
+            std::memcpy(strip.Row(y) + start, work.data() + static_cast<std::size_t>(y) * kSeamBandBytes,
+                        kSeamBandBytes);
+        x += std::int64_t{widths[i]} * 3;
+    }
+    return kOk;
+}
+
+Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t rows,
+                       PixelBlock& viewport) {
+    if (strip.Empty() || viewport.Empty()) return kErrInvalidArgument;
+    if (rows < 0 || rows > viewport.height) return kErrInvalidArgument;
+    if (left < 0 || top < 0 || std::int64_t{left} + viewport.width > strip.width ||
+        std::int64_t{top} + rows > strip.height)
+        return kErrTopLeft;
+    const std::size_t rowBytes = static_cast<std::size_t>(viewport.width) * 3;
+    const std::size_t offset = static_cast<std::size_t>(left) * 3;
+    for (std::int32_t y = 0; y < rows; ++y) std::memcpy(viewport.Row(y), strip.Row(top + y) + offset, rowBytes);
+    return kOk;
+}
+
+FrameLayout ComputeFrameLayout(std::int32_t l, std::int32_t o, std::int32_t b) {
+    FrameLayout layout;
+    layout.topBand = {0, 0, l + 2 * b, b};
+    layout.viewport = {b, b, l, o};
+    layout.bottomBand = {0, o + b, l + 2 * b, b};
+    layout.leftBand = {0, b, b, o};
+    layout.rightBand = {l + b, b, b, o};
+    return layout;
+}
+
+TileCounts CountMattingTiles(std::int32_t l, std::int32_t o, std::int32_t b) {
+    TileCounts counts;
+    if (b < 1 || l < 0 || o < 0) return counts;
+    // Three more than fit across the viewport: one for each band's corner and
+    // one for the part of a tile the viewport width leaves over.
+    counts.perHorizontalBand = l / b + 3;
+    counts.wholePerSideBand = o / b;
+    counts.cutRows = o - counts.wholePerSideBand * b;
+    return counts;
+}
+
+std::vector<TilePlacement> MattingTilePlacements(std::int32_t l, std::int32_t o, std::int32_t b) {
+    std::vector<TilePlacement> tiles;
+    if (b < 1 || l < 0 || o < 0) return tiles;
+    const TileCounts counts = CountMattingTiles(l, o, b);
+    for (const std::int32_t y : {0, o + b})
+        for (std::int32_t n = 0; n < counts.perHorizontalBand; ++n) tiles.push_back({n * b, y, b});
+    for (const std::int32_t x : {0, l + b}) {
+        for (std::int32_t n = 0; n < counts.wholePerSideBand; ++n) tiles.push_back({x, b + n * b, b});
+        if (counts.cutRows > 0) tiles.push_back({x, b + counts.wholePerSideBand * b, counts.cutRows});
+    }
+    return tiles;
+}
+
+std::int32_t PhraseFontHeight(std::int32_t fontSize) {
+    return -static_cast<std::int32_t>(std::fabs(fontSize * 1.33 + 0.5));
+}
+
+}  // namespace quorvel

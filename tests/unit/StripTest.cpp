@@ -1,0 +1,360 @@
+#include "display/Strip.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "photos/ColourEffects.h"
+
+namespace quorvel {
+namespace {
+
+// A photo whose every byte tells which photo, row, column and channel it is,
+// so a misplaced copy shows up as a wrong value. Never 0, so black is told
+// apart from photo pixels.
+std::uint8_t PatternByte(int photo, int x, int y, int channel) {
+    return static_cast<std::uint8_t>(1 + (photo * 53 + x * 7 + y * 13 + channel * 3) % 250);
+}
+
+PhotoRecord PatternPhoto(int index, std::int32_t width, std::int32_t height) {
+    PhotoRecord record;
+    record.block = PixelBlock::Make(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) record.block.Row(y)[x * 3 + c] = PatternByte(index, x, y, c);
+    return record;
+}
+
+PhotoRecord UniformPhoto(std::int32_t width, std::int32_t height, std::uint8_t value) {
+    PhotoRecord record;
+    record.block = PixelBlock::Make(width, height);
+    std::fill(record.block.pixels.begin(), record.block.pixels.end(), value);
+    return record;
+}
+
+bool PixelIsBlack(const PixelBlock& block, int x, int y) {
+    const std::uint8_t* p = block.Row(y) + x * 3;
+    return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+
+bool ColumnIsBlack(const PixelBlock& block, int x, int fromRow, int toRow) {
+    for (int y = fromRow; y < toRow; ++y)
+        if (!PixelIsBlack(block, x, y)) return false;
+    return true;
+}
+
+// Whether the strip holds photo `index` (width x height) with its top-left
+// pixel at (left, top).
+bool HoldsPattern(const PixelBlock& strip, int index, int left, int top, int width, int height) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                if (strip.Row(top + y)[(left + x) * 3 + c] != PatternByte(index, x, y, c)) return false;
+    return true;
+}
+
+TEST(StripJoin, ThreeFullHdPhotosButtOrLeaveBlackGaps) {
+    std::vector<PhotoRecord> photos;
+    for (int i = 0; i < 3; ++i) photos.push_back(PatternPhoto(i, 1920, 1080));
+
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    EXPECT_EQ(strip.width, 5760);
+    EXPECT_EQ(strip.height, 1080);
+    EXPECT_EQ(strip.rowBytes, 5760 * 3);
+    EXPECT_TRUE(HoldsPattern(strip, 0, 0, 0, 1920, 1080));
+    EXPECT_TRUE(HoldsPattern(strip, 1, 1920, 0, 1920, 1080));
+    EXPECT_TRUE(HoldsPattern(strip, 2, 3840, 0, 1920, 1080));
+
+    ASSERT_EQ(JoinPhotos(photos, kStitchCollage, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    EXPECT_EQ(strip.width, 5820);
+    EXPECT_EQ(strip.height, 1080);
+    EXPECT_TRUE(HoldsPattern(strip, 0, 0, 0, 1920, 1080));
+    EXPECT_TRUE(HoldsPattern(strip, 1, 1950, 0, 1920, 1080));
+    EXPECT_TRUE(HoldsPattern(strip, 2, 3900, 0, 1920, 1080));
+    for (int x = 1920; x < 1950; ++x) EXPECT_TRUE(ColumnIsBlack(strip, x, 0, 1080)) << "column " << x;
+    for (int x = 3870; x < 3900; ++x) EXPECT_TRUE(ColumnIsBlack(strip, x, 0, 1080)) << "column " << x;
+}
+
+TEST(StripJoin, MeasureCountsGapsOnlyBetweenCollagePhotos) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 40, 10));
+    photos.push_back(PatternPhoto(1, 24, 12));
+    StripSize size;
+    ASSERT_EQ(MeasureStrip(photos, kStitchBlur, size), kOk);
+    EXPECT_EQ(size.width, 64);
+    EXPECT_EQ(size.height, 12);
+    ASSERT_EQ(MeasureStrip(photos, kStitchCollage, size), kOk);
+    EXPECT_EQ(size.width, 94);
+    ASSERT_EQ(MeasureStrip(std::span(photos).first(1), kStitchCollage, size), kOk);
+    EXPECT_EQ(size.width, 40);
+}
+
+TEST(StripJoin, CollagePhotosSitInTheMiddleOfTheStripHeight) {
+    for (const int tallest : {1081, 1082}) {
+        std::vector<PhotoRecord> photos;
+        photos.push_back(PatternPhoto(0, 8, tallest));
+        photos.push_back(PatternPhoto(1, 12, 1080));
+        PixelBlock strip;
+        ASSERT_EQ(JoinPhotos(photos, kStitchCollage, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+        ASSERT_EQ(strip.height, tallest);
+        const int top = tallest == 1081 ? 0 : 1;
+        EXPECT_EQ(CollageTopRow(tallest, 1080), top);
+        EXPECT_TRUE(HoldsPattern(strip, 1, 38, top, 12, 1080)) << "strip height " << tallest;
+        for (int x = 38; x < 50; ++x) {
+            EXPECT_TRUE(ColumnIsBlack(strip, x, 0, top));
+            EXPECT_TRUE(ColumnIsBlack(strip, x, top + 1080, tallest));
+        }
+    }
+}
+
+TEST(StripJoin, ShorterPhotoIsNeverReadPastItsLastRowAndBlackFillsBelow) {
+    // The photos' blocks are sized exactly, so a read past the last row is
+    // caught by the address sanitizer in the native run.
+    for (const int mode : {kStitchNone, kStitchBlur}) {
+        std::vector<PhotoRecord> photos;
+        photos.push_back(PatternPhoto(0, 40, 20));
+        photos.push_back(PatternPhoto(1, 40, 13));
+        photos.push_back(PatternPhoto(2, 40, 20));
+        PixelBlock strip;
+        ASSERT_EQ(JoinPhotos(photos, mode, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+        ASSERT_EQ(strip.height, 20);
+        // Away from the softened seams, photo 1 is where it belongs and black
+        // lies below it.
+        for (int x = 55; x < 65; ++x) {
+            for (int y = 0; y < 13; ++y) EXPECT_EQ(strip.Row(y)[x * 3], PatternByte(1, x - 40, y, 0));
+            EXPECT_TRUE(ColumnIsBlack(strip, x, 13, 20)) << "mode " << mode << " column " << x;
+        }
+    }
+}
+
+TEST(StripJoin, ReleasesOrKeepsThePhotosPixels) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 16, 4));
+    photos.push_back(PatternPhoto(1, 16, 4));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    EXPECT_FALSE(photos[0].block.Empty());
+    EXPECT_FALSE(photos[1].block.Empty());
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kRelease, strip), kOk);
+    EXPECT_TRUE(HoldsPattern(strip, 1, 16, 0, 16, 4));
+    EXPECT_TRUE(photos[0].block.Empty());
+    EXPECT_TRUE(photos[1].block.Empty());
+    EXPECT_EQ(photos[1].block.width, 0);
+}
+
+TEST(StripJoin, RefusesMissingPhotosAndLeavesNoStrip) {
+    PixelBlock strip = PixelBlock::Make(4, 4);
+    std::vector<PhotoRecord> none;
+    EXPECT_EQ(JoinPhotos(none, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kErrInvalidArgument);
+
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 16, 4));
+    photos.emplace_back();  // a record whose pixels were never decoded
+    EXPECT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kRelease, strip), kErrInvalidArgument);
+    EXPECT_FALSE(photos[0].block.Empty()) << "a refused join must not take the photos' pixels";
+
+    photos[1] = PatternPhoto(1, 16, 4);
+    photos[1].block.pixels.resize(16 * 3 * 3);  // one row short of its height
+    EXPECT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kErrInvalidArgument);
+}
+
+TEST(StripJoin, PlaybackEffectRecoloursEachPhotoAndKeepsTheOriginals) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 12, 6));
+    photos.push_back(PatternPhoto(1, 8, 6));
+    const std::vector<PhotoRecord> originals = photos;
+
+    // Winter is deterministic; each photo is recoloured on its own.
+    PixelBlock expected0 = photos[0].block;
+    PixelBlock expected1 = photos[1].block;
+    ApplyPlaybackEffect(expected0, 1);
+    ApplyPlaybackEffect(expected1, 1);
+    ASSERT_NE(expected0.pixels, photos[0].block.pixels) << "the effect must change the test photo";
+
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchCollage, 1, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    for (int y = 0; y < 6; ++y) {
+        EXPECT_EQ(0, std::memcmp(strip.Row(y), expected0.Row(y), 12 * 3)) << "row " << y;
+        EXPECT_EQ(0, std::memcmp(strip.Row(y) + 42 * 3, expected1.Row(y), 8 * 3)) << "row " << y;
+    }
+    EXPECT_EQ(photos[0].block.pixels, originals[0].block.pixels);
+    EXPECT_EQ(photos[1].block.pixels, originals[1].block.pixels);
+
+    // Fall picks its hues at random: with the same seed, recolouring in
+    // place (the photos are let go afterwards) gives the same strip as the
+    // photos recoloured one by one.
+    std::srand(7);
+    PixelBlock fall0 = photos[0].block;
+    PixelBlock fall1 = photos[1].block;
+    ApplyPlaybackEffect(fall0, 2);
+    ApplyPlaybackEffect(fall1, 2);
+    std::srand(7);
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 2, PhotoPixelsAfterJoin::kRelease, strip), kOk);
+    for (int y = 0; y < 6; ++y) {
+        EXPECT_EQ(0, std::memcmp(strip.Row(y), fall0.Row(y), 12 * 3));
+        EXPECT_EQ(0, std::memcmp(strip.Row(y) + 12 * 3, fall1.Row(y), 8 * 3));
+    }
+}
+
+TEST(StripBlur, OnePhotoIsJoinedUnblurred) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 64, 9));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchBlur, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    EXPECT_EQ(strip.pixels, photos[0].block.pixels);
+}
+
+TEST(StripBlur, SeamBetweenBlackAndGreyFollowsTheNarrowingWindows) {
+    // Band pixels 0..14 are 0 and 15..29 are 150; each blurred pixel is the
+    // mean over its window, worked out by hand: for pixel p the window holds
+    // (window end - 14) grey pixels.
+    std::vector<PhotoRecord> photos;
+    photos.push_back(UniformPhoto(40, 3, 0));
+    photos.push_back(UniformPhoto(40, 3, 150));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchBlur, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+
+    const std::array<int, 30> expected = {0,  0,  0,  0,  0,  0,  0,   0,   0,   0,   12,  34,  42,  60,  70,
+                                          80, 90, 96, 115, 125, 150, 150, 150, 150, 150, 150, 150, 150, 150, 150};
+    for (int y = 0; y < 3; ++y)
+        for (int p = 0; p < 30; ++p)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(strip.Row(y)[(25 + p) * 3 + c], expected[p]) << "row " << y << " band pixel " << p;
+    // Outside the band nothing changes.
+    EXPECT_EQ(strip.Row(1)[24 * 3], 0);
+    EXPECT_EQ(strip.Row(1)[55 * 3], 150);
+}
+
+TEST(StripBlur, WindowsStayInsideTheBand) {
+    for (int p = 0; p < 30; ++p) {
+        const BlurWindow w = SeamBlurWindow(p);
+        if (w.width == 0) {
+            EXPECT_TRUE(p <= 2 || p == 29) << p;
+            continue;
+        }
+        EXPECT_GE(w.start, 0) << p;
+        EXPECT_LE(w.start + w.width, 30) << p;
+        EXPECT_EQ(w.start, p - w.width / 2) << p;
+    }
+    std::array<std::uint8_t, 90> row{};
+    row[45] = 255;
+    EXPECT_EQ(BlurSeamRow(row.data()), kOk);
+}
+
+TEST(StripBlur, SeamsOfTallerLaterPhotosBlurTheirWholeHeight) {
+    // Photo 0 is the shortest; the work block must still take the 8 rows the
+    // second seam copies (sized by photo 0 it would be overrun).
+    std::vector<PhotoRecord> photos;
+    photos.push_back(UniformPhoto(40, 4, 0));
+    photos.push_back(UniformPhoto(40, 8, 150));
+    photos.push_back(UniformPhoto(40, 8, 0));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchBlur, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    ASSERT_EQ(strip.height, 8);
+    // Second seam (photo 1 grey, photo 2 black): pixel 14 of the band, strip
+    // column 80 - 15 + 14 = 79, averages 8 grey and 7 black pixels.
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(strip.Row(y)[79 * 3], 150 * 8 / 15) << "row " << y;
+    // First seam blurred in photo 0's four rows only; black stays below it.
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(strip.Row(y)[39 * 3], 150 * 7 / 15) << "row " << y;
+    for (int y = 4; y < 8; ++y) {
+        EXPECT_EQ(strip.Row(y)[39 * 3], 0) << "row " << y;
+        EXPECT_EQ(strip.Row(y)[41 * 3], 150) << "row " << y;
+    }
+}
+
+TEST(StripBlur, RefusesBandsOutsideTheStripRow) {
+    PixelBlock strip = PixelBlock::Make(20, 2);
+    const std::array<std::int32_t, 2> narrow = {10, 10};  // 15 pixels left of the seam do not exist
+    const std::array<std::int32_t, 2> heights = {2, 2};
+    EXPECT_EQ(BlurSeams(strip, narrow, heights), kErrMemoryAccess);
+    const std::array<std::int32_t, 2> tooTall = {2, 3};
+    const std::array<std::int32_t, 2> wide = {10, 10};
+    EXPECT_EQ(BlurSeams(strip, wide, tooTall), kErrInvalidArgument);
+}
+
+TEST(StripViewport, CopiesTheWindowAtItsOffsetAndRefusesOutside) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 64, 40));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+
+    PixelBlock viewport = PixelBlock::Make(16, 10);
+    ASSERT_EQ(CopyStripWindow(strip, 5, 7, 9, viewport), kOk);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 16; ++x) EXPECT_EQ(viewport.Row(y)[x * 3 + 1], PatternByte(0, 5 + x, 7 + y, 1));
+    EXPECT_TRUE(ColumnIsBlack(viewport, 0, 9, 10)) << "rows not asked for keep their content";
+
+    EXPECT_EQ(CopyStripWindow(strip, 48, 30, 10, viewport), kOk);  // touches the bottom-right corner
+    EXPECT_EQ(CopyStripWindow(strip, 49, 0, 10, viewport), kErrTopLeft);
+    EXPECT_EQ(CopyStripWindow(strip, 0, 31, 10, viewport), kErrTopLeft);
+    EXPECT_EQ(CopyStripWindow(strip, -1, 0, 10, viewport), kErrTopLeft);
+}
+
+TEST(FrameGeometry, BandsSurroundTheViewport) {
+    const FrameLayout f = ComputeFrameLayout(1000, 800, 100);
+    EXPECT_EQ(f.viewport.x, 100);
+    EXPECT_EQ(f.viewport.y, 100);
+    EXPECT_EQ(f.topBand.width, 1200);
+    EXPECT_EQ(f.bottomBand.y, 900);
+    EXPECT_EQ(f.rightBand.x, 1100);
+    // The five areas tile the (l + 2B) x (o + 2B) bitmap without overlap.
+    const FrameRect areas[] = {f.topBand, f.viewport, f.bottomBand, f.leftBand, f.rightBand};
+    long long area = 0;
+    for (const FrameRect& r : areas) area += static_cast<long long>(r.width) * r.height;
+    EXPECT_EQ(area, 1200LL * 1000);
+}
+
+// Marks every bitmap pixel a tile covers; true when all band pixels are.
+bool TilesCoverTheBands(std::int32_t l, std::int32_t o, std::int32_t b) {
+    const int w = l + 2 * b, h = o + 2 * b;
+    std::vector<char> covered(static_cast<std::size_t>(w) * h, 0);
+    for (const TilePlacement& t : MattingTilePlacements(l, o, b))
+        for (int y = t.y; y < std::min(t.y + t.rows, h); ++y)
+            for (int x = t.x; x < std::min(t.x + b, w); ++x) covered[static_cast<std::size_t>(y) * w + x] = 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool inViewport = x >= b && x < b + l && y >= b && y < b + o;
+            if (!inViewport && !covered[static_cast<std::size_t>(y) * w + x]) return false;
+        }
+    return true;
+}
+
+TEST(FrameGeometry, TileCountsAndCutTile) {
+    const TileCounts even = CountMattingTiles(1000, 800, 100);
+    EXPECT_EQ(even.perHorizontalBand, 13);
+    EXPECT_EQ(even.wholePerSideBand, 8);
+    EXPECT_EQ(even.cutRows, 0);
+    EXPECT_EQ(MattingTilePlacements(1000, 800, 100).size(), 2u * 13 + 2u * 8);
+
+    const TileCounts cut = CountMattingTiles(1000, 850, 100);
+    EXPECT_EQ(cut.wholePerSideBand, 8);
+    EXPECT_EQ(cut.cutRows, 50);
+    const std::vector<TilePlacement> tiles = MattingTilePlacements(1000, 850, 100);
+    ASSERT_EQ(tiles.size(), 2u * 13 + 2u * 9);
+    // The last tile of each side band is the cut one, ending at the bottom band.
+    const TilePlacement& leftCut = tiles[2 * 13 + 8];
+    EXPECT_EQ(leftCut.x, 0);
+    EXPECT_EQ(leftCut.y, 900);
+    EXPECT_EQ(leftCut.rows, 50);
+    EXPECT_EQ(tiles.back().x, 1100);
+    EXPECT_EQ(tiles.back().y + tiles.back().rows, 950);
+
+    EXPECT_TRUE(TilesCoverTheBands(1000, 800, 100));
+    EXPECT_TRUE(TilesCoverTheBands(1000, 850, 100));
+    EXPECT_TRUE(TilesCoverTheBands(1724, 879, 100));
+    EXPECT_TRUE(TilesCoverTheBands(12, 12, 20));
+    EXPECT_TRUE(MattingTilePlacements(100, 100, 0).empty());
+}
+
+TEST(FrameGeometry, PhraseFontHeightFromPointSize) {
+    EXPECT_EQ(PhraseFontHeight(72), -96);
+    EXPECT_EQ(PhraseFontHeight(-72), -95);
+    EXPECT_EQ(PhraseFontHeight(12), -16);
+}
+
+}  // namespace
+}  // namespace quorvel
