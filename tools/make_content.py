@@ -371,8 +371,8 @@ for _bits, _vals in (_DC_LUMA, _DC_CHROMA, _AC_LUMA, _AC_CHROMA):
     assert sum(_bits) == len(_vals) == len(set(_vals))
 
 
-def _huff_codes(spec):
-    bits, vals = spec
+def _huff_codes(table):
+    bits, vals = table
     codes = {}
     code = 0
     k = 0
@@ -502,8 +502,8 @@ def write_jpeg(path, img, quality=80):
     def seg(marker, payload):
         return struct.pack(">BBH", 0xFF, marker, len(payload) + 2) + payload
 
-    def dht(cls_id, spec):
-        bits, vals = spec
+    def dht(cls_id, table):
+        bits, vals = table
         return bytes([cls_id]) + bytes(bits) + bytes(vals)
 
     out = bytearray(b"\xFF\xD8")
