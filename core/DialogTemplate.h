@@ -1,0 +1,35 @@
+// Dialog templates as bytes: which of a panel's two templates suits the
+// display, and the copy of an extended template whose font is rewritten to
+// "Segoe UI" at a chosen point size. Portable so that the byte rules are
+// unit-tested natively; the Windows side only finds, loads and shows.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace quorvel {
+
+struct TemplateChoice {
+    bool large = true;
+    float scale = 1.0f;  // effective DPI / 100
+    int pointSize = 12;
+};
+
+// The large template suits an ordinary display: at most 100 DPI and a
+// system DPI not above the monitor's. Its font is 12 x scale points, the
+// small template's 9 x scale, rounded half away from zero. A DPI below 96
+// counts as 96.
+TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi);
+
+enum class FontRewrite {
+    Rewritten,  // `out` holds the copy with the new typeface
+    Unchanged,  // classic template, or no font block: use the resource as it is
+    Refused,    // malformed: the dialog must not be created from it
+};
+
+// Copies an extended template (DLGTEMPLATEEX) with its typeface replaced by
+// "Segoe UI"; a nonzero pointSize also replaces the point size.
+FontRewrite RewriteTemplateFont(const std::uint8_t* data, std::size_t size, std::uint16_t pointSize,
+                                std::vector<std::uint8_t>& out);
+
+}  // namespace quorvel
