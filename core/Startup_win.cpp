@@ -24,6 +24,7 @@ using std::min;
 #include "core/Storage_win.h"
 #include "core/Utilities_win.h"
 #include "display/DisplayState_win.h"
+#include "panels/PowerPlan_win.h"
 #include "panels/Cleanup_win.h"
 #include "res/resource.h"
 
@@ -336,7 +337,6 @@ Status GetCurrentDpi(int x, int y) {
 }
 
 Status StartupSequence(HWND owner, int quick) {
-    (void)quick;  // decides the power-plan switch once the display lands
     try {
         gMode.restartRequested = false;
         if (gAppState == nullptr || !IsWindow(owner)) {
@@ -352,7 +352,14 @@ Status StartupSequence(HWND owner, int quick) {
             }
         }
         ReadAllSettings();
-        if (!gMode.cleanupMode) FixSettingsDefaults();
+        if (!gMode.cleanupMode) {
+            if (Status s = PrepareAlbums(); s != kOk) return ReportError(s, 0);
+            // The power plan is switched once, at the first start of a
+            // display (the quick flag is set on restarts). The configuration
+            // screen neither switches nor restores: it shows no album.
+            if (quick == 0 && !gMode.previewMode && !gMode.configureMode)
+                if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
+        }
         if (gMode.cleanupMode) {
             ReportError(CleanupRepair(), 1);
             PostQuitMessage(0);
@@ -383,6 +390,7 @@ void Shutdown() {
         }
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }
+    if (!gMode.configureMode && !gMode.previewMode) RestorePowerPlan();
     if (gAppState != nullptr) {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
         for (HFONT font : gAppState->glyphFonts)

@@ -19,11 +19,28 @@ constexpr int kAlbumFolderChars = 130;
 constexpr int kPhraseChars = 200;
 constexpr int kMaxPhotos = 70;
 
-// An album window's viewport and drawing state.
+// An album window's viewport and drawing state. Holds a pixel block, so it
+// is made and freed by AllocateAlbumView / FreeAlbumView (display/Frame_win.h).
 struct AlbumView {
+    BITMAPINFOHEADER viewportHeader;  // width l, height -o: top row first
     HWND window;
+    std::int32_t viewportWidth;   // l, a multiple of 4
+    std::int32_t viewportHeight;  // o
+    PixelBlock viewport;          // o rows of 3l bytes
     wchar_t phrase[kPhraseChars];
     COLORREF textColour;
+    // The frame is drawn here, (l + 2B) x (o + 2B), then copied to the window.
+    HDC memoryDc;
+    HBITMAP oldBitmap;
+    HBITMAP memoryBitmap;
+};
+
+// The square cut from the album's matting board that the frame bands repeat.
+struct MattingTile {
+    BITMAPINFOHEADER header;  // width B, height -B, 24 bits
+    PixelBlock block;
+    std::int32_t stepX, stepY;            // both B, the band width
+    std::int32_t drawWidth, drawHeight;   // both B
 };
 
 struct AlbumSlot {
@@ -43,6 +60,7 @@ struct AlbumSlot {
     std::int16_t stitchMode;
     wchar_t mattingFile[260];
     PixelBlock mattingThumbnail;
+    MattingTile mattingTile;
 };
 
 struct MonitorInfo {
@@ -61,6 +79,12 @@ struct DisplayState {
     MonitorInfo monitors[kMaxMonitors];
     std::int32_t primaryMonitor;
     std::int32_t lastMonitor;
+    // The power plan active when the display started, and the one chosen
+    // to run under (empty when the Windows version has none).
+    wchar_t startingPlanId[100];
+    wchar_t startingPlanName[150];
+    wchar_t chosenPlanId[100];
+    wchar_t chosenPlanName[150];
 };
 
 extern DisplayState* gDisplayState;

@@ -3,9 +3,10 @@
 # (Debian packages wixl and msitools) from installer/Quorvel.wxs, the built
 # program and the content under data/.
 #
-# Usage: tools/build-msi.sh [BIN_DIR]
+# Usage: tools/build-msi.sh [BIN_DIR [MSI]]
 #   BIN_DIR  folder holding the built Quorvel.exe and Quorvel.scr
 #            (default: build/win)
+#   MSI      the package to write (default: build/installer/Quorvel.msi)
 # Environment: QV_VERSION  product version, default 1.0.0; raise it for a
 #                          package that must upgrade an installed one.
 set -euo pipefail
@@ -13,8 +14,10 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=${1:-$root/build/win}
 version=${QV_VERSION:-1.0.0}
-out_dir=$root/build/installer
-msi=$out_dir/Quorvel.msi
+msi=${2:-$root/build/installer/Quorvel.msi}
+mkdir -p "$(dirname "$msi")"
+msi=$(cd "$(dirname "$msi")" && pwd)/$(basename "$msi")
+out_dir=$(dirname "$msi")
 
 if ! command -v wixl >/dev/null; then
   echo "build-msi: wixl not found; install it with: apt-get install wixl msitools" >&2

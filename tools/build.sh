@@ -35,6 +35,8 @@ build_win() {
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/wine-test.sh" >/dev/null
   cmake --build "$dir" -j"$jobs"
+  # The end-to-end tests install this package, as a user would.
+  "$root/tools/build-msi.sh" "$dir" "$dir/Quorvel.msi"
 }
 
 if [ $do_native = 1 ]; then

@@ -9,6 +9,10 @@ QV_ROOT=${QV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QV_BUILD_WIN=${QV_BUILD_WIN:-$QV_ROOT/build/win}
 QV_TEMPLATE=${QV_TEMPLATE:-$QV_ROOT/build/wine-template}
 QV_PREFIXES=${QV_PREFIXES:-$QV_ROOT/build/wine-prefixes}
+# The installer package the end-to-end tests install (tools/build.sh makes it).
+QV_MSI=${QV_MSI:-$QV_BUILD_WIN/Quorvel.msi}
+# The template with the package installed, rebuilt when the package changes.
+QV_INSTALLED=${QV_INSTALLED:-$QV_BUILD_WIN/wine-installed}
 
 # Where the program lives inside a prefix; the Driver's InstalledProgram()
 # mirrors these names.
@@ -166,16 +170,49 @@ qv_ensure_template() {
   [ $ok = 1 ]
 }
 
-# Makes a fresh prefix from the template; prints its path.
+# Makes a fresh prefix from the template (or from `source`, another
+# prepared prefix); prints its path.
 qv_new_prefix() {
-  local name=${1:-run} dir
+  local name=${1:-run} source=${2:-$QV_TEMPLATE} dir
   qv_ensure_template || return 1
   mkdir -p "$QV_PREFIXES"
   dir=$(mktemp -d "$QV_PREFIXES/$name.XXXXXX") || return 1
   # Wine refuses prefixes it does not own; mktemp's 0700 folder is ours.
-  cp -a "$QV_TEMPLATE/." "$dir/" || { rm -rf "$dir"; return 1; }
+  cp -a "$source/." "$dir/" || { rm -rf "$dir"; return 1; }
   rm -f "$dir/.qv-stamp"
   echo "$dir"
+}
+
+# Installs the package once into a copy of the template, so that each test
+# starts from what a user would have installed without paying for msiexec
+# every time. Fails (and callers fall back to copying the files) when no
+# package has been built.
+qv_ensure_installed_template() {
+  local lockfd stamp ok=1 saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-}
+  [ -f "$QV_MSI" ] || return 1
+  qv_ensure_template || return 1
+  exec {lockfd}>"$QV_INSTALLED.lock"
+  flock "$lockfd"
+  stamp="$(qv_template_stamp) $(sha256sum "$QV_MSI" | cut -d' ' -f1)"
+  if [ "$(cat "$QV_INSTALLED/.qv-stamp" 2>/dev/null)" != "$stamp" ]; then
+    qv_log "installing $(basename "$QV_MSI") into $QV_INSTALLED (once per package)"
+    rm -rf "$QV_INSTALLED"
+    mkdir -p "$QV_INSTALLED"
+    cp -a "$QV_TEMPLATE/." "$QV_INSTALLED/" && rm -f "$QV_INSTALLED/.qv-stamp" || ok=0
+    if [ $ok = 1 ] && qv_start_xvfb; then
+      WINEPREFIX=$QV_INSTALLED qv_wine msiexec /i "$(qv_winpath "$QV_MSI")" /qn >/dev/null 2>&1 || ok=0
+      WINEPREFIX=$QV_INSTALLED "$WINESERVER" -w
+      qv_stop_xvfb
+    else
+      ok=0
+    fi
+    DISPLAY=$saved_display QV_XVFB_PID=$saved_xvfb
+    [ -n "$DISPLAY" ] || unset DISPLAY
+    [ -f "$QV_INSTALLED/$QV_PROGRAM_DIR_REL/Quorvel.exe" ] || ok=0
+    if [ $ok = 1 ]; then echo "$stamp" >"$QV_INSTALLED/.qv-stamp"; else qv_log "installing the package failed"; fi
+  fi
+  exec {lockfd}>&-
+  [ $ok = 1 ]
 }
 
 # Ends every Wine process of the prefix and waits for the server to go.
@@ -187,9 +224,8 @@ qv_stop_prefix() {
 
 # --- installing the program -----------------------------------------------
 
-# Puts the program into the prefix $1 the way an installation would. This is
-# the one place to change when the installer exists: replace the copy with
-#   WINEPREFIX=$prefix qv_wine msiexec /i "$(qv_winpath package.msi)" /qn
+# Puts the program into the prefix $1 by copying the built files where the
+# package would put them: for runs before a package exists.
 install_program() {
   local prefix=${1:-$WINEPREFIX} bin=$QV_BUILD_WIN f
   local dest="$prefix/$QV_PROGRAM_DIR_REL" data="$prefix/$QV_DATA_DIR_REL"
@@ -198,6 +234,11 @@ install_program() {
     if [ -f "$bin/$f" ]; then cp "$bin/$f" "$dest/"
     else qv_log "note: $bin/$f not built; not installed"; fi
   done
+  # What the installer puts beside the program (default album pictures and
+  # matting boards) and into the machine-wide data folder.
+  if [ -d "$QV_ROOT/data/program" ]; then
+    cp -a "$QV_ROOT/data/program/." "$dest/"
+  fi
   if [ -d "$QV_ROOT/data/common" ]; then
     cp -a "$QV_ROOT/data/common/." "$data/"
   fi

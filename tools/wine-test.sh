@@ -26,7 +26,14 @@ qv_find_wine || exit 125
 
 started=$(qv_now_ms)
 name=$(basename "$program" .exe)
-prefix=$(qv_new_prefix "$name") || { echo "wine-test: could not make a prefix" >&2; exit 125; }
+# Tests run against the installed package when one is built.
+installed=0
+if qv_ensure_installed_template; then
+  prefix=$(qv_new_prefix "$name" "$QV_INSTALLED") && installed=1
+else
+  prefix=$(qv_new_prefix "$name")
+fi
+[ -n "$prefix" ] || { echo "wine-test: could not make a prefix" >&2; exit 125; }
 export WINEPREFIX=$prefix QUORVEL_PREFIX=$prefix
 export LC_ALL=C.UTF-8
 
@@ -48,7 +55,7 @@ trap 'rc=130; exit 130' INT
 trap 'rc=143; exit 143' TERM HUP
 
 qv_start_xvfb || exit 125
-install_program "$prefix"
+[ $installed = 1 ] || install_program "$prefix"
 setup_ms=$(($(qv_now_ms) - started))
 
 # In the background so that a signal from ctest (timeout) reaches the trap
