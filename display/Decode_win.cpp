@@ -1,0 +1,501 @@
+#include "display/Decode_win.h"
+
+#include <windows.h>
+// GDI+ needs the COM property types that a lean windows.h leaves out.
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <cwchar>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/ErrorReporter_win.h"
+#include "core/Settings_win.h"
+#include "core/Storage_win.h"
+#include "core/Utilities_win.h"
+#include "display/BitmapCache.h"
+#include "display/DisplayState_win.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"DecodeImage";
+const wchar_t kCacheModule[] = L"utilities";
+constexpr int kPhotoSide = 100;
+constexpr int kPreviewPhotoSide = 20;
+constexpr std::int16_t kStitchModeMismatch = 2;
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
+    return n > 0 && n < kPathChars;
+}
+
+int SmallestSide() { return gMode.previewMode ? kPreviewPhotoSide : kPhotoSide; }
+
+class FindGuard {
+public:
+    explicit FindGuard(HANDLE find) : find_(find) {}
+    ~FindGuard() {
+        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    }
+    FindGuard(const FindGuard&) = delete;
+    FindGuard& operator=(const FindGuard&) = delete;
+
+private:
+    HANDLE find_;
+};
+
+class FileGuard {
+public:
+    explicit FileGuard(HANDLE file) : file_(file) {}
+    ~FileGuard() {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    FileGuard(const FileGuard&) = delete;
+    FileGuard& operator=(const FileGuard&) = delete;
+    HANDLE Get() const { return file_; }
+
+private:
+    HANDLE file_;
+};
+
+class HandleByteSource : public ByteSource {
+public:
+    explicit HandleByteSource(HANDLE file) : file_(file) {
+        LARGE_INTEGER size;
+        if (GetFileSizeEx(file, &size) && size.QuadPart > 0) size_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override {
+        if (offset > size_ || bytes > size_ - offset) return false;
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return false;
+        auto* to = static_cast<std::uint8_t*>(out);
+        while (bytes > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
+            DWORD read = 0;
+            if (!ReadFile(file_, to, chunk, &read, nullptr) || read != chunk) return false;
+            to += read;
+            bytes -= read;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+    std::uint64_t size_ = 0;
+};
+
+// GDI+ hands out the items as one block: headers pointing into their values.
+Status ReadProperties(Gdiplus::Image& image, PhotoRecord* record) {
+    record->properties.clear();
+    UINT bytes = 0, count = 0;
+    if (image.GetPropertySize(&bytes, &count) != Gdiplus::Ok || count == 0 || bytes == 0) return kOk;
+    std::vector<std::uint8_t> block;
+    try {
+        block.assign(bytes, 0);
+        auto* items = reinterpret_cast<Gdiplus::PropertyItem*>(block.data());
+        // A failure here leaves the photo without properties; it decodes on.
+        if (image.GetAllPropertyItems(bytes, count, items) != Gdiplus::Ok) return kOk;
+        record->properties.reserve(count);
+        for (UINT i = 0; i < count; ++i) {
+            PropertyItem item;
+            item.id = items[i].id;
+            item.type = items[i].type;
+            const auto* value = static_cast<const std::uint8_t*>(items[i].value);
+            if (value != nullptr && items[i].length > 0) item.value.assign(value, value + items[i].length);
+            record->properties.push_back(std::move(item));
+        }
+    } catch (const std::bad_alloc&) {
+        record->properties.clear();
+        SetErrorLocation(kModule, __LINE__, gDisplayState ? gDisplayState->scratchPath : nullptr);
+        return kErrMemory;
+    }
+    return kOk;
+}
+
+Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
+    const std::uint64_t bytes = std::uint64_t(width) * 3 * std::uint64_t(height);
+    if (bytes > 0x7FFFFFFFu) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrMemory;
+    }
+    PixelBlock block;
+    try {
+        block = PixelBlock::Make(width, height);
+    } catch (const std::bad_alloc&) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrMemory;
+    }
+    Gdiplus::Rect rect(0, 0, width, height);
+    Gdiplus::BitmapData data = {};
+    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrGdiplus;
+    }
+    const auto* scan0 = static_cast<const std::uint8_t*>(data.Scan0);
+    for (int y = 0; y < height; ++y) std::memcpy(block.Row(y), scan0 + std::ptrdiff_t(y) * data.Stride, block.rowBytes);
+    bitmap.UnlockBits(&data);
+    *out = std::move(block);
+    return kOk;
+}
+
+// Local last-write time as the C runtime's mktime reads it, with the
+// daylight-saving flag set.
+std::int64_t LocalFileTime(const FILETIME& written) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+    std::tm t = {};
+    t.tm_year = st.wYear - 1900;
+    t.tm_mon = st.wMonth - 1;
+    t.tm_mday = st.wDay;
+    t.tm_hour = st.wHour;
+    t.tm_min = st.wMinute;
+    t.tm_sec = st.wSecond;
+    t.tm_isdst = 1;
+    return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+Status EnsureFolder(const wchar_t* path) {
+    if (PathExists(path)) return kOk;
+    if (CreateDirectoryW(path, nullptr)) return kOk;
+    SaveWindowsError();
+    SetErrorLocation(kModule, __LINE__, path);
+    return kErrCreateFolder;
+}
+
+enum class CacheState { kMissing, kUsed, kRefused, kBroken };
+
+// Takes the photo's pixels from its cache copy when the copy is sound; the
+// photo file then only gives its properties.
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRecord* record, CacheState* state) {
+    *state = CacheState::kMissing;
+    Status exists = kOk;
+    if (!FileExists(cachePath, &exists)) {
+        if (exists == kOk) return kOk;
+        SetErrorLocation(kModule, __LINE__, cachePath);
+        return exists;
+    }
+    wcscpy(gDisplayState->scratchPath, cachePath);
+    const Status read = ReadCacheBitmap(nullptr, nullptr, &record->block, nullptr, nullptr, nullptr);
+    wcscpy(gDisplayState->scratchPath, photoPath);
+    // The reader's refusal is not this photo's failure: it is decoded instead.
+    gErrorLocation = {};
+    if (read != kOk) {
+        *state = CacheFileBroken(read) ? CacheState::kBroken : CacheState::kRefused;
+        return kOk;
+    }
+    *state = CacheState::kUsed;
+    Gdiplus::Image image(photoPath, FALSE);
+    if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
+    return ReadProperties(image, record);
+}
+
+Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePath, const PhotoRecord& record) {
+    // BMP photos are copied as they are, so the cache holds the very file.
+    if (type != 3) return WriteCacheBitmap(record, cachePath);
+    if (CopyFileW(photoPath, cachePath, FALSE)) return kOk;
+    SaveWindowsError();
+    SetErrorLocation(kModule, __LINE__, photoPath);
+    return kErrCopyFile;
+}
+
+struct AlbumFolders {
+    wchar_t album[kPathChars];
+    wchar_t cache[kPathChars];
+    wchar_t search[kPathChars];
+};
+
+Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
+    wchar_t root[kPathChars];
+    AlbumsFolder(root);
+    const std::u16string pattern = PhotoTypePattern(slot.photoType);
+    if (pattern.empty() || !Join(root, slot.folderName, folders->album) ||
+        !Join(folders->album, L"BMP", folders->cache) || !Join(folders->album, Wide(pattern), folders->search)) {
+        SetErrorLocation(kModule, __LINE__, slot.folderName);
+        return kErrInvalidArgument;
+    }
+    return kOk;
+}
+
+Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k,
+                 bool* firstPortrait) {
+    PhotoRecord& record = slot.photos[k];
+    record = PhotoRecord{};
+    wchar_t photoPath[kPathChars], cachePath[kPathChars];
+    const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
+    if (!Join(folders.album, found.cFileName, photoPath) || !Join(folders.cache, Wide(cacheName), cachePath)) {
+        SetErrorLocation(kModule, __LINE__, found.cFileName);
+        return kErrInvalidArgument;
+    }
+    wcscpy(gDisplayState->scratchPath, photoPath);
+    record.fileName = Portable(found.cFileName);
+
+    if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
+    CacheState cache = CacheState::kMissing;
+    if (Status s = TakeFromCache(cachePath, photoPath, &record, &cache); s != kOk) return s;
+    if (cache != CacheState::kUsed)
+        if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
+
+    const PixelBlock& pixels = record.block;
+    if (std::min(pixels.width, pixels.height) < SmallestSide()) {
+        SetErrorLocation(kModule, __LINE__, photoPath);
+        return kErrPhotoTooSmall;
+    }
+    record.fileName = cacheName;
+    // A cache copy that exists is left as it is (the Photos tools keep it),
+    // unless it is broken.
+    if (cache == CacheState::kMissing || cache == CacheState::kBroken)
+        if (Status s = MakeCacheCopy(slot.photoType, photoPath, cachePath, record); s != kOk) return s;
+
+    record.fileTime = LocalFileTime(found.ftLastWriteTime);
+    record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+
+    if (k == 0) {
+        *firstPortrait = pixels.width < pixels.height;
+        return kOk;
+    }
+    const PixelBlock& first = slot.photos[0].block;
+    if (pixels.height != first.height) {
+        record.heightDiffers = 1;
+        slot.sizeMismatch = 1;
+    }
+    if (pixels.width != first.width) {
+        record.widthDiffers = 1;
+        slot.sizeMismatch = 1;
+    }
+    if (pixels.width < pixels.height && !*firstPortrait) {
+        record.portraitAmongLandscape = 1;
+        slot.orientationMismatch = 1;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record) {
+    if (path == nullptr || record == nullptr) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    Gdiplus::Bitmap bitmap(path, FALSE);
+    const UINT width = bitmap.GetWidth(), height = bitmap.GetHeight();
+    // Rows are kept without padding, so the width is cut to a multiple of 4
+    // (at most 3 columns go at the right).
+    const UINT cutWidth = width & ~3u;
+    if (bitmap.GetLastStatus() != Gdiplus::Ok || cutWidth == 0 || height == 0 || width > 0x7FFFFFFFu ||
+        height > 0x7FFFFFFFu) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrImageDimension;
+    }
+    if (Status s = CopyLockedRows(bitmap, int(cutWidth), int(height), &record->block, path); s != kOk) return s;
+    if (readProperties) return ReadProperties(bitmap, record);
+    return kOk;
+}
+
+Status DecodeAlbumPhotos(int album) {
+    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
+        album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    AlbumSlot& slot = gDisplayState->albums[album];
+    slot.orientationMismatch = 0;
+    slot.sizeMismatch = 0;
+    AlbumFolders folders;
+    if (Status s = AlbumFoldersOf(slot, &folders); s != kOk) return s;
+
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(folders.search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        SaveWindowsError();
+        SetErrorLocation(kModule, __LINE__, folders.search);
+        return kErrFindFirstFile;
+    }
+    FindGuard guard(find);
+    int k = 0;
+    bool firstPortrait = false;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) continue;
+        if (Status s = DecodeOne(slot, folders, found, k, &firstPortrait); s != kOk) return s;
+        ++k;
+    } while (k < kMaxPhotos && FindNextFileW(find, &found));
+
+    // The folder may have changed since its photos were counted; the count
+    // follows the records actually filled.
+    for (int i = k; i < kMaxPhotos; ++i) slot.photos[i] = PhotoRecord{};
+    slot.photoCount = k;
+    if (k == 0) {
+        SetErrorLocation(kModule, __LINE__, folders.album);
+        return kErrMissingPhotos;
+    }
+    if (slot.orientationMismatch || slot.sizeMismatch) slot.stitchMode = kStitchModeMismatch;
+    return kOk;
+}
+
+Status DecodeAlbum(int album) {
+    const Status s = DecodeAlbumPhotos(album);
+    if (s != kOk) (void)ReportError(s, 0);
+    return s;
+}
+
+Status LoadMattingTile(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    AlbumSlot& slot = gDisplayState->albums[album];
+    wchar_t folder[kPathChars], path[kPathChars];
+    MattingsFolder(folder);
+    if (!Join(folder, slot.mattingFile, path)) {
+        SetErrorLocation(kModule, __LINE__, slot.mattingFile);
+        return kErrInvalidArgument;
+    }
+    Status exists = kOk;
+    if (!FileExists(path, &exists)) {
+        if (exists != kOk) {
+            SetErrorLocation(kModule, __LINE__, path);
+            return exists;
+        }
+        // The chosen board has gone: the default boards come back and the
+        // first two become the albums' boards.
+        if (Status s = CopyDefaultMattings(); s != kOk) return s;
+        if (!Join(folder, slot.mattingFile, path)) {
+            SetErrorLocation(kModule, __LINE__, slot.mattingFile);
+            return kErrInvalidArgument;
+        }
+    }
+    PhotoRecord photo;
+    if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
+    if (std::min(photo.block.width, photo.block.height) < SmallestSide()) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrMattingTooSmall;
+    }
+
+    const int side = gMode.previewMode ? kPreviewPhotoSide : kPhotoSide;
+    Gdiplus::Bitmap source(photo.block.width, photo.block.height, photo.block.rowBytes, PixelFormat24bppRGB,
+                           photo.block.pixels.data());
+    Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
+    if (source.GetLastStatus() != Gdiplus::Ok || canvas.GetLastStatus() != Gdiplus::Ok) {
+        SetErrorLocation(kModule, __LINE__, path);
+        return kErrGdiplus;
+    }
+    {
+        Gdiplus::Graphics graphics(&canvas);
+        // Mirrored edges keep the outermost tile pixels from fading into
+        // the empty canvas as they are stretched.
+        Gdiplus::ImageAttributes attributes;
+        attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+        const Gdiplus::Status drawn =
+            graphics.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0, photo.block.width,
+                               photo.block.height, Gdiplus::UnitPixel, &attributes);
+        if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok) {
+            SetErrorLocation(kModule, __LINE__, path);
+            return kErrGdiplus;
+        }
+    }
+    PixelBlock thumbnail;
+    if (Status s = CopyLockedRows(canvas, side, side, &thumbnail, path); s != kOk) return s;
+    slot.mattingThumbnail = std::move(thumbnail);
+    return kOk;
+}
+
+void ReleaseAlbum(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    for (PhotoRecord& record : slot.photos) record = PhotoRecord{};
+    slot.strip.Release();
+    slot.mattingThumbnail.Release();
+    slot.photoCount = 0;
+    slot.inUse = 0;
+    slot.windowMade = 0;
+    slot.photoType = 0;
+}
+
+Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount || photo < 0 ||
+        photo >= gDisplayState->albums[album].photoCount || photo >= kMaxPhotos) {
+        SetErrorLocation(kCacheModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    const AlbumSlot& slot = gDisplayState->albums[album];
+    wchar_t root[kPathChars];
+    AlbumsFolder(root);
+    const int n = swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName,
+                           Wide(slot.photos[photo].fileName));
+    if (n <= 0 || n >= kPathChars) {
+        SetErrorLocation(kCacheModule, __LINE__, slot.folderName);
+        return kErrInvalidArgument;
+    }
+    return kOk;
+}
+
+Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
+    if (path == nullptr || !HasBmpExtension(Portable(path)) || record.block.pixels.empty() ||
+        record.block.height == 0 || record.block.rowBytes <= 0)
+        return kOk;
+    std::vector<std::uint8_t> file;
+    if (Status s = EncodeCacheBitmap(record.block, &file); s != kOk) {
+        SetErrorLocation(kCacheModule, __LINE__, path);
+        return s;
+    }
+    HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        SaveWindowsError();
+        SetErrorLocation(kCacheModule, __LINE__, path);
+        return kErrCreateFile;
+    }
+    DWORD written = 0;
+    const bool wrote = WriteFile(handle, file.data(), DWORD(file.size()), &written, nullptr) && written == file.size();
+    if (!wrote) SaveWindowsError();
+    const bool closed = CloseHandle(handle) != FALSE;
+    if (!wrote || !closed) {
+        if (wrote) SaveWindowsError();
+        // A cut-short cache file would only be found broken later.
+        DeleteFileW(path);
+        SetErrorLocation(kCacheModule, __LINE__, path);
+        return kErrDiskWrite;
+    }
+    return kOk;
+}
+
+Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,
+                       std::uint32_t* coloursUsed, std::uint32_t* coloursImportant) {
+    if (gDisplayState == nullptr) {
+        SetErrorLocation(kCacheModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    const wchar_t* path = gDisplayState->scratchPath;
+    FileGuard file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) {
+        SaveWindowsError();
+        SetErrorLocation(kCacheModule, __LINE__, path);
+        return kErrOpenFile;
+    }
+    HandleByteSource source(file.Get());
+    CacheBitmapInfo info;
+    const Status s = ReadCacheBitmap(source, &info, block);
+    if (s != kOk) {
+        SetErrorLocation(kCacheModule, __LINE__, path);
+        return s;
+    }
+    if (width) *width = info.width;
+    if (height) *height = info.height;
+    if (rowBytes) *rowBytes = info.rowBytes;
+    if (coloursUsed) *coloursUsed = info.coloursUsed;
+    if (coloursImportant) *coloursImportant = info.coloursImportant;
+    return kOk;
+}
+
+}  // namespace quorvel

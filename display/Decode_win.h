@@ -1,0 +1,47 @@
+// Decoding an album's photos into 24-bit pixels, keeping the album's bitmap
+// cache (the "BMP" sub-folder with a BMP copy of every photo) up to date,
+// the matting-board thumbnail, and releasing an album again.
+#pragma once
+#include <cstdint>
+
+#include "core/AppState_win.h"
+#include "display/PhotoRecord.h"
+
+namespace quorvel {
+
+// Decodes one photo file with GDI+: 24-bit pixels, top row first, the width
+// cut down to a multiple of 4. With readProperties the photo's property
+// items are kept in the record too. Codes 10053, 10040, 10034.
+[[nodiscard]] Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record);
+
+// Fills the album's photo records, its mismatch flags and its cache. A photo
+// whose cache copy is sound takes its pixels from there, since the Photos
+// tools change only the cache copies; the photo file is decoded to make a
+// missing or broken cache copy, or when the reader refuses the copy. Returns
+// the first failure.
+[[nodiscard]] Status DecodeAlbumPhotos(int album);
+// DecodeAlbumPhotos with its failure raised through ReportError as fatal.
+[[nodiscard]] Status DecodeAlbum(int album);
+
+// Decodes the album's matting board into its square thumbnail (100 pixels,
+// 20 in preview mode), stretched whatever its shape.
+[[nodiscard]] Status LoadMattingTile(int album);
+
+// Frees the album's photos, strip and matting thumbnail and clears the
+// photo count, the in-use and window-made flags and the photo type.
+void ReleaseAlbum(int album);
+
+// "<albums folder>\<album folder>\BMP\<cache file name>" of a decoded photo.
+[[nodiscard]] Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]);
+
+// Writes the record's pixels as a cache BMP file. Writes nothing and returns
+// 0 unless the path ends in ".bmp" and the record has pixels.
+[[nodiscard]] Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path);
+
+// Reads the BMP file named by DisplayState's scratch path. Without a block
+// only the sizes are given. Any output may be null.
+[[nodiscard]] Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block,
+                                     std::int32_t* rowBytes, std::uint32_t* coloursUsed,
+                                     std::uint32_t* coloursImportant);
+
+}  // namespace quorvel

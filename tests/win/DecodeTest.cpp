@@ -1,0 +1,400 @@
+// Decoding real photos of every album type through GDI+, compared with
+// ImageMagick's decoding of the same files (fixtures/, made at build time),
+// and the bitmap cache that decoding keeps beside each album.
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/ErrorReporter_win.h"
+#include "core/Storage_win.h"
+#include "core/Utilities_win.h"
+#include "display/BitmapCache.h"
+#include "display/Decode_win.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+std::wstring FixturePath(const std::wstring& name) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder = exe;
+    folder.resize(folder.rfind(L'\\'));
+    return folder + L"\\fixtures\\" + name;
+}
+
+std::vector<std::uint8_t> Bytes(const std::wstring& path) {
+    const std::string s = ReadBytes(path);
+    return std::vector<std::uint8_t>(s.begin(), s.end());
+}
+
+// Largest difference of any channel between the decoded block (BGR) and
+// ImageMagick's RGB dump of a picture `fullWidth` wide, over the block's
+// columns. -1 when the sizes do not fit.
+int LargestDifference(const PixelBlock& block, const std::vector<std::uint8_t>& rgb, int fullWidth) {
+    if (block.Empty() || rgb.size() != std::size_t(fullWidth) * block.height * 3 || block.width > fullWidth) return -1;
+    int largest = 0;
+    for (int y = 0; y < block.height; ++y)
+        for (int x = 0; x < block.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int ours = block.Row(y)[x * 3 + (2 - c)];
+                const int theirs = rgb[(std::size_t(y) * fullWidth + x) * 3 + c];
+                largest = std::max(largest, std::abs(ours - theirs));
+            }
+    return largest;
+}
+
+PixelBlock Pattern(int w, int h, int seed) {
+    PixelBlock b = PixelBlock::Make(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) b.Row(y)[x] = std::uint8_t(x * 5 + y * 11 + seed);
+    return b;
+}
+
+std::vector<std::uint8_t> CacheFileOf(const PixelBlock& b) {
+    std::vector<std::uint8_t> file;
+    EXPECT_EQ(EncodeCacheBitmap(b, &file), kOk);
+    return file;
+}
+
+bool WriteVector(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+    return WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+class Decoding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        ASSERT_TRUE(FileExists(FixturePath(L"made").c_str(), nullptr)) << "the test photos were not made";
+        wchar_t root[kPathChars];
+        AlbumsFolder(root);
+        albumsRoot_ = root;
+        CreateDirectoryW(albumsRoot_.c_str(), nullptr);
+    }
+    void TearDown() override {
+        for (int a = 0; a < kAlbumCount; ++a) ReleaseAlbum(a);
+        Gdiplus::GdiplusShutdown(token_);
+    }
+
+    // An album folder holding copies of fixture photos under new names.
+    std::wstring MakeAlbum(int album, const std::wstring& name, int type,
+                           const std::vector<std::pair<std::wstring, std::wstring>>& photos) {
+        const std::wstring folder = albumsRoot_ + L"\\" + name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const auto& [fixture, target] : photos)
+            EXPECT_TRUE(CopyFileW(FixturePath(fixture).c_str(), (folder + L"\\" + target).c_str(), FALSE)) << fixture;
+        AlbumSlot& slot = gDisplayState->albums[album];
+        wcscpy(slot.folderName, name.c_str());
+        slot.photoType = std::int16_t(type);
+        slot.photoCount = int(photos.size());
+        return folder;
+    }
+
+    // The names in the order the album's search lists them.
+    std::vector<std::wstring> Listed(const std::wstring& folder, const std::wstring& pattern) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(found.cFileName);
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+        return names;
+    }
+
+    ProcessRecords records;
+    std::wstring albumsRoot_;
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+const PhotoRecord& Photo(int album, int k) { return gDisplayState->albums[album].photos[k]; }
+
+}  // namespace
+
+TEST_F(Decoding, EveryTypeDecodesAsImageMagickDecodesItAndIsCached) {
+    struct Type {
+        int type;
+        const wchar_t* fixture;
+        int tolerance;  // JPEG decoders may round differently
+    };
+    const Type types[] = {{1, L"photo.jpg", 6}, {2, L"photo.jpeg", 6}, {3, L"photo.bmp", 0},
+                          {3, L"photo_v5.bmp", 0}, {4, L"photo.png", 0}, {5, L"photo.gif", 0},
+                          {6, L"photo.tif", 0}, {7, L"photo.tiff", 0}};
+    int index = 0;
+    for (const Type& t : types) {
+        SCOPED_TRACE(t.fixture);
+        const std::wstring ext = std::wstring(t.fixture).substr(std::wstring(t.fixture).rfind(L'.'));
+        const std::wstring folder = MakeAlbum(0, L"Type" + std::to_wstring(++index), t.type, {{t.fixture, L"IMG_1" + ext}});
+        ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+        const PhotoRecord& photo = Photo(0, 0);
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(photo.fileName.c_str())), L"IMG_1.BMP");
+        EXPECT_EQ(photo.block.width, 132);
+        EXPECT_EQ(photo.block.height, 104);
+        const std::vector<std::uint8_t> reference = Bytes(FixturePath(std::wstring(t.fixture) + L".rgb"));
+        const int difference = LargestDifference(photo.block, reference, 132);
+        EXPECT_GE(difference, 0);
+        EXPECT_LE(difference, t.tolerance);
+        EXPECT_EQ(photo.fileSize, std::int64_t(Bytes(folder + L"\\IMG_1" + ext).size()));
+
+        const std::vector<std::uint8_t> cache = Bytes(folder + L"\\BMP\\IMG_1.BMP");
+        if (t.type == 3) {
+            EXPECT_EQ(cache, Bytes(FixturePath(t.fixture)));
+        } else {
+            EXPECT_EQ(cache, CacheFileOf(photo.block));
+        }
+        // The cache file holds the same picture, whoever reads it.
+        MemoryByteSource source(cache);
+        CacheBitmapInfo info;
+        PixelBlock cached;
+        ASSERT_EQ(ReadCacheBitmap(source, &info, &cached), kOk);
+        EXPECT_EQ(cached.pixels, photo.block.pixels);
+        ReleaseAlbum(0);
+    }
+}
+
+TEST_F(Decoding, AWidthIsCutToAMultipleOf4AndTheSizeRuleFollowsTheMode) {
+    const std::wstring folder = MakeAlbum(0, L"Wide", 4, {{L"wide.png", L"wide.png"}});
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    EXPECT_EQ(Photo(0, 0).block.width, 1916);
+    EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"wide.png.rgb")), 1918), 0);
+    wcscpy(gDisplayState->scratchPath, (folder + L"\\BMP\\wide.BMP").c_str());
+    std::int32_t width = 0, height = 0, rowBytes = 0;
+    ASSERT_EQ(ReadCacheBitmap(&width, &height, nullptr, &rowBytes, nullptr, nullptr), kOk);
+    EXPECT_EQ(width, 1916);
+    EXPECT_EQ(height, 104);
+    EXPECT_EQ(rowBytes, 1916 * 3);
+
+    MakeAlbum(1, L"Low", 4, {{L"low.png", L"low.png"}});
+    EXPECT_EQ(DecodeAlbumPhotos(1), kErrPhotoTooSmall);
+    EXPECT_THROW((void)DecodeAlbum(1), FatalError);
+    gMode.previewMode = true;
+    EXPECT_EQ(DecodeAlbumPhotos(1), kOk);
+    EXPECT_EQ(Photo(1, 0).block.height, 99);
+}
+
+TEST_F(Decoding, MismatchesAreFlaggedAgainstTheFirstListedPhoto) {
+    // Which photo is first is the directory's choice; both orders are rules.
+    const std::wstring folder = MakeAlbum(0, L"Mixed", 4, {{L"photo.png", L"a.png"}, {L"portrait.png", L"b.png"}});
+    gDisplayState->albums[0].stitchMode = 1;
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    const AlbumSlot& slot = gDisplayState->albums[0];
+    ASSERT_EQ(slot.photoCount, 2);
+    const bool landscapeFirst = Listed(folder, L"*.png").front() == L"a.png";
+    const PhotoRecord& second = slot.photos[1];
+    EXPECT_EQ(second.widthDiffers, 1);
+    EXPECT_EQ(second.heightDiffers, 1);
+    EXPECT_EQ(slot.sizeMismatch, 1);
+    EXPECT_EQ(second.portraitAmongLandscape, landscapeFirst ? 1 : 0);
+    EXPECT_EQ(slot.orientationMismatch, landscapeFirst ? 1 : 0);
+    EXPECT_EQ(slot.stitchMode, 2);
+    EXPECT_EQ(slot.photos[0].widthDiffers + slot.photos[0].heightDiffers + slot.photos[0].portraitAmongLandscape, 0);
+
+    MakeAlbum(1, L"Heights", 4, {{L"photo.png", L"a.png"}, {L"higher.png", L"b.png"}, {L"photo.png", L"c.png"}});
+    gDisplayState->albums[1].stitchMode = 1;
+    ASSERT_EQ(DecodeAlbumPhotos(1), kOk);
+    const AlbumSlot& heights = gDisplayState->albums[1];
+    int heightFlags = 0, widthFlags = 0;
+    for (int k = 0; k < 3; ++k) {
+        heightFlags += heights.photos[k].heightDiffers;
+        widthFlags += heights.photos[k].widthDiffers;
+    }
+    EXPECT_GE(heightFlags, 1);  // the 100-high photo, or both others when it is first
+    EXPECT_EQ(widthFlags, 0);
+    EXPECT_EQ(heights.sizeMismatch, 1);
+    EXPECT_EQ(heights.orientationMismatch, 0);
+
+    MakeAlbum(0, L"Same", 4, {{L"photo.png", L"a.png"}, {L"photo.png", L"b.png"}});
+    gDisplayState->albums[0].stitchMode = 1;
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    EXPECT_EQ(gDisplayState->albums[0].sizeMismatch, 0);
+    EXPECT_EQ(gDisplayState->albums[0].orientationMismatch, 0);
+    EXPECT_EQ(gDisplayState->albums[0].stitchMode, 1);
+}
+
+TEST_F(Decoding, AMixedFolderDecodesOnlyItsChosenType) {
+    const std::wstring folder = MakeAlbum(
+        0, L"JpgAndPng", 1, {{L"photo.jpg", L"one.jpg"}, {L"photo.png", L"two.png"}, {L"photo.jpg", L"three.JPG"}});
+    gDisplayState->albums[0].photoCount = 2;  // as the photo-type scan counts them
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
+    EXPECT_TRUE(FileExists((folder + L"\\BMP\\one.BMP").c_str(), nullptr));
+    EXPECT_TRUE(FileExists((folder + L"\\BMP\\three.BMP").c_str(), nullptr));
+    EXPECT_FALSE(FileExists((folder + L"\\BMP\\two.BMP").c_str(), nullptr));
+}
+
+TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
+    // The Photos tools rotate a photo by rewriting only its cache copy: the
+    // display must show the rotated picture, and nothing rewrites the copy.
+    const std::wstring folder = MakeAlbum(0, L"Rotated", 1, {{L"photo.jpg", L"p.jpg"}});
+    CreateDirectoryW((folder + L"\\BMP").c_str(), nullptr);
+    const PixelBlock rotated = Pattern(104, 132, 9);
+    const std::vector<std::uint8_t> cache = CacheFileOf(rotated);
+    ASSERT_TRUE(WriteVector(folder + L"\\BMP\\p.BMP", cache));
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), cache);
+    EXPECT_EQ(Photo(0, 0).block.width, 104);
+    EXPECT_EQ(Photo(0, 0).block.height, 132);
+    EXPECT_EQ(Photo(0, 0).block.pixels, rotated.pixels);
+
+    // A sound file the reader does not take (32 bits a pixel) stays too, and
+    // the photo file gives the pixels.
+    std::vector<std::uint8_t> wide32(54 + 132 * 104 * 4, 0x40);
+    std::copy_n(cache.begin(), 54, wide32.begin());
+    wide32[18] = 132;
+    wide32[19] = 0;
+    wide32[22] = 104;
+    wide32[23] = 0;
+    wide32[28] = 32;
+    ASSERT_TRUE(WriteVector(folder + L"\\BMP\\p.BMP", wide32));
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), wide32);
+    EXPECT_LE(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.jpg.rgb")), 132), 6);
+}
+
+TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
+    const std::wstring folder = MakeAlbum(0, L"Broken", 4, {{L"photo.png", L"p.png"}});
+    const std::wstring cachePath = folder + L"\\BMP\\p.BMP";
+    CreateDirectoryW((folder + L"\\BMP").c_str(), nullptr);
+    std::vector<std::uint8_t> good = CacheFileOf(Pattern(132, 104, 3));
+    std::vector<std::uint8_t> truncated(good.begin(), good.begin() + good.size() / 2);
+    std::vector<std::uint8_t> huge = good;
+    huge[19] = huge[20] = 0x7F;  // a width of gigabytes in a small file
+    std::vector<std::uint8_t> offset = good;
+    offset[12] = offset[13] = 0xFF;  // pixels far past the end
+    const std::vector<std::uint8_t> garbage(100, 0x42);
+    for (const auto& broken : {truncated, huge, offset, garbage}) {
+        ASSERT_TRUE(WriteVector(cachePath, broken));
+        ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+        EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.png.rgb")), 132), 0);
+        EXPECT_EQ(Bytes(cachePath), CacheFileOf(Photo(0, 0).block));
+    }
+
+    const std::wstring bmpFolder = MakeAlbum(1, L"BrokenBmp", 3, {{L"photo.bmp", L"p.bmp"}});
+    CreateDirectoryW((bmpFolder + L"\\BMP").c_str(), nullptr);
+    ASSERT_TRUE(WriteVector(bmpFolder + L"\\BMP\\p.BMP", truncated));
+    ASSERT_EQ(DecodeAlbumPhotos(1), kOk);
+    EXPECT_EQ(Bytes(bmpFolder + L"\\BMP\\p.BMP"), Bytes(FixturePath(L"photo.bmp")));
+}
+
+TEST_F(Decoding, TheCacheFunctionsKeepTheirContracts) {
+    const std::wstring folder = MakeAlbum(0, L"Contracts", 4, {{L"photo.png", L"p.png"}});
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    wchar_t path[kPathChars];
+    ASSERT_EQ(CacheBitmapPath(0, 0, path), kOk);
+    EXPECT_EQ(std::wstring(path), folder + L"\\BMP\\p.BMP");
+    EXPECT_EQ(CacheBitmapPath(0, 1, path), kErrInvalidArgument);
+    EXPECT_EQ(CacheBitmapPath(2, 0, path), kErrInvalidArgument);
+
+    const std::wstring notBmp = folder + L"\\copy.png";
+    EXPECT_EQ(WriteCacheBitmap(Photo(0, 0), notBmp.c_str()), kOk);
+    EXPECT_FALSE(FileExists(notBmp.c_str(), nullptr));
+    EXPECT_EQ(WriteCacheBitmap(PhotoRecord{}, (folder + L"\\empty.bmp").c_str()), kOk);
+    EXPECT_FALSE(FileExists((folder + L"\\empty.bmp").c_str(), nullptr));
+    EXPECT_EQ(WriteCacheBitmap(Photo(0, 0), (folder + L"\\missing\\x.bmp").c_str()), kErrCreateFile);
+    PhotoRecord odd;
+    odd.block = Pattern(130, 104, 1);
+    EXPECT_EQ(WriteCacheBitmap(odd, (folder + L"\\odd.bmp").c_str()), kErrWidthNotMultipleOf4);
+    EXPECT_FALSE(FileExists((folder + L"\\odd.bmp").c_str(), nullptr));
+
+    wcscpy(gDisplayState->scratchPath, (folder + L"\\none.bmp").c_str());
+    EXPECT_EQ(ReadCacheBitmap(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), kErrOpenFile);
+    const PixelBlock small = Pattern(100, 100, 2);  // 30000 pixel bytes
+    ASSERT_TRUE(WriteVector(folder + L"\\small.bmp", CacheFileOf(small)));
+    wcscpy(gDisplayState->scratchPath, (folder + L"\\small.bmp").c_str());
+    std::int32_t w = 0, h = 0;
+    EXPECT_EQ(ReadCacheBitmap(&w, &h, nullptr, nullptr, nullptr, nullptr), kOk);
+    EXPECT_EQ(w, 100);
+    PixelBlock block;
+    EXPECT_EQ(ReadCacheBitmap(&w, &h, &block, nullptr, nullptr, nullptr), kErrColourTable);
+}
+
+TEST_F(Decoding, MattingTilesAreSquareThumbnailsOfBigEnoughBoards) {
+    wchar_t mattings[kPathChars];
+    MattingsFolder(mattings);
+    CreateDirectoryW(mattings, nullptr);
+    for (const wchar_t* name : {L"matting_150x90.png", L"matting_400x100.png", L"matting_20x24.png"})
+        ASSERT_TRUE(CopyFileW(FixturePath(name).c_str(), (std::wstring(mattings) + L"\\" + name).c_str(), FALSE));
+    AlbumSlot& slot = gDisplayState->albums[1];
+
+    wcscpy(slot.mattingFile, L"matting_150x90.png");
+    EXPECT_EQ(LoadMattingTile(1), kErrMattingTooSmall);
+    EXPECT_TRUE(slot.mattingThumbnail.Empty());
+
+    wcscpy(slot.mattingFile, L"matting_400x100.png");
+    ASSERT_EQ(LoadMattingTile(1), kOk);
+    const PixelBlock& tile = slot.mattingThumbnail;
+    ASSERT_EQ(tile.width, 100);
+    ASSERT_EQ(tile.height, 100);
+    EXPECT_EQ(tile.rowBytes, 300);
+    // The left half of the board is blue (#3060a0), the right half red
+    // (#c02020); squeezed, each fills half the tile, edges included.
+    auto similar = [](const std::uint8_t* p, int r, int g, int b) {
+        return std::abs(p[2] - r) <= 3 && std::abs(p[1] - g) <= 3 && std::abs(p[0] - b) <= 3;
+    };
+    for (int y : {0, 50, 99}) {
+        EXPECT_TRUE(similar(tile.Row(y) + 0, 0x30, 0x60, 0xA0)) << y;
+        EXPECT_TRUE(similar(tile.Row(y) + 45 * 3, 0x30, 0x60, 0xA0)) << y;
+        EXPECT_TRUE(similar(tile.Row(y) + 55 * 3, 0xC0, 0x20, 0x20)) << y;
+        EXPECT_TRUE(similar(tile.Row(y) + 99 * 3, 0xC0, 0x20, 0x20)) << y;
+    }
+
+    wcscpy(slot.mattingFile, L"matting_20x24.png");
+    EXPECT_EQ(LoadMattingTile(1), kErrMattingTooSmall);
+    gMode.previewMode = true;
+    ASSERT_EQ(LoadMattingTile(1), kOk);
+    EXPECT_EQ(slot.mattingThumbnail.width, 20);
+    EXPECT_EQ(slot.mattingThumbnail.height, 20);
+    EXPECT_TRUE(similar(slot.mattingThumbnail.Row(10) + 30, 0x80, 0x80, 0x00));
+    EXPECT_EQ(LoadMattingTile(2), kErrInvalidArgument);
+}
+
+TEST_F(Decoding, AMissingBoardBringsBackTheDefaultBoards) {
+    TempFolder install;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    CreateDirectoryW((install / L"QuorvelMattingBoards").c_str(), nullptr);
+    CopyFileW(FixturePath(L"matting_400x100.png").c_str(), (install / L"QuorvelMattingBoards\\01.png").c_str(), FALSE);
+    CopyFileW(FixturePath(L"matting_400x100.png").c_str(), (install / L"QuorvelMattingBoards\\02.png").c_str(), FALSE);
+    SetCurrentDirectoryW(install.Path().c_str());
+    wchar_t mattings[kPathChars];
+    MattingsFolder(mattings);
+    CreateDirectoryW(mattings, nullptr);
+    wcscpy(gDisplayState->albums[0].mattingFile, L"gone.png");
+    const Status s = LoadMattingTile(0);
+    SetCurrentDirectoryW(previous);
+    ASSERT_EQ(s, kOk);
+    EXPECT_EQ(gDisplayState->albums[0].mattingThumbnail.width, 100);
+    EXPECT_TRUE(FileExists((std::wstring(mattings) + L"\\" + gDisplayState->albums[0].mattingFile).c_str(), nullptr));
+}
+
+TEST_F(Decoding, ReleasingAnAlbumFreesAndClearsIt) {
+    MakeAlbum(0, L"Release", 4, {{L"photo.png", L"a.png"}, {L"photo.png", L"b.png"}});
+    ASSERT_EQ(DecodeAlbumPhotos(0), kOk);
+    AlbumSlot& slot = gDisplayState->albums[0];
+    slot.inUse = 1;
+    slot.windowMade = 1;
+    slot.strip = Pattern(8, 8, 0);
+    slot.mattingThumbnail = Pattern(100, 100, 0);
+    ReleaseAlbum(0);
+    EXPECT_EQ(slot.photoCount, 0);
+    EXPECT_EQ(slot.photoType, 0);
+    EXPECT_EQ(slot.inUse, 0);
+    EXPECT_EQ(slot.windowMade, 0);
+    EXPECT_TRUE(slot.strip.Empty());
+    EXPECT_TRUE(slot.mattingThumbnail.Empty());
+    for (const PhotoRecord& record : slot.photos) {
+        EXPECT_TRUE(record.block.pixels.empty());
+        EXPECT_TRUE(record.fileName.empty());
+    }
+}
