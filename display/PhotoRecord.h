@@ -25,6 +25,9 @@ struct PhotoRecord {
     std::int32_t widthDiffers = 0;
     std::int32_t portraitAmongLandscape = 0;
     std::vector<PropertyItem> properties;
+    // Capture time from the photo's properties, as mktime reads it with the
+    // daylight flag set; 0 when the photo has none.
+    std::int64_t dateTaken = 0;
     std::int64_t fileTime = 0;  // local time as mktime reads it, daylight flag set
     std::int64_t fileSize = 0;
 };

@@ -1,0 +1,406 @@
+// The panel machinery on real resources: the templates and bitmaps compiled
+// into this test program from the program's resource script.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "core/DialogTemplate.h"
+#include "core/Panel_win.h"
+#include "display/GlyphDraw_win.h"
+#include "res/resource.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+std::vector<std::uint8_t> DialogResource(int id) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), RT_DIALOG);
+    if (found == nullptr) return {};
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(self, found)));
+    return std::vector<std::uint8_t>(bytes, bytes + SizeofResource(self, found));
+}
+
+// What a dialog opened through OpenPanelTemplate saw of itself.
+struct Seen {
+    int openings = 0;
+    LOGFONTW font = {};
+    std::wstring title;
+};
+Seen gSeen;
+int gReopen = 0;
+
+INT_PTR CALLBACK RecordingPanel(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    ++gSeen.openings;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    GetObjectW(font, sizeof gSeen.font, &gSeen.font);
+    wchar_t title[100] = L"";
+    GetWindowTextW(dialog, title, 100);
+    gSeen.title = title;
+    // Ask to be reopened once, as after a DPI change.
+    if (gSeen.openings == 1) gReopen = 1;
+    EndDialog(dialog, 40 + gSeen.openings);
+    return TRUE;
+}
+
+class Panels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wcscpy(gAppState->tempFolder, records.root.Path().c_str());
+        gAppState->backgroundColour = 0x502428;
+        gAppState->backgroundBrush = CreateSolidBrush(0x502428);
+        gAppState->textColour = 0x5CD6B9;
+        gAppState->glyphColour = 0xD712DC;
+        gAppState->glyphHotColour = 0xFF12DC;
+        gAppState->appIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        FillButtonPalette();
+        gSeen = {};
+    }
+    void TearDown() override {
+        DeleteObject(gAppState->backgroundBrush);
+        for (HFONT& f : gAppState->glyphFonts) {
+            if (f != nullptr) DeleteObject(f);
+            f = nullptr;
+        }
+    }
+    ProcessRecords records;
+};
+
+std::u16string FaceOf(const std::vector<std::uint8_t>& t, std::size_t at) {
+    std::u16string s;
+    for (; t[at] | t[at + 1]; at += 2) s.push_back(static_cast<char16_t>(t[at] | (t[at + 1] << 8)));
+    return s;
+}
+
+TEST_F(Panels, RewritesTheFontOfTheRealTemplates) {
+    for (int id : {IDD_HOME, IDD_HOME_SMALL, IDD_ABOUT, IDD_ABOUT_SMALL}) {
+        const auto resource = DialogResource(id);
+        ASSERT_FALSE(resource.empty()) << id;
+        std::vector<std::uint8_t> copy;
+        ASSERT_EQ(RewriteTemplateFont(resource.data(), resource.size(), 17, copy), FontRewrite::Rewritten) << id;
+        // windres wrote "Segoe UI" itself: same length, only the size differs.
+        ASSERT_EQ(copy.size(), resource.size());
+        std::size_t differing = 0, at = 0;
+        for (std::size_t i = 0; i < copy.size(); ++i)
+            if (copy[i] != resource[i]) ++differing, at = i;
+        EXPECT_EQ(differing, 1u) << id;
+        EXPECT_EQ(copy[at], 17);
+        EXPECT_EQ(FaceOf(copy, (at & ~std::size_t{1}) + 6), u"Segoe UI") << id;
+    }
+}
+
+TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
+    gMode.currentDpi = 96;
+    int patched = 0;
+    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingPanel, IDD_HOME, 12, &patched), 41);
+    EXPECT_EQ(patched, 1);
+    EXPECT_STREQ(gSeen.font.lfFaceName, L"Segoe UI");
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));
+    EXPECT_EQ(gSeen.title, L"Home - Quorvel");
+    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingPanel, 9999, 12, &patched), -1);
+
+    gSeen = {};
+    gAppState->panelRequest[kPanelPower] = 1;
+    const PanelLaunch launch{IDD_ABOUT, IDD_ABOUT_SMALL, RecordingPanel, &gReopen, L"test", 7, kPanelPower, nullptr,
+                             nullptr};
+    INT_PTR result = 0;
+    ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result), kOk);
+    EXPECT_EQ(gSeen.openings, 2);
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(gAppState->panelRequest[kPanelPower], 0u);
+    EXPECT_EQ(gSeen.title, L"About - Quorvel");
+    EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));  // 96 DPI: the large template at 12 points
+
+    const PanelLaunch missing{4321, 4322, RecordingPanel, &gReopen, L"test", 7, -1, nullptr, nullptr};
+    EXPECT_EQ(LaunchPanel(GetDesktopWindow(), missing, &result), kErrCreateDialog);
+    EXPECT_EQ(gErrorLocation.line, 7);
+}
+
+TEST_F(Panels, LoadsButtonTemplatesAsPacked24BitRows) {
+    PixelBlock pixels;
+    ASSERT_EQ(LoadButtonTemplate(IDB_BUTTON_LOCK, &pixels), kOk);
+    EXPECT_EQ(pixels.width, 160);
+    EXPECT_EQ(pixels.height, 50);
+    EXPECT_EQ(pixels.rowBytes, 480);
+    // Top-left corner in the background colour, the middle white, the
+    // bottom edge dark: the rows come top row first.
+    EXPECT_EQ(pixels.Row(0)[0], 0x50);
+    EXPECT_EQ(pixels.Row(0)[2], 0x28);
+    EXPECT_EQ(pixels.Row(25)[80 * 3], 0xFF);
+    EXPECT_LT(pixels.Row(49)[80 * 3], 0x40);
+    EXPECT_EQ(LoadButtonTemplate(4242, &pixels), kErrLoadBitmap);
+}
+
+HBITMAP Dib(int width, int height, int bits) {
+    std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+    header->biSize = sizeof *header;
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = static_cast<WORD>(bits);
+    void* pixels = nullptr;
+    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &pixels, nullptr, 0);
+}
+
+TEST_F(Panels, RefusesTemplatesWhoseRowsAreNotPacked) {
+    PixelBlock pixels;
+    HBITMAP padded = Dib(161, 50, 24);
+    EXPECT_EQ(ReadButtonBitmap(padded, &pixels), kErrWidthNotMultipleOf4);
+    HBITMAP paletted = Dib(160, 50, 8);
+    EXPECT_EQ(ReadButtonBitmap(paletted, &pixels), kErrColourTable);
+    HBITMAP packed = Dib(20, 4, 24);
+    EXPECT_EQ(ReadButtonBitmap(packed, &pixels), kOk);
+    EXPECT_EQ(pixels.width, 20);
+    for (HBITMAP b : {padded, paletted, packed}) DeleteObject(b);
+}
+
+// A dialog of the Home template with the buttons set up as a panel does.
+struct HomeLike {
+    HWND dialog = nullptr;
+    GlyphButton records[2] = {};
+    HomeLike() {
+        const auto resource = DialogResource(IDD_HOME);
+        dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                            reinterpret_cast<LPCDLGTEMPLATEW>(resource.data()), nullptr,
+                                            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    }
+    ~HomeLike() {
+        RemoveButtonHover(dialog);
+        FreeGlyphButtons(records, 2);
+        DestroyWindow(dialog);
+    }
+};
+
+COLORREF FacePixel(HBITMAP face, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, face);
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
+TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
+    HomeLike home;
+    ASSERT_NE(home.dialog, nullptr);
+    const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224, 33, 0, 1}};
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    int count = 0;
+    EXPECT_EQ(PanelButtons(home.dialog, &count), home.records);
+    EXPECT_EQ(count, 2);
+    const GlyphButton& lock = home.records[0];
+    EXPECT_EQ(lock.control, GetDlgItem(home.dialog, IDC_LOCK));
+    EXPECT_EQ(lock.glyph, 207);
+    EXPECT_EQ(home.records[1].secondGlyph, 33);
+    EXPECT_EQ(home.records[1].secondPlacement, 1u);
+    // The control was larger than its bitmap, so it now has the bitmap's size.
+    RECT r;
+    GetWindowRect(lock.control, &r);
+    EXPECT_EQ(r.right - r.left, 160);
+    EXPECT_EQ(r.bottom - r.top, 50);
+    EXPECT_TRUE(EqualRect(&r, &lock.controlRect));
+    // The hover subclass picks the table up from the dialog on a mouse move.
+    int current = 0;
+    SetCurrentGlyphTable(nullptr, 0);
+    SendMessageW(home.records[1].control, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(CurrentGlyphTable(&current), home.records);
+    EXPECT_EQ(current, 2);
+    EXPECT_EQ(lock.defaultFace, nullptr);
+    for (HBITMAP face : {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace,
+                         lock.hoverSelectFace})
+        EXPECT_NE(face, nullptr);
+    EXPECT_EQ(FacePixel(lock.normalFace, 80, 20), RGB(0x28, 0x24, 0xA0));
+    EXPECT_EQ(FacePixel(lock.hoverFace, 80, 20), RGB(0xFF, 0xFF, 0xB3));
+    EXPECT_EQ(FacePixel(lock.pressedFace, 80, 20), RGB(0, 0, 0));
+    EXPECT_EQ(FacePixel(lock.disabledFace, 80, 20), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(FacePixel(lock.normalFace, 0, 0), RGB(0x28, 0x24, 0x50));
+
+    // A hover on the button marks it; a leave clears the mark.
+    POINT middle{80, 25};
+    SendMessageW(lock.control, WM_MOUSEHOVER, 0, MAKELPARAM(middle.x, middle.y));
+    EXPECT_EQ(lock.state[kHoverState], 1);
+    SendMessageW(lock.control, WM_MOUSEHOVER, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+    SendMessageW(lock.control, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(lock.state[kHoverState], 0);
+
+    RemoveButtonHover(home.dialog);
+    EXPECT_EQ(CurrentGlyphTable(&current), nullptr);
+    SendMessageW(lock.control, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(CurrentGlyphTable(&current), nullptr) << "the subclass is gone";
+    FreeGlyphButtons(home.records, 2);
+    EXPECT_EQ(lock.normalFace, nullptr);
+    EXPECT_EQ(lock.hoverSelectFace, nullptr);
+}
+
+// Draws record `index` into a memory bitmap of the button's size and
+// returns the colour at (x, y).
+struct Drawn {
+    Status status;
+    COLORREF at;
+};
+Drawn Draw(HWND dialog, GlyphButton* table, int index, UINT action, UINT state, int x, int y, int bottom = 50) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 160, 50);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, target);
+    RECT all{0, 0, 160, 50};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(dc, &all, green);
+    DeleteObject(green);
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = table[index].controlId;
+    item.itemAction = action;
+    item.itemState = state;
+    item.hwndItem = table[index].control;
+    item.hDC = dc;
+    item.rcItem = {0, 0, 160, bottom};
+    Drawn d{DrawGlyphButton(dialog, table, index, 2, &item), GetPixel(dc, x, y)};
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+    return d;
+}
+
+TEST_F(Panels, DrawsTheFaceForTheButtonsState) {
+    HomeLike home;
+    const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 0}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    GlyphButton* t = home.records;
+    const COLORREF blue = RGB(0x28, 0x24, 0xA0), yellow = RGB(0xFF, 0xFF, 0xB3);
+    // A spot away from the caption and the glyph.
+    const int x = 150, y = 6;
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_DRAWENTIRE, 0, x, y).at, blue);
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_DRAWENTIRE, ODS_DEFAULT, x, y).at, blue);
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_SELECT, ODS_SELECTED, x, y).at, blue);
+    t[0].pressedLook = 1;
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_SELECT, ODS_SELECTED, x, y).at, RGB(0, 0, 0));
+    t[0].state[kHoverState] = 1;
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_DRAWENTIRE, 0, x, y).at, yellow);
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_SELECT, ODS_SELECTED, x, y).at, RGB(0, 0, 0));
+    // Disabled wins over hover.
+    EXPECT_EQ(Draw(home.dialog, t, 0, ODA_DRAWENTIRE, ODS_DISABLED, x, y).at, RGB(0xFF, 0xFF, 0xFF));
+    // No face for other actions: the background stays.
+    EXPECT_EQ(Draw(home.dialog, t, 0, 8, 0, x, y).at, RGB(0, 255, 0));
+    // A button without a glyph makes no glyph font.
+    EXPECT_EQ(gAppState->glyphFonts[0], nullptr);
+    EXPECT_EQ(Draw(home.dialog, t, 2, ODA_DRAWENTIRE, 0, x, y).status, kErrInvalidArgument);
+    EXPECT_EQ(Draw(home.dialog, t, -1, ODA_DRAWENTIRE, 0, x, y).status, kErrInvalidArgument);
+}
+
+TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
+    HomeLike home;
+    const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    LOGFONTW oem = {};
+    GetObjectW(GetStockObject(OEM_FIXED_FONT), sizeof oem, &oem);
+    ASSERT_EQ(Draw(home.dialog, home.records, 1, ODA_DRAWENTIRE, 0, 0, 0, 80).status, kOk);
+    HFONT made = gAppState->glyphFonts[0];
+    ASSERT_NE(made, nullptr);
+    LOGFONTW glyph = {};
+    GetObjectW(made, sizeof glyph, &glyph);
+    EXPECT_EQ(glyph.lfHeight, static_cast<LONG>(oem.lfHeight * 1.8));
+    EXPECT_STREQ(glyph.lfFaceName, L"WebDings");
+    EXPECT_EQ(glyph.lfCharSet, SYMBOL_CHARSET);
+    EXPECT_EQ(glyph.lfPitchAndFamily, VARIABLE_PITCH | FF_ROMAN);
+    ASSERT_EQ(Draw(home.dialog, home.records, 0, ODA_DRAWENTIRE, 0, 0, 0, 25).status, kOk);
+    EXPECT_EQ(gAppState->glyphFonts[0], made);
+}
+
+TEST_F(Panels, FindsTheFirstButtonUnderAPoint) {
+    GlyphButton table[3] = {};
+    table[0].controlRect = {100, 100, 260, 150};
+    table[1].controlRect = {100, 100, 260, 150};  // shares the first one's control
+    table[2].controlRect = {300, 100, 460, 150};
+    SetCurrentGlyphTable(nullptr, 0);
+    int index = -7;
+    EXPECT_EQ(FindGlyphButtonAt(120, 120, &index), kErrInvalidArgument);
+    SetCurrentGlyphTable(table, 3);
+    EXPECT_EQ(FindGlyphButtonAt(120, 120, &index), kOk);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(FindGlyphButtonAt(459, 149, &index), kOk);
+    EXPECT_EQ(index, 2);
+    index = -7;
+    EXPECT_EQ(FindGlyphButtonAt(280, 120, &index), kOk);
+    EXPECT_EQ(index, -7);
+    SetCurrentGlyphTable(nullptr, 0);
+}
+
+TEST_F(Panels, CentresAboveTheTaskbarAndKeepsPanelsOnTheScreen) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 5, 5, 400, 301, nullptr, nullptr, nullptr, nullptr);
+    CenterPanel(window);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, sw / 2 - 200);
+    EXPECT_EQ(r.top, sh / 2 - 301 / 2);
+    MoveWindow(window, 0, 0, sw + 300, sh + 50, FALSE);
+    CenterPanel(window);
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.right - r.left, sw);
+    EXPECT_EQ(r.bottom - r.top, sh);
+    EXPECT_EQ(r.left, 0);
+    DestroyWindow(window);
+}
+
+TEST_F(Panels, RecordsTheScreenAndTheMessageFont) {
+    ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
+    EXPECT_EQ(gScreenSize.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(gScreenSize.height, GetSystemMetrics(SM_CYSCREEN));
+    HFONT first = gUiMessageFont;
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(gUiMessageLogFont.lfHeight, 0);
+    ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
+    EXPECT_EQ(GetObjectType(first), 0u) << "the earlier font is deleted";
+    EXPECT_FALSE(ScreenSizeChanged());
+    gScreenSize.width -= 1;
+    EXPECT_TRUE(ScreenSizeChanged());
+    EXPECT_FALSE(ScreenSizeChanged());
+    DeleteUiMessageFont();
+    EXPECT_EQ(gUiMessageFont, nullptr);
+}
+
+TEST_F(Panels, ScalesAndComparesByTheCurrentDpi) {
+    gMode.currentDpi = 144;
+    EXPECT_EQ(ScaleByDpi(100), 144);
+    EXPECT_EQ(ScaleByDpi(10), 14);
+    EXPECT_FALSE(DpiDiffers(MAKEWPARAM(144, 144)));
+    EXPECT_TRUE(DpiDiffers(MAKEWPARAM(96, 96)));
+    int large = 0;
+    float scale = 0;
+    EXPECT_EQ(ChooseTemplateSize(nullptr, &large, &scale), kErrInvalidArgument);
+    ASSERT_EQ(ChooseTemplateSize(GetDesktopWindow(), &large, &scale), kOk);
+    EXPECT_GE(gMode.currentDpi, 96);
+    EXPECT_FLOAT_EQ(scale, gMode.currentDpi / 100.0f);
+}
+
+TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
+    HomeLike home;
+    ASSERT_EQ(SetPanelIcons(home.dialog), kOk);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_BIG, 0)), gAppState->appIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_SMALL, 0)), gAppState->appIcon);
+    AppendPanelSystemMenu(home.dialog);
+    HMENU menu = GetSystemMenu(home.dialog, FALSE);
+    const int n = GetMenuItemCount(menu);
+    wchar_t text[64];
+    GetMenuStringW(menu, IDM_PANEL_ABOUT, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"About");
+    GetMenuStringW(menu, IDM_PANEL_HELP, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Quorvel Help");
+    EXPECT_EQ(GetMenuItemID(menu, n - 3), 0u);  // the separator
+    gAppState->appIcon = nullptr;
+    EXPECT_EQ(SetPanelIcons(home.dialog), kErrInvalidArgument);
+}
+
+}  // namespace
