@@ -55,6 +55,9 @@
 #define IDS_DEFAULT_PHRASE2 30014
 #define IDS_DEFAULT_SAVER_PHRASE 30015
 
+/* Album frame */
+#define IDS_JOIN_FAILED 31200
+
 /* Photo properties list: row labels, column titles, value words and
    value formats (31300-31399) */
 #define IDS_PROP_DIMENSIONS 31300

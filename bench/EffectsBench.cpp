@@ -1,0 +1,101 @@
+// The colour effects against their baselines, each measured in the same
+// iterations so that both see the same machine state:
+//   Fall, Summer: PhotoHues plus the effect, against the literal rules (atan2
+//     per pixel); counter "vs_literal" = literal time / program time, goal >= 4.
+//   Winter: the effect in place, against memcpy of the same bytes; counter
+//     "vs_memcpy" = memcpy time / Winter time, goal >= 0.5.
+// Both inputs are random colours: every hue band is well represented, so
+// Fall recolours about two pixels in three and Summer about one in four.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "bench/LiteralEffects.h"
+#include "photos/ColourEffects.h"
+
+namespace quorvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+PixelBlock RandomPhoto(std::int32_t width, std::int32_t height) {
+    PixelBlock photo = PixelBlock::Make(width, height);
+    std::mt19937 engine(12345);
+    for (auto& byte : photo.pixels) byte = static_cast<std::uint8_t>(engine());
+    return photo;
+}
+
+template <typename Fast, typename Literal>
+void CompareWithLiteral(benchmark::State& state, Fast fast, Literal slow) {
+    const PixelBlock start = RandomPhoto(1024, 768);
+    // The hue table is made on first use; that one-time cost is not measured.
+    benchmark::DoNotOptimize(PhotoHues(PixelBlock::Make(1, 1)));
+    double fastSeconds = 0, literalSeconds = 0;
+    for (auto _ : state) {
+        PixelBlock a = start, b = start;
+        std::srand(1);
+        auto t0 = Clock::now();
+        slow(a);
+        auto t1 = Clock::now();
+        std::srand(1);
+        fast(b);
+        auto t2 = Clock::now();
+        benchmark::DoNotOptimize(a.pixels.data());
+        benchmark::DoNotOptimize(b.pixels.data());
+        if (a.pixels != b.pixels) state.SkipWithError("output differs from the literal rules");
+        literalSeconds += std::chrono::duration<double>(t1 - t0).count();
+        double seconds = std::chrono::duration<double>(t2 - t1).count();
+        fastSeconds += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["vs_literal"] = literalSeconds / fastSeconds;
+    state.counters["Mpixels_per_s"] =
+        benchmark::Counter(static_cast<double>(start.width) * start.height * state.iterations() / 1e6 / fastSeconds);
+}
+
+void Fall(benchmark::State& state) {
+    CompareWithLiteral(
+        state, [](PixelBlock& p) { FallEffect(p, PhotoHues(p)); },
+        [](PixelBlock& p) { literal::FallEffect(p, literal::PhotoHues(p)); });
+}
+
+void Summer(benchmark::State& state) {
+    CompareWithLiteral(
+        state, [](PixelBlock& p) { SummerEffect(p, PhotoHues(p)); },
+        [](PixelBlock& p) { literal::SummerEffect(p, literal::PhotoHues(p)); });
+}
+
+void Winter(benchmark::State& state) {
+    // A 12-megapixel photo, larger than the caches of most machines.
+    const PixelBlock start = RandomPhoto(4000, 3000);
+    PixelBlock work = start;
+    double copySeconds = 0, winterSeconds = 0;
+    for (auto _ : state) {
+        // The copy is both the baseline and the reset of the input.
+        auto t0 = Clock::now();
+        std::memcpy(work.pixels.data(), start.pixels.data(), start.Bytes());
+        benchmark::ClobberMemory();
+        auto t1 = Clock::now();
+        WinterEffect(work);
+        benchmark::ClobberMemory();
+        auto t2 = Clock::now();
+        copySeconds += std::chrono::duration<double>(t1 - t0).count();
+        double seconds = std::chrono::duration<double>(t2 - t1).count();
+        winterSeconds += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(start.Bytes()) * state.iterations());
+    state.counters["vs_memcpy"] = copySeconds / winterSeconds;
+}
+
+BENCHMARK(Fall)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Summer)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Winter)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace quorvel
+
+BENCHMARK_MAIN();
