@@ -30,6 +30,31 @@ void CopyPhotoIntoStrip(const PixelBlock& photo, std::size_t byteOffset, std::in
         std::memcpy(strip.Row(topRow + y) + byteOffset, photo.Row(y), rowBytes);
 }
 
+// Recolours the photo a band of rows at a time on its way into the strip.
+// The effects work pixel by pixel in row order, so the result is the same as
+// recolouring the whole photo, but the photo itself stays as decoded and the
+// extra memory is one band (and its hues) instead of a whole photo's copy.
+Status CopyRecolouredIntoStrip(const PixelBlock& photo, int effectBits, std::size_t byteOffset, std::int32_t topRow,
+                               PixelBlock& strip) {
+    constexpr std::int32_t kBandRows = 64;
+    const std::size_t rowBytes = static_cast<std::size_t>(photo.width) * 3;
+    const std::int32_t rows = std::min(photo.height, strip.height - topRow);
+    try {
+        PixelBlock band = PixelBlock::Make(photo.width, std::min(kBandRows, rows));
+        for (std::int32_t first = 0; first < rows; first += kBandRows) {
+            const std::int32_t count = std::min(kBandRows, rows - first);
+            if (count != band.height) band = PixelBlock::Make(photo.width, count);
+            for (std::int32_t y = 0; y < count; ++y) std::memcpy(band.Row(y), photo.Row(first + y), rowBytes);
+            ApplyPlaybackEffect(band, effectBits);
+            for (std::int32_t y = 0; y < count; ++y)
+                std::memcpy(strip.Row(topRow + first + y) + byteOffset, band.Row(y), rowBytes);
+        }
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    return kOk;
+}
+
 }  // namespace
 
 Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSize& size) {
@@ -57,7 +82,11 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
     if (const Status status = MeasureStrip(photos, stitchMode, size); status != kOk) return status;
 
     strip.Release();
+    std::vector<std::int32_t> widths;
+    std::vector<std::int32_t> heights;
     try {
+        widths.reserve(photos.size());
+        heights.reserve(photos.size());
         strip = PixelBlock::Make(size.width, size.height);
     } catch (const std::bad_alloc&) {
         strip.Release();
@@ -65,41 +94,21 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
     }
     if (strip.Empty()) return kErrMemory;
 
-    std::vector<std::int32_t> widths;
-    std::vector<std::int32_t> heights;
-    widths.reserve(photos.size());
-    heights.reserve(photos.size());
-
     std::size_t x = 0;
     for (std::size_t i = 0; i < photos.size(); ++i) {
         PixelBlock& photo = photos[i].block;
         widths.push_back(photo.width);
         heights.push_back(photo.height);
 
-        const PixelBlock* source = &photo;
-        PixelBlock recoloured;
-        if (effectBits != 0) {
-            try {
-                if (after == PhotoPixelsAfterJoin::kKeep) {
-                    recoloured = photo;
-                    ApplyPlaybackEffect(recoloured, effectBits);
-                    source = &recoloured;
-                } else {
-                    ApplyPlaybackEffect(photo, effectBits);
-                }
-            } catch (const std::bad_alloc&) {
-                strip.Release();
-                return kErrMemory;
-            }
-        }
-
         const std::int32_t top = stitchMode == kStitchCollage ? CollageTopRow(size.height, photo.height) : 0;
-        CopyPhotoIntoStrip(*source, x, top, strip);
+        if (effectBits == 0) {
+            CopyPhotoIntoStrip(photo, x, top, strip);
+        } else if (const Status status = CopyRecolouredIntoStrip(photo, effectBits, x, top, strip); status != kOk) {
+            strip.Release();
+            return status;
+        }
         x += static_cast<std::size_t>(photo.width) * 3;
         if (stitchMode == kStitchCollage && i + 1 < photos.size()) x += kCollageGap * 3;
-
-        recoloured.Release();
-        if (after == PhotoPixelsAfterJoin::kRelease) photo.Release();
     }
 
     if (stitchMode == kStitchBlur) {
@@ -108,6 +117,11 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
             return status;
         }
     }
+    // Only a finished strip takes the photos' place: after a failure the
+    // photos are still there to try again. Every photo was alive beside the
+    // new strip anyway, so letting them go one by one would not lower the peak.
+    if (after == PhotoPixelsAfterJoin::kRelease)
+        for (PhotoRecord& record : photos) record.block.Release();
     return kOk;
 }
 

@@ -45,10 +45,12 @@ constexpr std::int32_t CollageTopRow(std::int32_t stripHeight, std::int32_t phot
 }
 
 // Joins the photos (album order) into a new strip. effectBits other than 0
-// recolour each photo first (ApplyPlaybackEffect); with kKeep the effect is
-// worked on a copy, so the photos stay as decoded. Rows below a photo shorter
-// than the strip, and collage gaps, are black. Stitch mode 1 then softens the
-// seams. The old strip is freed first. On failure the strip is empty.
+// recolour each photo's pixels on their way into the strip
+// (ApplyPlaybackEffect); the photos themselves keep their colours. Rows below
+// a photo shorter than the strip, and collage gaps, are black. Stitch mode 1
+// then softens the seams. The old strip is freed first. On failure the strip
+// is empty and the photos are untouched; kRelease lets them go only after
+// success.
 [[nodiscard]] Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
                                 PhotoPixelsAfterJoin after, PixelBlock& strip);
 

@@ -160,6 +160,15 @@ TEST(StripJoin, RefusesMissingPhotosAndLeavesNoStrip) {
     photos[1] = PatternPhoto(1, 16, 4);
     photos[1].block.pixels.resize(16 * 3 * 3);  // one row short of its height
     EXPECT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kErrInvalidArgument);
+
+    // Photos too narrow for a softened seam: the blur fails after every
+    // photo was copied, and the photos must still be there.
+    photos[1] = PatternPhoto(1, 16, 4);
+    photos[0] = PatternPhoto(0, 8, 4);
+    EXPECT_EQ(JoinPhotos(photos, kStitchBlur, 0, PhotoPixelsAfterJoin::kRelease, strip), kErrMemoryAccess);
+    EXPECT_TRUE(strip.Empty());
+    EXPECT_FALSE(photos[0].block.Empty());
+    EXPECT_FALSE(photos[1].block.Empty());
 }
 
 TEST(StripJoin, PlaybackEffectRecoloursEachPhotoAndKeepsTheOriginals) {
@@ -184,9 +193,8 @@ TEST(StripJoin, PlaybackEffectRecoloursEachPhotoAndKeepsTheOriginals) {
     EXPECT_EQ(photos[0].block.pixels, originals[0].block.pixels);
     EXPECT_EQ(photos[1].block.pixels, originals[1].block.pixels);
 
-    // Fall picks its hues at random: with the same seed, recolouring in
-    // place (the photos are let go afterwards) gives the same strip as the
-    // photos recoloured one by one.
+    // Fall picks its hues at random: with the same seed, the strip holds the
+    // photos as recoloured whole, one after the other.
     std::srand(7);
     PixelBlock fall0 = photos[0].block;
     PixelBlock fall1 = photos[1].block;
@@ -198,6 +206,26 @@ TEST(StripJoin, PlaybackEffectRecoloursEachPhotoAndKeepsTheOriginals) {
         EXPECT_EQ(0, std::memcmp(strip.Row(y), fall0.Row(y), 12 * 3));
         EXPECT_EQ(0, std::memcmp(strip.Row(y) + 12 * 3, fall1.Row(y), 8 * 3));
     }
+}
+
+TEST(StripJoin, EffectOnPhotosTallerThanOneBandMatchesTheWholePhotoRecoloured) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 36, 150));
+    photos.push_back(PatternPhoto(1, 20, 131));
+    std::srand(11);
+    PixelBlock whole0 = photos[0].block;
+    PixelBlock whole1 = photos[1].block;
+    ApplyPlaybackEffect(whole0, 4);
+    ApplyPlaybackEffect(whole1, 4);
+    ASSERT_NE(whole0.pixels, photos[0].block.pixels) << "the effect must change the test photo";
+    std::srand(11);
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchCollage, 4, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    ASSERT_EQ(strip.height, 150);
+    for (int y = 0; y < 150; ++y) EXPECT_EQ(0, std::memcmp(strip.Row(y), whole0.Row(y), 36 * 3)) << "row " << y;
+    const int top = CollageTopRow(150, 131);
+    for (int y = 0; y < 131; ++y)
+        EXPECT_EQ(0, std::memcmp(strip.Row(top + y) + 66 * 3, whole1.Row(y), 20 * 3)) << "row " << y;
 }
 
 TEST(StripBlur, OnePhotoIsJoinedUnblurred) {

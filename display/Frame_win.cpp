@@ -1,0 +1,276 @@
+#include "display/Frame_win.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "core/AppState_win.h"
+#include "core/ErrorReporter_win.h"
+#include "core/Settings_win.h"
+#include "display/Strip.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr wchar_t kModule[] = L"DecodeImage";
+constexpr wchar_t kDefaultFontFace[] = L"Highlight LET";
+constexpr DWORD kFramePauseMs = 10;
+
+AlbumView* ViewOf(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return nullptr;
+    return gDisplayState->albums[album].view;
+}
+
+void FillTopDownHeader(BITMAPINFOHEADER& header, std::int32_t width, std::int32_t height) {
+    header = {};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = -height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(width) * 3 * height;
+}
+
+// The drawing settings of the phrase font other than its face and size.
+void SetPhraseFontStyle(LOGFONTW& font) {
+    font.lfOutPrecision = OUT_STROKE_PRECIS;
+    font.lfClipPrecision = CLIP_STROKE_PRECIS;
+    font.lfQuality = DRAFT_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH;
+}
+
+// Selects a font into a context and puts the old one back when it goes.
+class SelectedFont {
+public:
+    SelectedFont(HDC dc, HGDIOBJ font) : dc_(dc), old_(SelectObject(dc, font)) {}
+    ~SelectedFont() {
+        if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// The text of the top band: the screen saver's own phrase when it runs as
+// the saver and one is set, otherwise the album's phrase.
+const wchar_t* PhraseToDraw(const AlbumView& view) {
+    if (gMode.showMode && gUserSettings != nullptr && gUserSettings->screenSaverPhrase[0] != L'\0')
+        return gUserSettings->screenSaverPhrase;
+    return view.phrase;
+}
+
+void DrawPhrase(const AlbumView& view, std::int32_t band) {
+    const wchar_t* text = PhraseToDraw(view);
+    if (text[0] == L'\0') return;
+    HGDIOBJ font = gDisplayState->phraseFont != nullptr ? static_cast<HGDIOBJ>(gDisplayState->phraseFont)
+                                                        : GetStockObject(ANSI_VAR_FONT);
+    SelectedFont selected(view.memoryDc, font);
+    const int oldMode = SetBkMode(view.memoryDc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(view.memoryDc, view.textColour);
+    RECT bandRect = {0, 0, view.viewportWidth + 2 * band, band};
+    DrawTextW(view.memoryDc, text, -1, &bandRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SetTextColor(view.memoryDc, oldColour);
+    SetBkMode(view.memoryDc, oldMode);
+}
+
+}  // namespace
+
+AlbumView* AllocateAlbumView() {
+    void* block = AllocateLockedBlock(sizeof(AlbumView));
+    if (block == nullptr) return nullptr;
+    return new (block) AlbumView();
+}
+
+void FreeAlbumView(AlbumView*& view) {
+    if (view == nullptr) return;
+    if (view->memoryDc != nullptr) {
+        if (view->oldBitmap != nullptr) SelectObject(view->memoryDc, view->oldBitmap);
+        DeleteDC(view->memoryDc);
+    }
+    if (view->memoryBitmap != nullptr) DeleteObject(view->memoryBitmap);
+    view->~AlbumView();
+    FreeLockedBlock(view);
+    view = nullptr;
+}
+
+std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
+
+Status CreatePhraseFont() {
+    if (gDisplayState == nullptr) return kErrInvalidArgument;
+    LOGFONTW& font = gDisplayState->phraseLogFont;
+    if (font.lfFaceName[0] == L'\0') {
+        font = {};
+        font.lfHeight = -120;
+        font.lfWeight = FW_BOLD;
+        SetPhraseFontStyle(font);
+        wcsncpy(font.lfFaceName, kDefaultFontFace, LF_FACESIZE - 1);
+    }
+    if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
+    gDisplayState->phraseFont = CreateFontIndirectW(&font);
+    if (gDisplayState->phraseFont == nullptr) {
+        SetErrorLocation(kModule, __LINE__, font.lfFaceName);
+        SaveWindowsError();
+        return kErrCreateFont;
+    }
+    return kOk;
+}
+
+Status PrepareAlbumView(int album) {
+    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr) return kErrInvalidArgument;
+    if (album < 0 || album >= kAlbumCount) return kErrInvalidArgument;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    FreeAlbumView(slot.view);
+
+    slot.view = AllocateAlbumView();
+    if (slot.view == nullptr) {
+        SetErrorLocation(kModule, __LINE__);
+        return ReportError(kErrMemory, 0);
+    }
+    slot.view->textColour = gUserSettings->fontColour[album];
+
+    if (album == 0) {
+        LOGFONTW& font = gDisplayState->phraseLogFont;
+        font = {};
+        SetPhraseFontStyle(font);
+        wcsncpy(font.lfFaceName, gUserSettings->fontName, LF_FACESIZE - 1);
+        font.lfHeight = PhraseFontHeight(gUserSettings->fontSize);
+        font.lfItalic = gUserSettings->fontItalic ? TRUE : FALSE;
+        font.lfWeight = gUserSettings->fontBold ? FW_BOLD : FW_NORMAL;
+        if (const Status status = CreatePhraseFont(); status != kOk) return ReportError(status, 0);
+    }
+
+    wcsncpy(slot.view->phrase, gUserSettings->phrase[album], kPhraseChars - 1);
+    slot.view->phrase[kPhraseChars - 1] = L'\0';
+    return kOk;
+}
+
+Status BuildMattingTile(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return kErrInvalidArgument;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    const PixelBlock& thumbnail = slot.mattingThumbnail;
+    const std::int32_t band = MattingBandWidth();
+    // The tile is cut from the thumbnail's corner, so the thumbnail must be
+    // at least a tile in each direction, not only above 19 pixels.
+    if (thumbnail.width <= 19 || thumbnail.height <= 19 || thumbnail.width < band || thumbnail.height < band ||
+        thumbnail.rowBytes < thumbnail.width * 3 ||
+        thumbnail.pixels.size() < static_cast<std::size_t>(thumbnail.rowBytes) * thumbnail.height) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+
+    MattingTile& tile = slot.mattingTile;
+    FillTopDownHeader(tile.header, band, band);
+    tile.block.Release();
+    try {
+        tile.block = PixelBlock::Make(band, band);
+    } catch (const std::bad_alloc&) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrMemory;
+    }
+    for (std::int32_t y = 0; y < band; ++y) std::memcpy(tile.block.Row(y), thumbnail.Row(y), band * 3);
+    tile.stepX = tile.stepY = band;
+    tile.drawWidth = tile.drawHeight = band;
+    return kOk;
+}
+
+Status DrawMattingTiles(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return kErrInvalidArgument;
+    const MattingTile& tile = gDisplayState->albums[album].mattingTile;
+    const std::int32_t band = tile.stepX;
+    if (tile.block.Empty() || band <= 0) return kErrInvalidArgument;
+
+    for (const TilePlacement& placed : MattingTilePlacements(view->viewportWidth, view->viewportHeight, band)) {
+        // A top-down DIB of fewer rows over the same pixels is the tile's top
+        // part: that is how the cut tile at a side band's foot is drawn.
+        BITMAPINFOHEADER header = tile.header;
+        header.biHeight = -placed.rows;
+        header.biSizeImage = static_cast<DWORD>(band) * 3 * placed.rows;
+        const int drawn = SetDIBitsToDevice(view->memoryDc, placed.x, placed.y, band, placed.rows, 0, 0, 0,
+                                            placed.rows, tile.block.pixels.data(),
+                                            reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+        if (drawn != placed.rows) {
+            SetErrorLocation(kModule, __LINE__);
+            SaveWindowsError();
+            return kErrBitmapDisplay;
+        }
+    }
+    return kOk;
+}
+
+void SetAlbumPhrase(int album, const wchar_t* text, int length) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return;
+    std::int32_t copied = 0;
+    if (text != nullptr)
+        while (copied < length && copied < kPhraseChars - 1 && text[copied] != L'\0') {
+            view->phrase[copied] = text[copied];
+            ++copied;
+        }
+    view->phrase[copied] = L'\0';
+    if (view->window != nullptr) InvalidateRect(view->window, nullptr, FALSE);
+}
+
+Status DrawAlbumFrame(int album, int repaint, HDC target) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return kOk;
+    const MattingTile& tile = gDisplayState->albums[album].mattingTile;
+    const std::int32_t l = view->viewportWidth;
+    const std::int32_t o = view->viewportHeight;
+    if (view->viewport.Empty() || l <= 0 || o <= 0 || tile.block.Empty()) return kOk;
+    // The header tells GDI how much to read from the viewport block.
+    const BITMAPINFOHEADER& header = view->viewportHeader;
+    if (header.biWidth != l || header.biHeight != -o || header.biBitCount != 24 || view->viewport.width != l ||
+        view->viewport.height != o) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    const std::int32_t band = tile.stepX;
+
+    if (repaint)
+        if (const Status status = DrawMattingTiles(album); status != kOk) return status;
+
+    const int drawn = SetDIBitsToDevice(view->memoryDc, band, band, l, o, 0, 0, 0, o, view->viewport.pixels.data(),
+                                        reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    if (drawn != o) {
+        SetErrorLocation(kModule, __LINE__);
+        SaveWindowsError();
+        return kErrBitmapDisplay;
+    }
+    Sleep(kFramePauseMs);
+
+    if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
+    Sleep(kFramePauseMs);
+
+    WindowDc windowDc(target == nullptr ? view->window : nullptr);
+    HDC destination = target != nullptr ? target : windowDc.Get();
+    if (destination == nullptr) {
+        SetErrorLocation(kModule, __LINE__);
+        return kErrInvalidArgument;
+    }
+    BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);
+    return kOk;
+}
+
+}  // namespace quorvel

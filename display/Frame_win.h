@@ -1,0 +1,51 @@
+// The frame round an album's viewport: the matting tile cut from the album's
+// matting board, the phrase font, the album's view record, and drawing one
+// frame (tiled bands, viewport, phrase) into the view's memory bitmap.
+#pragma once
+#include <windows.h>
+
+#include "core/ErrorCodes.h"
+#include "display/DisplayState_win.h"
+
+namespace quorvel {
+
+// A zeroed view record (constructed in a locked global block); nullptr when
+// the memory cannot be had. FreeAlbumView releases the memory device context
+// and bitmap the view holds, then the record; it leaves the window alone.
+AlbumView* AllocateAlbumView();
+void FreeAlbumView(AlbumView*& view);
+
+// 100 pixels, 20 in the small preview.
+std::int32_t MattingBandWidth();
+
+// Makes the album's view (text colour and phrase from the settings) and, for
+// album 0, the phrase font from the font settings. 10001 when a process
+// record is missing; allocation and font failures are raised (ReportError).
+[[nodiscard]] Status PrepareAlbumView(int album);
+
+// Creates the phrase font from DisplayState's LOGFONTW, first resetting an
+// empty face name to the default description. 10006 when GDI refuses.
+[[nodiscard]] Status CreatePhraseFont();
+
+// Cuts the B x B tile from the top-left corner of the album's matting
+// thumbnail. 10001 without a view, or for a thumbnail not above 19 pixels a
+// side or smaller than the tile.
+[[nodiscard]] Status BuildMattingTile(int album);
+
+// Tiles the four bands of the view's memory bitmap. 10051 when a tile is not
+// drawn whole.
+[[nodiscard]] Status DrawMattingTiles(int album);
+
+// The album's phrase becomes the first `length` characters of text (at most
+// 199), or empty for no text or a length of 0; the album window is repainted.
+void SetAlbumPhrase(int album, const wchar_t* text, int length);
+
+// One frame without the pan step: on repaint the tiled bands, then the
+// viewport block at (B, B), on repaint (and outside the preview) the phrase
+// in the top band, and the whole memory bitmap copied to `target` at (0, 0),
+// or to the album window's own device context when target is nullptr.
+// Returns 0 without drawing while the view lacks a viewport or a tile;
+// 10051 when GDI draws fewer rows than asked; 10001 without a window context.
+[[nodiscard]] Status DrawAlbumFrame(int album, int repaint, HDC target);
+
+}  // namespace quorvel

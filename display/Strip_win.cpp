@@ -1,0 +1,55 @@
+#include "display/Strip_win.h"
+
+#include <cwchar>
+#include <span>
+#include <string>
+
+#include "core/AppState_win.h"
+#include "core/ErrorReporter_win.h"
+#include "core/Settings_win.h"
+#include "core/Utilities_win.h"
+#include "display/DisplayState_win.h"
+#include "display/Strip.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+Status RaiseJoinFailure(Status code, int line) {
+    SetErrorLocation(L"DecodeImage", line);
+    if (gDisplayState != nullptr && gAppState != nullptr) {
+        wchar_t format[kMessageChars] = {};
+        wchar_t failure[kMessageChars] = {};
+        if (LoadText(IDS_JOIN_FAILED, format, sizeof format) != kOk) format[0] = L'\0';
+        if (LoadStringW(gAppState->instance, code, failure, kMessageChars) <= 0) failure[0] = L'\0';
+        // The table's text carries one %s; it is filled by hand, since the
+        // meaning of %s in wide formats differs between C runtimes.
+        std::wstring text = format;
+        const std::size_t mark = text.find(L"%s");
+        if (mark != std::wstring::npos)
+            text.replace(mark, 2, failure);
+        else
+            text += failure;
+        wcsncpy(gDisplayState->scratchText, text.c_str(), std::size(gDisplayState->scratchText) - 1);
+        SetErrorExtra(gDisplayState->scratchText);
+    }
+    return ReportError(code, 0);
+}
+
+}  // namespace
+
+Status JoinPhotos(int album, int effectBits) {
+    if (gDisplayState == nullptr || gAppState == nullptr || gUserSettings == nullptr || album < 0 ||
+        album >= kAlbumCount)
+        return RaiseJoinFailure(kErrInvalidArgument, __LINE__);
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (slot.photoCount <= 0 || slot.photoCount > kMaxPhotos) return RaiseJoinFailure(kErrInvalidArgument, __LINE__);
+
+    const std::span<PhotoRecord> photos(slot.photos.data(), static_cast<std::size_t>(slot.photoCount));
+    const Status status = JoinPhotos(photos, slot.stitchMode, effectBits, PhotoPixelsAfterJoin::kRelease, slot.strip);
+    if (status != kOk) return RaiseJoinFailure(status, __LINE__);
+    return kOk;
+}
+
+}  // namespace quorvel
