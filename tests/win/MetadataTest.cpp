@@ -1,0 +1,278 @@
+// Photo properties read through GDI+ from JPEG and TIFF files that exiftool
+// tagged (fixtures/, made at build time), and every row of the properties
+// list checked against exiftool's own reading of the same file.
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <cwchar>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/Text.h"
+#include "photos/Metadata_win.h"
+#include "res/resource.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+std::wstring FixturePath(const std::wstring& name) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder = exe;
+    folder.resize(folder.rfind(L'\\'));
+    return folder + L"\\fixtures\\" + name;
+}
+
+std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string U16(const std::string& s) { return FromAscii(s); }
+std::string Narrow(const std::u16string& s) { return ToAscii(s); }
+
+// exiftool's "Tag: value" lines; "-" stands for a tag the file lacks.
+std::map<std::string, std::string> ExiftoolReading(const std::wstring& photo) {
+    std::map<std::string, std::string> tags;
+    std::istringstream lines(ReadBytes(FixturePath(photo + L".txt")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto colon = line.find(": ");
+        if (colon == std::string::npos) continue;
+        std::string value = line.substr(colon + 2);
+        while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
+        if (value != "-") tags[line.substr(0, colon)] = value;
+    }
+    return tags;
+}
+
+std::string Printf(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The C run-time's own text of a time, the form the list shows.
+std::u16string RuntimeTimeText(__time64_t t) {
+    wchar_t text[32];
+    if (_wctime64_s(text, 32, &t) != 0) return u"(no time)";
+    return U16(std::wstring(text));
+}
+
+bool HasFraction(const std::string& number) { return number.find('.') != std::string::npos; }
+
+// What each row must show, worked out from exiftool's reading by the list's
+// rules; rows the photo lacks are absent.
+std::map<PropertyRow, std::u16string> ExpectedRows(const std::map<std::string, std::string>& tags,
+                                                   const std::wstring& cacheName, int albumType,
+                                                   std::int64_t fileSize, __time64_t fileTime,
+                                                   bool hasProperties) {
+    std::map<PropertyRow, std::u16string> rows;
+    auto has = [&](const char* tag) { return tags.count(tag) != 0; };
+    auto at = [&](const char* tag) { return tags.at(tag); };
+    rows[PropertyRow::kDimensions] = U16(at("ImageWidth") + " X " + at("ImageHeight"));
+    const std::wstring extension[] = {L"", L"jpg", L"jpeg", L"bmp", L"png", L"jif", L"tif", L"tiff"};
+    rows[PropertyRow::kFileName] = U16(cacheName.substr(0, cacheName.size() - 3) + extension[albumType]);
+    char size[64];
+    std::snprintf(size, sizeof size, "%.1lf KB (%.2lf MB)", double(float(fileSize) / 1024.0f),
+                  double(float(fileSize) / 1048576.0f));
+    rows[PropertyRow::kFileSize] = U16(std::string(size));
+    // Rows 2 to 21 belong to photos with property items (Windows' GDI+
+    // gives a JPEG its quantisation tables even without EXIF).
+    if (!hasProperties) return rows;
+
+    rows[PropertyRow::kDateModified] = RuntimeTimeText(fileTime);
+    if (has("DateTimeOriginal")) {
+        const std::string d = at("DateTimeOriginal");
+        std::tm t{};
+        t.tm_year = std::stoi(d.substr(0, 4)) - 1900;
+        t.tm_mon = std::stoi(d.substr(5, 2)) - 1;
+        t.tm_mday = std::stoi(d.substr(8, 2));
+        t.tm_hour = std::stoi(d.substr(11, 2));
+        t.tm_min = std::stoi(d.substr(14, 2));
+        t.tm_sec = std::stoi(d.substr(17, 2));
+        t.tm_isdst = 1;
+        rows[PropertyRow::kDateTaken] = RuntimeTimeText(_mktime64(&t));
+    }
+    const std::pair<const char*, PropertyRow> texts[] = {
+        {"Model", PropertyRow::kModel},       {"Make", PropertyRow::kMake},
+        {"Software", PropertyRow::kSoftware}, {"Artist", PropertyRow::kAuthor},
+        {"Copyright", PropertyRow::kCopyright}};
+    for (const auto& [tag, row] : texts) {
+        if (has(tag)) rows[row] = U16(at(tag));
+    }
+    if (has("ImageDescription")) {
+        std::string title = at("ImageDescription");
+        title.erase(0, title.find_first_not_of(" \t"));
+        rows[PropertyRow::kTitle] = U16(title);
+    }
+    if (has("ExposureTime")) rows[PropertyRow::kExposureTime] = U16(at("ExposureTime") + " sec.");
+    if (has("FNumber")) rows[PropertyRow::kFStop] = U16("f/" + at("FNumber"));
+    if (has("ISO")) rows[PropertyRow::kIso] = U16("ISO-" + at("ISO"));
+    if (has("WhiteBalance")) rows[PropertyRow::kWhiteBalance] = U16(at("WhiteBalance"));
+    const std::pair<const char*, PropertyRow> settings[] = {{"Saturation", PropertyRow::kSaturation},
+                                                            {"Sharpness", PropertyRow::kSharpness},
+                                                            {"Contrast", PropertyRow::kContrast}};
+    for (const auto& [tag, row] : settings) {
+        if (has(tag)) rows[row] = at(tag) == "0" ? u"default" : U16(at(tag));
+    }
+    // exiftool writes whole numbers over 1, fractions over a larger base.
+    if (has("FocalLength")) {
+        const std::string f = at("FocalLength");
+        rows[PropertyRow::kFocalLength] = U16((HasFraction(f) ? Printf("%.1f", std::stod(f)) : f) + " mm");
+    }
+    if (has("ExposureCompensation")) {
+        const std::string b = at("ExposureCompensation");
+        rows[PropertyRow::kExposureBias] = U16((HasFraction(b) ? Printf("%.1f", std::stod(b)) : b) + " step");
+    }
+    // exiftool gives the maximum aperture as an f-number; the tag holds its
+    // APEX value, 2 log2 f.
+    if (has("MaxApertureValue")) {
+        rows[PropertyRow::kAperture] = U16(Printf("%.1f", 2.0 * std::log2(std::stod(at("MaxApertureValue")))));
+    }
+    if (has("MeteringMode")) {
+        const char* names[] = {"?", "Average", "Center Weighted Average", "Spot", "MultiSpot", "Pattern", "Partial "};
+        const int mode = std::stoi(at("MeteringMode"));
+        rows[PropertyRow::kMetering] = U16(std::string(mode >= 1 && mode <= 6 ? names[mode] : "?"));
+    }
+    // exiftool writes a plain-text comment behind the "ASCII" character code,
+    // and the list shows the bytes up to the first zero: that code.
+    if (has("UserComment")) rows[PropertyRow::kComment] = u"ASCII";
+    return rows;
+}
+
+class Metadata : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        ASSERT_EQ(LoadPropertyTexts(texts_), kOk);
+    }
+    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
+
+    // Decodes the photo as the album decoder does and reads its properties.
+    PhotoRecord Read(const std::wstring& name) {
+        PhotoRecord photo;
+        const std::wstring path = FixturePath(name);
+        Gdiplus::Bitmap bitmap(path.c_str(), FALSE);
+        EXPECT_EQ(bitmap.GetLastStatus(), Gdiplus::Ok) << Narrow(U16(name));
+        photo.block.width = std::int32_t(bitmap.GetWidth());
+        photo.block.height = std::int32_t(bitmap.GetHeight());
+        photo.fileName = U16(name.substr(0, name.rfind(L'.') + 1) + L"BMP");
+        EXPECT_EQ(ReadPhotoProperties(bitmap, photo, path.c_str()), kOk);
+        return photo;
+    }
+
+    ULONG_PTR token_ = 0;
+    PropertyTexts texts_;
+};
+
+TEST_F(Metadata, TheStringTableHoldsTheListTexts) {
+    const char16_t* labels[] = {u"Dimensions:", u"Date taken:", u"Date modified:", u"Model:", u"Make:", u"Title:",
+                                u"F-Stop:", u"Exposure time:", u"ISO:", u"White balance:", u"Saturation:",
+                                u"Sharpness:", u"Contrast:", u"Focal length:", u"Aperture:", u"Metering:",
+                                u"Software:", u"Author:", u"Exposure bias:", u"Comment:", u"Copyright:",
+                                u"File name:", u"File size:"};
+    for (std::size_t i = 0; i < std::size(labels); ++i) EXPECT_EQ(texts_[i], labels[i]) << i;
+    EXPECT_EQ(texts_[kTextColumnName], u"Name");
+    EXPECT_EQ(texts_[kTextColumnValue], u"Value");
+    EXPECT_EQ(texts_[kTextMeteringPartial], u"Partial ");
+    EXPECT_EQ(texts_[kTextFormatFileSize], u"%.1lf KB (%.2lf MB)");
+    for (std::size_t i = 0; i < kPropertyTextCount; ++i) {
+        EXPECT_GE(kPropertyTextIds[i], 31300u);
+        EXPECT_LE(kPropertyTextIds[i], 31399u);
+        EXPECT_FALSE(texts_[i].empty()) << i;
+    }
+}
+
+TEST_F(Metadata, EveryRowMatchesExiftoolsReading) {
+    const struct {
+        const wchar_t* file;
+        int albumType;
+        std::size_t rowsAtLeast;
+    } photos[] = {{L"meta_full.jpg", 1, 23}, {L"meta_little.jpg", 2, 21}, {L"meta_partial.jpg", 1, 7},
+                  {L"meta_bare.jpg", 1, 3},  {L"meta_tagged.tif", 6, 17}};
+    ASSERT_TRUE(GetFileAttributesW(FixturePath(L"meta_made").c_str()) != INVALID_FILE_ATTRIBUTES)
+        << "the metadata photos were not made: exiftool or ImageMagick missing (tools/setup-deps.sh)";
+    for (const auto& p : photos) {
+        SCOPED_TRACE(Narrow(U16(p.file)));
+        PhotoRecord photo = Read(p.file);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ASSERT_TRUE(GetFileAttributesExW(FixturePath(p.file).c_str(), GetFileExInfoStandard, &data));
+        photo.fileSize = std::int64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        photo.fileTime = 1700000000;
+
+        const auto expected = ExpectedRows(ExiftoolReading(p.file), p.file, p.albumType, photo.fileSize,
+                                           photo.fileTime, !photo.properties.empty());
+        const auto lines = FormatPhotoProperties(photo, p.albumType, texts_);
+        std::map<PropertyRow, std::u16string> shown;
+        for (const auto& line : lines) {
+            shown[line.row] = line.value;
+            EXPECT_EQ(line.label, texts_[static_cast<std::size_t>(line.row)]);
+        }
+        EXPECT_GE(lines.size(), p.rowsAtLeast);
+        for (const auto& [row, value] : expected) {
+            EXPECT_EQ(Narrow(shown[row]), Narrow(value)) << "row " << static_cast<int>(row) + 1;
+        }
+        for (const auto& [row, value] : shown) {
+            EXPECT_TRUE(expected.count(row)) << "unexpected row " << static_cast<int>(row) + 1 << ": "
+                                             << Narrow(value);
+        }
+        // The rows keep the list's order.
+        for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_LT(lines[i - 1].row, lines[i].row);
+    }
+}
+
+TEST_F(Metadata, ReadingAgainReplacesTheItemsAndTheDateTaken) {
+    PhotoRecord photo = Read(L"meta_full.jpg");
+    EXPECT_GT(photo.dateTaken, 0);
+    const std::size_t count = photo.properties.size();
+    EXPECT_GE(count, 20u);
+    const std::wstring path = FixturePath(L"meta_full.jpg");
+    {
+        Gdiplus::Bitmap again(path.c_str(), FALSE);
+        ASSERT_EQ(ReadPhotoProperties(again, photo, path.c_str()), kOk);
+    }
+    EXPECT_EQ(photo.properties.size(), count);
+
+    const std::wstring bare = FixturePath(L"meta_bare.jpg");
+    Gdiplus::Bitmap plain(bare.c_str(), FALSE);
+    ASSERT_EQ(ReadPhotoProperties(plain, photo, bare.c_str()), kOk);
+    EXPECT_EQ(FindPhotoProperty(photo.properties, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(photo.properties, kTagDateTimeOriginal), nullptr);
+    EXPECT_EQ(photo.dateTaken, 0);
+
+    // A photo GDI+ reads from memory has no file to fall back on: whatever
+    // GDI+ gives is all there is, and nothing fails.
+    Gdiplus::Bitmap drawn(40, 30, PixelFormat24bppRGB);
+    ASSERT_EQ(ReadPhotoProperties(drawn, photo, nullptr), kOk);
+    EXPECT_TRUE(photo.properties.empty());
+    ASSERT_EQ(ReadPhotoProperties(drawn, photo, L"C:\\no such folder\\x.jpg"), kOk);
+    EXPECT_TRUE(photo.properties.empty());
+}
+
+TEST_F(Metadata, AlbumLookupChecksAlbumAndPhoto) {
+    ProcessRecords records;
+    AlbumSlot& album = gDisplayState->albums[1];
+    album.photoCount = 2;
+    album.photos[1] = Read(L"meta_little.jpg");
+    const PropertyItem* make = FindPhotoProperty(1, 1, kTagMake);
+    ASSERT_NE(make, nullptr);
+    EXPECT_EQ(PropertyBytesText(*make), u"Kestrel");
+    EXPECT_EQ(FindPhotoProperty(1, 0, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(1, 2, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(1, -1, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(0, 1, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(2, 1, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(-1, 1, kTagMake), nullptr);
+    album.photoCount = 0;
+}
+
+}  // namespace
