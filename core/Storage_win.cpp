@@ -8,6 +8,7 @@
 #include "core/Settings_win.h"
 #include "core/StorageRules.h"
 #include "core/Utilities_win.h"
+#include "display/Decode_win.h"
 #include "display/Monitors_win.h"
 #include "display/DisplayState_win.h"
 #include "res/resource.h"
@@ -109,8 +110,10 @@ Status PrepareAlbum(int album) {
         if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
         if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;
     }
-    // The album's photo list is prepared here once photo decoding lands.
-    return kOk;
+    // Decoded before the settings' stitch mode is copied into the slot, so
+    // the mode a size or orientation mismatch sets lasts only for albums
+    // decoded later, by the panels. A failure is raised as fatal.
+    return DecodeAlbum(album);
 }
 
 bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
@@ -269,7 +272,13 @@ Status PrepareAlbums() {
     FixSettingsDefaults();
     if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
     if (Status s = PrepareMattings(); s != kOk) return s;
-    // Each album's bitmaps are built here once photo decoding lands.
+    // The boards are settled only now, so the tiles come last. Start-up
+    // cannot go on without them: a failure is raised as fatal.
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (Status s = LoadMattingTile(album); s != kOk) {
+            (void)ReportError(s, 0);
+            return s;
+        }
     return PrepareTempFolder();
 }
 

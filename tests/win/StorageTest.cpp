@@ -1,13 +1,18 @@
-// The album step on real folders: default albums and boards, the album
-// folders' checks, the temporary folder, the theme value.
+// The album step on real folders and real pictures: default albums and
+// boards, the album folders' checks, decoding of the photos and boards, the
+// temporary folder, the theme value.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <cwchar>
+#include <map>
 #include <set>
 
 #include "core/ErrorReporter_win.h"
 #include "core/Storage_win.h"
 #include "core/Utilities_win.h"
+#include "display/Decode_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
@@ -16,22 +21,43 @@ using namespace quorvel::test;
 
 namespace {
 
+// Photos keep their smaller side above 300 pixels and boards above 100, as
+// the program's size rules ask; each picture has its own colour so that the
+// decoded pixels tell which file they came from.
+constexpr std::uint32_t kZoomInColour = 0x2060C0;
+constexpr std::uint32_t kZoomOutColour = 0xC06020;
+constexpr int kBoardSide = 128;
+
+std::uint32_t BoardColour(int i) { return 0x302010u * std::uint32_t(i) + 0x0F4080u; }
+
 // What an installation puts beside the program, made in a temporary folder
-// that is the current directory while the test runs.
+// that is the current directory while the test runs. GDI+ runs as long as
+// the content lives, as start-up keeps it for the album step.
 class DefaultContent {
 public:
     explicit DefaultContent(int boards = 3) {
+        EXPECT_TRUE(gdiplus.Started());
         GetCurrentDirectoryW(MAX_PATH, previous_);
         CreateDirectoryW((folder / L"res").c_str(), nullptr);
         CreateDirectoryW((folder / L"QuorvelMattingBoards").c_str(), nullptr);
-        WriteBytes(folder / L"res\\0V_0H_ZoomIn_2_256.png", "in");
-        WriteBytes(folder / L"res\\0V_0H_ZoomOut_2_256.png", "out");
-        for (int i = 1; i <= boards; ++i) AddBoard(L"0" + std::to_wstring(i) + L".jpg");
+        EXPECT_TRUE(WriteImage(zoomIn(), 320, 240, kZoomInColour));
+        EXPECT_TRUE(WriteImage(zoomOut(), 304, 304, kZoomOutColour));
+        for (int i = 1; i <= boards; ++i) AddBoard(L"0" + std::to_wstring(i) + L".jpg", BoardColour(i));
         SetCurrentDirectoryW(folder.Path().c_str());
     }
     ~DefaultContent() { SetCurrentDirectoryW(previous_); }
-    void AddBoard(const std::wstring& name) { WriteBytes(folder / (L"QuorvelMattingBoards\\" + name), "board"); }
+    void AddBoard(const std::wstring& name, std::uint32_t rgb) {
+        EXPECT_TRUE(WriteImage(folder / (L"QuorvelMattingBoards\\" + name), kBoardSide, kBoardSide, rgb));
+        boardColours[name] = rgb;
+    }
+    // A file among the boards that is no picture at all.
+    void AddOther(const std::wstring& name) { WriteBytes(folder / (L"QuorvelMattingBoards\\" + name), "cache"); }
+    std::wstring zoomIn() const { return folder / L"res\\0V_0H_ZoomIn_2_256.png"; }
+    std::wstring zoomOut() const { return folder / L"res\\0V_0H_ZoomOut_2_256.png"; }
+
+    GdiplusSession gdiplus;
     TempFolder folder;
+    std::map<std::wstring, std::uint32_t> boardColours;
 
 private:
     wchar_t previous_[MAX_PATH] = L"";
@@ -39,9 +65,45 @@ private:
 
 std::wstring UserPath(const ProcessRecords& records, const std::wstring& relative) { return records.root / relative; }
 
-void MakeAlbum(const std::wstring& folder, int photos, const wchar_t* extension = L".jpg") {
+// An album folder of `photos` copies of one real photo; files of any other
+// extension are plain text.
+void MakeAlbum(const std::wstring& folder, int photos, const wchar_t* extension = L".jpg", int width = 320,
+               int height = 304, std::uint32_t rgb = 0x808040) {
     CreateDirectoryW(folder.c_str(), nullptr);
-    for (int i = 0; i < photos; ++i) WriteBytes(folder + L"\\p" + std::to_wstring(1000 + i) + extension, "x");
+    if (photos == 0) return;
+    const std::wstring first = folder + L"\\p1000" + extension;
+    if (!WriteImage(first, width, height, rgb)) WriteBytes(first, "x");
+    for (int i = 1; i < photos; ++i)
+        CopyFileW(first.c_str(), (folder + L"\\p" + std::to_wstring(1000 + i) + extension).c_str(), FALSE);
+}
+
+// The pixel's colour as 0xRRGGBB from a BGR block.
+std::uint32_t ColourAt(const PixelBlock& block, int x, int y) {
+    const std::uint8_t* p = block.Row(y) + x * 3;
+    return (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+}
+
+// Every channel within `tolerance` (JPEG may shift a flat colour a little).
+bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+// The album's board was decoded into its 100-pixel tile: centre and corner
+// show the board's colour.
+void ExpectTileOf(int album, std::uint32_t rgb) {
+    const PixelBlock& tile = gDisplayState->albums[album].mattingThumbnail;
+    ASSERT_EQ(tile.width, 100);
+    ASSERT_EQ(tile.height, 100);
+    EXPECT_TRUE(Near(ColourAt(tile, 50, 50), rgb, 6)) << std::hex << ColourAt(tile, 50, 50) << " " << rgb;
+    EXPECT_TRUE(Near(ColourAt(tile, 0, 99), rgb, 6)) << std::hex << ColourAt(tile, 0, 99) << " " << rgb;
+}
+
+std::wstring LoadedText(Status code) {
+    wchar_t text[kMessageChars] = L"";
+    (void)LoadText(code, text, sizeof text);
+    return text;
 }
 
 std::set<std::wstring> Mattings() {
@@ -56,12 +118,34 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gUserSettings->albumsPath), UserPath(records, L"QuorvelAlbums"));
     EXPECT_EQ(std::wstring(gUserSettings->mattingsPath), UserPath(records, L"QuorvelMattingBoards"));
-    EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png")), "in");
-    EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png")), "out");
+    const std::string zoomIn = ReadBytes(content.zoomIn()), zoomOut = ReadBytes(content.zoomOut());
+    ASSERT_FALSE(zoomIn.empty());
+    EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png")), zoomIn);
+    EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png")), zoomOut);
+    // Each default album is decoded: its one photo in memory at its own
+    // size and colour, and its cache copy beside it.
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* cache;
+        int width, height;
+        std::uint32_t rgb;
+    } expected[] = {{L"DefaultAlbum1", L"0V_0H_ZoomIn_2_256.BMP", 320, 240, kZoomInColour},
+                    {L"DefaultAlbum2", L"0V_0H_ZoomOut_2_256.BMP", 304, 304, kZoomOutColour}};
     for (int a = 0; a < 2; ++a) {
-        EXPECT_EQ(std::wstring(gDisplayState->albums[a].folderName), a == 0 ? L"DefaultAlbum1" : L"DefaultAlbum2");
-        EXPECT_EQ(gDisplayState->albums[a].photoCount, 1);
-        EXPECT_EQ(gDisplayState->albums[a].photoType, 4);  // png
+        SCOPED_TRACE(a);
+        const AlbumSlot& slot = gDisplayState->albums[a];
+        EXPECT_EQ(std::wstring(slot.folderName), expected[a].folder);
+        EXPECT_EQ(slot.photoCount, 1);
+        EXPECT_EQ(slot.photoType, 4);  // png
+        const PhotoRecord& photo = slot.photos[0];
+        EXPECT_EQ(photo.fileName, reinterpret_cast<const char16_t*>(expected[a].cache));
+        ASSERT_EQ(photo.block.width, expected[a].width);
+        ASSERT_EQ(photo.block.height, expected[a].height);
+        EXPECT_EQ(ColourAt(photo.block, expected[a].width - 1, expected[a].height - 1), expected[a].rgb);
+        EXPECT_TRUE(PathExists(
+            UserPath(records, std::wstring(L"QuorvelAlbums\\") + expected[a].folder + L"\\BMP\\" + expected[a].cache)
+                .c_str()));
+        ExpectTileOf(a, content.boardColours.at(slot.mattingFile));
     }
     EXPECT_TRUE(PathExists(UserPath(records, L"QuorvelMattingBoards\\03.jpg").c_str()));
     EXPECT_EQ(Mattings().size(), 2u);
@@ -88,7 +172,7 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
     MakeAlbum(UserPath(records, L"QuorvelAlbums\\Alps"), 2);
     CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
-    WriteBytes(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), "m");
+    ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), 150, 120, 0x40A0E0));
     wcscpy(gUserSettings->albumsPath, UserPath(records, L"Gone").c_str());
     wcscpy(gUserSettings->albumFolderName[0], L"Alps");
     wcscpy(gUserSettings->albumFolderName[1], L"Alps");
@@ -97,8 +181,15 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gUserSettings->albumsPath), UserPath(records, L"QuorvelAlbums"));
     EXPECT_EQ(std::wstring(gUserSettings->mattingsPath), UserPath(records, L"QuorvelMattingBoards"));
-    EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
-    EXPECT_EQ(gDisplayState->albums[1].photoCount, 2);
+    for (int a = 0; a < 2; ++a) {
+        SCOPED_TRACE(a);
+        const AlbumSlot& slot = gDisplayState->albums[a];
+        EXPECT_EQ(slot.photoCount, 2);
+        EXPECT_EQ(slot.photos[1].block.width, 320);
+        EXPECT_EQ(slot.photos[1].block.height, 304);
+        EXPECT_TRUE(slot.photos[2].block.Empty());
+        ExpectTileOf(a, 0x40A0E0);
+    }
     // The root existed, so no default album was made, and the boards found
     // there stand.
     EXPECT_FALSE(PathExists(UserPath(records, L"QuorvelAlbums\\DefaultAlbum1").c_str()));
@@ -121,7 +212,12 @@ TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Big contains 71 pictures. Maximum allowed is: 70");
     EXPECT_EQ(boxes[0].caption, std::wstring(gAppState->caption));
-    EXPECT_EQ(gDisplayState->albums[0].photoCount, 70);
+    const AlbumSlot& slot = gDisplayState->albums[0];
+    EXPECT_EQ(slot.photoCount, 70);
+    EXPECT_EQ(slot.photos[69].block.width, 320);
+    int cached = 0;
+    ASSERT_EQ(CountFiles(UserPath(records, L"QuorvelAlbums\\Big\\BMP").c_str(), L"*.BMP", &cached), kOk);
+    EXPECT_EQ(cached, 70);
 }
 
 TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
@@ -134,6 +230,7 @@ TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
     EXPECT_EQ(std::wstring(gDisplayState->albums[1].folderName), L"DefaultAlbum2");
     EXPECT_EQ(std::wstring(gUserSettings->albumFolderName[1]), L"DefaultAlbum2");
     EXPECT_EQ(gDisplayState->albums[1].photoCount, 1);
+    EXPECT_EQ(ColourAt(gDisplayState->albums[1].photos[0].block, 0, 0), kZoomOutColour);
 }
 
 TEST(PrepareAlbums, UnsafeNamesFromTheSettingsFileCountAsMissing) {
@@ -141,9 +238,9 @@ TEST(PrepareAlbums, UnsafeNamesFromTheSettingsFileCountAsMissing) {
     DefaultContent content;
     MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
     MakeAlbum(UserPath(records, L"Outside"), 2);
-    WriteBytes(UserPath(records, L"Outside\\board.jpg"), "b");
+    ASSERT_TRUE(WriteImage(UserPath(records, L"Outside\\board.jpg"), kBoardSide, kBoardSide, 0xFFFFFF));
     CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
-    WriteBytes(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), "m");
+    ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), kBoardSide, kBoardSide, 0x000000));
     wcscpy(gUserSettings->albumFolderName[0], L"..\\Outside");
     wcscpy(gUserSettings->albumFolderName[1], UserPath(records, L"Outside").c_str());
     wcscpy(gDisplayState->albums[0].mattingFile, L"..\\Outside\\board.jpg");
@@ -155,14 +252,64 @@ TEST(PrepareAlbums, UnsafeNamesFromTheSettingsFileCountAsMissing) {
     // albums' boards are now two of them.
     EXPECT_TRUE(PathExists(UserPath(records, L"QuorvelMattingBoards\\01.jpg").c_str()));
     const std::set<std::wstring> defaults = {L"01.jpg", L"02.jpg", L"03.jpg"};
-    for (int a = 0; a < 2; ++a) EXPECT_EQ(defaults.count(gDisplayState->albums[a].mattingFile), 1u);
+    for (int a = 0; a < 2; ++a) {
+        EXPECT_EQ(defaults.count(gDisplayState->albums[a].mattingFile), 1u);
+        ExpectTileOf(a, content.boardColours.at(gDisplayState->albums[a].mattingFile));
+    }
     EXPECT_EQ(Mattings().size(), 2u);
+}
+
+TEST(PrepareAlbums, TheSettingsStitchModeOutlastsAMismatchFoundInDecoding) {
+    ProcessRecords records;
+    DefaultContent content;
+    const std::wstring mixed = UserPath(records, L"QuorvelAlbums\\Mixed");
+    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
+    MakeAlbum(mixed, 1, L".png", 400, 304);
+    ASSERT_TRUE(WriteImage(mixed + L"\\p2000.png", 304, 400, 0x204020));
+    wcscpy(gUserSettings->albumFolderName[0], L"Mixed");
+    gUserSettings->stitchMode[0] = 1;
+    ASSERT_EQ(PrepareAlbums(), kOk);
+    const AlbumSlot& slot = gDisplayState->albums[0];
+    EXPECT_EQ(slot.photoCount, 2);
+    // Decoding found the mismatch; start-up then takes the mode from the
+    // settings, which the user chose knowing the album.
+    EXPECT_EQ(slot.sizeMismatch, 1);
+    EXPECT_EQ(slot.stitchMode, 1);
+}
+
+TEST(PrepareAlbums, DecodingFailuresAreRaisedAsFatalAndEndTheStep) {
+    const struct {
+        const char* name;
+        int photoHeight, boardHeight;
+        Status code;
+    } cases[] = {{"photo 96 high", 96, kBoardSide, kErrPhotoTooSmall},
+                 {"board 90 high", 304, 90, kErrMattingTooSmall}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProcessRecords records;
+        DefaultContent content;
+        MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
+        MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2, L".jpg", 320, c.photoHeight);
+        CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
+        ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), 150, c.boardHeight, 0x808080));
+        wcscpy(gUserSettings->albumFolderName[1], L"Small");
+        for (int a = 0; a < 2; ++a) wcscpy(gDisplayState->albums[a].mattingFile, L"mine.jpg");
+        try {
+            (void)PrepareAlbums();
+            ADD_FAILURE() << "the failure must be raised";
+        } catch (const FatalError& error) {
+            EXPECT_EQ(error.text, LoadedText(c.code));
+        }
+        // Nothing after the failing step ran.
+        EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
+        EXPECT_EQ(gAppState->tempFolder[0], L'\0');
+    }
 }
 
 TEST(CopyDefaultMattings, SkipsEveryThumbnailCacheName) {
     ProcessRecords records;
     DefaultContent content(2);
-    for (const wchar_t* name : {L"thumbs.db", L"THUMBS.DB", L"THUMBS", L"Thu"}) content.AddBoard(name);
+    for (const wchar_t* name : {L"thumbs.db", L"THUMBS.DB", L"THUMBS", L"Thu"}) content.AddOther(name);
     CreateDirectoryW(UserPath(records, L"Boards").c_str(), nullptr);
     wcscpy(gUserSettings->mattingsPath, UserPath(records, L"Boards").c_str());
     ASSERT_EQ(CopyDefaultMattings(), kOk);
@@ -175,7 +322,7 @@ TEST(CopyDefaultMattings, SkipsEveryThumbnailCacheName) {
 TEST(CopyDefaultMattings, OneBoardGives10052) {
     ProcessRecords records;
     DefaultContent content(1);
-    content.AddBoard(L"thumbs.db");
+    content.AddOther(L"thumbs.db");
     CreateDirectoryW(UserPath(records, L"Boards").c_str(), nullptr);
     wcscpy(gUserSettings->mattingsPath, UserPath(records, L"Boards").c_str());
     EXPECT_EQ(CopyDefaultMattings(), kErrMissingMatting);

@@ -1,6 +1,12 @@
 #include "tests/win/TestState.h"
 
+// GDI+ needs the COM property types that a lean windows.h leaves out.
+#include <objidl.h>
+#include <gdiplus.h>
+
 #include <cwchar>
+#include <cwctype>
+#include <vector>
 
 #include "core/Utilities_win.h"
 #include "res/resource.h"
@@ -61,6 +67,58 @@ bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
     std::string bytes = "\xFF\xFE";
     bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);
     return WriteBytes(path, bytes);
+}
+
+GdiplusSession::GdiplusSession() {
+    Gdiplus::GdiplusStartupInput input;
+    started_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+}
+
+GdiplusSession::~GdiplusSession() {
+    if (started_) Gdiplus::GdiplusShutdown(token_);
+}
+
+namespace {
+
+bool EncoderFor(const wchar_t* mimeType, CLSID* clsid) {
+    UINT count = 0, bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    std::vector<std::uint8_t> block(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i)
+        if (wcscmp(codecs[i].MimeType, mimeType) == 0) {
+            *clsid = codecs[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+const wchar_t* MimeTypeOf(const std::wstring& path) {
+    const std::size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos) return nullptr;
+    std::wstring ext = path.substr(dot + 1);
+    for (wchar_t& c : ext) c = wchar_t(std::towlower(c));
+    if (ext == L"png") return L"image/png";
+    if (ext == L"jpg" || ext == L"jpeg") return L"image/jpeg";
+    if (ext == L"bmp") return L"image/bmp";
+    return nullptr;
+}
+
+}  // namespace
+
+bool WriteImage(const std::wstring& path, int width, int height, std::uint32_t rgb) {
+    const wchar_t* mimeType = MimeTypeOf(path);
+    CLSID encoder;
+    if (mimeType == nullptr || width <= 0 || height <= 0 || !EncoderFor(mimeType, &encoder)) return false;
+    Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
+    if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
+    {
+        Gdiplus::Graphics graphics(&bitmap);
+        const Gdiplus::Color colour(255, BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb));
+        if (graphics.Clear(colour) != Gdiplus::Ok) return false;
+    }
+    return bitmap.Save(path.c_str(), &encoder, nullptr) == Gdiplus::Ok;
 }
 
 ProcessRecords::ProcessRecords() {

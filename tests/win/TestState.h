@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/AppState_win.h"
@@ -28,6 +29,26 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 // Writes UTF-16 text (with BOM when asked) or ANSI text.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
+
+// GDI+ running for the life of the object, as start-up keeps it for the
+// program: the album step decodes photos and boards through it.
+class GdiplusSession {
+public:
+    GdiplusSession();
+    ~GdiplusSession();
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    bool Started() const { return started_; }
+
+private:
+    ULONG_PTR token_ = 0;
+    bool started_ = false;
+};
+
+// Writes a real picture, width x height of one colour (0xRRGGBB), encoded
+// by GDI+ as the path's extension asks: ".png", ".jpg"/".jpeg" or ".bmp".
+// Needs a GdiplusSession. False for any other extension or a failed save.
+bool WriteImage(const std::wstring& path, int width, int height, std::uint32_t rgb);
 
 // AppState, DisplayState and UserSettings allocated, captions loaded from
 // the string table linked into the test program, folders in a temp folder,
