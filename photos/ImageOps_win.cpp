@@ -1,0 +1,48 @@
+#include "photos/ImageOps_win.h"
+
+#include <windows.h>
+
+#include "core/ErrorReporter_win.h"
+#include "display/Decode_win.h"
+#include "display/DisplayState_win.h"
+#include "photos/ImageOps.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"transform";
+
+// Locates a failure of the pixel change itself; the cache functions locate
+// their own.
+Status Located(Status code, int line) {
+    if (code != kOk) SetErrorLocation(kModule, line);
+    return code;
+}
+
+[[nodiscard]] Status RewriteCache(int album, int photo) {
+    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
+    return WriteCacheBitmap(gDisplayState->albums[album].photos[photo], gDisplayState->scratchPath);
+}
+
+}  // namespace
+
+Status TransformAlbumPhoto(int album, int photo, int kind) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return kOk;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (photo < 0 || photo >= slot.photoCount || photo >= kMaxPhotos || slot.photos[photo].block.Empty()) return kOk;
+    if (Status s = Located(TransformPixels(slot.photos[photo].block, kind), __LINE__); s != kOk) return s;
+    return RewriteCache(album, photo);
+}
+
+Status HalveAlbumPhotos(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return Located(kErrInvalidArgument, __LINE__);
+    AlbumSlot& slot = gDisplayState->albums[album];
+    for (int photo = 0; photo < slot.photoCount && photo < kMaxPhotos; ++photo) {
+        if (Status s = Located(HalvePixels(slot.photos[photo].block), __LINE__); s != kOk) return s;
+        if (Status s = RewriteCache(album, photo); s != kOk) return s;
+    }
+    return kOk;
+}
+
+}  // namespace quorvel

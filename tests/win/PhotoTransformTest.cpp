@@ -1,0 +1,140 @@
+// The geometric tools on an album's photo records, with their cache files
+// written and read back as the next decoding would.
+#include "photos/ImageOps_win.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/Storage_win.h"
+#include "display/Decode_win.h"
+#include "display/DisplayState_win.h"
+#include "photos/ImageOps.h"
+#include "tests/win/TestState.h"
+
+namespace quorvel {
+namespace {
+
+PixelBlock Random(std::int32_t width, std::int32_t height, unsigned seed) {
+    PixelBlock photo = PixelBlock::Make(width, height);
+    std::mt19937 engine(seed);
+    for (auto& byte : photo.pixels) byte = static_cast<std::uint8_t>(engine());
+    return photo;
+}
+
+class PhotoTransform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t root[kPathChars];
+        AlbumsFolder(root);
+        CreateDirectoryW(root, nullptr);
+        folder_ = std::wstring(root) + L"\\Shore";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\BMP").c_str(), nullptr));
+        wcscpy(gDisplayState->albums[0].folderName, L"Shore");
+    }
+    void TearDown() override { ReleaseAlbum(0); }
+
+    void AddPhoto(const char16_t* cacheName, PixelBlock block) {
+        AlbumSlot& slot = gDisplayState->albums[0];
+        PhotoRecord& record = slot.photos[slot.photoCount++];
+        record.fileName = cacheName;
+        record.block = std::move(block);
+    }
+
+    // The cache file as the next decoding reads it.
+    Status ReadBack(const wchar_t* name, PixelBlock* out) {
+        swprintf(gDisplayState->scratchPath, kPathChars, L"%ls\\BMP\\%ls", folder_.c_str(), name);
+        std::int32_t width = 0, height = 0, rowBytes = 0;
+        std::uint32_t used = 0, important = 0;
+        Status s = ReadCacheBitmap(&width, &height, out, &rowBytes, &used, &important);
+        out->width = width;
+        out->height = height;
+        out->rowBytes = rowBytes;
+        return s;
+    }
+
+    bool CacheExists(const wchar_t* name) {
+        return GetFileAttributesW((folder_ + L"\\BMP\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    test::ProcessRecords records_;
+    std::wstring folder_;
+};
+
+TEST_F(PhotoTransform, TurnedPhotoIsRewrittenAsAReadableCacheFile) {
+    // 200 x 150 turned right is 150 wide, cut to 148 so that the cache file
+    // has no row padding, which the reader would refuse.
+    const PixelBlock start = Random(200, 150, 1);
+    AddPhoto(u"Wave.BMP", start);
+    ASSERT_EQ(TransformAlbumPhoto(0, 0, kRotateRight), kOk);
+    const PixelBlock& now = gDisplayState->albums[0].photos[0].block;
+    EXPECT_EQ(now.width, 148);
+    EXPECT_EQ(now.height, 200);
+    PixelBlock expected = RotateRight(start);
+    CutToWholeWordRows(expected);
+    EXPECT_TRUE(now.pixels == expected.pixels);
+
+    PixelBlock read;
+    ASSERT_EQ(ReadBack(L"Wave.BMP", &read), kOk);
+    EXPECT_EQ(read.width, 148);
+    EXPECT_EQ(read.height, 200);
+    EXPECT_TRUE(read.pixels == now.pixels);
+
+    // A flip keeps the size; flipping back gives the turned photo again.
+    ASSERT_EQ(TransformAlbumPhoto(0, 0, kFlipHorizontal), kOk);
+    ASSERT_EQ(TransformAlbumPhoto(0, 0, kFlipHorizontal), kOk);
+    EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.pixels == expected.pixels);
+}
+
+TEST_F(PhotoTransform, OnlyBmpCacheNamesAreRewrittenAndBadSelectionsDoNothing) {
+    AddPhoto(u"Wave.png", Random(200, 150, 2));
+    ASSERT_EQ(TransformAlbumPhoto(0, 0, kFlipVertical), kOk);
+    EXPECT_FALSE(CacheExists(L"Wave.png"));
+    EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.pixels == FlipVertical(Random(200, 150, 2)).pixels);
+
+    const PixelBlock before = gDisplayState->albums[0].photos[0].block;
+    EXPECT_EQ(TransformAlbumPhoto(0, 1, kRotateLeft), kOk);
+    EXPECT_EQ(TransformAlbumPhoto(0, -1, kRotateLeft), kOk);
+    EXPECT_EQ(TransformAlbumPhoto(2, 0, kRotateLeft), kOk);
+    EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.pixels == before.pixels);
+    EXPECT_EQ(TransformAlbumPhoto(0, 0, 7), kErrInvalidArgument);
+    EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.pixels == before.pixels);
+}
+
+TEST_F(PhotoTransform, HalvingRewritesEveryPhotoOfTheAlbum) {
+    // 404 x 300 halves to 202 x 150, cut to 200 x 150; 400 x 300 to 200 x 150.
+    const PixelBlock first = Random(404, 300, 3), second = Random(400, 300, 4);
+    AddPhoto(u"One.BMP", first);
+    AddPhoto(u"Two.BMP", second);
+    ASSERT_EQ(HalveAlbumPhotos(0), kOk);
+    PixelBlock expected[2] = {Halve(first), Halve(second)};
+    CutToWholeWordRows(expected[0]);
+    const wchar_t* names[2] = {L"One.BMP", L"Two.BMP"};
+    for (int i = 0; i < 2; ++i) {
+        const PixelBlock& now = gDisplayState->albums[0].photos[i].block;
+        EXPECT_EQ(now.width, 200) << i;
+        EXPECT_EQ(now.height, 150) << i;
+        EXPECT_TRUE(now.pixels == expected[i].pixels) << i;
+        PixelBlock read;
+        ASSERT_EQ(ReadBack(names[i], &read), kOk) << i;
+        EXPECT_TRUE(read.pixels == now.pixels) << i;
+    }
+}
+
+TEST_F(PhotoTransform, HalvingStopsAtTheFirstPhotoThatWouldVanish) {
+    // The second photo is 6 pixels wide: its half, 3, leaves nothing after
+    // the cut, so it and the third stay as they were; the first is halved.
+    AddPhoto(u"One.BMP", Random(400, 300, 5));
+    AddPhoto(u"Two.BMP", Random(6, 300, 6));
+    AddPhoto(u"Three.BMP", Random(400, 300, 7));
+    EXPECT_EQ(HalveAlbumPhotos(0), kErrImageDimension);
+    EXPECT_EQ(gDisplayState->albums[0].photos[0].block.width, 200);
+    EXPECT_EQ(gDisplayState->albums[0].photos[1].block.width, 6);
+    EXPECT_EQ(gDisplayState->albums[0].photos[2].block.width, 400);
+    EXPECT_TRUE(CacheExists(L"One.BMP"));
+    EXPECT_FALSE(CacheExists(L"Three.BMP"));
+}
+
+}  // namespace
+}  // namespace quorvel
