@@ -1,0 +1,300 @@
+// "Quorvel.exe /d": the cleanup run that returns the user's folders and
+// settings to what the installation left, and leaves everything else alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+const wchar_t kAlbum1Picture[] = L"0V_0H_ZoomIn_2_256.png";
+const wchar_t kAlbum2Picture[] = L"0V_0H_ZoomOut_2_256.png";
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
+std::wstring UserPath(const std::wstring& relative) { return JoinPath(UserFolder(), relative); }
+std::wstring Albums() { return UserPath(L"QuorvelAlbums"); }
+std::wstring Boards() { return UserPath(L"QuorvelMattingBoards"); }
+std::wstring UserIni() { return UserPath(L"Quorvel.ini"); }
+std::wstring ProgramBoards() { return InstalledProgram(L"QuorvelMattingBoards"); }
+
+bool MakeFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) || FolderExists(path); }
+
+bool WriteText(const std::wstring& path, const std::string& text) {
+    return WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+bool CopyBoard(const std::wstring& board, const std::wstring& to) {
+    return CopyFileW(JoinPath(ProgramBoards(), board).c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool SetUserSetting(const std::wstring& key, const std::wstring& value) {
+    return WritePrivateProfileStringW(L"Header", key.c_str(), value.c_str(), UserIni().c_str()) != FALSE;
+}
+
+std::wstring UserSetting(const std::wstring& key) {
+    wchar_t value[512] = L"";
+    GetPrivateProfileStringW(L"Header", key.c_str(), L"<missing>", value, 512, UserIni().c_str());
+    return value;
+}
+
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Waits for the end of a run. Start-up alone ends by itself; once album
+// windows show, the run is ended as a user would: a key for the saver,
+// closing the window for the program. A message box nobody expected fails
+// the test with its text.
+std::optional<DWORD> Finish(Process& p) {
+    std::optional<MessageBoxInfo> box;
+    std::vector<HWND> albums;
+    WaitUntil([&] {
+        if (p.WaitExit(0)) return true;
+        albums.clear();
+        for (HWND w : TopLevelWindows(p.Pid())) {
+            if (ClassName(w) != L"#32770")
+                albums.push_back(w);
+            else if ((box = ReadMessageBox(w)))
+                return true;
+        }
+        return !albums.empty();
+    });
+    if (auto code = p.WaitExit(0)) return code;
+    if (box) {
+        ADD_FAILURE() << "unexpected message box \"" << Narrow(box->caption) << "\": " << Narrow(box->text);
+        return std::nullopt;
+    }
+    for (HWND w : albums) {
+        PressKey(w, VK_SPACE);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    return p.WaitExit();
+}
+
+std::optional<DWORD> RunProgram() {
+    Process p;
+    if (!p.Start(InstalledProgram(L"Quorvel.exe"))) {
+        ADD_FAILURE() << "could not start the program: " << p.StartError();
+        return std::nullopt;
+    }
+    return Finish(p);
+}
+
+// Prepares the per-user folder the way the program's first run does.
+void FirstRun() {
+    ASSERT_EQ(RunProgram(), 0u) << "the first run did not end cleanly";
+    ASSERT_TRUE(FolderExists(JoinPath(Albums(), L"DefaultAlbum1")));
+}
+
+// Runs the cleanup mode to its end and returns its debugger output.
+std::vector<std::wstring> RunCleanup() {
+    Process p;
+    StartOptions options;
+    options.captureDebugOutput = true;
+    EXPECT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"/d", options)) << p.StartError();
+    // The cleanup mode shows nothing; a box would keep it from ending.
+    const auto code = p.WaitExit();
+    EXPECT_EQ(code, 0u);
+    if (!code) {
+        if (auto box = WaitForMessageBox(p.Pid(), 0)) ADD_FAILURE() << "message box: " << Narrow(box->text);
+    }
+    return p.DebugLines();
+}
+
+std::wstring Summary(int count) {
+    return L"Quorvel: " + std::to_wstring(count) + L" imported files or sub folders could not be deleted from " +
+           UserFolder() + L".Please run Quorvel repair from Control Panel";
+}
+
+bool HasLineContaining(const std::vector<std::wstring>& lines, const std::wstring& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::wstring& l) { return l.find(text) != std::wstring::npos; });
+}
+
+const std::vector<std::wstring>& KeptUserFiles() {
+    static const std::vector<std::wstring> names = {
+        L"Quorvel.ini",         L"QuorvelHelp.bat",          L"QuorvelHelpAbout.bat",
+        L"QuorvelHelpImportAlbums.bat", L"QuorvelHelpMattingBoards.bat", L"QuorvelHelpMonitorMapping.bat",
+        L"QuorvelHelpOverlayPhrases.bat", L"QuorvelHelpPhotoPanel.bat", L"QuorvelHelpPowerScreenSaver.bat",
+        L"QuorvelTerms.bat"};
+    return names;
+}
+
+}  // namespace
+
+TEST(CleanupMode, ReturnsFoldersAndSettingsToTheInstalledState) {
+    FirstRun();
+    if (HasFatalFailure()) return;
+    const std::wstring trip = JoinPath(Albums(), L"Trip");
+    ASSERT_TRUE(MakeFolder(trip));
+    ASSERT_TRUE(CopyBoard(L"05.jpg", JoinPath(trip, L"a.jpg")));
+    ASSERT_TRUE(CopyBoard(L"06.jpg", JoinPath(trip, L"b.jpg")));
+    ASSERT_TRUE(MakeFolder(JoinPath(trip, L"BMP")));
+    ASSERT_TRUE(WriteText(JoinPath(trip, L"BMP\\a.bmp"), "BM cache"));
+    const std::wstring default1 = JoinPath(Albums(), L"DefaultAlbum1"), default2 = JoinPath(Albums(), L"DefaultAlbum2");
+    ASSERT_TRUE(CopyBoard(L"07.jpg", JoinPath(default1, L"added.jpg")));
+    ASSERT_TRUE(MakeFolder(JoinPath(default1, L"BMP")));
+    ASSERT_TRUE(WriteText(JoinPath(default1, L"BMP\\0V_0H_ZoomIn_2_256.bmp"), "BM cache"));
+    ASSERT_TRUE(MakeFolder(JoinPath(default2, L"Empty")));
+
+    ASSERT_TRUE(CopyBoard(L"08.jpg", JoinPath(Boards(), L"17.jpg")));
+    ASSERT_TRUE(CopyBoard(L"09.jpg", JoinPath(Boards(), L"sunset.png")));
+    // Spelled in capitals; a rename that changes only the case is not one
+    // under Wine, so the board is made again under that name.
+    ASSERT_TRUE(DeleteFileW(JoinPath(Boards(), L"smiley.jpg").c_str()));
+    ASSERT_TRUE(CopyBoard(L"smiley.jpg", JoinPath(Boards(), L"SMILEY.JPG")));
+    ASSERT_TRUE(MakeFolder(JoinPath(Boards(), L"Imported")));
+    ASSERT_TRUE(CopyBoard(L"09.jpg", JoinPath(Boards(), L"Imported\\x.jpg")));
+
+    ASSERT_TRUE(WriteText(UserPath(L"notes.txt"), "stray"));
+    ASSERT_TRUE(WriteText(UserPath(L"Quorvel_ErrorsLog.csv"), "old log"));
+    ASSERT_TRUE(MakeFolder(UserPath(L"Leftovers")));
+    ASSERT_TRUE(WriteText(UserPath(L"Leftovers\\old.txt"), "stray"));
+    // A temporary folder a crashed run left behind.
+    ASSERT_TRUE(MakeFolder(UserPath(L"TempExe")));
+    ASSERT_TRUE(WriteText(UserPath(L"TempExe\\GetPowPl.bat"), "@echo stale\r\n"));
+    // Beside the program's folder: the user's, not the program's.
+    const std::wstring diary = JoinPath(RoamingAppData(), L"Diary.txt");
+    ASSERT_TRUE(WriteText(diary, "dear diary"));
+
+    const std::vector<std::pair<std::wstring, std::wstring>> changed = {
+        {L"CurrentUserSaying1", L"MY OWN WORDS"}, {L"CurrentUserSaying2", L"MORE WORDS"},
+        {L"ScreenSaverSaying", L"AWAY"},          {L"CurrentAlbumFolderName1", L"Trip"},
+        {L"CurrentAlbumFolderName2", L"Trip"},    {L"FontColor1", L"255"},
+        {L"FontColor2", L"255"},                  {L"FontName", L"Courier New"},
+        {L"FontBold", L"1"},                      {L"FontItalic", L"1"},
+        {L"FontSize", L"12"},                     {L"Monitor1", L"2"},
+        {L"Monitor2", L"1"},                      {L"Monitor3", L"2"},
+        {L"Monitor4", L"1"},                      {L"Monitor5", L"2"},
+        {L"Monitor6", L"1"},                      {L"English", L"0"},
+        {L"Spanish", L"1"},                       {L"CurrentEffects1", L"3"},
+        {L"CurrentEffects2", L"2"},               {L"CurrentStitchMode1", L"2"},
+        {L"CurrentStitchMode2", L"3"},            {L"AlbumsPath", Albums()},
+        {L"MattingsPath", Boards()},              {L"UseDefaultPowerPlan", L"1"},
+        {L"CurrentMatting1", L"17.jpg"},          {L"CurrentMatting2", L"sunset.png"}};
+    for (const auto& [key, value] : changed) ASSERT_TRUE(SetUserSetting(key, value)) << Narrow(key);
+
+    const auto lines = RunCleanup();
+
+    EXPECT_EQ(ListFolder(Albums()), (std::vector<std::wstring>{L"DefaultAlbum1", L"DefaultAlbum2"}));
+    EXPECT_EQ(ListFolder(default1), std::vector<std::wstring>{kAlbum1Picture});
+    EXPECT_EQ(ListFolder(default2), std::vector<std::wstring>{kAlbum2Picture})
+        << "album 2's installed picture must survive the cleanup";
+
+    std::vector<std::wstring> boards = {L"01.jpg", L"02.jpg", L"03.jpg", L"04.jpg",     L"05.jpg",      L"06.jpg",
+                                        L"07.jpg", L"08.jpg", L"09.jpg", L"10.jpg",     L"11.jpg",      L"12.jpg",
+                                        L"13.jpg", L"14.jpg", L"15.jpg", L"16.jpg",     L"SMILEY.JPG",  L"smilies.jpg",
+                                        L"sox.jpg"};
+    EXPECT_EQ(ListFolder(Boards()), Sorted(boards));
+
+    std::vector<std::wstring> user = KeptUserFiles();
+    user.push_back(L"QuorvelAlbums");
+    user.push_back(L"QuorvelMattingBoards");
+    EXPECT_EQ(ListFolder(UserFolder()), Sorted(user));
+    EXPECT_EQ(ReadTextFile(diary), L"dear diary");
+
+    const std::vector<std::pair<std::wstring, std::wstring>> defaults = {
+        {L"CurrentUserSaying1", L"ALL IS WELL!"},
+        {L"CurrentUserSaying2", L"I GOT THIS!"},
+        {L"ScreenSaverSaying", L"OUT TO LUNCH UNTIL 2:00"},
+        {L"CurrentAlbumFolderName1", L"DefaultAlbum1"},
+        {L"CurrentAlbumFolderName2", L"DefaultAlbum2"},
+        {L"FontColor1", L"16711680"},
+        {L"FontColor2", L"65280"},
+        {L"FontName", L"Arial"},
+        {L"FontBold", L"0"},
+        {L"FontItalic", L"0"},
+        {L"FontSize", L"72"},
+        {L"Monitor1", L"0"},
+        {L"Monitor2", L"0"},
+        {L"Monitor3", L"0"},
+        {L"Monitor4", L"0"},
+        {L"Monitor5", L"0"},
+        {L"Monitor6", L"0"},
+        {L"English", L"1"},
+        {L"Spanish", L"0"},
+        {L"CurrentEffects1", L"0"},
+        {L"CurrentEffects2", L"0"},
+        {L"CurrentStitchMode1", L"1"},
+        {L"CurrentStitchMode2", L"1"},
+        {L"AlbumsPath", L""},
+        {L"MattingsPath", L""},
+        {L"UseDefaultPowerPlan", L"0"},
+        {L"CurrentMatting1", L"01.jpg"},
+        {L"CurrentMatting2", L"02.jpg"}};
+    for (const auto& [key, value] : defaults) EXPECT_EQ(UserSetting(key), value) << Narrow(key);
+
+    EXPECT_FALSE(HasLineContaining(lines, L"could not be deleted")) << "everything was deletable";
+    // The steps report themselves in their order.
+    const std::vector<std::wstring> steps = {L"Quorvel: Deleted temp files",  L"Quorvel: Deleted bmp files",
+                                             L"Quorvel: Deleted photo albums", L"Quorvel: examined default albums",
+                                             L"Quorvel: deleted mattings",     L"Quorvel: examined Fenwold folder",
+                                             L"Quorvel: reset ini"};
+    auto at = lines.begin();
+    for (const auto& step : steps) {
+        at = std::find(at, lines.end(), step);
+        ASSERT_NE(at, lines.end()) << "missing or out of order: " << Narrow(step);
+    }
+}
+
+TEST(CleanupMode, AFileInAnAlbumsSubFolderStaysAndIsCounted) {
+    FirstRun();
+    if (HasFatalFailure()) return;
+    const std::wstring trip = JoinPath(Albums(), L"Trip");
+    ASSERT_TRUE(MakeFolder(trip));
+    ASSERT_TRUE(CopyBoard(L"05.jpg", JoinPath(trip, L"a.jpg")));
+    ASSERT_TRUE(MakeFolder(JoinPath(trip, L"Extras")));
+    ASSERT_TRUE(CopyBoard(L"06.jpg", JoinPath(trip, L"Extras\\kept.jpg")));
+
+    const auto lines = RunCleanup();
+
+    // Deletion goes one level deep: the file in the sub-folder stays, so
+    // neither the sub-folder nor the album can be removed.
+    EXPECT_FALSE(FileExists(JoinPath(trip, L"a.jpg")));
+    EXPECT_TRUE(FileExists(JoinPath(trip, L"Extras\\kept.jpg")));
+    EXPECT_TRUE(std::find(lines.begin(), lines.end(), Summary(2)) != lines.end())
+        << "expected: " << Narrow(Summary(2));
+    EXPECT_EQ(UserSetting(L"CurrentUserSaying1"), L"ALL IS WELL!") << "the settings are reset all the same";
+}
+
+TEST(CleanupMode, AnAlbumsRootOutsideTheUserFolderKeepsTheUsersOwnFiles) {
+    // The user keeps albums in a folder of their own, with other files in it.
+    const std::wstring mine = L"C:\\MyAlbums";
+    ASSERT_TRUE(MakeFolder(mine));
+    ASSERT_TRUE(WriteText(JoinPath(mine, L"readme.txt"), "my list of trips"));
+    ASSERT_TRUE(CopyBoard(L"05.jpg", JoinPath(mine, L"cover.jpg")));
+    ASSERT_TRUE(MakeFolder(JoinPath(mine, L"Rome")));
+    ASSERT_TRUE(CopyBoard(L"05.jpg", JoinPath(mine, L"Rome\\r1.jpg")));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"AlbumsPath", mine.c_str(),
+                                           JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"CurrentAlbumFolderName1", L"Rome",
+                                           JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
+    ASSERT_EQ(RunProgram(), 0u);
+    // Album 2 had no folder there, so its default album was made in the
+    // user's root.
+    ASSERT_TRUE(FileExists(JoinPath(mine, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture)));
+    ASSERT_TRUE(WriteText(JoinPath(RoamingAppData(), L"Diary.txt"), "dear diary"));
+    ASSERT_TRUE(MakeFolder(JoinPath(RoamingAppData(), L"Fenwold Other")));
+    ASSERT_TRUE(WriteText(JoinPath(RoamingAppData(), L"Fenwold Other\\data.txt"), "another program"));
+
+    RunCleanup();
+
+    // Files at the top of the albums root are not albums and stay; its
+    // sub-folders are albums, and imported albums are deleted.
+    EXPECT_EQ(ReadTextFile(JoinPath(mine, L"readme.txt")), L"my list of trips");
+    EXPECT_TRUE(FileExists(JoinPath(mine, L"cover.jpg")));
+    EXPECT_FALSE(FolderExists(JoinPath(mine, L"Rome")));
+    EXPECT_TRUE(FileExists(JoinPath(mine, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture)));
+    EXPECT_EQ(ReadTextFile(JoinPath(RoamingAppData(), L"Diary.txt")), L"dear diary");
+    EXPECT_EQ(ReadTextFile(JoinPath(RoamingAppData(), L"Fenwold Other\\data.txt")), L"another program");
+    // The settings point at the default root again.
+    EXPECT_EQ(UserSetting(L"AlbumsPath"), L"");
+}

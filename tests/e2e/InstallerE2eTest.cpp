@@ -1,0 +1,167 @@
+// The installed package as a user meets it: the program started from the
+// Start-menu shortcut's folder or from anywhere else finds the content the
+// package put beside it, and uninstalling takes the program away but not
+// the user's albums.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+const wchar_t kAlbum1Picture[] = L"0V_0H_ZoomIn_2_256.png";
+const wchar_t kAlbum2Picture[] = L"0V_0H_ZoomOut_2_256.png";
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring InstallFolder() { return JoinPath(ProgramFilesX86(), L"Fenwold Quorvel"); }
+std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
+std::wstring UserPath(const std::wstring& relative) { return JoinPath(UserFolder(), relative); }
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    const auto x = ReadFileBytes(a), y = ReadFileBytes(b);
+    return x && y && *x == *y;
+}
+
+std::wstring SystemFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    GetSystemDirectoryW(path, MAX_PATH);
+    return path;
+}
+
+// Waits for the end of a run. Start-up alone ends by itself; once album
+// windows show, the run is ended as a user would: a key for the saver,
+// closing the window for the program. A message box nobody expected fails
+// the test with its text.
+std::optional<DWORD> Finish(Process& p) {
+    std::optional<MessageBoxInfo> box;
+    std::vector<HWND> albums;
+    WaitUntil([&] {
+        if (p.WaitExit(0)) return true;
+        albums.clear();
+        for (HWND w : TopLevelWindows(p.Pid())) {
+            if (ClassName(w) != L"#32770")
+                albums.push_back(w);
+            else if ((box = ReadMessageBox(w)))
+                return true;
+        }
+        return !albums.empty();
+    });
+    if (auto code = p.WaitExit(0)) return code;
+    if (box) {
+        ADD_FAILURE() << "unexpected message box \"" << Narrow(box->caption) << "\": " << Narrow(box->text);
+        return std::nullopt;
+    }
+    for (HWND w : albums) {
+        PressKey(w, VK_SPACE);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    return p.WaitExit();
+}
+
+std::optional<DWORD> RunFrom(const std::wstring& program, const std::wstring& args, const std::wstring& workingFolder) {
+    Process p;
+    StartOptions options;
+    options.workingFolder = workingFolder;
+    if (!p.Start(program, args, options)) {
+        ADD_FAILURE() << "could not start " << Narrow(program) << ": " << p.StartError();
+        return std::nullopt;
+    }
+    return Finish(p);
+}
+
+void ExpectDefaultContentCopied() {
+    EXPECT_TRUE(SameFile(UserPath(std::wstring(L"QuorvelAlbums\\DefaultAlbum1\\") + kAlbum1Picture),
+                         JoinPath(InstallFolder(), std::wstring(L"res\\") + kAlbum1Picture)));
+    EXPECT_TRUE(SameFile(UserPath(std::wstring(L"QuorvelAlbums\\DefaultAlbum2\\") + kAlbum2Picture),
+                         JoinPath(InstallFolder(), std::wstring(L"res\\") + kAlbum2Picture)));
+    const std::wstring installed = JoinPath(InstallFolder(), L"QuorvelMattingBoards");
+    const std::vector<std::wstring> boards = ListFolder(installed);
+    EXPECT_EQ(boards.size(), 19u);
+    EXPECT_EQ(ListFolder(UserPath(L"QuorvelMattingBoards")), boards);
+    for (const auto& name : boards)
+        EXPECT_TRUE(SameFile(UserPath(L"QuorvelMattingBoards\\" + name), JoinPath(installed, name))) << Narrow(name);
+    EXPECT_FALSE(FileExists(UserPath(L"Quorvel_ErrorsLog.csv")));
+}
+
+// A Unix path from the harness's environment as Wine sees it, through Z:.
+std::wstring WindowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/') {
+        for (auto& c : path)
+            if (c == L'/') c = L'\\';
+        path = L"Z:" + path;
+    }
+    wchar_t full[MAX_PATH] = L"";
+    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(full) : path;
+}
+
+// The package the harness installed: QV_MSI when exported, else
+// Quorvel.msi in the Windows build folder, which holds this test program
+// in tests\e2e.
+std::wstring PackagePath() {
+    if (auto msi = GetEnv(L"QV_MSI")) return WindowsPath(*msi);
+    if (auto build = GetEnv(L"QV_BUILD_WIN")) return WindowsPath(*build + L"/Quorvel.msi");
+    return WindowsPath(JoinPath(TestProgramFolder(), L"..\\..\\Quorvel.msi"));
+}
+
+// The package's shortcut component keeps this value; a prefix into which
+// the harness only copied the files has none.
+bool InstalledByPackage() {
+    return RegReadDword(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Fenwold\\Quorvel", L"StartMenuShortcut") ||
+           RegReadString(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Fenwold\\Quorvel", L"StartMenuShortcut") ||
+           RegReadDword(HKEY_LOCAL_MACHINE, L"Software\\Fenwold\\Quorvel", L"StartMenuShortcut") ||
+           RegReadString(HKEY_LOCAL_MACHINE, L"Software\\Fenwold\\Quorvel", L"StartMenuShortcut");
+}
+
+}  // namespace
+
+TEST(Installer, ProgramStartedInItsInstallFolderFindsTheDefaultContent) {
+    EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
+    ExpectDefaultContentCopied();
+}
+
+TEST(Installer, SaverStartedFromTheSystemFolderFindsTheContentBesideItself) {
+    // Windows starts a screen saver with the system folder as its current
+    // folder, where there is no "res" and no boards folder.
+    ASSERT_FALSE(FolderExists(JoinPath(SystemFolder(), L"res")));
+    EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.scr"), L"/s", SystemFolder()), 0u);
+    ExpectDefaultContentCopied();
+}
+
+TEST(Installer, UninstallRemovesTheProgramAndKeepsTheUsersAlbums) {
+    if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
+    const std::wstring package = PackagePath();
+    ASSERT_TRUE(FileExists(package)) << Narrow(package);
+
+    ASSERT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
+    const std::wstring trip = UserPath(L"QuorvelAlbums\\Trip");
+    ASSERT_TRUE(CreateDirectoryW(trip.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(JoinPath(InstallFolder(), L"QuorvelMattingBoards\\05.jpg").c_str(),
+                          JoinPath(trip, L"a.jpg").c_str(), FALSE));
+    const auto settings = ReadFileBytes(UserPath(L"Quorvel.ini"));
+    ASSERT_TRUE(settings.has_value());
+
+    Process msiexec;
+    ASSERT_TRUE(msiexec.Start(JoinPath(SystemFolder(), L"msiexec.exe"), L"/x " + QuoteArg(package) + L" /qn"))
+        << msiexec.StartError();
+    ASSERT_EQ(msiexec.WaitExit(180000), 0u);
+
+    EXPECT_FALSE(FileExists(JoinPath(InstallFolder(), L"Quorvel.exe")));
+    EXPECT_FALSE(FileExists(JoinPath(InstallFolder(), L"Quorvel.scr")));
+    EXPECT_FALSE(FolderExists(JoinPath(InstallFolder(), L"res")));
+    EXPECT_FALSE(FolderExists(JoinPath(InstallFolder(), L"QuorvelMattingBoards")));
+    EXPECT_FALSE(FolderExists(InstallFolder()));
+    EXPECT_FALSE(FolderExists(InstalledDataFolder()));
+    EXPECT_FALSE(InstalledByPackage());
+
+    // The user's data stays: albums, settings and the registry record.
+    EXPECT_TRUE(FileExists(JoinPath(trip, L"a.jpg")));
+    EXPECT_TRUE(FileExists(UserPath(std::wstring(L"QuorvelAlbums\\DefaultAlbum1\\") + kAlbum1Picture)));
+    EXPECT_EQ(ReadFileBytes(UserPath(L"Quorvel.ini")), settings);
+    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), UserFolder());
+}
