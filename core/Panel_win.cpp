@@ -409,6 +409,16 @@ INT_PTR ColourPanelStatic(HDC dc) {
     return reinterpret_cast<INT_PTR>(gAppState->backgroundBrush);
 }
 
+void UnthemeControl(HWND dialog, int controlId) {
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    HMODULE theme = LoadLibraryW(L"uxtheme.dll");
+    if (theme == nullptr) return;
+    auto setTheme =
+        reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(GetProcAddress(theme, "SetWindowTheme")));
+    if (setTheme != nullptr) setTheme(GetDlgItem(dialog, controlId), L"", L"");
+    FreeLibrary(theme);
+}
+
 bool ScreenSizeChanged() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);

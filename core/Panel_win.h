@@ -127,6 +127,9 @@ void AppendPanelSystemMenu(HWND dialog);
 void PaintPanelBackground(HWND dialog, HDC dc);
 // WM_CTLCOLORSTATIC for the panel's coloured texts.
 INT_PTR ColourPanelStatic(HDC dc);
+// A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
+// theme it takes them like the other texts.
+void UnthemeControl(HWND dialog, int controlId);
 
 // The reopen triggers: true when the panel must end itself to be opened
 // again (and then ScreenSize holds the new size).

@@ -20,6 +20,8 @@ using std::min;
 #include "core/ErrorReporter_win.h"
 #include "core/Folders_win.h"
 #include "core/Help_win.h"
+#include "core/Home_win.h"
+#include "core/Panel_win.h"
 #include "core/Settings_win.h"
 #include "core/Storage_win.h"
 #include "core/Utilities_win.h"
@@ -163,6 +165,7 @@ Status InitialiseSteps() {
     }
     if (Status s = ComputeFolders(); s != kOk) return s;
     if (Status s = StartGdiplus(); s != kOk) return s;
+    if (Status s = RecordScreenAndMessageFont(); s != kOk) return s;
     if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
     return StartupSequence(gMode.ownerWindow, gAppState->os.vista ? 1 : 0);
 }
@@ -351,6 +354,7 @@ Status StartupSequence(HWND owner, int quick) {
                 return kErrLoadIcon;
             }
         }
+        FillButtonPalette();
         ReadAllSettings();
         if (!gMode.cleanupMode) {
             if (Status s = PrepareAlbums(); s != kOk) return ReportError(s, 0);
@@ -359,6 +363,11 @@ Status StartupSequence(HWND owner, int quick) {
             // screen neither switches nor restores: it shows no album.
             if (quick == 0 && !gMode.previewMode && !gMode.configureMode)
                 if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
+        }
+        if (gMode.configureMode) {
+            const Status status = OpenHome(owner);
+            ReportError(status, 0);
+            return status;
         }
         if (gMode.cleanupMode) {
             ReportError(CleanupRepair(), 1);
@@ -390,6 +399,7 @@ void Shutdown() {
         }
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }
+    DeleteUiMessageFont();
     if (!gMode.configureMode && !gMode.previewMode) RestorePowerPlan();
     if (gAppState != nullptr) {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);

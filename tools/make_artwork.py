@@ -5,7 +5,9 @@ Deterministic: no randomness, no fonts, only this script's arithmetic, so the
 same script always gives the same bytes. Run from anywhere:
     python3 tools/make_artwork.py
 
-- button.bmp (160 x 50): the template of every picture button. Near-white
+- button.bmp (160 x 50, the About dialog's) and button_wide.bmp (200 x 56,
+  the Home dialog's, whose captions are longer): the templates of the
+  picture buttons. Near-white
   areas become the button's face colour at run time (blue, light yellow on
   hover, black when pressed); the darker pixels stay as drawn: the rounded
   corners in the dialog background colour and a soft lower edge.
@@ -46,7 +48,7 @@ def mix(a, b, t):
     return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
 
 
-def button(x, y, w=160, h=50, radius=9):
+def button(x, y, w, h, radius=9):
     # Outside the rounded corners: the dialog background, so the corners
     # vanish into the panel.
     cx = min(max(x, radius), w - 1 - radius)
@@ -101,7 +103,8 @@ def framed(x, y, w, h):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    write_bmp(os.path.join(OUT, "button.bmp"), 160, 50, button)
+    write_bmp(os.path.join(OUT, "button.bmp"), 160, 50, lambda x, y: button(x, y, 160, 50))
+    write_bmp(os.path.join(OUT, "button_wide.bmp"), 200, 56, lambda x, y: button(x, y, 200, 56))
     write_bmp(os.path.join(OUT, "header.bmp"), 900, 96, lambda x, y: hills(x / 899, y / 95))
     write_bmp(os.path.join(OUT, "logo_large.bmp"), 626, 362, lambda x, y: framed(x, y, 626, 362))
     write_bmp(os.path.join(OUT, "logo_small.bmp"), 447, 258, lambda x, y: framed(x, y, 447, 258))

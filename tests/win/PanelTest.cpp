@@ -127,7 +127,7 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
 
 TEST_F(Panels, LoadsButtonTemplatesAsPacked24BitRows) {
     PixelBlock pixels;
-    ASSERT_EQ(LoadButtonTemplate(IDB_BUTTON_LOCK, &pixels), kOk);
+    ASSERT_EQ(LoadButtonTemplate(IDB_BUTTON_COPY_LOG, &pixels), kOk);
     EXPECT_EQ(pixels.width, 160);
     EXPECT_EQ(pixels.height, 50);
     EXPECT_EQ(pixels.rowBytes, 480);
@@ -206,8 +206,8 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     // The control was larger than its bitmap, so it now has the bitmap's size.
     RECT r;
     GetWindowRect(lock.control, &r);
-    EXPECT_EQ(r.right - r.left, 160);
-    EXPECT_EQ(r.bottom - r.top, 50);
+    EXPECT_EQ(r.right - r.left, 200);
+    EXPECT_EQ(r.bottom - r.top, 56);
     EXPECT_TRUE(EqualRect(&r, &lock.controlRect));
     // The hover subclass picks the table up from the dialog on a mouse move.
     int current = 0;

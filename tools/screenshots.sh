@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Takes PNG screenshots of the Home and About dialogs into docs/screens/:
+# once at 96 DPI (the large templates) and once at a scaled DPI (the small
+# ones), each in a fresh Wine prefix on a private Xvfb.
+#   tools/screenshots.sh [scaled DPI, default 144]
+# Uses the Windows build in $QV_BUILD_WIN (default build/win); run
+# tools/build.sh --win-only first.
+set -u
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+scaled=${1:-144}
+out=$root/docs/screens
+# shellcheck source=wine-env.sh
+. "$root/tools/wine-env.sh"
+qv_find_wine || exit 1
+[ -f "$QV_BUILD_WIN/Quorvel.scr" ] || { echo "screenshots: $QV_BUILD_WIN/Quorvel.scr not built" >&2; exit 1; }
+mkdir -p "$out"
+
+# A helper inside Wine: prints a window's rectangle as an ImageMagick crop
+# geometry, or opens the About dialog from the Home dialog's system menu.
+work=$(mktemp -d "${TMPDIR:-/tmp}/qv-shots.XXXXXX")
+cat >"$work/peek.c" <<'C'
+#include <windows.h>
+#include <stdio.h>
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND w = FindWindowW(NULL, argv[2]);
+    if (w == NULL) return 1;
+    if (lstrcmpW(argv[1], L"about") == 0) return PostMessageW(w, WM_SYSCOMMAND, 1034, 0) ? 0 : 1;
+    RECT r;
+    GetWindowRect(w, &r);
+    printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    return 0;
+}
+C
+x86_64-w64-mingw32-gcc -municode -O1 -o "$work/peek.exe" "$work/peek.c" || exit 1
+
+rect() {
+  local i g
+  for ((i = 0; i < 100; i++)); do
+    g=$("$WINE" "$work/peek.exe" rect "$1" 2>/dev/null | tr -d '\r')
+    [ -n "$g" ] && { echo "$g"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+shoot() {  # shoot <title> <png>
+  local geometry
+  geometry=$(rect "$1") || { echo "screenshots: no window \"$1\"" >&2; return 1; }
+  sleep 1  # let it paint
+  import -window root -display "$DISPLAY" -crop "$geometry" +repage "$2" && echo "screenshots: $2"
+}
+
+run_at() {  # run_at <dpi> <suffix>
+  local dpi=$1 suffix=$2 prefix
+  prefix=$(qv_new_prefix screenshots) || return 1
+  export WINEPREFIX=$prefix
+  qv_start_xvfb || return 1
+  install_program "$prefix"
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  "$WINE" "$QV_PROGRAM_DIR_WIN\\Quorvel.scr" >/dev/null 2>&1 &
+  shoot "Home - Quorvel" "$out/home-$suffix.png"
+  "$WINE" "$work/peek.exe" about "Home - Quorvel"
+  shoot "About - Quorvel" "$out/about-$suffix.png"
+  qv_stop_prefix "$prefix"
+  qv_stop_xvfb
+  rm -rf "$prefix"
+}
+
+run_at 96 96dpi
+run_at "$scaled" "${scaled}dpi"
+rm -rf "$work"
