@@ -73,13 +73,21 @@ inline int Smaller(int a, int b) { return b + ((a - b) & ((a - b) >> 31)); }
 inline int Larger(int a, int b) { return a - ((a - b) & ((a - b) >> 31)); }
 
 // Gives the pixel hue h while keeping its brightest and darkest channel,
-// so its brightness and saturation stay.
+// so its brightness and saturation stay. Fall's hues all lie in the first
+// sector, which spares it the choice of channel order.
+template <bool kRedSector>
 void Recolour(std::uint8_t* p, unsigned h, const float* shares) {
     int b = p[0], g = p[1], r = p[2];
     int mn = Smaller(r, Smaller(g, b));
     int mx = Larger(r, Larger(g, b));
     float x = static_cast<float>(mx - mn) * shares[h];
     unsigned mid = static_cast<unsigned>(x + static_cast<float>(mn)) & 0xFF;
+    if (kRedSector) {
+        p[0] = static_cast<std::uint8_t>(mn);
+        p[1] = static_cast<std::uint8_t>(mid);
+        p[2] = static_cast<std::uint8_t>(mx);
+        return;
+    }
     unsigned values = static_cast<unsigned>(mn) | mid << 8 | static_cast<unsigned>(mx) << 16;
     const std::uint8_t* shift = kSectorShifts[h / 60];
     p[0] = static_cast<std::uint8_t>(values >> shift[0]);
@@ -97,7 +105,7 @@ bool HuesFit(const PixelBlock& photo, const std::vector<std::uint16_t>& hues) {
 // pixels at a time; random colours would otherwise make the choice a
 // mispredicted branch for every third pixel. The chosen ones then draw
 // their hues from the generator in pixel order, as one pass would.
-template <typename Chosen>
+template <bool kRedSector, typename Chosen>
 void RecolourChosen(PixelBlock& photo, const std::vector<std::uint16_t>& hues, unsigned low, unsigned high,
                     Chosen chosen) {
     if (!HuesFit(photo, hues)) return;
@@ -119,7 +127,7 @@ void RecolourChosen(PixelBlock& photo, const std::vector<std::uint16_t>& hues, u
             // the run's hues first keeps that from stalling the recolouring.
             for (std::int32_t i = 0; i < count; ++i) drawn[i] = static_cast<std::uint16_t>(RandomBetween(low, high));
             std::uint8_t* run = row + 3 * start;
-            for (std::int32_t i = 0; i < count; ++i) Recolour(run + 3 * picked[i], drawn[i], shares);
+            for (std::int32_t i = 0; i < count; ++i) Recolour<kRedSector>(run + 3 * picked[i], drawn[i], shares);
         }
     }
 }
@@ -305,11 +313,11 @@ std::vector<std::uint16_t> PhotoHues(const PixelBlock& photo) {
 }
 
 void FallEffect(PixelBlock& photo, const std::vector<std::uint16_t>& hues) {
-    RecolourChosen(photo, hues, 0, 45, [](unsigned hue) { return hue - 60 <= 240; });
+    RecolourChosen<true>(photo, hues, 0, 45, [](unsigned hue) { return hue - 60 <= 240; });
 }
 
 void SummerEffect(PixelBlock& photo, const std::vector<std::uint16_t>& hues) {
-    RecolourChosen(photo, hues, 60, 165, [](unsigned hue) { return hue - 46 > 268; });
+    RecolourChosen<false>(photo, hues, 60, 165, [](unsigned hue) { return hue - 46 > 268; });
 }
 
 void WinterEffect(PixelBlock& photo) {
