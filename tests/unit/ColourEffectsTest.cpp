@@ -69,8 +69,10 @@ void ExpectSameAsLiteral(const PixelBlock& start, const char* what) {
 }
 
 TEST(ColourEffects, MatchTheLiteralRulesByteForByte) {
-    // Odd widths leave pixels after the last group of sixteen in every row.
+    // Odd widths leave pixels after the last group of sixteen in every row;
+    // 48 leaves one group of sixteen after a group of thirty-two.
     ExpectSameAsLiteral(RandomPhoto(257, 131, 1), "random 257 x 131");
+    ExpectSameAsLiteral(RandomPhoto(48, 400, 4), "random 48 x 400");
     ExpectSameAsLiteral(RandomPhoto(16, 3, 2), "random 16 x 3");
     ExpectSameAsLiteral(RandomPhoto(5, 7, 3), "random 5 x 7");
     ExpectSameAsLiteral(AllColours(), "every colour");
