@@ -15,7 +15,6 @@ namespace {
 
 constexpr wchar_t kModule[] = L"DecodeImage";
 constexpr wchar_t kDefaultFontFace[] = L"Highlight LET";
-constexpr DWORD kFramePauseMs = 10;
 
 AlbumView* ViewOf(int album) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return nullptr;
@@ -258,10 +257,8 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
         SaveWindowsError();
         return kErrBitmapDisplay;
     }
-    Sleep(kFramePauseMs);
 
     if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
-    Sleep(kFramePauseMs);
 
     WindowDc windowDc(target == nullptr ? view->window : nullptr);
     HDC destination = target != nullptr ? target : windowDc.Get();

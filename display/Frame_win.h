@@ -44,6 +44,7 @@ void SetAlbumPhrase(int album, const wchar_t* text, int length);
 // viewport block at (B, B), on repaint (and outside the preview) the phrase
 // in the top band, and the whole memory bitmap copied to `target` at (0, 0),
 // or to the album window's own device context when target is nullptr.
+// It never waits: pacing the frames is the caller's (the window timer).
 // Returns 0 without drawing while the view lacks a viewport or a tile;
 // 10051 when GDI draws fewer rows than asked; 10001 without a window context.
 [[nodiscard]] Status DrawAlbumFrame(int album, int repaint, HDC target);

@@ -30,6 +30,13 @@ void CopyPhotoIntoStrip(const PixelBlock& photo, std::size_t byteOffset, std::in
         std::memcpy(strip.Row(topRow + y) + byteOffset, photo.Row(y), rowBytes);
 }
 
+// Blackens `bytes` bytes at byteOffset in strip rows fromRow .. toRow - 1.
+void BlackenColumn(PixelBlock& strip, std::size_t byteOffset, std::size_t bytes, std::int32_t fromRow,
+                   std::int32_t toRow) {
+    for (std::int32_t y = std::max(fromRow, 0); y < std::min(toRow, strip.height); ++y)
+        std::memset(strip.Row(y) + byteOffset, 0, bytes);
+}
+
 // Recolours the photo a band of rows at a time on its way into the strip.
 // The effects work pixel by pixel in row order, so the result is the same as
 // recolouring the whole photo, but the photo itself stays as decoded and the
@@ -81,13 +88,20 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
     StripSize size;
     if (const Status status = MeasureStrip(photos, stitchMode, size); status != kOk) return status;
 
-    strip.Release();
+    // A rebuild of the same size (the next playback effect) writes over the
+    // old strip instead of freeing it and faulting in a new block; it then
+    // has to blacken the gaps and the rows below shorter photos itself.
+    const bool reuse = strip.width == size.width && strip.height == size.height &&
+                       strip.rowBytes == size.width * 3 && strip.pixels.size() == strip.Bytes();
     std::vector<std::int32_t> widths;
     std::vector<std::int32_t> heights;
     try {
         widths.reserve(photos.size());
         heights.reserve(photos.size());
-        strip = PixelBlock::Make(size.width, size.height);
+        if (!reuse) {
+            strip.Release();
+            strip = PixelBlock::Make(size.width, size.height);
+        }
     } catch (const std::bad_alloc&) {
         strip.Release();
         return kErrMemory;
@@ -107,8 +121,16 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
             strip.Release();
             return status;
         }
-        x += static_cast<std::size_t>(photo.width) * 3;
-        if (stitchMode == kStitchCollage && i + 1 < photos.size()) x += kCollageGap * 3;
+        const std::size_t photoBytes = static_cast<std::size_t>(photo.width) * 3;
+        if (reuse) {
+            BlackenColumn(strip, x, photoBytes, 0, top);
+            BlackenColumn(strip, x, photoBytes, top + photo.height, size.height);
+        }
+        x += photoBytes;
+        if (stitchMode == kStitchCollage && i + 1 < photos.size()) {
+            if (reuse) BlackenColumn(strip, x, kCollageGap * 3, 0, size.height);
+            x += kCollageGap * 3;
+        }
     }
 
     if (stitchMode == kStitchBlur) {
@@ -138,19 +160,21 @@ BlurWindow SeamBlurWindow(std::int32_t p) {
 }
 
 Status BlurSeamRow(std::uint8_t* row) {
-    std::uint8_t blurred[kSeamBandBytes];
-    std::memcpy(blurred, row, kSeamBandBytes);
+    // Running sums per channel make every window's sum one subtraction:
+    // sums[k] holds the sum of pixels 0 .. k-1.
+    unsigned sums[kSeamBandPixels + 1][3];
+    for (int channel = 0; channel < 3; ++channel) sums[0][channel] = 0;
+    for (std::int32_t k = 0; k < kSeamBandPixels; ++k)
+        for (int channel = 0; channel < 3; ++channel) sums[k + 1][channel] = sums[k][channel] + row[k * 3 + channel];
     for (std::int32_t p = 0; p < kSeamBandPixels; ++p) {
         const BlurWindow window = SeamBlurWindow(p);
         if (window.width == 0) continue;
         if (window.start < 0 || window.start + window.width > kSeamBandPixels) return kErrMemoryAccess;
         for (int channel = 0; channel < 3; ++channel) {
-            unsigned sum = 0;
-            for (std::int32_t k = 0; k < window.width; ++k) sum += row[(window.start + k) * 3 + channel];
-            blurred[p * 3 + channel] = static_cast<std::uint8_t>(sum / static_cast<unsigned>(window.width));
+            const unsigned sum = sums[window.start + window.width][channel] - sums[window.start][channel];
+            row[p * 3 + channel] = static_cast<std::uint8_t>(sum / static_cast<unsigned>(window.width));
         }
     }
-    std::memcpy(row, blurred, kSeamBandBytes);
     return kOk;
 }
 

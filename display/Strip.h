@@ -48,8 +48,8 @@ constexpr std::int32_t CollageTopRow(std::int32_t stripHeight, std::int32_t phot
 // recolour each photo's pixels on their way into the strip
 // (ApplyPlaybackEffect); the photos themselves keep their colours. Rows below
 // a photo shorter than the strip, and collage gaps, are black. Stitch mode 1
-// then softens the seams. The old strip is freed first. On failure the strip
-// is empty and the photos are untouched; kRelease lets them go only after
+// then softens the seams. An old strip of the same size is written over, any
+// other is freed first. On failure the strip is empty and the photos are untouched; kRelease lets them go only after
 // success.
 [[nodiscard]] Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
                                 PhotoPixelsAfterJoin after, PixelBlock& strip);

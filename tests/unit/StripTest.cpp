@@ -131,6 +131,23 @@ TEST(StripJoin, ShorterPhotoIsNeverReadPastItsLastRowAndBlackFillsBelow) {
     }
 }
 
+TEST(StripJoin, RebuildOverAnOldStripOfTheSameSizeEqualsAFreshBuild) {
+    for (const int mode : {kStitchNone, kStitchBlur, kStitchCollage}) {
+        std::vector<PhotoRecord> photos;
+        photos.push_back(PatternPhoto(0, 40, 17));
+        photos.push_back(PatternPhoto(1, 36, 20));
+        photos.push_back(PatternPhoto(2, 40, 12));
+        PixelBlock fresh;
+        ASSERT_EQ(JoinPhotos(photos, mode, 0, PhotoPixelsAfterJoin::kKeep, fresh), kOk);
+        PixelBlock reused = fresh;
+        std::fill(reused.pixels.begin(), reused.pixels.end(), 0xEE);  // what an earlier strip left
+        const std::uint8_t* storage = reused.pixels.data();
+        ASSERT_EQ(JoinPhotos(photos, mode, 0, PhotoPixelsAfterJoin::kKeep, reused), kOk);
+        EXPECT_EQ(reused.pixels.data(), storage) << "mode " << mode;
+        EXPECT_EQ(reused.pixels, fresh.pixels) << "mode " << mode;
+    }
+}
+
 TEST(StripJoin, ReleasesOrKeepsThePhotosPixels) {
     std::vector<PhotoRecord> photos;
     photos.push_back(PatternPhoto(0, 16, 4));
