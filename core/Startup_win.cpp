@@ -25,7 +25,10 @@ using std::min;
 #include "core/Settings_win.h"
 #include "core/Storage_win.h"
 #include "core/Utilities_win.h"
+#include "display/AlbumWindow_win.h"
+#include "display/Decode_win.h"
 #include "display/DisplayState_win.h"
+#include "display/Frame_win.h"
 #include "panels/PowerPlan_win.h"
 #include "panels/Cleanup_win.h"
 #include "res/resource.h"
@@ -374,8 +377,9 @@ Status StartupSequence(HWND owner, int quick) {
             PostQuitMessage(0);
             return kOk;
         }
-        ReportError(kOk, 0);
-        return kOk;
+        const Status status = OpenAlbumWindows(owner);
+        ReportError(status, 0);
+        return status;
     } catch (const FatalError& e) {
         ShowFatalText(e.text, gAppState->programName);
         PostQuitMessage(1);
@@ -393,9 +397,10 @@ void Shutdown() {
     gMode.keyboardHook = nullptr;
     if (gAppState != nullptr && gAppState->backgroundBrush != nullptr) DeleteObject(gAppState->backgroundBrush);
     if (gDisplayState != nullptr) {
-        for (AlbumSlot& album : gDisplayState->albums) {
-            FreeLockedBlock(album.view);
-            album.view = nullptr;
+        for (int album = 0; album < kAlbumCount; ++album) {
+            StopAlbumTimer(album);
+            ReleaseAlbum(album);
+            FreeAlbumView(gDisplayState->albums[album].view);
         }
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }

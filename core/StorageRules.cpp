@@ -92,4 +92,23 @@ bool IsKeptUserFile(std::u16string_view fileName) {
     return false;
 }
 
+bool IsInsideFolder(std::u16string_view path, std::u16string_view folder) {
+    auto normal = [](std::u16string_view p) {
+        std::u16string out;
+        for (char16_t c : p) {
+            if (c == u'/') c = u'\\';
+            if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+            if (c == u'\\' && !out.empty() && out.back() == u'\\') continue;
+            out += c;
+        }
+        while (!out.empty() && out.back() == u'\\') out.pop_back();
+        return out;
+    };
+    const std::u16string p = normal(path), f = normal(folder);
+    if (f.empty() || p.size() < f.size() || p.compare(0, f.size(), f) != 0) return false;
+    if (p.size() > f.size() && p[f.size()] != u'\\') return false;
+    // No step back out of the folder ("..") anywhere below it.
+    return p.find(u"\\..", f.size()) == std::u16string::npos;
+}
+
 }  // namespace quorvel

@@ -30,4 +30,10 @@ bool IsKeptBoard(std::u16string_view fileName);
 bool IsKeptUserFolder(std::u16string_view folderName);
 bool IsKeptUserFile(std::u16string_view fileName);
 
+// True when `path` is `folder` itself or lies below it (Windows paths,
+// letters compared without regard to case, either separator). The cleanup
+// deletes only inside the program's own per-user folder: an albums or boards
+// folder the user chose elsewhere holds the user's own files.
+bool IsInsideFolder(std::u16string_view path, std::u16string_view folder);
+
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include "core/Folders_win.h"
 #include "core/Settings_win.h"
 #include "core/StorageRules.h"
+#include "core/Text.h"
 #include "core/Utilities_win.h"
 #include "display/Decode_win.h"
 #include "display/Monitors_win.h"
@@ -60,12 +61,9 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
 void WarnTooManyPhotos(const wchar_t* folderName, int count) {
     wchar_t format[kMessageChars], text[kMessageChars];
     (void)LoadText(IDS_TOO_MANY_PICTURES, format, sizeof format);
-    // The table's text uses "%s" for the folder name; the wide printf family
-    // here wants "%ls" for wide text, so the name is put in first.
-    std::wstring pattern = format;
-    const size_t at = pattern.find(L"%s");
-    if (at != std::wstring::npos) pattern.replace(at, 2, L"%ls");
-    swprintf(text, kMessageChars, pattern.c_str(), folderName, count, kMaxAlbumPhotos);
+    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
+    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), folderName, count,
+             kMaxAlbumPhotos);
     MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
 }
 

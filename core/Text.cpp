@@ -35,4 +35,18 @@ bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::u16string WideTextFormat(std::u16string_view format) {
+    std::u16string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        out += format[i];
+        if (format[i] != u'%') continue;
+        if (i + 1 < format.size() && format[i + 1] == u'%') {
+            out += format[++i];
+        } else if (i + 1 < format.size() && format[i + 1] == u's') {
+            out += u'l';
+        }
+    }
+    return out;
+}
+
 }  // namespace quorvel

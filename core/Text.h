@@ -16,4 +16,9 @@ bool CopyText(char16_t* buffer, std::size_t chars, std::u16string_view text);
 
 bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b);
 
+// Texts of the string table are C formats ("%s" for text). MinGW's wide
+// printf family follows the C standard, where "%s" means narrow text, so a
+// format meant for wide arguments gets "%ls" instead ("%%" is left alone).
+std::u16string WideTextFormat(std::u16string_view format);
+
 }  // namespace quorvel

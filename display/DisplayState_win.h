@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "display/Pan.h"
 #include "display/PhotoRecord.h"
 #include "display/PixelBlock.h"
 
@@ -33,6 +34,11 @@ struct AlbumView {
     HDC memoryDc;
     HBITMAP oldBitmap;
     HBITMAP memoryBitmap;
+    // The window class ("Album1 Window" / "Album2 Window"), empty until registered.
+    wchar_t className[15];
+    std::int32_t timerRunning;
+    std::int32_t timerInterval;  // milliseconds
+    PanState pan;
 };
 
 // The square cut from the album's matting board that the frame bands repeat.

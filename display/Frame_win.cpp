@@ -7,6 +7,7 @@
 #include "core/AppState_win.h"
 #include "core/ErrorReporter_win.h"
 #include "core/Settings_win.h"
+#include "display/AlbumWindow_win.h"
 #include "display/Strip.h"
 
 namespace quorvel {
@@ -138,6 +139,8 @@ Status PrepareAlbumView(int album) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr) return kErrInvalidArgument;
     if (album < 0 || album >= kAlbumCount) return kErrInvalidArgument;
     AlbumSlot& slot = gDisplayState->albums[album];
+    // A view from an earlier start-up goes with its window, timer and class.
+    if (slot.view != nullptr) CloseAlbumView(album);
     FreeAlbumView(slot.view);
 
     slot.view = AllocateAlbumView();

@@ -47,7 +47,13 @@ Status JoinPhotos(int album, int effectBits) {
     if (slot.photoCount <= 0 || slot.photoCount > kMaxPhotos) return RaiseJoinFailure(kErrInvalidArgument, __LINE__);
 
     const std::span<PhotoRecord> photos(slot.photos.data(), static_cast<std::size_t>(slot.photoCount));
-    const Status status = JoinPhotos(photos, slot.stitchMode, effectBits, PhotoPixelsAfterJoin::kRelease, slot.strip);
+    // The playback-effect cycle rebuilds the strip from the photos after
+    // every fifth turn, so an album with effects enabled keeps its photos'
+    // pixels; any other album lets them go once they are in the strip.
+    const bool rebuilds = (slot.effectsEnabled & (1 | 2 | 8 | 16)) != 0;
+    const Status status = JoinPhotos(photos, slot.stitchMode, effectBits,
+                                     rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease,
+                                     slot.strip);
     if (status != kOk) return RaiseJoinFailure(status, __LINE__);
     return kOk;
 }

@@ -7,6 +7,7 @@
 #include "core/Settings_win.h"
 #include "core/StorageRules.h"
 #include "core/Storage_win.h"
+#include "core/Text.h"
 #include "core/Utilities_win.h"
 #include "res/resource.h"
 
@@ -219,10 +220,8 @@ Status ResetSettings() {
 void ReportFailures(int failures) {
     wchar_t format[kMessageChars], text[kMessageChars];
     (void)LoadText(IDS_CLEANUP_SUMMARY, format, sizeof format);
-    std::wstring pattern = format;
-    const size_t at = pattern.find(L"%s");
-    if (at != std::wstring::npos) pattern.replace(at, 2, L"%ls");
-    swprintf(text, kMessageChars, pattern.c_str(), failures, gAppState->userFolder);
+    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
+    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), failures, gAppState->userFolder);
     if (!gMode.cleanupMode) {
         MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return;
@@ -241,9 +240,16 @@ Status CleanupRepair() {
     }
     // The paths as read from the settings file; an empty one is the default
     // folder under userFolder, which is what the installation made.
+    // A folder the user chose outside the per-user folder holds the user's
+    // own files and is left alone; the program's default folder is cleaned.
     wchar_t albumsPath[kPathChars], mattingsPath[kPathChars];
     AlbumsFolder(albumsPath);
     MattingsFolder(mattingsPath);
+    const char16_t* user = reinterpret_cast<const char16_t*>(gAppState->userFolder);
+    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(albumsPath), user))
+        swprintf(albumsPath, kPathChars, L"%ls\\QuorvelAlbums", gAppState->userFolder);
+    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(mattingsPath), user))
+        swprintf(mattingsPath, kPathChars, L"%ls\\QuorvelMattingBoards", gAppState->userFolder);
     Cleaner cleaner;
 
     OutputDebugStringW(L"Quorvel: Deleted temp files\n");

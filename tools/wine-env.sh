@@ -11,6 +11,7 @@ QV_TEMPLATE=${QV_TEMPLATE:-$QV_ROOT/build/wine-template}
 QV_PREFIXES=${QV_PREFIXES:-$QV_ROOT/build/wine-prefixes}
 # The installer package the end-to-end tests install (tools/build.sh makes it).
 QV_MSI=${QV_MSI:-$QV_BUILD_WIN/Quorvel.msi}
+export QV_MSI
 # The template with the package installed, rebuilt when the package changes.
 QV_INSTALLED=${QV_INSTALLED:-$QV_BUILD_WIN/wine-installed}
 

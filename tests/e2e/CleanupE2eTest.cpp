@@ -287,11 +287,10 @@ TEST(CleanupMode, AnAlbumsRootOutsideTheUserFolderKeepsTheUsersOwnFiles) {
 
     RunCleanup();
 
-    // Files at the top of the albums root are not albums and stay; its
-    // sub-folders are albums, and imported albums are deleted.
+    // The user's own folder is theirs: the cleanup leaves everything in it.
     EXPECT_EQ(ReadTextFile(JoinPath(mine, L"readme.txt")), L"my list of trips");
     EXPECT_TRUE(FileExists(JoinPath(mine, L"cover.jpg")));
-    EXPECT_FALSE(FolderExists(JoinPath(mine, L"Rome")));
+    EXPECT_TRUE(FileExists(JoinPath(mine, L"Rome\\r1.jpg")));
     EXPECT_TRUE(FileExists(JoinPath(mine, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture)));
     EXPECT_EQ(ReadTextFile(JoinPath(RoamingAppData(), L"Diary.txt")), L"dear diary");
     EXPECT_EQ(ReadTextFile(JoinPath(RoamingAppData(), L"Fenwold Other\\data.txt")), L"another program");

@@ -37,12 +37,15 @@ void SetInstalledSetting(const wchar_t* key, const wchar_t* value) {
                                            JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
 }
 
-// Runs the saver until it ends by itself or, once it shows, a key ends it.
+bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
+
+// Runs the saver until it shows, then ends it with a key as a user would.
 std::optional<DWORD> RunSaver() {
     Process p;
     EXPECT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    if (auto code = p.WaitExit(4000)) return code;
-    for (HWND w : TopLevelWindows(p.Pid())) PressKey(w, VK_SPACE);
+    HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
+    EXPECT_NE(window, nullptr);
+    if (window != nullptr) PressKey(window, VK_SPACE);
     return p.WaitExit();
 }
 
@@ -81,9 +84,9 @@ TEST(PowerPlan, TheProgramSwitchesToo) {
     InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
-    if (!p.WaitExit(4000)) {
-        for (HWND w : TopLevelWindows(p.Pid())) PostMessageW(w, WM_CLOSE, 0, 0);
-    }
+    HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
     EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
     EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));

@@ -82,11 +82,19 @@ TEST(CommandLine, PreviewAcceptsAWindowHandleInColonForm) {
     options.captureDebugOutput = true;
     const std::wstring args = L"/p:" + std::to_wstring(reinterpret_cast<INT_PTR>(parent));
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), args, options));
-    // Pump the parent's messages while the preview runs in the other process.
-    std::optional<DWORD> code;
-    ASSERT_TRUE(WaitUntil([&] {
+    // The preview appears inside the parent and lives as long as the parent.
+    auto pump = [] {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    };
+    ASSERT_TRUE(WaitUntil([&] {
+        pump();
+        return FindWindowExW(parent, nullptr, nullptr, nullptr) != nullptr;
+    }));
+    DestroyWindow(parent);
+    std::optional<DWORD> code;
+    ASSERT_TRUE(WaitUntil([&] {
+        pump();
         code = p.WaitExit(0);
         return code.has_value();
     }));
@@ -94,9 +102,9 @@ TEST(CommandLine, PreviewAcceptsAWindowHandleInColonForm) {
     const auto lines = p.DebugLines();
     EXPECT_TRUE(HasLine(lines, L"Screen saver mode of Quorvel"));
     EXPECT_TRUE(HasLine(lines, L"Quorvel: owner window from command line"));
+    EXPECT_TRUE(HasLine(lines, L"Small Quorvel preview: Created Window"));
     EXPECT_TRUE(HasLine(lines, L"Quorvel: quitting properly"));
     EXPECT_FALSE(HasLine(lines, kPreviewHandle));
-    DestroyWindow(parent);
 }
 
 TEST(Roles, AnyOtherExtensionEndsWith10014) {
@@ -139,6 +147,11 @@ TEST(Roles, ExeIgnoresSaverSwitchesAndRunsAsTheProgram) {
     StartOptions options;
     options.captureDebugOutput = true;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"/s", options));
+    // The program's album window, not the saver's full-screen one.
+    HWND window = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
     const auto lines = p.DebugLines();
     EXPECT_TRUE(HasLine(lines, L"Quorvel as regular exe is launching"));
@@ -150,6 +163,9 @@ TEST(FirstRun, CopiesTheSharedDataAndWritesTheRegistryRecord) {
     ASSERT_FALSE(FolderExists(user));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    HWND window = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+    ASSERT_NE(window, nullptr);
+    PressKey(window, VK_SPACE);
     EXPECT_EQ(p.WaitExit(), 0u);
     EXPECT_TRUE(FolderExists(user));
     const std::vector<std::wstring> copied = ListFolder(user);

@@ -78,3 +78,15 @@ TEST(KeptUserFolder, SettingsHelpFilesAndTheTwoDataFolders) {
     EXPECT_TRUE(IsKeptUserFolder(u"quorvelmattingboards"));
     EXPECT_FALSE(IsKeptUserFolder(u"TempExe"));
 }
+
+TEST(IsInsideFolder, OnlyTheFolderAndWhatLiesBelowIt) {
+    const std::u16string user = u"C:\\Users\\ann\\AppData\\Roaming\\Fenwold Quorvel";
+    EXPECT_TRUE(IsInsideFolder(user + u"\\QuorvelAlbums", user));
+    EXPECT_TRUE(IsInsideFolder(u"c:/users/ANN/appdata/roaming/fenwold quorvel/x/", user));
+    EXPECT_TRUE(IsInsideFolder(user, user + u"\\"));
+    EXPECT_FALSE(IsInsideFolder(u"C:\\MyAlbums", user));
+    EXPECT_FALSE(IsInsideFolder(user + u" Other\\Albums", user));  // a sibling sharing the prefix
+    EXPECT_FALSE(IsInsideFolder(user + u"\\..\\Elsewhere", user));
+    EXPECT_FALSE(IsInsideFolder(u"", user));
+    EXPECT_FALSE(IsInsideFolder(user, u""));
+}

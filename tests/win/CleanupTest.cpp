@@ -114,17 +114,24 @@ TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\Alps\\Raw"), (Names{L"a.nef"}));
 }
 
-TEST(CleanupRepair, CleansTheConfiguredFoldersWhereverTheyAre) {
+TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
     ProcessRecords records;
     gMode.cleanupMode = true;
     TempFolder elsewhere;
     MakeTree(elsewhere.Path(), {L"Albums\\", L"Albums\\DefaultAlbum1\\", L"Albums\\Mine\\", L"Albums\\Mine\\a.jpg",
                                 L"Boards\\", L"Boards\\02.jpg", L"Boards\\mine.jpg"});
+    MakeTree(records.root.Path(), {L"QuorvelAlbums\\", L"QuorvelAlbums\\Imported\\", L"QuorvelAlbums\\Imported\\b.jpg",
+                                   L"QuorvelMattingBoards\\", L"QuorvelMattingBoards\\17.jpg"});
     wcscpy(gUserSettings->albumsPath, (elsewhere / L"Albums").c_str());
     wcscpy(gUserSettings->mattingsPath, (elsewhere / L"Boards").c_str());
     EXPECT_EQ(CleanupRepair(), kOk);
-    EXPECT_EQ(Listing(elsewhere / L"Albums"), (Names{L"DefaultAlbum1"}));
-    EXPECT_EQ(Listing(elsewhere / L"Boards"), (Names{L"02.jpg"}));
+    // The user's own folders keep everything; the program's default
+    // folders are returned to the installed state instead.
+    EXPECT_EQ(Listing(elsewhere / L"Albums"), (Names{L"DefaultAlbum1", L"Mine"}));
+    EXPECT_EQ(Listing(elsewhere / L"Albums\\Mine"), (Names{L"a.jpg"}));
+    EXPECT_EQ(Listing(elsewhere / L"Boards"), (Names{L"02.jpg", L"mine.jpg"}));
+    EXPECT_EQ(Listing(records.root / L"QuorvelAlbums"), Names{});
+    EXPECT_EQ(Listing(records.root / L"QuorvelMattingBoards"), Names{});
 }
 
 TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {

@@ -1,0 +1,274 @@
+#include "display/AlbumWindow_win.h"
+
+#include <wtsapi32.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "core/ErrorReporter_win.h"
+#include "core/Settings_win.h"
+#include "core/Text.h"
+#include "core/Utilities_win.h"
+#include "display/DisplayState_win.h"
+#include "display/Frame_win.h"
+#include "display/Monitors_win.h"
+#include "display/Pan.h"
+#include "display/Strip_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"DecodeImage";
+
+AlbumView* ViewOf(int album) {
+    if (gDisplayState == nullptr || album < 0 || album > 1) return nullptr;
+    return gDisplayState->albums[album].view;
+}
+
+Status Fail(int line, Status code) {
+    SetErrorLocation(kModule, line);
+    return code;
+}
+
+void ReleaseMemoryBitmap(AlbumView& view) {
+    if (view.memoryDc == nullptr) return;
+    if (view.oldBitmap != nullptr) SelectObject(view.memoryDc, view.oldBitmap);
+    if (view.memoryBitmap != nullptr) DeleteObject(view.memoryBitmap);
+    DeleteDC(view.memoryDc);
+    view.memoryDc = nullptr;
+    view.oldBitmap = nullptr;
+    view.memoryBitmap = nullptr;
+}
+
+}  // namespace
+
+Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height) {
+    AlbumView* view = ViewOf(album);
+    if (!IsWindow(owner) || width == 0 || height == 0 || gUserSettings == nullptr || gAppState == nullptr ||
+        view == nullptr)
+        return Fail(__LINE__, kErrInvalidArgument);
+    AlbumSlot& slot = gDisplayState->albums[album];
+
+    if (view->className[0] == L'\0') {
+        const wchar_t* name = album == 0 ? L"Album1 Window" : L"Album2 Window";
+        const int iconId = album == 0 ? IDI_ALBUM1 : IDI_ALBUM2;
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = album == 0 ? Album1WindowProc : Album2WindowProc;
+        wc.hInstance = gAppState->instance;
+        wc.hIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(iconId));
+        wc.hIconSm = wc.hIcon;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = name;
+        if (wc.hIcon == nullptr) return Fail(__LINE__, kErrLoadIcon);
+        if (RegisterClassExW(&wc) == 0) {
+            SaveWindowsError();
+            return Fail(__LINE__, kErrClassRegistration);
+        }
+        wcscpy(view->className, name);
+    }
+
+    wchar_t format[128], title[kTextBufferChars];
+    (void)LoadText(IDS_ALBUM_TITLE, format, sizeof format);
+    const std::u16string wideFormat = WideTextFormat(reinterpret_cast<const char16_t*>(format));
+    swprintf(title, kTextBufferChars, reinterpret_cast<const wchar_t*>(wideFormat.c_str()), slot.folderName,
+             gAppState->caption);
+    const int w = std::min(slot.strip.width, width);
+    const int h = std::min(slot.strip.height, height);
+
+    if (view->window != nullptr && IsWindow(view->window)) {
+        ShowWindow(view->window, SW_RESTORE);
+        MoveWindow(view->window, x, y, w, h - 1, TRUE);
+        SetWindowTextW(view->window, title);
+    } else {
+        DWORD style = WS_OVERLAPPEDWINDOW;
+        HWND parent = owner;
+        if (gMode.previewMode) {
+            style = WS_CHILD;
+        } else if (gMode.showMode) {
+            style = WS_POPUP;
+            parent = GetDesktopWindow();
+        }
+        if (Status s = BuildMattingTile(album); s != kOk) return s;
+        // The window procedure sizes the viewport on WM_SIZE during creation,
+        // so the handle must be known to it before CreateWindowEx returns.
+        HWND window = CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr,
+                                      gAppState->instance, nullptr);
+        if (window == nullptr) {
+            SaveWindowsError();
+            return Fail(__LINE__, kErrCreateWindow);
+        }
+        view->window = window;
+        ShowWindow(window, SW_SHOW);
+        if (HMENU menu = GetSystemMenu(window, FALSE)) {
+            wchar_t text[64];
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            (void)LoadText(IDS_ALBUM_MENU_HOME, text, sizeof text);
+            AppendMenuW(menu, MF_STRING, kMenuHome, text);
+            (void)LoadText(IDS_ALBUM_MENU_ABOUT, text, sizeof text);
+            AppendMenuW(menu, MF_STRING, kMenuAbout, text);
+            (void)LoadText(IDS_ALBUM_MENU_HELP, text, sizeof text);
+            AppendMenuW(menu, MF_STRING, kMenuHelp, text);
+        }
+        if (album == 0 && !WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION)) SaveWindowsError();
+    }
+    view->timerRunning = 0;
+    view->pan = StartPan(slot.strip.width, slot.strip.height);
+    return kOk;
+}
+
+void StartAlbumTimer(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr || view->window == nullptr || view->timerInterval <= 0 || view->viewport.Empty() ||
+        view->timerRunning)
+        return;
+    InvalidateRect(view->window, nullptr, FALSE);
+    SetTimer(view->window, album + 1, view->timerInterval, nullptr);
+    view->timerRunning = 1;
+}
+
+void StopAlbumTimer(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr || !view->timerRunning || view->window == nullptr) return;
+    KillTimer(view->window, album + 1);
+    view->timerRunning = 0;
+}
+
+Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
+    AlbumView* view = ViewOf(album);
+    if (window == nullptr || view == nullptr || cx <= 0 || cy <= 0) return kOk;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (gMode.previewMode) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
+    DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n",
+              album, static_cast<int>(type), slot.windowState, cx, cy);
+
+    const int band = MattingBandWidth();
+    const ViewportSize size = ViewportFor(slot.strip.width, slot.strip.height, cx, cy, band);
+    view->viewportWidth = size.width;
+    view->viewportHeight = size.height;
+    view->viewportHeader = {};
+    view->viewportHeader.biSize = sizeof(BITMAPINFOHEADER);
+    view->viewportHeader.biWidth = size.width;
+    view->viewportHeader.biHeight = -size.height;
+    view->viewportHeader.biPlanes = 1;
+    view->viewportHeader.biBitCount = 24;
+    view->viewportHeader.biCompression = BI_RGB;
+    view->viewportHeader.biSizeImage = static_cast<DWORD>(size.width) * size.height * 3;
+    view->viewport.Release();
+    try {
+        view->viewport = PixelBlock::Make(size.width, size.height);
+    } catch (const std::bad_alloc&) {
+        return Fail(__LINE__, kErrMemory);
+    }
+
+    ReleaseMemoryBitmap(*view);
+    HDC windowDc = GetDC(window);
+    if (windowDc == nullptr) return Fail(__LINE__, kErrDeviceContext);
+    Status status = kOk;
+    if (GetDeviceCaps(windowDc, BITSPIXEL) != 32) {
+        status = Fail(__LINE__, kErrBitsPerPixel);
+    } else if ((view->memoryDc = CreateCompatibleDC(windowDc)) == nullptr) {
+        status = Fail(__LINE__, kErrDeviceContext);
+    } else if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) {
+        status = Fail(__LINE__, kErrBitsPerPixel);
+    } else if ((view->memoryBitmap = CreateCompatibleBitmap(windowDc, size.width + 2 * band,
+                                                            size.height + 2 * band)) == nullptr) {
+        SaveWindowsError();
+        status = Fail(__LINE__, kErrCreateBitmap);
+    } else {
+        view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
+    }
+    ReleaseDC(window, windowDc);
+    if (status != kOk) return status;
+    view->pan = StartPan(slot.strip.width, slot.strip.height);
+    slot.windowState = static_cast<std::int16_t>(type);
+    return kOk;
+}
+
+Status PanStep(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return Fail(__LINE__, kErrPointer);
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (view->pan.turns >= 5) {
+        view->pan.turns = 0;
+        const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
+        if (bit != 0) return JoinPhotos(album, bit);
+        return kOk;
+    }
+    const Status status = PanOnce(slot.strip, view->pan, view->viewport, nullptr);
+    if (status != kOk) SetErrorLocation(kModule, __LINE__);
+    return status;
+}
+
+Status RenderAlbum(int album, int repaint) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr || view->viewport.Empty() || view->window == nullptr ||
+        gDisplayState->albums[album].mattingTile.block.Empty())
+        return kOk;
+    if (Status s = PanStep(album); s != kOk) return s;
+    // No waits here: the window timer paces the glide, and sleeping on the
+    // one user-interface thread would hold up the other album and input.
+    return DrawAlbumFrame(album, repaint, nullptr);
+}
+
+void CloseAlbumView(int album) {
+    AlbumView* view = ViewOf(album);
+    if (view == nullptr) return;
+    StopAlbumTimer(album);
+    if (view->window != nullptr && IsWindow(view->window)) DestroyWindow(view->window);
+    view->window = nullptr;
+    if (view->className[0] != L'\0') {
+        UnregisterClassW(view->className, gAppState ? gAppState->instance : nullptr);
+        view->className[0] = L'\0';
+    }
+    view->viewport.Release();
+    gDisplayState->albums[album].mattingTile.block.Release();
+    ReleaseMemoryBitmap(*view);
+}
+
+Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length) {
+    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr)
+        return Fail(__LINE__, kErrInvalidArgument);
+    if (owner == nullptr) return Fail(__LINE__, kErrHandle);
+    if (text == nullptr) return Fail(__LINE__, kErrPointer);
+    if (Status s = JoinPhotos(album, 0); s != kOk) return s;
+    if (gMode.previewMode) {
+        RECT client;
+        GetClientRect(owner, &client);
+        if (Status s = CreateAlbumWindow(album, owner, client.left, client.top, client.right - client.left + 1,
+                                         client.bottom - client.top + 1);
+            s != kOk)
+            return s;
+        OutputDebugStringW(L"Small Quorvel preview: Created Window\n");
+    } else {
+        int x = 0, y = 0, w = 0, h = 0;
+        if (Status s = AlbumArea(album, &x, &y, &w, &h); s != kOk) return s;
+        if (Status s = CreateAlbumWindow(album, owner, x, y, w, h); s != kOk) return s;
+    }
+    SetAlbumPhrase(album, text, length);
+    ViewOf(album)->timerInterval = static_cast<std::int32_t>(interval);
+    StartAlbumTimer(album);
+    gDisplayState->albums[album].windowMade = 1;
+    return kOk;
+}
+
+Status OpenAlbumWindows(HWND owner) {
+    for (int album = 0; album < 2; ++album)
+        if (Status s = PrepareAlbumView(album); s != kOk) return s;
+    const wchar_t* phrase1 = gUserSettings->phrase[0];
+    if (Status s = OpenAlbumDisplay(owner, 0, kAlbum1Interval, phrase1, static_cast<int>(wcslen(phrase1))); s != kOk)
+        return s;
+    const AlbumSlot& second = gDisplayState->albums[1];
+    if (second.photoCount > 0 && second.inUse) {
+        const wchar_t* phrase2 = gUserSettings->phrase[1];
+        return OpenAlbumDisplay(owner, 1, kAlbum2Interval, phrase2, static_cast<int>(wcslen(phrase2)));
+    }
+    return kOk;
+}
+
+}  // namespace quorvel

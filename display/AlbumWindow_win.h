@@ -1,0 +1,40 @@
+// The album windows: one top-level window per album in use (a child of the
+// settings dialog's preview in /p), a window timer per album that glides the
+// viewport one pixel per tick, and the viewport's size and memory bitmap.
+#pragma once
+#include <windows.h>
+
+#include "core/ErrorCodes.h"
+
+namespace quorvel {
+
+constexpr UINT kMenuHome = 1035;
+constexpr UINT kMenuAbout = 1034;
+constexpr UINT kMenuHelp = 1036;
+constexpr UINT kAlbum1Interval = 65;
+constexpr UINT kAlbum2Interval = 100;
+
+// Builds the strip, makes the window over the album's monitors, sets the
+// phrase and starts the timer. Failures are raised (ReportError, fatal).
+[[nodiscard]] Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length);
+[[nodiscard]] Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height);
+void StartAlbumTimer(int album);
+void StopAlbumTimer(int album);
+[[nodiscard]] Status SizeAlbumView(HWND window, WPARAM type, int album, int clientWidth, int clientHeight);
+// One tick of the glide; after every fifth turn the strip may be rebuilt
+// with the next enabled playback effect instead.
+[[nodiscard]] Status PanStep(int album);
+// One frame: the pan step, then the frame drawn and copied to the window.
+// Repaint also draws the bands and the phrase.
+[[nodiscard]] Status RenderAlbum(int album, int repaint);
+void CloseAlbumView(int album);
+
+// Start-up's album step: the views of both albums, album 1's window at 65
+// ms and, when album 2 has photos and is in use, album 2's at 100 ms.
+[[nodiscard]] Status OpenAlbumWindows(HWND owner);
+
+// The window procedures of "Album1 Window" and "Album2 Window".
+LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK Album2WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace quorvel

@@ -1,0 +1,184 @@
+// The album display as a user sees it: the screen saver, the program's album
+// windows and the small preview in the screen-saver settings.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+constexpr int kBand = 100;  // matting band width outside the preview
+
+HWND WaitForAlbumWindow(const Process& p, const wchar_t* className = L"Album1 Window") {
+    return WaitForWindow(p.Pid(), [&](HWND w) { return ClassName(w) == className && IsVisible(w); });
+}
+
+// Pixels of a rectangle of a capture, for comparing areas.
+std::vector<COLORREF> Area(const Capture& c, int x0, int y0, int w, int h) {
+    std::vector<COLORREF> out;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) out.push_back(c.At(x, y));
+    return out;
+}
+
+// Share of the pixels of the area that repeat `period` pixels to the right
+// (dx) or below (dy): a band tiled from one square repeats exactly.
+double Repeats(const Capture& c, int x0, int y0, int w, int h, int dx, int dy) {
+    int same = 0, all = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) {
+            ++all;
+            same += c.At(x, y) == c.At(x + dx, y + dy);
+        }
+    return all ? double(same) / all : 0;
+}
+
+int CountNear(const Capture& c, int x0, int y0, int w, int h, COLORREF colour, int tolerance) {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) n += ColoursClose(c.At(x, y), colour, tolerance);
+    return n;
+}
+
+// How far the picture in the viewport moved between two captures: the shift
+// s (content moved left by s when the view glides right) that matches best.
+int BestHorizontalShift(const Capture& a, const Capture& b, int x0, int y0, int w, int h) {
+    int best = 0;
+    double bestScore = -1;
+    for (int s = -40; s <= 40; ++s) {
+        int same = 0;
+        for (int y = y0; y < y0 + h; y += 3)
+            for (int x = x0 + 40; x < x0 + w - 40; x += 2) same += a.At(x + s, y) == b.At(x, y);
+        if (same > bestScore) {
+            bestScore = same;
+            best = s;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+TEST(Saver, CoversTheScreenWithAFramedGlidingAlbum) {
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    HWND window = WaitForAlbumWindow(p);
+    ASSERT_NE(window, nullptr);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+    Sleep(1500);
+    const auto first = CaptureWindow(window);
+    Sleep(1000);
+    const auto second = CaptureWindow(window);
+    ASSERT_TRUE(first && second);
+    const int w = first->width, h = first->height;
+
+    // The phrase: the saver's own phrase, in album 1's colour (blue), in the
+    // top band and nowhere in the bottom band.
+    EXPECT_GT(CountNear(*first, 0, 0, w, kBand, RGB(0, 0, 255), 60), 300);
+    EXPECT_LT(CountNear(*first, 0, h - kBand, w, kBand, RGB(0, 0, 255), 60), 30);
+    // Tiles: the bottom band repeats every band width across, the side bands
+    // repeat every band width down.
+    EXPECT_GT(Repeats(*first, 0, h - kBand + 5, w - 2 * kBand - 10, 60, kBand, 0), 0.98);
+    EXPECT_GT(Repeats(*first, 5, kBand, 80, h - 3 * kBand - 10, 0, kBand), 0.98);
+    EXPECT_GT(Repeats(*first, w - kBand + 5, kBand, 80, h - 3 * kBand - 10, 0, kBand), 0.98);
+    // The viewport moves, and its first moves are to the right.
+    const auto before = Area(*first, kBand, kBand, w - 2 * kBand, h - 2 * kBand);
+    const auto after = Area(*second, kBand, kBand, w - 2 * kBand, h - 2 * kBand);
+    EXPECT_NE(before, after);
+    EXPECT_GT(BestHorizontalShift(*first, *second, kBand, kBand + 50, w - 2 * kBand, 200), 0);
+
+    PressKey(window, VK_SPACE);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempSaver")));
+}
+
+// Moves the pointer as a mouse would and makes sure it lands on the pixel.
+void MoveTo(int x, int y) {
+    MoveMouse(x, y);
+    POINT p;
+    if (GetCursorPos(&p) && (p.x != x || p.y != y)) SetCursorPos(x, y);
+    Sleep(300);
+}
+
+TEST(Saver, SmallMouseMovesDoNotEndItElevenPixelsDo) {
+    // The pointer rests where the saver's window will appear: its first
+    // mouse message records that position.
+    MoveTo(400, 300);
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    HWND window = WaitForAlbumWindow(p);
+    ASSERT_NE(window, nullptr);
+    Sleep(1000);
+    MoveTo(403, 301);
+    MoveTo(405, 305);
+    EXPECT_FALSE(p.WaitExit(1500).has_value()) << "5 right and 5 down ended the saver";
+    MoveTo(406, 305);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
+    Process p;
+    StartOptions options;
+    options.captureDebugOutput = true;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"", options));
+    HWND window = WaitForAlbumWindow(p);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(window),
+              L"DefaultAlbum1 - Quorvel from Fenwold. Click on window menu(<-) for home dialog");
+    EXPECT_TRUE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
+
+    // Minimise and restore: the viewport is sized again from the restored
+    // client area and the glide starts over.
+    ShowWindowAsync(window, SW_MINIMIZE);
+    Sleep(800);
+    const std::size_t linesBefore = p.DebugLines().size();
+    ShowWindowAsync(window, SW_RESTORE);
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto lines = p.DebugLines();
+        for (std::size_t i = linesBefore; i < lines.size(); ++i)
+            if (lines[i].find(L"Quorvel: Album0: WM_SIZE ResizingType:0") != std::wstring::npos) return true;
+        return false;
+    }));
+
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
+}
+
+TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
+    HWND parent = CreateWindowExW(0, L"STATIC", L"Screen Saver Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                                  400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    RECT client;
+    GetClientRect(parent, &client);
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/p " + std::to_wstring(reinterpret_cast<INT_PTR>(parent))));
+    HWND preview = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        preview = FindWindowExW(parent, nullptr, L"Album1 Window", nullptr);
+        return preview != nullptr;
+    }));
+    RECT r;
+    GetWindowRect(preview, &r);
+    // As wide and high as the parent's client area (the strip is larger).
+    EXPECT_EQ(r.right - r.left, std::min<LONG>(client.right + 1, 3200));
+    EXPECT_GE(r.bottom - r.top, client.bottom);
+    EXPECT_TRUE(p.IsRunning());
+    DestroyWindow(parent);
+    std::optional<DWORD> code;
+    ASSERT_TRUE(WaitUntil([&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        return (code = p.WaitExit(0)).has_value();
+    }));
+    EXPECT_EQ(*code, 0u);
+}

@@ -1,0 +1,110 @@
+#include "display/Pan.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace quorvel;
+
+namespace {
+
+// A strip whose every pixel encodes its column in blue and green and its
+// row in red, so a copied viewport tells where it came from.
+PixelBlock Gradient(int w, int h) {
+    PixelBlock b = PixelBlock::Make(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = b.Row(y) + 3 * x;
+            p[0] = std::uint8_t(x & 0xFF);
+            p[1] = std::uint8_t(x >> 8);
+            p[2] = std::uint8_t(y);
+        }
+    return b;
+}
+
+int ColumnAt(const PixelBlock& b, int x, int y) { return b.Row(y)[3 * x] | (b.Row(y)[3 * x + 1] << 8); }
+
+}  // namespace
+
+TEST(ViewportFor, SizesOfThePanels) {
+    // 5760 x 1080 strip on a 1920 x 1080 monitor in saver mode: 1920 x 1079 window.
+    ViewportSize v = ViewportFor(5760, 1080, 1920, 1079, 100);
+    EXPECT_EQ(v.width, 1720);
+    EXPECT_EQ(v.height, 879);
+    v = ViewportFor(5760, 1080, 150, 150, 100);
+    EXPECT_EQ(v.width, 12);
+    EXPECT_EQ(v.height, 12);
+    v = ViewportFor(5760, 1080, 1921, 900, 100);
+    EXPECT_EQ(v.width, 1724);  // 1721 rises to the next multiple of 4
+    v = ViewportFor(1000, 700, 1920, 1080, 100);
+    EXPECT_EQ(v.width, 800);   // the strip limits it
+    EXPECT_EQ(v.height, 500);
+}
+
+TEST(PanOnce, GlidesRightThenUpLeftDownRoundTheEdge) {
+    const PixelBlock strip = Gradient(64, 40);
+    PixelBlock view = PixelBlock::Make(16, 10);
+    PanState pan = StartPan(strip.width, strip.height);
+    EXPECT_EQ(pan.centreX, 32);
+    std::vector<int> turnsAt;
+    std::vector<std::int16_t> directions;
+    PanOutcome outcome;
+    int firstLeft = -1;
+    for (int tick = 0; tick < 400; ++tick) {
+        ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+        if (tick == 0) firstLeft = ColumnAt(view, 0, 0);
+        if (outcome == PanOutcome::Turned) directions.push_back(pan.direction);
+    }
+    EXPECT_EQ(firstLeft, 32 - 8);  // the first copy is centred in the strip
+    ASSERT_GE(directions.size(), 5u);
+    EXPECT_EQ(std::vector<std::int16_t>(directions.begin(), directions.begin() + 5),
+              (std::vector<std::int16_t>{kPanUp, kPanLeft, kPanDown, kPanRight, kPanUp}));
+}
+
+TEST(PanOnce, FirstMovesAreToTheRightAndReachTheStripsEnd) {
+    const PixelBlock strip = Gradient(64, 40);
+    PixelBlock view = PixelBlock::Make(16, 10);
+    PanState pan = StartPan(strip.width, strip.height);
+    PanOutcome outcome;
+    int previous = -1, maxRight = 0;
+    for (int tick = 0; tick < 60; ++tick) {
+        ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+        if (outcome == PanOutcome::Turned) break;
+        const int left = ColumnAt(view, 0, 0);
+        EXPECT_EQ(left, previous < 0 ? 24 : previous + 1);
+        previous = left;
+        maxRight = ColumnAt(view, 15, 0);
+    }
+    EXPECT_EQ(maxRight, 63);  // the viewport's right edge met the strip's end
+}
+
+TEST(PanOnce, OddHeightNeverReadsBelowTheStrip) {
+    const PixelBlock strip = Gradient(40, 21);
+    PixelBlock view = PixelBlock::Make(12, 21);  // as tall as the strip
+    PanState pan = StartPan(strip.width, strip.height);
+    PanOutcome outcome;
+    for (int tick = 0; tick < 200; ++tick) ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+}
+
+TEST(PanOnce, RefusesSizesThatCannotPan) {
+    const PixelBlock strip = Gradient(40, 20);
+    PixelBlock wide = PixelBlock::Make(44, 10);
+    PanState pan = StartPan(40, 20);
+    EXPECT_EQ(PanOnce(strip, pan, wide, nullptr), kErrInvalidArgument);
+    PixelBlock none;
+    EXPECT_EQ(PanOnce(strip, pan, none, nullptr), kErrInvalidArgument);
+}
+
+TEST(NextEffectBit, CyclesThroughEnabledBitsInOrder) {
+    std::int16_t applied = 0;
+    EXPECT_EQ(NextEffectBit(2 | 1, applied), 2);
+    EXPECT_EQ(NextEffectBit(2 | 1, applied), 1);
+    EXPECT_EQ(NextEffectBit(2 | 1, applied), 2);  // all had their turn: start over
+    applied = 0;
+    EXPECT_EQ(NextEffectBit(4, applied), 0);  // "Summer" alone is never taken
+    EXPECT_EQ(applied, 0);
+    EXPECT_EQ(NextEffectBit(0, applied), 0);
+    applied = 0;
+    EXPECT_EQ(NextEffectBit(16 | 8, applied), 8);
+    EXPECT_EQ(NextEffectBit(16 | 8, applied), 16);
+}
