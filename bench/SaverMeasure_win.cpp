@@ -1,0 +1,139 @@
+// Measures the running screen saver under Wine, as ratios against baselines
+// taken in the same run:
+//   - start to the first drawn frame, against starting a program that shows
+//     an empty window (the fixture program), cold (first run: first-time
+//     copy, decoding, cache files) and warm (photos from the cache);
+//   - the share of one core the saver takes while album 1 glides;
+//   - the tick rate album 1 reaches, against its 65 ms timer.
+// Run it with tools/measure-saver.sh (a fresh prefix with the package
+// installed). Prints one line per figure.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kBand = 100;
+
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
+
+// The viewport shows a photo: its pixels are not all one colour.
+bool FrameDrawn(HWND window) {
+    const auto c = CaptureWindow(window);
+    if (!c || c->width < 3 * kBand || c->height < 3 * kBand) return false;
+    const COLORREF first = c->At(kBand + 5, kBand + 5);
+    for (int y = kBand + 5; y < c->height - kBand; y += 37)
+        for (int x = kBand + 5; x < c->width - kBand; x += 41)
+            if (c->At(x, y) != first) return true;
+    return false;
+}
+
+double EmptyWindowStart() {
+    Process p;
+    const auto start = Clock::now();
+    if (!p.Start(JoinPath(TestProgramFolder(), L"..\\tests\\e2e\\fixture_app.exe"), L"/window 336699")) return -1;
+    HWND w = WaitForWindow(p.Pid(), [](HWND h) { return WindowText(h) == L"Fixture Window" && IsVisible(h); });
+    const double s = Seconds(start, Clock::now());
+    if (w) PostMessageW(w, WM_CLOSE, 0, 0);
+    p.WaitExit();
+    return w ? s : -1;
+}
+
+// Starts the saver and returns the seconds to its first drawn frame; the
+// saver is left running in `p`.
+double SaverFirstFrame(Process& p, HWND* window) {
+    const auto start = Clock::now();
+    if (!p.Start(InstalledProgram(L"Quorvel.scr"), L"/s")) return -1;
+    *window = WaitForWindow(p.Pid(), IsAlbumWindow, 60000);
+    if (*window == nullptr || !WaitUntil([&] { return FrameDrawn(*window); }, 60000, 10)) return -1;
+    return Seconds(start, Clock::now());
+}
+
+double CpuSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    auto s = [](FILETIME f) { return (double(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 1e7; };
+    return s(kernel) + s(user);
+}
+
+// Viewport pixels moved to the left between two captures (the view glides
+// right at first), found as the best matching shift.
+int Shift(const Capture& a, const Capture& b) {
+    int best = 0, bestSame = -1;
+    for (int s = 0; s <= 200; ++s) {
+        int same = 0;
+        for (int y = kBand + 40; y < b.height - kBand - 40; y += 29)
+            for (int x = kBand + 10; x + s < a.width - kBand - 10; x += 7) same += a.At(x + s, y) == b.At(x, y);
+        if (same > bestSame) {
+            bestSame = same;
+            best = s;
+        }
+    }
+    return best;
+}
+
+void End(Process& p, HWND window) {
+    PressKey(window, VK_SPACE);
+    p.WaitExit();
+}
+
+}  // namespace
+
+int wmain() {
+    std::vector<double> empty;
+    for (int i = 0; i < 3; ++i) empty.push_back(EmptyWindowStart());
+    const double baseline = Median(empty);
+    std::printf("empty window start: %.3f s (median of 3)\n", baseline);
+
+    Process cold;
+    HWND window = nullptr;
+    const double coldFrame = SaverFirstFrame(cold, &window);
+    if (coldFrame < 0) {
+        std::printf("saver did not draw a frame\n");
+        return 1;
+    }
+    End(cold, window);
+    std::vector<double> warm;
+    for (int i = 0; i < 3; ++i) {
+        Process p;
+        warm.push_back(SaverFirstFrame(p, &window));
+        End(p, window);
+    }
+    std::printf("first frame, first run: %.3f s = %.1f x empty window\n", coldFrame, coldFrame / baseline);
+    std::printf("first frame, from the cache: %.3f s = %.1f x empty window (median of 3)\n", Median(warm),
+                Median(warm) / baseline);
+
+    Process p;
+    if (SaverFirstFrame(p, &window) < 0) return 1;
+    Sleep(1000);
+    const double cpu0 = CpuSeconds(p.Handle());
+    const auto t0 = Clock::now();
+    const auto a = CaptureWindow(window);
+    Sleep(4000);
+    const auto b = CaptureWindow(window);
+    const double elapsed = Seconds(t0, Clock::now());
+    const double cpu = CpuSeconds(p.Handle()) - cpu0;
+    std::printf("CPU, album 1 gliding: %.1f %% of one core\n", 100.0 * cpu / elapsed);
+    if (a && b) {
+        const double ticks = Shift(*a, *b) / elapsed;
+        std::printf("tick rate, album 1: %.1f per second = %.2f of its 65 ms timer (%.1f)\n", ticks,
+                    ticks / (1000.0 / 65), 1000.0 / 65);
+    }
+    End(p, window);
+    return 0;
+}

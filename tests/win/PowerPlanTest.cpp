@@ -1,0 +1,41 @@
+// The batch files of the power plan switch, byte for byte, on real files.
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "display/DisplayState_win.h"
+#include "panels/PowerPlan_win.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
+    ProcessRecords records;
+    wcscpy(gAppState->tempFolder, records.root.Path().c_str());
+    // Wine has no POWERCFG: the capture runs, finds no plan and leaves the
+    // plan alone, but its batch file is written as on Windows.
+    EXPECT_EQ(CapturePowerPlan(), kOk);
+    const std::wstring output = records.root / L"ActivePowerPlan.txt";
+    const std::string expected = "POWERCFG -GETACTIVESCHEME > \"" + std::string(output.begin(), output.end()) + "\"";
+    EXPECT_EQ(ReadBytes(records.root / L"GetPowPl.bat"), expected);
+    EXPECT_STREQ(gDisplayState->startingPlanId, L"");
+
+    wcscpy(gDisplayState->chosenPlanId, L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
+    EXPECT_EQ(SetActivePowerPlan(false), kOk);
+    EXPECT_EQ(ReadBytes(records.root / L"SetActPlan.bat"), "POWERCFG -SETACTIVE 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
+    // No starting plan was captured, so a restore has nothing to run.
+    DeleteFileW((records.root / L"SetActPlan.bat").c_str());
+    EXPECT_EQ(SetActivePowerPlan(true), kOk);
+    EXPECT_TRUE(ReadBytes(records.root / L"SetActPlan.bat").empty());
+}
+
+TEST(PowerPlanFiles, AStartOnWindowsWithoutAPlanWritesNothing) {
+    ProcessRecords records;
+    wcscpy(gAppState->tempFolder, records.root.Path().c_str());
+    gAppState->os = {};
+    gAppState->os.vista = 1;
+    EXPECT_EQ(StartPowerPlan(), kOk);
+    EXPECT_STREQ(gDisplayState->chosenPlanId, L"");
+    EXPECT_TRUE(ReadBytes(records.root / L"GetPowPl.bat").empty());
+}
