@@ -10,7 +10,7 @@ packages=(
   # Wine's X11 driver loads these at run time; only "recommended" by Debian,
   # yet without them monitors, cursors and rendering behave differently.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
-  xvfb x11-utils xauth imagemagick libimage-exiftool-perl
+  xvfb x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy xauth imagemagick libimage-exiftool-perl
   googletest libgtest-dev libbenchmark-dev
   wixl msitools
   valgrind

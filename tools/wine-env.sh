@@ -70,6 +70,68 @@ qv_start_xvfb() {
   rm -f "$fdfile"
 }
 
+# A display of several side-by-side 1920 x 1080 monitors, for the tests of
+# what the program does on a wall of screens: Xvfb has one monitor only, so
+# this runs Xorg with the dummy video driver and turns on its extra outputs
+# with xrandr. Wine then reports one monitor per output. Sets DISPLAY and
+# QV_XVFB_PID like qv_start_xvfb, so qv_stop_xvfb ends it too.
+qv_start_monitors() {
+  local count=${1:-2} dir fdfile i output previous=DUMMY0
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/qv-xorg.XXXXXX")
+  cat >"$dir/xorg.conf" <<EOF2
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 512000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1920x1080"
+    Virtual $((1920 * count)) 1080
+  EndSubSection
+EndSection
+EOF2
+  fdfile=$dir/display
+  Xorg -config "$dir/xorg.conf" -displayfd 3 -noreset -nolisten tcp -logfile "$dir/xorg.log" \
+    3>"$fdfile" </dev/null >/dev/null 2>&1 &
+  QV_XVFB_PID=$!
+  for ((i = 0; i < 200; i++)); do
+    if grep -q '^[0-9]' "$fdfile" 2>/dev/null; then break; fi
+    if ! kill -0 "$QV_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  if ! grep -q '^[0-9]' "$fdfile" 2>/dev/null; then
+    qv_log "Xorg with the dummy driver did not start (see $dir/xorg.log)"
+    qv_stop_xvfb; return 1
+  fi
+  DISPLAY=":$(head -n1 "$fdfile" | tr -dc 0-9)"
+  export DISPLAY
+  xrandr --newmode qv1080 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync 2>/dev/null
+  for ((i = 1; i < count; i++)); do
+    output=DUMMY$i
+    xrandr --addmode "$output" qv1080 && xrandr --output "$output" --mode qv1080 --right-of "$previous" ||
+      { qv_log "xrandr could not add monitor $output"; qv_stop_xvfb; return 1; }
+    previous=$output
+  done
+  # The new outputs reach clients a moment later; Wine reads them once.
+  for ((i = 0; i < 100; i++)); do
+    [ "$(xrandr --listactivemonitors 2>/dev/null | head -n1)" = "Monitors: $count" ] && break
+    sleep 0.05
+  done
+  sleep 1
+  rm -rf "$dir"
+}
+
 qv_stop_xvfb() {
   if [ -n "${QV_XVFB_PID:-}" ]; then
     kill "$QV_XVFB_PID" 2>/dev/null

@@ -54,7 +54,13 @@ trap cleanup EXIT
 trap 'rc=130; exit 130' INT
 trap 'rc=143; exit 143' TERM HUP
 
-qv_start_xvfb || exit 125
+# QV_MONITORS=N (set by ctest for the tests that need it) gives the test a
+# display of N monitors side by side.
+if [ "${QV_MONITORS:-1}" -gt 1 ]; then
+  qv_start_monitors "$QV_MONITORS" || exit 125
+else
+  qv_start_xvfb || exit 125
+fi
 [ $installed = 1 ] || install_program "$prefix"
 setup_ms=$(($(qv_now_ms) - started))
 
