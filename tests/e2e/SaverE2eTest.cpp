@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "tests/e2e/Driver.h"
 
@@ -134,6 +135,25 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
               L"DefaultAlbum1 - Quorvel from Fenwold. Click on window menu(<-) for home dialog");
     EXPECT_TRUE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
 
+    // The three items of the window menu: Home and About open their dialogs
+    // over the album window, Help runs the Home help batch file. (Wine does
+    // not let another process read a window's menu, so the items are proven
+    // by what they do.)
+    for (const auto& [command, title] : {std::pair<UINT, const wchar_t*>{1035, L"Home - Quorvel"},
+                                         std::pair<UINT, const wchar_t*>{1034, L"About - Quorvel"}}) {
+        PostMessageW(window, WM_SYSCOMMAND, command, 0);
+        HWND dialog = WaitForWindow(p.Pid(), title);
+        ASSERT_NE(dialog, nullptr) << command;
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    }
+    const std::wstring record = JoinPath(RoamingAppData(), L"help-runs.txt");
+    const std::string batch = "echo run>>\"" + std::string(record.begin(), record.end()) + "\"\r\n";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelHelp.bat"),
+                               std::vector<std::uint8_t>(batch.begin(), batch.end())));
+    PostMessageW(window, WM_SYSCOMMAND, 1036, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
+
     // Minimise and restore: the viewport is sized again from the restored
     // client area and the glide starts over.
     ShowWindowAsync(window, SW_MINIMIZE);
@@ -150,6 +170,20 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
     EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
+}
+
+TEST(ProgramMode, ASecondProgramEndsAtOnceWhileTheFirstRuns) {
+    Process first;
+    ASSERT_TRUE(first.Start(InstalledProgram(L"Quorvel.exe")));
+    HWND window = WaitForAlbumWindow(first);
+    ASSERT_NE(window, nullptr);
+    Process second;
+    ASSERT_TRUE(second.Start(InstalledProgram(L"Quorvel.exe")));
+    EXPECT_EQ(second.WaitExit(), 0u);
+    EXPECT_TRUE(TopLevelWindows(second.Pid(), true).empty());
+    EXPECT_TRUE(first.IsRunning());
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(first.WaitExit(), 0u);
 }
 
 TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
