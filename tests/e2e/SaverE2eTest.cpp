@@ -216,3 +216,42 @@ TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
     }));
     EXPECT_EQ(*code, 0u);
 }
+
+TEST(ProgramMode, F2OpensHomeAndUnchangedPhrasesWriteNothing) {
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
+    HWND window = WaitForAlbumWindow(p);
+    ASSERT_NE(window, nullptr);
+    SendKey(window, VK_F2);
+    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+    ASSERT_NE(home, nullptr);
+    // One monitor shows only album 1: album 2's label and edit are hidden.
+    EXPECT_EQ(ControlText(FindControl(home, 1250)), L"DefaultAlbum1");
+    EXPECT_EQ(ControlText(FindControl(home, 1189)), L"ALL IS WELL!");
+    EXPECT_TRUE(IsControlVisible(FindControl(home, 1189)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, 1190)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, 1251)));
+
+    const std::wstring ini = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini");
+    const auto before = ReadFileBytes(ini);
+    for (const wchar_t* text : {L"ALL IS WELL!", L"all is well!"}) {
+        SendMessageW(FindControl(home, 1189), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        ASSERT_TRUE(ClickButton(FindControl(home, 1003)));
+        HWND boxWindow = WaitForWindow(p.Pid(), [](HWND w) {
+            return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF) != nullptr && IsVisible(w);
+        });
+        ASSERT_NE(boxWindow, nullptr);
+        const auto box = ReadMessageBox(boxWindow);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, L"Phrases have not changed");
+        ASSERT_TRUE(Answer(*box, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(boxWindow); }));
+    }
+    EXPECT_EQ(ReadFileBytes(ini), before);
+
+    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(home); }));
+    EXPECT_TRUE(p.IsRunning());  // closing Home returns to the album windows
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
