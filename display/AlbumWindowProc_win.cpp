@@ -120,6 +120,24 @@ void OnSessionChange(WPARAM code) {
     }
 }
 
+// Closes an album window; the program ends once album 1's window is gone.
+LRESULT CloseAlbumWindow(HWND window) {
+    DestroyWindow(window);
+    const AlbumView* first = ViewOf(0);
+    if (first == nullptr || first->window == nullptr) PostQuitMessage(0);
+    return 0;
+}
+
+// The three items the album windows add to their window menu.
+LRESULT OnQuorvelMenuItem(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (wParam) {
+        case kMenuHome: OpenDialogOver(window, false); return 0;
+        case kMenuAbout: OpenDialogOver(window, true); return 0;
+        case kMenuHelp: OnHelp(); return 0;
+        default: DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam); return 0;
+    }
+}
+
 void OnDestroyAlbum1(HWND window) {
     if (gAppState->sessionLocked) {
         OutputDebugStringW(L"[Quorvel] WM_DESTROY Session locked\n");
@@ -153,34 +171,14 @@ LRESULT OnSysCommandAlbum1(HWND window, WPARAM wParam, LPARAM lParam) {
             OutputDebugStringW(L"[Quorvel] SC_CLOSE Session locked\n");
             return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
         }
-        DestroyWindow(window);
-        const AlbumView* view = ViewOf(0);
-        if (view != nullptr && view->window != nullptr) return 0;
-        PostQuitMessage(0);
-        return 0;
+        return CloseAlbumWindow(window);
     }
-    switch (wParam) {
-        case kMenuHome: OpenDialogOver(window, false); return 0;
-        case kMenuAbout: OpenDialogOver(window, true); return 0;
-        case kMenuHelp: OnHelp(); return 0;
-        default: DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam); return 0;
-    }
+    return OnQuorvelMenuItem(window, wParam, lParam);
 }
 
 LRESULT OnSysCommandAlbum2(HWND window, WPARAM wParam, LPARAM lParam) {
-    if ((wParam & 0xFFF0) == SC_CLOSE) {
-        DestroyWindow(window);
-        const AlbumView* first = ViewOf(0);
-        if (first != nullptr && first->window != nullptr) return 0;
-        PostQuitMessage(0);
-        return 0;
-    }
-    switch (wParam) {
-        case kMenuHome: OpenDialogOver(window, false); return 0;
-        case kMenuAbout: OpenDialogOver(window, true); return 0;
-        case kMenuHelp: OnHelp(); return 0;
-        default: DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam); return 0;
-    }
+    if ((wParam & 0xFFF0) == SC_CLOSE) return CloseAlbumWindow(window);
+    return OnQuorvelMenuItem(window, wParam, lParam);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
@@ -15,8 +16,6 @@ namespace {
 
 const wchar_t kAlbum1Picture[] = L"0V_0H_ZoomIn_2_256.png";
 const wchar_t kAlbum2Picture[] = L"0V_0H_ZoomOut_2_256.png";
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 std::wstring InstallFolder() { return JoinPath(ProgramFilesX86(), L"Fenwold Quorvel"); }
 std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
@@ -33,45 +32,8 @@ std::wstring SystemFolder() {
     return path;
 }
 
-// Waits for the end of a run. Start-up alone ends by itself; once album
-// windows show, the run is ended as a user would: a key for the saver,
-// closing the window for the program. A message box nobody expected fails
-// the test with its text.
-std::optional<DWORD> Finish(Process& p) {
-    std::optional<MessageBoxInfo> box;
-    std::vector<HWND> albums;
-    WaitUntil([&] {
-        if (p.WaitExit(0)) return true;
-        albums.clear();
-        for (HWND w : TopLevelWindows(p.Pid())) {
-            if (ClassName(w) != L"#32770")
-                albums.push_back(w);
-            else if ((box = ReadMessageBox(w)))
-                return true;
-        }
-        return !albums.empty();
-    });
-    if (auto code = p.WaitExit(0)) return code;
-    if (box) {
-        ADD_FAILURE() << "unexpected message box \"" << Narrow(box->caption) << "\": " << Narrow(box->text);
-        return std::nullopt;
-    }
-    for (HWND w : albums) {
-        PressKey(w, VK_SPACE);
-        PostMessageW(w, WM_CLOSE, 0, 0);
-    }
-    return p.WaitExit();
-}
-
 std::optional<DWORD> RunFrom(const std::wstring& program, const std::wstring& args, const std::wstring& workingFolder) {
-    Process p;
-    StartOptions options;
-    options.workingFolder = workingFolder;
-    if (!p.Start(program, args, options)) {
-        ADD_FAILURE() << "could not start " << Narrow(program) << ": " << p.StartError();
-        return std::nullopt;
-    }
-    return Finish(p);
+    return RunToEnd(program, args, workingFolder);
 }
 
 void ExpectDefaultContentCopied() {

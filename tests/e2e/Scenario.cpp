@@ -1,0 +1,49 @@
+#include "tests/e2e/Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quorvel::e2e {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::optional<DWORD> Finish(Process& p) {
+    std::optional<MessageBoxInfo> box;
+    std::vector<HWND> albums;
+    WaitUntil([&] {
+        if (p.WaitExit(0)) return true;
+        albums.clear();
+        for (HWND w : TopLevelWindows(p.Pid())) {
+            if (ClassName(w) != L"#32770")
+                albums.push_back(w);
+            else if ((box = ReadMessageBox(w)))
+                return true;
+        }
+        return !albums.empty();
+    });
+    if (auto code = p.WaitExit(0)) return code;
+    if (box) {
+        ADD_FAILURE() << "unexpected message box \"" << Narrow(box->caption) << "\": " << Narrow(box->text);
+        return std::nullopt;
+    }
+    for (HWND w : albums) {
+        PressKey(w, VK_SPACE);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    return p.WaitExit();
+}
+
+std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args,
+                              const std::wstring& workingFolder) {
+    Process p;
+    StartOptions options;
+    options.workingFolder = workingFolder;
+    if (!p.Start(program, args, options)) {
+        ADD_FAILURE() << "could not start " << Narrow(program) << ": " << p.StartError();
+        return std::nullopt;
+    }
+    return Finish(p);
+}
+
+}  // namespace quorvel::e2e

@@ -1,0 +1,25 @@
+// Steps shared by the end-to-end scenarios, on top of the driver: running
+// the program to its end as a user would, and text for failure messages.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "tests/e2e/Driver.h"
+
+namespace quorvel::e2e {
+
+std::string Narrow(const std::wstring& text);
+
+// Waits for the end of a run. Start-up alone ends by itself; once album
+// windows show, the run is ended as a user would: a key for the saver,
+// closing the window for the program. A message box nobody expected fails
+// the test with its text.
+std::optional<DWORD> Finish(Process& p);
+
+// Starts `program` (in `workingFolder` when given) and finishes the run.
+std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args = L"",
+                              const std::wstring& workingFolder = L"");
+
+}  // namespace quorvel::e2e
