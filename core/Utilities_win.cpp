@@ -160,22 +160,25 @@ Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern, wchar_t*
     wcsncpy(name, found.cFileName, nameChars - 1);
     name[nameChars - 1] = L'\0';
 
-    // Last-write time as local broken-down time, then back to seconds with
-    // the daylight-saving flag set, as the C runtime's mktime reads it.
+    *time = LocalFileTime(found.ftLastWriteTime);
+    return kOk;
+}
+
+std::int64_t LocalFileTime(const FILETIME& written) {
+    // Local broken-down time, then back to seconds with the daylight-saving
+    // flag set, as the C runtime's mktime reads it.
     FILETIME local;
     SYSTEMTIME st;
-    FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
-    FileTimeToSystemTime(&local, &st);
-    std::tm tm = {};
-    tm.tm_year = st.wYear - 1900;
-    tm.tm_mon = st.wMonth - 1;
-    tm.tm_mday = st.wDay;
-    tm.tm_hour = st.wHour;
-    tm.tm_min = st.wMinute;
-    tm.tm_sec = st.wSecond;
-    tm.tm_isdst = 1;
-    *time = static_cast<std::int64_t>(std::mktime(&tm));
-    return kOk;
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+    std::tm t = {};
+    t.tm_year = st.wYear - 1900;
+    t.tm_mon = st.wMonth - 1;
+    t.tm_mday = st.wDay;
+    t.tm_hour = st.wHour;
+    t.tm_min = st.wMinute;
+    t.tm_sec = st.wSecond;
+    t.tm_isdst = 1;
+    return static_cast<std::int64_t>(std::mktime(&t));
 }
 
 }  // namespace quorvel

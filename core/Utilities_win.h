@@ -22,6 +22,10 @@ bool FileExists(const wchar_t* path, Status* code);
 [[nodiscard]] Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern,
                                        wchar_t* name, int nameChars, std::int64_t* time);
 
+// A file time as local seconds since 1970, read by mktime with the
+// daylight-saving flag set (0 when Windows cannot convert it).
+std::int64_t LocalFileTime(const FILETIME& written);
+
 // The full path found by the last FindFirstFileTime.
 extern wchar_t gFoundPath[kPathChars];
 

@@ -149,23 +149,6 @@ Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock
     return kOk;
 }
 
-// Local last-write time as the C runtime's mktime reads it, with the
-// daylight-saving flag set.
-std::int64_t LocalFileTime(const FILETIME& written) {
-    FILETIME local;
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
-    std::tm t = {};
-    t.tm_year = st.wYear - 1900;
-    t.tm_mon = st.wMonth - 1;
-    t.tm_mday = st.wDay;
-    t.tm_hour = st.wHour;
-    t.tm_min = st.wMinute;
-    t.tm_sec = st.wSecond;
-    t.tm_isdst = 1;
-    return static_cast<std::int64_t>(std::mktime(&t));
-}
-
 Status EnsureFolder(const wchar_t* path) {
     if (PathExists(path)) return kOk;
     if (CreateDirectoryW(path, nullptr)) return kOk;

@@ -18,17 +18,6 @@ using namespace quorvel::test;
 
 namespace {
 
-// Makes folders (names ending in "\") and files under root.
-void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths) {
-    for (const wchar_t* p : paths) {
-        const std::wstring full = root + L"\\" + p;
-        if (full.back() == L'\\')
-            CreateDirectoryW(full.substr(0, full.size() - 1).c_str(), nullptr);
-        else
-            WriteBytes(full, "x");
-    }
-}
-
 std::vector<std::wstring> Listing(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;

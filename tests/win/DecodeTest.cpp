@@ -23,14 +23,6 @@ using namespace quorvel::test;
 
 namespace {
 
-std::wstring FixturePath(const std::wstring& name) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring folder = exe;
-    folder.resize(folder.rfind(L'\\'));
-    return folder + L"\\fixtures\\" + name;
-}
-
 std::vector<std::uint8_t> Bytes(const std::wstring& path) {
     const std::string s = ReadBytes(path);
     return std::vector<std::uint8_t>(s.begin(), s.end());

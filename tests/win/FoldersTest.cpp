@@ -15,16 +15,6 @@ using namespace quorvel::test;
 
 namespace {
 
-void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths) {
-    for (const wchar_t* p : paths) {
-        const std::wstring full = root + L"\\" + p;
-        if (full.back() == L'\\')
-            CreateDirectoryW(full.substr(0, full.size() - 1).c_str(), nullptr);
-        else
-            WriteBytes(full, "x");
-    }
-}
-
 std::wstring RegText(const wchar_t* name) {
     wchar_t value[400] = L"";
     DWORD bytes = sizeof value;

@@ -26,14 +26,6 @@ using namespace quorvel::test;
 
 namespace {
 
-std::wstring FixturePath(const std::wstring& name) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring folder = exe;
-    folder.resize(folder.rfind(L'\\'));
-    return folder + L"\\fixtures\\" + name;
-}
-
 std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 std::u16string U16(const std::string& s) { return FromAscii(s); }
 std::string Narrow(const std::u16string& s) { return ToAscii(s); }

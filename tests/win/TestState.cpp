@@ -63,6 +63,24 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths) {
+    for (const wchar_t* p : paths) {
+        const std::wstring full = root + L"\\" + p;
+        if (full.back() == L'\\')
+            CreateDirectoryW(full.substr(0, full.size() - 1).c_str(), nullptr);
+        else
+            WriteBytes(full, "x");
+    }
+}
+
+std::wstring FixturePath(const std::wstring& name) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder = exe;
+    folder.resize(folder.rfind(L'\\'));
+    return folder + L"\\fixtures\\" + name;
+}
+
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
     std::string bytes = "\xFF\xFE";
     bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "core/AppState_win.h"
@@ -27,6 +28,10 @@ private:
 void RemoveTree(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
+// Makes folders (names ending in "\\") and one-byte files under root.
+void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths);
+// A file of tests/win/fixtures, copied beside the test program by the build.
+std::wstring FixturePath(const std::wstring& name);
 // Writes UTF-16 text (with BOM when asked) or ANSI text.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
 
