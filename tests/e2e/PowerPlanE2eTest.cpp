@@ -91,3 +91,14 @@ TEST(PowerPlan, TheProgramSwitchesToo) {
     EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
     EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
 }
+
+TEST(PowerPlan, TheConfigurationScreenNeitherSwitchesNorRestores) {
+    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
+    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+    ASSERT_NE(home, nullptr);
+    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    EXPECT_EQ(SetActiveLog(), L"");
+}
