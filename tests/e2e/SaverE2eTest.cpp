@@ -255,3 +255,19 @@ TEST(ProgramMode, F2OpensHomeAndUnchangedPhrasesWriteNothing) {
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
+
+TEST(ProgramMode, F1RunsTheHomeHelp) {
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
+    HWND window = WaitForAlbumWindow(p);
+    ASSERT_NE(window, nullptr);
+    // The help batch file records each run.
+    const std::wstring record = JoinPath(RoamingAppData(), L"help-runs.txt");
+    const std::string batch = "echo run>>\"" + std::string(record.begin(), record.end()) + "\"\r\n";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelHelp.bat"),
+                               std::vector<std::uint8_t>(batch.begin(), batch.end())));
+    SendKey(window, VK_F1);
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
