@@ -11,6 +11,7 @@
 #include "core/Panel_win.h"
 #include "core/Settings_win.h"
 #include "core/Storage_win.h"
+#include "core/Text.h"
 #include "core/Utilities_win.h"
 #include "display/DisplayState_win.h"
 #include "display/GlyphDraw_win.h"
@@ -35,14 +36,12 @@ const GlyphButtonSpec kAboutButtons[kAboutButtonCount] = {
 GlyphButton gAboutButtons[kAboutButtonCount];
 int gAboutReopen = 0;
 
-// The table's "%s" are wide texts for the wide printf family: "%ls".
+// A format of the string table, ready for the wide printf family.
 std::wstring WideFormat(unsigned id) {
     wchar_t text[kMessageChars];
     (void)LoadText(id, text, sizeof text);
-    std::wstring format = text;
-    for (size_t at = format.find(L"%s"); at != std::wstring::npos; at = format.find(L"%s", at + 3))
-        format.replace(at, 2, L"%ls");
-    return format;
+    const std::u16string format = WideTextFormat(reinterpret_cast<const char16_t*>(text));
+    return std::wstring(format.begin(), format.end());
 }
 
 Status InitialiseAbout(HWND dialog) {
@@ -191,10 +190,7 @@ INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
                 MessageBoxW(dialog, e.text.c_str(), gAppState->caption, MB_OK);
             }
             return TRUE;
-        case WM_ERASEBKGND:
-            PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
-            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
-            return TRUE;
+        case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLORSTATIC:
             switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
                 case IDC_VERSION_LINE:

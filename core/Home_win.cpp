@@ -13,6 +13,7 @@
 #include "core/Settings_win.h"
 #include "core/Startup_win.h"
 #include "core/Utilities_win.h"
+#include "display/AlbumWindow_win.h"
 #include "display/DisplayState_win.h"
 #include "display/GlyphDraw_win.h"
 #include "panels/SaverRegistry_win.h"
@@ -250,10 +251,7 @@ void OnDestroy() {
 INT_PTR CALLBACK HomeProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
-        case WM_ERASEBKGND:
-            PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
-            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
-            return TRUE;
+        case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLORSTATIC:
             switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
                 case IDC_ALBUM_GROUP:
@@ -279,26 +277,6 @@ INT_PTR CALLBACK HomeProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }
 
 void CountOpening() { ++gHomeOpenings; }
-
-// The slideshow timers: album 1 ticks every 65 ms, album 2 every 100 ms.
-void StopSlideshows() {
-    for (int album = 0; album < kAlbumCount; ++album)
-        if (HWND window = AlbumWindow(album)) KillTimer(window, album + 1);
-}
-
-Status RestartSlideshows() {
-    static const UINT kTick[kAlbumCount] = {65, 100};
-    for (int album = 0; album < kAlbumCount; ++album) {
-        HWND window = AlbumWindow(album);
-        if (window == nullptr) continue;
-        if (SetTimer(window, album + 1, kTick[album], nullptr) == 0) {
-            SaveWindowsError();
-            SetErrorLocation(kModule, __LINE__);
-            return kErrWindowsApi;
-        }
-    }
-    return kOk;
-}
 
 }  // namespace
 
@@ -328,7 +306,7 @@ Status RunRequestedPanel(HWND owner) {
     for (DWORD flag : gAppState->panelRequest) requested = requested || flag != 0;
     Status status = kOk;
     if (requested) {
-        StopSlideshows();
+        for (int album = 0; album < kAlbumCount; ++album) StopAlbumTimer(album);
         for (int panel = 0; panel < kPanelCount; ++panel)
             if (gAppState->panelRequest[panel] && gPanelRunners[panel] != nullptr) {
                 status = gPanelRunners[panel](owner);
@@ -336,10 +314,11 @@ Status RunRequestedPanel(HWND owner) {
             }
         WriteAllSettings();
         if (status == kOk) {
-            if (!gMode.restartRequested)
-                status = RestartSlideshows();
-            else
+            if (!gMode.restartRequested) {
+                for (int album = 0; album < kAlbumCount; ++album) StartAlbumTimer(album);
+            } else {
                 status = StartupSequence(owner, 1);
+            }
         }
     }
     for (DWORD& flag : gAppState->panelRequest) flag = 0;

@@ -396,11 +396,14 @@ void AppendPanelSystemMenu(HWND dialog) {
     AppendMenuW(menu, MF_STRING, IDM_PANEL_HELP, help);
 }
 
-void PaintPanelBackground(HWND dialog, HDC dc) {
-    if (gAppState == nullptr || gAppState->backgroundBrush == nullptr) return;
-    RECT r;
-    GetClientRect(dialog, &r);
-    FillRect(dc, &r, gAppState->backgroundBrush);
+INT_PTR PaintPanelBackground(HWND dialog, HDC dc) {
+    if (gAppState != nullptr && gAppState->backgroundBrush != nullptr) {
+        RECT r;
+        GetClientRect(dialog, &r);
+        FillRect(dc, &r, gAppState->backgroundBrush);
+    }
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+    return TRUE;
 }
 
 INT_PTR ColourPanelStatic(HDC dc) {

@@ -124,7 +124,9 @@ void FreeGlyphButtons(GlyphButton* records, int count);
 [[nodiscard]] Status SetPanelIcons(HWND dialog);
 // Separator, "About" (1034) and "Quorvel Help" (1036).
 void AppendPanelSystemMenu(HWND dialog);
-void PaintPanelBackground(HWND dialog, HDC dc);
+// WM_ERASEBKGND of every panel: the program's dark background, and the
+// dialog's result that says the background is erased.
+INT_PTR PaintPanelBackground(HWND dialog, HDC dc);
 // WM_CTLCOLORSTATIC for the panel's coloured texts.
 INT_PTR ColourPanelStatic(HDC dc);
 // A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
