@@ -15,8 +15,8 @@
 
 #include <time.h>
 
-#include "bench/LiteralEffects.h"
-#include "photos/ColourEffects.h"
+#include "tests/oracles/LiteralEffects.h"
+#include "display/ColourEffects.h"
 
 namespace quorvel {
 namespace {

@@ -6,13 +6,11 @@
 
 #include <cstdlib>
 
-#include "core/About_win.h"
-#include "core/ErrorReporter_win.h"
-#include "core/Help_win.h"
-#include "core/Home_win.h"
-#include "core/Startup_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Hooks_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/DisplayState_win.h"
+#include "base/DisplayState_win.h"
+#include "display/Monitors_win.h"
 
 namespace quorvel {
 
@@ -55,11 +53,14 @@ void OnSize(HWND window, int album, WPARAM type, LPARAM lParam) {
 // windows show asks for a restart, and this window then makes way.
 void OpenDialogOver(HWND window, bool about) {
     if (about ? gAppState->aboutOpen : gAppState->homeOpen) return;
-    ReportError(about ? OpenAbout(window) : OpenHome(window), 1);
+    Status (*open)(HWND) = about ? gHooks.openAbout : gHooks.openHome;
+    if (open != nullptr) ReportError(open(window), 1);
     if (gMode.restartRequested) DestroyWindow(window);
 }
 
-void OnHelp() { ReportError(RunHelp(L"QuorvelHelp.bat", kHelpHome), 1); }
+void OnHelp() {
+    if (gHooks.openHomeHelp != nullptr) ReportError(gHooks.openHomeHelp(), 1);
+}
 
 LRESULT OnEraseBackground(HWND window, int album, HDC dc) {
     if (dc == nullptr || gDisplayState == nullptr) return 1;
@@ -236,7 +237,8 @@ LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             case WM_PAINT: OnPaint(window, 0); return 0;
             case WM_ERASEBKGND: return OnEraseBackground(window, 0, reinterpret_cast<HDC>(wParam));
             case WM_QUERYENDSESSION: return 1;
-            case WM_ENDSESSION: Shutdown();
+            case WM_ENDSESSION:
+                if (gHooks.shutdown != nullptr) gHooks.shutdown();
             case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, 0);
             case WM_KEYDOWN:
             case WM_SYSKEYDOWN:
@@ -248,7 +250,7 @@ LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             case WM_KEYUP:
             case WM_SYSKEYUP:
                 if (gMode.regularProgram && wParam == VK_F2) {
-                    if (!gAppState->homeOpen) ReportError(OpenHome(window), 1);
+                    if (!gAppState->homeOpen && gHooks.openHome != nullptr) ReportError(gHooks.openHome(window), 1);
                     if (gMode.restartRequested) DestroyWindow(window);
                     return 0;
                 }
@@ -296,7 +298,8 @@ LRESULT CALLBACK Album2WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             case WM_MOVE: return 0;
             case WM_SIZE: OnSize(window, 1, wParam, lParam); return 0;
             case WM_PAINT: OnPaint(window, 1); return 0;
-            case WM_ENDSESSION: Shutdown();
+            case WM_ENDSESSION:
+                if (gHooks.shutdown != nullptr) gHooks.shutdown();
             case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, 1);
             case WM_SYSCOMMAND: return OnSysCommandAlbum2(window, wParam, lParam);
             case WM_CLOSE: return OnSysCommandAlbum2(window, SC_CLOSE, 0);

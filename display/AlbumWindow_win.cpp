@@ -6,11 +6,11 @@
 #include <cwchar>
 #include <string>
 
-#include "core/ErrorReporter_win.h"
-#include "core/Settings_win.h"
-#include "core/Text.h"
-#include "core/Utilities_win.h"
-#include "display/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
+#include "base/Text.h"
+#include "base/Utilities_win.h"
+#include "base/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"
 #include "display/Pan.h"
@@ -28,8 +28,8 @@ AlbumView* ViewOf(int album) {
     return gDisplayState->albums[album].view;
 }
 
-Status Fail(int line, Status code) {
-    SetErrorLocation(kModule, line);
+Status Fail(ErrorSite site, Status code) {
+    SetErrorLocation(site);
     return code;
 }
 
@@ -49,7 +49,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
     AlbumView* view = ViewOf(album);
     if (!IsWindow(owner) || width == 0 || height == 0 || gUserSettings == nullptr || gAppState == nullptr ||
         view == nullptr)
-        return Fail(__LINE__, kErrInvalidArgument);
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
 
     if (view->className[0] == L'\0') {
@@ -65,10 +65,10 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         wc.lpszClassName = name;
-        if (wc.hIcon == nullptr) return Fail(__LINE__, kErrLoadIcon);
+        if (wc.hIcon == nullptr) return Fail(QV_SITE(kModule), kErrLoadIcon);
         if (RegisterClassExW(&wc) == 0) {
             SaveWindowsError();
-            return Fail(__LINE__, kErrClassRegistration);
+            return Fail(QV_SITE(kModule), kErrClassRegistration);
         }
         wcscpy(view->className, name);
     }
@@ -101,7 +101,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
                                       gAppState->instance, nullptr);
         if (window == nullptr) {
             SaveWindowsError();
-            return Fail(__LINE__, kErrCreateWindow);
+            return Fail(QV_SITE(kModule), kErrCreateWindow);
         }
         view->window = window;
         ShowWindow(window, SW_SHOW);
@@ -163,23 +163,23 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     try {
         view->viewport = PixelBlock::Make(size.width, size.height);
     } catch (const std::bad_alloc&) {
-        return Fail(__LINE__, kErrMemory);
+        return Fail(QV_SITE(kModule), kErrMemory);
     }
 
     ReleaseMemoryBitmap(*view);
     HDC windowDc = GetDC(window);
-    if (windowDc == nullptr) return Fail(__LINE__, kErrDeviceContext);
+    if (windowDc == nullptr) return Fail(QV_SITE(kModule), kErrDeviceContext);
     Status status = kOk;
     if (GetDeviceCaps(windowDc, BITSPIXEL) != 32) {
-        status = Fail(__LINE__, kErrBitsPerPixel);
+        status = Fail(QV_SITE(kModule), kErrBitsPerPixel);
     } else if ((view->memoryDc = CreateCompatibleDC(windowDc)) == nullptr) {
-        status = Fail(__LINE__, kErrDeviceContext);
+        status = Fail(QV_SITE(kModule), kErrDeviceContext);
     } else if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) {
-        status = Fail(__LINE__, kErrBitsPerPixel);
+        status = Fail(QV_SITE(kModule), kErrBitsPerPixel);
     } else if ((view->memoryBitmap = CreateCompatibleBitmap(windowDc, size.width + 2 * band,
                                                             size.height + 2 * band)) == nullptr) {
         SaveWindowsError();
-        status = Fail(__LINE__, kErrCreateBitmap);
+        status = Fail(QV_SITE(kModule), kErrCreateBitmap);
     } else {
         view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
     }
@@ -192,7 +192,7 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
 
 Status PanStep(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr) return Fail(__LINE__, kErrPointer);
+    if (view == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
     AlbumSlot& slot = gDisplayState->albums[album];
     if (view->pan.turns >= 5) {
         view->pan.turns = 0;
@@ -201,7 +201,7 @@ Status PanStep(int album) {
         return kOk;
     }
     const Status status = PanOnce(slot.strip, view->pan, view->viewport, nullptr);
-    if (status != kOk) SetErrorLocation(kModule, __LINE__);
+    if (status != kOk) SetErrorLocation(QV_SITE(kModule));
     return status;
 }
 
@@ -233,9 +233,9 @@ void CloseAlbumView(int album) {
 
 Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr)
-        return Fail(__LINE__, kErrInvalidArgument);
-    if (owner == nullptr) return Fail(__LINE__, kErrHandle);
-    if (text == nullptr) return Fail(__LINE__, kErrPointer);
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (owner == nullptr) return Fail(QV_SITE(kModule), kErrHandle);
+    if (text == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
     if (Status s = JoinPhotos(album, 0); s != kOk) return s;
     if (gMode.previewMode) {
         RECT client;

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 
 namespace quorvel {
 

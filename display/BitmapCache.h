@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/ErrorCodes.h"
-#include "display/PixelBlock.h"
+#include "base/ErrorCodes.h"
+#include "base/PixelBlock.h"
 
 namespace quorvel {
 

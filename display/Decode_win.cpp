@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "core/ErrorReporter_win.h"
-#include "core/Settings_win.h"
-#include "core/Storage_win.h"
-#include "core/Utilities_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+#include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
-#include "display/DisplayState_win.h"
+#include "base/DisplayState_win.h"
 
 namespace quorvel {
 
@@ -117,7 +117,7 @@ Status ReadProperties(Gdiplus::Image& image, PhotoRecord* record) {
         }
     } catch (const std::bad_alloc&) {
         record->properties.clear();
-        SetErrorLocation(kModule, __LINE__, gDisplayState ? gDisplayState->scratchPath : nullptr);
+        SetErrorLocation(QV_SITE(kModule), gDisplayState ? gDisplayState->scratchPath : nullptr);
         return kErrMemory;
     }
     return kOk;
@@ -126,20 +126,20 @@ Status ReadProperties(Gdiplus::Image& image, PhotoRecord* record) {
 Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
     const std::uint64_t bytes = std::uint64_t(width) * 3 * std::uint64_t(height);
     if (bytes > 0x7FFFFFFFu) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrMemory;
     }
     PixelBlock block;
     try {
         block = PixelBlock::Make(width, height);
     } catch (const std::bad_alloc&) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrMemory;
     }
     Gdiplus::Rect rect(0, 0, width, height);
     Gdiplus::BitmapData data = {};
     if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrGdiplus;
     }
     const auto* scan0 = static_cast<const std::uint8_t*>(data.Scan0);
@@ -153,7 +153,7 @@ Status EnsureFolder(const wchar_t* path) {
     if (PathExists(path)) return kOk;
     if (CreateDirectoryW(path, nullptr)) return kOk;
     SaveWindowsError();
-    SetErrorLocation(kModule, __LINE__, path);
+    SetErrorLocation(QV_SITE(kModule), path);
     return kErrCreateFolder;
 }
 
@@ -166,7 +166,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRe
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
         if (exists == kOk) return kOk;
-        SetErrorLocation(kModule, __LINE__, cachePath);
+        SetErrorLocation(QV_SITE(kModule), cachePath);
         return exists;
     }
     wcscpy(gDisplayState->scratchPath, cachePath);
@@ -189,7 +189,7 @@ Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePat
     if (type != 3) return WriteCacheBitmap(record, cachePath);
     if (CopyFileW(photoPath, cachePath, FALSE)) return kOk;
     SaveWindowsError();
-    SetErrorLocation(kModule, __LINE__, photoPath);
+    SetErrorLocation(QV_SITE(kModule), photoPath);
     return kErrCopyFile;
 }
 
@@ -205,7 +205,7 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !Join(root, slot.folderName, folders->album) ||
         !Join(folders->album, L"BMP", folders->cache) || !Join(folders->album, Wide(pattern), folders->search)) {
-        SetErrorLocation(kModule, __LINE__, slot.folderName);
+        SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
     return kOk;
@@ -218,7 +218,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
     if (!Join(folders.album, found.cFileName, photoPath) || !Join(folders.cache, Wide(cacheName), cachePath)) {
-        SetErrorLocation(kModule, __LINE__, found.cFileName);
+        SetErrorLocation(QV_SITE(kModule), found.cFileName);
         return kErrInvalidArgument;
     }
     wcscpy(gDisplayState->scratchPath, photoPath);
@@ -232,7 +232,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
 
     const PixelBlock& pixels = record.block;
     if (std::min(pixels.width, pixels.height) < SmallestSide()) {
-        SetErrorLocation(kModule, __LINE__, photoPath);
+        SetErrorLocation(QV_SITE(kModule), photoPath);
         return kErrPhotoTooSmall;
     }
     record.fileName = cacheName;
@@ -268,7 +268,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
 
 Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record) {
     if (path == nullptr || record == nullptr) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
     Gdiplus::Bitmap bitmap(path, FALSE);
@@ -278,7 +278,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
     const UINT cutWidth = width & ~3u;
     if (bitmap.GetLastStatus() != Gdiplus::Ok || cutWidth == 0 || height == 0 || width > 0x7FFFFFFFu ||
         height > 0x7FFFFFFFu) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrImageDimension;
     }
     if (Status s = CopyLockedRows(bitmap, int(cutWidth), int(height), &record->block, path); s != kOk) return s;
@@ -286,10 +286,10 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
     return kOk;
 }
 
-Status DecodeAlbumPhotos(int album) {
+Status DecodeAlbum(int album) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
         album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
     AlbumSlot& slot = gDisplayState->albums[album];
@@ -302,7 +302,7 @@ Status DecodeAlbumPhotos(int album) {
     HANDLE find = FindFirstFileExW(folders.search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
-        SetErrorLocation(kModule, __LINE__, folders.search);
+        SetErrorLocation(QV_SITE(kModule), folders.search);
         return kErrFindFirstFile;
     }
     FindGuard guard(find);
@@ -320,49 +320,44 @@ Status DecodeAlbumPhotos(int album) {
     for (int i = k; i < kMaxPhotos; ++i) slot.photos[i] = PhotoRecord{};
     slot.photoCount = k;
     if (k == 0) {
-        SetErrorLocation(kModule, __LINE__, folders.album);
+        SetErrorLocation(QV_SITE(kModule), folders.album);
         return kErrMissingPhotos;
     }
     if (slot.orientationMismatch || slot.sizeMismatch) slot.stitchMode = kStitchModeMismatch;
     return kOk;
 }
 
-Status DecodeAlbum(int album) {
-    const Status s = DecodeAlbumPhotos(album);
-    if (s != kOk) (void)ReportError(s, 0);
-    return s;
-}
 
 Status LoadMattingTile(int album) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
     AlbumSlot& slot = gDisplayState->albums[album];
     wchar_t folder[kPathChars], path[kPathChars];
     MattingsFolder(folder);
     if (!Join(folder, slot.mattingFile, path)) {
-        SetErrorLocation(kModule, __LINE__, slot.mattingFile);
+        SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
         return kErrInvalidArgument;
     }
     Status exists = kOk;
     if (!FileExists(path, &exists)) {
         if (exists != kOk) {
-            SetErrorLocation(kModule, __LINE__, path);
+            SetErrorLocation(QV_SITE(kModule), path);
             return exists;
         }
         // The chosen board has gone: the default boards come back and the
         // first two become the albums' boards.
         if (Status s = CopyDefaultMattings(); s != kOk) return s;
         if (!Join(folder, slot.mattingFile, path)) {
-            SetErrorLocation(kModule, __LINE__, slot.mattingFile);
+            SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
             return kErrInvalidArgument;
         }
     }
     PhotoRecord photo;
     if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
     if (std::min(photo.block.width, photo.block.height) < SmallestSide()) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrMattingTooSmall;
     }
 
@@ -371,7 +366,7 @@ Status LoadMattingTile(int album) {
                            photo.block.pixels.data());
     Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
     if (source.GetLastStatus() != Gdiplus::Ok || canvas.GetLastStatus() != Gdiplus::Ok) {
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrGdiplus;
     }
     {
@@ -384,7 +379,7 @@ Status LoadMattingTile(int album) {
             graphics.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0, photo.block.width,
                                photo.block.height, Gdiplus::UnitPixel, &attributes);
         if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok) {
-            SetErrorLocation(kModule, __LINE__, path);
+            SetErrorLocation(QV_SITE(kModule), path);
             return kErrGdiplus;
         }
     }
@@ -409,7 +404,7 @@ void ReleaseAlbum(int album) {
 Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount || photo < 0 ||
         photo >= gDisplayState->albums[album].photoCount || photo >= kMaxPhotos) {
-        SetErrorLocation(kCacheModule, __LINE__);
+        SetErrorLocation(QV_SITE(kCacheModule));
         return kErrInvalidArgument;
     }
     const AlbumSlot& slot = gDisplayState->albums[album];
@@ -418,7 +413,7 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     const int n = swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName,
                            Wide(slot.photos[photo].fileName));
     if (n <= 0 || n >= kPathChars) {
-        SetErrorLocation(kCacheModule, __LINE__, slot.folderName);
+        SetErrorLocation(QV_SITE(kCacheModule), slot.folderName);
         return kErrInvalidArgument;
     }
     return kOk;
@@ -430,13 +425,13 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
         return kOk;
     std::vector<std::uint8_t> file;
     if (Status s = EncodeCacheBitmap(record.block, &file); s != kOk) {
-        SetErrorLocation(kCacheModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kCacheModule), path);
         return s;
     }
     HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
-        SetErrorLocation(kCacheModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kCacheModule), path);
         return kErrCreateFile;
     }
     DWORD written = 0;
@@ -447,7 +442,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
         if (wrote) SaveWindowsError();
         // A cut-short cache file would only be found broken later.
         DeleteFileW(path);
-        SetErrorLocation(kCacheModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kCacheModule), path);
         return kErrDiskWrite;
     }
     return kOk;
@@ -456,21 +451,21 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
 Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,
                        std::uint32_t* coloursUsed, std::uint32_t* coloursImportant) {
     if (gDisplayState == nullptr) {
-        SetErrorLocation(kCacheModule, __LINE__);
+        SetErrorLocation(QV_SITE(kCacheModule));
         return kErrInvalidArgument;
     }
     const wchar_t* path = gDisplayState->scratchPath;
     FileGuard file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
-        SetErrorLocation(kCacheModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kCacheModule), path);
         return kErrOpenFile;
     }
     HandleByteSource source(file.Get());
     CacheBitmapInfo info;
     const Status s = ReadCacheBitmap(source, &info, block);
     if (s != kOk) {
-        SetErrorLocation(kCacheModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kCacheModule), path);
         return s;
     }
     if (width) *width = info.width;

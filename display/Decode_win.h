@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-#include "core/AppState_win.h"
-#include "display/PhotoRecord.h"
+#include "base/AppState_win.h"
+#include "base/PhotoRecord.h"
 
 namespace quorvel {
 
@@ -19,8 +19,6 @@ namespace quorvel {
 // tools change only the cache copies; the photo file is decoded to make a
 // missing or broken cache copy, or when the reader refuses the copy. Returns
 // the first failure.
-[[nodiscard]] Status DecodeAlbumPhotos(int album);
-// DecodeAlbumPhotos with its failure raised through ReportError as fatal.
 [[nodiscard]] Status DecodeAlbum(int album);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,

@@ -4,9 +4,9 @@
 #include <cwchar>
 #include <new>
 
-#include "core/AppState_win.h"
-#include "core/ErrorReporter_win.h"
-#include "core/Settings_win.h"
+#include "base/AppState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/Strip.h"
 
@@ -128,7 +128,7 @@ Status CreatePhraseFont() {
     if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     gDisplayState->phraseFont = CreateFontIndirectW(&font);
     if (gDisplayState->phraseFont == nullptr) {
-        SetErrorLocation(kModule, __LINE__, font.lfFaceName);
+        SetErrorLocation(QV_SITE(kModule), font.lfFaceName);
         SaveWindowsError();
         return kErrCreateFont;
     }
@@ -145,8 +145,8 @@ Status PrepareAlbumView(int album) {
 
     slot.view = AllocateAlbumView();
     if (slot.view == nullptr) {
-        SetErrorLocation(kModule, __LINE__);
-        return ReportError(kErrMemory, 0);
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrMemory;
     }
     slot.view->textColour = gUserSettings->fontColour[album];
 
@@ -158,7 +158,7 @@ Status PrepareAlbumView(int album) {
         font.lfHeight = PhraseFontHeight(gUserSettings->fontSize);
         font.lfItalic = gUserSettings->fontItalic ? TRUE : FALSE;
         font.lfWeight = gUserSettings->fontBold ? FW_BOLD : FW_NORMAL;
-        if (const Status status = CreatePhraseFont(); status != kOk) return ReportError(status, 0);
+        if (const Status status = CreatePhraseFont(); status != kOk) return status;
     }
 
     wcsncpy(slot.view->phrase, gUserSettings->phrase[album], kPhraseChars - 1);
@@ -177,7 +177,7 @@ Status BuildMattingTile(int album) {
     if (thumbnail.width <= 19 || thumbnail.height <= 19 || thumbnail.width < band || thumbnail.height < band ||
         thumbnail.rowBytes < thumbnail.width * 3 ||
         thumbnail.pixels.size() < static_cast<std::size_t>(thumbnail.rowBytes) * thumbnail.height) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
 
@@ -187,7 +187,7 @@ Status BuildMattingTile(int album) {
     try {
         tile.block = PixelBlock::Make(band, band);
     } catch (const std::bad_alloc&) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrMemory;
     }
     for (std::int32_t y = 0; y < band; ++y) std::memcpy(tile.block.Row(y), thumbnail.Row(y), band * 3);
@@ -213,7 +213,7 @@ Status DrawMattingTiles(int album) {
                                             placed.rows, tile.block.pixels.data(),
                                             reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
         if (drawn != placed.rows) {
-            SetErrorLocation(kModule, __LINE__);
+            SetErrorLocation(QV_SITE(kModule));
             SaveWindowsError();
             return kErrBitmapDisplay;
         }
@@ -245,7 +245,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     const BITMAPINFOHEADER& header = view->viewportHeader;
     if (header.biWidth != l || header.biHeight != -o || header.biBitCount != 24 || view->viewport.width != l ||
         view->viewport.height != o) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
     const std::int32_t band = tile.stepX;
@@ -256,7 +256,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     const int drawn = SetDIBitsToDevice(view->memoryDc, band, band, l, o, 0, 0, 0, o, view->viewport.pixels.data(),
                                         reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
     if (drawn != o) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         SaveWindowsError();
         return kErrBitmapDisplay;
     }
@@ -266,7 +266,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     WindowDc windowDc(target == nullptr ? view->window : nullptr);
     HDC destination = target != nullptr ? target : windowDc.Get();
     if (destination == nullptr) {
-        SetErrorLocation(kModule, __LINE__);
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
     BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);

@@ -4,8 +4,8 @@
 #pragma once
 #include <windows.h>
 
-#include "core/ErrorCodes.h"
-#include "display/DisplayState_win.h"
+#include "base/ErrorCodes.h"
+#include "base/DisplayState_win.h"
 
 namespace quorvel {
 
@@ -20,7 +20,7 @@ std::int32_t MattingBandWidth();
 
 // Makes the album's view (text colour and phrase from the settings) and, for
 // album 0, the phrase font from the font settings. 10001 when a process
-// record is missing; allocation and font failures are raised (ReportError).
+// record is missing.
 [[nodiscard]] Status PrepareAlbumView(int album);
 
 // Creates the phrase font from DisplayState's LOGFONTW, first resetting an

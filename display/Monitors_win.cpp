@@ -1,15 +1,23 @@
 #include "display/Monitors_win.h"
 
-#include "core/ErrorReporter_win.h"
-#include "display/DisplayState_win.h"
-#include "display/MonitorMapping.h"
+#include <shellscalingapi.h>
 
 #include <optional>
 #include <vector>
 
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
+#include "display/MonitorMapping.h"
+#include "res/resource.h"
+
 namespace quorvel {
 
 namespace {
+
+// Locations the error log has always named.
+constexpr ErrorSite kDpiLookupSite{L"Quorvel", 917};
+constexpr ErrorSite kDpiMeasureSite{L"Quorvel", 928};
 
 MonitorTable TableFromState() {
     MonitorTable t;
@@ -93,7 +101,7 @@ Status MapAlbumsToMonitors() {
     if (gMode.previewMode) return kOk;
     const int count = EnumerateMonitors();
     if (count == 0) {
-        SetErrorLocation(L"settings", __LINE__);
+        SetErrorLocation(QV_SITE(L"settings"));
         return kErrNoMonitors;
     }
     gDisplayState->lastMonitor = count - 1;
@@ -112,7 +120,7 @@ Status AlbumArea(int album, int* x, int* y, int* width, int* height) {
     const int taskbar = gMode.showMode ? 0 : TaskbarHeight();
     const std::optional<AlbumRect> r = AlbumAreaOf(table, album, gMode.showMode, taskbar);
     if (!r) {
-        SetErrorLocation(L"ScreenSaver", __LINE__);
+        SetErrorLocation(QV_SITE(L"ScreenSaver"));
         return kErrNoMonitorsMapped;
     }
     *x = r->x;
@@ -127,6 +135,35 @@ int TaskbarHeight() {
     RECT rect;
     if (taskbar == nullptr || !GetWindowRect(taskbar, &rect)) return 0;
     return rect.bottom - rect.top;
+}
+
+Status GetCurrentDpi(int x, int y) {
+    HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
+    UINT dpi = 96;
+    if (gMode.shcoreLibrary != nullptr) {
+        using GetDpiFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+        auto getDpi = reinterpret_cast<GetDpiFn>(
+            reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetDpiForMonitor")));
+        if (getDpi == nullptr) {
+            SetErrorLocation(kDpiLookupSite, L"GetDpiForMonitor");
+            return kErrProcAddress;
+        }
+        UINT dpiY = 0;
+        if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) {
+            wchar_t caption[64], text[kMessageChars];
+            (void)LoadText(IDS_NOTIFICATION, caption, sizeof caption);
+            (void)LoadText(IDS_DPI_FOR_MONITOR_FAILED, text, sizeof text);
+            MessageBoxW(nullptr, text, caption, MB_OK);
+            SetErrorLocation(kDpiMeasureSite);
+            return kErrWindowsApi;
+        }
+    } else {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
+    gMode.currentDpi = dpi > 96 ? static_cast<int>(dpi) : 96;
+    return kOk;
 }
 
 }  // namespace quorvel

@@ -1,7 +1,7 @@
 // The monitor table of DisplayState: enumeration of the display adapters,
 // the album-to-monitor mapping and the rectangle of each album window.
 #pragma once
-#include "core/AppState_win.h"
+#include "base/AppState_win.h"
 
 namespace quorvel {
 
@@ -13,5 +13,8 @@ int EnumerateMonitors();
 [[nodiscard]] Status AlbumArea(int album, int* x, int* y, int* width, int* height);
 // Height of the taskbar window ("Shell_traywnd"), 0 when there is none.
 int TaskbarHeight();
+// Measures the effective DPI of the monitor nearest (x, y) into
+// gMode.currentDpi (96 at least), through Shcore when it is there.
+[[nodiscard]] Status GetCurrentDpi(int x, int y);
 
 }  // namespace quorvel

@@ -4,20 +4,11 @@
 #pragma once
 #include <cstdint>
 
-#include "core/ErrorCodes.h"
-#include "display/PixelBlock.h"
+#include "base/ErrorCodes.h"
+#include "base/PanState.h"
+#include "base/PixelBlock.h"
 
 namespace quorvel {
-
-enum PanDirection : std::int16_t { kPanRight = 0, kPanUp = 1, kPanLeft = 2, kPanDown = 3 };
-
-struct PanState {
-    std::int32_t centreX = 0;
-    std::int32_t centreY = 0;
-    std::int16_t direction = kPanRight;
-    std::int32_t step = 1;
-    std::int32_t turns = 0;
-};
 
 // The pan starts in the middle of the strip, heading right.
 PanState StartPan(std::int32_t stripWidth, std::int32_t stripHeight);

@@ -6,7 +6,7 @@
 #include <limits>
 #include <new>
 
-#include "photos/ColourEffects.h"
+#include "display/ColourEffects.h"
 
 namespace quorvel {
 

@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "core/ErrorCodes.h"
-#include "display/PhotoRecord.h"
-#include "display/PixelBlock.h"
+#include "base/ErrorCodes.h"
+#include "base/PhotoRecord.h"
+#include "base/PixelBlock.h"
 
 namespace quorvel {
 

@@ -4,11 +4,11 @@
 #include <span>
 #include <string>
 
-#include "core/AppState_win.h"
-#include "core/ErrorReporter_win.h"
-#include "core/Settings_win.h"
-#include "core/Utilities_win.h"
-#include "display/DisplayState_win.h"
+#include "base/AppState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
+#include "base/Utilities_win.h"
+#include "base/DisplayState_win.h"
 #include "display/Strip.h"
 #include "res/resource.h"
 
@@ -16,8 +16,10 @@ namespace quorvel {
 
 namespace {
 
-Status RaiseJoinFailure(Status code, int line) {
-    SetErrorLocation(L"DecodeImage", line);
+const wchar_t kModule[] = L"DecodeImage";
+
+Status JoinFailure(Status code, ErrorSite site) {
+    SetErrorLocation(site);
     if (gDisplayState != nullptr && gAppState != nullptr) {
         wchar_t format[kMessageChars] = {};
         wchar_t failure[kMessageChars] = {};
@@ -34,7 +36,7 @@ Status RaiseJoinFailure(Status code, int line) {
         wcsncpy(gDisplayState->scratchText, text.c_str(), std::size(gDisplayState->scratchText) - 1);
         SetErrorExtra(gDisplayState->scratchText);
     }
-    return ReportError(code, 0);
+    return code;
 }
 
 }  // namespace
@@ -42,9 +44,9 @@ Status RaiseJoinFailure(Status code, int line) {
 Status JoinPhotos(int album, int effectBits) {
     if (gDisplayState == nullptr || gAppState == nullptr || gUserSettings == nullptr || album < 0 ||
         album >= kAlbumCount)
-        return RaiseJoinFailure(kErrInvalidArgument, __LINE__);
+        return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (slot.photoCount <= 0 || slot.photoCount > kMaxPhotos) return RaiseJoinFailure(kErrInvalidArgument, __LINE__);
+    if (slot.photoCount <= 0 || slot.photoCount > kMaxPhotos) return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
 
     const std::span<PhotoRecord> photos(slot.photos.data(), static_cast<std::size_t>(slot.photoCount));
     // The playback-effect cycle rebuilds the strip from the photos after
@@ -54,7 +56,7 @@ Status JoinPhotos(int album, int effectBits) {
     const Status status = JoinPhotos(photos, slot.stitchMode, effectBits,
                                      rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease,
                                      slot.strip);
-    if (status != kOk) return RaiseJoinFailure(status, __LINE__);
+    if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }
 

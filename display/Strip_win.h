@@ -1,13 +1,13 @@
 // Building an album's photo strip from the photos decoded into its slot.
 #pragma once
-#include "core/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 
 namespace quorvel {
 
 // Joins the album's decoded photos into its strip in the album's stitch mode,
 // recoloured by the playback effect of effectBits (0 none). The photos'
-// pixels are let go once they are in the strip. A failure is raised through
-// ReportError with the detail "JoinBitmaps Exception raised:" and its text.
+// pixels are let go once they are in the strip. A failure returns its code
+// with the detail "JoinBitmaps Exception raised:" and its text.
 [[nodiscard]] Status JoinPhotos(int album, int effectBits);
 
 }  // namespace quorvel

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/ErrorCodes.h"
-#include "display/PixelBlock.h"
+#include "base/ErrorCodes.h"
+#include "base/PixelBlock.h"
 
 namespace quorvel {
 

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "core/ErrorReporter_win.h"
+#include "base/ErrorReporter_win.h"
 #include "display/Decode_win.h"
-#include "display/DisplayState_win.h"
+#include "base/DisplayState_win.h"
 #include "photos/ImageOps.h"
 
 namespace quorvel {
@@ -15,8 +15,8 @@ const wchar_t kModule[] = L"transform";
 
 // Locates a failure of the pixel change itself; the cache functions locate
 // their own.
-Status Located(Status code, int line) {
-    if (code != kOk) SetErrorLocation(kModule, line);
+Status Located(Status code, ErrorSite site) {
+    if (code != kOk) SetErrorLocation(site);
     return code;
 }
 
@@ -31,15 +31,15 @@ Status TransformAlbumPhoto(int album, int photo, int kind) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return kOk;
     AlbumSlot& slot = gDisplayState->albums[album];
     if (photo < 0 || photo >= slot.photoCount || photo >= kMaxPhotos || slot.photos[photo].block.Empty()) return kOk;
-    if (Status s = Located(TransformPixels(slot.photos[photo].block, kind), __LINE__); s != kOk) return s;
+    if (Status s = Located(TransformPixels(slot.photos[photo].block, kind), QV_SITE(kModule)); s != kOk) return s;
     return RewriteCache(album, photo);
 }
 
 Status HalveAlbumPhotos(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return Located(kErrInvalidArgument, __LINE__);
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return Located(kErrInvalidArgument, QV_SITE(kModule));
     AlbumSlot& slot = gDisplayState->albums[album];
     for (int photo = 0; photo < slot.photoCount && photo < kMaxPhotos; ++photo) {
-        if (Status s = Located(HalvePixels(slot.photos[photo].block), __LINE__); s != kOk) return s;
+        if (Status s = Located(HalvePixels(slot.photos[photo].block), QV_SITE(kModule)); s != kOk) return s;
         if (Status s = RewriteCache(album, photo); s != kOk) return s;
     }
     return kOk;

@@ -3,7 +3,7 @@
 // Photos panel wraps these with its wait cursor, question, busy mark and
 // preview refresh.
 #pragma once
-#include "core/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 
 namespace quorvel {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "res/resource.h"
 
 namespace quorvel {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "display/PhotoRecord.h"
+#include "base/PhotoRecord.h"
 
 namespace quorvel {
 

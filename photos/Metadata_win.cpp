@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/AppState_win.h"
-#include "core/ErrorReporter_win.h"
-#include "display/DisplayState_win.h"
+#include "base/AppState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/DisplayState_win.h"
 
 namespace quorvel {
 
@@ -84,7 +84,7 @@ Status ReadPhotoProperties(Gdiplus::Image& image, PhotoRecord& record, const wch
         }
     } catch (const std::bad_alloc&) {
         record.properties.clear();
-        SetErrorLocation(kModule, __LINE__, path);
+        SetErrorLocation(QV_SITE(kModule), path);
         return kErrMemory;
     }
     record.dateTaken = CaptureTimeOf(record.properties);
@@ -106,7 +106,7 @@ Status LoadPropertyTexts(PropertyTexts& texts) {
         // is not terminated; its length comes back instead.
         const int length = LoadStringW(module, kPropertyTextIds[i], reinterpret_cast<LPWSTR>(&text), 0);
         if (length <= 0 || text == nullptr) {
-            SetErrorLocation(kModule, __LINE__, std::to_wstring(kPropertyTextIds[i]).c_str());
+            SetErrorLocation(QV_SITE(kModule), std::to_wstring(kPropertyTextIds[i]).c_str());
             return kErrResourceString;
         }
         texts[i].assign(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "core/ErrorCodes.h"
-#include "display/PhotoRecord.h"
+#include "base/ErrorCodes.h"
+#include "base/PhotoRecord.h"
 #include "photos/Metadata.h"
 
 namespace quorvel {

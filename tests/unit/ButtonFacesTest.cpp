@@ -1,4 +1,4 @@
-#include "display/ButtonFaces.h"
+#include "ui/ButtonFaces.h"
 
 #include <gtest/gtest.h>
 

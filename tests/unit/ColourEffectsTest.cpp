@@ -1,4 +1,4 @@
-#include "photos/ColourEffects.h"
+#include "display/ColourEffects.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "bench/LiteralEffects.h"
+#include "tests/oracles/LiteralEffects.h"
 
 namespace quorvel {
 namespace {

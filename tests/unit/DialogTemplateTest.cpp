@@ -1,4 +1,4 @@
-#include "core/DialogTemplate.h"
+#include "ui/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 

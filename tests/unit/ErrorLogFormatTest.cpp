@@ -1,4 +1,4 @@
-#include "core/ErrorLogFormat.h"
+#include "base/ErrorLogFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "core/Text.h"
+#include "base/Text.h"
 
 namespace quorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "panels/PowerPlan.h"
+#include "system/PowerPlan.h"
 
 #include <gtest/gtest.h>
 

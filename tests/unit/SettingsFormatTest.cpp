@@ -1,4 +1,4 @@
-#include "core/SettingsFormat.h"
+#include "storage/SettingsFormat.h"
 
 #include <gtest/gtest.h>
 

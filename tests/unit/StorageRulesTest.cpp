@@ -1,4 +1,4 @@
-#include "core/StorageRules.h"
+#include "storage/StorageRules.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "photos/ColourEffects.h"
+#include "display/ColourEffects.h"
 
 namespace quorvel {
 namespace {

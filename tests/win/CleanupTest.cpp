@@ -6,9 +6,9 @@
 #include <cwchar>
 #include <vector>
 
-#include "core/Settings_win.h"
-#include "core/Utilities_win.h"
-#include "panels/Cleanup_win.h"
+#include "storage/Settings_win.h"
+#include "base/Utilities_win.h"
+#include "storage/Cleanup_win.h"
 #include "res/resource.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"

@@ -3,7 +3,7 @@
 
 #include <regex>
 
-#include "core/ErrorReporter_win.h"
+#include "base/ErrorReporter_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
@@ -21,7 +21,7 @@ int CountLines(const std::string& text) {
 }
 
 Status FailingSite(const std::wstring& folder) {
-    SetErrorLocation(L"settings", 787, folder.c_str());
+    SetErrorLocation(ErrorSite{L"settings", 787}, folder.c_str());
     return kErrCreateFolder;
 }
 
@@ -74,7 +74,7 @@ TEST(ReportError, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
 TEST(ReportError, MissingStringGivesProgrammingErrorInBoxAndLog) {
     ProcessRecords records;
     BoxWatcher boxes;
-    SetErrorLocation(L"utilities", 12);
+    SetErrorLocation(ErrorSite{L"utilities", 12});
     EXPECT_EQ(ReportError(10019, 1), 10019u);
     Sleep(300);
     EXPECT_NE(LogOf(records).find(" , 10019-0 , Programming error! String #: 10019 was not found. , utilities , 12 , "),
@@ -89,7 +89,7 @@ TEST(ReportError, CleanupModeNeitherLogsNorShowsNorRaises) {
     ProcessRecords records;
     gMode.cleanupMode = true;
     BoxWatcher boxes;
-    SetErrorLocation(L"FileCleaner", 5);
+    SetErrorLocation(ErrorSite{L"FileCleaner", 5});
     EXPECT_EQ(ReportError(kErrDeleteFile, 0), kErrDeleteFile);
     Sleep(200);
     EXPECT_TRUE(LogOf(records).empty());
@@ -100,7 +100,7 @@ TEST(ReportError, CleanupModeNeitherLogsNorShowsNorRaises) {
 TEST(ReportError, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
     ProcessRecords records;
     BoxWatcher boxes;
-    SetErrorLocation(L"Quorvel", 309);
+    SetErrorLocation(ErrorSite{L"Quorvel", 309});
     try {
         ReportError(kErrAppFailed, 0);
         ADD_FAILURE() << "no exception";
@@ -108,7 +108,7 @@ TEST(ReportError, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
         EXPECT_EQ(e.text, L"Application was found but failed to execute for some reason.");
     }
     EXPECT_TRUE(boxes.Boxes().empty());  // the catcher shows it, not ReportError
-    SetErrorLocation(L"Quorvel", 310);
+    SetErrorLocation(ErrorSite{L"Quorvel", 310});
     EXPECT_EQ(ReportError(kErrMissingResource, 1), kErrMissingResource);
     Sleep(300);
     EXPECT_EQ(boxes.Boxes().size(), 1u);

@@ -5,9 +5,9 @@
 #include <ctime>
 #include <cwchar>
 
-#include "core/ErrorReporter_win.h"
-#include "core/Folders_win.h"
-#include "core/Utilities_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Folders_win.h"
+#include "base/Utilities_win.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;

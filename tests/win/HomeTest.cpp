@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <string>
 
-#include "core/Home_win.h"
+#include "ui/Home_win.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;

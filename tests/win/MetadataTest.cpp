@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "photos/Metadata_win.h"
 #include "res/resource.h"
 #include "tests/win/TestState.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/DialogTemplate.h"
-#include "core/Panel_win.h"
-#include "display/GlyphDraw_win.h"
+#include "ui/DialogTemplate.h"
+#include "ui/Panel_win.h"
+#include "ui/GlyphDraw_win.h"
 #include "res/resource.h"
 #include "tests/win/TestState.h"
 
@@ -110,7 +110,7 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
 
     gSeen = {};
     gAppState->panelRequest[kPanelPower] = 1;
-    const PanelLaunch launch{IDD_ABOUT, IDD_ABOUT_SMALL, RecordingPanel, &gReopen, L"test", 7, kPanelPower, nullptr,
+    const PanelLaunch launch{IDD_ABOUT, IDD_ABOUT_SMALL, RecordingPanel, &gReopen, ErrorSite{L"test", 7}, kPanelPower, nullptr,
                              nullptr};
     INT_PTR result = 0;
     ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result), kOk);
@@ -120,7 +120,7 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     EXPECT_EQ(gSeen.title, L"About - Quorvel");
     EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));  // 96 DPI: the large template at 12 points
 
-    const PanelLaunch missing{4321, 4322, RecordingPanel, &gReopen, L"test", 7, -1, nullptr, nullptr};
+    const PanelLaunch missing{4321, 4322, RecordingPanel, &gReopen, ErrorSite{L"test", 7}, -1, nullptr, nullptr};
     EXPECT_EQ(LaunchPanel(GetDesktopWindow(), missing, &result), kErrCreateDialog);
     EXPECT_EQ(gErrorLocation.line, 7);
 }

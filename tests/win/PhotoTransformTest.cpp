@@ -6,9 +6,9 @@
 
 #include <random>
 
-#include "core/Storage_win.h"
+#include "storage/Storage_win.h"
 #include "display/Decode_win.h"
-#include "display/DisplayState_win.h"
+#include "base/DisplayState_win.h"
 #include "photos/ImageOps.h"
 #include "tests/win/TestState.h"
 

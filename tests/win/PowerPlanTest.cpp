@@ -3,8 +3,8 @@
 
 #include <cwchar>
 
-#include "display/DisplayState_win.h"
-#include "panels/PowerPlan_win.h"
+#include "base/DisplayState_win.h"
+#include "system/PowerPlan_win.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;

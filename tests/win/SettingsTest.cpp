@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "core/ErrorReporter_win.h"
-#include "core/Settings_win.h"
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
 #include "res/resource.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"

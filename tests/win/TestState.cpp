@@ -8,7 +8,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "core/Utilities_win.h"
+#include "base/Utilities_win.h"
 #include "res/resource.h"
 
 namespace quorvel::test {

@@ -7,9 +7,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "core/AppState_win.h"
-#include "core/Settings_win.h"
-#include "display/DisplayState_win.h"
+#include "base/AppState_win.h"
+#include "storage/Settings_win.h"
+#include "base/DisplayState_win.h"
 
 namespace quorvel::test {
 

@@ -1,0 +1,37 @@
+#include "app/AlbumStep_win.h"
+
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "display/Decode_win.h"
+#include "display/Monitors_win.h"
+#include "storage/Folders_win.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+
+namespace quorvel {
+
+Status PrepareAlbums() {
+    if (Status s = SettleAlbumsRoot(); s != kOk) return s;
+    // Decoded before the settings' stitch mode is copied into the slot, so
+    // the mode a size or orientation mismatch sets lasts only for albums
+    // decoded later, by the panels.
+    for (int album = 0; album < kAlbumCount; ++album) {
+        if (Status s = PrepareAlbumFolder(album); s != kOk) return s;
+        if (Status s = DecodeAlbum(album); s != kOk) return s;
+    }
+    // Font defaults, the albums' font colours, effect codes and stitch modes.
+    FixSettingsDefaults();
+    if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
+    if (Status s = PrepareMattings(); s != kOk) return s;
+    // The boards are settled only now, so the tiles come last.
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (Status s = LoadMattingTile(album); s != kOk) return s;
+    return PrepareTempFolder();
+}
+
+Status RunFirstTimeSetup() {
+    if (Status s = CopyCommonToUser(); s != kOk) return s;
+    return PrepareAlbums();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,467 @@
+#include "app/Startup_win.h"
+
+#include <objidl.h>
+#include <shellapi.h>
+#include <shellscalingapi.h>
+
+#include <algorithm>
+using std::max;
+using std::min;
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "app/AlbumStep_win.h"
+#include "app/CommandLine.h"
+#include "base/ErrorLogFormat.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Hooks_win.h"
+#include "ui/About_win.h"
+#include "storage/Folders_win.h"
+#include "ui/Help_win.h"
+#include "ui/Home_win.h"
+#include "ui/Panel_win.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+#include "base/Utilities_win.h"
+#include "display/AlbumWindow_win.h"
+#include "display/Decode_win.h"
+#include "base/DisplayState_win.h"
+#include "display/Frame_win.h"
+#include "display/Monitors_win.h"
+#include "system/PowerPlan_win.h"
+#include "storage/Cleanup_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"Quorvel";
+// Locations the error log has always named.
+constexpr ErrorSite kDpiAwarenessSite{kModule, 3137};
+constexpr ErrorSite kDisplayStateMemorySite{kModule, 730};
+constexpr ErrorSite kSettingsMemorySite{kModule, 735};
+constexpr ErrorSite kRoleSite{kModule, 309};
+constexpr ErrorSite kDesktopOwnerSite{kModule, 487};
+constexpr ErrorSite kOwnerWindowSite{kModule, 498};
+constexpr ErrorSite kStartupArgumentSite{kModule, 962};
+constexpr ErrorSite kAppIconSite{kModule, 973};
+constexpr ErrorSite kAppStateMemorySite{kModule, 196};
+HACCEL gAccelerators = nullptr;
+
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// A command-line fault: one box, then the program returns 0 at once.
+int CommandLineFault(unsigned textId) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(textId, text, sizeof text);
+    MessageBoxW(nullptr, text, gAppState->caption, MB_OK);
+    return 0;
+}
+
+void ShowFatalText(const std::wstring& text, const wchar_t* caption) {
+    MessageBoxW(nullptr, text.c_str(), caption, MB_OK);
+}
+
+bool AlbumWindowExists(int album) {
+    if (gDisplayState == nullptr) return false;
+    const AlbumView* view = gDisplayState->albums[album].view;
+    return view != nullptr && view->window != nullptr && IsWindow(view->window);
+}
+
+void DetectOperatingSystem() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64)) gAppState->wow64 = wow64 ? 1 : 0;
+
+    // VerifyVersionInfo answers truthfully for the versions the manifest
+    // names as supported; that is why the manifest lists Vista to 10.
+    auto atLeast = [](DWORD major, DWORD minor) {
+        OSVERSIONINFOEXW info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        info.dwMajorVersion = major;
+        info.dwMinorVersion = minor;
+        DWORDLONG mask = 0;
+        mask = VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+        mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+        return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION, mask) != FALSE;
+    };
+    static const struct { DWORD major, minor; } kSteps[] = {{10, 0}, {6, 3}, {6, 2}, {6, 1}, {6, 0},
+                                                             {5, 2},  {5, 1}, {5, 0}, {4, 0}};
+    WindowsVersion version = WindowsVersion::Other;
+    for (const auto& step : kSteps)
+        if (atLeast(step.major, step.minor)) {
+            version = VersionFromNumbers(step.major, step.minor);
+            break;
+        }
+    OsFlags& os = gAppState->os;
+    switch (version) {
+        case WindowsVersion::Win10: os.win10 = 1; break;
+        case WindowsVersion::Win81: os.win81 = 1; break;
+        case WindowsVersion::Win8: os.win8 = 1; break;
+        case WindowsVersion::Win7: os.win7 = 1; break;
+        case WindowsVersion::Vista: os.vista = 1; break;
+        case WindowsVersion::WinXP64: os.winXP64 = 1; break;
+        case WindowsVersion::WinXP: os.winXP = 1; break;
+        case WindowsVersion::Win2K: os.win2k = 1; break;
+        case WindowsVersion::WinNT4: os.winNT4 = 1; break;
+        case WindowsVersion::Other: os.other = 1; break;
+    }
+    OutputDebugStringW(W(OsDebugName(version)));
+}
+
+bool SupportedOs() {
+    const OsFlags& os = gAppState->os;
+    return os.win7 || os.vista || os.win8 || os.win81 || os.win10;
+}
+
+// Per-monitor DPI awareness comes from the manifest; on 8.1 and 10 the
+// process checks that Windows granted it and tells the user when not.
+Status CheckDpiAwareness() {
+    if (!gAppState->os.win81 && !gAppState->os.win10) return kOk;
+    gMode.shcoreLibrary = LoadLibraryW(L"Shcore.dll");
+    if (gMode.shcoreLibrary == nullptr) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), L"Shcore.dll");
+        return kErrLoadShcore;
+    }
+    using GetAwarenessFn = HRESULT(WINAPI*)(HANDLE, PROCESS_DPI_AWARENESS*);
+    auto getAwareness = reinterpret_cast<GetAwarenessFn>(
+        reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetProcessDpiAwareness")));
+    if (getAwareness == nullptr) {
+        SetErrorLocation(kDpiAwarenessSite, L"GetProcessDpiAwareness");
+        return kErrProcAddress;
+    }
+    PROCESS_DPI_AWARENESS awareness = PROCESS_DPI_UNAWARE;
+    wchar_t caption[64], text[kMessageChars];
+    (void)LoadText(IDS_NOTIFICATION, caption, sizeof caption);
+    if (FAILED(getAwareness(nullptr, &awareness))) {
+        (void)LoadText(IDS_DPI_AWARENESS_FAILED, text, sizeof text);
+        MessageBoxW(nullptr, text, caption, MB_OK);
+    } else if (awareness != PROCESS_PER_MONITOR_DPI_AWARE) {
+        (void)LoadText(IDS_DPI_NOT_PER_MONITOR, text, sizeof text);
+        MessageBoxW(nullptr, text, caption, MB_OK);
+    }
+    return kOk;
+}
+
+Status StartGdiplus() {
+    static bool seeded = false;
+    if (!seeded) {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        seeded = true;
+    }
+    if (gAppState->gdiplusStarted) return kOk;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&gAppState->gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_GDIPLUS_FAILED, text, sizeof text);
+        throw FatalError{text};
+    }
+    gAppState->gdiplusStarted = 1;
+    return kOk;
+}
+
+Status InitialiseSteps() {
+    if (Status s = CheckDpiAwareness(); s != kOk) return s;
+    if (AllocateDisplayState() == nullptr) {
+        SetErrorLocation(kDisplayStateMemorySite);
+        return kErrMemory;
+    }
+    gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
+    if (gUserSettings == nullptr) {
+        SetErrorLocation(kSettingsMemorySite);
+        return kErrMemory;
+    }
+    if (Status s = ComputeFolders(); s != kOk) return s;
+    if (Status s = StartGdiplus(); s != kOk) return s;
+    if (Status s = RecordScreenAndMessageFont(); s != kOk) return s;
+    if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
+    return StartupSequence(gMode.ownerWindow, gAppState->os.vista ? 1 : 0);
+}
+
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code < 0) return CallNextHookEx(gMode.keyboardHook, code, wParam, lParam);
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (wParam == PM_REMOVE && msg != nullptr && (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP) &&
+        msg->wParam == VK_F1)
+        ReportError(RunHelp(L"QuorvelHelp.bat", kHelpHome), 1);
+    return 0;
+}
+
+void Initialise(HINSTANCE) {
+    try {
+        Status status = InitialiseSteps();
+        if (AlbumWindowExists(0)) {
+            const DWORD thread = GetWindowThreadProcessId(gDisplayState->albums[0].view->window, nullptr);
+            gMode.keyboardHook = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, thread);
+        }
+        ReportError(status, 0);
+    } catch (const FatalError& e) {
+        ShowFatalText(e.text, gAppState->caption);
+        PostQuitMessage(1);
+    }
+}
+
+void MessageLoop() {
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got > 0 && AlbumWindowExists(0)) {
+            // Messages for windows that are gone, and thread messages, are
+            // dropped: nothing of the program posts to the thread.
+            if (msg.hwnd == nullptr || !IsWindow(msg.hwnd)) continue;
+            if (!TranslateAcceleratorW(msg.hwnd, gAccelerators, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            continue;
+        }
+        if (got == -1) break;
+        if (!gMode.restartRequested) break;
+        ReportError(StartupSequence(gMode.ownerWindow, 1), 1);
+    }
+}
+
+// Steps 1 to 8 of the entry; returns false when the program must return at
+// once (a command-line fault already shown).
+bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
+    const PathParts parts = SplitPath(args.empty() ? std::u16string() : args[0]);
+    const SwitchArgs sw = ReadSwitch(args);
+    DebugLine(L"Quorvel: args %d Drive:%ls Folder:%ls FileName:%ls,Extension:%ls FirstArg:%ls SecondArg:%ls\n",
+              static_cast<int>(args.size()), W(parts.drive), W(parts.folder), W(parts.fileName),
+              W(parts.extension), W(sw.switchText), W(sw.handleText));
+
+    switch (RoleFromExtension(parts.extension)) {
+        case Role::RegularOrCleanup:
+            OutputDebugStringW(L"Quorvel as regular exe is launching\n");
+            if (sw.valid && IsSwitch(sw.switchText, u'd')) {
+                OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
+                gMode.cleanupMode = true;
+                gMode.ownerWindow = GetActiveWindow();
+            } else {
+                gMode.regularProgram = true;
+                gMode.instanceMutex = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");
+                if (gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+                    CloseHandle(gMode.instanceMutex);
+                    gMode.instanceMutex = nullptr;
+                    OutputDebugStringW(L"Another instance of Quorvel already running\n");
+                    Shutdown();
+                }
+            }
+            return true;
+        case Role::ScreenSaver: {
+            OutputDebugStringW(L"Screen saver mode of Quorvel\n");
+            const std::int64_t handle = HandleValue(sw.handleText);
+            if (args.size() < 2) {
+                gMode.configureMode = true;
+                gMode.ownerWindow = GetActiveWindow();
+            } else if (!sw.valid) {
+                *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
+                return false;
+            } else if (IsSwitch(sw.switchText, u'c')) {
+                gMode.ownerWindow = handle > 0 ? reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)) : GetDesktopWindow();
+                if (!IsWindow(gMode.ownerWindow)) {
+                    *returnCode = CommandLineFault(IDS_ARG_CONFIGURE_HANDLE);
+                    return false;
+                }
+                gMode.configureMode = true;
+            } else if (IsSwitch(sw.switchText, u'p')) {
+                if (handle > 0) gMode.ownerWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+                if (gMode.ownerWindow == nullptr || !IsWindow(gMode.ownerWindow)) {
+                    *returnCode = CommandLineFault(IDS_ARG_PREVIEW_HANDLE);
+                    return false;
+                }
+                gMode.previewMode = true;
+            } else if (IsSwitch(sw.switchText, u's')) {
+                gMode.showMode = true;
+            } else {
+                *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
+                return false;
+            }
+            return true;
+        }
+        case Role::Unknown:
+            break;
+    }
+    SetErrorLocation(kRoleSite);
+    ReportError(kErrAppFailed, 0);  // raises
+    return true;
+}
+
+void FillAppState(HINSTANCE instance) {
+    static const wchar_t kEmpty[] = L"";
+    gAppState->instance = instance;
+    gAppState->emptyText = kEmpty;
+    gAppState->textColour = 0x5CD6B9;
+    gAppState->glyphHotColour = 0xFF12DC;
+    gAppState->glyphColour = 0xD712DC;
+    gAppState->backgroundColour = 0x502428;
+    gAppState->backgroundBrush = CreateSolidBrush(0x502428);
+}
+
+void TakeOwnerWindow() {
+    if (gMode.ownerWindow == nullptr) {
+        OutputDebugStringW(L"Quorvel:No parent window\n");
+        gMode.ownerWindow = GetDesktopWindow();
+        if (!IsWindow(gMode.ownerWindow)) {
+            SetErrorLocation(kDesktopOwnerSite);
+            ReportError(kErrInvalidArgument, 0);
+        }
+        OutputDebugStringW(L"Quorvel: GetDesktopWindow() worked\n");
+        return;
+    }
+    if (!IsWindow(gMode.ownerWindow)) {
+        SetErrorLocation(kOwnerWindowSite);
+        ReportError(kErrInvalidArgument, 0);
+    }
+    OutputDebugStringW(L"Quorvel: owner window from command line\n");
+}
+
+}  // namespace
+
+
+Status StartupSequence(HWND owner, int quick) {
+    try {
+        gMode.restartRequested = false;
+        if (gAppState == nullptr || !IsWindow(owner)) {
+            SetErrorLocation(kStartupArgumentSite);
+            return kErrInvalidArgument;
+        }
+        if (gAppState->appIcon == nullptr) {
+            gAppState->appIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(IDI_APP));
+            if (gAppState->appIcon == nullptr) {
+                SaveWindowsError();
+                SetErrorLocation(kAppIconSite);
+                return kErrLoadIcon;
+            }
+        }
+        FillButtonPalette();
+        ReadAllSettings();
+        if (!gMode.cleanupMode) {
+            if (Status s = PrepareAlbums(); s != kOk) return ReportError(s, 0);
+            // The power plan is switched once, at the first start of a
+            // display (the quick flag is set on restarts). The configuration
+            // screen neither switches nor restores: it shows no album.
+            if (quick == 0 && !gMode.previewMode && !gMode.configureMode)
+                if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
+        }
+        if (gMode.configureMode) {
+            const Status status = OpenHome(owner);
+            ReportError(status, 0);
+            return status;
+        }
+        if (gMode.cleanupMode) {
+            ReportError(CleanupRepair(), 1);
+            PostQuitMessage(0);
+            return kOk;
+        }
+        const Status status = OpenAlbumWindows(owner);
+        ReportError(status, 0);
+        return status;
+    } catch (const FatalError& e) {
+        ShowFatalText(e.text, gAppState->programName);
+        PostQuitMessage(1);
+    } catch (...) {
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_OTHER_EXCEPTION, text, sizeof text);
+        ShowFatalText(text, gAppState->programName);
+        PostQuitMessage(1);
+    }
+    return kOk;
+}
+
+void Shutdown() {
+    if (gMode.keyboardHook != nullptr) UnhookWindowsHookEx(gMode.keyboardHook);
+    gMode.keyboardHook = nullptr;
+    if (gAppState != nullptr && gAppState->backgroundBrush != nullptr) DeleteObject(gAppState->backgroundBrush);
+    if (gDisplayState != nullptr) {
+        for (int album = 0; album < kAlbumCount; ++album) {
+            StopAlbumTimer(album);
+            ReleaseAlbum(album);
+            FreeAlbumView(gDisplayState->albums[album].view);
+        }
+        if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
+    }
+    DeleteUiMessageFont();
+    if (!gMode.configureMode && !gMode.previewMode) RestorePowerPlan();
+    if (gAppState != nullptr) {
+        if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
+        for (HFONT font : gAppState->glyphFonts)
+            if (font != nullptr) DeleteObject(font);
+        // The process is ending; a batch file left behind is found and
+        // deleted by the next run's cleanup.
+        (void)RemoveTempFiles();
+    }
+    FreeDisplayState();
+    FreeAppState();
+    FreeLockedBlock(gUserSettings);
+    gUserSettings = nullptr;
+    if (gMode.shcoreLibrary != nullptr) FreeLibrary(gMode.shcoreLibrary);
+    CoUninitialize();
+    if (gMode.instanceMutex != nullptr) CloseHandle(gMode.instanceMutex);
+    ExitProcess(0);
+}
+
+namespace {
+
+void InstallHooks() {
+    gHooks.openHome = OpenHome;
+    gHooks.openAbout = OpenAbout;
+    gHooks.openHomeHelp = [] { return RunHelp(L"QuorvelHelp.bat", kHelpHome); };
+    gHooks.shutdown = Shutdown;
+    gHooks.rebuildDisplay = [](HWND owner) { return StartupSequence(owner, 1); };
+    gHooks.repairAlbums = RunFirstTimeSetup;
+}
+
+}  // namespace
+
+int RunProgram(HINSTANCE instance) {
+    InstallHooks();
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::u16string> args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    if (argv != nullptr) LocalFree(argv);
+
+    if (!AllocateAppState()) {
+        SetErrorLocation(kAppStateMemorySite);
+        ReportError(kErrMemory, 1);
+        Shutdown();
+    }
+    gAppState->instance = instance;
+    (void)LoadText(IDS_CAPTION, gAppState->caption, sizeof gAppState->caption);
+    (void)LoadText(IDS_PROGRAM_NAME, gAppState->programName, sizeof gAppState->programName);
+
+    try {
+        int returnCode = 0;
+        if (!ChooseRole(args, &returnCode)) return returnCode;
+        DetectOperatingSystem();
+        if (!SupportedOs()) {
+            ReportError(kErrUnsupportedOs, 1);
+            Shutdown();
+        }
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        FillAppState(instance);
+        TakeOwnerWindow();
+    } catch (const FatalError& e) {
+        ShowFatalText(e.text, gAppState->caption);
+        Shutdown();
+    }
+
+    Initialise(instance);
+    gAppState->uiThreadId = GetCurrentThreadId();
+    gAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    if (AlbumWindowExists(0)) MessageLoop();
+    OutputDebugStringW(L"Quorvel: quitting properly\n");
+    Shutdown();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,106 @@
+// The process-wide records of the Windows program: AppState, ErrorLocation
+// and the start-up mode flags. Allocated by the program entry, freed by
+// Shutdown; every user tests the pointer first.
+#pragma once
+#include <windows.h>
+
+#include "base/ErrorCodes.h"
+
+namespace quorvel {
+
+constexpr int kPathChars = 260;
+constexpr int kTextBufferChars = 1000;
+constexpr int kMessageChars = 512;
+
+// Windows versions, at most one of the first nine set (other when none fits).
+struct OsFlags {
+    DWORD win10, win2k, winNT4, win7, winXP, winXP64, win8, win81, vista, other;
+};
+
+enum HelpFile {
+    kHelpImport, kHelpHome, kHelpMonitorMapping, kHelpMattings, kHelpPhotos,
+    kHelpAbout, kHelpPhrases, kHelpPower, kHelpTerms, kHelpFileCount
+};
+
+enum PanelId {
+    kPanelPhotos, kPanelMonitorMapping, kPanelMattings, kPanelPhrases,
+    kPanelPower, kPanelImport, kPanelCount
+};
+
+struct AppState {
+    wchar_t caption[100];
+    wchar_t programName[100];
+    wchar_t userFolder[kPathChars];
+    wchar_t commonFolder[kPathChars];
+    wchar_t tempFolder[kPathChars];
+    wchar_t themeFolder[kPathChars];
+    wchar_t installFolder[kPathChars];
+    wchar_t errorLogFolder[kPathChars];
+    wchar_t systemFolder[kPathChars];
+    wchar_t textBuffer[kTextBufferChars];
+    wchar_t errorText[kMessageChars];
+    COLORREF textColour;
+    COLORREF glyphColour;
+    COLORREF glyphHotColour;
+    HBRUSH backgroundBrush;
+    COLORREF backgroundColour;
+    HFONT glyphFonts[2];
+    HINSTANCE instance;
+    DWORD uiThreadId;
+    const wchar_t* emptyText;
+    DWORD reporting;
+    OsFlags os;
+    DWORD wow64;
+    DWORD sessionLocked;
+    HICON appIcon;
+    DWORD helpOpened[kHelpFileCount];
+    ULONG_PTR gdiplusToken;
+    BYTE gdiplusStarted;
+    DWORD homeOpen;
+    DWORD aboutOpen;
+    DWORD panelRequest[kPanelCount];
+};
+
+// Where the failure being reported arose. Set by the failing site, read and
+// cleared by ReportError, so one failure is logged and shown once however
+// many callers pass its code upward.
+struct ErrorLocation {
+    wchar_t sourceName[kPathChars];
+    int line;
+    bool shown;
+    bool logged;
+    DWORD windowsError;
+    wchar_t extraText[kPathChars];
+};
+
+// How the process was started; fixed once the command line has been read.
+struct ModeState {
+    bool regularProgram;
+    bool cleanupMode;
+    bool configureMode;
+    bool previewMode;
+    bool showMode;
+    HWND ownerWindow;
+    bool restartRequested;
+    int currentDpi;
+    HHOOK keyboardHook;
+    HMODULE shcoreLibrary;
+    HANDLE instanceMutex;
+};
+
+extern AppState* gAppState;
+extern ErrorLocation gErrorLocation;
+extern ModeState gMode;
+
+// Allocates AppState zero-filled from the global heap and locks it for the
+// life of the process; FreeAppState releases it. Returns false when the
+// memory cannot be had.
+bool AllocateAppState();
+void FreeAppState();
+
+// Allocates a zero-filled, locked block of the global heap; FreeLockedBlock
+// unlocks and frees it. Used for the three process-wide records.
+void* AllocateLockedBlock(size_t bytes);
+void FreeLockedBlock(void* block);
+
+}  // namespace quorvel

@@ -1,0 +1,103 @@
+// DisplayState: the one block the album display works in, with its two album
+// slots and its table of up to six monitors. Allocated at initialisation,
+// freed at shutdown. The records grow as the display code lands; the
+// settings file already reads and writes the fields it owns here.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "base/PanState.h"
+#include "base/PhotoRecord.h"
+#include "base/PixelBlock.h"
+
+namespace quorvel {
+
+constexpr int kAlbumCount = 2;
+constexpr int kMaxMonitors = 6;
+constexpr int kAlbumFolderChars = 130;
+constexpr int kPhraseChars = 200;
+constexpr int kMaxPhotos = 70;
+
+// An album window's viewport and drawing state. Holds a pixel block, so it
+// is made and freed by AllocateAlbumView / FreeAlbumView (display/Frame_win.h).
+struct AlbumView {
+    BITMAPINFOHEADER viewportHeader;  // width l, height -o: top row first
+    HWND window;
+    std::int32_t viewportWidth;   // l, a multiple of 4
+    std::int32_t viewportHeight;  // o
+    PixelBlock viewport;          // o rows of 3l bytes
+    wchar_t phrase[kPhraseChars];
+    COLORREF textColour;
+    // The frame is drawn here, (l + 2B) x (o + 2B), then copied to the window.
+    HDC memoryDc;
+    HBITMAP oldBitmap;
+    HBITMAP memoryBitmap;
+    // The window class ("Album1 Window" / "Album2 Window"), empty until registered.
+    wchar_t className[15];
+    std::int32_t timerRunning;
+    std::int32_t timerInterval;  // milliseconds
+    PanState pan;
+};
+
+// The square cut from the album's matting board that the frame bands repeat.
+struct MattingTile {
+    BITMAPINFOHEADER header;  // width B, height -B, 24 bits
+    PixelBlock block;
+    std::int32_t stepX, stepY;            // both B, the band width
+    std::int32_t drawWidth, drawHeight;   // both B
+};
+
+struct AlbumSlot {
+    wchar_t folderName[kAlbumFolderChars];
+    std::int32_t photoCount;
+    std::array<PhotoRecord, kMaxPhotos> photos;
+    std::int16_t photoType;
+    PixelBlock strip;  // the joined photos
+    std::int32_t inUse;
+    std::int32_t windowMade;
+    AlbumView* view;
+    std::int16_t effectsEnabled;
+    std::int16_t effectsApplied;
+    std::int16_t windowState;
+    std::int32_t orientationMismatch;
+    std::int32_t sizeMismatch;
+    std::int16_t stitchMode;
+    wchar_t mattingFile[260];
+    PixelBlock mattingThumbnail;
+    MattingTile mattingTile;
+};
+
+struct MonitorInfo {
+    DISPLAY_DEVICEW device;
+    std::int32_t left, top, right, bottom;  // inclusive, virtual-screen pixels
+    std::int16_t album;                     // -1 none, 0 album 1, 1 album 2
+    std::int32_t deviceIndex;
+};
+
+struct DisplayState {
+    wchar_t scratchPath[260];
+    wchar_t scratchText[512];
+    HFONT phraseFont;
+    LOGFONTW phraseLogFont;
+    AlbumSlot albums[kAlbumCount];
+    MonitorInfo monitors[kMaxMonitors];
+    std::int32_t primaryMonitor;
+    std::int32_t lastMonitor;
+    // The power plan active when the display started, and the one chosen
+    // to run under (empty when the Windows version has none).
+    wchar_t startingPlanId[100];
+    wchar_t startingPlanName[150];
+    wchar_t chosenPlanId[100];
+    wchar_t chosenPlanName[150];
+};
+
+extern DisplayState* gDisplayState;
+
+// DisplayState holds pixel blocks, so it is constructed in its zero-filled
+// global block and destroyed before the block is freed.
+DisplayState* AllocateDisplayState();
+void FreeDisplayState();
+
+}  // namespace quorvel

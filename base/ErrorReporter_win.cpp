@@ -1,0 +1,158 @@
+#include "base/ErrorReporter_win.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <cwchar>
+#include <string>
+
+#include "base/ErrorLogFormat.h"
+#include "base/Text.h"
+#include "base/Utilities_win.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kMissingStringFormat[] = L"Programming error! String #: %u was not found.";
+
+std::u16string U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+WindowsVersion VersionOf(const OsFlags& os) {
+    if (os.win10) return WindowsVersion::Win10;
+    if (os.win81) return WindowsVersion::Win81;
+    if (os.win8) return WindowsVersion::Win8;
+    if (os.win7) return WindowsVersion::Win7;
+    if (os.vista) return WindowsVersion::Vista;
+    if (os.winXP64) return WindowsVersion::WinXP64;
+    if (os.winXP) return WindowsVersion::WinXP;
+    if (os.win2k) return WindowsVersion::Win2K;
+    if (os.winNT4) return WindowsVersion::WinNT4;
+    return WindowsVersion::Other;
+}
+
+// The log names the operating system's width, not the process's: a 32-bit
+// build sees 64-bit Windows through WOW64, this 64-bit build runs only there.
+bool Windows64() { return gAppState->wow64 != 0 || sizeof(void*) == 8; }
+
+void ClearLocation() {
+    gErrorLocation.sourceName[0] = L'\0';
+    gErrorLocation.extraText[0] = L'\0';
+    gErrorLocation.line = 0;
+    gErrorLocation.windowsError = 0;
+}
+
+}  // namespace
+
+void SetErrorLocation(ErrorSite site) {
+    wcsncpy(gErrorLocation.sourceName, site.module ? site.module : L"", kPathChars - 1);
+    gErrorLocation.sourceName[kPathChars - 1] = L'\0';
+    gErrorLocation.line = site.line;
+    gErrorLocation.shown = false;
+    gErrorLocation.logged = false;
+}
+
+void SetErrorLocation(ErrorSite site, const wchar_t* extra) {
+    SetErrorLocation(site);
+    SetErrorExtra(extra);
+}
+
+void SetErrorExtra(const wchar_t* extra) {
+    wcsncpy(gErrorLocation.extraText, extra ? extra : L"", kPathChars - 1);
+    gErrorLocation.extraText[kPathChars - 1] = L'\0';
+}
+
+void SaveWindowsError() { gErrorLocation.windowsError = GetLastError(); }
+
+void DebugLine(const wchar_t* format, ...) {
+    wchar_t line[kTextBufferChars];
+    va_list args;
+    va_start(args, format);
+    vswprintf(line, kTextBufferChars, format, args);
+    va_end(args);
+    OutputDebugStringW(line);
+}
+
+Status ReportError(Status code, int nonFatal) {
+    if (gAppState == nullptr) return 1;
+    if (gAppState->reporting || code == kOk) return kOk;
+    gAppState->reporting = 1;
+
+    const int loaded = LoadStringW(gAppState->instance, code, gAppState->errorText, kMessageChars);
+    if (loaded <= 0) swprintf(gAppState->errorText, kMessageChars, kMissingStringFormat, code);
+
+    OutputDebugStringW(gAppState->errorText);
+    OutputDebugStringW(L"\n");
+    if (gErrorLocation.sourceName[0] != L'\0' && gErrorLocation.line != 0) {
+        swprintf(gAppState->textBuffer, kTextBufferChars, L"Quorvel:Error occured at file %ls line %d\n",
+                 gErrorLocation.sourceName, gErrorLocation.line);
+        OutputDebugStringW(gAppState->textBuffer);
+    }
+
+    if (!gErrorLocation.logged && !gMode.cleanupMode) (void)WriteErrorLog(code, gAppState->errorText);
+    gErrorLocation.logged = true;
+    ClearLocation();
+
+    if (gMode.cleanupMode) {
+        // The cleanup screen reports by itself.
+        gAppState->reporting = 0;
+        return code;
+    }
+    if (nonFatal == 0) {
+        // The guard is cleared before raising: the catchers end the process,
+        // but the Home dialog shows the text and carries on, and its later
+        // failures must still be reported.
+        gAppState->reporting = 0;
+        throw FatalError{gAppState->errorText};
+    }
+    if (!gErrorLocation.shown) {
+        MessageBoxW(nullptr, gAppState->errorText, gAppState->caption, MB_TASKMODAL | MB_ICONERROR);
+        gErrorLocation.shown = true;
+    }
+    gAppState->reporting = 0;
+    return code;
+}
+
+Status WriteErrorLog(Status code, const wchar_t* text) {
+    if (code == kOk) return kOk;
+    // Before the folders are known there is nowhere to keep a log; the box
+    // still shows the failure.
+    if (gAppState->errorLogFolder[0] == L'\0') return kErrDiskWrite;
+    wchar_t path[kPathChars];
+    swprintf(path, kPathChars, L"%ls\\Quorvel_ErrorsLog.csv", gAppState->errorLogFolder);
+    Status ignored = kOk;
+    (void)FileExists(path, &ignored);
+
+    ErrorLogEntry entry;
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    const bool timeOk = localtime_s(&local, &now) == 0;
+    if (timeOk)
+        entry.time = CtimeText(local.tm_year + 1900, local.tm_mon, local.tm_mday, local.tm_wday, local.tm_hour,
+                               local.tm_min, local.tm_sec);
+    entry.osName = OsLogName(VersionOf(gAppState->os), Windows64());
+    entry.code = code;
+    entry.windowsError = gErrorLocation.windowsError;
+    entry.message = U16(text ? text : L"");
+    entry.module = U16(gErrorLocation.sourceName);
+    entry.line = gErrorLocation.line;
+    entry.extra = U16(gErrorLocation.extraText);
+    const std::u16string line = FormatErrorLogLine(entry);
+
+    FILE* file = _wfopen(path, L"at");
+    if (file == nullptr) return kErrDiskWrite;
+    // The log is in the ANSI code page, as every other program reads a .csv.
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(line.c_str());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(bytes > 0 ? bytes : 1, '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), bytes, nullptr, nullptr);
+    fputs(ansi.c_str(), file);
+
+    gErrorLocation.sourceName[0] = L'\0';
+    gErrorLocation.line = 0;
+    gErrorLocation.extraText[0] = L'\0';
+    fclose(file);
+    return timeOk ? kOk : kErrInvalidArgument;
+}
+
+}  // namespace quorvel

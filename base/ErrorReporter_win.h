@@ -1,0 +1,41 @@
+// Every failure is a numbered code. The site where it arises records where
+// (SetErrorLocation, plus extraText and windowsError where it has them);
+// callers pass the first non-zero code up unchanged; ReportError logs it once
+// and shows it once, or raises it as FatalError for the start-up frames.
+#pragma once
+#include <string>
+
+#include "base/AppState_win.h"
+
+namespace quorvel {
+
+// The text of a fatal failure, raised by ReportError and caught by the
+// start-up frames, which show it and end the process.
+struct FatalError {
+    std::wstring text;
+};
+
+// Where a failure arises: the module name the error log shows and a line.
+// Every site is written QV_SITE(module), which takes the line it stands on;
+// a location that the log has always shown is a named ErrorSite constant.
+struct ErrorSite {
+    const wchar_t* module;
+    int line;
+};
+#define QV_SITE(module) (::quorvel::ErrorSite{(module), __LINE__})
+
+void SetErrorLocation(ErrorSite site);
+// Sets the location together with the extra text (a path or value name).
+void SetErrorLocation(ErrorSite site, const wchar_t* extra);
+void SetErrorExtra(const wchar_t* extra);
+// Saves GetLastError() as the windows error of the current failure.
+void SaveWindowsError();
+
+// nonFatal 1 shows a box and returns the code; 0 raises FatalError.
+Status ReportError(Status code, int nonFatal);
+[[nodiscard]] Status WriteErrorLog(Status code, const wchar_t* text);
+
+// Debugger output: formats like swprintf and sends it to OutputDebugStringW.
+void DebugLine(const wchar_t* format, ...);
+
+}  // namespace quorvel

@@ -1,0 +1,111 @@
+// Small owners of Windows handles, so that every path out of a function
+// releases what it took: GDI objects, device contexts, objects selected into
+// a context, painting, find handles, files and registry keys.
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace quorvel {
+
+// Owns one handle and releases it with Release unless it is empty: null, or
+// INVALID_HANDLE_VALUE for the handles that use it (InvalidIsEmpty).
+template <typename Handle, auto Release, bool InvalidIsEmpty = false>
+class UniqueHandle {
+    static Handle Empty() {
+        if constexpr (InvalidIsEmpty)
+            return INVALID_HANDLE_VALUE;
+        else
+            return nullptr;
+    }
+
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Empty(); }
+    // Gives the handle up, for when another owner (a window, GDI) takes it.
+    Handle release() { return std::exchange(handle_, Empty()); }
+    void reset(Handle handle = Empty()) {
+        if (handle_ != Empty()) Release(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Empty();
+};
+
+namespace guard_detail {
+inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+inline void CloseFind(HANDLE find) { FindClose(find); }
+inline void CloseFile(HANDLE file) { CloseHandle(file); }
+inline void CloseKey(HKEY key) { RegCloseKey(key); }
+}  // namespace guard_detail
+
+using GdiObject = UniqueHandle<HGDIOBJ, guard_detail::DeleteGdiObject>;
+using BitmapHandle = UniqueHandle<HBITMAP, guard_detail::DeleteGdiObject>;
+using FontHandle = UniqueHandle<HFONT, guard_detail::DeleteGdiObject>;
+using RegionHandle = UniqueHandle<HRGN, guard_detail::DeleteGdiObject>;
+using MemoryDc = UniqueHandle<HDC, guard_detail::DeleteMemoryDc>;
+using RegistryKey = UniqueHandle<HKEY, guard_detail::CloseKey>;
+
+using FindHandle = UniqueHandle<HANDLE, guard_detail::CloseFind, true>;
+using FileHandle = UniqueHandle<HANDLE, guard_detail::CloseFile, true>;
+
+// A window's device context from GetDC (the screen's with no window).
+class WindowDc {
+public:
+    explicit WindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a context, the previous one selected back at the end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// BeginPaint and its EndPaint, whatever happens between them.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window) { BeginPaint(window, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    HDC dc() const { return paint_.hdc; }
+    const PAINTSTRUCT& paint() const { return paint_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+};
+
+}  // namespace quorvel

@@ -1,0 +1,35 @@
+// One decoded photo of an album and the EXIF properties read with it.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/PixelBlock.h"
+
+namespace quorvel {
+
+// One EXIF/TIFF property as the decoder returns it: tag id, TIFF type and
+// the raw value bytes (little-endian, as GDI+ gives them).
+struct PropertyItem {
+    std::uint32_t id = 0;
+    std::uint16_t type = 0;
+    std::vector<std::uint8_t> value;
+};
+
+struct PhotoRecord {
+    // The photo's file name while decoding; afterwards the name of its cache
+    // file (extension replaced by "BMP").
+    std::u16string fileName;
+    PixelBlock block;  // width cut to a multiple of 4
+    std::int32_t heightDiffers = 0;
+    std::int32_t widthDiffers = 0;
+    std::int32_t portraitAmongLandscape = 0;
+    std::vector<PropertyItem> properties;
+    // Capture time from the photo's properties, as mktime reads it with the
+    // daylight flag set; 0 when the photo has none.
+    std::int64_t dateTaken = 0;
+    std::int64_t fileTime = 0;  // local time as mktime reads it, daylight flag set
+    std::int64_t fileSize = 0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,190 @@
+#include "base/Utilities_win.h"
+
+#include <cwchar>
+#include <ctime>
+#include <string>
+
+#include "base/ErrorReporter_win.h"
+
+namespace quorvel {
+
+wchar_t gFoundPath[kPathChars];
+
+namespace {
+
+// Locations the error log has always named.
+constexpr ErrorSite kMissingTextSite{L"utilities", 50};
+constexpr ErrorSite kCountFilesSite{L"utilities", 464};
+constexpr ErrorSite kNoAlbumImagesSite{L"utilities", 417};
+constexpr ErrorSite kAlbumSearchSite{L"utilities", 425};
+
+const wchar_t* Caption() { return gAppState ? gAppState->caption : L""; }
+
+// Joins folder + "\" + pattern; false when it would not fit a path.
+bool JoinPattern(const wchar_t* folder, const wchar_t* pattern, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", folder, pattern);
+    return n > 0 && n < kPathChars;
+}
+
+}  // namespace
+
+Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes) {
+    if (buffer == nullptr || bufferBytes < 2) {
+        SetErrorLocation(kMissingTextSite);
+        return kErrInvalidArgument;
+    }
+    const int chars = bufferBytes / 2;
+    HINSTANCE instance = gAppState ? gAppState->instance : GetModuleHandleW(nullptr);
+    if (LoadStringW(instance, id, buffer, chars) > 0) return kOk;
+    wcsncpy(buffer, L"XXXX", chars - 1);
+    buffer[chars - 1] = L'\0';
+    wchar_t message[kMessageChars];
+    swprintf(message, kMessageChars, L"Programming error! String #: %u was not found.", id);
+    MessageBoxW(nullptr, message, Caption(), MB_TASKMODAL | MB_ICONWARNING);
+    SetErrorLocation(kMissingTextSite);
+    return kErrResourceString;
+}
+
+int ShowNotice(const wchar_t* text, UINT style) {
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    const int answer = MessageBoxW(nullptr, text, Caption(), style | MB_TASKMODAL);
+    SetCursor(previous);
+    return answer;
+}
+
+int AskOwner(const wchar_t* text, UINT style) {
+    const wchar_t* caption = gAppState ? gAppState->programName : L"";
+    return MessageBoxW(gMode.ownerWindow, text, caption, (style & ~MB_RIGHT) | MB_TASKMODAL);
+}
+
+bool PathExists(const wchar_t* path) {
+    if (path == nullptr || path[0] == L'\0') return false;
+    wchar_t copy[kPathChars];
+    wcsncpy(copy, path, kPathChars - 1);
+    copy[kPathChars - 1] = L'\0';
+    return GetFileAttributesW(copy) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FileExists(const wchar_t* path, Status* code) {
+    if (path == nullptr || path[0] == L'\0') {
+        if (code) *code = kErrInvalidArgument;
+        return false;
+    }
+    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) {
+        gErrorLocation.windowsError = error;
+        if (code) *code = kErrDiskWrite;
+    }
+    return false;
+}
+
+Status RunAndWait(const wchar_t* path) {
+    if (path == nullptr || path[0] == L'\0') return kErrInvalidArgument;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        SaveWindowsError();
+        return kErrAppNotFound;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return kOk;
+}
+
+Status RunDisplaySettings() {
+    const wchar_t command[] = L"rundll32.exe shell32.dll,Control_RunDLL desk.cpl";
+    char ansi[128];
+    WideCharToMultiByte(CP_ACP, 0, command, -1, ansi, sizeof ansi, nullptr, nullptr);
+    const UINT result = WinExec(ansi, SW_HIDE);
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) return kErrAppNotFound;
+    if (result > 31) return kOk;
+    SaveWindowsError();
+    return kErrAppFailed;
+}
+
+Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count) {
+    wchar_t search[kPathChars];
+    if (folder == nullptr || pattern == nullptr || count == nullptr || !JoinPattern(folder, pattern, search)) {
+        SetErrorLocation(kCountFilesSite);
+        return kErrInvalidArgument;
+    }
+    *count = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return kOk;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++*count;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return kOk;
+}
+
+Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
+    static const wchar_t* const kPatterns[] = {L"*.jpg", L"*.jpeg", L"*.bmp", L"*.png",
+                                               L"*.gif", L"*.tif",  L"*.tiff"};
+    if (count == nullptr || type == nullptr) {
+        SetErrorLocation(kCountFilesSite);
+        return kErrInvalidArgument;
+    }
+    *count = 0;
+    *type = 0;
+    for (int i = 0; i < 7; ++i) {
+        int n = 0;
+        if (Status s = CountFiles(folder, kPatterns[i], &n); s != kOk) return s;
+        if (n > 0) {
+            *count = n;
+            *type = i + 1;
+            return kOk;
+        }
+    }
+    return kOk;
+}
+
+Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern, wchar_t* name, int nameChars,
+                         std::int64_t* time) {
+    wchar_t search[kPathChars];
+    if (folder == nullptr || pattern == nullptr || name == nullptr || nameChars <= 0 || time == nullptr ||
+        !JoinPattern(folder, pattern, search)) {
+        SetErrorLocation(kNoAlbumImagesSite);
+        return kErrInvalidArgument;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        SetErrorLocation(kAlbumSearchSite, search);
+        return kErrFindFirstFile;
+    }
+    FindClose(find);
+    swprintf(gFoundPath, kPathChars, L"%ls\\%ls", folder, found.cFileName);
+    wcsncpy(name, found.cFileName, nameChars - 1);
+    name[nameChars - 1] = L'\0';
+
+    *time = LocalFileTime(found.ftLastWriteTime);
+    return kOk;
+}
+
+std::int64_t LocalFileTime(const FILETIME& written) {
+    // Local broken-down time, then back to seconds with the daylight-saving
+    // flag set, as the C runtime's mktime reads it.
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+    std::tm t = {};
+    t.tm_year = st.wYear - 1900;
+    t.tm_mon = st.wMonth - 1;
+    t.tm_mday = st.wDay;
+    t.tm_hour = st.wHour;
+    t.tm_min = st.wMinute;
+    t.tm_sec = st.wSecond;
+    t.tm_isdst = 1;
+    return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+}  // namespace quorvel

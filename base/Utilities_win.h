@@ -1,0 +1,32 @@
+// Small helpers used everywhere: string loading, message boxes, existence
+// tests, running a program and waiting for it, counting album images.
+#pragma once
+#include <cstdint>
+
+#include "base/AppState_win.h"
+
+namespace quorvel {
+
+// Loads string `id` into buffer (capacity bufferBytes / 2 characters). A
+// missing entry writes "XXXX", warns the user and returns 10017.
+[[nodiscard]] Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes);
+int ShowNotice(const wchar_t* text, UINT style);
+int AskOwner(const wchar_t* text, UINT style);
+bool PathExists(const wchar_t* path);
+bool FileExists(const wchar_t* path, Status* code);
+[[nodiscard]] Status RunAndWait(const wchar_t* path);
+[[nodiscard]] Status RunDisplaySettings();
+[[nodiscard]] Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count);
+// Album photo types: 1 "*.jpg" ... 7 "*.tiff", 0 when none matched.
+[[nodiscard]] Status FindAlbumImages(const wchar_t* folder, int* count, int* type);
+[[nodiscard]] Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern,
+                                       wchar_t* name, int nameChars, std::int64_t* time);
+
+// A file time as local seconds since 1970, read by mktime with the
+// daylight-saving flag set (0 when Windows cannot convert it).
+std::int64_t LocalFileTime(const FILETIME& written);
+
+// The full path found by the last FindFirstFileTime.
+extern wchar_t gFoundPath[kPathChars];
+
+}  // namespace quorvel

@@ -1,0 +1,287 @@
+#include "storage/Cleanup_win.h"
+
+#include <cwchar>
+#include <string>
+
+#include "base/ErrorReporter_win.h"
+#include "storage/Settings_win.h"
+#include "storage/StorageRules.h"
+#include "storage/Storage_win.h"
+#include "base/Text.h"
+#include "base/Utilities_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"FileCleaner";
+// Locations the error log has always named.
+constexpr ErrorSite kCacheListingSite{kModule, 46};
+constexpr ErrorSite kAlbumsListingSite{kModule, 155};
+constexpr ErrorSite kMattingsListingSite{kModule, 393};
+constexpr ErrorSite kUserFolderListingSite{kModule, 547};
+constexpr ErrorSite kResetSettingsSite{kModule, 690};
+constexpr ErrorSite kCleanupStartSite{kModule, 814};
+
+const char16_t* U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
+    return n > 0 && n < kPathChars;
+}
+
+bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+// Folders whose name begins with "." (the listing's own entries among them)
+// are never touched. A folder that is a link to somewhere else is not
+// walked either: deleting through it would delete outside the program's
+// folders.
+bool Untouchable(const WIN32_FIND_DATAW& found) {
+    return IsFolder(found) && (found.cFileName[0] == L'.' || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+// Calls `visit` for each entry of `folder` matching `pattern`; false when
+// the folder cannot be listed.
+template <typename Visit>
+bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
+    wchar_t search[kPathChars];
+    if (folder[0] == L'\0' || !Join(folder, pattern, search)) return false;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(search, &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        if (Untouchable(found)) continue;
+        wchar_t path[kPathChars];
+        if (!Join(folder, found.cFileName, path)) continue;
+        visit(found, path);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return true;
+}
+
+class Cleaner {
+public:
+    int failures = 0;
+
+    void DeleteOne(const wchar_t* path) {
+        if (!DeleteFileW(path)) ++failures;
+    }
+    void RemoveOne(const wchar_t* path) {
+        if (!RemoveDirectoryW(path)) ++failures;
+    }
+
+    // Deletes the files of `folder` and removes its sub-folders, one level
+    // deep: a sub-folder that still holds files stays and counts.
+    void EmptyFolder(const wchar_t* folder) {
+        const bool listed = ForEachEntry(folder, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
+            if (IsFolder(found))
+                RemoveOne(path);
+            else
+                DeleteOne(path);
+        });
+        if (!listed) ++failures;
+    }
+    void EmptyAndRemove(const wchar_t* folder) {
+        EmptyFolder(folder);
+        RemoveOne(folder);
+    }
+
+    void DeleteBitmapCaches(const wchar_t* albumsPath) {
+        const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
+            if (!IsFolder(found)) return;
+            wchar_t cache[kPathChars];
+            if (!Join(album, L"BMP", cache)) return;
+            ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
+                if (!IsFolder(bitmap)) DeleteOne(path);
+            });
+            if (PathExists(cache)) RemoveOne(cache);
+        });
+        if (!listed) SetErrorLocation(kCacheListingSite, albumsPath);
+    }
+
+    void DeleteImportedAlbums(const wchar_t* albumsPath) {
+        const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
+            if (IsFolder(found) && !IsKeptAlbumFolder(U16(found.cFileName))) EmptyAndRemove(album);
+        });
+        if (!listed) {
+            ++failures;
+            SetErrorLocation(kAlbumsListingSite, albumsPath);
+        }
+    }
+
+    void ExamineDefaultAlbums(const wchar_t* albumsPath) {
+        static const wchar_t* const kNames[] = {L"DefaultAlbum1", L"DefaultAlbum2"};
+        for (int album = 0; album < 2; ++album) {
+            wchar_t folder[kPathChars];
+            // A default album that is gone has nothing to examine; start-up
+            // creates it again.
+            if (!Join(albumsPath, kNames[album], folder) || !PathExists(folder)) continue;
+            const bool listed =
+                ForEachEntry(folder, L"*", [this, album](const WIN32_FIND_DATAW& found, const wchar_t* path) {
+                    if (IsFolder(found))
+                        RemoveOne(path);
+                    else if (!IsKeptDefaultAlbumPhoto(album, U16(found.cFileName)))
+                        DeleteOne(path);
+                });
+            if (!listed) ++failures;
+        }
+    }
+
+    void DeleteImportedBoards(const wchar_t* mattingsPath) {
+        const bool listed = ForEachEntry(mattingsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
+            if (IsFolder(found))
+                EmptyAndRemove(path);
+            else if (!IsKeptBoard(U16(found.cFileName)))
+                DeleteOne(path);
+        });
+        if (!listed) {
+            ++failures;
+            SetErrorLocation(kMattingsListingSite, mattingsPath);
+        }
+    }
+
+    void ExamineUserFolder(const wchar_t* userFolder) {
+        const bool listed = ForEachEntry(userFolder, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
+            if (IsFolder(found)) {
+                if (!IsKeptUserFolder(U16(found.cFileName))) EmptyAndRemove(path);
+            } else if (!IsKeptUserFile(U16(found.cFileName))) {
+                DeleteOne(path);
+            }
+        });
+        if (!listed) {
+            ++failures;
+            SetErrorLocation(kUserFolderListingSite, userFolder);
+        }
+    }
+};
+
+// One default setting: a text from the string table, a literal text, or a
+// number, for key `keyId` numbered by album or monitor (0: as named).
+struct DefaultSetting {
+    unsigned keyId;
+    int number;
+    unsigned textId;
+    const wchar_t* text;
+    std::int32_t value;
+};
+
+// In the order they are written back; the first write decides whether the
+// settings file can be written at all.
+const DefaultSetting kDefaults[] = {
+    {IDS_KEY_USER_SAYING, 1, IDS_DEFAULT_PHRASE1, nullptr, 0},
+    {IDS_KEY_USER_SAYING, 2, IDS_DEFAULT_PHRASE2, nullptr, 0},
+    {IDS_KEY_SAVER_SAYING, 0, IDS_DEFAULT_SAVER_PHRASE, nullptr, 0},
+    {IDS_KEY_ALBUM_FOLDER, 1, 0, L"DefaultAlbum1", 0},
+    {IDS_KEY_ALBUM_FOLDER, 2, 0, L"DefaultAlbum2", 0},
+    {IDS_KEY_FONT_COLOR, 1, 0, nullptr, 0xFF0000},
+    {IDS_KEY_FONT_COLOR, 2, 0, nullptr, 0x00FF00},
+    {IDS_KEY_FONT_NAME, 0, 0, L"Arial", 0},
+    {IDS_KEY_FONT_BOLD, 0, 0, nullptr, 0},
+    {IDS_KEY_FONT_ITALIC, 0, 0, nullptr, 0},
+    {IDS_KEY_FONT_SIZE, 0, 0, nullptr, 72},
+    {IDS_KEY_MONITOR, 1, 0, nullptr, 0},
+    {IDS_KEY_MONITOR, 2, 0, nullptr, 0},
+    {IDS_KEY_MONITOR, 3, 0, nullptr, 0},
+    {IDS_KEY_MONITOR, 4, 0, nullptr, 0},
+    {IDS_KEY_MONITOR, 5, 0, nullptr, 0},
+    {IDS_KEY_MONITOR, 6, 0, nullptr, 0},
+    {IDS_KEY_ENGLISH, 0, 0, nullptr, 1},
+    {IDS_KEY_SPANISH, 0, 0, nullptr, 0},
+    {IDS_KEY_EFFECTS, 1, 0, nullptr, 0},
+    {IDS_KEY_EFFECTS, 2, 0, nullptr, 0},
+    {IDS_KEY_STITCH_MODE, 1, 0, nullptr, 1},
+    {IDS_KEY_STITCH_MODE, 2, 0, nullptr, 1},
+    {IDS_KEY_ALBUMS_PATH, 0, 0, L"", 0},
+    {IDS_KEY_MATTINGS_PATH, 0, 0, L"", 0},
+    {IDS_KEY_DEFAULT_POWER_PLAN, 0, 0, nullptr, 0},
+    {IDS_KEY_MATTING, 1, 0, L"01.jpg", 0},
+    {IDS_KEY_MATTING, 2, 0, L"02.jpg", 0},
+};
+
+Status WriteDefault(const DefaultSetting& setting) {
+    if (setting.textId != 0) {
+        wchar_t text[200];
+        if (Status s = LoadText(setting.textId, text, sizeof text); s != kOk) return s;
+        return WriteSettingTextById(setting.keyId, setting.number, text);
+    }
+    if (setting.text != nullptr) return WriteSettingTextById(setting.keyId, setting.number, setting.text);
+    return WriteSettingNumberById(setting.keyId, setting.number, setting.value);
+}
+
+// Later write failures have shown the settings-file box already; the rest
+// of the defaults are still worth writing.
+Status ResetSettings() {
+    bool first = true;
+    for (const DefaultSetting& setting : kDefaults) {
+        const Status s = WriteDefault(setting);
+        if (first && s != kOk) {
+            SetErrorLocation(kResetSettingsSite);
+            return s;
+        }
+        first = false;
+    }
+    return kOk;
+}
+
+void ReportFailures(int failures) {
+    wchar_t format[kMessageChars], text[kMessageChars];
+    (void)LoadText(IDS_CLEANUP_SUMMARY, format, sizeof format);
+    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
+    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), failures, gAppState->userFolder);
+    if (!gMode.cleanupMode) {
+        MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        return;
+    }
+    DebugLine(L"%ls\n", text);
+    if (gErrorLocation.sourceName[0] != L'\0')
+        DebugLine(L"Quorvel: Error occured at file %ls line %d\n", gErrorLocation.sourceName, gErrorLocation.line);
+}
+
+}  // namespace
+
+Status CleanupRepair() {
+    if (gAppState == nullptr) {
+        SetErrorLocation(kCleanupStartSite);
+        return kErrInvalidArgument;
+    }
+    // The paths as read from the settings file; an empty one is the default
+    // folder under userFolder, which is what the installation made.
+    // A folder the user chose outside the per-user folder holds the user's
+    // own files and is left alone; the program's default folder is cleaned.
+    wchar_t albumsPath[kPathChars], mattingsPath[kPathChars];
+    AlbumsFolder(albumsPath);
+    MattingsFolder(mattingsPath);
+    const char16_t* user = reinterpret_cast<const char16_t*>(gAppState->userFolder);
+    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(albumsPath), user))
+        swprintf(albumsPath, kPathChars, L"%ls\\QuorvelAlbums", gAppState->userFolder);
+    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(mattingsPath), user))
+        swprintf(mattingsPath, kPathChars, L"%ls\\QuorvelMattingBoards", gAppState->userFolder);
+    Cleaner cleaner;
+
+    OutputDebugStringW(L"Quorvel: Deleted temp files\n");
+    if (RemoveTempFiles() != kOk) return kOk;
+
+    OutputDebugStringW(L"Quorvel: Deleted bmp files\n");
+    cleaner.DeleteBitmapCaches(albumsPath);
+
+    OutputDebugStringW(L"Quorvel: Deleted photo albums\n");
+    cleaner.DeleteImportedAlbums(albumsPath);
+
+    OutputDebugStringW(L"Quorvel: examined default albums\n");
+    cleaner.ExamineDefaultAlbums(albumsPath);
+
+    OutputDebugStringW(L"Quorvel: deleted mattings\n");
+    cleaner.DeleteImportedBoards(mattingsPath);
+
+    OutputDebugStringW(L"Quorvel: examined Fenwold folder\n");
+    cleaner.ExamineUserFolder(gAppState->userFolder);
+
+    OutputDebugStringW(L"Quorvel: reset ini\n");
+    if (Status s = ResetSettings(); s != kOk) return s;
+
+    if (cleaner.failures > 0) ReportFailures(cleaner.failures);
+    return kOk;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,197 @@
+#include "storage/Folders_win.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"Quorvel";
+const wchar_t kSettingsModule[] = L"settings";
+
+// Fills `out` with known folder + "\" + tail. False when the shell has no
+// such folder or the result would not fit a path.
+bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kPathChars]) {
+    PWSTR base = nullptr;
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &base)) || base == nullptr) {
+        CoTaskMemFree(base);
+        return false;
+    }
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", base, tail);
+    CoTaskMemFree(base);
+    return n > 0 && n < kPathChars;
+}
+
+bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
+    return n > 0 && n < kPathChars;
+}
+
+bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
+
+// Copies the files of `from` into `to` and walks its folders while `depth`
+// allows; a folder below the last allowed level stops the copy with 10083.
+Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
+    wchar_t search[kPathChars];
+    if (!Join(from, L"*.*", search)) {
+        SetErrorLocation(QV_SITE(kSettingsModule), from);
+        return kErrInvalidArgument;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(search, &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kSettingsModule), search);
+        return kErrFindFirstFile;
+    }
+    Status status = kOk;
+    do {
+        wchar_t source[kPathChars], target[kPathChars];
+        if (!Join(from, found.cFileName, source) || !Join(to, found.cFileName, target)) {
+            SetErrorLocation(QV_SITE(kSettingsModule), found.cFileName);
+            status = kErrInvalidArgument;
+            break;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (IsDotName(found.cFileName)) continue;
+            if (depth == 0) {
+                SetErrorLocation(QV_SITE(kSettingsModule), source);
+                status = kErrFirstTimeInit;
+                break;
+            }
+            if (!PathExists(target) && !CreateDirectoryW(target, nullptr)) {
+                SaveWindowsError();
+                SetErrorLocation(QV_SITE(kSettingsModule), target);
+                status = kErrCreateFolder;
+                break;
+            }
+            if ((status = CopyLevel(source, target, depth - 1)) != kOk) break;
+        } else if (!CopyFileW(source, target, FALSE)) {
+            SaveWindowsError();
+            SetErrorLocation(QV_SITE(kSettingsModule), source);
+            status = kErrCopyFile;
+            break;
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return status;
+}
+
+}  // namespace
+
+Status CopyCommonToUser() {
+    if (!PathExists(gAppState->commonFolder)) {
+        SetErrorLocation(QV_SITE(kSettingsModule), gAppState->commonFolder);
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(gAppState->userFolder) && !CreateDirectoryW(gAppState->userFolder, nullptr)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kSettingsModule), gAppState->userFolder);
+        return kErrCreateFolder;
+    }
+    // Files at the top, two folder levels below it; a third level is not
+    // part of what the installer puts there.
+    return CopyLevel(gAppState->commonFolder, gAppState->userFolder, 2);
+}
+
+Status WriteRegistryRecord() {
+    const wchar_t kRecordKey[] = L"Software\\Fenwold\\Quorvel";
+    HKEY record = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS) {
+        OutputDebugStringW(L"[Quorvel] CurrentUser... does not exist\n");
+        HKEY software = nullptr, company = nullptr, program = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS) {
+            SetErrorLocation(QV_SITE(kModule), L"Software");
+            return kErrRegistryKeys;
+        }
+        LSTATUS r = RegCreateKeyExW(software, L"Fenwold", 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr, &company, nullptr);
+        RegCloseKey(software);
+        if (r != ERROR_SUCCESS) {
+            SetErrorLocation(QV_SITE(kModule), L"Fenwold");
+            return kErrRegistryKeys;
+        }
+        r = RegCreateKeyExW(company, L"Quorvel", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &program, nullptr);
+        RegCloseKey(company);
+        if (r != ERROR_SUCCESS) {
+            SetErrorLocation(QV_SITE(kModule), L"Quorvel");
+            return kErrRegistryKeys;
+        }
+        RegCloseKey(program);
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS) {
+            SetErrorLocation(QV_SITE(kModule), L"CU_Software\\Fenwold\\Quorvel");
+            return kErrOpenRegistry;
+        }
+    }
+    auto setText = [record](const wchar_t* name, const wchar_t* text) {
+        const DWORD bytes = DWORD((wcslen(text) + 1) * sizeof(wchar_t));
+        return RegSetValueExW(record, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
+    };
+    Status status = kOk;
+    const DWORD installed = 1;
+    if (!setText(L"Path", gAppState->userFolder)) {
+        SetErrorLocation(QV_SITE(kModule), L"Path");
+        status = kErrWriteRegistry;
+    } else if (!setText(L"ThemePath", gAppState->themeFolder)) {
+        SetErrorLocation(QV_SITE(kModule), L"ThemePath");
+        status = kErrWriteRegistry;
+    } else if (RegSetValueExW(record, L"installed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&installed),
+                              sizeof installed) != ERROR_SUCCESS) {
+        SetErrorLocation(QV_SITE(kModule), L"Installed");
+        status = kErrWriteRegistry;
+    }
+    RegCloseKey(record);
+    return status;
+}
+
+Status ComputeFolders() {
+    wchar_t company[100];
+    if (Status s = LoadText(IDS_COMPANY_FOLDER, company, sizeof company); s != kOk) return s;
+
+    if (!KnownFolderPath(FOLDERID_ProgramData, company, gAppState->commonFolder)) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(gAppState->commonFolder)) {
+        SetErrorLocation(QV_SITE(kModule), gAppState->commonFolder);
+        return kErrFirstTimeInit;
+    }
+    if (!KnownFolderPath(FOLDERID_RoamingAppData, company, gAppState->userFolder)) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(gAppState->userFolder))
+        if (Status s = CopyCommonToUser(); s != kOk) return s;
+    wcscpy(gAppState->errorLogFolder, gAppState->userFolder);
+    if (!KnownFolderPath(FOLDERID_LocalAppData, L"Microsoft\\Windows\\Themes\\Quorvel", gAppState->themeFolder) ||
+        !KnownFolderPath(FOLDERID_ProgramFilesX86, company, gAppState->installFolder)) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(gAppState->userFolder)) {
+        SetErrorLocation(QV_SITE(kModule), gAppState->userFolder);
+        return kErrInvalidArgument;
+    }
+    if (Status s = WriteRegistryRecord(); s != kOk) return s;
+
+    wchar_t windows[kPathChars] = L"";
+    PWSTR shellWindows = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Windows, 0, nullptr, &shellWindows)) && shellWindows) {
+        wcsncpy(windows, shellWindows, kPathChars - 1);
+    } else if (GetWindowsDirectoryW(windows, kPathChars) == 0) {
+        CoTaskMemFree(shellWindows);
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    CoTaskMemFree(shellWindows);
+    swprintf(gAppState->systemFolder, kPathChars, L"%ls%ls", windows,
+             gAppState->wow64 ? L"\\SysWow64" : L"\\System32");
+    return kOk;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,45 @@
+#include "storage/SettingsFormat.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "base/Text.h"
+
+namespace quorvel {
+
+std::u16string NumberedKey(std::u16string_view key, int number) {
+    std::u16string out(key);
+    const std::u16string digits = FromAscii(std::to_string(number));
+    if (!out.empty() && !digits.empty()) out.back() = digits.front();
+    return out;
+}
+
+SettingNumber ParseSettingNumber(std::u16string_view text) {
+    SettingNumber out;
+    // strtod on the ASCII form: non-ASCII characters cannot be part of a
+    // number, and '?' stops the conversion just as they would.
+    const std::string narrow = ToAscii(TrimLeadingBlanks(text));
+    if (narrow.empty()) return out;
+    char* end = nullptr;
+    const double d = std::strtod(narrow.c_str(), &end);
+    if (end == narrow.c_str() || std::isnan(d)) return out;
+    // Truncation toward zero; values beyond 32 bits saturate rather than wrap.
+    const double lo = std::numeric_limits<std::int32_t>::min();
+    const double hi = std::numeric_limits<std::int32_t>::max();
+    out.value = d <= lo ? std::numeric_limits<std::int32_t>::min()
+              : d >= hi ? std::numeric_limits<std::int32_t>::max()
+                        : static_cast<std::int32_t>(d);
+    out.ok = true;
+    return out;
+}
+
+std::u16string FormatSettingNumber(std::int32_t value) { return FromAscii(std::to_string(value)); }
+
+std::u16string_view TrimLeadingBlanks(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    return text.substr(i);
+}
+
+}  // namespace quorvel

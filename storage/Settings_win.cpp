@@ -1,0 +1,315 @@
+#include "storage/Settings_win.h"
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "base/ErrorReporter_win.h"
+#include "storage/SettingsFormat.h"
+#include "base/Utilities_win.h"
+#include "base/DisplayState_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+UserSettings* gUserSettings = nullptr;
+
+namespace {
+
+// Locations the error log has always named.
+constexpr ErrorSite kSettingsKeySite{L"utilities", 3232};
+
+constexpr int kKeyChars = 64;
+
+const char16_t* U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// Loads the key name of `keyId`, numbered for album or monitor `number`.
+Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
+    if (Status s = LoadText(keyId, key, sizeof key); s != kOk) return s;
+    if (number > 0) {
+        const std::u16string numbered = NumberedKey(U16(key), number);
+        wcsncpy(key, reinterpret_cast<const wchar_t*>(numbered.c_str()), kKeyChars - 1);
+        key[kKeyChars - 1] = L'\0';
+    }
+    return kOk;
+}
+
+Status Section(wchar_t (&section)[kKeyChars]) { return LoadText(IDS_INI_SECTION, section, sizeof section); }
+
+// The profile functions keep Unicode text only in a file that starts with a
+// UTF-16LE byte-order mark; a file they create themselves is ANSI and turns
+// Greek or emoji into '?'. So before a write, a missing file is created with
+// the mark, and an ANSI file (the first-time copy, or one a user edited) is
+// converted once. Reads work the same on either kind.
+void EnsureUnicodeFile(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<char> bytes;
+    if (file != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER size = {};
+        GetFileSizeEx(file, &size);
+        if (size.QuadPart > 16 * 1024 * 1024) {  // not a settings file; leave it alone
+            CloseHandle(file);
+            return;
+        }
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        const BOOL ok = bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+        CloseHandle(file);
+        if (!ok || read != bytes.size()) return;
+        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+            static_cast<unsigned char>(bytes[1]) == 0xFE)
+            return;  // already UTF-16LE
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return;  // let the write itself report what is wrong
+    }
+
+    UINT codePage = CP_ACP;
+    size_t skip = 0;
+    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+        static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+        codePage = CP_UTF8;
+        skip = 3;
+    }
+    std::wstring text;
+    if (bytes.size() > skip) {
+        const int n = MultiByteToWideChar(codePage, 0, bytes.data() + skip, int(bytes.size() - skip), nullptr, 0);
+        text.resize(n);
+        MultiByteToWideChar(codePage, 0, bytes.data() + skip, int(bytes.size() - skip), text.data(), n);
+    }
+    // Written beside the file and moved over it, so a failure midway never
+    // leaves a half-converted settings file.
+    std::wstring temp = std::wstring(path) + L".new";
+    HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    BOOL ok = WriteFile(out, bom, 2, &written, nullptr);
+    if (ok && !text.empty()) ok = WriteFile(out, text.data(), DWORD(text.size() * 2), &written, nullptr);
+    CloseHandle(out);
+    if (!ok || !MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temp.c_str());
+}
+
+Status RefusedWrite() {
+    wchar_t message[kMessageChars];
+    (void)LoadText(kErrIniWrite, message, sizeof message);
+    SetErrorExtra(message);
+    MessageBoxW(GetActiveWindow(), message, gAppState ? gAppState->caption : L"", MB_ICONERROR);
+    return kErrIniWrite;
+}
+
+Status WriteValue(const wchar_t* key, const wchar_t* value) {
+    if (gAppState == nullptr || key == nullptr || value == nullptr) return kErrInvalidArgument;
+    wchar_t section[kKeyChars];
+    if (Status s = Section(section); s != kOk) return s;
+    wchar_t path[kPathChars];
+    SettingsFilePath(path);
+    EnsureUnicodeFile(path);
+    if (!WritePrivateProfileStringW(section, key, value, path)) return RefusedWrite();
+    return kOk;
+}
+
+}  // namespace
+
+void SettingsFilePath(wchar_t (&path)[kPathChars]) {
+    swprintf(path, kPathChars, L"%ls\\%ls.ini", gAppState->userFolder, gAppState->programName);
+}
+
+Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_t* key, wchar_t* buffer,
+                       int bufferBytes) {
+    if (file == nullptr || section == nullptr || key == nullptr || buffer == nullptr || bufferBytes <= 1) {
+        SetErrorLocation(kSettingsKeySite);
+        return kErrInvalidArgument;
+    }
+    const int chars = bufferBytes / 2;
+    GetPrivateProfileStringW(section, key, L"", buffer, chars, file);
+    const std::u16string_view trimmed = TrimLeadingBlanks(U16(buffer));
+    if (trimmed.size() != std::char_traits<wchar_t>::length(buffer))
+        wmemmove(buffer, buffer + (std::char_traits<wchar_t>::length(buffer) - trimmed.size()), trimmed.size() + 1);
+    return buffer[0] == L'\0' ? kErrIniEntry : kOk;
+}
+
+Status ReadSettingTextById(unsigned keyId, int number, wchar_t* buffer, int bufferBytes) {
+    if (buffer == nullptr || bufferBytes <= 1 || gAppState == nullptr) {
+        SetErrorLocation(kSettingsKeySite);
+        return kErrInvalidArgument;
+    }
+    buffer[0] = L'\0';
+    wchar_t key[kKeyChars];
+    wchar_t section[kKeyChars];
+    if (Status s = KeyName(keyId, number, key); s != kOk) return s;
+    if (Status s = Section(section); s != kOk) return s;
+    wchar_t path[kPathChars];
+    SettingsFilePath(path);
+    return ReadSettingText(path, section, key, buffer, bufferBytes);
+}
+
+Status ReadSettingTextById(unsigned keyId, wchar_t* buffer, int bufferBytes) {
+    return ReadSettingTextById(keyId, 0, buffer, bufferBytes);
+}
+
+Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
+    if (value == nullptr || gAppState == nullptr) return kErrInvalidArgument;
+    *value = 0;
+    wchar_t section[kKeyChars];
+    if (Status s = Section(section); s != kOk) return s;
+    wchar_t path[kPathChars];
+    SettingsFilePath(path);
+    wchar_t text[64];
+    if (Status s = ReadSettingText(path, section, key, text, sizeof text); s != kOk) return s;
+    const SettingNumber n = ParseSettingNumber(U16(text));
+    *value = n.value;
+    return n.ok ? kOk : kErrIniEntry;
+}
+
+Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value) {
+    if (value == nullptr) return kErrInvalidArgument;
+    *value = 0;
+    wchar_t key[kKeyChars];
+    if (Status s = KeyName(keyId, number, key); s != kOk) return s;
+    return ReadSettingNumber(key, value);
+}
+
+Status WriteSettingNumber(const wchar_t* key, std::int32_t value) {
+    const std::u16string text = FormatSettingNumber(value);
+    return WriteValue(key, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value) {
+    wchar_t key[kKeyChars];
+    if (Status s = KeyName(keyId, number, key); s != kOk) return s;
+    return WriteSettingNumber(key, value);
+}
+
+Status WriteSettingText(const wchar_t* key, const wchar_t* text) { return WriteValue(key, text); }
+
+Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
+    wchar_t key[kKeyChars];
+    if (Status s = KeyName(keyId, number, key); s != kOk) return s;
+    return WriteValue(key, text);
+}
+
+void ReadAllSettings() {
+    UserSettings* s = gUserSettings;
+    if (s == nullptr || gAppState == nullptr) return;
+    DisplayState* d = gDisplayState;
+    std::int32_t n = 0;
+
+    (void)ReadSettingTextById(IDS_KEY_ALBUMS_PATH, s->albumsPath, sizeof s->albumsPath);
+    for (int a = 0; a < 2; ++a)
+        (void)ReadSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a], sizeof s->albumFolderName[a]);
+    (void)ReadSettingTextById(IDS_KEY_MATTINGS_PATH, s->mattingsPath, sizeof s->mattingsPath);
+    if (d != nullptr)
+        for (int a = 0; a < 2; ++a)
+            (void)ReadSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile,
+                                      sizeof d->albums[a].mattingFile);
+    for (int a = 0; a < 2; ++a)
+        (void)ReadSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a], sizeof s->phrase[a]);
+    (void)ReadSettingTextById(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
+    (void)ReadSettingTextById(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
+
+    (void)ReadSettingNumberById(IDS_KEY_FONT_SIZE, 0, &s->fontSize);
+    (void)ReadSettingNumberById(IDS_KEY_FONT_BOLD, 0, &s->fontBold);
+    (void)ReadSettingNumberById(IDS_KEY_FONT_ITALIC, 0, &s->fontItalic);
+    for (int a = 0; a < 2; ++a) {
+        (void)ReadSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, &n);
+        s->fontColour[a] = static_cast<COLORREF>(n);
+    }
+    for (int m = 0; m < kMaxMonitors; ++m) {
+        (void)ReadSettingNumberById(IDS_KEY_MONITOR, m + 1, &n);
+        if (d != nullptr) d->monitors[m].album = static_cast<std::int16_t>(n - 1);
+    }
+    (void)ReadSettingNumberById(IDS_KEY_ENGLISH, 0, &s->english);
+    (void)ReadSettingNumberById(IDS_KEY_SPANISH, 0, &s->spanish);
+    for (int a = 0; a < 2; ++a) {
+        (void)ReadSettingNumberById(IDS_KEY_EFFECTS, a + 1, &n);
+        s->effects[a] = static_cast<std::int16_t>(n);
+    }
+    for (int a = 0; a < 2; ++a) {
+        (void)ReadSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, &n);
+        s->stitchMode[a] = static_cast<std::int16_t>(n);
+    }
+    (void)ReadSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
+}
+
+void FixSettingsDefaults() {
+    UserSettings* s = gUserSettings;
+    if (s == nullptr) return;
+    if (s->fontName[0] == L'\0') wcscpy(s->fontName, L"Milano LET");
+    if (s->fontSize == 0) s->fontSize = -72;
+    s->english = 1;
+    s->spanish = 0;
+    if (s->fontColour[0] == 0) s->fontColour[0] = 0xFF0000;
+    if (s->fontColour[1] == 0) s->fontColour[1] = 0x00FF00;
+    if (gDisplayState != nullptr)
+        for (int a = 0; a < 2; ++a) {
+            gDisplayState->albums[a].effectsEnabled = s->effects[a];
+            gDisplayState->albums[a].stitchMode = s->stitchMode[a];
+        }
+}
+
+void WritePhrases() {
+    UserSettings* s = gUserSettings;
+    if (s == nullptr) return;
+    for (int a = 0; a < 2; ++a) {
+        // Without an album window (the configuration screen, or before the
+        // windows are built) the phrase in memory is the user's; only a
+        // window's own phrase replaces it.
+        const AlbumView* view = gDisplayState ? gDisplayState->albums[a].view : nullptr;
+        if (view != nullptr) {
+            wcsncpy(s->phrase[a], view->phrase, 199);
+            s->phrase[a][199] = L'\0';
+        }
+        (void)WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
+    }
+    (void)WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
+}
+
+void WriteAllSettings() {
+    UserSettings* s = gUserSettings;
+    DisplayState* d = gDisplayState;
+    if (s == nullptr || d == nullptr) return;
+    for (int a = 0; a < 2; ++a) {
+        if (d->albums[a].folderName[0] != L'\0') {
+            wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
+            s->albumFolderName[a][kPathChars - 1] = L'\0';
+        }
+        (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
+    }
+    WritePhrases();
+    for (int a = 0; a < 2; ++a) {
+        const AlbumView* view = d->albums[a].view;
+        if (view != nullptr && view->textColour != 0) {
+            s->fontColour[a] = view->textColour;
+            (void)WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
+        }
+    }
+    // The phrase font describes the user's choice once it exists; before
+    // that the values read from the file stand.
+    if (d->phraseFont != nullptr) {
+        wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
+        s->fontName[31] = L'\0';
+        s->fontBold = d->phraseLogFont.lfWeight > 300 ? 1 : 0;
+        s->fontItalic = d->phraseLogFont.lfItalic;
+    }
+    (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);
+    (void)WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold);
+    (void)WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
+    (void)WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
+    for (int m = 0; m < kMaxMonitors; ++m)
+        (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
+    (void)WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english);
+    (void)WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish);
+    for (int a = 0; a < 2; ++a) {
+        s->effects[a] = d->albums[a].effectsEnabled;
+        (void)WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]);
+        s->stitchMode[a] = d->albums[a].stitchMode;
+        (void)WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
+    }
+    (void)WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
+    (void)WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
+    (void)WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
+    for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,332 @@
+#include "storage/Storage_win.h"
+
+#include <cwchar>
+#include <string>
+
+#include "base/ErrorReporter_win.h"
+#include "storage/Folders_win.h"
+#include "storage/Settings_win.h"
+#include "storage/StorageRules.h"
+#include "base/Text.h"
+#include "base/Utilities_win.h"
+#include "base/DisplayState_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"settings";
+const wchar_t kThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
+const wchar_t* const kDefaultAlbumNames[kAlbumCount] = {L"DefaultAlbum1", L"DefaultAlbum2"};
+const wchar_t* const kDefaultAlbumPictures[kAlbumCount] = {L"0V_0H_ZoomIn_2_256.png", L"0V_0H_ZoomOut_2_256.png"};
+const wchar_t* const kTempFileNames[] = {L"FenwoldLok.bat", L"FenwoldNoLok.bat", L"ActivePowerPlan.txt",
+                                         L"GetPowPl.bat", L"SetActPlan.bat"};
+
+bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
+    return n > 0 && n < kPathChars;
+}
+
+bool SafeName(const wchar_t* name) { return IsSafeChildName(reinterpret_cast<const char16_t*>(name)); }
+
+Status CreateFolder(const wchar_t* path) {
+    if (CreateDirectoryW(path, nullptr)) return kOk;
+    SaveWindowsError();
+    SetErrorLocation(QV_SITE(kModule), path);
+    return kErrCreateFolder;
+}
+
+// Takes `configured` when it names an existing folder, else the default
+// folder under userFolder, created when missing. `created` tells the caller
+// that the folder is new.
+Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* created) {
+    if (created != nullptr) *created = false;
+    if (configured[0] != L'\0' && PathExists(configured)) return kOk;
+    wchar_t path[kPathChars];
+    if (!Join(gAppState->userFolder, defaultName, path)) {
+        SetErrorLocation(QV_SITE(kModule), defaultName);
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(path)) {
+        if (Status s = CreateFolder(path); s != kOk) return s;
+        if (created != nullptr) *created = true;
+    }
+    wcscpy(configured, path);
+    return kOk;
+}
+
+void WarnTooManyPhotos(const wchar_t* folderName, int count) {
+    wchar_t format[kMessageChars], text[kMessageChars];
+    (void)LoadText(IDS_TOO_MANY_PICTURES, format, sizeof format);
+    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
+    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), folderName, count,
+             kMaxAlbumPhotos);
+    MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
+}
+
+Status ScanAlbum(int album, const wchar_t* albumsPath) {
+    AlbumSlot& slot = gDisplayState->albums[album];
+    wcsncpy(slot.folderName, gUserSettings->albumFolderName[album], kAlbumFolderChars - 1);
+    slot.folderName[kAlbumFolderChars - 1] = L'\0';
+    wchar_t folder[kPathChars];
+    if (!Join(albumsPath, slot.folderName, folder)) {
+        SetErrorLocation(QV_SITE(kModule), slot.folderName);
+        return kErrInvalidArgument;
+    }
+    int count = 0, type = 0;
+    if (Status s = FindAlbumImages(folder, &count, &type); s != kOk) return s;
+    slot.photoCount = count;
+    slot.photoType = static_cast<std::int16_t>(type);
+    return kOk;
+}
+
+// A name from the settings file that is unsafe, too long for the album slot
+// or names no folder counts as missing, so the default album takes its place.
+bool AlbumFolderUsable(int album, const wchar_t* albumsPath) {
+    const wchar_t* name = gUserSettings->albumFolderName[album];
+    if (name[0] == L'\0' || !SafeName(name) || wcslen(name) >= kAlbumFolderChars) return false;
+    wchar_t folder[kPathChars];
+    return Join(albumsPath, name, folder) && PathExists(folder);
+}
+
+
+void DefaultFolder(const wchar_t* configured, const wchar_t* defaultName, wchar_t (&path)[kPathChars]) {
+    path[0] = L'\0';
+    if (configured != nullptr && configured[0] != L'\0') {
+        wcsncpy(path, configured, kPathChars - 1);
+        path[kPathChars - 1] = L'\0';
+    } else if (gAppState != nullptr && !Join(gAppState->userFolder, defaultName, path)) {
+        path[0] = L'\0';
+    }
+}
+
+bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
+    if (!SafeName(name)) return false;
+    wchar_t path[kPathChars];
+    return Join(mattingsPath, name, path) && FileExists(path, nullptr);
+}
+
+}  // namespace
+
+Status PrepareAlbumFolder(int album) {
+    const wchar_t* albumsPath = gUserSettings->albumsPath;
+    if (!AlbumFolderUsable(album, albumsPath))
+        if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
+    if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    // A slot holds 70 photo records; the album keeps its first 70 in
+    // directory order.
+    if (slot.photoCount > kMaxAlbumPhotos) {
+        WarnTooManyPhotos(slot.folderName, slot.photoCount);
+        slot.photoCount = kMaxAlbumPhotos;
+    }
+    if (slot.photoCount == 0) {
+        if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
+        if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;
+    }
+    return kOk;
+}
+
+Status PrepareMattings() {
+    wchar_t* mattingsPath = gUserSettings->mattingsPath;
+    if (Status s = SettleFolder(mattingsPath, L"QuorvelMattingBoards", nullptr); s != kOk) return s;
+    int count = 0, type = 0;
+    if (Status s = FindAlbumImages(mattingsPath, &count, &type); s != kOk) return s;
+    if (count > 0 && MattingUsable(mattingsPath, gDisplayState->albums[0].mattingFile) &&
+        MattingUsable(mattingsPath, gDisplayState->albums[1].mattingFile))
+        return kOk;
+    return CopyDefaultMattings();
+}
+
+Status PrepareTempFolder() {
+    if (gAppState->tempFolder[0] != L'\0' && PathExists(gAppState->tempFolder)) return kOk;
+    // The program and the saver can run at once; each has its own folder so
+    // neither deletes the other's batch files.
+    wchar_t path[kPathChars];
+    if (!Join(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path)) {
+        SetErrorLocation(QV_SITE(kModule), gAppState->userFolder);
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(path))
+        if (Status s = CreateFolder(path); s != kOk) return s;
+    wcscpy(gAppState->tempFolder, path);
+    return kOk;
+}
+
+Status SettleAlbumsRoot() {
+    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    bool newRoot = false;
+    if (Status s = SettleFolder(gUserSettings->albumsPath, L"QuorvelAlbums", &newRoot); s != kOk) return s;
+    if (newRoot)
+        for (int album = 0; album < kAlbumCount; ++album)
+            if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
+    return kOk;
+}
+
+void AlbumsFolder(wchar_t (&path)[kPathChars]) {
+    DefaultFolder(gUserSettings ? gUserSettings->albumsPath : nullptr, L"QuorvelAlbums", path);
+}
+
+void MattingsFolder(wchar_t (&path)[kPathChars]) {
+    DefaultFolder(gUserSettings ? gUserSettings->mattingsPath : nullptr, L"QuorvelMattingBoards", path);
+}
+
+// Windows starts a screen saver in the system folder, so the default content
+// is looked for beside the program too.
+void DefaultContentPath(const wchar_t* relative, wchar_t (&path)[kPathChars]) {
+    wchar_t folder[kPathChars];
+    const DWORD n = GetCurrentDirectoryW(kPathChars, folder);
+    if (n > 0 && n < kPathChars && Join(folder, relative, path) && PathExists(path)) return;
+    const DWORD m = GetModuleFileNameW(nullptr, folder, kPathChars);
+    if (m > 0 && m < kPathChars) {
+        if (wchar_t* slash = wcsrchr(folder, L'\\')) *slash = L'\0';
+        if (Join(folder, relative, path)) return;
+    }
+    path[0] = L'\0';
+}
+
+Status CreateDefaultAlbum(int albumIndex) {
+    if (gUserSettings == nullptr || gAppState == nullptr || (albumIndex != 0 && albumIndex != 1)) return kOk;
+    wchar_t albumsPath[kPathChars];
+    AlbumsFolder(albumsPath);
+    if (!PathExists(albumsPath)) return kOk;
+
+    wchar_t relative[kPathChars], source[kPathChars], folder[kPathChars], target[kPathChars];
+    swprintf(relative, kPathChars, L"res\\%ls", kDefaultAlbumPictures[albumIndex]);
+    DefaultContentPath(relative, source);
+    if (!Join(albumsPath, kDefaultAlbumNames[albumIndex], folder) ||
+        !Join(folder, kDefaultAlbumPictures[albumIndex], target)) {
+        SetErrorLocation(QV_SITE(kModule), albumsPath);
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(folder))
+        if (Status s = CreateFolder(folder); s != kOk) return s;
+    wcscpy(gUserSettings->albumFolderName[albumIndex], kDefaultAlbumNames[albumIndex]);
+    if (gDisplayState != nullptr) wcscpy(gDisplayState->albums[albumIndex].folderName, kDefaultAlbumNames[albumIndex]);
+    if (!CopyFileW(source, target, FALSE)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), source);
+        return kErrCopyFile;
+    }
+    return kOk;
+}
+
+Status CopyDefaultMattings() {
+    if (gAppState == nullptr) return kOk;
+    wchar_t mattingsPath[kPathChars];
+    MattingsFolder(mattingsPath);
+    if (!PathExists(mattingsPath)) return kOk;
+
+    wchar_t sourceFolder[kPathChars], search[kPathChars];
+    DefaultContentPath(L"QuorvelMattingBoards", sourceFolder);
+    if (!Join(sourceFolder, L"*.*", search)) {
+        SetErrorLocation(QV_SITE(kModule), sourceFolder);
+        return kErrInvalidArgument;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(search, &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), search);
+        return kErrFindFirstFile;
+    }
+    int copied = 0;
+    Status status = kOk;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
+        wchar_t source[kPathChars], target[kPathChars];
+        if (!Join(sourceFolder, found.cFileName, source) || !Join(mattingsPath, found.cFileName, target)) continue;
+        if (!CopyFileW(source, target, FALSE)) {
+            SaveWindowsError();
+            SetErrorLocation(QV_SITE(kModule), source);
+            status = kErrCopyFile;
+            break;
+        }
+        // The first two boards become the albums' boards.
+        if (copied < kAlbumCount && gDisplayState != nullptr) {
+            wcsncpy(gDisplayState->albums[copied].mattingFile, found.cFileName, kPathChars - 1);
+            gDisplayState->albums[copied].mattingFile[kPathChars - 1] = L'\0';
+        }
+        ++copied;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    if (status != kOk) return status;
+    if (copied < 2) {
+        SetErrorLocation(QV_SITE(kModule), sourceFolder);
+        return kErrMissingMatting;
+    }
+    return kOk;
+}
+
+Status SetCurrentTheme(int flag) {
+    if (gAppState == nullptr) return kErrInvalidArgument;
+    wchar_t value[kPathChars] = L"";
+    if (flag == 1) swprintf(value, kPathChars, L"%ls\\Quorvel.theme", gAppState->themeFolder);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+        SetErrorLocation(QV_SITE(kModule), kThemeKey);
+        return kErrOpenRegistry;
+    }
+    const DWORD bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
+    const LSTATUS r = RegSetValueExW(key, L"CurrentTheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS) {
+        SetErrorLocation(QV_SITE(kModule), L"CurrentTheme");
+        return kErrWriteRegistry;
+    }
+    return kOk;
+}
+
+Status GetCurrentTheme(wchar_t* buffer) {
+    if (buffer == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        SetErrorLocation(QV_SITE(kModule), kThemeKey);
+        return kErrOpenRegistry;
+    }
+    wchar_t value[257] = L"";
+    DWORD bytes = 256 * sizeof(wchar_t);
+    DWORD type = 0;
+    const LSTATUS r = RegQueryValueExW(key, L"CurrentTheme", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
+    RegCloseKey(key);
+    if (r == ERROR_SUCCESS) {
+        value[bytes / sizeof(wchar_t) < 256 ? bytes / sizeof(wchar_t) : 256] = L'\0';
+        wcsncpy(buffer, value, kThemeChars - 1);
+        buffer[kThemeChars - 1] = L'\0';
+        return kOk;
+    }
+    SetErrorLocation(QV_SITE(kModule), L"CurrentTheme");
+    if (r == ERROR_MORE_DATA) return kErrRegistryBuffer;
+    if (r == ERROR_FILE_NOT_FOUND) return kErrRegistryMissing;
+    return kErrReadRegistry;
+}
+
+Status RemoveTempFiles() {
+    if (gAppState == nullptr || gAppState->tempFolder[0] == L'\0' || !PathExists(gAppState->tempFolder)) return kOk;
+    Status status = kOk;
+    for (const wchar_t* name : kTempFileNames) {
+        wchar_t path[kPathChars];
+        if (!Join(gAppState->tempFolder, name, path) || !PathExists(path)) continue;
+        if (!DeleteFileW(path)) {
+            SaveWindowsError();
+            SetErrorLocation(QV_SITE(kModule), path);
+            status = kErrDeleteFile;
+        }
+    }
+    if (!RemoveDirectoryW(gAppState->tempFolder)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), gAppState->tempFolder);
+        return kErrDeleteFolder;
+    }
+    return status;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,69 @@
+#include "system/SaverRegistry_win.h"
+
+#include <cwchar>
+
+#include "base/ErrorReporter_win.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"ScreenSaver";
+// Locations the error log has always named.
+constexpr ErrorSite kDesktopKeySite{kModule, 661};
+constexpr ErrorSite kDesktopValueSizeSite{kModule, 667};
+constexpr ErrorSite kDesktopValueSite{kModule, 681};
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+
+}  // namespace
+
+Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
+    if (name == nullptr || name[0] == L'\0' || buffer == nullptr) {
+        SetErrorLocation(kDesktopKeySite);
+        return kErrInvalidArgument;
+    }
+    buffer[0] = L'\0';
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        SaveWindowsError();
+        SetErrorLocation(kDesktopValueSizeSite);
+        return kErrOpenRegistry;
+    }
+    // Room for a terminator the stored text may lack.
+    DWORD bytes = kDesktopValueBytes - sizeof(wchar_t);
+    DWORD type = 0;
+    const LONG result = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        gErrorLocation.windowsError = static_cast<DWORD>(result);
+        SetErrorLocation(kDesktopValueSite, name);
+        buffer[0] = L'\0';
+        if (result == ERROR_MORE_DATA) return kErrRegistryBuffer;
+        if (result == ERROR_FILE_NOT_FOUND) return kErrRegistryMissing;
+        return kErrReadRegistry;
+    }
+    buffer[bytes / sizeof(wchar_t)] = L'\0';
+    return kOk;
+}
+
+Status IsCurrentScreenSaver(bool* current) {
+    if (current == nullptr || gAppState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    *current = false;
+    wchar_t value[kDesktopValueBytes / sizeof(wchar_t)];
+    const Status status = ReadDesktopValue(L"SCRNSAVE.EXE", value);
+    if (status == kErrRegistryMissing || status == kErrReadRegistry) {
+        gErrorLocation = {};
+        return kOk;
+    }
+    if (status != kOk) return status;
+    wchar_t saver[kPathChars], shortSaver[kPathChars];
+    swprintf(saver, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);
+    swprintf(shortSaver, kPathChars, L"%ls\\QUORVE~1.scr", gAppState->installFolder);
+    *current = _wcsicmp(value, saver) == 0 || _wcsicmp(value, shortSaver) == 0;
+    return kOk;
+}
+
+}  // namespace quorvel

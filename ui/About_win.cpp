@@ -1,0 +1,260 @@
+#include "ui/About_win.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "base/ErrorReporter_win.h"
+#include "base/Hooks_win.h"
+#include "ui/Help_win.h"
+#include "ui/Panel_win.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+#include "base/Text.h"
+#include "base/Utilities_win.h"
+#include "base/DisplayState_win.h"
+#include "ui/GlyphDraw_win.h"
+#include "storage/Cleanup_win.h"
+#include "system/SaverRegistry_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"Quorvel";
+constexpr int kAboutButtonCount = 4;
+
+const GlyphButtonSpec kAboutButtons[kAboutButtonCount] = {
+    {IDC_COPY_LOG, IDB_BUTTON_COPY_LOG, 211},
+    {IDC_SHOW_TERMS, IDB_BUTTON_TERMS, 0xF09D},
+    {IDC_CLEANUP, IDB_BUTTON_CLEANUP, 63},
+    {IDC_REPAIR, IDB_BUTTON_REPAIR, 64},
+};
+
+GlyphButton gAboutButtons[kAboutButtonCount];
+int gAboutReopen = 0;
+
+// A format of the string table, ready for the wide printf family.
+std::wstring WideFormat(unsigned id) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(id, text, sizeof text);
+    const std::u16string format = WideTextFormat(reinterpret_cast<const char16_t*>(text));
+    return std::wstring(format.begin(), format.end());
+}
+
+Status InitialiseAbout(HWND dialog) {
+    if (gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    CenterPanel(dialog);
+    if (Status s = SetPanelIcons(dialog); s != kOk) return s;
+    if (HMENU menu = GetSystemMenu(dialog, FALSE)) {
+        wchar_t help[64];
+        (void)LoadText(IDS_MENU_QUORVEL_HELP, help, sizeof help);
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_PANEL_HELP, help);
+    }
+    UnthemeControl(dialog, IDC_THANKS_GROUP);
+    for (GlyphButton& b : gAboutButtons) b = GlyphButton{};
+    if (Status s = SetUpGlyphButtons(dialog, kAboutButtons, gAboutButtons, kAboutButtonCount); s != kOk) return s;
+    bool current = false;
+    if (Status s = IsCurrentScreenSaver(&current); s != kOk) return s;
+    if (!current) {
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_NOT_DEFAULT_SAVER, text, sizeof text);
+        SetDlgItemTextW(dialog, IDC_SAVER_STATUS, text);
+    }
+    return kOk;
+}
+
+void EndAbout(HWND dialog, INT_PTR result) {
+    RemoveButtonHover(dialog);
+    EndDialog(dialog, result);
+}
+
+// Centres the file dialog above the taskbar. An explorer-style dialog calls
+// the hook with its child dialog; the window to move is then the parent.
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return 0;
+    CenterPanel((GetWindowLongPtrW(hook, GWL_STYLE) & WS_CHILD) ? GetParent(hook) : hook);
+    return 1;
+}
+
+// Fills `name` through a file dialog: 1 chosen, 0 cancelled, or a code.
+Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter, wchar_t* name, int* chosen) {
+    wchar_t title[kMessageChars];
+    (void)LoadText(titleId, title, sizeof title);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = kPathChars;
+    dialog.lpstrTitle = title;
+    dialog.lpstrDefExt = L"csv";
+    dialog.lpfnHook = CentreFileDialog;
+    if (save) {
+        dialog.Flags = 0x280826;
+    } else {
+        dialog.lpstrInitialDir = gAppState->errorLogFolder;
+        dialog.Flags = 0x201824;
+    }
+    *chosen = 0;
+    const BOOL ok = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (ok) {
+        *chosen = 1;
+        return kOk;
+    }
+    const DWORD error = CommDlgExtendedError();
+    if (error == 0) return kOk;
+    gErrorLocation.windowsError = error;
+    SetErrorLocation(QV_SITE(kModule));
+    return kErrWindowsApi;
+}
+
+void ShowTerms(HWND dialog) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(IDS_TERMS_NOTICE, text, sizeof text);
+    MessageBoxW(dialog, text, gAppState->programName, MB_OK | MB_ICONEXCLAMATION);
+    if (gAppState->helpOpened[kHelpTerms]) return;
+    swprintf(gAppState->textBuffer, kTextBufferChars, L"%ls\\QuorvelTerms.bat", gAppState->userFolder);
+    ReportError(RunAndWait(gAppState->textBuffer), 1);
+    gAppState->helpOpened[kHelpTerms] = 1;
+}
+
+bool Agreed(HWND dialog, unsigned questionId) {
+    wchar_t question[kMessageChars];
+    (void)LoadText(questionId, question, sizeof question);
+    return MessageBoxW(dialog, question, gAppState->programName, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
+void OnCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDOK:
+        case IDCANCEL: EndAbout(dialog, id); break;
+        case IDC_CLEANUP:
+            if (!Agreed(dialog, kAskCleanup)) break;
+            ReportError(CleanupRepair(), 1);
+            PostQuitMessage(0);
+            break;
+        case IDC_REPAIR:
+            if (!Agreed(dialog, kAskRepairFirst)) break;
+            if (gHooks.repairAlbums != nullptr) ReportError(gHooks.repairAlbums(), 1);
+            PostQuitMessage(0);
+            break;
+        case IDC_COPY_LOG: ReportError(CopyLogFile(dialog), 1); break;
+        case IDC_SHOW_TERMS: ShowTerms(dialog); break;
+        default: break;
+    }
+}
+
+INT_PTR OnDrawItem(HWND dialog, const DRAWITEMSTRUCT* item) {
+    for (int i = 0; i < kAboutButtonCount; ++i)
+        if (kAboutButtons[i].controlId == static_cast<int>(item->CtlID)) {
+            ReportError(DrawGlyphButton(dialog, gAboutButtons, i, kAboutButtonCount, item), 1);
+            return TRUE;
+        }
+    return FALSE;
+}
+
+void Reopen(HWND dialog) {
+    gAboutReopen = 1;
+    EndAbout(dialog, 0);
+}
+
+INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            if (gAppState != nullptr) gAppState->aboutOpen = 1;
+            OutputDebugStringW(L"Quorvel: About InitDialog\n");
+            try {
+                ReportError(InitialiseAbout(dialog), 1);
+            } catch (const FatalError& e) {
+                MessageBoxW(dialog, e.text.c_str(), gAppState->caption, MB_OK);
+            }
+            return TRUE;
+        case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORSTATIC:
+            switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
+                case IDC_VERSION_LINE:
+                case IDC_THANKS_GROUP:
+                case IDC_THANKS_LINE1:
+                case IDC_THANKS_LINE2:
+                case IDC_SAVER_STATUS: return ColourPanelStatic(reinterpret_cast<HDC>(wParam));
+                default: return FALSE;
+            }
+        case WM_DRAWITEM: return OnDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DISPLAYCHANGE:
+            if (!gAboutReopen && ScreenSizeChanged()) Reopen(dialog);
+            return TRUE;
+        case WM_DPICHANGED:
+            if (DpiDiffers(wParam)) Reopen(dialog);
+            return TRUE;
+        case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                EndAbout(dialog, 0);
+                return TRUE;
+            }
+            if (wParam == IDM_PANEL_HELP) {
+                ReportError(RunHelp(L"QuorvelHelpAbout.bat", kHelpAbout), 1);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_DESTROY:
+            FreeGlyphButtons(gAboutButtons, kAboutButtonCount);
+            if (gAppState != nullptr) gAppState->aboutOpen = 0;
+            return FALSE;
+        default: return FALSE;
+    }
+}
+
+}  // namespace
+
+Status OpenAbout(HWND owner) {
+    const PanelLaunch about{IDD_ABOUT, IDD_ABOUT_SMALL, AboutProcedure, &gAboutReopen, QV_SITE(kModule), -1,
+                            nullptr, nullptr};
+    return LaunchPanel(owner, about, nullptr);
+}
+
+Status CopyLogFile(HWND owner) {
+    std::wstring filter = [] {
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_COPY_FILTER, text, sizeof text);
+        std::wstring list = text;
+        std::replace(list.begin(), list.end(), L'|', L'\0');
+        return list + L'\0';
+    }();
+    wchar_t source[kPathChars] = L"";
+    int chosen = 0;
+    if (Status s = ChooseFile(owner, false, IDS_COPY_SOURCE_TITLE, filter.c_str(), source, &chosen); s != kOk)
+        return s;
+    if (!chosen) return kOk;
+    wchar_t destination[kPathChars];
+    wcscpy(destination, source);
+    if (Status s = ChooseFile(owner, true, IDS_COPY_DESTINATION_TITLE, filter.c_str(), destination, &chosen);
+        s != kOk)
+        return s;
+    if (!chosen) return kOk;
+    Status check = kOk;
+    if (!FileExists(source, &check)) {
+        SetErrorLocation(QV_SITE(kModule), source);
+        return check != kOk ? check : kErrFileMissing;
+    }
+    if (!CopyFileW(source, destination, FALSE)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), source);
+        return kErrCopyFile;
+    }
+    wchar_t text[kMessageChars * 2];
+    swprintf(text, kMessageChars * 2, WideFormat(IDS_COPIED).c_str(), source, destination);
+    ShowNotice(text, MB_OK);
+    return kOk;
+}
+
+}  // namespace quorvel

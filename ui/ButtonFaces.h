@@ -1,0 +1,32 @@
+// The faces of a picture button, made from its template picture: dark
+// artwork stays as drawn, near-white areas take the palette's colours, so
+// one template gives the normal, hover, pressed and disabled looks.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "base/PixelBlock.h"
+
+namespace quorvel {
+
+// Colours in blue, green, red byte order, as in a 24-bit DIB pixel.
+struct ButtonPalette {
+    int borderWidth = 1;
+    std::uint8_t border[3] = {};
+    std::uint8_t flatNormal[3] = {};
+    std::uint8_t flatHover[3] = {};
+};
+
+// The palette for a background colour given as a COLORREF (0x00BBGGRR):
+// the border and the normal face keep its red and green and take blue 0xA0;
+// the hover face is a light yellow.
+ButtonPalette MakeButtonPalette(std::uint32_t backgroundColourRef);
+
+// In the order the faces are generated.
+enum class ButtonFace { Normal, Grey, Pressed, Disabled, HoverOnSelect, Hover };
+
+// One face as 32-bit pixels (blue, green, red, 0), top row first, rows of
+// width * 4 bytes. `source` is the template: packed 3-byte pixels.
+std::vector<std::uint8_t> MakeButtonFace(const PixelBlock& source, ButtonFace face, const ButtonPalette& palette);
+
+}  // namespace quorvel

@@ -1,0 +1,117 @@
+#include "ui/DialogTemplate.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::uint16_t kExtendedVersion = 1;
+constexpr std::uint16_t kExtendedSignature = 0xFFFF;
+constexpr std::uint32_t kSetFontStyle = 0x40;  // DS_SETFONT
+constexpr std::size_t kStyleOffset = 12;
+constexpr std::size_t kItemCountOffset = 16;
+constexpr std::size_t kMenuOffset = 26;
+const char16_t kNewFace[] = u"Segoe UI";
+constexpr std::size_t kNewFaceChars = 8;
+
+std::uint16_t Word(const std::uint8_t* data, std::size_t at) {
+    return static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8));
+}
+
+// Moves `at` past a zero-terminated UTF-16 string; false when it runs off
+// the end of the data.
+bool SkipString(const std::uint8_t* data, std::size_t size, std::size_t& at) {
+    for (;;) {
+        if (at + 2 > size) return false;
+        const std::uint16_t c = Word(data, at);
+        at += 2;
+        if (c == 0) return true;
+    }
+}
+
+// A menu or class field: 0x0000, 0xFFFF plus an ordinal, or a string.
+bool SkipNameOrOrdinal(const std::uint8_t* data, std::size_t size, std::size_t& at) {
+    if (at + 2 > size) return false;
+    const std::uint16_t first = Word(data, at);
+    if (first == 0) {
+        at += 2;
+        return true;
+    }
+    if (first == 0xFFFF) {
+        at += 4;
+        return at <= size;
+    }
+    return SkipString(data, size, at);
+}
+
+std::size_t AlignTo4(std::size_t n) { return (n + 3) & ~static_cast<std::size_t>(3); }
+
+}  // namespace
+
+TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi) {
+    const int dpi = monitorDpi < 96 ? 96 : monitorDpi;
+    TemplateChoice choice;
+    choice.scale = static_cast<float>(dpi) / 100.0f;
+    choice.large = dpi <= 100 && systemDpi <= dpi;
+    const float points = (choice.large ? 12.0f : 9.0f) * choice.scale;
+    choice.pointSize = static_cast<int>(std::lround(points));
+    return choice;
+}
+
+FontRewrite RewriteTemplateFont(const std::uint8_t* data, std::size_t size, std::uint16_t pointSize,
+                                std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (data == nullptr || size < kMenuOffset) return size < 4 ? FontRewrite::Refused : FontRewrite::Unchanged;
+    if (Word(data, 0) != kExtendedVersion || Word(data, 2) != kExtendedSignature) return FontRewrite::Unchanged;
+    std::uint32_t style = 0;
+    std::memcpy(&style, data + kStyleOffset, sizeof style);
+    // Only DS_SETFONT puts a font block into the template; DS_FIXEDSYS alone
+    // does not, and reading one there would overwrite the first item.
+    if ((style & kSetFontStyle) == 0) return FontRewrite::Unchanged;
+
+    std::size_t at = kMenuOffset;
+    if (!SkipNameOrOrdinal(data, size, at) || !SkipNameOrOrdinal(data, size, at) || !SkipString(data, size, at))
+        return FontRewrite::Refused;
+    const std::size_t pointSizeAt = at;
+    const std::size_t faceAt = at + 6;  // point size, weight, italic, charset
+    std::size_t faceEnd = faceAt;
+    if (faceAt > size || !SkipString(data, size, faceEnd)) return FontRewrite::Refused;
+    const std::size_t oldChars = (faceEnd - faceAt) / 2 - 1;
+
+    // Items start on a 4-byte boundary. A typeface of an even length keeps
+    // them there; after an odd one the padding is redone so that the items
+    // are not read from a shifted position.
+    const std::size_t newFaceEnd = faceAt + (kNewFaceChars + 1) * 2;
+    std::size_t restAt = faceEnd;
+    std::size_t restOut = newFaceEnd;
+    const bool hasItems = Word(data, kItemCountOffset) != 0;
+    if (oldChars % 2 != 0 && hasItems) {
+        restAt = AlignTo4(faceEnd);
+        restOut = AlignTo4(newFaceEnd);
+        if (restAt > size) return FontRewrite::Refused;
+    }
+    if (restAt > size) return FontRewrite::Refused;
+    const std::size_t restBytes = size - restAt;
+    const std::size_t expected = restOut + restBytes;
+    if (oldChars % 2 == 0 || !hasItems) {
+        if (expected != size + (kNewFaceChars - oldChars) * 2) return FontRewrite::Refused;
+    }
+
+    out.assign(expected, 0);
+    std::memcpy(out.data(), data, faceAt);
+    for (std::size_t i = 0; i <= kNewFaceChars; ++i) {
+        const char16_t c = i < kNewFaceChars ? kNewFace[i] : u'\0';
+        out[faceAt + 2 * i] = static_cast<std::uint8_t>(c & 0xFF);
+        out[faceAt + 2 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+    }
+    std::memcpy(out.data() + restOut, data + restAt, restBytes);
+    if (pointSize != 0) {
+        out[pointSizeAt] = static_cast<std::uint8_t>(pointSize & 0xFF);
+        out[pointSizeAt + 1] = static_cast<std::uint8_t>(pointSize >> 8);
+    }
+    return FontRewrite::Rewritten;
+}
+
+}  // namespace quorvel

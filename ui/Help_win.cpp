@@ -1,0 +1,22 @@
+#include "ui/Help_win.h"
+
+#include <cwchar>
+
+#include "base/Utilities_win.h"
+
+namespace quorvel {
+
+Status RunHelp(const wchar_t* file, HelpFile flag) {
+    if (gAppState == nullptr || file == nullptr) return kErrInvalidArgument;
+    if (gAppState->helpOpened[flag]) {
+        wchar_t question[kMessageChars];
+        if (Status s = LoadText(kAskHelpClosed, question, sizeof question); s != kOk) return s;
+        if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) == IDNO) return kOk;
+    }
+    swprintf(gAppState->textBuffer, kTextBufferChars, L"%ls\\%ls", gAppState->userFolder, file);
+    const Status status = RunAndWait(gAppState->textBuffer);
+    if (status == kOk) gAppState->helpOpened[flag] = 1;
+    return status;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,11 @@
+// Help entries: each runs a batch file from the per-user folder.
+#pragma once
+#include "base/AppState_win.h"
+
+namespace quorvel {
+
+// Runs userFolder\file and waits for it. A file already run in this process
+// (its helpOpened flag set) asks first whether its window was closed.
+[[nodiscard]] Status RunHelp(const wchar_t* file, HelpFile flag);
+
+}  // namespace quorvel

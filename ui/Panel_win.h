@@ -1,0 +1,141 @@
+// The machinery every panel dialog shares: opening it from the template
+// that suits the display (and again after a DPI or display change),
+// centring it, its picture buttons with their faces and hover tracking, its
+// icons, system-menu entries and background. A panel brings only its table
+// of buttons and its own handlers.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "base/AppState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "ui/ButtonFaces.h"
+
+namespace quorvel {
+
+// One owner-drawn push button of a panel.
+struct GlyphButton {
+    std::int32_t controlId;  // 0: bitmap loaded, no control
+    HBITMAP normalFace;
+    HBITMAP defaultFace;  // never generated
+    HBITMAP greyFace;
+    HBITMAP pressedFace;
+    HBITMAP disabledFace;
+    HBITMAP hoverFace;
+    HBITMAP hoverSelectFace;
+    std::int32_t state[4];  // state[kHoverState] is the hover flag
+    std::int32_t pressedLook;
+    std::int32_t glyph;        // UTF-16 code unit; 0 or less: none
+    std::int32_t secondGlyph;  // 0: none
+    HWND control;
+    RECT controlRect;  // screen coordinates at set-up
+    std::uint32_t secondPlacement;
+    std::uint32_t glyphPlacement;
+    std::uint32_t fontFlags;  // bit 0: keep the context's font
+};
+
+constexpr int kHoverState = 2;
+
+// Placement flags of a glyph.
+enum : std::uint32_t {
+    kGlyphShiftLeft = 1,
+    kGlyphShiftRight = 2,
+    kGlyphRaise = 4,
+    kGlyphLower = 8,
+};
+
+// What a panel's table says about one button.
+struct GlyphButtonSpec {
+    int controlId;
+    int bitmapId;
+    int glyph;
+    int secondGlyph = 0;
+    std::uint32_t glyphPlacement = 0;
+    std::uint32_t secondPlacement = 0;
+    std::uint32_t fontFlags = 0;
+};
+
+struct ScreenDimensions {
+    int width;
+    int height;
+};
+
+// Primary screen size as last recorded; a panel that sees another size
+// after a display change reopens itself.
+extern ScreenDimensions gScreenSize;
+extern HFONT gUiMessageFont;
+extern LOGFONTW gUiMessageLogFont;
+extern ButtonPalette gButtonPalette;
+
+// Start-up: records the screen size and makes UiMessageFont from the
+// system's message font (an earlier one is deleted first).
+[[nodiscard]] Status RecordScreenAndMessageFont();
+void DeleteUiMessageFont();
+void FillButtonPalette();
+
+// n scaled from 100 % to the current DPI.
+int ScaleByDpi(int n);
+
+// large: 1 or 0; scale: currentDpi / 100. Measures the primary monitor first.
+[[nodiscard]] Status ChooseTemplateSize(HWND owner, int* large, float* scale);
+
+// Runs the template as a modal dialog, its font rewritten to "Segoe UI" at
+// pointSize (0 keeps the size). Returns the dialog's result or -1.
+INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int templateId, int pointSize,
+                          int* patched);
+
+// One panel: its template pair, procedure and reopen flag. The hooks are
+// optional: reset runs before every opening, release after the last.
+struct PanelLaunch {
+    int largeTemplate;
+    int smallTemplate;
+    DLGPROC procedure;
+    int* reopenRequest;
+    ErrorSite site;  // recorded with 10005
+    int panelRequest;  // PanelId cleared at the end, or -1
+    void (*reset)();
+    void (*release)();
+};
+
+// Opens the panel until it ends without asking to be reopened.
+[[nodiscard]] Status LaunchPanel(HWND owner, const PanelLaunch& panel, INT_PTR* result);
+
+void CenterPanel(HWND window);
+// Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
+[[nodiscard]] Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels);
+// The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
+// carry padding, 10060 for fewer than 16 bits per pixel.
+[[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
+[[nodiscard]] Status FitControlToBitmap(HWND dialog, int controlId, int width, int height);
+[[nodiscard]] Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record);
+LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
+                                  DWORD_PTR data);
+
+// Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
+// every button, subclasses it and stores the table in the dialog.
+[[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
+// The table stored in the dialog, or nullptr.
+GlyphButton* PanelButtons(HWND dialog, int* count);
+// Removes the hover subclass of every button that is still a window.
+void RemoveButtonHover(HWND dialog);
+void FreeGlyphButtons(GlyphButton* records, int count);
+
+[[nodiscard]] Status SetPanelIcons(HWND dialog);
+// Separator, "About" (1034) and "Quorvel Help" (1036).
+void AppendPanelSystemMenu(HWND dialog);
+// WM_ERASEBKGND of every panel: the program's dark background, and the
+// dialog's result that says the background is erased.
+INT_PTR PaintPanelBackground(HWND dialog, HDC dc);
+// WM_CTLCOLORSTATIC for the panel's coloured texts.
+INT_PTR ColourPanelStatic(HDC dc);
+// A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
+// theme it takes them like the other texts.
+void UnthemeControl(HWND dialog, int controlId);
+
+// The reopen triggers: true when the panel must end itself to be opened
+// again (and then ScreenSize holds the new size).
+bool ScreenSizeChanged();
+bool DpiDiffers(WPARAM wParam);
+
+}  // namespace quorvel
