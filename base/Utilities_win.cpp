@@ -12,6 +12,8 @@ wchar_t gFoundPath[kPathChars];
 
 namespace {
 
+const wchar_t kModule[] = L"utilities";
+
 // Locations the error log has always named.
 constexpr ErrorSite kMissingTextSite{L"utilities", 50};
 constexpr ErrorSite kCountFilesSite{L"utilities", 464};
@@ -84,12 +86,16 @@ bool FileExists(const wchar_t* path, Status* code) {
 }
 
 Status RunAndWait(const wchar_t* path) {
-    if (path == nullptr || path[0] == L'\0') return kErrInvalidArgument;
+    if (path == nullptr || path[0] == L'\0') {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule));
         return kErrAppNotFound;
     }
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -103,9 +109,13 @@ Status RunDisplaySettings() {
     char ansi[128];
     WideCharToMultiByte(CP_ACP, 0, command, -1, ansi, sizeof ansi, nullptr, nullptr);
     const UINT result = WinExec(ansi, SW_HIDE);
-    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) return kErrAppNotFound;
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrAppNotFound;
+    }
     if (result > 31) return kOk;
     SaveWindowsError();
+    SetErrorLocation(QV_SITE(kModule));
     return kErrAppFailed;
 }
 

@@ -116,7 +116,10 @@ void FreeAlbumView(AlbumView*& view) {
 std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {
-    if (gDisplayState == nullptr) return kErrInvalidArgument;
+    if (gDisplayState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     LOGFONTW& font = gDisplayState->phraseLogFont;
     if (font.lfFaceName[0] == L'\0') {
         font = {};
@@ -136,8 +139,14 @@ Status CreatePhraseFont() {
 }
 
 Status PrepareAlbumView(int album) {
-    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr) return kErrInvalidArgument;
-    if (album < 0 || album >= kAlbumCount) return kErrInvalidArgument;
+    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    if (album < 0 || album >= kAlbumCount) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     AlbumSlot& slot = gDisplayState->albums[album];
     // A view from an earlier start-up goes with its window, timer and class.
     if (slot.view != nullptr) CloseAlbumView(album);
@@ -168,7 +177,10 @@ Status PrepareAlbumView(int album) {
 
 Status BuildMattingTile(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr) return kErrInvalidArgument;
+    if (view == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     AlbumSlot& slot = gDisplayState->albums[album];
     const PixelBlock& thumbnail = slot.mattingThumbnail;
     const std::int32_t band = MattingBandWidth();
@@ -198,10 +210,16 @@ Status BuildMattingTile(int album) {
 
 Status DrawMattingTiles(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr) return kErrInvalidArgument;
+    if (view == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     const MattingTile& tile = gDisplayState->albums[album].mattingTile;
     const std::int32_t band = tile.stepX;
-    if (tile.block.Empty() || band <= 0) return kErrInvalidArgument;
+    if (tile.block.Empty() || band <= 0) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
 
     for (const TilePlacement& placed : MattingTilePlacements(view->viewportWidth, view->viewportHeight, band)) {
         // A top-down DIB of fewer rows over the same pixels is the tile's top

@@ -15,6 +15,8 @@ namespace quorvel {
 
 namespace {
 
+const wchar_t kModule[] = L"settings";
+
 // Locations the error log has always named.
 constexpr ErrorSite kDpiLookupSite{L"Quorvel", 917};
 constexpr ErrorSite kDpiMeasureSite{L"Quorvel", 928};
@@ -97,7 +99,10 @@ int EnumerateMonitors() {
 }
 
 Status MapAlbumsToMonitors() {
-    if (gDisplayState == nullptr) return kErrInvalidArgument;
+    if (gDisplayState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     if (gMode.previewMode) return kOk;
     const int count = EnumerateMonitors();
     if (count == 0) {
@@ -114,8 +119,10 @@ Status MapAlbumsToMonitors() {
 }
 
 Status AlbumArea(int album, int* x, int* y, int* width, int* height) {
-    if (gDisplayState == nullptr || x == nullptr || y == nullptr || width == nullptr || height == nullptr)
+    if (gDisplayState == nullptr || x == nullptr || y == nullptr || width == nullptr || height == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
+    }
     const MonitorTable table = TableFromState();
     const int taskbar = gMode.showMode ? 0 : TaskbarHeight();
     const std::optional<AlbumRect> r = AlbumAreaOf(table, album, gMode.showMode, taskbar);

@@ -16,6 +16,8 @@ UserSettings* gUserSettings = nullptr;
 
 namespace {
 
+const wchar_t kModule[] = L"settings";
+
 // Locations the error log has always named.
 constexpr ErrorSite kSettingsKeySite{L"utilities", 3232};
 
@@ -95,11 +97,15 @@ Status RefusedWrite() {
     (void)LoadText(kErrIniWrite, message, sizeof message);
     SetErrorExtra(message);
     MessageBoxW(GetActiveWindow(), message, gAppState ? gAppState->caption : L"", MB_ICONERROR);
+    SetErrorLocation(QV_SITE(kModule));
     return kErrIniWrite;
 }
 
 Status WriteValue(const wchar_t* key, const wchar_t* value) {
-    if (gAppState == nullptr || key == nullptr || value == nullptr) return kErrInvalidArgument;
+    if (gAppState == nullptr || key == nullptr || value == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     wchar_t section[kKeyChars];
     if (Status s = Section(section); s != kOk) return s;
     wchar_t path[kPathChars];
@@ -149,7 +155,10 @@ Status ReadSettingTextById(unsigned keyId, wchar_t* buffer, int bufferBytes) {
 }
 
 Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
-    if (value == nullptr || gAppState == nullptr) return kErrInvalidArgument;
+    if (value == nullptr || gAppState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     *value = 0;
     wchar_t section[kKeyChars];
     if (Status s = Section(section); s != kOk) return s;
@@ -163,7 +172,10 @@ Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
 }
 
 Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value) {
-    if (value == nullptr) return kErrInvalidArgument;
+    if (value == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     *value = 0;
     wchar_t key[kKeyChars];
     if (Status s = KeyName(keyId, number, key); s != kOk) return s;

@@ -264,7 +264,10 @@ Status CopyDefaultMattings() {
 }
 
 Status SetCurrentTheme(int flag) {
-    if (gAppState == nullptr) return kErrInvalidArgument;
+    if (gAppState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     wchar_t value[kPathChars] = L"";
     if (flag == 1) swprintf(value, kPathChars, L"%ls\\Quorvel.theme", gAppState->themeFolder);
     HKEY key = nullptr;

@@ -111,7 +111,10 @@ Status SetActivePowerPlan(bool restore) {
 }
 
 Status StartPowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr) return kErrInvalidArgument;
+    if (gAppState == nullptr || gDisplayState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     const PlanChoice choice = ChoosePlan(CurrentVersion());
     wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
     wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);

@@ -40,6 +40,7 @@ Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
         buffer[0] = L'\0';
         if (result == ERROR_MORE_DATA) return kErrRegistryBuffer;
         if (result == ERROR_FILE_NOT_FOUND) return kErrRegistryMissing;
+        SetErrorLocation(QV_SITE(kModule));
         return kErrReadRegistry;
     }
     buffer[bytes / sizeof(wchar_t)] = L'\0';

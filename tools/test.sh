@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds both sides and runs
-# every test layer:
+# every test layer, after the folder-order check (tools/check-layers.py):
 #   native ctest   unit tests with AddressSanitizer and UBSan
 #   Windows ctest  unit tests, Win32 integration tests and e2e tests, each
 #                  under Wine in a fresh prefix (tools/wine-test.sh)
@@ -63,6 +63,7 @@ if [ -d "$root/build/wine-prefixes" ]; then
 fi
 
 step setup-deps tools/setup-deps.sh || { echo "cannot install dependencies" >&2; exit 1; }
+step layers tools/check-layers.py
 
 if [ $do_native = 1 ]; then
   if step native-build tools/build.sh --native-only; then

@@ -15,7 +15,6 @@
 #include "base/Text.h"
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
-#include "ui/GlyphDraw_win.h"
 #include "storage/Cleanup_win.h"
 #include "system/SaverRegistry_win.h"
 #include "res/resource.h"
@@ -34,8 +33,10 @@ const GlyphButtonSpec kAboutButtons[kAboutButtonCount] = {
     {IDC_REPAIR, IDB_BUTTON_REPAIR, 64},
 };
 
-GlyphButton gAboutButtons[kAboutButtonCount];
-int gAboutReopen = 0;
+const int kAboutColoured[] = {IDC_VERSION_LINE, IDC_THANKS_GROUP, IDC_THANKS_LINE1, IDC_THANKS_LINE2,
+                              IDC_SAVER_STATUS};
+const int kAboutGroups[] = {IDC_THANKS_GROUP};
+const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
 // A format of the string table, ready for the wide printf family.
 std::wstring WideFormat(unsigned id) {
@@ -46,21 +47,12 @@ std::wstring WideFormat(unsigned id) {
 }
 
 Status InitialiseAbout(HWND dialog) {
+    if (gAppState != nullptr) gAppState->aboutOpen = 1;
+    OutputDebugStringW(L"Quorvel: About InitDialog\n");
     if (gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    CenterPanel(dialog);
-    if (Status s = SetPanelIcons(dialog); s != kOk) return s;
-    if (HMENU menu = GetSystemMenu(dialog, FALSE)) {
-        wchar_t help[64];
-        (void)LoadText(IDS_MENU_QUORVEL_HELP, help, sizeof help);
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, IDM_PANEL_HELP, help);
-    }
-    UnthemeControl(dialog, IDC_THANKS_GROUP);
-    for (GlyphButton& b : gAboutButtons) b = GlyphButton{};
-    if (Status s = SetUpGlyphButtons(dialog, kAboutButtons, gAboutButtons, kAboutButtonCount); s != kOk) return s;
     bool current = false;
     if (Status s = IsCurrentScreenSaver(&current); s != kOk) return s;
     if (!current) {
@@ -69,11 +61,6 @@ Status InitialiseAbout(HWND dialog) {
         SetDlgItemTextW(dialog, IDC_SAVER_STATUS, text);
     }
     return kOk;
-}
-
-void EndAbout(HWND dialog, INT_PTR result) {
-    RemoveButtonHover(dialog);
-    EndDialog(dialog, result);
 }
 
 // Centres the file dialog above the taskbar. An explorer-style dialog calls
@@ -136,7 +123,7 @@ bool Agreed(HWND dialog, unsigned questionId) {
 void OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
-        case IDCANCEL: EndAbout(dialog, id); break;
+        case IDCANCEL: EndPanel(dialog, id); break;
         case IDC_CLEANUP:
             if (!Agreed(dialog, kAskCleanup)) break;
             ReportError(CleanupRepair(), 1);
@@ -153,73 +140,28 @@ void OnCommand(HWND dialog, int id) {
     }
 }
 
-INT_PTR OnDrawItem(HWND dialog, const DRAWITEMSTRUCT* item) {
-    for (int i = 0; i < kAboutButtonCount; ++i)
-        if (kAboutButtons[i].controlId == static_cast<int>(item->CtlID)) {
-            ReportError(DrawGlyphButton(dialog, gAboutButtons, i, kAboutButtonCount, item), 1);
-            return TRUE;
-        }
-    return FALSE;
+void OnDestroy(HWND, bool) {
+    if (gAppState != nullptr) gAppState->aboutOpen = 0;
 }
 
-void Reopen(HWND dialog) {
-    gAboutReopen = 1;
-    EndAbout(dialog, 0);
-}
-
-INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            if (gAppState != nullptr) gAppState->aboutOpen = 1;
-            OutputDebugStringW(L"Quorvel: About InitDialog\n");
-            try {
-                ReportError(InitialiseAbout(dialog), 1);
-            } catch (const FatalError& e) {
-                MessageBoxW(dialog, e.text.c_str(), gAppState->caption, MB_OK);
-            }
-            return TRUE;
-        case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
-        case WM_CTLCOLORSTATIC:
-            switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
-                case IDC_VERSION_LINE:
-                case IDC_THANKS_GROUP:
-                case IDC_THANKS_LINE1:
-                case IDC_THANKS_LINE2:
-                case IDC_SAVER_STATUS: return ColourPanelStatic(reinterpret_cast<HDC>(wParam));
-                default: return FALSE;
-            }
-        case WM_DRAWITEM: return OnDrawItem(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        case WM_DISPLAYCHANGE:
-            if (!gAboutReopen && ScreenSizeChanged()) Reopen(dialog);
-            return TRUE;
-        case WM_DPICHANGED:
-            if (DpiDiffers(wParam)) Reopen(dialog);
-            return TRUE;
-        case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
-        case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_CLOSE) {
-                EndAbout(dialog, 0);
-                return TRUE;
-            }
-            if (wParam == IDM_PANEL_HELP) {
-                ReportError(RunHelp(L"QuorvelHelpAbout.bat", kHelpAbout), 1);
-                return TRUE;
-            }
-            return FALSE;
-        case WM_DESTROY:
-            FreeGlyphButtons(gAboutButtons, kAboutButtonCount);
-            if (gAppState != nullptr) gAppState->aboutOpen = 0;
-            return FALSE;
-        default: return FALSE;
-    }
-}
+const PanelDescription kAbout{.largeTemplate = IDD_ABOUT,
+                              .smallTemplate = IDD_ABOUT_SMALL,
+                              .site = QV_SITE(kModule),
+                              .panelRequest = -1,
+                              .buttons = kAboutButtons,
+                              .colouredControls = kAboutColoured,
+                              .groupBoxes = kAboutGroups,
+                              .menu = kAboutMenu,
+                              .helpFile = L"QuorvelHelpAbout.bat",
+                              .helpFlag = kHelpAbout,
+                              .onInit = InitialiseAbout,
+                              .onCommand = OnCommand,
+                              .onDestroy = OnDestroy};
 
 }  // namespace
 
 Status OpenAbout(HWND owner) {
-    const PanelLaunch about{IDD_ABOUT, IDD_ABOUT_SMALL, AboutProcedure, &gAboutReopen, QV_SITE(kModule), -1,
-                            nullptr, nullptr};
-    return LaunchPanel(owner, about, nullptr);
+    return LaunchPanel(owner, kAbout);
 }
 
 Status CopyLogFile(HWND owner) {

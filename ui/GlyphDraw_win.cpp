@@ -8,9 +8,6 @@ namespace {
 
 const wchar_t kModule[] = L"utilities";
 
-GlyphButton* gCurrentTable = nullptr;
-int gCurrentCount = 0;
-
 // The glyph font is made once, from the OEM fixed font's height, and then
 // serves every button of every panel whatever its size.
 Status SelectGlyphFont(HDC dc, const RECT& item, HFONT* previous) {
@@ -60,30 +57,6 @@ RECT PlaceGlyph(HWND control, HDC dc, const wchar_t* glyph, std::uint32_t flags)
 }
 
 }  // namespace
-
-void SetCurrentGlyphTable(GlyphButton* table, int count) {
-    gCurrentTable = table;
-    gCurrentCount = table != nullptr ? count : 0;
-}
-
-GlyphButton* CurrentGlyphTable(int* count) {
-    if (count != nullptr) *count = gCurrentCount;
-    return gCurrentTable;
-}
-
-Status FindGlyphButtonAt(int x, int y, int* index) {
-    if (gCurrentTable == nullptr || gCurrentCount <= 0 || index == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
-    const POINT point{x, y};
-    for (int i = 0; i < gCurrentCount; ++i)
-        if (PtInRect(&gCurrentTable[i].controlRect, point)) {
-            *index = i;
-            break;
-        }
-    return kOk;
-}
 
 Status DrawBitmapAt00(HDC dc, HBITMAP bitmap) {
     if (dc == nullptr || bitmap == nullptr) {

@@ -2,12 +2,22 @@
 
 #include <cwchar>
 
+#include "base/ErrorReporter_win.h"
 #include "base/Utilities_win.h"
 
 namespace quorvel {
 
+namespace {
+
+const wchar_t kModule[] = L"Quorvel";
+
+}  // namespace
+
 Status RunHelp(const wchar_t* file, HelpFile flag) {
-    if (gAppState == nullptr || file == nullptr) return kErrInvalidArgument;
+    if (gAppState == nullptr || file == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
     if (gAppState->helpOpened[flag]) {
         wchar_t question[kMessageChars];
         if (Status s = LoadText(kAskHelpClosed, question, sizeof question); s != kOk) return s;

@@ -16,10 +16,5 @@ extern PanelRunner gPanelRunners[kPanelCount];
 // After the Home dialog closed: the requested panel, the settings write and
 // the albums' restart (or their rebuild when a panel changed them).
 [[nodiscard]] Status RunRequestedPanel(HWND owner);
-// Writes the lock batch file into tempFolder, takes the saver phrase from
-// the dialog's edit and runs the saver followed by the workstation lock.
-[[nodiscard]] Status LockWithSaver(HWND dialog);
-// Suspends the machine; returns the button of a failure notice, else 0.
-int SleepNow();
 
 }  // namespace quorvel

@@ -10,7 +10,9 @@
 #include "base/ErrorReporter_win.h"
 #include "display/Monitors_win.h"
 #include "base/Utilities_win.h"
+#include "ui/About_win.h"
 #include "ui/GlyphDraw_win.h"
+#include "ui/Help_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -23,7 +25,6 @@ ButtonPalette gButtonPalette;
 namespace {
 
 const wchar_t kModule[] = L"Quorvel";
-int gHoveredButton = -1;
 
 int SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -43,6 +44,116 @@ HBITMAP MakeFace(const PixelBlock& pixels, ButtonFace face) {
     info.bmBitsPixel = 32;
     info.bmBits = bits.data();
     return CreateBitmapIndirect(&info);
+}
+
+// One opening of a panel: its description, its button records and whether
+// it ended itself to be opened again. Held by LaunchPanel, found through a
+// window property of the dialog.
+struct PanelInstance {
+    const PanelDescription* panel;
+    std::vector<GlyphButton> buttons;
+    bool reopen = false;
+};
+
+const wchar_t kInstanceProperty[] = L"QuorvelPanel";
+
+PanelInstance* InstanceOf(HWND dialog) { return static_cast<PanelInstance*>(GetPropW(dialog, kInstanceProperty)); }
+
+Status InitialisePanel(HWND dialog, PanelInstance& instance) {
+    const PanelDescription& panel = *instance.panel;
+    CenterPanel(dialog);
+    if (Status s = SetPanelIcons(dialog); s != kOk) return s;
+    for (int id : panel.groupBoxes) UnthemeControl(dialog, id);
+    AppendPanelSystemMenu(dialog, panel.menu);
+    instance.buttons.assign(panel.buttons.size(), GlyphButton{});
+    if (!panel.buttons.empty())
+        if (Status s = SetUpGlyphButtons(dialog, panel.buttons.data(), instance.buttons.data(),
+                                         static_cast<int>(panel.buttons.size()));
+            s != kOk)
+            return s;
+    return panel.onInit != nullptr ? panel.onInit(dialog) : kOk;
+}
+
+INT_PTR OnPanelDrawItem(HWND dialog, PanelInstance& instance, const DRAWITEMSTRUCT* item) {
+    const int count = static_cast<int>(instance.buttons.size());
+    for (int i = 0; i < count; ++i)
+        if (instance.buttons[i].controlId == static_cast<int>(item->CtlID)) {
+            ReportError(DrawGlyphButton(dialog, instance.buttons.data(), i, count, item), 1);
+            return TRUE;
+        }
+    return FALSE;
+}
+
+INT_PTR OnPanelColourStatic(const PanelDescription& panel, HDC dc, HWND control) {
+    const int id = GetDlgCtrlID(control);
+    for (int coloured : panel.colouredControls)
+        if (coloured == id) return ColourPanelStatic(dc);
+    return FALSE;
+}
+
+bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM command) {
+    if ((command & 0xFFF0) == SC_CLOSE) {
+        EndPanel(dialog, 0);
+        return true;
+    }
+    if (panel.onSysCommand != nullptr && panel.onSysCommand(dialog, command)) return true;
+    switch (command) {
+        case IDM_PANEL_ABOUT: ReportError(OpenAbout(dialog), 1); return true;
+        case IDM_PANEL_HELP: ReportError(RunHelp(panel.helpFile, panel.helpFlag), 1); return true;
+        default: return false;
+    }
+}
+
+void OnPanelDestroy(HWND dialog, PanelInstance& instance) {
+    FreeGlyphButtons(instance.buttons.data(), static_cast<int>(instance.buttons.size()));
+    RemovePropW(dialog, kInstanceProperty);
+    if (instance.panel->onDestroy != nullptr) instance.panel->onDestroy(dialog, instance.reopen);
+}
+
+INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wParam, LPARAM lParam) {
+    const PanelDescription& panel = *instance.panel;
+    if (INT_PTR result = FALSE; panel.onMessage != nullptr && panel.onMessage(dialog, message, wParam, lParam, &result))
+        return result;
+    switch (message) {
+        case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORSTATIC:
+            return OnPanelColourStatic(panel, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_DRAWITEM: return OnPanelDrawItem(dialog, instance, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DISPLAYCHANGE:
+            if (!instance.reopen && ScreenSizeChanged()) ReopenPanel(dialog);
+            return TRUE;
+        case WM_DPICHANGED:
+            if (DpiDiffers(wParam)) ReopenPanel(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            if (panel.onCommand != nullptr) panel.onCommand(dialog, LOWORD(wParam));
+            return TRUE;
+        case WM_SYSCOMMAND: return OnPanelSysCommand(dialog, panel, wParam) ? TRUE : FALSE;
+        case WM_DESTROY: OnPanelDestroy(dialog, instance); return FALSE;
+        default: return FALSE;
+    }
+}
+
+// The one dialog procedure of every panel, and the boundary no C++
+// exception crosses: a failure is shown and the panel goes on.
+INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (message == WM_INITDIALOG) {
+            auto* instance = reinterpret_cast<PanelInstance*>(lParam);
+            SetPropW(dialog, kInstanceProperty, instance);
+            ReportError(InitialisePanel(dialog, *instance), 1);
+            return TRUE;
+        }
+        PanelInstance* instance = InstanceOf(dialog);
+        return instance != nullptr ? Dispatch(dialog, *instance, message, wParam, lParam) : FALSE;
+    } catch (const FatalError& e) {
+        MessageBoxW(dialog, e.text.c_str(), gAppState->caption, MB_OK);
+    } catch (...) {
+        // Only an allocation can fail this way here.
+        SetErrorLocation(QV_SITE(kModule));
+        ReportError(kErrMemory, 1);
+    }
+    return FALSE;
 }
 
 }  // namespace
@@ -88,7 +199,7 @@ Status ChooseTemplateSize(HWND owner, int* large, float* scale) {
 }
 
 INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int templateId, int pointSize,
-                          int* patched) {
+                          int* patched, LPARAM parameter) {
     if (patched != nullptr) *patched = 0;
     HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));  // RT_DIALOG
     if (found == nullptr) return -1;
@@ -101,36 +212,50 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
         case FontRewrite::Refused:
             return -1;
         case FontRewrite::Unchanged:
-            return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(bytes), owner, procedure, 0);
+            return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(bytes), owner, procedure,
+                                           parameter);
         case FontRewrite::Rewritten:
             break;
     }
     if (patched != nullptr) *patched = 1;
     // Dialog templates must be DWORD aligned; a vector's storage is.
-    return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner, procedure, 0);
+    return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner, procedure,
+                                   parameter);
 }
 
-Status LaunchPanel(HWND owner, const PanelLaunch& panel, INT_PTR* result) {
+Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, int* openings) {
+    PanelInstance instance{&panel};
     INT_PTR ended = 0;
-    for (;;) {
-        if (panel.reset != nullptr) panel.reset();
-        if (panel.reopenRequest != nullptr) *panel.reopenRequest = 0;
+    int opened = 0;
+    do {
+        instance.reopen = false;
         int large = 1;
         float scale = 1.0f;
         if (Status s = ChooseTemplateSize(owner, &large, &scale); s != kOk) return s;
         const int templateId = large ? panel.largeTemplate : panel.smallTemplate;
         const int points = static_cast<int>(std::lround((large ? 12.0f : 9.0f) * scale));
-        ended = OpenPanelTemplate(gAppState->instance, owner, panel.procedure, templateId, points, nullptr);
+        ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, points, nullptr,
+                                  reinterpret_cast<LPARAM>(&instance));
         if (ended == -1) {
             SetErrorLocation(panel.site);
             return kErrCreateDialog;
         }
-        if (panel.reopenRequest == nullptr || *panel.reopenRequest != 1) break;
-    }
-    if (panel.release != nullptr) panel.release();
+        ++opened;
+    } while (instance.reopen);
     if (panel.panelRequest >= 0 && panel.panelRequest < kPanelCount) gAppState->panelRequest[panel.panelRequest] = 0;
     if (result != nullptr) *result = ended;
+    if (openings != nullptr) *openings = opened;
     return kOk;
+}
+
+void EndPanel(HWND dialog, INT_PTR result) {
+    RemoveButtonHover(dialog);
+    EndDialog(dialog, result);
+}
+
+void ReopenPanel(HWND dialog) {
+    if (PanelInstance* instance = InstanceOf(dialog)) instance->reopen = true;
+    EndPanel(dialog, 0);
 }
 
 void CenterPanel(HWND window) {
@@ -250,50 +375,35 @@ Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
     return kOk;
 }
 
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+// The subclass id is the button's index in its dialog's table, so each
+// button finds its own record wherever the dialog has been moved.
+LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
+                                  DWORD_PTR) {
+    int count = 0;
+    GlyphButton* table = PanelButtons(GetParent(button), &count);
+    GlyphButton* record = table != nullptr && index < static_cast<UINT_PTR>(count) ? &table[index] : nullptr;
     switch (message) {
         case WM_MOUSEMOVE: {
-            int count = 0;
-            GlyphButton* table = PanelButtons(GetParent(button), &count);
-            if (table == nullptr) return 1;
-            SetCurrentGlyphTable(table, count);
-            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ClientToScreen(button, &at);
-            int index = -1;
-            if (FindGlyphButtonAt(at.x, at.y, &index) == kOk && index >= 0) {
-                UINT hoverTime = 100;
-                SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hoverTime, 0);
-                TRACKMOUSEEVENT track = {sizeof track, TME_HOVER, table[index].control, std::min<UINT>(hoverTime, 100)};
-                if (!TrackMouseEvent(&track)) OutputDebugStringW(L"Quorvel:TrackMouseEvent failed\n");
-            }
+            if (record == nullptr) return 1;
+            UINT hoverTime = 100;
+            SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hoverTime, 0);
+            TRACKMOUSEEVENT track = {sizeof track, TME_HOVER, button, std::min<UINT>(hoverTime, 100)};
+            if (!TrackMouseEvent(&track)) OutputDebugStringW(L"Quorvel:TrackMouseEvent failed\n");
             break;
         }
         case WM_MOUSEHOVER: {
-            int count = 0;
-            GlyphButton* table = CurrentGlyphTable(&count);
-            if (table == nullptr || wParam != 0) return 1;
-            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ClientToScreen(button, &at);
-            int index = -1;
-            if (FindGlyphButtonAt(at.x, at.y, &index) != kOk || index < 0) return 1;
-            GlyphButton& record = table[index];
-            for (int i = 0; i < 4; ++i) record.state[i] = 0;
-            record.state[kHoverState] = 1;
-            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, record.control, 0};
+            if (record == nullptr || wParam != 0) return 1;
+            for (std::int32_t& flag : record->state) flag = 0;
+            record->state[kHoverState] = 1;
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, button, 0};
             TrackMouseEvent(&track);
-            gHoveredButton = index;
-            InvalidateRect(record.control, nullptr, TRUE);
+            InvalidateRect(button, nullptr, TRUE);
             return 0;
         }
-        case WM_MOUSELEAVE: {
-            int count = 0;
-            GlyphButton* table = CurrentGlyphTable(&count);
-            if (table != nullptr && gHoveredButton >= 0 && gHoveredButton < count) {
-                table[gHoveredButton].state[kHoverState] = 0;
-                InvalidateRect(table[gHoveredButton].control, nullptr, TRUE);
-            }
+        case WM_MOUSELEAVE:
+            if (record != nullptr) record->state[kHoverState] = 0;
+            InvalidateRect(button, nullptr, TRUE);
             return 1;
-        }
         default:
             break;
     }
@@ -322,7 +432,6 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         PixelBlock pixels;
         if (Status s = LoadButtonTemplate(spec.bitmapId, &pixels); s != kOk) return s;
         if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
-        GetWindowRect(record.control, &record.controlRect);
         if (Status s = BuildButtonFaces(pixels, &record); s != kOk) return s;
         if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0)) {
             SetErrorLocation(QV_SITE(kModule));
@@ -350,10 +459,6 @@ void RemoveButtonHover(HWND dialog) {
     for (int i = 0; i < count; ++i)
         if (table[i].control != nullptr && IsWindow(table[i].control))
             RemoveWindowSubclass(table[i].control, TrackButtonHover, static_cast<UINT_PTR>(i));
-    // The hover table must not outlive the panel's records.
-    int current = 0;
-    if (CurrentGlyphTable(&current) == table) SetCurrentGlyphTable(nullptr, 0);
-    gHoveredButton = -1;
 }
 
 void FreeGlyphButtons(GlyphButton* records, int count) {
@@ -378,15 +483,15 @@ Status SetPanelIcons(HWND dialog) {
     return kOk;
 }
 
-void AppendPanelSystemMenu(HWND dialog) {
+void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items) {
     HMENU menu = GetSystemMenu(dialog, FALSE);
-    if (menu == nullptr) return;
-    wchar_t about[64], help[64];
-    (void)LoadText(IDS_MENU_ABOUT, about, sizeof about);
-    (void)LoadText(IDS_MENU_QUORVEL_HELP, help, sizeof help);
+    if (menu == nullptr || items.empty()) return;
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, IDM_PANEL_ABOUT, about);
-    AppendMenuW(menu, MF_STRING, IDM_PANEL_HELP, help);
+    for (const PanelMenuItem& item : items) {
+        wchar_t text[64];
+        (void)LoadText(item.textId, text, sizeof text);
+        AppendMenuW(menu, MF_STRING, item.command, text);
+    }
 }
 
 INT_PTR PaintPanelBackground(HWND dialog, HDC dc) {

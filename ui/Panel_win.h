@@ -7,10 +7,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <span>
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "ui/ButtonFaces.h"
+#include "ui/Help_win.h"
 
 namespace quorvel {
 
@@ -29,7 +31,6 @@ struct GlyphButton {
     std::int32_t glyph;        // UTF-16 code unit; 0 or less: none
     std::int32_t secondGlyph;  // 0: none
     HWND control;
-    RECT controlRect;  // screen coordinates at set-up
     std::uint32_t secondPlacement;
     std::uint32_t glyphPlacement;
     std::uint32_t fontFlags;  // bit 0: keep the context's font
@@ -83,23 +84,48 @@ int ScaleByDpi(int n);
 // Runs the template as a modal dialog, its font rewritten to "Segoe UI" at
 // pointSize (0 keeps the size). Returns the dialog's result or -1.
 INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int templateId, int pointSize,
-                          int* patched);
+                          int* patched, LPARAM parameter = 0);
 
-// One panel: its template pair, procedure and reopen flag. The hooks are
-// optional: reset runs before every opening, release after the last.
-struct PanelLaunch {
-    int largeTemplate;
-    int smallTemplate;
-    DLGPROC procedure;
-    int* reopenRequest;
-    ErrorSite site;  // recorded with 10005
-    int panelRequest;  // PanelId cleared at the end, or -1
-    void (*reset)();
-    void (*release)();
+// One entry a panel adds to its system menu, after a separator.
+struct PanelMenuItem {
+    unsigned textId;
+    UINT command;
 };
 
-// Opens the panel until it ends without asking to be reopened.
-[[nodiscard]] Status LaunchPanel(HWND owner, const PanelLaunch& panel, INT_PTR* result);
+// A panel as the one panel procedure runs it: what every panel shares is
+// done from this description, and the handlers add what is the panel's own.
+// Every handler is optional. onInit runs after the shared set-up (centring,
+// icons, unthemed group boxes, system menu, picture buttons); onSysCommand
+// and onMessage return true for what they handled. IDM_PANEL_ABOUT opens
+// About and IDM_PANEL_HELP runs helpFile; SC_CLOSE ends the panel.
+struct PanelDescription {
+    int largeTemplate;
+    int smallTemplate;
+    ErrorSite site;    // recorded with 10005
+    int panelRequest;  // PanelId cleared at the end, or -1
+    std::span<const GlyphButtonSpec> buttons;
+    std::span<const int> colouredControls;  // statics and group boxes in the text colour
+    std::span<const int> groupBoxes;        // unthemed, so that they take the colour
+    std::span<const PanelMenuItem> menu;
+    const wchar_t* helpFile;
+    HelpFile helpFlag;
+    Status (*onInit)(HWND dialog) = nullptr;
+    void (*onCommand)(HWND dialog, int id) = nullptr;
+    bool (*onSysCommand)(HWND dialog, WPARAM command) = nullptr;
+    bool (*onMessage)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) = nullptr;
+    // After the buttons are freed; reopening tells a panel that opens again.
+    void (*onDestroy)(HWND dialog, bool reopening) = nullptr;
+};
+
+// Runs the panel until it ends without asking to be reopened: each time from
+// the template that suits the DPI, its font rewritten. result receives the
+// panel's result, openings how often it was opened.
+[[nodiscard]] Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result = nullptr,
+                                 int* openings = nullptr);
+// Ends the panel (its hover subclasses removed first) with the result.
+void EndPanel(HWND dialog, INT_PTR result);
+// Ends the panel so that OpenPanel opens it again, sized for the display.
+void ReopenPanel(HWND dialog);
 
 void CenterPanel(HWND window);
 // Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
@@ -113,7 +139,8 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
                                   DWORD_PTR data);
 
 // Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
-// every button, subclasses it and stores the table in the dialog.
+// every button, subclasses it (the subclass id is the record's index) and
+// stores the table in the dialog.
 [[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
 // The table stored in the dialog, or nullptr.
 GlyphButton* PanelButtons(HWND dialog, int* count);
@@ -122,8 +149,8 @@ void RemoveButtonHover(HWND dialog);
 void FreeGlyphButtons(GlyphButton* records, int count);
 
 [[nodiscard]] Status SetPanelIcons(HWND dialog);
-// Separator, "About" (1034) and "Quorvel Help" (1036).
-void AppendPanelSystemMenu(HWND dialog);
+// A separator, then the items.
+void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items);
 // WM_ERASEBKGND of every panel: the program's dark background, and the
 // dialog's result that says the background is erased.
 INT_PTR PaintPanelBackground(HWND dialog, HDC dc);

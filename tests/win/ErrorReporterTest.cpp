@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
@@ -69,6 +70,16 @@ TEST(ReportError, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, L"Quorvel from Fenwold");
     EXPECT_EQ(seen[0].text, L"Unable to create folder");
+}
+
+TEST(ReportError, AFailureAfterAnEarlierReportedOneIsShownAndLoggedToo) {
+    ProcessRecords records;
+    BoxWatcher boxes;
+    EXPECT_EQ(Caller(0, L"C:\\x"), kErrCreateFolder);
+    EXPECT_EQ(ReportError(RunAndWait(L"C:\\no\\such\\program.exe"), 1), kErrAppNotFound);
+    Sleep(300);
+    EXPECT_EQ(CountLines(LogOf(records)), 2);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 TEST(ReportError, MissingStringGivesProgrammingErrorInBoxAndLog) {

@@ -33,20 +33,31 @@ struct Seen {
     std::wstring title;
 };
 Seen gSeen;
-int gReopen = 0;
 
-INT_PTR CALLBACK RecordingPanel(HWND dialog, UINT message, WPARAM, LPARAM) {
-    if (message != WM_INITDIALOG) return FALSE;
+void Record(HWND dialog) {
     ++gSeen.openings;
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     GetObjectW(font, sizeof gSeen.font, &gSeen.font);
     wchar_t title[100] = L"";
     GetWindowTextW(dialog, title, 100);
     gSeen.title = title;
-    // Ask to be reopened once, as after a DPI change.
-    if (gSeen.openings == 1) gReopen = 1;
+}
+
+INT_PTR CALLBACK RecordingProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    Record(dialog);
     EndDialog(dialog, 40 + gSeen.openings);
     return TRUE;
+}
+
+// A panel that asks to be reopened once, as after a DPI change.
+Status RecordAndEnd(HWND dialog) {
+    Record(dialog);
+    if (gSeen.openings == 1)
+        ReopenPanel(dialog);
+    else
+        EndPanel(dialog, 40 + gSeen.openings);
+    return kOk;
 }
 
 class Panels : public ::testing::Test {
@@ -98,7 +109,7 @@ TEST_F(Panels, RewritesTheFontOfTheRealTemplates) {
 TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     gMode.currentDpi = 96;
     int patched = 0;
-    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingPanel, IDD_HOME, 12, &patched), 41);
+    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingProcedure, IDD_HOME, 12, &patched), 41);
     EXPECT_EQ(patched, 1);
     EXPECT_STREQ(gSeen.font.lfFaceName, L"Segoe UI");
     HDC screen = GetDC(nullptr);
@@ -106,21 +117,26 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));
     EXPECT_EQ(gSeen.title, L"Home - Quorvel");
-    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingPanel, 9999, 12, &patched), -1);
+    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingProcedure, 9999, 12, &patched), -1);
 
     gSeen = {};
     gAppState->panelRequest[kPanelPower] = 1;
-    const PanelLaunch launch{IDD_ABOUT, IDD_ABOUT_SMALL, RecordingPanel, &gReopen, ErrorSite{L"test", 7}, kPanelPower, nullptr,
-                             nullptr};
+    const PanelDescription launch{.largeTemplate = IDD_ABOUT,
+                                  .smallTemplate = IDD_ABOUT_SMALL,
+                                  .site = ErrorSite{L"test", 7},
+                                  .panelRequest = kPanelPower,
+                                  .onInit = RecordAndEnd};
     INT_PTR result = 0;
-    ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result), kOk);
+    int openings = 0;
+    ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result, &openings), kOk);
     EXPECT_EQ(gSeen.openings, 2);
+    EXPECT_EQ(openings, 2);
     EXPECT_EQ(result, 42);
     EXPECT_EQ(gAppState->panelRequest[kPanelPower], 0u);
     EXPECT_EQ(gSeen.title, L"About - Quorvel");
     EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));  // 96 DPI: the large template at 12 points
 
-    const PanelLaunch missing{4321, 4322, RecordingPanel, &gReopen, ErrorSite{L"test", 7}, -1, nullptr, nullptr};
+    const PanelDescription missing{.largeTemplate = 4321, .smallTemplate = 4322, .site = ErrorSite{L"test", 7}};
     EXPECT_EQ(LaunchPanel(GetDesktopWindow(), missing, &result), kErrCreateDialog);
     EXPECT_EQ(gErrorLocation.line, 7);
 }
@@ -208,13 +224,6 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     GetWindowRect(lock.control, &r);
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 56);
-    EXPECT_TRUE(EqualRect(&r, &lock.controlRect));
-    // The hover subclass picks the table up from the dialog on a mouse move.
-    int current = 0;
-    SetCurrentGlyphTable(nullptr, 0);
-    SendMessageW(home.records[1].control, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(CurrentGlyphTable(&current), home.records);
-    EXPECT_EQ(current, 2);
     EXPECT_EQ(lock.defaultFace, nullptr);
     for (HBITMAP face : {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace,
                          lock.hoverSelectFace})
@@ -234,9 +243,8 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     EXPECT_EQ(lock.state[kHoverState], 0);
 
     RemoveButtonHover(home.dialog);
-    EXPECT_EQ(CurrentGlyphTable(&current), nullptr);
-    SendMessageW(lock.control, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(CurrentGlyphTable(&current), nullptr) << "the subclass is gone";
+    SendMessageW(lock.control, WM_MOUSEHOVER, 0, MAKELPARAM(middle.x, middle.y));
+    EXPECT_EQ(lock.state[kHoverState], 0) << "the subclass is gone";
     FreeGlyphButtons(home.records, 2);
     EXPECT_EQ(lock.normalFace, nullptr);
     EXPECT_EQ(lock.hoverSelectFace, nullptr);
@@ -318,23 +326,19 @@ TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
     EXPECT_EQ(gAppState->glyphFonts[0], made);
 }
 
-TEST_F(Panels, FindsTheFirstButtonUnderAPoint) {
-    GlyphButton table[3] = {};
-    table[0].controlRect = {100, 100, 260, 150};
-    table[1].controlRect = {100, 100, 260, 150};  // shares the first one's control
-    table[2].controlRect = {300, 100, 460, 150};
-    SetCurrentGlyphTable(nullptr, 0);
-    int index = -7;
-    EXPECT_EQ(FindGlyphButtonAt(120, 120, &index), kErrInvalidArgument);
-    SetCurrentGlyphTable(table, 3);
-    EXPECT_EQ(FindGlyphButtonAt(120, 120, &index), kOk);
-    EXPECT_EQ(index, 0);
-    EXPECT_EQ(FindGlyphButtonAt(459, 149, &index), kOk);
-    EXPECT_EQ(index, 2);
-    index = -7;
-    EXPECT_EQ(FindGlyphButtonAt(280, 120, &index), kOk);
-    EXPECT_EQ(index, -7);
-    SetCurrentGlyphTable(nullptr, 0);
+TEST_F(Panels, HoverLightsTheButtonUnderTheMouseAfterTheDialogMoved) {
+    HomeLike home;
+    const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    RECT before;
+    GetWindowRect(home.dialog, &before);
+    SetWindowPos(home.dialog, nullptr, before.left + 333, before.top + 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    for (int i : {1, 0}) {
+        SendMessageW(home.records[i].control, WM_MOUSEHOVER, 0, MAKELPARAM(20, 20));
+        EXPECT_EQ(home.records[i].state[kHoverState], 1) << i;
+        EXPECT_EQ(home.records[1 - i].state[kHoverState], 0) << i;
+        SendMessageW(home.records[i].control, WM_MOUSELEAVE, 0, 0);
+    }
 }
 
 TEST_F(Panels, CentresAboveTheTaskbarAndKeepsPanelsOnTheScreen) {
@@ -390,7 +394,8 @@ TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
     ASSERT_EQ(SetPanelIcons(home.dialog), kOk);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_BIG, 0)), gAppState->appIcon);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_SMALL, 0)), gAppState->appIcon);
-    AppendPanelSystemMenu(home.dialog);
+    const PanelMenuItem items[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
+    AppendPanelSystemMenu(home.dialog, items);
     HMENU menu = GetSystemMenu(home.dialog, FALSE);
     const int n = GetMenuItemCount(menu);
     wchar_t text[64];

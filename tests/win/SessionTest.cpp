@@ -1,11 +1,11 @@
-// The Home dialog's Lock batch file, chosen by the desktop's
+// The Lock batch file, chosen by the desktop's
 // "ScreenSaverIsSecure" value.
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <string>
 
-#include "ui/Home_win.h"
+#include "system/Session_win.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -45,7 +45,7 @@ protected:
 
 TEST_F(Lock, WritesTheLockBatchWhenTheSaverAsksForTheLogon) {
     SetSecure(L"1");
-    EXPECT_EQ(LockWithSaver(nullptr), kOk);
+    EXPECT_EQ(LockWithSaver(), kOk);
     EXPECT_EQ(ReadBytes(records.root / L"FenwoldLok.bat"), Expected());
     EXPECT_EQ(GetFileAttributesW((records.root / L"FenwoldNoLok.bat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -54,7 +54,7 @@ TEST_F(Lock, WritesTheOtherBatchWithoutTheLogonOrWithoutTheValue) {
     for (const wchar_t* value : {L"0", static_cast<const wchar_t*>(nullptr)}) {
         SetSecure(value);
         DeleteFileW((records.root / L"FenwoldNoLok.bat").c_str());
-        EXPECT_EQ(LockWithSaver(nullptr), kOk);
+        EXPECT_EQ(LockWithSaver(), kOk);
         EXPECT_EQ(ReadBytes(records.root / L"FenwoldNoLok.bat"), Expected());
         EXPECT_EQ(GetFileAttributesW((records.root / L"FenwoldLok.bat").c_str()), INVALID_FILE_ATTRIBUTES);
     }
@@ -62,7 +62,7 @@ TEST_F(Lock, WritesTheOtherBatchWithoutTheLogonOrWithoutTheValue) {
 
 TEST_F(Lock, AnUnwritableFolderGives10036) {
     wcscpy(gAppState->tempFolder, (records.root / L"missing\\deeper").c_str());
-    EXPECT_EQ(LockWithSaver(nullptr), kErrDiskWrite);
+    EXPECT_EQ(LockWithSaver(), kErrDiskWrite);
 }
 
 }  // namespace
