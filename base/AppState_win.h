@@ -59,6 +59,7 @@ struct AppState {
     DWORD homeOpen;
     DWORD aboutOpen;
     DWORD panelRequest[kPanelCount];
+    unsigned settingsChanged;  // SettingsGroup bits a panel changed (storage/Settings_win.h)
 };
 
 // Where the failure being reported arose. Set by the failing site, read and

@@ -277,51 +277,72 @@ void WritePhrases() {
     (void)WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
 }
 
-void WriteAllSettings() {
+void WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
     DisplayState* d = gDisplayState;
     if (s == nullptr || d == nullptr) return;
-    for (int a = 0; a < 2; ++a) {
-        if (d->albums[a].folderName[0] != L'\0') {
-            wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
-            s->albumFolderName[a][kPathChars - 1] = L'\0';
+    if (groups & kSettingsAlbums)
+        for (int a = 0; a < 2; ++a) {
+            if (d->albums[a].folderName[0] != L'\0') {
+                wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
+                s->albumFolderName[a][kPathChars - 1] = L'\0';
+            }
+            (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
         }
-        (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
-    }
-    WritePhrases();
-    for (int a = 0; a < 2; ++a) {
-        const AlbumView* view = d->albums[a].view;
-        if (view != nullptr && view->textColour != 0) {
-            s->fontColour[a] = view->textColour;
-            (void)WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
+    if (groups & kSettingsPhrases) WritePhrases();
+    if (groups & kSettingsFont) {
+        for (int a = 0; a < 2; ++a) {
+            const AlbumView* view = d->albums[a].view;
+            if (view != nullptr && view->textColour != 0) {
+                s->fontColour[a] = view->textColour;
+                (void)WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
+            }
         }
+        // The phrase font describes the user's choice once it exists; before
+        // that the values read from the file stand.
+        if (d->phraseFont != nullptr) {
+            wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
+            s->fontName[31] = L'\0';
+            s->fontBold = d->phraseLogFont.lfWeight > 300 ? 1 : 0;
+            s->fontItalic = d->phraseLogFont.lfItalic;
+        }
+        (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);
+        (void)WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold);
+        (void)WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
+        (void)WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
     }
-    // The phrase font describes the user's choice once it exists; before
-    // that the values read from the file stand.
-    if (d->phraseFont != nullptr) {
-        wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
-        s->fontName[31] = L'\0';
-        s->fontBold = d->phraseLogFont.lfWeight > 300 ? 1 : 0;
-        s->fontItalic = d->phraseLogFont.lfItalic;
+    if (groups & kSettingsMapping)
+        for (int m = 0; m < kMaxMonitors; ++m)
+            (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
+    if (groups & kSettingsLanguage) {
+        (void)WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english);
+        (void)WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish);
     }
-    (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);
-    (void)WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold);
-    (void)WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
-    (void)WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
-    for (int m = 0; m < kMaxMonitors; ++m)
-        (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
-    (void)WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english);
-    (void)WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish);
-    for (int a = 0; a < 2; ++a) {
-        s->effects[a] = d->albums[a].effectsEnabled;
-        (void)WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]);
-        s->stitchMode[a] = d->albums[a].stitchMode;
-        (void)WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
-    }
-    (void)WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
-    (void)WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
-    (void)WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
-    for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+    if (groups & kSettingsEffects)
+        for (int a = 0; a < 2; ++a) {
+            s->effects[a] = d->albums[a].effectsEnabled;
+            (void)WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]);
+            s->stitchMode[a] = d->albums[a].stitchMode;
+            (void)WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
+        }
+    if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
+    if (groups & kSettingsPowerPlan)
+        (void)WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
+    if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
+    if (groups & kSettingsBoards)
+        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+}
+
+void WriteAllSettings() { WriteSettings(kAllSettings); }
+
+void NoteSettingsChange(unsigned groups) {
+    if (gAppState != nullptr) gAppState->settingsChanged |= groups;
+}
+
+void WriteChangedSettings() {
+    if (gAppState == nullptr) return;
+    WriteSettings(gAppState->settingsChanged);
+    gAppState->settingsChanged = 0;
 }
 
 }  // namespace quorvel

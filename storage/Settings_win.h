@@ -45,7 +45,31 @@ Status WriteSettingText(const wchar_t* key, const wchar_t* text);
 Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
 
 void ReadAllSettings();
+// Writes every setting from UserSettings and DisplayState, as after a panel
+// in the program.
 void WriteAllSettings();
+
+// Groups of settings that a panel changes together.
+enum SettingsGroup : unsigned {
+    kSettingsAlbums = 1,      // album folder names
+    kSettingsPhrases = 2,     // album and screen-saver phrases
+    kSettingsFont = 4,        // phrase font and colours
+    kSettingsMapping = 8,     // album of each monitor
+    kSettingsLanguage = 16,
+    kSettingsEffects = 32,    // playback effects and stitch modes
+    kSettingsStorage = 64,    // albums and boards folders
+    kSettingsPowerPlan = 128,
+    kSettingsBoards = 256,    // matting board of each album
+    kAllSettings = 511,
+};
+// Writes only the groups named, in the order WriteAllSettings writes them.
+void WriteSettings(unsigned groups);
+// The configuration screen writes after each panel only what that panel
+// changed: a full write would also store the monitor mapping it made up for
+// itself (album 1 everywhere) over the program's own. A panel notes what it
+// changes; WriteChangedSettings writes those groups and forgets them.
+void NoteSettingsChange(unsigned groups);
+void WriteChangedSettings();
 void WritePhrases();
 
 // The in-memory fixes made after the read: an empty font name, a zero font

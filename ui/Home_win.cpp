@@ -165,6 +165,7 @@ void Lock(HWND dialog) {
 void RequestPanel(HWND dialog, PanelId panel) {
     if (gMode.configureMode && panel != kPanelPower) {
         if (PanelRunner run = gPanelRunners[panel]) ReportError(run(dialog), 1);
+        WriteChangedSettings();
         return;
     }
     gAppState->panelRequest[panel] = 1;
@@ -174,6 +175,12 @@ void RequestPanel(HWND dialog, PanelId panel) {
 void OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
+            // Enter updates what is shown: only the saver phrase in configure mode.
+            if (gMode.configureMode)
+                UpdateSaverPhrase(dialog);
+            else
+                UpdateAlbumPhrases(dialog);
+            break;
         case IDC_UPDATE_PHRASE: UpdateAlbumPhrases(dialog); break;
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;

@@ -224,7 +224,7 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
 }
 
 Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, int* openings) {
-    PanelInstance instance{&panel};
+    PanelInstance instance{.panel = &panel};
     INT_PTR ended = 0;
     int opened = 0;
     do {

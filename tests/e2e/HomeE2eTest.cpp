@@ -305,3 +305,41 @@ TEST_F(HomeScreen, CleanupAsksThenResetsAndEndsTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// Enter in the saver phrase's edit updates the saver phrase, the only one
+// the configuration screen shows.
+TEST_F(HomeScreen, EnterUpdatesTheSaverPhrase) {
+    SendMessageW(Control(1191), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Back at three"));
+    ASSERT_TRUE(PressKey(Control(1191), VK_RETURN));
+    const std::wstring ini = JoinPath(UserFolder(), L"Quorvel.ini");
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto text = ReadTextFile(ini);
+        return text && text->find(L"ScreenSaverSaying=Back at three") != std::wstring::npos;
+    })) << ReadTextFile(ini).value_or(L"(no file)");
+    EXPECT_FALSE(NextBox(p.Pid(), 500)) << "no \"Phrases have not changed\" notice";
+}
+
+// Repair is used when something is broken: a photo that cannot be decoded
+// is reported in a box, and the program then ends as after any repair.
+TEST_F(HomeScreen, ARepairThatFailsIsReportedAndEndsTheProgramNormally) {
+    const std::string text = "not a picture";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(UserFolder(), L"QuorvelAlbums\\DefaultAlbum1\\broken.png"),
+                               std::vector<std::uint8_t>(text.begin(), text.end())));
+    HWND about = OpenAbout();
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(ClickButton(FindControl(about, 1262)));
+    auto box = NextBox(p.Pid());
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(Answer(*box, L"Yes"));
+    const HWND question = box->hwnd;
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
+    box = NextBox(p.Pid());
+    ASSERT_TRUE(box) << "the failure is shown";
+    EXPECT_EQ(box->caption, kCaption);
+    ASSERT_TRUE(Answer(*box, L"OK"));
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+}  // namespace

@@ -123,6 +123,23 @@ TEST(WriteSettings, ZeroColourIsNotWrittenBack) {
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontColor1"), L"16711680");
 }
 
+// The configuration screen makes up its own mapping (album 1 on every
+// monitor); a panel there that changed only the boards must not store it.
+TEST(WriteSettings, AfterAPanelOnlyTheGroupsItChangedAreWritten) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(records.settingsFile(), Ini({L"Monitor2=2", L"CurrentMatting1=old.jpg"})));
+    DisplayState& d = *gDisplayState;
+    for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = 0;
+    wcscpy(d.albums[0].mattingFile, L"new.jpg");
+    NoteSettingsChange(kSettingsBoards);
+    WriteChangedSettings();
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg");
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"Monitor2"), L"2");
+    wcscpy(d.albums[0].mattingFile, L"newer.jpg");
+    WriteChangedSettings();
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg") << "the change was written once";
+}
+
 TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
     ProcessRecords records;
     UserSettings& s = *gUserSettings;
