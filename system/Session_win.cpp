@@ -18,6 +18,8 @@ const wchar_t kModule[] = L"Quorvel";
 
 }  // namespace
 
+// START takes its first quoted word as the window title, so the title comes
+// first ("") and the quoted saver path after it is what runs.
 Status LockWithSaver() {
     if (gAppState == nullptr || gUserSettings == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
@@ -30,7 +32,7 @@ Status LockWithSaver() {
     swprintf(path, kPathChars, L"%ls\\%ls", gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat");
     wchar_t command[kPathChars * 2];
     swprintf(command, kPathChars * 2,
-             L"echo off\r\nstart /wait \"%ls\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n",
+             L"echo off\r\nstart \"\" /wait \"%ls\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n",
              gAppState->installFolder);
     char text[kPathChars * 4];
     const int bytes = WideCharToMultiByte(CP_ACP, 0, command, -1, text, sizeof text, nullptr, nullptr);

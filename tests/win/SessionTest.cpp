@@ -27,26 +27,36 @@ void SetSecure(const wchar_t* value) {
     RegCloseKey(key);
 }
 
+// The saver in the install folder is a stand-in that records how it was
+// started, so the tests see what the batch file really runs.
 class Lock : public ::testing::Test {
 protected:
     void SetUp() override {
         wcscpy(gAppState->tempFolder, records.root.Path().c_str());
-        // No saver there: the batch file's start fails harmlessly.
-        wcscpy(gAppState->installFolder, (records.root / L"Install Here").c_str());
+        const std::wstring install = records.root / L"Install Here";
+        CreateDirectoryW(install.c_str(), nullptr);
+        wcscpy(gAppState->installFolder, install.c_str());
+        wchar_t self[MAX_PATH];
+        std::wstring recorder(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+        recorder = recorder.substr(0, recorder.find_last_of(L'\\') + 1) + L"arg_recorder.exe";
+        ASSERT_TRUE(CopyFileW(recorder.c_str(), (install + L"\\Quorvel.scr").c_str(), FALSE));
     }
     void TearDown() override { SetSecure(nullptr); }
-    std::string Expected() const {
-        std::string folder(gAppState->installFolder, gAppState->installFolder + wcslen(gAppState->installFolder));
-        return "echo off\r\nstart /wait \"" + folder +
-               "\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n";
+    // The command lines the stand-in saw, one a line.
+    std::wstring SaverRuns() const {
+        const std::string bytes = ReadBytes(records.root / L"Install Here\\args.txt");
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     }
     ProcessRecords records;
 };
 
-TEST_F(Lock, WritesTheLockBatchWhenTheSaverAsksForTheLogon) {
+TEST_F(Lock, RunsTheSaverFullScreenThenLocksWhenTheSaverAsksForTheLogon) {
     SetSecure(L"1");
     EXPECT_EQ(LockWithSaver(), kOk);
-    EXPECT_EQ(ReadBytes(records.root / L"FenwoldLok.bat"), Expected());
+    const std::wstring runs = SaverRuns();
+    EXPECT_NE(runs.find(L"/s"), std::wstring::npos) << runs;
+    EXPECT_EQ(runs.find(L'\n'), runs.size() - 1) << "started once: " << runs;
+    EXPECT_NE(ReadBytes(records.root / L"FenwoldLok.bat").find("LockWorkStation"), std::string::npos);
     EXPECT_EQ(GetFileAttributesW((records.root / L"FenwoldNoLok.bat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -55,7 +65,7 @@ TEST_F(Lock, WritesTheOtherBatchWithoutTheLogonOrWithoutTheValue) {
         SetSecure(value);
         DeleteFileW((records.root / L"FenwoldNoLok.bat").c_str());
         EXPECT_EQ(LockWithSaver(), kOk);
-        EXPECT_EQ(ReadBytes(records.root / L"FenwoldNoLok.bat"), Expected());
+        EXPECT_NE(ReadBytes(records.root / L"FenwoldNoLok.bat").size(), 0u);
         EXPECT_EQ(GetFileAttributesW((records.root / L"FenwoldLok.bat").c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }
