@@ -119,7 +119,7 @@ Status WriteErrorLog(Status code, const wchar_t* text) {
     // still shows the failure.
     if (gAppState->errorLogFolder[0] == L'\0') return kErrDiskWrite;
     wchar_t path[kPathChars];
-    swprintf(path, kPathChars, L"%ls\\Quorvel_ErrorsLog.csv", gAppState->errorLogFolder);
+    if (!JoinPath(gAppState->errorLogFolder, L"Quorvel_ErrorsLog.csv", path)) return kErrDiskWrite;
     Status ignored = kOk;
     (void)FileExists(path, &ignored);
 

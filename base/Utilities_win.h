@@ -1,5 +1,6 @@
-// Small helpers used everywhere: string loading, message boxes, existence
-// tests, running a program and waiting for it, counting album images.
+// Small helpers used everywhere: string loading, message boxes, path joins,
+// existence tests, running a program and waiting for it, counting album
+// images.
 #pragma once
 #include <cstdint>
 
@@ -12,6 +13,10 @@ namespace quorvel {
 [[nodiscard]] Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes);
 int ShowNotice(const wchar_t* text, UINT style);
 int AskOwner(const wchar_t* text, UINT style);
+// Fills `out` with folder + "\" + name. When that would not fit a path,
+// `out` is left empty and the answer is false: a cut path could name some
+// other file.
+[[nodiscard]] bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&out)[kPathChars]);
 bool PathExists(const wchar_t* path);
 bool FileExists(const wchar_t* path, Status* code);
 [[nodiscard]] Status RunAndWait(const wchar_t* path);
