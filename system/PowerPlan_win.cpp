@@ -23,15 +23,6 @@ constexpr ErrorSite kSwitchBatchSite{kModule, 903};
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 std::u16string U16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 
-WindowsVersion CurrentVersion() {
-    const OsFlags& os = gAppState->os;
-    if (os.win7) return WindowsVersion::Win7;
-    if (os.win8) return WindowsVersion::Win8;
-    if (os.win81) return WindowsVersion::Win81;
-    if (os.win10) return WindowsVersion::Win10;
-    return WindowsVersion::Other;
-}
-
 // The path of a file in tempFolder; false, with the location set, when it
 // would not fit.
 bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
@@ -119,7 +110,7 @@ Status SetActivePowerPlan(bool restore) {
 
 Status StartPowerPlan() {
     if (gAppState == nullptr || gDisplayState == nullptr) return kErrInvalidArgument;
-    const PlanChoice choice = ChoosePlan(CurrentVersion());
+    const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
     wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
     wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version
