@@ -1,12 +1,27 @@
 // Small helpers used everywhere: string loading, message boxes, path joins,
 // existence tests, running a program and waiting for it, counting album
-// images.
+// images, and the flags of the log copy's file dialogs.
 #pragma once
 #include <cstdint>
 
 #include "base/AppState_win.h"
 
+// A lean windows.h leaves the common dialogs out.
+#include <commdlg.h>
+
 namespace quorvel {
+
+// The two file dialogs of the About dialog's log copy. The source is chosen
+// in the old-style open dialog and must exist; the destination in an
+// explorer-style save dialog that asks before overwriting. Both carry the
+// hook that centres them.
+constexpr DWORD kCopySourceDialogFlags =
+    OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+constexpr DWORD kCopyDestinationDialogFlags =
+    OFN_LONGNAMES | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+// The values the copy has always passed.
+static_assert(kCopySourceDialogFlags == 0x201824);
+static_assert(kCopyDestinationDialogFlags == 0x280826);
 
 // Loads string `id` into buffer (capacity bufferBytes / 2 characters). A
 // missing entry writes "XXXX", warns the user and returns 10017.
