@@ -179,7 +179,9 @@
 #define IDS_PROP_FORMAT_WHOLE_STEP 31342
 #define IDS_PROP_FORMAT_SIZE 31343
 
-/* Album windows */
+/* Album windows: the window menu's Home command (its About and Help are
+   IDM_PANEL_ABOUT and IDM_PANEL_HELP, the same commands as on the panels) */
+#define IDM_ALBUM_HOME 1035
 #define IDS_ALBUM_MENU_HOME 32000
 #define IDS_ALBUM_MENU_ABOUT 32001
 #define IDS_ALBUM_MENU_HELP 32002
