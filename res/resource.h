@@ -188,6 +188,6 @@
 #define IDS_ALBUM_TITLE 32003
 
 /* Failure codes 10000 to 10084 and questions 20000 to 20008 are string ids
-   too; their names live in core/ErrorCodes.h. */
+   too; their names live in base/ErrorCodes.h. */
 
 #endif
