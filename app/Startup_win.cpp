@@ -17,7 +17,7 @@ using std::min;
 
 #include "app/AlbumStep_win.h"
 #include "app/CommandLine.h"
-#include "base/ErrorLogFormat.h"
+#include "base/WindowsVersion.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Hooks_win.h"
 #include "ui/About_win.h"
@@ -101,31 +101,15 @@ void DetectOperatingSystem() {
             version = VersionFromNumbers(step.major, step.minor);
             break;
         }
-    OsFlags& os = gAppState->os;
-    switch (version) {
-        case WindowsVersion::Win10: os.win10 = 1; break;
-        case WindowsVersion::Win81: os.win81 = 1; break;
-        case WindowsVersion::Win8: os.win8 = 1; break;
-        case WindowsVersion::Win7: os.win7 = 1; break;
-        case WindowsVersion::Vista: os.vista = 1; break;
-        case WindowsVersion::WinXP64: os.winXP64 = 1; break;
-        case WindowsVersion::WinXP: os.winXP = 1; break;
-        case WindowsVersion::Win2K: os.win2k = 1; break;
-        case WindowsVersion::WinNT4: os.winNT4 = 1; break;
-        case WindowsVersion::Other: os.other = 1; break;
-    }
+    gAppState->windowsVersion = version;
     OutputDebugStringW(W(OsDebugName(version)));
-}
-
-bool SupportedOs() {
-    const OsFlags& os = gAppState->os;
-    return os.win7 || os.vista || os.win8 || os.win81 || os.win10;
 }
 
 // Per-monitor DPI awareness comes from the manifest; on 8.1 and 10 the
 // process checks that Windows granted it and tells the user when not.
 Status CheckDpiAwareness() {
-    if (!gAppState->os.win81 && !gAppState->os.win10) return kOk;
+    const WindowsVersion version = gAppState->windowsVersion;
+    if (version != WindowsVersion::Win81 && version != WindowsVersion::Win10) return kOk;
     gMode.shcoreLibrary = LoadLibraryW(L"Shcore.dll");
     if (gMode.shcoreLibrary == nullptr) {
         SaveWindowsError();
@@ -184,7 +168,7 @@ Status InitialiseSteps() {
     if (Status s = StartGdiplus(); s != kOk) return s;
     if (Status s = RecordScreenAndMessageFont(); s != kOk) return s;
     if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
-    return StartupSequence(gMode.ownerWindow, gAppState->os.vista ? 1 : 0);
+    return StartupSequence(gMode.ownerWindow, gAppState->windowsVersion == WindowsVersion::Vista ? 1 : 0);
 }
 
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -444,7 +428,7 @@ int RunProgram(HINSTANCE instance) {
         int returnCode = 0;
         if (!ChooseRole(args, &returnCode)) return returnCode;
         DetectOperatingSystem();
-        if (!SupportedOs()) {
+        if (!IsSupportedVersion(gAppState->windowsVersion)) {
             ReportError(kErrUnsupportedOs, 1);
             Shutdown();
         }

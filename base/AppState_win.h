@@ -5,17 +5,13 @@
 #include <windows.h>
 
 #include "base/ErrorCodes.h"
+#include "base/WindowsVersion.h"
 
 namespace quorvel {
 
 constexpr int kPathChars = 260;
 constexpr int kTextBufferChars = 1000;
 constexpr int kMessageChars = 512;
-
-// Windows versions, at most one of the first nine set (other when none fits).
-struct OsFlags {
-    DWORD win10, win2k, winNT4, win7, winXP, winXP64, win8, win81, vista, other;
-};
 
 enum HelpFile {
     kHelpImport, kHelpHome, kHelpMonitorMapping, kHelpMattings, kHelpPhotos,
@@ -49,7 +45,7 @@ struct AppState {
     DWORD uiThreadId;
     const wchar_t* emptyText;
     DWORD reporting;
-    OsFlags os;
+    WindowsVersion windowsVersion;
     DWORD wow64;
     DWORD sessionLocked;
     HICON appIcon;

@@ -4,21 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/WindowsVersion.h"
+
 namespace quorvel {
-
-enum class WindowsVersion { Win10, Win81, Win8, Win7, Vista, WinXP64, WinXP, Win2K, WinNT4, Other };
-
-// The first version, newest first, whose major.minor the system reaches.
-WindowsVersion VersionFromNumbers(unsigned major, unsigned minor);
-
-// True for the versions the program runs on (Vista to 10).
-bool IsSupportedVersion(WindowsVersion v);
 
 // "Win10", "Win81", ... or "?" for Other, with "-64bit" when Windows is 64-bit.
 std::u16string OsLogName(WindowsVersion v, bool windows64);
-
-// The debugger line sent when the version is known ("Win10\n", "Win8.1\n"...).
-const char16_t* OsDebugName(WindowsVersion v);
 
 struct ErrorLogEntry {
     std::u16string time;     // ctime form without its newline

@@ -18,19 +18,6 @@ const wchar_t kMissingStringFormat[] = L"Programming error! String #: %u was not
 
 std::u16string U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-WindowsVersion VersionOf(const OsFlags& os) {
-    if (os.win10) return WindowsVersion::Win10;
-    if (os.win81) return WindowsVersion::Win81;
-    if (os.win8) return WindowsVersion::Win8;
-    if (os.win7) return WindowsVersion::Win7;
-    if (os.vista) return WindowsVersion::Vista;
-    if (os.winXP64) return WindowsVersion::WinXP64;
-    if (os.winXP) return WindowsVersion::WinXP;
-    if (os.win2k) return WindowsVersion::Win2K;
-    if (os.winNT4) return WindowsVersion::WinNT4;
-    return WindowsVersion::Other;
-}
-
 // The log names the operating system's width, not the process's: a 32-bit
 // build sees 64-bit Windows through WOW64, this 64-bit build runs only there.
 bool Windows64() { return gAppState->wow64 != 0 || sizeof(void*) == 8; }
@@ -119,7 +106,7 @@ Status WriteErrorLog(Status code, const wchar_t* text) {
     // still shows the failure.
     if (gAppState->errorLogFolder[0] == L'\0') return kErrDiskWrite;
     wchar_t path[kPathChars];
-    swprintf(path, kPathChars, L"%ls\\Quorvel_ErrorsLog.csv", gAppState->errorLogFolder);
+    if (!JoinPath(gAppState->errorLogFolder, L"Quorvel_ErrorsLog.csv", path)) return kErrDiskWrite;
     Status ignored = kOk;
     (void)FileExists(path, &ignored);
 
@@ -130,7 +117,7 @@ Status WriteErrorLog(Status code, const wchar_t* text) {
     if (timeOk)
         entry.time = CtimeText(local.tm_year + 1900, local.tm_mon, local.tm_mday, local.tm_wday, local.tm_hour,
                                local.tm_min, local.tm_sec);
-    entry.osName = OsLogName(VersionOf(gAppState->os), Windows64());
+    entry.osName = OsLogName(gAppState->windowsVersion, Windows64());
     entry.code = code;
     entry.windowsError = gErrorLocation.windowsError;
     entry.message = U16(text ? text : L"");

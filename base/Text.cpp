@@ -16,14 +16,6 @@ std::string ToAscii(std::u16string_view text) {
     return out;
 }
 
-bool CopyText(char16_t* buffer, std::size_t chars, std::u16string_view text) {
-    if (buffer == nullptr || chars == 0) return false;
-    const std::size_t n = text.size() < chars ? text.size() : chars - 1;
-    text.copy(buffer, n);
-    buffer[n] = u'\0';
-    return n == text.size();
-}
-
 bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -10,10 +10,6 @@ std::u16string FromAscii(std::string_view text);
 // Lossy: characters above 0x7F become '?'. For numbers and debug text.
 std::string ToAscii(std::u16string_view text);
 
-// Copies text into a fixed buffer of `chars` characters, cut to fit and
-// always terminated. Returns false when it had to be cut.
-bool CopyText(char16_t* buffer, std::size_t chars, std::u16string_view text);
-
 bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b);
 
 // Texts of the string table are C formats ("%s" for text). MinGW's wide

@@ -8,8 +8,6 @@
 
 namespace quorvel {
 
-wchar_t gFoundPath[kPathChars];
-
 namespace {
 
 const wchar_t kModule[] = L"utilities";
@@ -21,12 +19,6 @@ constexpr ErrorSite kNoAlbumImagesSite{L"utilities", 417};
 constexpr ErrorSite kAlbumSearchSite{L"utilities", 425};
 
 const wchar_t* Caption() { return gAppState ? gAppState->caption : L""; }
-
-// Joins folder + "\" + pattern; false when it would not fit a path.
-bool JoinPattern(const wchar_t* folder, const wchar_t* pattern, wchar_t (&out)[kPathChars]) {
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", folder, pattern);
-    return n > 0 && n < kPathChars;
-}
 
 }  // namespace
 
@@ -57,6 +49,13 @@ int ShowNotice(const wchar_t* text, UINT style) {
 int AskOwner(const wchar_t* text, UINT style) {
     const wchar_t* caption = gAppState ? gAppState->programName : L"";
     return MessageBoxW(gMode.ownerWindow, text, caption, (style & ~MB_RIGHT) | MB_TASKMODAL);
+}
+
+bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&out)[kPathChars]) {
+    const int n = swprintf(out, kPathChars, L"%ls\\%ls", folder, name);
+    if (n > 0 && n < kPathChars) return true;
+    out[0] = L'\0';
+    return false;
 }
 
 bool PathExists(const wchar_t* path) {
@@ -121,7 +120,7 @@ Status RunDisplaySettings() {
 
 Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count) {
     wchar_t search[kPathChars];
-    if (folder == nullptr || pattern == nullptr || count == nullptr || !JoinPattern(folder, pattern, search)) {
+    if (folder == nullptr || pattern == nullptr || count == nullptr || !JoinPath(folder, pattern, search)) {
         SetErrorLocation(kCountFilesSite);
         return kErrInvalidArgument;
     }
@@ -154,29 +153,6 @@ Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
             return kOk;
         }
     }
-    return kOk;
-}
-
-Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern, wchar_t* name, int nameChars,
-                         std::int64_t* time) {
-    wchar_t search[kPathChars];
-    if (folder == nullptr || pattern == nullptr || name == nullptr || nameChars <= 0 || time == nullptr ||
-        !JoinPattern(folder, pattern, search)) {
-        SetErrorLocation(kNoAlbumImagesSite);
-        return kErrInvalidArgument;
-    }
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) {
-        SetErrorLocation(kAlbumSearchSite, search);
-        return kErrFindFirstFile;
-    }
-    FindClose(find);
-    swprintf(gFoundPath, kPathChars, L"%ls\\%ls", folder, found.cFileName);
-    wcsncpy(name, found.cFileName, nameChars - 1);
-    name[nameChars - 1] = L'\0';
-
-    *time = LocalFileTime(found.ftLastWriteTime);
     return kOk;
 }
 

@@ -1,17 +1,37 @@
-// Small helpers used everywhere: string loading, message boxes, existence
-// tests, running a program and waiting for it, counting album images.
+// Small helpers used everywhere: string loading, message boxes, path joins,
+// existence tests, running a program and waiting for it, counting album
+// images, and the flags of the log copy's file dialogs.
 #pragma once
 #include <cstdint>
 
 #include "base/AppState_win.h"
 
+// A lean windows.h leaves the common dialogs out.
+#include <commdlg.h>
+
 namespace quorvel {
+
+// The two file dialogs of the About dialog's log copy. The source is chosen
+// in the old-style open dialog and must exist; the destination in an
+// explorer-style save dialog that asks before overwriting. Both carry the
+// hook that centres them.
+constexpr DWORD kCopySourceDialogFlags =
+    OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+constexpr DWORD kCopyDestinationDialogFlags =
+    OFN_LONGNAMES | OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+// The values the copy has always passed.
+static_assert(kCopySourceDialogFlags == 0x201824);
+static_assert(kCopyDestinationDialogFlags == 0x280826);
 
 // Loads string `id` into buffer (capacity bufferBytes / 2 characters). A
 // missing entry writes "XXXX", warns the user and returns 10017.
 [[nodiscard]] Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes);
 int ShowNotice(const wchar_t* text, UINT style);
 int AskOwner(const wchar_t* text, UINT style);
+// Fills `out` with folder + "\" + name. When that would not fit a path,
+// `out` is left empty and the answer is false: a cut path could name some
+// other file.
+[[nodiscard]] bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&out)[kPathChars]);
 bool PathExists(const wchar_t* path);
 bool FileExists(const wchar_t* path, Status* code);
 [[nodiscard]] Status RunAndWait(const wchar_t* path);
@@ -19,14 +39,8 @@ bool FileExists(const wchar_t* path, Status* code);
 [[nodiscard]] Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count);
 // Album photo types: 1 "*.jpg" ... 7 "*.tiff", 0 when none matched.
 [[nodiscard]] Status FindAlbumImages(const wchar_t* folder, int* count, int* type);
-[[nodiscard]] Status FindFirstFileTime(const wchar_t* folder, const wchar_t* pattern,
-                                       wchar_t* name, int nameChars, std::int64_t* time);
-
 // A file time as local seconds since 1970, read by mktime with the
 // daylight-saving flag set (0 when Windows cannot convert it).
 std::int64_t LocalFileTime(const FILETIME& written);
-
-// The full path found by the last FindFirstFileTime.
-extern wchar_t gFoundPath[kPathChars];
 
 }  // namespace quorvel

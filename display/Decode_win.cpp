@@ -33,11 +33,6 @@ constexpr std::int16_t kStitchModeMismatch = 2;
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
-    return n > 0 && n < kPathChars;
-}
-
 int SmallestSide() { return gMode.previewMode ? kPreviewPhotoSide : kPhotoSide; }
 
 class FindGuard {
@@ -203,8 +198,8 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     wchar_t root[kPathChars];
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
-    if (pattern.empty() || !Join(root, slot.folderName, folders->album) ||
-        !Join(folders->album, L"BMP", folders->cache) || !Join(folders->album, Wide(pattern), folders->search)) {
+    if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
+        !JoinPath(folders->album, L"BMP", folders->cache) || !JoinPath(folders->album, Wide(pattern), folders->search)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
@@ -217,7 +212,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     record = PhotoRecord{};
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    if (!Join(folders.album, found.cFileName, photoPath) || !Join(folders.cache, Wide(cacheName), cachePath)) {
+    if (!JoinPath(folders.album, found.cFileName, photoPath) || !JoinPath(folders.cache, Wide(cacheName), cachePath)) {
         SetErrorLocation(QV_SITE(kModule), found.cFileName);
         return kErrInvalidArgument;
     }
@@ -336,7 +331,7 @@ Status LoadMattingTile(int album) {
     AlbumSlot& slot = gDisplayState->albums[album];
     wchar_t folder[kPathChars], path[kPathChars];
     MattingsFolder(folder);
-    if (!Join(folder, slot.mattingFile, path)) {
+    if (!JoinPath(folder, slot.mattingFile, path)) {
         SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
         return kErrInvalidArgument;
     }
@@ -349,7 +344,7 @@ Status LoadMattingTile(int album) {
         // The chosen board has gone: the default boards come back and the
         // first two become the albums' boards.
         if (Status s = CopyDefaultMattings(); s != kOk) return s;
-        if (!Join(folder, slot.mattingFile, path)) {
+        if (!JoinPath(folder, slot.mattingFile, path)) {
             SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
             return kErrInvalidArgument;
         }

@@ -227,16 +227,6 @@ Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t 
     return kOk;
 }
 
-FrameLayout ComputeFrameLayout(std::int32_t l, std::int32_t o, std::int32_t b) {
-    FrameLayout layout;
-    layout.topBand = {0, 0, l + 2 * b, b};
-    layout.viewport = {b, b, l, o};
-    layout.bottomBand = {0, o + b, l + 2 * b, b};
-    layout.leftBand = {0, b, b, o};
-    layout.rightBand = {l + b, b, b, o};
-    return layout;
-}
-
 TileCounts CountMattingTiles(std::int32_t l, std::int32_t o, std::int32_t b) {
     TileCounts counts;
     if (b < 1 || l < 0 || o < 0) return counts;

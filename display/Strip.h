@@ -81,23 +81,6 @@ BlurWindow SeamBlurWindow(std::int32_t p);
 [[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top,
                                      std::int32_t rows, PixelBlock& viewport);
 
-struct FrameRect {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-};
-
-// Areas of the memory bitmap ((l + 2B) x (o + 2B)) for a viewport of l x o.
-struct FrameLayout {
-    FrameRect topBand;
-    FrameRect viewport;
-    FrameRect bottomBand;
-    FrameRect leftBand;
-    FrameRect rightBand;
-};
-FrameLayout ComputeFrameLayout(std::int32_t viewportWidth, std::int32_t viewportHeight, std::int32_t band);
-
 // One matting tile drawn at (x, y), its top `rows` rows (the band width, or
 // fewer for the cut tile at the foot of a side band).
 struct TilePlacement {

@@ -179,13 +179,15 @@
 #define IDS_PROP_FORMAT_WHOLE_STEP 31342
 #define IDS_PROP_FORMAT_SIZE 31343
 
-/* Album windows */
+/* Album windows: the window menu's Home command (its About and Help are
+   IDM_PANEL_ABOUT and IDM_PANEL_HELP, the same commands as on the panels) */
+#define IDM_ALBUM_HOME 1035
 #define IDS_ALBUM_MENU_HOME 32000
 #define IDS_ALBUM_MENU_ABOUT 32001
 #define IDS_ALBUM_MENU_HELP 32002
 #define IDS_ALBUM_TITLE 32003
 
 /* Failure codes 10000 to 10084 and questions 20000 to 20008 are string ids
-   too; their names live in core/ErrorCodes.h. */
+   too; their names live in base/ErrorCodes.h. */
 
 #endif

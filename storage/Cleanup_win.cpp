@@ -26,11 +26,6 @@ constexpr ErrorSite kCleanupStartSite{kModule, 814};
 
 const char16_t* U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
-    return n > 0 && n < kPathChars;
-}
-
 bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
 // Folders whose name begins with "." (the listing's own entries among them)
@@ -46,14 +41,14 @@ bool Untouchable(const WIN32_FIND_DATAW& found) {
 template <typename Visit>
 bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     wchar_t search[kPathChars];
-    if (folder[0] == L'\0' || !Join(folder, pattern, search)) return false;
+    if (folder[0] == L'\0' || !JoinPath(folder, pattern, search)) return false;
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW(search, &found);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
         if (Untouchable(found)) continue;
         wchar_t path[kPathChars];
-        if (!Join(folder, found.cFileName, path)) continue;
+        if (!JoinPath(folder, found.cFileName, path)) continue;
         visit(found, path);
     } while (FindNextFileW(find, &found));
     FindClose(find);
@@ -91,7 +86,7 @@ public:
         const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
             if (!IsFolder(found)) return;
             wchar_t cache[kPathChars];
-            if (!Join(album, L"BMP", cache)) return;
+            if (!JoinPath(album, L"BMP", cache)) return;
             ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });
@@ -116,7 +111,7 @@ public:
             wchar_t folder[kPathChars];
             // A default album that is gone has nothing to examine; start-up
             // creates it again.
-            if (!Join(albumsPath, kNames[album], folder) || !PathExists(folder)) continue;
+            if (!JoinPath(albumsPath, kNames[album], folder) || !PathExists(folder)) continue;
             const bool listed =
                 ForEachEntry(folder, L"*", [this, album](const WIN32_FIND_DATAW& found, const wchar_t* path) {
                     if (IsFolder(found))
@@ -252,11 +247,13 @@ Status CleanupRepair() {
     wchar_t albumsPath[kPathChars], mattingsPath[kPathChars];
     AlbumsFolder(albumsPath);
     MattingsFolder(mattingsPath);
-    const char16_t* user = reinterpret_cast<const char16_t*>(gAppState->userFolder);
-    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(albumsPath), user))
-        swprintf(albumsPath, kPathChars, L"%ls\\QuorvelAlbums", gAppState->userFolder);
-    if (!IsInsideFolder(reinterpret_cast<const char16_t*>(mattingsPath), user))
-        swprintf(mattingsPath, kPathChars, L"%ls\\QuorvelMattingBoards", gAppState->userFolder);
+    const char16_t* user = U16(gAppState->userFolder);
+    if ((!IsInsideFolder(U16(albumsPath), user) && !JoinPath(gAppState->userFolder, L"QuorvelAlbums", albumsPath)) ||
+        (!IsInsideFolder(U16(mattingsPath), user) &&
+         !JoinPath(gAppState->userFolder, L"QuorvelMattingBoards", mattingsPath))) {
+        SetErrorLocation(kCleanupStartSite, gAppState->userFolder);
+        return kErrInvalidArgument;
+    }
     Cleaner cleaner;
 
     OutputDebugStringW(L"Quorvel: Deleted temp files\n");

@@ -23,14 +23,9 @@ bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kP
         CoTaskMemFree(base);
         return false;
     }
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", base, tail);
+    const bool joined = JoinPath(base, tail, out);
     CoTaskMemFree(base);
-    return n > 0 && n < kPathChars;
-}
-
-bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
-    return n > 0 && n < kPathChars;
+    return joined;
 }
 
 bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
@@ -39,7 +34,7 @@ bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
 // allows; a folder below the last allowed level stops the copy with 10083.
 Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
     wchar_t search[kPathChars];
-    if (!Join(from, L"*.*", search)) {
+    if (!JoinPath(from, L"*.*", search)) {
         SetErrorLocation(QV_SITE(kSettingsModule), from);
         return kErrInvalidArgument;
     }
@@ -53,7 +48,7 @@ Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
     Status status = kOk;
     do {
         wchar_t source[kPathChars], target[kPathChars];
-        if (!Join(from, found.cFileName, source) || !Join(to, found.cFileName, target)) {
+        if (!JoinPath(from, found.cFileName, source) || !JoinPath(to, found.cFileName, target)) {
             SetErrorLocation(QV_SITE(kSettingsModule), found.cFileName);
             status = kErrInvalidArgument;
             break;

@@ -193,8 +193,6 @@ Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value) {
     return WriteSettingNumber(key, value);
 }
 
-Status WriteSettingText(const wchar_t* key, const wchar_t* text) { return WriteValue(key, text); }
-
 Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
     wchar_t key[kKeyChars];
     if (Status s = KeyName(keyId, number, key); s != kOk) return s;

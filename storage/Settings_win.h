@@ -41,7 +41,6 @@ void SettingsFilePath(wchar_t (&path)[kPathChars]);
 [[nodiscard]] Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value);
 Status WriteSettingNumber(const wchar_t* key, std::int32_t value);
 Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value);
-Status WriteSettingText(const wchar_t* key, const wchar_t* text);
 Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
 
 void ReadAllSettings();

@@ -23,11 +23,6 @@ const wchar_t* const kDefaultAlbumPictures[kAlbumCount] = {L"0V_0H_ZoomIn_2_256.
 const wchar_t* const kTempFileNames[] = {L"FenwoldLok.bat", L"FenwoldNoLok.bat", L"ActivePowerPlan.txt",
                                          L"GetPowPl.bat", L"SetActPlan.bat"};
 
-bool Join(const wchar_t* a, const wchar_t* b, wchar_t (&out)[kPathChars]) {
-    const int n = swprintf(out, kPathChars, L"%ls\\%ls", a, b);
-    return n > 0 && n < kPathChars;
-}
-
 bool SafeName(const wchar_t* name) { return IsSafeChildName(reinterpret_cast<const char16_t*>(name)); }
 
 Status CreateFolder(const wchar_t* path) {
@@ -44,7 +39,7 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
     if (created != nullptr) *created = false;
     if (configured[0] != L'\0' && PathExists(configured)) return kOk;
     wchar_t path[kPathChars];
-    if (!Join(gAppState->userFolder, defaultName, path)) {
+    if (!JoinPath(gAppState->userFolder, defaultName, path)) {
         SetErrorLocation(QV_SITE(kModule), defaultName);
         return kErrInvalidArgument;
     }
@@ -70,7 +65,7 @@ Status ScanAlbum(int album, const wchar_t* albumsPath) {
     wcsncpy(slot.folderName, gUserSettings->albumFolderName[album], kAlbumFolderChars - 1);
     slot.folderName[kAlbumFolderChars - 1] = L'\0';
     wchar_t folder[kPathChars];
-    if (!Join(albumsPath, slot.folderName, folder)) {
+    if (!JoinPath(albumsPath, slot.folderName, folder)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
@@ -87,7 +82,7 @@ bool AlbumFolderUsable(int album, const wchar_t* albumsPath) {
     const wchar_t* name = gUserSettings->albumFolderName[album];
     if (name[0] == L'\0' || !SafeName(name) || wcslen(name) >= kAlbumFolderChars) return false;
     wchar_t folder[kPathChars];
-    return Join(albumsPath, name, folder) && PathExists(folder);
+    return JoinPath(albumsPath, name, folder) && PathExists(folder);
 }
 
 
@@ -96,7 +91,7 @@ void DefaultFolder(const wchar_t* configured, const wchar_t* defaultName, wchar_
     if (configured != nullptr && configured[0] != L'\0') {
         wcsncpy(path, configured, kPathChars - 1);
         path[kPathChars - 1] = L'\0';
-    } else if (gAppState != nullptr && !Join(gAppState->userFolder, defaultName, path)) {
+    } else if (gAppState != nullptr && !JoinPath(gAppState->userFolder, defaultName, path)) {
         path[0] = L'\0';
     }
 }
@@ -104,7 +99,7 @@ void DefaultFolder(const wchar_t* configured, const wchar_t* defaultName, wchar_
 bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
     if (!SafeName(name)) return false;
     wchar_t path[kPathChars];
-    return Join(mattingsPath, name, path) && FileExists(path, nullptr);
+    return JoinPath(mattingsPath, name, path) && FileExists(path, nullptr);
 }
 
 }  // namespace
@@ -144,7 +139,7 @@ Status PrepareTempFolder() {
     // The program and the saver can run at once; each has its own folder so
     // neither deletes the other's batch files.
     wchar_t path[kPathChars];
-    if (!Join(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path)) {
+    if (!JoinPath(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path)) {
         SetErrorLocation(QV_SITE(kModule), gAppState->userFolder);
         return kErrInvalidArgument;
     }
@@ -180,11 +175,11 @@ void MattingsFolder(wchar_t (&path)[kPathChars]) {
 void DefaultContentPath(const wchar_t* relative, wchar_t (&path)[kPathChars]) {
     wchar_t folder[kPathChars];
     const DWORD n = GetCurrentDirectoryW(kPathChars, folder);
-    if (n > 0 && n < kPathChars && Join(folder, relative, path) && PathExists(path)) return;
+    if (n > 0 && n < kPathChars && JoinPath(folder, relative, path) && PathExists(path)) return;
     const DWORD m = GetModuleFileNameW(nullptr, folder, kPathChars);
     if (m > 0 && m < kPathChars) {
         if (wchar_t* slash = wcsrchr(folder, L'\\')) *slash = L'\0';
-        if (Join(folder, relative, path)) return;
+        if (JoinPath(folder, relative, path)) return;
     }
     path[0] = L'\0';
 }
@@ -198,8 +193,8 @@ Status CreateDefaultAlbum(int albumIndex) {
     wchar_t relative[kPathChars], source[kPathChars], folder[kPathChars], target[kPathChars];
     swprintf(relative, kPathChars, L"res\\%ls", kDefaultAlbumPictures[albumIndex]);
     DefaultContentPath(relative, source);
-    if (!Join(albumsPath, kDefaultAlbumNames[albumIndex], folder) ||
-        !Join(folder, kDefaultAlbumPictures[albumIndex], target)) {
+    if (!JoinPath(albumsPath, kDefaultAlbumNames[albumIndex], folder) ||
+        !JoinPath(folder, kDefaultAlbumPictures[albumIndex], target)) {
         SetErrorLocation(QV_SITE(kModule), albumsPath);
         return kErrInvalidArgument;
     }
@@ -223,7 +218,7 @@ Status CopyDefaultMattings() {
 
     wchar_t sourceFolder[kPathChars], search[kPathChars];
     DefaultContentPath(L"QuorvelMattingBoards", sourceFolder);
-    if (!Join(sourceFolder, L"*.*", search)) {
+    if (!JoinPath(sourceFolder, L"*.*", search)) {
         SetErrorLocation(QV_SITE(kModule), sourceFolder);
         return kErrInvalidArgument;
     }
@@ -240,7 +235,7 @@ Status CopyDefaultMattings() {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
         wchar_t source[kPathChars], target[kPathChars];
-        if (!Join(sourceFolder, found.cFileName, source) || !Join(mattingsPath, found.cFileName, target)) continue;
+        if (!JoinPath(sourceFolder, found.cFileName, source) || !JoinPath(mattingsPath, found.cFileName, target)) continue;
         if (!CopyFileW(source, target, FALSE)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kModule), source);
@@ -269,7 +264,10 @@ Status SetCurrentTheme(int flag) {
         return kErrInvalidArgument;
     }
     wchar_t value[kPathChars] = L"";
-    if (flag == 1) swprintf(value, kPathChars, L"%ls\\Quorvel.theme", gAppState->themeFolder);
+    if (flag == 1 && !JoinPath(gAppState->themeFolder, L"Quorvel.theme", value)) {
+        SetErrorLocation(QV_SITE(kModule), gAppState->themeFolder);
+        return kErrInvalidArgument;
+    }
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
         SetErrorLocation(QV_SITE(kModule), kThemeKey);
@@ -317,7 +315,7 @@ Status RemoveTempFiles() {
     Status status = kOk;
     for (const wchar_t* name : kTempFileNames) {
         wchar_t path[kPathChars];
-        if (!Join(gAppState->tempFolder, name, path) || !PathExists(path)) continue;
+        if (!JoinPath(gAppState->tempFolder, name, path) || !PathExists(path)) continue;
         if (!DeleteFileW(path)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kModule), path);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/ErrorLogFormat.h"
+#include "base/WindowsVersion.h"
 
 namespace quorvel {
 

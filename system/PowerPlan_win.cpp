@@ -23,24 +23,21 @@ constexpr ErrorSite kSwitchBatchSite{kModule, 903};
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 std::u16string U16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 
-WindowsVersion CurrentVersion() {
-    const OsFlags& os = gAppState->os;
-    if (os.win7) return WindowsVersion::Win7;
-    if (os.win8) return WindowsVersion::Win8;
-    if (os.win81) return WindowsVersion::Win81;
-    if (os.win10) return WindowsVersion::Win10;
-    return WindowsVersion::Other;
+// The path of a file in tempFolder; false, with the location set, when it
+// would not fit.
+bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
+    if (JoinPath(gAppState->tempFolder, name, path)) return true;
+    SetErrorLocation(QV_SITE(kModule), name);
+    return false;
 }
-
-std::wstring TempFile(const wchar_t* name) { return std::wstring(gAppState->tempFolder) + L"\\" + name; }
 
 // One line in the ANSI code page, no line break after it, replacing any
 // older file.
-bool WriteBatchLine(const std::wstring& path, const std::u16string& line) {
+bool WriteBatchLine(const wchar_t* path, const std::u16string& line) {
     const int bytes = WideCharToMultiByte(CP_ACP, 0, W(line), -1, nullptr, 0, nullptr, nullptr);
     std::string ansi(bytes > 0 ? bytes - 1 : 0, '\0');
     if (bytes > 1) WideCharToMultiByte(CP_ACP, 0, W(line), -1, ansi.data(), bytes, nullptr, nullptr);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const BOOL ok = WriteFile(file, ansi.data(), DWORD(ansi.size()), &written, nullptr);
@@ -56,24 +53,24 @@ bool SwitchNeeded() {
 }  // namespace
 
 Status CapturePowerPlan() {
-    const std::wstring batch = TempFile(L"GetPowPl.bat");
-    const std::wstring output = TempFile(L"ActivePowerPlan.txt");
-    if (!WriteBatchLine(batch, CaptureCommand(U16(output.c_str())))) {
+    wchar_t batch[kPathChars], output[kPathChars];
+    if (!TempFile(L"GetPowPl.bat", batch) || !TempFile(L"ActivePowerPlan.txt", output)) return kErrInvalidArgument;
+    if (!WriteBatchLine(batch, CaptureCommand(U16(output)))) {
         SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), batch.c_str());
+        SetErrorLocation(QV_SITE(kModule), batch);
         return kErrDiskWrite;
     }
     Sleep(3);
-    if (Status s = RunAndWait(batch.c_str()); s != kOk) {
-        SetErrorLocation(kCaptureBatchSite, batch.c_str());
+    if (Status s = RunAndWait(batch); s != kOk) {
+        SetErrorLocation(kCaptureBatchSite, batch);
         return s;
     }
     Sleep(3);
-    HANDLE file = CreateFileW(output.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(output, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
-        SetErrorLocation(kCaptureOutputSite, output.c_str());
+        SetErrorLocation(kCaptureOutputSite, output);
         return kErrDiskWrite;
     }
     char buffer[4096];
@@ -97,14 +94,15 @@ Status CapturePowerPlan() {
 Status SetActivePowerPlan(bool restore) {
     const wchar_t* id = restore ? gDisplayState->startingPlanId : gDisplayState->chosenPlanId;
     if (id[0] == L'\0') return kOk;
-    const std::wstring batch = TempFile(L"SetActPlan.bat");
+    wchar_t batch[kPathChars];
+    if (!TempFile(L"SetActPlan.bat", batch)) return kErrInvalidArgument;
     if (!WriteBatchLine(batch, SetActiveCommand(U16(id)))) {
         SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), batch.c_str());
+        SetErrorLocation(QV_SITE(kModule), batch);
         return kErrDiskWrite;
     }
-    if (Status s = RunAndWait(batch.c_str()); s != kOk) {
-        SetErrorLocation(kSwitchBatchSite, batch.c_str());
+    if (Status s = RunAndWait(batch); s != kOk) {
+        SetErrorLocation(kSwitchBatchSite, batch);
         return s;
     }
     return kOk;
@@ -115,7 +113,7 @@ Status StartPowerPlan() {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    const PlanChoice choice = ChoosePlan(CurrentVersion());
+    const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
     wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
     wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
 
 namespace quorvel {
 
@@ -62,8 +63,8 @@ Status IsCurrentScreenSaver(bool* current) {
     if (status != kOk) return status;
     wchar_t saver[kPathChars], shortSaver[kPathChars];
     swprintf(saver, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);
-    swprintf(shortSaver, kPathChars, L"%ls\\QUORVE~1.scr", gAppState->installFolder);
-    *current = _wcsicmp(value, saver) == 0 || _wcsicmp(value, shortSaver) == 0;
+    *current = _wcsicmp(value, saver) == 0 ||
+               (JoinPath(gAppState->installFolder, L"QUORVE~1.scr", shortSaver) && _wcsicmp(value, shortSaver) == 0);
     return kOk;
 }
 

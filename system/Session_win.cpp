@@ -29,7 +29,10 @@ Status LockWithSaver() {
     const bool locks = ReadDesktopValue(L"ScreenSaverIsSecure", secure) == kOk && _wtoi(secure) != 0;
     gErrorLocation = {};  // an unreadable value only means no lock
     wchar_t path[kPathChars];
-    swprintf(path, kPathChars, L"%ls\\%ls", gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat");
+    if (!JoinPath(gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat", path)) {
+        SetErrorLocation(QV_SITE(kModule), gAppState->tempFolder);
+        return kErrInvalidArgument;
+    }
     wchar_t command[kPathChars * 2];
     swprintf(command, kPathChars * 2,
              L"echo off\r\nstart \"\" /wait \"%ls\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n",

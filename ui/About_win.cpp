@@ -86,10 +86,10 @@ Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter
     dialog.lpstrDefExt = L"csv";
     dialog.lpfnHook = CentreFileDialog;
     if (save) {
-        dialog.Flags = 0x280826;
+        dialog.Flags = kCopyDestinationDialogFlags;
     } else {
         dialog.lpstrInitialDir = gAppState->errorLogFolder;
-        dialog.Flags = 0x201824;
+        dialog.Flags = kCopySourceDialogFlags;
     }
     *chosen = 0;
     const BOOL ok = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
@@ -109,8 +109,8 @@ void ShowTerms(HWND dialog) {
     (void)LoadText(IDS_TERMS_NOTICE, text, sizeof text);
     MessageBoxW(dialog, text, gAppState->programName, MB_OK | MB_ICONEXCLAMATION);
     if (gAppState->helpOpened[kHelpTerms]) return;
-    swprintf(gAppState->textBuffer, kTextBufferChars, L"%ls\\QuorvelTerms.bat", gAppState->userFolder);
-    ReportError(RunAndWait(gAppState->textBuffer), 1);
+    wchar_t path[kPathChars];
+    if (JoinPath(gAppState->userFolder, L"QuorvelTerms.bat", path)) ReportError(RunAndWait(path), 1);
     gAppState->helpOpened[kHelpTerms] = 1;
 }
 

@@ -23,8 +23,12 @@ Status RunHelp(const wchar_t* file, HelpFile flag) {
         if (Status s = LoadText(kAskHelpClosed, question, sizeof question); s != kOk) return s;
         if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) == IDNO) return kOk;
     }
-    swprintf(gAppState->textBuffer, kTextBufferChars, L"%ls\\%ls", gAppState->userFolder, file);
-    const Status status = RunAndWait(gAppState->textBuffer);
+    wchar_t path[kPathChars];
+    if (!JoinPath(gAppState->userFolder, file, path)) {
+        SetErrorLocation(QV_SITE(kModule), file);
+        return kErrInvalidArgument;
+    }
+    const Status status = RunAndWait(path);
     if (status == kOk) gAppState->helpOpened[flag] = 1;
     return status;
 }

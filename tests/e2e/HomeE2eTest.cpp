@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "res/resource.h"
 #include "tests/e2e/Driver.h"
 
 using namespace quorvel::e2e;
@@ -52,7 +53,7 @@ protected:
     }
     HWND Control(int id) { return FindControl(home, id); }
     HWND OpenAbout() {
-        PostMessageW(home, WM_SYSCOMMAND, 1034, 0);
+        PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
         return WaitForWindow(p.Pid(), kAbout);
     }
     Process p;
@@ -60,18 +61,20 @@ protected:
 };
 
 TEST_F(HomeScreen, ConfigureModeShowsOnlyWhatTheSaverNeeds) {
-    for (int id : {1009, 1012, 1025, 1002, 1189, 1190, 1003, 1250, 1251}) {
+    for (int id : {IDC_LOCK, IDC_SLEEP, IDC_POWER_PANEL, IDC_ALBUM_GROUP, IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE,
+                   IDC_UPDATE_PHRASE, IDC_ALBUM1_LABEL, IDC_ALBUM2_LABEL}) {
         ASSERT_NE(Control(id), nullptr) << id;
         EXPECT_FALSE(IsControlVisible(Control(id))) << id;
     }
-    for (int id : {1024, 1027, 1223, 1023, 1026, 1241, 1191, 1247, 219}) {
+    for (int id : {IDC_IMPORT_ALBUM, IDC_PHOTOS_PANEL, IDC_MATTINGS_PANEL, IDC_PHRASES_PANEL, IDC_MONITORS_PANEL,
+                   IDC_SAVER_GROUP, IDC_SAVER_PHRASE, IDC_UPDATE_SAVER_PHRASE, IDC_HOME_HEADER}) {
         ASSERT_NE(Control(id), nullptr) << id;
         EXPECT_TRUE(IsControlVisible(Control(id))) << id;
     }
-    EXPECT_EQ(ControlText(Control(1247)), L"Update saver phrase");
-    EXPECT_EQ(ControlText(Control(1191)), L"OUT TO LUNCH UNTIL 2:00");
+    EXPECT_EQ(ControlText(Control(IDC_UPDATE_SAVER_PHRASE)), L"Update saver phrase");
+    EXPECT_EQ(ControlText(Control(IDC_SAVER_PHRASE)), L"OUT TO LUNCH UNTIL 2:00");
     // The picture buttons take their bitmap's size.
-    const RECT r = Rect(Control(1247));
+    const RECT r = Rect(Control(IDC_UPDATE_SAVER_PHRASE));
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 56);
 }
@@ -84,15 +87,15 @@ TEST_F(HomeScreen, ClosingHomeEndsTheProgram) {
 TEST_F(HomeScreen, AnUnchangedSaverPhraseIsOnlyNoticed) {
     const std::wstring ini = JoinPath(UserFolder(), L"Quorvel.ini");
     const auto before = ReadFileBytes(ini);
-    ASSERT_TRUE(ClickButton(Control(1247)));
+    ASSERT_TRUE(ClickButton(Control(IDC_UPDATE_SAVER_PHRASE)));
     auto box = NextBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, kCaption);
     EXPECT_EQ(box->text, L"Screen saver phrase has not changed");
     ASSERT_TRUE(Answer(*box, L"OK"));
     // Letter case alone is no change either.
-    SendMessageW(Control(1191), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"out to lunch until 2:00"));
-    ASSERT_TRUE(ClickButton(Control(1247)));
+    SendMessageW(Control(IDC_SAVER_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"out to lunch until 2:00"));
+    ASSERT_TRUE(ClickButton(Control(IDC_UPDATE_SAVER_PHRASE)));
     box = NextBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text, L"Screen saver phrase has not changed");
@@ -101,8 +104,8 @@ TEST_F(HomeScreen, AnUnchangedSaverPhraseIsOnlyNoticed) {
 }
 
 TEST_F(HomeScreen, AChangedSaverPhraseReachesTheSettingsFile) {
-    SendMessageW(Control(1191), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Gone fishing \u00e0 la mer"));
-    ASSERT_TRUE(ClickButton(Control(1247)));
+    SendMessageW(Control(IDC_SAVER_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Gone fishing \u00e0 la mer"));
+    ASSERT_TRUE(ClickButton(Control(IDC_UPDATE_SAVER_PHRASE)));
     const std::wstring ini = JoinPath(UserFolder(), L"Quorvel.ini");
     ASSERT_TRUE(WaitUntil([&] {
         const auto text = ReadTextFile(ini);
@@ -112,7 +115,7 @@ TEST_F(HomeScreen, AChangedSaverPhraseReachesTheSettingsFile) {
 }
 
 TEST_F(HomeScreen, TheSaverPhraseTakesAtMost199Characters) {
-    HWND edit = Control(1191);
+    HWND edit = Control(IDC_SAVER_PHRASE);
     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 199);
     // Typing stops at the limit. The edit has the focus: the album edits
     // before it are hidden.
@@ -125,9 +128,9 @@ TEST_F(HomeScreen, TheSaverPhraseTakesAtMost199Characters) {
 TEST_F(HomeScreen, HomeHelpTwiceAsksWhetherItWasClosed) {
     const std::wstring record = JoinPath(UserFolder(), L"help-runs.txt");
     WriteRecordingBatch(L"QuorvelHelp.bat", record);
-    PostMessageW(home, WM_SYSCOMMAND, 1036, 0);
+    PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
     ASSERT_TRUE(WaitUntil([&] { return Runs(record) == 1; }));
-    PostMessageW(home, WM_SYSCOMMAND, 1036, 0);
+    PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
     const auto box = NextBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text, L"You have previously opened this help screen.\nAre you sure you closed it?");
@@ -142,9 +145,9 @@ TEST_F(HomeScreen, HomeHelpTwiceAsksWhetherItWasClosed) {
 // saver group's width is 98/364 in the large template and 88/280 in the
 // small one, whatever the font.
 bool ShowsLargeTemplate(HWND dialog) {
-    const RECT import = Rect(FindControl(dialog, 1024));
-    const RECT photos = Rect(FindControl(dialog, 1027));
-    const RECT group = Rect(FindControl(dialog, 1241));
+    const RECT import = Rect(FindControl(dialog, IDC_IMPORT_ALBUM));
+    const RECT photos = Rect(FindControl(dialog, IDC_PHOTOS_PANEL));
+    const RECT group = Rect(FindControl(dialog, IDC_SAVER_GROUP));
     const double ratio = double(photos.left - import.left) / double(group.right - group.left);
     return ratio < 0.29;
 }
@@ -177,8 +180,8 @@ TEST(HomeDpi, AScaledDisplayGetsTheSmallTemplate) {
 TEST_F(HomeScreen, AboutSaysWhenQuorvelIsNotTheScreenSaver) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(ControlText(FindControl(about, 1252)), L"Quorvel is not your default screen saver");
-    for (int id : {1011, 1228, 220, 1262}) {
+    EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is not your default screen saver");
+    for (int id : {IDC_COPY_LOG, IDC_SHOW_TERMS, IDC_CLEANUP, IDC_REPAIR}) {
         const RECT r = Rect(FindControl(about, id));
         EXPECT_EQ(r.right - r.left, 160) << id;
         EXPECT_EQ(r.bottom - r.top, 50) << id;
@@ -195,10 +198,10 @@ TEST(AboutSaver, AboutSaysWhenQuorvelIsTheScreenSaver) {
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
     HWND home = WaitForWindow(p.Pid(), kHome);
     ASSERT_NE(home, nullptr);
-    PostMessageW(home, WM_SYSCOMMAND, 1034, 0);
+    PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
     HWND about = WaitForWindow(p.Pid(), kAbout);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(ControlText(FindControl(about, 1252)), L"Quorvel is your Windows screen saver");
+    EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver");
 }
 
 // Types text as keyboard input into the focused control of `window`.
@@ -230,7 +233,7 @@ TEST_F(HomeScreen, AboutCopiesALogFileThroughTwoFileDialogs) {
     const std::wstring copy = JoinPath(InstalledDataFolder(), L"copied-log.csv");
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(about, 1011)));
+    ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
     HWND open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
     ASSERT_NE(open, nullptr);
     ASSERT_TRUE(ChooseInFileDialog(open, log));
@@ -251,14 +254,14 @@ TEST_F(HomeScreen, CancellingEitherFileDialogCopiesNothing) {
     const std::wstring copy = JoinPath(InstalledDataFolder(), L"never.csv");
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(about, 1011)));
+    ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
     HWND open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
     ASSERT_NE(open, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(open, IDCANCEL)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
     EXPECT_FALSE(NextBox(p.Pid(), 800));
 
-    ASSERT_TRUE(ClickButton(FindControl(about, 1011)));
+    ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
     open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
     ASSERT_NE(open, nullptr);
     ASSERT_TRUE(ChooseInFileDialog(open, log));
@@ -277,7 +280,7 @@ TEST_F(HomeScreen, ShowTermsRunsTheTermsOnlyOnce) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     for (int press = 1; press <= 2; ++press) {
-        ASSERT_TRUE(ClickButton(FindControl(about, 1228)));
+        ASSERT_TRUE(ClickButton(FindControl(about, IDC_SHOW_TERMS)));
         const auto box = NextBox(p.Pid());
         ASSERT_TRUE(box) << press;
         EXPECT_EQ(box->caption, L"Quorvel");
@@ -292,7 +295,7 @@ TEST_F(HomeScreen, CleanupAsksThenResetsAndEndsTheProgram) {
     ASSERT_TRUE(WriteFileBytes(stray, {'n'}));
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(about, 220)));
+    ASSERT_TRUE(ClickButton(FindControl(about, IDC_CLEANUP)));
     const auto box = NextBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text,

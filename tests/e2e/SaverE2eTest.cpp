@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "res/resource.h"
 #include "tests/e2e/Driver.h"
 
 using namespace quorvel::e2e;
@@ -139,8 +140,8 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
     // over the album window, Help runs the Home help batch file. (Wine does
     // not let another process read a window's menu, so the items are proven
     // by what they do.)
-    for (const auto& [command, title] : {std::pair<UINT, const wchar_t*>{1035, L"Home - Quorvel"},
-                                         std::pair<UINT, const wchar_t*>{1034, L"About - Quorvel"}}) {
+    for (const auto& [command, title] : {std::pair<UINT, const wchar_t*>{IDM_ALBUM_HOME, L"Home - Quorvel"},
+                                         std::pair<UINT, const wchar_t*>{IDM_PANEL_ABOUT, L"About - Quorvel"}}) {
         PostMessageW(window, WM_SYSCOMMAND, command, 0);
         HWND dialog = WaitForWindow(p.Pid(), title);
         ASSERT_NE(dialog, nullptr) << command;
@@ -151,7 +152,7 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
     const std::string batch = "echo run>>\"" + std::string(record.begin(), record.end()) + "\"\r\n";
     ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelHelp.bat"),
                                std::vector<std::uint8_t>(batch.begin(), batch.end())));
-    PostMessageW(window, WM_SYSCOMMAND, 1036, 0);
+    PostMessageW(window, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
     EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
 
     // Minimise and restore: the viewport is sized again from the restored
@@ -226,17 +227,17 @@ TEST(ProgramMode, F2OpensHomeAndUnchangedPhrasesWriteNothing) {
     HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
     ASSERT_NE(home, nullptr);
     // One monitor shows only album 1: album 2's label and edit are hidden.
-    EXPECT_EQ(ControlText(FindControl(home, 1250)), L"DefaultAlbum1");
-    EXPECT_EQ(ControlText(FindControl(home, 1189)), L"ALL IS WELL!");
-    EXPECT_TRUE(IsControlVisible(FindControl(home, 1189)));
-    EXPECT_FALSE(IsControlVisible(FindControl(home, 1190)));
-    EXPECT_FALSE(IsControlVisible(FindControl(home, 1251)));
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_LABEL)), L"DefaultAlbum1");
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_PHRASE)), L"ALL IS WELL!");
+    EXPECT_TRUE(IsControlVisible(FindControl(home, IDC_ALBUM1_PHRASE)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_PHRASE)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_LABEL)));
 
     const std::wstring ini = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini");
     const auto before = ReadFileBytes(ini);
     for (const wchar_t* text : {L"ALL IS WELL!", L"all is well!"}) {
-        SendMessageW(FindControl(home, 1189), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        ASSERT_TRUE(ClickButton(FindControl(home, 1003)));
+        SendMessageW(FindControl(home, IDC_ALBUM1_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        ASSERT_TRUE(ClickButton(FindControl(home, IDC_UPDATE_PHRASE)));
         HWND boxWindow = WaitForWindow(p.Pid(), [](HWND w) {
             return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF) != nullptr && IsVisible(w);
         });

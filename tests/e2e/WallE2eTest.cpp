@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
 #include "tests/e2e/Driver.h"
 
 using namespace quorvel::e2e;
@@ -98,11 +99,11 @@ TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
     SendKey(album1, VK_F2);
     HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
     ASSERT_NE(home, nullptr);
-    EXPECT_EQ(ControlText(FindControl(home, 1250)), L"DefaultAlbum1");
-    EXPECT_EQ(ControlText(FindControl(home, 1251)), L"DefaultAlbum2");
-    EXPECT_EQ(ControlText(FindControl(home, 1189)), L"ALL IS WELL!");
-    EXPECT_EQ(ControlText(FindControl(home, 1190)), L"I GOT THIS!");
-    EXPECT_TRUE(IsControlVisible(FindControl(home, 1190)));
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_LABEL)), L"DefaultAlbum1");
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM2_LABEL)), L"DefaultAlbum2");
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_PHRASE)), L"ALL IS WELL!");
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM2_PHRASE)), L"I GOT THIS!");
+    EXPECT_TRUE(IsControlVisible(FindControl(home, IDC_ALBUM2_PHRASE)));
 
     // F2 again with Home open opens no second Home.
     SendKey(album1, VK_F2);
@@ -113,8 +114,8 @@ TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
     EXPECT_EQ(homes, 1);
 
     const auto before = CaptureWindow(album2);
-    SendMessageW(FindControl(home, 1190), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"CALM WATERS"));
-    ASSERT_TRUE(ClickButton(FindControl(home, 1003)));
+    SendMessageW(FindControl(home, IDC_ALBUM2_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"CALM WATERS"));
+    ASSERT_TRUE(ClickButton(FindControl(home, IDC_UPDATE_PHRASE)));
     ASSERT_TRUE(WaitUntil([] { return UserSetting(L"CurrentUserSaying2") == L"CALM WATERS"; }));
     EXPECT_EQ(UserSetting(L"CurrentUserSaying1"), L"ALL IS WELL!");
     EXPECT_EQ(UserSetting(L"ScreenSaverSaying"), L"OUT TO LUNCH UNTIL 2:00");

@@ -40,24 +40,10 @@ TEST(ErrorLogLine, WindowsErrorIsSigned) {
     EXPECT_NE(line.find(u" , Quorvel , 928 , "), std::u16string::npos);
 }
 
-TEST(OsNames, LogAndDebugNames) {
+TEST(OsNames, LogNames) {
     EXPECT_EQ(OsLogName(WindowsVersion::Win81, false), u"Win81");
     EXPECT_EQ(OsLogName(WindowsVersion::Other, false), u"?");
     EXPECT_EQ(OsLogName(WindowsVersion::Vista, true), u"Vista-64bit");
-    EXPECT_EQ(std::u16string(OsDebugName(WindowsVersion::Win81)), u"Win8.1\n");
-    EXPECT_EQ(std::u16string(OsDebugName(WindowsVersion::Vista)), u"WinVista\n");
-}
-
-TEST(VersionFromNumbers, NewestMatchFirst) {
-    EXPECT_EQ(VersionFromNumbers(10, 0), WindowsVersion::Win10);
-    EXPECT_EQ(VersionFromNumbers(6, 3), WindowsVersion::Win81);
-    EXPECT_EQ(VersionFromNumbers(6, 4), WindowsVersion::Win81);
-    EXPECT_EQ(VersionFromNumbers(6, 1), WindowsVersion::Win7);
-    EXPECT_EQ(VersionFromNumbers(5, 1), WindowsVersion::WinXP);
-    EXPECT_EQ(VersionFromNumbers(3, 51), WindowsVersion::Other);
-    EXPECT_TRUE(IsSupportedVersion(WindowsVersion::Vista));
-    EXPECT_FALSE(IsSupportedVersion(WindowsVersion::WinXP64));
-    EXPECT_FALSE(IsSupportedVersion(WindowsVersion::Other));
 }
 
 TEST(CtimeText, MatchesTheRuntimeForm) {

@@ -339,20 +339,6 @@ TEST(StripViewport, CopiesTheWindowAtItsOffsetAndRefusesOutside) {
     EXPECT_EQ(CopyStripWindow(strip, -1, 0, 10, viewport), kErrTopLeft);
 }
 
-TEST(FrameGeometry, BandsSurroundTheViewport) {
-    const FrameLayout f = ComputeFrameLayout(1000, 800, 100);
-    EXPECT_EQ(f.viewport.x, 100);
-    EXPECT_EQ(f.viewport.y, 100);
-    EXPECT_EQ(f.topBand.width, 1200);
-    EXPECT_EQ(f.bottomBand.y, 900);
-    EXPECT_EQ(f.rightBand.x, 1100);
-    // The five areas tile the (l + 2B) x (o + 2B) bitmap without overlap.
-    const FrameRect areas[] = {f.topBand, f.viewport, f.bottomBand, f.leftBand, f.rightBand};
-    long long area = 0;
-    for (const FrameRect& r : areas) area += static_cast<long long>(r.width) * r.height;
-    EXPECT_EQ(area, 1200LL * 1000);
-}
-
 // Marks every bitmap pixel a tile covers; true when all band pixels are.
 bool TilesCoverTheBands(std::int32_t l, std::int32_t o, std::int32_t b) {
     const int w = l + 2 * b, h = o + 2 * b;

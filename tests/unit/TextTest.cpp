@@ -4,15 +4,6 @@
 
 using namespace quorvel;
 
-TEST(CopyText, CutsToFitAndAlwaysTerminates) {
-    char16_t buffer[4] = {u'x', u'x', u'x', u'x'};
-    EXPECT_FALSE(CopyText(buffer, 4, u"abcdef"));
-    EXPECT_EQ(std::u16string(buffer), u"abc");
-    EXPECT_TRUE(CopyText(buffer, 4, u"ab"));
-    EXPECT_EQ(std::u16string(buffer), u"ab");
-    EXPECT_FALSE(CopyText(nullptr, 4, u"ab"));
-}
-
 TEST(AsciiConversions, NonAsciiBecomesQuestionMark) {
     EXPECT_EQ(ToAscii(u"\u039a\u03b1 1"), "?? 1");
     EXPECT_EQ(FromAscii("Quorvel"), u"Quorvel");

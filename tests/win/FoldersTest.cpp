@@ -95,20 +95,6 @@ TEST(AlbumImages, FirstMatchingTypeWinsAndFoldersAreNotCounted) {
     EXPECT_EQ(gErrorLocation.line, 464);
 }
 
-TEST(FindFirstFileTime, NameAndTimeOfTheFirstMatch) {
-    ProcessRecords records;
-    MakeTree(records.root.Path(), {L"IMG_0001.jpg"});
-    wchar_t name[64];
-    std::int64_t time = 0;
-    EXPECT_EQ(FindFirstFileTime(records.root.Path().c_str(), L"*.jpg", name, 64, &time), kOk);
-    EXPECT_STREQ(name, L"IMG_0001.jpg");
-    EXPECT_EQ(std::wstring(gFoundPath), records.root / L"IMG_0001.jpg");
-    const std::int64_t now = static_cast<std::int64_t>(::time(nullptr));
-    EXPECT_LT(std::llabs(now - time), 2 * 3600 + 60);  // local time with the daylight flag set
-    EXPECT_EQ(FindFirstFileTime(records.root.Path().c_str(), L"*.png", name, 64, &time), kErrFindFirstFile);
-    EXPECT_EQ(gErrorLocation.line, 425);
-}
-
 TEST(FileExists, ReportsMissingEmptyAndLockedFiles) {
     ProcessRecords records;
     Status code = kOk;

@@ -33,8 +33,7 @@ TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
 TEST(PowerPlanFiles, AStartOnWindowsWithoutAPlanWritesNothing) {
     ProcessRecords records;
     wcscpy(gAppState->tempFolder, records.root.Path().c_str());
-    gAppState->os = {};
-    gAppState->os.vista = 1;
+    gAppState->windowsVersion = WindowsVersion::Vista;
     EXPECT_EQ(StartPowerPlan(), kOk);
     EXPECT_STREQ(gDisplayState->chosenPlanId, L"");
     EXPECT_TRUE(ReadBytes(records.root / L"GetPowPl.bat").empty());

@@ -144,7 +144,7 @@ ProcessRecords::ProcessRecords() {
     gAppState->instance = GetModuleHandleW(nullptr);
     (void)LoadText(IDS_CAPTION, gAppState->caption, sizeof gAppState->caption);
     (void)LoadText(IDS_PROGRAM_NAME, gAppState->programName, sizeof gAppState->programName);
-    gAppState->os.win10 = 1;
+    gAppState->windowsVersion = WindowsVersion::Win10;
     wcscpy(gAppState->userFolder, root.Path().c_str());
     wcscpy(gAppState->errorLogFolder, root.Path().c_str());
     AllocateDisplayState();
