@@ -30,12 +30,22 @@ bool DialogOpen() {
     return false;
 }
 
+// A failed strip rebuild leaves the album nothing to glide over: it is
+// raised as fatal, and the window procedure's boundary ends the display.
+// Other failures are returned for the caller to judge.
+Status RenderFrame(int album, int repaint) {
+    bool rebuildFailed = false;
+    const Status status = RenderAlbum(album, repaint, &rebuildFailed);
+    if (rebuildFailed) ReportError(status, 0);
+    return status;
+}
+
 void OnPaint(HWND window, int album) {
     PAINTSTRUCT ps;
     BeginPaint(window, &ps);
     if (ViewOf(album) != nullptr && !gPainting[album]) {
         gPainting[album] = true;
-        if (Status s = RenderAlbum(album, 1); s != kOk) {
+        if (Status s = RenderFrame(album, 1); s != kOk) {
             StopAlbumTimer(album);
             ReportError(s, 1);
         }
@@ -262,7 +272,7 @@ LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
                 // the program cannot be left running without its window.
                 if (gMode.showMode || gMode.previewMode) return DefWindowProcW(window, message, wParam, lParam);
                 return OnSysCommandAlbum1(window, SC_CLOSE, 0);
-            case WM_TIMER: (void)RenderAlbum(0, 0); return 1;
+            case WM_TIMER: (void)RenderFrame(0, 0); return 1;
             case WM_MOUSEMOVE:
                 if (gMode.showMode) OnSaverMouseMove();
                 return DefWindowProcW(window, message, wParam, lParam);
@@ -303,7 +313,7 @@ LRESULT CALLBACK Album2WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, 1);
             case WM_SYSCOMMAND: return OnSysCommandAlbum2(window, wParam, lParam);
             case WM_CLOSE: return OnSysCommandAlbum2(window, SC_CLOSE, 0);
-            case WM_TIMER: (void)RenderAlbum(1, 0); return 1;
+            case WM_TIMER: (void)RenderFrame(1, 0); return 1;
             case WM_QUERYENDSESSION:
             case WM_ERASEBKGND: return 1;
             case WM_DPICHANGED: return DpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam), 1);

@@ -205,12 +205,19 @@ Status PanStep(int album) {
     return status;
 }
 
-Status RenderAlbum(int album, int repaint) {
+Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
+    *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
     if (view == nullptr || view->viewport.Empty() || view->window == nullptr ||
         gDisplayState->albums[album].mattingTile.block.Empty())
         return kOk;
-    if (Status s = PanStep(album); s != kOk) return s;
+    // After the fifth turn the pan step only rebuilds the strip, so a
+    // failure of that step is the rebuild's.
+    const bool rebuildDue = view->pan.turns >= 5;
+    if (Status s = PanStep(album); s != kOk) {
+        *rebuildFailed = rebuildDue;
+        return s;
+    }
     // No waits here: the window timer paces the glide, and sleeping on the
     // one user-interface thread would hold up the other album and input.
     return DrawAlbumFrame(album, repaint, nullptr);

@@ -15,7 +15,8 @@ constexpr UINT kAlbum1Interval = 65;
 constexpr UINT kAlbum2Interval = 100;
 
 // Builds the strip, makes the window over the album's monitors, sets the
-// phrase and starts the timer. Failures are raised (ReportError, fatal).
+// phrase and starts the timer. Failures are returned; the start-up that
+// calls it reports them as fatal.
 [[nodiscard]] Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length);
 [[nodiscard]] Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height);
 void StartAlbumTimer(int album);
@@ -25,12 +26,15 @@ void StopAlbumTimer(int album);
 // with the next enabled playback effect instead.
 [[nodiscard]] Status PanStep(int album);
 // One frame: the pan step, then the frame drawn and copied to the window.
-// Repaint also draws the bands and the phrase.
-[[nodiscard]] Status RenderAlbum(int album, int repaint);
+// Repaint also draws the bands and the phrase. On a failure *rebuildFailed
+// tells a failed strip rebuild, which ends the display, from a failed pan
+// step or drawing, which only the frame suffers.
+[[nodiscard]] Status RenderAlbum(int album, int repaint, bool* rebuildFailed);
 void CloseAlbumView(int album);
 
 // Start-up's album step: the views of both albums, album 1's window at 65
 // ms and, when album 2 has photos and is in use, album 2's at 100 ms.
+// Failures are returned, for the start-up to report as fatal.
 [[nodiscard]] Status OpenAlbumWindows(HWND owner);
 
 // The window procedures of "Album1 Window" and "Album2 Window".
