@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "base/ErrorReporter_win.h"
@@ -58,7 +60,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof wc;
         wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = album == 0 ? Album1WindowProc : Album2WindowProc;
+        wc.lpfnWndProc = AlbumWindowProc;
         wc.hInstance = gAppState->instance;
         wc.hIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(iconId));
         wc.hIconSm = wc.hIcon;
@@ -96,9 +98,15 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         }
         if (Status s = BuildMattingTile(album); s != kOk) return s;
         // The window procedure sizes the viewport on WM_SIZE during creation,
-        // so the handle must be known to it before CreateWindowEx returns.
-        HWND window = CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr,
-                                      gAppState->instance, nullptr);
+        // so the window's record goes in with CreateWindowEx, not after it.
+        // Should creation fail before the window took the record, it is
+        // freed here.
+        std::unique_ptr<AlbumWindowState> state(new (std::nothrow) AlbumWindowState);
+        if (state == nullptr) return Fail(QV_SITE(kModule), kErrMemory);
+        state->album = album;
+        state->role = album == 0 ? AlbumRole::kLead : AlbumRole::kSecond;
+        HWND window =
+            CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr, gAppState->instance, &state);
         if (window == nullptr) {
             SaveWindowsError();
             return Fail(QV_SITE(kModule), kErrCreateWindow);
