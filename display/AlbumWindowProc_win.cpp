@@ -1,26 +1,49 @@
-// The window procedures of the album windows: painting, ticking, size
+// The window procedure of the album windows: painting, ticking, size
 // changes, the screen saver's end on input, the three system-menu items,
 // the workstation's lock state, and the rebuild after a display or DPI change.
+// Both album windows run it; each reaches its own AlbumWindowState through
+// its user data, and album 1's window also carries the duties of its role.
 #include <windows.h>
 #include <wtsapi32.h>
 
 #include <cstdlib>
+#include <memory>
 
-#include "base/ErrorReporter_win.h"
-#include "base/Hooks_win.h"
-#include "display/AlbumWindow_win.h"
 #include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
+#include "base/Hooks_win.h"
+#include "base/Utilities_win.h"
+#include "display/AlbumWindow_win.h"
 #include "display/Monitors_win.h"
+#include "res/resource.h"
 
 namespace quorvel {
 
 namespace {
 
-bool gPainting[2] = {false, false};
-bool gCursorTaken = false;
-POINT gFirstCursor = {};
-
 AlbumView* ViewOf(int album) { return gDisplayState ? gDisplayState->albums[album].view : nullptr; }
+
+AlbumWindowState* StateOf(HWND window) {
+    return reinterpret_cast<AlbumWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+bool Leads(const AlbumWindowState& state) { return state.role == AlbumRole::kLead; }
+
+// Album 1's window in the screen saver: input on it ends the saver, and it
+// keeps the screen from other savers and from the monitor's power-off.
+bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.showMode; }
+
+void TakeState(HWND window, LPARAM lParam) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* handed = static_cast<std::unique_ptr<AlbumWindowState>*>(create->lpCreateParams);
+    if (handed != nullptr) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(handed->release()));
+}
+
+void FreeState(HWND window) {
+    std::unique_ptr<AlbumWindowState> owned(StateOf(window));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+}
 
 bool DialogOpen() {
     if (gAppState == nullptr) return false;
@@ -30,31 +53,60 @@ bool DialogOpen() {
     return false;
 }
 
-void OnPaint(HWND window, int album) {
-    PAINTSTRUCT ps;
-    BeginPaint(window, &ps);
-    if (ViewOf(album) != nullptr && !gPainting[album]) {
-        gPainting[album] = true;
-        if (Status s = RenderAlbum(album, 1); s != kOk) {
-            StopAlbumTimer(album);
-            ReportError(s, 1);
-        }
-        gPainting[album] = false;
+// Holds a window's paint guard for one paint. The record is looked up again
+// at the end: a failure box shown during the paint runs a message loop, in
+// which the window may be destroyed and its record freed.
+class PaintingFlag {
+public:
+    explicit PaintingFlag(HWND window) : window_(window) { StateOf(window)->painting = true; }
+    PaintingFlag(const PaintingFlag&) = delete;
+    PaintingFlag& operator=(const PaintingFlag&) = delete;
+    ~PaintingFlag() {
+        if (AlbumWindowState* state = StateOf(window_)) state->painting = false;
     }
-    EndPaint(window, &ps);
+
+private:
+    HWND window_;
+};
+
+// A failed strip rebuild leaves the album nothing to glide over: it is
+// raised as fatal, and this procedure's boundary ends the display. Other
+// failures are returned for the caller to judge.
+Status RenderFrame(int album, int repaint) {
+    bool rebuildFailed = false;
+    const Status status = RenderAlbum(album, repaint, &rebuildFailed);
+    if (rebuildFailed) ReportError(status, 0);
+    return status;
 }
 
-void OnSize(HWND window, int album, WPARAM type, LPARAM lParam) {
-    if (ViewOf(album) != nullptr) (void)SizeAlbumView(window, type, album, LOWORD(lParam), HIWORD(lParam));
-    gPainting[album] = false;
+void OnPaint(HWND window, const AlbumWindowState& state) {
+    PaintScope paint(window);
+    if (ViewOf(state.album) == nullptr || state.painting) return;
+    PaintingFlag painting(window);
+    if (Status s = RenderFrame(state.album, 1); s != kOk) {
+        StopAlbumTimer(state.album);
+        ReportError(s, 1);
+    }
 }
 
-// Opens Home or About over this window; a panel that changed what the
-// windows show asks for a restart, and this window then makes way.
-void OpenDialogOver(HWND window, bool about) {
-    if (about ? gAppState->aboutOpen : gAppState->homeOpen) return;
-    Status (*open)(HWND) = about ? gHooks.openAbout : gHooks.openHome;
-    if (open != nullptr) ReportError(open(window), 1);
+LRESULT OnTimer(const AlbumWindowState& state) {
+    (void)RenderFrame(state.album, 0);
+    return 1;
+}
+
+void OnSize(HWND window, AlbumWindowState& state, WPARAM type, LPARAM lParam) {
+    if (ViewOf(state.album) != nullptr) (void)SizeAlbumView(window, type, state.album, LOWORD(lParam), HIWORD(lParam));
+    state.painting = false;
+}
+
+// Opens Home or About over this window unless it is open already.
+void OpenDialogOver(HWND window, DWORD alreadyOpen, Status (*open)(HWND)) {
+    if (!alreadyOpen && open != nullptr) ReportError(open(window), 1);
+}
+
+// A panel that changed what the windows show asks for a restart, and this
+// window then makes way.
+void MakeWayForRestart(HWND window) {
     if (gMode.restartRequested) DestroyWindow(window);
 }
 
@@ -62,18 +114,34 @@ void OnHelp() {
     if (gHooks.openHomeHelp != nullptr) ReportError(gHooks.openHomeHelp(), 1);
 }
 
-LRESULT OnEraseBackground(HWND window, int album, HDC dc) {
-    if (dc == nullptr || gDisplayState == nullptr) return 1;
+LRESULT OnEraseBackground(HWND window, const AlbumWindowState& state, HDC dc) {
+    if (!Leads(state) || dc == nullptr || gDisplayState == nullptr) return 1;
     RECT client;
     GetClientRect(window, &client);
-    const PixelBlock& strip = gDisplayState->albums[album].strip;
+    const PixelBlock& strip = gDisplayState->albums[state.album].strip;
     if (strip.width < client.right - client.left + 1 || strip.height < client.bottom - client.top + 1) {
-        HRGN region = CreateRectRgnIndirect(&client);
-        SelectObject(dc, region);
-        PaintRgn(dc, region);
-        DeleteObject(region);
+        // A selected region becomes the context's clip region, a copy: there
+        // is no earlier object to select back.
+        RegionHandle region(CreateRectRgnIndirect(&client));
+        SelectObject(dc, region.get());
+        PaintRgn(dc, region.get());
     }
     return 1;
+}
+
+LRESULT OnKeyDown(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!IsSaverLead(state)) return DefWindowProcW(window, message, wParam, lParam);
+    PostQuitMessage(0);
+    return 1;
+}
+
+// F2 in the program opens Home over album 1's window.
+LRESULT OnKeyUp(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!Leads(state)) return DefWindowProcW(window, message, wParam, lParam);
+    if (!gMode.regularProgram || wParam != VK_F2) return 1;
+    OpenDialogOver(window, gAppState->homeOpen, gHooks.openHome);
+    MakeWayForRestart(window);
+    return 0;
 }
 
 // In the screen saver a click moves the cursor a pixel so that Windows sees
@@ -87,17 +155,27 @@ void NudgeCursor() {
     if (q.x != p.x + 1 && q.y != p.y + 1) SetCursorPos(p.x + 1 - 2, p.y + 1 - 2);
 }
 
-void OnSaverMouseMove() {
-    POINT p;
-    GetCursorPos(&p);
-    if (!gCursorTaken) {
-        gFirstCursor = p;
-        gCursorTaken = true;
-        return;
-    }
-    if (std::abs(p.x - gFirstCursor.x) + std::abs(p.y - gFirstCursor.y) > 10) PostQuitMessage(0);
+LRESULT OnButtonDown(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!IsSaverLead(state)) return DefWindowProcW(window, message, wParam, lParam);
+    NudgeCursor();
+    return 1;
 }
 
+LRESULT OnMouseMove(HWND window, AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
+    if (IsSaverLead(state)) {
+        POINT p;
+        GetCursorPos(&p);
+        if (!state.cursorTaken) {
+            state.firstCursor = p;
+            state.cursorTaken = true;
+        } else if (std::abs(p.x - state.firstCursor.x) + std::abs(p.y - state.firstCursor.y) > 10) {
+            PostQuitMessage(0);
+        }
+    }
+    return DefWindowProcW(window, WM_MOUSEMOVE, wParam, lParam);
+}
+
+// Only album 1's window is registered for session notifications.
 void OnSessionChange(WPARAM code) {
     switch (code) {
         case WTS_CONSOLE_CONNECT:
@@ -129,28 +207,74 @@ LRESULT CloseAlbumWindow(HWND window) {
     return 0;
 }
 
+// While the workstation is locked album 1's window refuses to close.
+LRESULT OnCloseCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
+    if (Leads(state)) {
+        OutputDebugStringW(L"Quorvel: SC_CLOSE on album1\n");
+        if (gAppState->sessionLocked) {
+            OutputDebugStringW(L"[Quorvel] SC_CLOSE Session locked\n");
+            return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
+        }
+    }
+    return CloseAlbumWindow(window);
+}
+
+// The Home or About item; with that dialog open already it does nothing.
+LRESULT OnDialogItem(HWND window, DWORD alreadyOpen, Status (*open)(HWND)) {
+    if (alreadyOpen) return 0;
+    OpenDialogOver(window, alreadyOpen, open);
+    MakeWayForRestart(window);
+    return 0;
+}
+
 // The three items the album windows add to their window menu.
 LRESULT OnQuorvelMenuItem(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (wParam) {
-        case kMenuHome: OpenDialogOver(window, false); return 0;
-        case kMenuAbout: OpenDialogOver(window, true); return 0;
+        case kMenuHome: return OnDialogItem(window, gAppState->homeOpen, gHooks.openHome);
+        case kMenuAbout: return OnDialogItem(window, gAppState->aboutOpen, gHooks.openAbout);
         case kMenuHelp: OnHelp(); return 0;
         default: DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam); return 0;
     }
 }
 
-void OnDestroyAlbum1(HWND window) {
-    if (gAppState->sessionLocked) {
+LRESULT OnSysCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
+    const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+    if (IsSaverLead(state)) {
+        // The saver keeps the screen: no other saver, no monitor power-off.
+        if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) return 0;
+        return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
+    }
+    if (command == SC_CLOSE) return OnCloseCommand(window, state, wParam, lParam);
+    return OnQuorvelMenuItem(window, wParam, lParam);
+}
+
+// A close asked from outside (another program, the task list) is handled
+// like the window's own close command, so the program cannot be left
+// running without its window; the saver's and the preview's album 1 close
+// as any window.
+LRESULT OnClose(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
+    if (Leads(state) && (gMode.showMode || gMode.previewMode)) return DefWindowProcW(window, WM_CLOSE, wParam, lParam);
+    return OnSysCommand(window, state, SC_CLOSE, 0);
+}
+
+// While the workstation is locked album 1's window keeps its timer, session
+// registration and handle.
+void OnDestroy(HWND window, AlbumWindowState& state) {
+    if (Leads(state) && gAppState->sessionLocked) {
         OutputDebugStringW(L"[Quorvel] WM_DESTROY Session locked\n");
         return;
     }
-    StopAlbumTimer(0);
-    AlbumView* view = ViewOf(0);
+    StopAlbumTimer(state.album);
+    state.painting = false;
+    AlbumView* view = ViewOf(state.album);
+    if (!Leads(state)) {
+        if (view != nullptr) view->window = nullptr;
+        return;
+    }
     if (view != nullptr && view->window != nullptr && IsWindow(view->window)) {
         if (!WTSUnRegisterSessionNotification(window)) SaveWindowsError();
         view->window = nullptr;
     }
-    gPainting[0] = false;
     if (gMode.showMode)
         OutputDebugStringW(L"Quorvel Saver destoryed\n");
     else if (gMode.previewMode)
@@ -160,26 +284,16 @@ void OnDestroyAlbum1(HWND window) {
     if (gMode.showMode || gMode.previewMode || gMode.restartRequested) PostQuitMessage(0);
 }
 
-LRESULT OnSysCommandAlbum1(HWND window, WPARAM wParam, LPARAM lParam) {
-    const UINT command = static_cast<UINT>(wParam & 0xFFF0);
-    if (gMode.showMode) {
-        if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) return 0;
-        return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
-    }
-    if (command == SC_CLOSE) {
-        OutputDebugStringW(L"Quorvel: SC_CLOSE on album1\n");
-        if (gAppState->sessionLocked) {
-            OutputDebugStringW(L"[Quorvel] SC_CLOSE Session locked\n");
-            return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
-        }
-        return CloseAlbumWindow(window);
-    }
-    return OnQuorvelMenuItem(window, wParam, lParam);
+void OnEndSession() {
+    if (gHooks.shutdown != nullptr) gHooks.shutdown();
 }
 
-LRESULT OnSysCommandAlbum2(HWND window, WPARAM wParam, LPARAM lParam) {
-    if ((wParam & 0xFFF0) == SC_CLOSE) return CloseAlbumWindow(window);
-    return OnQuorvelMenuItem(window, wParam, lParam);
+// The boundary's answer to a failure raised below it, as the start-up
+// frames answer theirs: the text in a box, then the end of the display.
+LRESULT EndDisplay(const wchar_t* text) {
+    MessageBoxW(nullptr, text, gAppState ? gAppState->caption : L"", MB_OK);
+    PostQuitMessage(1);
+    return 0;
 }
 
 }  // namespace
@@ -224,95 +338,47 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
     return 0;
 }
 
-LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No C++ exception may leave a window procedure: a raised failure ends
-    // the display as the start-up frames would.
+LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // No C++ exception may leave a window procedure: user32 between here and
+    // the message loop cannot pass it on.
     try {
+        if (message == WM_NCCREATE) TakeState(window, lParam);
+        AlbumWindowState* state = StateOf(window);
+        // A few messages come before WM_NCCREATE (WM_GETMINMAXINFO).
+        if (state == nullptr) return DefWindowProcW(window, message, wParam, lParam);
         switch (message) {
-            case WM_DESTROY:
-                OnDestroyAlbum1(window);
-                return DefWindowProcW(window, message, wParam, lParam);
+            case WM_DESTROY: OnDestroy(window, *state); return DefWindowProcW(window, message, wParam, lParam);
+            case WM_NCDESTROY: FreeState(window); return DefWindowProcW(window, message, wParam, lParam);
             case WM_MOVE: return 0;
-            case WM_SIZE: OnSize(window, 0, wParam, lParam); return 0;
-            case WM_PAINT: OnPaint(window, 0); return 0;
-            case WM_ERASEBKGND: return OnEraseBackground(window, 0, reinterpret_cast<HDC>(wParam));
+            case WM_SIZE: OnSize(window, *state, wParam, lParam); return 0;
+            case WM_PAINT: OnPaint(window, *state); return 0;
+            case WM_ERASEBKGND: return OnEraseBackground(window, *state, reinterpret_cast<HDC>(wParam));
             case WM_QUERYENDSESSION: return 1;
-            case WM_ENDSESSION:
-                if (gHooks.shutdown != nullptr) gHooks.shutdown();
-            case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, 0);
+            case WM_ENDSESSION: OnEndSession(); [[fallthrough]];
+            case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, state->album);
             case WM_KEYDOWN:
-            case WM_SYSKEYDOWN:
-                if (gMode.showMode) {
-                    PostQuitMessage(0);
-                    return 1;
-                }
-                return DefWindowProcW(window, message, wParam, lParam);
+            case WM_SYSKEYDOWN: return OnKeyDown(window, *state, message, wParam, lParam);
             case WM_KEYUP:
-            case WM_SYSKEYUP:
-                if (gMode.regularProgram && wParam == VK_F2) {
-                    if (!gAppState->homeOpen && gHooks.openHome != nullptr) ReportError(gHooks.openHome(window), 1);
-                    if (gMode.restartRequested) DestroyWindow(window);
-                    return 0;
-                }
-                return 1;
-            case WM_SYSCOMMAND: return OnSysCommandAlbum1(window, wParam, lParam);
-            case WM_CLOSE:
-                // A close asked from outside (another program, the task
-                // list) is handled like the window's own close command, so
-                // the program cannot be left running without its window.
-                if (gMode.showMode || gMode.previewMode) return DefWindowProcW(window, message, wParam, lParam);
-                return OnSysCommandAlbum1(window, SC_CLOSE, 0);
-            case WM_TIMER: (void)RenderAlbum(0, 0); return 1;
-            case WM_MOUSEMOVE:
-                if (gMode.showMode) OnSaverMouseMove();
-                return DefWindowProcW(window, message, wParam, lParam);
+            case WM_SYSKEYUP: return OnKeyUp(window, *state, message, wParam, lParam);
+            case WM_SYSCOMMAND: return OnSysCommand(window, *state, wParam, lParam);
+            case WM_CLOSE: return OnClose(window, *state, wParam, lParam);
+            case WM_TIMER: return OnTimer(*state);
+            case WM_MOUSEMOVE: return OnMouseMove(window, *state, wParam, lParam);
             case WM_LBUTTONDOWN:
             case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN:
-                if (gMode.showMode) {
-                    NudgeCursor();
-                    return 1;
-                }
-                return DefWindowProcW(window, message, wParam, lParam);
+            case WM_MBUTTONDOWN: return OnButtonDown(window, *state, message, wParam, lParam);
             case WM_WTSSESSION_CHANGE:
-                OnSessionChange(wParam);
+                if (Leads(*state)) OnSessionChange(wParam);
                 return DefWindowProcW(window, message, wParam, lParam);
-            case WM_DPICHANGED: return DpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam), 0);
+            case WM_DPICHANGED: return DpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam), state->album);
             default: return DefWindowProcW(window, message, wParam, lParam);
         }
     } catch (const FatalError& e) {
-        MessageBoxW(nullptr, e.text.c_str(), gAppState ? gAppState->caption : L"", MB_OK);
-        PostQuitMessage(1);
-        return 0;
-    }
-}
-
-LRESULT CALLBACK Album2WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        switch (message) {
-            case WM_DESTROY:
-                StopAlbumTimer(1);
-                if (AlbumView* view = ViewOf(1)) view->window = nullptr;
-                gPainting[1] = false;
-                return DefWindowProcW(window, message, wParam, lParam);
-            case WM_MOVE: return 0;
-            case WM_SIZE: OnSize(window, 1, wParam, lParam); return 0;
-            case WM_PAINT: OnPaint(window, 1); return 0;
-            case WM_ENDSESSION:
-                if (gHooks.shutdown != nullptr) gHooks.shutdown();
-            case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, 1);
-            case WM_SYSCOMMAND: return OnSysCommandAlbum2(window, wParam, lParam);
-            case WM_CLOSE: return OnSysCommandAlbum2(window, SC_CLOSE, 0);
-            case WM_TIMER: (void)RenderAlbum(1, 0); return 1;
-            case WM_QUERYENDSESSION:
-            case WM_ERASEBKGND: return 1;
-            case WM_DPICHANGED: return DpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam), 1);
-            default: return DefWindowProcW(window, message, wParam, lParam);
-        }
-    } catch (const FatalError& e) {
-        MessageBoxW(nullptr, e.text.c_str(), gAppState ? gAppState->caption : L"", MB_OK);
-        PostQuitMessage(1);
-        return 0;
+        return EndDisplay(e.text.c_str());
+    } catch (...) {
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_OTHER_EXCEPTION, text, sizeof text);
+        return EndDisplay(text);
     }
 }
 

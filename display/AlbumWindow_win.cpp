@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "base/ErrorReporter_win.h"
@@ -58,7 +60,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof wc;
         wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = album == 0 ? Album1WindowProc : Album2WindowProc;
+        wc.lpfnWndProc = AlbumWindowProc;
         wc.hInstance = gAppState->instance;
         wc.hIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(iconId));
         wc.hIconSm = wc.hIcon;
@@ -96,9 +98,15 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         }
         if (Status s = BuildMattingTile(album); s != kOk) return s;
         // The window procedure sizes the viewport on WM_SIZE during creation,
-        // so the handle must be known to it before CreateWindowEx returns.
-        HWND window = CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr,
-                                      gAppState->instance, nullptr);
+        // so the window's record goes in with CreateWindowEx, not after it.
+        // Should creation fail before the window took the record, it is
+        // freed here.
+        std::unique_ptr<AlbumWindowState> state(new (std::nothrow) AlbumWindowState);
+        if (state == nullptr) return Fail(QV_SITE(kModule), kErrMemory);
+        state->album = album;
+        state->role = album == 0 ? AlbumRole::kLead : AlbumRole::kSecond;
+        HWND window =
+            CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr, gAppState->instance, &state);
         if (window == nullptr) {
             SaveWindowsError();
             return Fail(QV_SITE(kModule), kErrCreateWindow);
@@ -205,12 +213,19 @@ Status PanStep(int album) {
     return status;
 }
 
-Status RenderAlbum(int album, int repaint) {
+Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
+    *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
     if (view == nullptr || view->viewport.Empty() || view->window == nullptr ||
         gDisplayState->albums[album].mattingTile.block.Empty())
         return kOk;
-    if (Status s = PanStep(album); s != kOk) return s;
+    // After the fifth turn the pan step only rebuilds the strip, so a
+    // failure of that step is the rebuild's.
+    const bool rebuildDue = view->pan.turns >= 5;
+    if (Status s = PanStep(album); s != kOk) {
+        *rebuildFailed = rebuildDue;
+        return s;
+    }
     // No waits here: the window timer paces the glide, and sleeping on the
     // one user-interface thread would hold up the other album and input.
     return DrawAlbumFrame(album, repaint, nullptr);

@@ -14,8 +14,30 @@ constexpr UINT kMenuHelp = 1036;
 constexpr UINT kAlbum1Interval = 65;
 constexpr UINT kAlbum2Interval = 100;
 
+// Album 1's window leads the display: its life keeps the program running, it
+// follows the workstation's lock, and in the screen saver its input ends the
+// saver. Album 2's window only shows its album.
+enum class AlbumRole { kLead, kSecond };
+
+// What one album window keeps between its messages, so that the two albums
+// never share a paint guard or a cursor position. The window owns it:
+// CreateAlbumWindow passes a std::unique_ptr<AlbumWindowState>* as
+// CreateWindowEx's last argument, the procedure takes the record from it at
+// WM_NCCREATE into the window's user data and frees it at WM_NCDESTROY.
+struct AlbumWindowState {
+    int album = 0;  // 0 for album 1, 1 for album 2
+    AlbumRole role = AlbumRole::kLead;
+    // Set while a paint renders: a paint that arrives meanwhile (through a
+    // message box's loop) is skipped.
+    bool painting = false;
+    // The saver's first cursor position, which later moves are measured from.
+    bool cursorTaken = false;
+    POINT firstCursor = {};
+};
+
 // Builds the strip, makes the window over the album's monitors, sets the
-// phrase and starts the timer. Failures are raised (ReportError, fatal).
+// phrase and starts the timer. Failures are returned; the start-up that
+// calls it reports them as fatal.
 [[nodiscard]] Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length);
 [[nodiscard]] Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height);
 void StartAlbumTimer(int album);
@@ -25,16 +47,20 @@ void StopAlbumTimer(int album);
 // with the next enabled playback effect instead.
 [[nodiscard]] Status PanStep(int album);
 // One frame: the pan step, then the frame drawn and copied to the window.
-// Repaint also draws the bands and the phrase.
-[[nodiscard]] Status RenderAlbum(int album, int repaint);
+// Repaint also draws the bands and the phrase. On a failure *rebuildFailed
+// tells a failed strip rebuild, which ends the display, from a failed pan
+// step or drawing, which only the frame suffers.
+[[nodiscard]] Status RenderAlbum(int album, int repaint, bool* rebuildFailed);
 void CloseAlbumView(int album);
 
 // Start-up's album step: the views of both albums, album 1's window at 65
 // ms and, when album 2 has photos and is in use, album 2's at 100 ms.
+// Failures are returned, for the start-up to report as fatal.
 [[nodiscard]] Status OpenAlbumWindows(HWND owner);
 
-// The window procedures of "Album1 Window" and "Album2 Window".
-LRESULT CALLBACK Album1WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK Album2WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The one window procedure of "Album1 Window" and "Album2 Window". No C++
+// exception leaves it: a failure raised below it is shown and ends the
+// display.
+LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace quorvel

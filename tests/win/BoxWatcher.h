@@ -1,14 +1,17 @@
 // Answers the message boxes that the code under test shows on this
 // process's own thread, and records what they said. A watcher thread looks
 // for dialog windows of the process every few milliseconds, reads caption
-// and text, and presses the chosen button.
+// and text, runs the test's step for a box that is up (if it has one), and
+// presses the chosen button.
 #pragma once
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace quorvel::test {
@@ -21,7 +24,10 @@ struct SeenBox {
 
 class BoxWatcher {
 public:
-    explicit BoxWatcher(int answer = IDOK) : answer_(answer), thread_([this] { Run(); }) {}
+    // whileShown runs on the watcher's thread while the box is up, before it
+    // is answered; the box's own message loop runs on the tested thread.
+    explicit BoxWatcher(int answer = IDOK, std::function<void()> whileShown = {})
+        : answer_(answer), whileShown_(std::move(whileShown)), thread_([this] { Run(); }) {}
     ~BoxWatcher() {
         stop_ = true;
         thread_.join();
@@ -66,6 +72,7 @@ private:
             std::lock_guard<std::mutex> lock(mutex_);
             boxes_.push_back(box);
         }
+        if (whileShown_) whileShown_();
         // A box without the chosen button (an OK-only box asked Yes) takes OK.
         const int button = GetDlgItem(window, answer_) ? answer_ : IDOK;
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
@@ -74,6 +81,7 @@ private:
     }
 
     int answer_;
+    std::function<void()> whileShown_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<SeenBox> boxes_;
