@@ -5,12 +5,13 @@
 #include <windows.h>
 
 #include "base/ErrorCodes.h"
+#include "res/resource.h"
 
 namespace quorvel {
 
-constexpr UINT kMenuHome = 1035;
-constexpr UINT kMenuAbout = 1034;
-constexpr UINT kMenuHelp = 1036;
+constexpr UINT kMenuHome = IDM_ALBUM_HOME;
+constexpr UINT kMenuAbout = IDM_PANEL_ABOUT;
+constexpr UINT kMenuHelp = IDM_PANEL_HELP;
 constexpr UINT kAlbum1Interval = 65;
 constexpr UINT kAlbum2Interval = 100;
 

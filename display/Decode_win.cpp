@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
@@ -34,33 +35,6 @@ const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const 
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
 int SmallestSide() { return gMode.previewMode ? kPreviewPhotoSide : kPhotoSide; }
-
-class FindGuard {
-public:
-    explicit FindGuard(HANDLE find) : find_(find) {}
-    ~FindGuard() {
-        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    }
-    FindGuard(const FindGuard&) = delete;
-    FindGuard& operator=(const FindGuard&) = delete;
-
-private:
-    HANDLE find_;
-};
-
-class FileGuard {
-public:
-    explicit FileGuard(HANDLE file) : file_(file) {}
-    ~FileGuard() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    FileGuard(const FileGuard&) = delete;
-    FileGuard& operator=(const FileGuard&) = delete;
-    HANDLE Get() const { return file_; }
-
-private:
-    HANDLE file_;
-};
 
 class HandleByteSource : public ByteSource {
 public:
@@ -300,7 +274,7 @@ Status DecodeAlbum(int album) {
         SetErrorLocation(QV_SITE(kModule), folders.search);
         return kErrFindFirstFile;
     }
-    FindGuard guard(find);
+    FindHandle guard(find);
     int k = 0;
     bool firstPortrait = false;
     do {
@@ -450,13 +424,13 @@ Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* bl
         return kErrInvalidArgument;
     }
     const wchar_t* path = gDisplayState->scratchPath;
-    FileGuard file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kCacheModule), path);
         return kErrOpenFile;
     }
-    HandleByteSource source(file.Get());
+    HandleByteSource source(file.get());
     CacheBitmapInfo info;
     const Status s = ReadCacheBitmap(source, &info, block);
     if (s != kOk) {

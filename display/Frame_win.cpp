@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <cwchar>
+#include <optional>
 #include <new>
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/Settings_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/Strip.h"
@@ -54,21 +56,6 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
-};
-
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
 };
 
 // The text of the top band: the screen saver's own phrase when it runs as
@@ -281,8 +268,9 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
 
     if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
 
-    WindowDc windowDc(target == nullptr ? view->window : nullptr);
-    HDC destination = target != nullptr ? target : windowDc.Get();
+    std::optional<WindowDc> windowDc;
+    if (target == nullptr) windowDc.emplace(view->window);
+    HDC destination = target != nullptr ? target : windowDc->get();
     if (destination == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
