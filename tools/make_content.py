@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Makes the content that the installer ships beside the program and in the
 machine-wide data folder:
 
@@ -8,9 +8,10 @@ machine-wide data folder:
   data/common/Quorvel*.bat                   help and terms batch files
   data/common/Quorvel.ini                    first-time settings
 
-Everything is drawn procedurally with the standard library only (the PNG and
-JPEG writers are below), so the output depends on nothing but this file: two
-runs give byte-identical files. No writer stores a time or a host name.
+Everything is drawn procedurally and written with Pillow (Debian's
+python3-pil, for Debian's /usr/bin/python3), so the output depends on
+nothing but this file and Pillow's encoders: two runs give byte-identical
+files. No writer stores a time or a host name.
 
 Usage: tools/make_content.py [--out DIR] [--only NAME ...] [--list]
   --out DIR   write into DIR instead of the repository's data/ folder
@@ -21,9 +22,12 @@ import argparse
 import math
 import os
 import random
-import struct
 import sys
-import zlib
+
+try:
+    from PIL import Image
+except ImportError:
+    sys.exit("make_content: needs Pillow (Debian: python3-pil, which tools/setup-deps.sh installs)")
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -297,228 +301,25 @@ def add_noise_tint(img, field, amount):
 
 
 # ---------------------------------------------------------------------------
-# Writers. Only the chunks and markers that a decoder needs are written: no
-# time, no software name, no colour profile.
+# Writers, through Pillow. Pillow stores no time, software name or colour
+# profile unless asked, so the bytes depend only on the pixels.
 
 def write_png(path, w, h, rows):
-    def chunk(tag, data):
-        return (struct.pack(">I", len(data)) + tag + data
-                + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF))
-
-    bpp = 3
-    raw = bytearray()
-    prev = bytes(w * bpp)
-    for row in rows:
-        # Each row takes the filter whose output has the smallest sum of
-        # absolute values, the usual heuristic for a small file.
-        left = bytes(bpp) + row[:-bpp]
-        upleft = bytes(bpp) + prev[:-bpp]
-        cands = [
-            (0, row),
-            (1, bytes([(a - b) & 255 for a, b in zip(row, left)])),
-            (2, bytes([(a - b) & 255 for a, b in zip(row, prev)])),
-            (3, bytes([(a - ((b + c) >> 1)) & 255 for a, b, c in zip(row, left, prev)])),
-        ]
-        paeth = bytearray(len(row))
-        for i, (x, a, b, c) in enumerate(zip(row, left, prev, upleft)):
-            p = a + b - c
-            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-            pred = a if pa <= pb and pa <= pc else b if pb <= pc else c
-            paeth[i] = (x - pred) & 255
-        cands.append((4, bytes(paeth)))
-        best = min(cands, key=lambda fc: sum(v if v < 128 else 256 - v for v in fc[1]))
-        raw.append(best[0])
-        raw += best[1]
-        prev = row
-    data = (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-            + chunk(b"IEND", b""))
-    with open(path, "wb") as f:
-        f.write(data)
-
-
-# Baseline JPEG (JFIF, YCbCr 4:2:0, the example tables of the JPEG standard's
-# annex K, quality scaled as libjpeg does).
-
-_ZIGZAG = [0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48,
-           41, 34, 27, 20, 13, 6, 7, 14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22,
-           15, 23, 30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55,
-           62, 63]
-_Q_LUMA = [16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55,
-           14, 13, 16, 24, 40, 57, 69, 56, 14, 17, 22, 29, 51, 87, 80, 62,
-           18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104, 113, 92,
-           49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99]
-_Q_CHROMA = [17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-             24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99] + [99] * 32
-_DC_LUMA = ([0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0], list(range(12)))
-_DC_CHROMA = ([0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0], list(range(12)))
-_AC_LUMA = ([0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7D], bytes.fromhex(
-    "01 02 03 00 04 11 05 12 21 31 41 06 13 51 61 07 22 71 14 32 81 91 a1 08 23 42 b1 c1"
-    " 15 52 d1 f0 24 33 62 72 82 09 0a 16 17 18 19 1a 25 26 27 28 29 2a 34 35 36 37 38 39"
-    " 3a 43 44 45 46 47 48 49 4a 53 54 55 56 57 58 59 5a 63 64 65 66 67 68 69 6a 73 74 75"
-    " 76 77 78 79 7a 83 84 85 86 87 88 89 8a 92 93 94 95 96 97 98 99 9a a2 a3 a4 a5 a6 a7"
-    " a8 a9 aa b2 b3 b4 b5 b6 b7 b8 b9 ba c2 c3 c4 c5 c6 c7 c8 c9 ca d2 d3 d4 d5 d6 d7 d8"
-    " d9 da e1 e2 e3 e4 e5 e6 e7 e8 e9 ea f1 f2 f3 f4 f5 f6 f7 f8 f9 fa"))
-_AC_CHROMA = ([0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77], bytes.fromhex(
-    "00 01 02 03 11 04 05 21 31 06 12 41 51 07 61 71 13 22 32 81 08 14 42 91 a1 b1 c1 09"
-    " 23 33 52 f0 15 62 72 d1 0a 16 24 34 e1 25 f1 17 18 19 1a 26 27 28 29 2a 35 36 37 38"
-    " 39 3a 43 44 45 46 47 48 49 4a 53 54 55 56 57 58 59 5a 63 64 65 66 67 68 69 6a 73 74"
-    " 75 76 77 78 79 7a 82 83 84 85 86 87 88 89 8a 92 93 94 95 96 97 98 99 9a a2 a3 a4 a5"
-    " a6 a7 a8 a9 aa b2 b3 b4 b5 b6 b7 b8 b9 ba c2 c3 c4 c5 c6 c7 c8 c9 ca d2 d3 d4 d5 d6"
-    " d7 d8 d9 da e2 e3 e4 e5 e6 e7 e8 e9 ea f2 f3 f4 f5 f6 f7 f8 f9 fa"))
-for _bits, _vals in (_DC_LUMA, _DC_CHROMA, _AC_LUMA, _AC_CHROMA):
-    assert sum(_bits) == len(_vals) == len(set(_vals))
-
-
-def _huff_codes(table):
-    bits, vals = table
-    codes = {}
-    code = 0
-    k = 0
-    for length in range(1, 17):
-        for _ in range(bits[length - 1]):
-            codes[vals[k]] = (code, length)
-            code += 1
-            k += 1
-        code <<= 1
-    return codes
-
-
-def _scaled_q(base, quality):
-    scale = 5000 // quality if quality < 50 else 200 - 2 * quality
-    return [min(255, max(1, (q * scale + 50) // 100)) for q in base]
-
-
-_DCT = [[(math.sqrt(0.125) if u == 0 else 0.5) * math.cos((2 * x + 1) * u * math.pi / 16.0)
-         for x in range(8)] for u in range(8)]
-
-
-def _fdct(block):
-    tmp = []
-    for r in range(0, 64, 8):
-        row = block[r:r + 8]
-        tmp.extend(sum(c * v for c, v in zip(cu, row)) for cu in _DCT)
-    out = [0.0] * 64
-    for col in range(8):
-        column = tmp[col::8]
-        for u, cu in enumerate(_DCT):
-            out[u * 8 + col] = sum(c * v for c, v in zip(cu, column))
-    return out
-
-
-class _BitWriter:
-    def __init__(self):
-        self.out = bytearray()
-        self.acc = 0
-        self.n = 0
-
-    def put(self, code, length):
-        self.acc = (self.acc << length) | code
-        self.n += length
-        while self.n >= 8:
-            self.n -= 8
-            b = (self.acc >> self.n) & 255
-            self.out.append(b)
-            if b == 255:
-                self.out.append(0)
-        self.acc &= (1 << self.n) - 1
-
-    def flush(self):
-        if self.n:
-            self.put((1 << (8 - self.n)) - 1, 8 - self.n)
+    """rows: h rows of packed 8-bit RGB, w pixels each."""
+    Image.frombytes("RGB", (w, h), b"".join(rows)).save(path, "PNG", compress_level=9)
 
 
 def write_jpeg(path, img, quality=80):
+    """Baseline JPEG, YCbCr 4:2:0, of three planes of float rows."""
     R, G, B = img
     h, w = len(R), len(R[0])
-    ph, pw = (h + 15) // 16 * 16, (w + 15) // 16 * 16
-    Y, Cb, Cr = [], [], []
-    for y in range(ph):
-        sy = min(y, h - 1)
-        r = R[sy] + [R[sy][-1]] * (pw - w)
-        g = G[sy] + [G[sy][-1]] * (pw - w)
-        b = B[sy] + [B[sy][-1]] * (pw - w)
-        r = [min(255.0, max(0.0, v)) for v in r]
-        g = [min(255.0, max(0.0, v)) for v in g]
-        b = [min(255.0, max(0.0, v)) for v in b]
-        Y.append([0.299 * p + 0.587 * q + 0.114 * s - 128.0 for p, q, s in zip(r, g, b)])
-        Cb.append([-0.168736 * p - 0.331264 * q + 0.5 * s for p, q, s in zip(r, g, b)])
-        Cr.append([0.5 * p - 0.418688 * q - 0.081312 * s for p, q, s in zip(r, g, b)])
-
-    def subsample(c):
-        out = []
-        for y in range(0, ph, 2):
-            a, b2 = c[y], c[y + 1]
-            out.append([(a[x] + a[x + 1] + b2[x] + b2[x + 1]) * 0.25 for x in range(0, pw, 2)])
-        return out
-
-    Cb, Cr = subsample(Cb), subsample(Cr)
-    ql, qc = _scaled_q(_Q_LUMA, quality), _scaled_q(_Q_CHROMA, quality)
-    hdc = (_huff_codes(_DC_LUMA), _huff_codes(_DC_CHROMA))
-    hac = (_huff_codes(_AC_LUMA), _huff_codes(_AC_CHROMA))
-    bw = _BitWriter()
-    prev_dc = [0, 0, 0]
-
-    def block(plane, bx, by, comp):
-        data = []
-        for y in range(by, by + 8):
-            data.extend(plane[y][bx:bx + 8])
-        coef = _fdct(data)
-        q = ql if comp == 0 else qc
-        zz = [int(math.floor(coef[i] / q[i] + 0.5)) for i in _ZIGZAG]
-        t = 0 if comp == 0 else 1
-        diff = zz[0] - prev_dc[comp]
-        prev_dc[comp] = zz[0]
-        size = abs(diff).bit_length()
-        bw.put(*hdc[t][size])
-        if size:
-            bw.put(diff if diff > 0 else diff + (1 << size) - 1, size)
-        run = 0
-        ac = hac[t]
-        for v in zz[1:]:
-            if v == 0:
-                run += 1
-                continue
-            while run > 15:
-                bw.put(*ac[0xF0])
-                run -= 16
-            size = abs(v).bit_length()
-            bw.put(*ac[(run << 4) | size])
-            bw.put(v if v > 0 else v + (1 << size) - 1, size)
-            run = 0
-        if run:
-            bw.put(*ac[0x00])
-
-    for my in range(0, ph, 16):
-        for mx in range(0, pw, 16):
-            for dy in (0, 8):
-                for dx in (0, 8):
-                    block(Y, mx + dx, my + dy, 0)
-            block(Cb, mx // 2, my // 2, 1)
-            block(Cr, mx // 2, my // 2, 2)
-    bw.flush()
-
-    def seg(marker, payload):
-        return struct.pack(">BBH", 0xFF, marker, len(payload) + 2) + payload
-
-    def dht(cls_id, table):
-        bits, vals = table
-        return bytes([cls_id]) + bytes(bits) + bytes(vals)
-
-    out = bytearray(b"\xFF\xD8")
-    out += seg(0xE0, b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00")
-    out += seg(0xDB, bytes([0]) + bytes(ql[i] for i in _ZIGZAG)
-               + bytes([1]) + bytes(qc[i] for i in _ZIGZAG))
-    out += seg(0xC0, struct.pack(">BHHB", 8, h, w, 3)
-               + bytes([1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1]))
-    out += seg(0xC4, dht(0x00, _DC_LUMA) + dht(0x10, _AC_LUMA)
-               + dht(0x01, _DC_CHROMA) + dht(0x11, _AC_CHROMA))
-    out += seg(0xDA, bytes([3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0]))
-    out += bw.out
-    out += b"\xFF\xD9"
-    with open(path, "wb") as f:
-        f.write(out)
+    data = bytearray(w * h * 3)
+    for y in range(h):
+        o = y * w * 3
+        for c, chan in enumerate((R[y], G[y], B[y])):
+            data[o + c:o + w * 3:3] = bytes([0 if v < 0 else 255 if v > 255 else int(v + 0.5) for v in chan])
+    Image.frombytes("RGB", (w, h), bytes(data)).save(
+        path, "JPEG", quality=quality, subsampling="4:2:0", optimize=False, progressive=False)
 
 
 # ---------------------------------------------------------------------------
