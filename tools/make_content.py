@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""Makes the content that the installer ships beside the program and in the
-machine-wide data folder:
+"""Draws the pictures that the installer ships beside the program:
 
   data/program/res/0V_0H_ZoomIn_2_256.png    default picture of album 1
   data/program/res/0V_0H_ZoomOut_2_256.png   default picture of album 2
   data/program/QuorvelMattingBoards/*.jpg    default matting boards
-  data/common/Quorvel*.bat                   help and terms batch files
-  data/common/Quorvel.ini                    first-time settings
+
+The help and terms batch files and the first-time Quorvel.ini in
+data/common/ are plain files, edited by hand.
 
 Everything is drawn procedurally and written with Pillow (Debian's
 python3-pil, for Debian's /usr/bin/python3), so the output depends on
@@ -1244,336 +1244,14 @@ PANORAMAS = {
 
 
 # ---------------------------------------------------------------------------
-# Help and terms. The program runs each batch file from the per-user data
-# folder and waits for it, so a batch file only writes its text to the
-# temporary folder, hands it to Notepad and ends. The text is kept inside
-# the batch file itself: the cleanup keeps nothing in that folder but its
-# own named files, so a separate text file or help sub-folder would be
-# deleted by the first cleanup.
-
-HELP = {
-    "QuorvelHelp.bat": ("Home screen", """\
-QUORVEL - HOME SCREEN
-
-Quorvel shows your nature panoramas. All photos of an album are joined
-side by side into one long picture, and a framed window glides slowly
-round its edge: right, up, left, down, and round again. The frame is cut
-from a matting board photo, and the album's phrase is written across the
-top of the frame.
-
-You can keep two albums. Each album can be shown on one or more
-monitors (up to six).
-
-OPENING THE HOME SCREEN
-  Press F2 in an album window, or choose Home-Quorvel from the window's
-  menu (click the icon at the top left of the window).
-
-THE HOME SCREEN
-  Album phrases    Type a new phrase for album 1 or album 2 and press
-                   Update phrase (or Enter).
-  Saver phrase     The phrase shown by the screen saver and by Lock.
-                   Press Update saver phrase to keep it.
-  Import Album     Copy photos of a new scene into a new album.
-  Photos Panel     Order, turn, crop and delete photos; choose colour
-                   effects and how the seams between photos look.
-  Mattings Panel   Choose the matting board of each album.
-  Phrases Panel    Edit the phrases and choose their font and colour.
-  Monitors Panel   Choose which monitor shows which album, and where
-                   your albums and matting boards are kept.
-  Power Panel      Make Quorvel your screen saver, set the wait time and
-                   the power plan used while it runs.
-  Lock             Start the screen saver, then lock the computer.
-  Sleep            Put the computer to sleep.
-
-WHEN RUN AS THE SCREEN SAVER
-  Any key or a mouse movement ends the screen saver. The Settings button
-  of the Windows screen saver settings opens this Home screen with the
-  panels that apply to the screen saver.
-
-YOUR FILES
-  Your settings, albums and matting boards are kept in the folder
-  Fenwold Quorvel inside your Application Data (Roaming) folder. Errors
-  are written to Quorvel_ErrorsLog.csv in the same folder.
-
-  About Quorvel > Cleanup puts everything back as it was installed.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpImportAlbums.bat": ("Import albums", """\
-QUORVEL - IMPORTING AN ALBUM
-
-An album is a folder of photos of one scene, taken one after another
-while turning the camera from left to right. Quorvel places the photos
-side by side, in their order, into one long panorama.
-
-GOOD PHOTOS FOR AN ALBUM
-  - All photos of one album should have the same size and the same
-    orientation (all landscape or all portrait). Photos of a different
-    size are shown with the Collage stitching, with black gaps.
-  - Each photo's smaller side should be more than 300 pixels.
-  - An album holds at most 70 photos; more are not shown.
-  - Photo types: jpg, jpeg, bmp, png, gif, tif and tiff. Keep to one type
-    in an album: only photos of the first type found are shown.
-
-IMPORTING
-  1. Open the Home screen (F2) and press Import Album.
-  2. Choose the photos and give the new album a name.
-  3. The photos are copied into the new album's folder under
-     QuorvelAlbums; your originals are not changed. The new album
-     becomes album 1.
-  4. With more than one monitor, the Monitors panel opens so that you
-     can choose where the new album is shown.
-
-AFTER IMPORTING
-  Use the Photos panel to put the photos in order from left to right,
-  to turn or crop any that do not fit, and to delete the ones you do not
-  want. Use the Monitors panel to show another imported album as album 1
-  or album 2.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpAbout.bat": ("About", """\
-QUORVEL - ABOUT
-
-The About window shows the version of Quorvel and offers these commands:
-
-  Copy log      Saves a copy of Quorvel's error log (a .csv file you can
-                open in a spreadsheet) to a folder you choose, for
-                example to send it with a question.
-  Show terms    Shows the terms of use.
-  Cleanup       Deletes every album you imported, the picture caches,
-                the matting boards you added and any other files Quorvel
-                left in your folder, and puts the settings back as they
-                were installed. The two default albums and the installed
-                matting boards stay. Quorvel closes afterwards.
-  Repair        Copies the installed settings, help files and folders
-                into your folder again. If Quorvel still does not start
-                properly, repair the installation from Control Panel >
-                Programs and Features, then run Repair here.
-  Help          Shows this text.
-
-The same cleanup runs when Quorvel.exe is started with the switch /d.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelTerms.bat": ("Terms of use", """\
-QUORVEL - TERMS OF USE
-
-Quorvel is made by Fenwold.
-
-1. You may install and use Quorvel on your own computers, at home or at
-   work, and show it to anyone.
-2. Quorvel is provided as it is, without warranty of any kind. Fenwold
-   is not liable for any loss or damage arising from its use.
-3. Quorvel works only with files on your computer. It does not send your
-   photos, phrases or settings anywhere.
-4. The photos you import remain yours; Quorvel copies them into its own
-   folder and never changes your originals. The Cleanup command deletes
-   those copies.
-5. The pictures and matting boards installed with Quorvel may be used
-   with Quorvel.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpPhotoPanel.bat": ("Photos panel", """\
-QUORVEL - PHOTOS PANEL
-
-The Photos panel shows the photos of an album as a row of small pictures,
-with a large view of the selected photo and its details (size, date,
-camera and exposure when the photo carries them).
-
-CHOOSING A PHOTO
-  Choose album 1 or album 2, then click a small picture. The large view
-  can fit the window or show the photo at its real size; drag it to look
-  around.
-
-CHANGING THE ORDER
-  Move the selected photo left or right. The album is shown in this
-  order, left to right.
-
-CHANGING A PHOTO
-  Flip or rotate it, halve its size, or crop and scale it so that it
-  matches the other photos of the album. Delete removes the photo from
-  the album (the copy in the album folder is deleted; your original is
-  not touched).
-
-PLAYBACK EFFECTS
-  Fall, Winter and Summer recolour the panorama. Try each on the large
-  view, then tick the ones the album should play. They take turns,
-  changing after every fifth round of the viewport.
-
-STITCHING
-  None      photos simply touch.
-  Blur      the seams between photos are softened.
-  Collage   photos are separated by black gaps. Albums whose photos
-            differ in size always use Collage.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpMattingBoards.bat": ("Matting boards", """\
-QUORVEL - MATTING BOARDS PANEL
-
-The matting board is the frame round the moving panorama. It is made by
-repeating a small square cut from a matting board photo, like a paper or
-fabric mat round a picture.
-
-CHOOSING A BOARD
-  Choose album 1 or album 2, then click a board in the list. The preview
-  shows the frame with the album's phrase on it, and the album window
-  changes at once.
-
-ADDING YOUR OWN BOARDS
-  Press the button that adds boards and choose photos: they are copied
-  into your QuorvelMattingBoards folder. Good boards are evenly textured
-  photos: paper, fabric, wood, stone. Each side of a board photo must be
-  more than 100 pixels. The whole photo is squeezed into the square, so
-  a square photo keeps its look best.
-
-Cleanup (in About Quorvel) deletes the boards you added and keeps the
-installed ones, 01 to 16, smiley, smilies and sox.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpOverlayPhrases.bat": ("Phrases", """\
-QUORVEL - PHRASES PANEL
-
-Each album has a phrase, written across the top of its frame. The screen
-saver phrase is shown when Quorvel runs as the screen saver and by the
-Lock button.
-
-  - Type the phrase of album 1, of album 2 and of the screen saver (up
-    to 199 characters each).
-  - Choose the font, its size and style, and the colour of each album's
-    phrase.
-  - The strip at the top shows the result on the album's matting board.
-
-Changes are shown at once and kept when the panel closes.
-
-Short phrases read best: the frame is only as wide as the window.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpMonitorMapping.bat": ("Monitor mapping", """\
-QUORVEL - MONITORS PANEL
-
-With more than one monitor, choose here which album each monitor shows.
-An album shown on several monitors stretches one window across all of
-them, so monitors side by side show one wide panorama.
-
-  - For each monitor (up to six), choose album 1, album 2 or none.
-  - Replace album 1 or album 2 by another album you imported before.
-  - Move the folder that holds your albums, or the folder that holds
-    your matting boards, to another place (for example another drive).
-  - Open the Windows display settings to arrange your monitors.
-
-If a monitor is added or removed, Quorvel shares the monitors out again
-when it starts.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpPowerScreenSaver.bat": ("Power and screen saver", """\
-QUORVEL - POWER PANEL
-
-SCREEN SAVER
-  Tick the screen saver box to make Quorvel your Windows screen saver.
-  The theme box also sets the Quorvel desktop theme.
-  Set how many minutes the computer waits before the screen saver
-  starts, and whether Windows asks for your password when you come back
-  (the logon screen on resume).
-  Untick the screen saver box to go back to a blank screen saver.
-
-POWER PLAN
-  While Quorvel runs, Windows could turn the display off or put the
-  computer to sleep. Quorvel can switch to a power plan that keeps the
-  display on while it runs and switch back to your own plan when it
-  ends. Tick Use default power plan to leave your power plan alone.
-
-The panel closes with its close button.
-
-Close this window when you have finished reading.
-"""),
-}
-
-
-def _cmd_echo(text):
-    assert '"' not in text, "a double quote would change how cmd reads the line"
-    for ch, esc in (("^", "^^"), ("%", "%%"), ("&", "^&"), ("|", "^|"), ("<", "^<"), (">", "^>")):
-        text = text.replace(ch, esc)
-    return text
-
-
-def make_help_bat(name, topic, text):
-    assert all(ord(c) < 128 for c in text), name
-    lines = [
-        "@echo off",
-        "rem Quorvel help: %s." % topic,
-        "rem The text is written to the temporary folder and opened in Notepad;",
-        "rem the batch file ends at once, so the program does not wait on it.",
-        "setlocal",
-        'set "QVTEXT=%%TEMP%%\\Quorvel %s.txt"' % topic,
-    ]
-    first = True
-    for line in text.rstrip("\n").split("\n"):
-        redirect = ">" if first else ">>"
-        first = False
-        lines.append('%s "%%QVTEXT%%" echo.%s' % (redirect, _cmd_echo(line)))
-    lines += ['start "" notepad.exe "%QVTEXT%"', "endlocal", ""]
-    return "\r\n".join(lines).encode("ascii")
-
-
-# First-time settings: the keys and values the cleanup writes back, in the
-# same order, so that a new user starts exactly where a cleanup leaves off.
-# UTF-16LE with a byte-order mark: Windows' profile functions then read and
-# write the file as Unicode, and phrases in any script survive.
-SETTINGS = [
-    ("CurrentUserSaying1", "ALL IS WELL!"),
-    ("CurrentUserSaying2", "I GOT THIS!"),
-    ("ScreenSaverSaying", "OUT TO LUNCH UNTIL 2:00"),
-    ("CurrentAlbumFolderName1", "DefaultAlbum1"),
-    ("CurrentAlbumFolderName2", "DefaultAlbum2"),
-    ("FontColor1", "16711680"),
-    ("FontColor2", "65280"),
-    ("FontName", "Arial"),
-    ("FontBold", "0"),
-    ("FontItalic", "0"),
-    ("FontSize", "72"),
-    ("Monitor1", "0"),
-    ("Monitor2", "0"),
-    ("Monitor3", "0"),
-    ("Monitor4", "0"),
-    ("Monitor5", "0"),
-    ("Monitor6", "0"),
-    ("English", "1"),
-    ("Spanish", "0"),
-    ("CurrentEffects1", "0"),
-    ("CurrentEffects2", "0"),
-    ("CurrentStitchMode1", "1"),
-    ("CurrentStitchMode2", "1"),
-    ("AlbumsPath", ""),
-    ("MattingsPath", ""),
-    ("UseDefaultPowerPlan", "0"),
-    ("CurrentMatting1", "01.jpg"),
-    ("CurrentMatting2", "02.jpg"),
-]
-
-
-def make_ini():
-    text = "[Header]\r\n" + "".join("%s=%s\r\n" % kv for kv in SETTINGS)
-    return b"\xff\xfe" + text.encode("utf-16-le")
-
-
-# ---------------------------------------------------------------------------
 
 def items():
-    """Every output: (name, relative path, maker returning bytes or None)."""
+    """Every output: (name, relative path, (kind, what to draw))."""
     out = []
     for name, scene in PANORAMAS.items():
         out.append((name, os.path.join("program", "res", name), ("png", scene)))
     for name, make in BOARDS.items():
         out.append((name, os.path.join("program", "QuorvelMattingBoards", name), ("jpg", make)))
-    for name, (topic, text) in HELP.items():
-        out.append((name, os.path.join("common", name), ("bytes", make_help_bat(name, topic, text))))
-    out.append(("Quorvel.ini", os.path.join("common", "Quorvel.ini"), ("bytes", make_ini())))
     return out
 
 
@@ -1598,11 +1276,8 @@ def main():
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if kind == "png":
             write_png(path, PW, PH, render_landscape(what))
-        elif kind == "jpg":
-            write_jpeg(path, what(), quality=80)
         else:
-            with open(path, "wb") as f:
-                f.write(what)
+            write_jpeg(path, what(), quality=80)
         print("%8d  %s" % (os.path.getsize(path), rel))
     return 0
 
