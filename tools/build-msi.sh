@@ -43,7 +43,7 @@ while read -r src; do
   fi
 done < <(grep -o 'Source="[^"]*"' "$root/installer/Quorvel.wxs" | sed 's/^Source="//; s/"$//')
 if [ $missing = 1 ]; then
-  echo "build-msi: data/ is made by tools/make_content.py" >&2
+  echo "build-msi: the pictures in data/program/ are made by tools/make_content.py" >&2
   exit 1
 fi
 

@@ -1,16 +1,17 @@
-#!/usr/bin/env python3
-"""Makes the content that the installer ships beside the program and in the
-machine-wide data folder:
+#!/usr/bin/python3
+"""Draws the pictures that the installer ships beside the program:
 
   data/program/res/0V_0H_ZoomIn_2_256.png    default picture of album 1
   data/program/res/0V_0H_ZoomOut_2_256.png   default picture of album 2
   data/program/QuorvelMattingBoards/*.jpg    default matting boards
-  data/common/Quorvel*.bat                   help and terms batch files
-  data/common/Quorvel.ini                    first-time settings
 
-Everything is drawn procedurally with the standard library only (the PNG and
-JPEG writers are below), so the output depends on nothing but this file: two
-runs give byte-identical files. No writer stores a time or a host name.
+The help and terms batch files and the first-time Quorvel.ini in
+data/common/ are plain files, edited by hand.
+
+Everything is drawn procedurally and written with Pillow (Debian's
+python3-pil, for Debian's /usr/bin/python3), so the output depends on
+nothing but this file and Pillow's encoders: two runs give byte-identical
+files. No writer stores a time or a host name.
 
 Usage: tools/make_content.py [--out DIR] [--only NAME ...] [--list]
   --out DIR   write into DIR instead of the repository's data/ folder
@@ -21,9 +22,12 @@ import argparse
 import math
 import os
 import random
-import struct
 import sys
-import zlib
+
+try:
+    from PIL import Image
+except ImportError:
+    sys.exit("make_content: needs Pillow (Debian: python3-pil, which tools/setup-deps.sh installs)")
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -297,228 +301,25 @@ def add_noise_tint(img, field, amount):
 
 
 # ---------------------------------------------------------------------------
-# Writers. Only the chunks and markers that a decoder needs are written: no
-# time, no software name, no colour profile.
+# Writers, through Pillow. Pillow stores no time, software name or colour
+# profile unless asked, so the bytes depend only on the pixels.
 
 def write_png(path, w, h, rows):
-    def chunk(tag, data):
-        return (struct.pack(">I", len(data)) + tag + data
-                + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF))
-
-    bpp = 3
-    raw = bytearray()
-    prev = bytes(w * bpp)
-    for row in rows:
-        # Each row takes the filter whose output has the smallest sum of
-        # absolute values, the usual heuristic for a small file.
-        left = bytes(bpp) + row[:-bpp]
-        upleft = bytes(bpp) + prev[:-bpp]
-        cands = [
-            (0, row),
-            (1, bytes([(a - b) & 255 for a, b in zip(row, left)])),
-            (2, bytes([(a - b) & 255 for a, b in zip(row, prev)])),
-            (3, bytes([(a - ((b + c) >> 1)) & 255 for a, b, c in zip(row, left, prev)])),
-        ]
-        paeth = bytearray(len(row))
-        for i, (x, a, b, c) in enumerate(zip(row, left, prev, upleft)):
-            p = a + b - c
-            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-            pred = a if pa <= pb and pa <= pc else b if pb <= pc else c
-            paeth[i] = (x - pred) & 255
-        cands.append((4, bytes(paeth)))
-        best = min(cands, key=lambda fc: sum(v if v < 128 else 256 - v for v in fc[1]))
-        raw.append(best[0])
-        raw += best[1]
-        prev = row
-    data = (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-            + chunk(b"IEND", b""))
-    with open(path, "wb") as f:
-        f.write(data)
-
-
-# Baseline JPEG (JFIF, YCbCr 4:2:0, the example tables of the JPEG standard's
-# annex K, quality scaled as libjpeg does).
-
-_ZIGZAG = [0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26, 33, 40, 48,
-           41, 34, 27, 20, 13, 6, 7, 14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22,
-           15, 23, 30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55,
-           62, 63]
-_Q_LUMA = [16, 11, 10, 16, 24, 40, 51, 61, 12, 12, 14, 19, 26, 58, 60, 55,
-           14, 13, 16, 24, 40, 57, 69, 56, 14, 17, 22, 29, 51, 87, 80, 62,
-           18, 22, 37, 56, 68, 109, 103, 77, 24, 35, 55, 64, 81, 104, 113, 92,
-           49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99]
-_Q_CHROMA = [17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-             24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99] + [99] * 32
-_DC_LUMA = ([0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0], list(range(12)))
-_DC_CHROMA = ([0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0], list(range(12)))
-_AC_LUMA = ([0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7D], bytes.fromhex(
-    "01 02 03 00 04 11 05 12 21 31 41 06 13 51 61 07 22 71 14 32 81 91 a1 08 23 42 b1 c1"
-    " 15 52 d1 f0 24 33 62 72 82 09 0a 16 17 18 19 1a 25 26 27 28 29 2a 34 35 36 37 38 39"
-    " 3a 43 44 45 46 47 48 49 4a 53 54 55 56 57 58 59 5a 63 64 65 66 67 68 69 6a 73 74 75"
-    " 76 77 78 79 7a 83 84 85 86 87 88 89 8a 92 93 94 95 96 97 98 99 9a a2 a3 a4 a5 a6 a7"
-    " a8 a9 aa b2 b3 b4 b5 b6 b7 b8 b9 ba c2 c3 c4 c5 c6 c7 c8 c9 ca d2 d3 d4 d5 d6 d7 d8"
-    " d9 da e1 e2 e3 e4 e5 e6 e7 e8 e9 ea f1 f2 f3 f4 f5 f6 f7 f8 f9 fa"))
-_AC_CHROMA = ([0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77], bytes.fromhex(
-    "00 01 02 03 11 04 05 21 31 06 12 41 51 07 61 71 13 22 32 81 08 14 42 91 a1 b1 c1 09"
-    " 23 33 52 f0 15 62 72 d1 0a 16 24 34 e1 25 f1 17 18 19 1a 26 27 28 29 2a 35 36 37 38"
-    " 39 3a 43 44 45 46 47 48 49 4a 53 54 55 56 57 58 59 5a 63 64 65 66 67 68 69 6a 73 74"
-    " 75 76 77 78 79 7a 82 83 84 85 86 87 88 89 8a 92 93 94 95 96 97 98 99 9a a2 a3 a4 a5"
-    " a6 a7 a8 a9 aa b2 b3 b4 b5 b6 b7 b8 b9 ba c2 c3 c4 c5 c6 c7 c8 c9 ca d2 d3 d4 d5 d6"
-    " d7 d8 d9 da e2 e3 e4 e5 e6 e7 e8 e9 ea f2 f3 f4 f5 f6 f7 f8 f9 fa"))
-for _bits, _vals in (_DC_LUMA, _DC_CHROMA, _AC_LUMA, _AC_CHROMA):
-    assert sum(_bits) == len(_vals) == len(set(_vals))
-
-
-def _huff_codes(table):
-    bits, vals = table
-    codes = {}
-    code = 0
-    k = 0
-    for length in range(1, 17):
-        for _ in range(bits[length - 1]):
-            codes[vals[k]] = (code, length)
-            code += 1
-            k += 1
-        code <<= 1
-    return codes
-
-
-def _scaled_q(base, quality):
-    scale = 5000 // quality if quality < 50 else 200 - 2 * quality
-    return [min(255, max(1, (q * scale + 50) // 100)) for q in base]
-
-
-_DCT = [[(math.sqrt(0.125) if u == 0 else 0.5) * math.cos((2 * x + 1) * u * math.pi / 16.0)
-         for x in range(8)] for u in range(8)]
-
-
-def _fdct(block):
-    tmp = []
-    for r in range(0, 64, 8):
-        row = block[r:r + 8]
-        tmp.extend(sum(c * v for c, v in zip(cu, row)) for cu in _DCT)
-    out = [0.0] * 64
-    for col in range(8):
-        column = tmp[col::8]
-        for u, cu in enumerate(_DCT):
-            out[u * 8 + col] = sum(c * v for c, v in zip(cu, column))
-    return out
-
-
-class _BitWriter:
-    def __init__(self):
-        self.out = bytearray()
-        self.acc = 0
-        self.n = 0
-
-    def put(self, code, length):
-        self.acc = (self.acc << length) | code
-        self.n += length
-        while self.n >= 8:
-            self.n -= 8
-            b = (self.acc >> self.n) & 255
-            self.out.append(b)
-            if b == 255:
-                self.out.append(0)
-        self.acc &= (1 << self.n) - 1
-
-    def flush(self):
-        if self.n:
-            self.put((1 << (8 - self.n)) - 1, 8 - self.n)
+    """rows: h rows of packed 8-bit RGB, w pixels each."""
+    Image.frombytes("RGB", (w, h), b"".join(rows)).save(path, "PNG", compress_level=9)
 
 
 def write_jpeg(path, img, quality=80):
+    """Baseline JPEG, YCbCr 4:2:0, of three planes of float rows."""
     R, G, B = img
     h, w = len(R), len(R[0])
-    ph, pw = (h + 15) // 16 * 16, (w + 15) // 16 * 16
-    Y, Cb, Cr = [], [], []
-    for y in range(ph):
-        sy = min(y, h - 1)
-        r = R[sy] + [R[sy][-1]] * (pw - w)
-        g = G[sy] + [G[sy][-1]] * (pw - w)
-        b = B[sy] + [B[sy][-1]] * (pw - w)
-        r = [min(255.0, max(0.0, v)) for v in r]
-        g = [min(255.0, max(0.0, v)) for v in g]
-        b = [min(255.0, max(0.0, v)) for v in b]
-        Y.append([0.299 * p + 0.587 * q + 0.114 * s - 128.0 for p, q, s in zip(r, g, b)])
-        Cb.append([-0.168736 * p - 0.331264 * q + 0.5 * s for p, q, s in zip(r, g, b)])
-        Cr.append([0.5 * p - 0.418688 * q - 0.081312 * s for p, q, s in zip(r, g, b)])
-
-    def subsample(c):
-        out = []
-        for y in range(0, ph, 2):
-            a, b2 = c[y], c[y + 1]
-            out.append([(a[x] + a[x + 1] + b2[x] + b2[x + 1]) * 0.25 for x in range(0, pw, 2)])
-        return out
-
-    Cb, Cr = subsample(Cb), subsample(Cr)
-    ql, qc = _scaled_q(_Q_LUMA, quality), _scaled_q(_Q_CHROMA, quality)
-    hdc = (_huff_codes(_DC_LUMA), _huff_codes(_DC_CHROMA))
-    hac = (_huff_codes(_AC_LUMA), _huff_codes(_AC_CHROMA))
-    bw = _BitWriter()
-    prev_dc = [0, 0, 0]
-
-    def block(plane, bx, by, comp):
-        data = []
-        for y in range(by, by + 8):
-            data.extend(plane[y][bx:bx + 8])
-        coef = _fdct(data)
-        q = ql if comp == 0 else qc
-        zz = [int(math.floor(coef[i] / q[i] + 0.5)) for i in _ZIGZAG]
-        t = 0 if comp == 0 else 1
-        diff = zz[0] - prev_dc[comp]
-        prev_dc[comp] = zz[0]
-        size = abs(diff).bit_length()
-        bw.put(*hdc[t][size])
-        if size:
-            bw.put(diff if diff > 0 else diff + (1 << size) - 1, size)
-        run = 0
-        ac = hac[t]
-        for v in zz[1:]:
-            if v == 0:
-                run += 1
-                continue
-            while run > 15:
-                bw.put(*ac[0xF0])
-                run -= 16
-            size = abs(v).bit_length()
-            bw.put(*ac[(run << 4) | size])
-            bw.put(v if v > 0 else v + (1 << size) - 1, size)
-            run = 0
-        if run:
-            bw.put(*ac[0x00])
-
-    for my in range(0, ph, 16):
-        for mx in range(0, pw, 16):
-            for dy in (0, 8):
-                for dx in (0, 8):
-                    block(Y, mx + dx, my + dy, 0)
-            block(Cb, mx // 2, my // 2, 1)
-            block(Cr, mx // 2, my // 2, 2)
-    bw.flush()
-
-    def seg(marker, payload):
-        return struct.pack(">BBH", 0xFF, marker, len(payload) + 2) + payload
-
-    def dht(cls_id, table):
-        bits, vals = table
-        return bytes([cls_id]) + bytes(bits) + bytes(vals)
-
-    out = bytearray(b"\xFF\xD8")
-    out += seg(0xE0, b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00")
-    out += seg(0xDB, bytes([0]) + bytes(ql[i] for i in _ZIGZAG)
-               + bytes([1]) + bytes(qc[i] for i in _ZIGZAG))
-    out += seg(0xC0, struct.pack(">BHHB", 8, h, w, 3)
-               + bytes([1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1]))
-    out += seg(0xC4, dht(0x00, _DC_LUMA) + dht(0x10, _AC_LUMA)
-               + dht(0x01, _DC_CHROMA) + dht(0x11, _AC_CHROMA))
-    out += seg(0xDA, bytes([3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0]))
-    out += bw.out
-    out += b"\xFF\xD9"
-    with open(path, "wb") as f:
-        f.write(out)
+    data = bytearray(w * h * 3)
+    for y in range(h):
+        o = y * w * 3
+        for c, chan in enumerate((R[y], G[y], B[y])):
+            data[o + c:o + w * 3:3] = bytes([0 if v < 0 else 255 if v > 255 else int(v + 0.5) for v in chan])
+    Image.frombytes("RGB", (w, h), bytes(data)).save(
+        path, "JPEG", quality=quality, subsampling="4:2:0", optimize=False, progressive=False)
 
 
 # ---------------------------------------------------------------------------
@@ -1443,336 +1244,14 @@ PANORAMAS = {
 
 
 # ---------------------------------------------------------------------------
-# Help and terms. The program runs each batch file from the per-user data
-# folder and waits for it, so a batch file only writes its text to the
-# temporary folder, hands it to Notepad and ends. The text is kept inside
-# the batch file itself: the cleanup keeps nothing in that folder but its
-# own named files, so a separate text file or help sub-folder would be
-# deleted by the first cleanup.
-
-HELP = {
-    "QuorvelHelp.bat": ("Home screen", """\
-QUORVEL - HOME SCREEN
-
-Quorvel shows your nature panoramas. All photos of an album are joined
-side by side into one long picture, and a framed window glides slowly
-round its edge: right, up, left, down, and round again. The frame is cut
-from a matting board photo, and the album's phrase is written across the
-top of the frame.
-
-You can keep two albums. Each album can be shown on one or more
-monitors (up to six).
-
-OPENING THE HOME SCREEN
-  Press F2 in an album window, or choose Home-Quorvel from the window's
-  menu (click the icon at the top left of the window).
-
-THE HOME SCREEN
-  Album phrases    Type a new phrase for album 1 or album 2 and press
-                   Update phrase (or Enter).
-  Saver phrase     The phrase shown by the screen saver and by Lock.
-                   Press Update saver phrase to keep it.
-  Import Album     Copy photos of a new scene into a new album.
-  Photos Panel     Order, turn, crop and delete photos; choose colour
-                   effects and how the seams between photos look.
-  Mattings Panel   Choose the matting board of each album.
-  Phrases Panel    Edit the phrases and choose their font and colour.
-  Monitors Panel   Choose which monitor shows which album, and where
-                   your albums and matting boards are kept.
-  Power Panel      Make Quorvel your screen saver, set the wait time and
-                   the power plan used while it runs.
-  Lock             Start the screen saver, then lock the computer.
-  Sleep            Put the computer to sleep.
-
-WHEN RUN AS THE SCREEN SAVER
-  Any key or a mouse movement ends the screen saver. The Settings button
-  of the Windows screen saver settings opens this Home screen with the
-  panels that apply to the screen saver.
-
-YOUR FILES
-  Your settings, albums and matting boards are kept in the folder
-  Fenwold Quorvel inside your Application Data (Roaming) folder. Errors
-  are written to Quorvel_ErrorsLog.csv in the same folder.
-
-  About Quorvel > Cleanup puts everything back as it was installed.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpImportAlbums.bat": ("Import albums", """\
-QUORVEL - IMPORTING AN ALBUM
-
-An album is a folder of photos of one scene, taken one after another
-while turning the camera from left to right. Quorvel places the photos
-side by side, in their order, into one long panorama.
-
-GOOD PHOTOS FOR AN ALBUM
-  - All photos of one album should have the same size and the same
-    orientation (all landscape or all portrait). Photos of a different
-    size are shown with the Collage stitching, with black gaps.
-  - Each photo's smaller side should be more than 300 pixels.
-  - An album holds at most 70 photos; more are not shown.
-  - Photo types: jpg, jpeg, bmp, png, gif, tif and tiff. Keep to one type
-    in an album: only photos of the first type found are shown.
-
-IMPORTING
-  1. Open the Home screen (F2) and press Import Album.
-  2. Choose the photos and give the new album a name.
-  3. The photos are copied into the new album's folder under
-     QuorvelAlbums; your originals are not changed. The new album
-     becomes album 1.
-  4. With more than one monitor, the Monitors panel opens so that you
-     can choose where the new album is shown.
-
-AFTER IMPORTING
-  Use the Photos panel to put the photos in order from left to right,
-  to turn or crop any that do not fit, and to delete the ones you do not
-  want. Use the Monitors panel to show another imported album as album 1
-  or album 2.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpAbout.bat": ("About", """\
-QUORVEL - ABOUT
-
-The About window shows the version of Quorvel and offers these commands:
-
-  Copy log      Saves a copy of Quorvel's error log (a .csv file you can
-                open in a spreadsheet) to a folder you choose, for
-                example to send it with a question.
-  Show terms    Shows the terms of use.
-  Cleanup       Deletes every album you imported, the picture caches,
-                the matting boards you added and any other files Quorvel
-                left in your folder, and puts the settings back as they
-                were installed. The two default albums and the installed
-                matting boards stay. Quorvel closes afterwards.
-  Repair        Copies the installed settings, help files and folders
-                into your folder again. If Quorvel still does not start
-                properly, repair the installation from Control Panel >
-                Programs and Features, then run Repair here.
-  Help          Shows this text.
-
-The same cleanup runs when Quorvel.exe is started with the switch /d.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelTerms.bat": ("Terms of use", """\
-QUORVEL - TERMS OF USE
-
-Quorvel is made by Fenwold.
-
-1. You may install and use Quorvel on your own computers, at home or at
-   work, and show it to anyone.
-2. Quorvel is provided as it is, without warranty of any kind. Fenwold
-   is not liable for any loss or damage arising from its use.
-3. Quorvel works only with files on your computer. It does not send your
-   photos, phrases or settings anywhere.
-4. The photos you import remain yours; Quorvel copies them into its own
-   folder and never changes your originals. The Cleanup command deletes
-   those copies.
-5. The pictures and matting boards installed with Quorvel may be used
-   with Quorvel.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpPhotoPanel.bat": ("Photos panel", """\
-QUORVEL - PHOTOS PANEL
-
-The Photos panel shows the photos of an album as a row of small pictures,
-with a large view of the selected photo and its details (size, date,
-camera and exposure when the photo carries them).
-
-CHOOSING A PHOTO
-  Choose album 1 or album 2, then click a small picture. The large view
-  can fit the window or show the photo at its real size; drag it to look
-  around.
-
-CHANGING THE ORDER
-  Move the selected photo left or right. The album is shown in this
-  order, left to right.
-
-CHANGING A PHOTO
-  Flip or rotate it, halve its size, or crop and scale it so that it
-  matches the other photos of the album. Delete removes the photo from
-  the album (the copy in the album folder is deleted; your original is
-  not touched).
-
-PLAYBACK EFFECTS
-  Fall, Winter and Summer recolour the panorama. Try each on the large
-  view, then tick the ones the album should play. They take turns,
-  changing after every fifth round of the viewport.
-
-STITCHING
-  None      photos simply touch.
-  Blur      the seams between photos are softened.
-  Collage   photos are separated by black gaps. Albums whose photos
-            differ in size always use Collage.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpMattingBoards.bat": ("Matting boards", """\
-QUORVEL - MATTING BOARDS PANEL
-
-The matting board is the frame round the moving panorama. It is made by
-repeating a small square cut from a matting board photo, like a paper or
-fabric mat round a picture.
-
-CHOOSING A BOARD
-  Choose album 1 or album 2, then click a board in the list. The preview
-  shows the frame with the album's phrase on it, and the album window
-  changes at once.
-
-ADDING YOUR OWN BOARDS
-  Press the button that adds boards and choose photos: they are copied
-  into your QuorvelMattingBoards folder. Good boards are evenly textured
-  photos: paper, fabric, wood, stone. Each side of a board photo must be
-  more than 100 pixels. The whole photo is squeezed into the square, so
-  a square photo keeps its look best.
-
-Cleanup (in About Quorvel) deletes the boards you added and keeps the
-installed ones, 01 to 16, smiley, smilies and sox.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpOverlayPhrases.bat": ("Phrases", """\
-QUORVEL - PHRASES PANEL
-
-Each album has a phrase, written across the top of its frame. The screen
-saver phrase is shown when Quorvel runs as the screen saver and by the
-Lock button.
-
-  - Type the phrase of album 1, of album 2 and of the screen saver (up
-    to 199 characters each).
-  - Choose the font, its size and style, and the colour of each album's
-    phrase.
-  - The strip at the top shows the result on the album's matting board.
-
-Changes are shown at once and kept when the panel closes.
-
-Short phrases read best: the frame is only as wide as the window.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpMonitorMapping.bat": ("Monitor mapping", """\
-QUORVEL - MONITORS PANEL
-
-With more than one monitor, choose here which album each monitor shows.
-An album shown on several monitors stretches one window across all of
-them, so monitors side by side show one wide panorama.
-
-  - For each monitor (up to six), choose album 1, album 2 or none.
-  - Replace album 1 or album 2 by another album you imported before.
-  - Move the folder that holds your albums, or the folder that holds
-    your matting boards, to another place (for example another drive).
-  - Open the Windows display settings to arrange your monitors.
-
-If a monitor is added or removed, Quorvel shares the monitors out again
-when it starts.
-
-Close this window when you have finished reading.
-"""),
-    "QuorvelHelpPowerScreenSaver.bat": ("Power and screen saver", """\
-QUORVEL - POWER PANEL
-
-SCREEN SAVER
-  Tick the screen saver box to make Quorvel your Windows screen saver.
-  The theme box also sets the Quorvel desktop theme.
-  Set how many minutes the computer waits before the screen saver
-  starts, and whether Windows asks for your password when you come back
-  (the logon screen on resume).
-  Untick the screen saver box to go back to a blank screen saver.
-
-POWER PLAN
-  While Quorvel runs, Windows could turn the display off or put the
-  computer to sleep. Quorvel can switch to a power plan that keeps the
-  display on while it runs and switch back to your own plan when it
-  ends. Tick Use default power plan to leave your power plan alone.
-
-The panel closes with its close button.
-
-Close this window when you have finished reading.
-"""),
-}
-
-
-def _cmd_echo(text):
-    assert '"' not in text, "a double quote would change how cmd reads the line"
-    for ch, esc in (("^", "^^"), ("%", "%%"), ("&", "^&"), ("|", "^|"), ("<", "^<"), (">", "^>")):
-        text = text.replace(ch, esc)
-    return text
-
-
-def make_help_bat(name, topic, text):
-    assert all(ord(c) < 128 for c in text), name
-    lines = [
-        "@echo off",
-        "rem Quorvel help: %s." % topic,
-        "rem The text is written to the temporary folder and opened in Notepad;",
-        "rem the batch file ends at once, so the program does not wait on it.",
-        "setlocal",
-        'set "QVTEXT=%%TEMP%%\\Quorvel %s.txt"' % topic,
-    ]
-    first = True
-    for line in text.rstrip("\n").split("\n"):
-        redirect = ">" if first else ">>"
-        first = False
-        lines.append('%s "%%QVTEXT%%" echo.%s' % (redirect, _cmd_echo(line)))
-    lines += ['start "" notepad.exe "%QVTEXT%"', "endlocal", ""]
-    return "\r\n".join(lines).encode("ascii")
-
-
-# First-time settings: the keys and values the cleanup writes back, in the
-# same order, so that a new user starts exactly where a cleanup leaves off.
-# UTF-16LE with a byte-order mark: Windows' profile functions then read and
-# write the file as Unicode, and phrases in any script survive.
-SETTINGS = [
-    ("CurrentUserSaying1", "ALL IS WELL!"),
-    ("CurrentUserSaying2", "I GOT THIS!"),
-    ("ScreenSaverSaying", "OUT TO LUNCH UNTIL 2:00"),
-    ("CurrentAlbumFolderName1", "DefaultAlbum1"),
-    ("CurrentAlbumFolderName2", "DefaultAlbum2"),
-    ("FontColor1", "16711680"),
-    ("FontColor2", "65280"),
-    ("FontName", "Arial"),
-    ("FontBold", "0"),
-    ("FontItalic", "0"),
-    ("FontSize", "72"),
-    ("Monitor1", "0"),
-    ("Monitor2", "0"),
-    ("Monitor3", "0"),
-    ("Monitor4", "0"),
-    ("Monitor5", "0"),
-    ("Monitor6", "0"),
-    ("English", "1"),
-    ("Spanish", "0"),
-    ("CurrentEffects1", "0"),
-    ("CurrentEffects2", "0"),
-    ("CurrentStitchMode1", "1"),
-    ("CurrentStitchMode2", "1"),
-    ("AlbumsPath", ""),
-    ("MattingsPath", ""),
-    ("UseDefaultPowerPlan", "0"),
-    ("CurrentMatting1", "01.jpg"),
-    ("CurrentMatting2", "02.jpg"),
-]
-
-
-def make_ini():
-    text = "[Header]\r\n" + "".join("%s=%s\r\n" % kv for kv in SETTINGS)
-    return b"\xff\xfe" + text.encode("utf-16-le")
-
-
-# ---------------------------------------------------------------------------
 
 def items():
-    """Every output: (name, relative path, maker returning bytes or None)."""
+    """Every output: (name, relative path, (kind, what to draw))."""
     out = []
     for name, scene in PANORAMAS.items():
         out.append((name, os.path.join("program", "res", name), ("png", scene)))
     for name, make in BOARDS.items():
         out.append((name, os.path.join("program", "QuorvelMattingBoards", name), ("jpg", make)))
-    for name, (topic, text) in HELP.items():
-        out.append((name, os.path.join("common", name), ("bytes", make_help_bat(name, topic, text))))
-    out.append(("Quorvel.ini", os.path.join("common", "Quorvel.ini"), ("bytes", make_ini())))
     return out
 
 
@@ -1797,11 +1276,8 @@ def main():
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if kind == "png":
             write_png(path, PW, PH, render_landscape(what))
-        elif kind == "jpg":
-            write_jpeg(path, what(), quality=80)
         else:
-            with open(path, "wb") as f:
-                f.write(what)
+            write_jpeg(path, what(), quality=80)
         print("%8d  %s" % (os.path.getsize(path), rel))
     return 0
 

@@ -44,22 +44,22 @@ fi
 # Installed as a user would install it: the package built by tools/build.sh.
 # The package installed last is kept in the prefix, so that it can be
 # removed before a newer build goes in.
-if [ -f "$QV_MSI" ]; then
-  last=$WINEPREFIX/quorvel-installed.msi
-  if [ -f "$last" ] && ! cmp -s "$last" "$QV_MSI"; then
-    qv_wine msiexec /x "$(qv_winpath "$last")" /qn >/dev/null 2>&1
-  fi
-  if ! cmp -s "$last" "$QV_MSI" 2>/dev/null; then
-    qv_wine msiexec /i "$(qv_winpath "$QV_MSI")" /qn >/dev/null 2>&1 ||
-      { echo "run: installing $QV_MSI failed" >&2; exit 1; }
-    cp "$QV_MSI" "$last"
-  fi
-  # msiexec ran without a display; Wine's desktop process it started must
-  # not outlive it, or the program would find no display driver.
-  qv_stop_prefix "$WINEPREFIX"
-else
-  install_program "$WINEPREFIX"
+if [ ! -f "$QV_MSI" ]; then
+  echo "run: no installer package at $QV_MSI (tools/build.sh makes it)" >&2
+  exit 1
 fi
+last=$WINEPREFIX/quorvel-installed.msi
+if [ -f "$last" ] && ! cmp -s "$last" "$QV_MSI"; then
+  qv_wine msiexec /x "$(qv_winpath "$last")" /qn >/dev/null 2>&1
+fi
+if ! cmp -s "$last" "$QV_MSI" 2>/dev/null; then
+  qv_wine msiexec /i "$(qv_winpath "$QV_MSI")" /qn >/dev/null 2>&1 ||
+    { echo "run: installing $QV_MSI failed" >&2; exit 1; }
+  cp "$QV_MSI" "$last"
+fi
+# msiexec ran without a display; Wine's desktop process it started must
+# not outlive it, or the program would find no display driver.
+qv_stop_prefix "$WINEPREFIX"
 exe="$QV_PROGRAM_DIR_WIN\\$program"
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -3,7 +3,7 @@
 # once at 96 DPI (the large templates) and once at a scaled DPI (the small
 # ones), each in a fresh Wine prefix on a private Xvfb.
 #   tools/screenshots.sh [scaled DPI, default 144]
-# Uses the Windows build in $QV_BUILD_WIN (default build/win); run
+# Installs the package $QV_MSI (default build/win/Quorvel.msi); run
 # tools/build.sh --win-only first.
 set -u
 
@@ -13,7 +13,7 @@ out=$root/docs/screens
 # shellcheck source=wine-env.sh
 . "$root/tools/wine-env.sh"
 qv_find_wine || exit 1
-[ -f "$QV_BUILD_WIN/Quorvel.scr" ] || { echo "screenshots: $QV_BUILD_WIN/Quorvel.scr not built" >&2; exit 1; }
+qv_ensure_installed_template || { echo "screenshots: Quorvel.msi could not be installed" >&2; exit 1; }
 mkdir -p "$out"
 
 # A helper inside Wine: prints a window's rectangle as an ImageMagick crop
@@ -54,10 +54,9 @@ shoot() {  # shoot <title> <png>
 
 run_at() {  # run_at <dpi> <suffix>
   local dpi=$1 suffix=$2 prefix
-  prefix=$(qv_new_prefix screenshots) || return 1
+  prefix=$(qv_new_prefix screenshots "$QV_INSTALLED") || return 1
   export WINEPREFIX=$prefix
   qv_start_xvfb || return 1
-  install_program "$prefix"
   "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   "$WINESERVER" -w
   "$WINE" "$QV_PROGRAM_DIR_WIN\\Quorvel.scr" >/dev/null 2>&1 &

@@ -13,6 +13,8 @@ packages=(
   xvfb x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy xauth imagemagick libimage-exiftool-perl
   googletest libgtest-dev libbenchmark-dev
   wixl msitools
+  # tools/make_content.py writes its PNG and JPEG files through Pillow.
+  python3-pil
   valgrind
 )
 

@@ -19,7 +19,6 @@ QV_INSTALLED=${QV_INSTALLED:-$QV_BUILD_WIN/wine-installed}
 # mirrors these names.
 QV_PROGRAM_DIR_WIN='C:\Program Files (x86)\Fenwold Quorvel'
 QV_PROGRAM_DIR_REL='drive_c/Program Files (x86)/Fenwold Quorvel'
-QV_DATA_DIR_REL='drive_c/ProgramData/Fenwold Quorvel'
 
 qv_log() { echo "[wine-env] $*" >&2; }
 qv_now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -248,11 +247,14 @@ qv_new_prefix() {
 
 # Installs the package once into a copy of the template, so that each test
 # starts from what a user would have installed without paying for msiexec
-# every time. Fails (and callers fall back to copying the files) when no
-# package has been built.
+# every time. The package is the only way the program gets into a prefix:
+# without one this fails and says how to build it.
 qv_ensure_installed_template() {
   local lockfd stamp ok=1 saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-}
-  [ -f "$QV_MSI" ] || return 1
+  if [ ! -f "$QV_MSI" ]; then
+    qv_log "no installer package at $QV_MSI: build it with tools/build.sh (or tools/build-msi.sh)"
+    return 1
+  fi
   qv_ensure_template || return 1
   exec {lockfd}>"$QV_INSTALLED.lock"
   flock "$lockfd"
@@ -283,26 +285,4 @@ qv_stop_prefix() {
   local prefix=${1:-$WINEPREFIX}
   WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null
   WINEPREFIX=$prefix "$WINESERVER" -w 2>/dev/null
-}
-
-# --- installing the program -----------------------------------------------
-
-# Puts the program into the prefix $1 by copying the built files where the
-# package would put them: for runs before a package exists.
-install_program() {
-  local prefix=${1:-$WINEPREFIX} bin=$QV_BUILD_WIN f
-  local dest="$prefix/$QV_PROGRAM_DIR_REL" data="$prefix/$QV_DATA_DIR_REL"
-  mkdir -p "$dest" "$data"
-  for f in Quorvel.exe Quorvel.scr; do
-    if [ -f "$bin/$f" ]; then cp "$bin/$f" "$dest/"
-    else qv_log "note: $bin/$f not built; not installed"; fi
-  done
-  # What the installer puts beside the program (default album pictures and
-  # matting boards) and into the machine-wide data folder.
-  if [ -d "$QV_ROOT/data/program" ]; then
-    cp -a "$QV_ROOT/data/program/." "$dest/"
-  fi
-  if [ -d "$QV_ROOT/data/common" ]; then
-    cp -a "$QV_ROOT/data/common/." "$data/"
-  fi
 }

@@ -2,9 +2,9 @@
 # Runs one Windows test program under Wine in a throw-away world:
 #   wine-test.sh <program.exe> [args...]
 # CMake uses it as CMAKE_CROSSCOMPILING_EMULATOR, so every ctest test of a
-# Windows target gets a fresh prefix (copied from a template), its own Xvfb
-# and the program installed, and nothing leaks between tests running in
-# parallel. Exits with the program's exit code.
+# Windows target gets a fresh prefix (copied from a template with the
+# installer package installed), its own Xvfb, and nothing leaks between
+# tests running in parallel. Exits with the program's exit code.
 #
 # Environment:
 #   QUORVEL_KEEP_PREFIX=1  keep the prefix afterwards (always kept on failure)
@@ -26,13 +26,9 @@ qv_find_wine || exit 125
 
 started=$(qv_now_ms)
 name=$(basename "$program" .exe)
-# Tests run against the installed package when one is built.
-installed=0
-if qv_ensure_installed_template; then
-  prefix=$(qv_new_prefix "$name" "$QV_INSTALLED") && installed=1
-else
-  prefix=$(qv_new_prefix "$name")
-fi
+# Tests run against the installed package, and only against it.
+qv_ensure_installed_template || { echo "wine-test: Quorvel.msi could not be installed" >&2; exit 125; }
+prefix=$(qv_new_prefix "$name" "$QV_INSTALLED")
 [ -n "$prefix" ] || { echo "wine-test: could not make a prefix" >&2; exit 125; }
 export WINEPREFIX=$prefix QUORVEL_PREFIX=$prefix
 export LC_ALL=C.UTF-8
@@ -61,7 +57,6 @@ if [ "${QV_MONITORS:-1}" -gt 1 ]; then
 else
   qv_start_xvfb || exit 125
 fi
-[ $installed = 1 ] || install_program "$prefix"
 setup_ms=$(($(qv_now_ms) - started))
 
 # In the background so that a signal from ctest (timeout) reaches the trap

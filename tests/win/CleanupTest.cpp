@@ -2,6 +2,8 @@
 // counted, and the settings written back.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <vector>
@@ -37,6 +39,28 @@ std::wstring Setting(unsigned keyId, int number) {
     wchar_t text[260] = L"";
     (void)ReadSettingTextById(keyId, number, text, sizeof text);
     return text;
+}
+
+// Every "key=value" line of the [Header] section, in the file's order.
+std::vector<std::wstring> HeaderLines(const std::wstring& file) {
+    std::vector<wchar_t> section(32767);
+    const DWORD n = GetPrivateProfileSectionW(L"Header", section.data(), DWORD(section.size()), file.c_str());
+    std::vector<std::wstring> lines;
+    for (const wchar_t* line = section.data(); line < section.data() + n && *line; line += wcslen(line) + 1)
+        lines.push_back(line);
+    return lines;
+}
+
+// The first-time settings the package put into the machine-wide data folder.
+std::wstring InstalledSettingsFile() {
+    PWSTR programData = nullptr;
+    wchar_t company[100] = L"";
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramData, KF_FLAG_DEFAULT, nullptr, &programData)) &&
+        LoadText(IDS_COMPANY_FOLDER, company, sizeof company) == kOk)
+        path = std::wstring(programData) + L"\\" + company + L"\\Quorvel.ini";
+    CoTaskMemFree(programData);
+    return path;
 }
 
 // Runs the cleanup as the About dialog does and returns the boxes it showed.
@@ -85,6 +109,19 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
     EXPECT_EQ(Setting(IDS_KEY_STITCH_MODE, 2), L"1");
     EXPECT_EQ(Setting(IDS_KEY_MATTING, 2), L"02.jpg");
     EXPECT_EQ(Setting(IDS_KEY_ALBUMS_PATH, 0), L"");
+}
+
+// A new user starts from the installed Quorvel.ini; a cleanup must leave
+// every user exactly there, key for key and in the same order.
+TEST(CleanupRepair, WritesTheSettingsTheInstallerShips) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring installed = InstalledSettingsFile();
+    ASSERT_TRUE(PathExists(installed.c_str())) << "not installed: " << installed;
+    EXPECT_EQ(CleanupRepair(), kOk);
+    const std::vector<std::wstring> written = HeaderLines(records.settingsFile());
+    EXPECT_FALSE(written.empty());
+    EXPECT_EQ(written, HeaderLines(installed));
 }
 
 TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
