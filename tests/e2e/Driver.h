@@ -18,7 +18,7 @@
 namespace quorvel::e2e {
 
 // Long enough for a cold start of a program under Wine on a loaded machine.
-constexpr DWORD kDefaultTimeoutMs = 20000;
+constexpr DWORD kDefaultTimeoutMs = 60000;
 
 // Polls `condition` every `pollMs` until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs,
