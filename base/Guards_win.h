@@ -52,13 +52,12 @@ inline void CloseFile(HANDLE file) { CloseHandle(file); }
 inline void CloseKey(HKEY key) { RegCloseKey(key); }
 }  // namespace guard_detail
 
-using GdiObject = UniqueHandle<HGDIOBJ, guard_detail::DeleteGdiObject>;
 using BitmapHandle = UniqueHandle<HBITMAP, guard_detail::DeleteGdiObject>;
-using FontHandle = UniqueHandle<HFONT, guard_detail::DeleteGdiObject>;
 using RegionHandle = UniqueHandle<HRGN, guard_detail::DeleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, guard_detail::DeleteMemoryDc>;
 using RegistryKey = UniqueHandle<HKEY, guard_detail::CloseKey>;
 
+using KernelHandle = UniqueHandle<HANDLE, guard_detail::CloseFile>;  // tokens, processes: null when empty
 using FindHandle = UniqueHandle<HANDLE, guard_detail::CloseFind, true>;
 using FileHandle = UniqueHandle<HANDLE, guard_detail::CloseFile, true>;
 
@@ -85,8 +84,10 @@ public:
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+        if (*this) SelectObject(dc_, previous_);
     }
+    // False when the selection failed.
+    explicit operator bool() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
 
 private:
     HDC dc_;

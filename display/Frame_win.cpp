@@ -43,21 +43,6 @@ void SetPhraseFontStyle(LOGFONTW& font) {
     font.lfPitchAndFamily = VARIABLE_PITCH;
 }
 
-// Selects a font into a context and puts the old one back when it goes.
-class SelectedFont {
-public:
-    SelectedFont(HDC dc, HGDIOBJ font) : dc_(dc), old_(SelectObject(dc, font)) {}
-    ~SelectedFont() {
-        if (old_ != nullptr && old_ != HGDI_ERROR) SelectObject(dc_, old_);
-    }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 // The text of the top band: the screen saver's own phrase when it runs as
 // the saver and one is set, otherwise the album's phrase.
 const wchar_t* PhraseToDraw(const AlbumView& view) {
@@ -71,7 +56,7 @@ void DrawPhrase(const AlbumView& view, std::int32_t band) {
     if (text[0] == L'\0') return;
     HGDIOBJ font = gDisplayState->phraseFont != nullptr ? static_cast<HGDIOBJ>(gDisplayState->phraseFont)
                                                         : GetStockObject(ANSI_VAR_FONT);
-    SelectedFont selected(view.memoryDc, font);
+    SelectedObject selected(view.memoryDc, font);
     const int oldMode = SetBkMode(view.memoryDc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(view.memoryDc, view.textColour);
     RECT bandRect = {0, 0, view.viewportWidth + 2 * band, band};

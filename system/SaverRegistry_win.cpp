@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 
 namespace quorvel {
@@ -24,8 +25,8 @@ Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
         return kErrInvalidArgument;
     }
     buffer[0] = L'\0';
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
         SaveWindowsError();
         SetErrorLocation(kDesktopValueSizeSite);
         return kErrOpenRegistry;
@@ -33,8 +34,8 @@ Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
     // Room for a terminator the stored text may lack.
     DWORD bytes = kDesktopValueBytes - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG result = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
-    RegCloseKey(key);
+    const RegistryKey key(opened);
+    const LONG result = RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
     if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
         gErrorLocation.windowsError = static_cast<DWORD>(result);
         SetErrorLocation(kDesktopValueSite, name);

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "storage/Settings_win.h"
 #include "system/SaverRegistry_win.h"
@@ -39,23 +40,21 @@ Status LockWithSaver() {
              gAppState->installFolder);
     char text[kPathChars * 4];
     const int bytes = WideCharToMultiByte(CP_ACP, 0, command, -1, text, sizeof text, nullptr, nullptr);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE && bytes > 0 &&
-                    WriteFile(file, text, static_cast<DWORD>(bytes - 1), &written, nullptr) &&
-                    written == static_cast<DWORD>(bytes - 1);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!ok) {
+    if (!file || bytes <= 0 || !WriteFile(file.get(), text, static_cast<DWORD>(bytes - 1), &written, nullptr) ||
+        written != static_cast<DWORD>(bytes - 1)) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule), path);
         return kErrDiskWrite;
     }
+    file.reset();  // written and closed before it runs
     return RunAndWait(path);
 }
 
 int SleepNow() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
         wchar_t text[kMessageChars];
         (void)LoadText(IDS_SHUTDOWN_TOKEN_FAILED, text, sizeof text);
         return ShowNotice(text, MB_OK);
@@ -64,9 +63,9 @@ int SleepNow() {
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
-    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    const KernelHandle token(opened);
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
     const DWORD error = GetLastError();
-    CloseHandle(token);
     if (error == ERROR_SUCCESS) {
         SetSuspendState(FALSE, FALSE, FALSE);  // sleep, not forced, wake events kept
         return 0;

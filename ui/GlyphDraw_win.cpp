@@ -1,6 +1,7 @@
 #include "ui/GlyphDraw_win.h"
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 
 namespace quorvel {
 
@@ -63,25 +64,19 @@ Status DrawBitmapAt00(HDC dc, HBITMAP bitmap) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrBitmapDisplay;
     }
-    HDC memory = CreateCompatibleDC(dc);
-    if (memory == nullptr) {
+    MemoryDc memory(CreateCompatibleDC(dc));
+    BITMAP info;
+    if (!memory || GetObjectW(bitmap, sizeof info, &info) == 0) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrBitmapDisplay;
     }
-    BITMAP info;
-    Status status = kOk;
-    if (GetObjectW(bitmap, sizeof info, &info) == 0) {
+    SelectedObject selected(memory.get(), bitmap);
+    if (!selected) {
         SetErrorLocation(QV_SITE(kModule));
-        status = kErrBitmapDisplay;
-    } else if (HGDIOBJ old = SelectObject(memory, bitmap); old == nullptr || old == HGDI_ERROR) {
-        SetErrorLocation(QV_SITE(kModule));
-        status = kErrBitmapDisplay;
-    } else {
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
+        return kErrBitmapDisplay;
     }
-    DeleteDC(memory);
-    return status;
+    BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
+    return kOk;
 }
 
 Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, const DRAWITEMSTRUCT* item) {

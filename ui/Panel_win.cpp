@@ -8,6 +8,7 @@
 
 #include "ui/DialogTemplate.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "display/Monitors_win.h"
 #include "base/Utilities_win.h"
 #include "ui/About_win.h"
@@ -26,12 +27,7 @@ namespace {
 
 const wchar_t kModule[] = L"Quorvel";
 
-int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
+int SystemDpi() { return GetDeviceCaps(WindowDc().get(), LOGPIXELSX); }
 
 HBITMAP MakeFace(const PixelBlock& pixels, ButtonFace face) {
     std::vector<std::uint8_t> bits = MakeButtonFace(pixels, face, gButtonPalette);
@@ -50,7 +46,7 @@ HBITMAP MakeFace(const PixelBlock& pixels, ButtonFace face) {
 // it ended itself to be opened again. Held by LaunchPanel, found through a
 // window property of the dialog.
 struct PanelInstance {
-    const PanelDescription* panel;
+    const PanelDescription* panel = nullptr;
     std::vector<GlyphButton> buttons;
     bool reopen = false;
 };
@@ -224,7 +220,8 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
 }
 
 Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, int* openings) {
-    PanelInstance instance{.panel = &panel};
+    PanelInstance instance;
+    instance.panel = &panel;
     INT_PTR ended = 0;
     int opened = 0;
     do {
@@ -299,10 +296,7 @@ Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels) {
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 24;
     request.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, height, block.pixels.data(), &request, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    if (rows != height) {
+    if (GetDIBits(WindowDc().get(), bitmap, 0, height, block.pixels.data(), &request, DIB_RGB_COLORS) != height) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrColourTable;
     }
@@ -315,16 +309,14 @@ Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageW(gAppState->instance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (bitmap == nullptr) {
+    BitmapHandle bitmap(static_cast<HBITMAP>(
+        LoadImageW(gAppState->instance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule));
         return kErrLoadBitmap;
     }
-    const Status status = ReadButtonBitmap(bitmap, pixels);
-    DeleteObject(bitmap);
-    return status;
+    return ReadButtonBitmap(bitmap.get(), pixels);
 }
 
 Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
