@@ -253,6 +253,22 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
     EXPECT_LE(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.jpg.rgb")), 132), 6);
 }
 
+TEST_F(Decoding, ATiffOnlyAlbumIsFoundThroughItsOwnTypeAndDecodes) {
+    // Short names end in ".TIF": the search for "*.tif" finds "x.tiff" too.
+    const std::wstring folder =
+        MakeAlbum(0, L"TiffOnly", 0, {{L"photo.tiff", L"first.tiff"}, {L"photo.tiff", L"second.tiff"}});
+    ASSERT_FALSE(Listed(folder, L"*.tif").empty()) << "no short names here: the search cannot mistake the type";
+    AlbumSlot& slot = gDisplayState->albums[0];
+    int count = 0, type = 0;
+    ASSERT_EQ(FindAlbumImages(folder.c_str(), &count, &type), kOk);
+    EXPECT_EQ(type, 7);
+    EXPECT_EQ(count, 2);
+    slot.photoType = std::int16_t(type);
+    slot.photoCount = count;
+    EXPECT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(slot.photoCount, 2);
+}
+
 TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
     const std::wstring folder = MakeAlbum(0, L"Broken", 4, {{L"photo.png", L"p.png"}});
     const std::wstring cachePath = folder + L"\\BMP\\p.BMP";
