@@ -19,6 +19,7 @@
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
+#include "display/PhotoProperties_win.h"
 #include "base/DisplayState_win.h"
 
 namespace quorvel {
@@ -63,34 +64,6 @@ private:
     HANDLE file_;
     std::uint64_t size_ = 0;
 };
-
-// GDI+ hands out the items as one block: headers pointing into their values.
-Status ReadProperties(Gdiplus::Image& image, PhotoRecord* record) {
-    record->properties.clear();
-    UINT bytes = 0, count = 0;
-    if (image.GetPropertySize(&bytes, &count) != Gdiplus::Ok || count == 0 || bytes == 0) return kOk;
-    std::vector<std::uint8_t> block;
-    try {
-        block.assign(bytes, 0);
-        auto* items = reinterpret_cast<Gdiplus::PropertyItem*>(block.data());
-        // A failure here leaves the photo without properties; it decodes on.
-        if (image.GetAllPropertyItems(bytes, count, items) != Gdiplus::Ok) return kOk;
-        record->properties.reserve(count);
-        for (UINT i = 0; i < count; ++i) {
-            PropertyItem item;
-            item.id = items[i].id;
-            item.type = items[i].type;
-            const auto* value = static_cast<const std::uint8_t*>(items[i].value);
-            if (value != nullptr && items[i].length > 0) item.value.assign(value, value + items[i].length);
-            record->properties.push_back(std::move(item));
-        }
-    } catch (const std::bad_alloc&) {
-        record->properties.clear();
-        SetErrorLocation(QV_SITE(kModule), gDisplayState ? gDisplayState->scratchPath : nullptr);
-        return kErrMemory;
-    }
-    return kOk;
-}
 
 Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
     const std::uint64_t bytes = std::uint64_t(width) * 3 * std::uint64_t(height);
@@ -150,7 +123,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRe
     *state = CacheState::kUsed;
     Gdiplus::Image image(photoPath, FALSE);
     if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
-    return ReadProperties(image, record);
+    return ReadPhotoProperties(image, *record, photoPath);
 }
 
 Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePath, const PhotoRecord& record) {
@@ -251,7 +224,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
         return kErrImageDimension;
     }
     if (Status s = CopyLockedRows(bitmap, int(cutWidth), int(height), &record->block, path); s != kOk) return s;
-    if (readProperties) return ReadProperties(bitmap, record);
+    if (readProperties) return ReadPhotoProperties(bitmap, *record, path);
     return kOk;
 }
 

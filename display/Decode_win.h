@@ -11,7 +11,8 @@ namespace quorvel {
 
 // Decodes one photo file with GDI+: 24-bit pixels, top row first, the width
 // cut down to a multiple of 4. With readProperties the photo's property
-// items are kept in the record too. Codes 10053, 10040, 10034.
+// items and its date taken are kept in the record too (ReadPhotoProperties).
+// Codes 10053, 10040, 10034.
 [[nodiscard]] Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record);
 
 // Fills the album's photo records, its mismatch flags and its cache. A photo

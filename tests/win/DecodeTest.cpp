@@ -16,6 +16,7 @@
 #include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
 #include "display/Decode_win.h"
+#include "display/PhotoProperties.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -267,6 +268,22 @@ TEST_F(Decoding, ATiffOnlyAlbumIsFoundThroughItsOwnTypeAndDecodes) {
     slot.photoCount = count;
     EXPECT_EQ(DecodeAlbum(0), kOk);
     EXPECT_EQ(slot.photoCount, 2);
+}
+
+TEST_F(Decoding, ADecodedPhotoKeepsItsExifItemsAndDateTaken) {
+    ASSERT_TRUE(FileExists(FixturePath(L"meta_made").c_str(), nullptr)) << "the metadata photos were not made";
+    MakeAlbum(0, L"Dated", 1, {{L"meta_full.jpg", L"dated.jpg"}});
+    // Made from the photo file, then taken from the cache copy.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        ASSERT_EQ(DecodeAlbum(0), kOk);
+        const PhotoRecord& photo = Photo(0, 0);
+        const PropertyItem* taken = FindPhotoProperty(photo.properties, kTagDateTimeOriginal);
+        ASSERT_NE(taken, nullptr);
+        EXPECT_GT(photo.dateTaken, 0);
+        EXPECT_EQ(photo.dateTaken, CaptureTimeOf(*taken));
+        ASSERT_NE(FindPhotoProperty(photo.properties, kTagMake), nullptr);
+    }
 }
 
 TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
