@@ -99,17 +99,42 @@ Status EnsureFolder(const wchar_t* path) {
     return kErrCreateFolder;
 }
 
-enum class CacheState { kMissing, kUsed, kRefused, kBroken };
+// The time a file was last written; the directory entry's time stands in
+// when the file's own cannot be read.
+FILETIME LastWriteTime(const wchar_t* path, const FILETIME& listed) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExW(path, GetFileExInfoStandard, &data) ? data.ftLastWriteTime : listed;
+}
 
-// Takes the photo's pixels from its cache copy when the copy is sound; the
-// photo file then only gives its properties.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRecord* record, CacheState* state) {
+// A cache copy carries the time of the photo it was made from, which is how
+// the next start knows it still stands for the photo. A copy left with
+// another time is only made once more.
+void StampPhotoTime(const wchar_t* cachePath, const FILETIME& photoTime) {
+    FileHandle file(CreateFileW(cachePath, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) SetFileTime(file.get(), nullptr, nullptr, &photoTime);
+}
+
+enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
+
+// Takes the photo's pixels from its cache copy when the copy is sound and
+// was made from the photo as it is now; the photo file then only gives its
+// properties. Being newer than the photo is no proof: a photo replaced by a
+// copied file keeps that file's older time.
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime,
+                     PhotoRecord* record, CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
         if (exists == kOk) return kOk;
         SetErrorLocation(QV_SITE(kModule), cachePath);
         return exists;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA cache;
+    if (!GetFileAttributesExW(cachePath, GetFileExInfoStandard, &cache) ||
+        CompareFileTime(&cache.ftLastWriteTime, &photoTime) != 0) {
+        *state = CacheState::kStale;
+        return kOk;
     }
     wcscpy(gDisplayState->scratchPath, cachePath);
     const Status read = ReadCacheBitmap(nullptr, nullptr, &record->block, nullptr, nullptr, nullptr);
@@ -167,8 +192,9 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     record.fileName = Portable(found.cFileName);
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
+    const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
     CacheState cache = CacheState::kMissing;
-    if (Status s = TakeFromCache(cachePath, photoPath, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, &record, &cache); s != kOk) return s;
     if (cache != CacheState::kUsed)
         if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
 
@@ -178,10 +204,12 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         return kErrPhotoTooSmall;
     }
     record.fileName = cacheName;
-    // A cache copy that exists is left as it is (the Photos tools keep it),
-    // unless it is broken.
-    if (cache == CacheState::kMissing || cache == CacheState::kBroken)
+    // A cache copy of the photo as it is now is left as it is (the Photos
+    // tools keep it), unless it is broken.
+    if (cache == CacheState::kMissing || cache == CacheState::kBroken || cache == CacheState::kStale) {
         if (Status s = MakeCacheCopy(slot.photoType, photoPath, cachePath, record); s != kOk) return s;
+        StampPhotoTime(cachePath, photoTime);
+    }
 
     record.fileTime = LocalFileTime(found.ftLastWriteTime);
     record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
@@ -370,6 +398,10 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
         SetErrorLocation(QV_SITE(kCacheModule), path);
         return s;
     }
+    // A copy rewritten by the Photos tools (turned or halved) still stands
+    // for the photo it was made from, so it keeps that photo's time.
+    WIN32_FILE_ATTRIBUTE_DATA replaced;
+    const bool replacing = GetFileAttributesExW(path, GetFileExInfoStandard, &replaced) != FALSE;
     HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
@@ -379,6 +411,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     DWORD written = 0;
     const bool wrote = WriteFile(handle, file.data(), DWORD(file.size()), &written, nullptr) && written == file.size();
     if (!wrote) SaveWindowsError();
+    if (wrote && replacing) SetFileTime(handle, nullptr, nullptr, &replaced.ftLastWriteTime);
     const bool closed = CloseHandle(handle) != FALSE;
     if (!wrote || !closed) {
         if (wrote) SaveWindowsError();

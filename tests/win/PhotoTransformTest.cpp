@@ -67,7 +67,14 @@ TEST_F(PhotoTransform, TurnedPhotoIsRewrittenAsAReadableCacheFile) {
     // has no row padding, which the reader would refuse.
     const PixelBlock start = Random(200, 150, 1);
     AddPhoto(u"Wave.BMP", start);
+    // The copy's time is the photo's, which the next decoding checks: a
+    // turned copy still stands for the same photo.
+    const std::wstring cache = folder_ + L"\\BMP\\Wave.BMP";
+    ASSERT_EQ(WriteCacheBitmap(gDisplayState->albums[0].photos[0], cache.c_str()), kOk);
+    const std::uint64_t photoTime = 132'000'000'000'000'000ull;
+    ASSERT_TRUE(test::SetWriteTime(cache, photoTime));
     ASSERT_EQ(TransformAlbumPhoto(0, 0, kRotateRight), kOk);
+    EXPECT_EQ(test::WriteTimeOf(cache), photoTime);
     const PixelBlock& now = gDisplayState->albums[0].photos[0].block;
     EXPECT_EQ(now.width, 148);
     EXPECT_EQ(now.height, 200);
