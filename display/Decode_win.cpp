@@ -28,14 +28,12 @@ namespace {
 
 const wchar_t kModule[] = L"DecodeImage";
 const wchar_t kCacheModule[] = L"utilities";
-constexpr int kPhotoSide = 100;
-constexpr int kPreviewPhotoSide = 20;
 constexpr std::int16_t kStitchModeMismatch = 2;
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-int SmallestSide() { return gMode.previewMode ? kPreviewPhotoSide : kPhotoSide; }
+int SmallestSide() { return gMode.previewMode ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
 
 class HandleByteSource : public ByteSource {
 public:
@@ -331,7 +329,8 @@ Status LoadMattingTile(int album) {
         return kErrMattingTooSmall;
     }
 
-    const int side = gMode.previewMode ? kPreviewPhotoSide : kPhotoSide;
+    // The thumbnail is as big as the smallest board allowed.
+    const int side = SmallestSide();
     Gdiplus::Bitmap source(photo.block.width, photo.block.height, photo.block.rowBytes, PixelFormat24bppRGB,
                            photo.block.pixels.data());
     Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
