@@ -16,6 +16,11 @@ struct PropertyItem {
     std::vector<std::uint8_t> value;
 };
 
+// The smaller side of an album photo must be at least this many pixels
+// (fewer in the preview of the screen-saver settings).
+constexpr std::int32_t kSmallestPhotoSide = 100;
+constexpr std::int32_t kSmallestPreviewPhotoSide = 20;
+
 struct PhotoRecord {
     // The photo's file name while decoding; afterwards the name of its cache
     // file (extension replaced by "BMP").

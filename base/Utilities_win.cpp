@@ -5,6 +5,8 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
+#include "base/PhotoTypes.h"
 
 namespace quorvel {
 
@@ -19,6 +21,22 @@ constexpr ErrorSite kNoAlbumImagesSite{L"utilities", 417};
 constexpr ErrorSite kAlbumSearchSite{L"utilities", 425};
 
 const wchar_t* Caption() { return gAppState ? gAppState->caption : L""; }
+
+// The files a search yields. Given a photo type, only the names the decoder
+// takes count: a search for "*.tif" also yields "x.tiff" by its short name,
+// and an album counted by such names would have no photo to decode.
+int CountFound(const wchar_t* search, int photoType) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    FindHandle guard(find);
+    int count = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (photoType == 0 || NameHasPhotoType(reinterpret_cast<const char16_t*>(found.cFileName), photoType)) ++count;
+    } while (FindNextFileW(find, &found));
+    return count;
+}
 
 }  // namespace
 
@@ -124,32 +142,27 @@ Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count) {
         SetErrorLocation(kCountFilesSite);
         return kErrInvalidArgument;
     }
-    *count = 0;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return kOk;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++*count;
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    *count = CountFound(search, 0);
     return kOk;
 }
 
 Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
-    static const wchar_t* const kPatterns[] = {L"*.jpg", L"*.jpeg", L"*.bmp", L"*.png",
-                                               L"*.gif", L"*.tif",  L"*.tiff"};
     if (count == nullptr || type == nullptr) {
         SetErrorLocation(kCountFilesSite);
         return kErrInvalidArgument;
     }
     *count = 0;
     *type = 0;
-    for (int i = 0; i < 7; ++i) {
-        int n = 0;
-        if (Status s = CountFiles(folder, kPatterns[i], &n); s != kOk) return s;
-        if (n > 0) {
+    for (int t = 1; t <= kPhotoTypeCount; ++t) {
+        const std::u16string pattern = PhotoTypePattern(t);
+        wchar_t search[kPathChars];
+        if (folder == nullptr || !JoinPath(folder, reinterpret_cast<const wchar_t*>(pattern.c_str()), search)) {
+            SetErrorLocation(kCountFilesSite);
+            return kErrInvalidArgument;
+        }
+        if (const int n = CountFound(search, t); n > 0) {
             *count = n;
-            *type = i + 1;
+            *type = t;
             return kOk;
         }
     }

@@ -8,27 +8,6 @@ namespace quorvel {
 
 namespace {
 
-struct PhotoType {
-    const char16_t* extension;  // with its dot
-    std::size_t replaced;       // characters replaced by "BMP" in the cache name
-};
-
-const PhotoType kPhotoTypes[kPhotoTypeCount] = {
-    {u".jpg", 3}, {u".jpeg", 4}, {u".bmp", 3}, {u".png", 3}, {u".gif", 3}, {u".tif", 3}, {u".tiff", 4},
-};
-
-const PhotoType* TypeOf(int type) { return type >= 1 && type <= kPhotoTypeCount ? &kPhotoTypes[type - 1] : nullptr; }
-
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EndsWithNoCase(const std::u16string& text, const std::u16string& tail) {
-    if (text.size() < tail.size()) return false;
-    const std::size_t start = text.size() - tail.size();
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (Lower(text[start + i]) != Lower(tail[i])) return false;
-    return true;
-}
-
 void Put16(std::uint8_t* at, std::uint16_t v) {
     at[0] = static_cast<std::uint8_t>(v);
     at[1] = static_cast<std::uint8_t>(v >> 8);
@@ -175,24 +154,5 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
 bool CacheFileBroken(Status code) {
     return code == kErrInvalidArgument || code == kErrImageDimension || code == kErrDiskWrite;
 }
-
-std::u16string PhotoTypePattern(int type) {
-    const PhotoType* t = TypeOf(type);
-    return t ? u"*" + std::u16string(t->extension) : std::u16string();
-}
-
-bool NameHasPhotoType(const std::u16string& name, int type) {
-    const PhotoType* t = TypeOf(type);
-    return t != nullptr && name.size() > std::char_traits<char16_t>::length(t->extension) &&
-           EndsWithNoCase(name, t->extension);
-}
-
-std::u16string CacheFileName(const std::u16string& photoName, int type) {
-    const PhotoType* t = TypeOf(type);
-    if (t == nullptr || photoName.size() < t->replaced) return {};
-    return photoName.substr(0, photoName.size() - t->replaced) + u"BMP";
-}
-
-bool HasBmpExtension(const std::u16string& name) { return EndsWithNoCase(name, u".bmp"); }
 
 }  // namespace quorvel

@@ -1,15 +1,15 @@
 // The bitmap cache of an album: a "BMP" sub-folder holding a 24-bit BMP copy
 // of every photo. This is the file format side, free of Windows calls: the
-// cache file's bytes, the checked reading of any BMP, and the names of the
-// photo types and their cache files. The file system side is in
-// display/Decode_win.h.
+// cache file's bytes and the checked reading of any BMP (the names of the
+// photo types and their cache files are in base/PhotoTypes.h). The file
+// system side is in display/Decode_win.h.
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
 
 #include "base/ErrorCodes.h"
+#include "base/PhotoTypes.h"
 #include "base/PixelBlock.h"
 
 namespace quorvel {
@@ -19,7 +19,6 @@ constexpr std::uint32_t kBmpInfoHeaderBytes = 40;
 constexpr std::uint32_t kCacheHeaderBytes = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
 // Pixel data this small is refused by the reader.
 constexpr std::uint64_t kMinCachePixelBytes = 40001;
-constexpr int kPhotoTypeCount = 7;
 
 // What the two headers of a BMP file say, as far as the reader uses them.
 struct CacheBitmapInfo {
@@ -87,16 +86,5 @@ private:
 // A reader code that means the file is broken, so the cache copy must be
 // made again; the other codes mean a sound file the reader does not take.
 bool CacheFileBroken(Status code);
-
-// Photo types 1 to 7: "*.jpg", "*.jpeg", "*.bmp", "*.png", "*.gif", "*.tif",
-// "*.tiff". An unknown type gives an empty pattern.
-std::u16string PhotoTypePattern(int type);
-// True when `name` ends in the type's own extension (any letter case): a
-// Windows search for "*.jpg" also yields "x.jpeg" through its short name.
-bool NameHasPhotoType(const std::u16string& name, int type);
-// The photo's cache file name: its extension replaced by "BMP".
-std::u16string CacheFileName(const std::u16string& photoName, int type);
-// True when the name ends in ".bmp" in any letter case.
-bool HasBmpExtension(const std::u16string& name);
 
 }  // namespace quorvel

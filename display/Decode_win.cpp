@@ -19,6 +19,7 @@
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
+#include "display/PhotoProperties_win.h"
 #include "base/DisplayState_win.h"
 
 namespace quorvel {
@@ -27,14 +28,12 @@ namespace {
 
 const wchar_t kModule[] = L"DecodeImage";
 const wchar_t kCacheModule[] = L"utilities";
-constexpr int kPhotoSide = 100;
-constexpr int kPreviewPhotoSide = 20;
 constexpr std::int16_t kStitchModeMismatch = 2;
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-int SmallestSide() { return gMode.previewMode ? kPreviewPhotoSide : kPhotoSide; }
+int SmallestSide() { return gMode.previewMode ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
 
 class HandleByteSource : public ByteSource {
 public:
@@ -63,34 +62,6 @@ private:
     HANDLE file_;
     std::uint64_t size_ = 0;
 };
-
-// GDI+ hands out the items as one block: headers pointing into their values.
-Status ReadProperties(Gdiplus::Image& image, PhotoRecord* record) {
-    record->properties.clear();
-    UINT bytes = 0, count = 0;
-    if (image.GetPropertySize(&bytes, &count) != Gdiplus::Ok || count == 0 || bytes == 0) return kOk;
-    std::vector<std::uint8_t> block;
-    try {
-        block.assign(bytes, 0);
-        auto* items = reinterpret_cast<Gdiplus::PropertyItem*>(block.data());
-        // A failure here leaves the photo without properties; it decodes on.
-        if (image.GetAllPropertyItems(bytes, count, items) != Gdiplus::Ok) return kOk;
-        record->properties.reserve(count);
-        for (UINT i = 0; i < count; ++i) {
-            PropertyItem item;
-            item.id = items[i].id;
-            item.type = items[i].type;
-            const auto* value = static_cast<const std::uint8_t*>(items[i].value);
-            if (value != nullptr && items[i].length > 0) item.value.assign(value, value + items[i].length);
-            record->properties.push_back(std::move(item));
-        }
-    } catch (const std::bad_alloc&) {
-        record->properties.clear();
-        SetErrorLocation(QV_SITE(kModule), gDisplayState ? gDisplayState->scratchPath : nullptr);
-        return kErrMemory;
-    }
-    return kOk;
-}
 
 Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
     const std::uint64_t bytes = std::uint64_t(width) * 3 * std::uint64_t(height);
@@ -126,17 +97,42 @@ Status EnsureFolder(const wchar_t* path) {
     return kErrCreateFolder;
 }
 
-enum class CacheState { kMissing, kUsed, kRefused, kBroken };
+// The time a file was last written; the directory entry's time stands in
+// when the file's own cannot be read.
+FILETIME LastWriteTime(const wchar_t* path, const FILETIME& listed) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExW(path, GetFileExInfoStandard, &data) ? data.ftLastWriteTime : listed;
+}
 
-// Takes the photo's pixels from its cache copy when the copy is sound; the
-// photo file then only gives its properties.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRecord* record, CacheState* state) {
+// A cache copy carries the time of the photo it was made from, which is how
+// the next start knows it still stands for the photo. A copy left with
+// another time is only made once more.
+void StampPhotoTime(const wchar_t* cachePath, const FILETIME& photoTime) {
+    FileHandle file(CreateFileW(cachePath, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) SetFileTime(file.get(), nullptr, nullptr, &photoTime);
+}
+
+enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
+
+// Takes the photo's pixels from its cache copy when the copy is sound and
+// was made from the photo as it is now; the photo file then only gives its
+// properties. Being newer than the photo is no proof: a photo replaced by a
+// copied file keeps that file's older time.
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime,
+                     PhotoRecord* record, CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
         if (exists == kOk) return kOk;
         SetErrorLocation(QV_SITE(kModule), cachePath);
         return exists;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA cache;
+    if (!GetFileAttributesExW(cachePath, GetFileExInfoStandard, &cache) ||
+        CompareFileTime(&cache.ftLastWriteTime, &photoTime) != 0) {
+        *state = CacheState::kStale;
+        return kOk;
     }
     wcscpy(gDisplayState->scratchPath, cachePath);
     const Status read = ReadCacheBitmap(nullptr, nullptr, &record->block, nullptr, nullptr, nullptr);
@@ -150,7 +146,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, PhotoRe
     *state = CacheState::kUsed;
     Gdiplus::Image image(photoPath, FALSE);
     if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
-    return ReadProperties(image, record);
+    return ReadPhotoProperties(image, *record, photoPath);
 }
 
 Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePath, const PhotoRecord& record) {
@@ -194,8 +190,9 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     record.fileName = Portable(found.cFileName);
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
+    const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
     CacheState cache = CacheState::kMissing;
-    if (Status s = TakeFromCache(cachePath, photoPath, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, &record, &cache); s != kOk) return s;
     if (cache != CacheState::kUsed)
         if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
 
@@ -205,10 +202,12 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         return kErrPhotoTooSmall;
     }
     record.fileName = cacheName;
-    // A cache copy that exists is left as it is (the Photos tools keep it),
-    // unless it is broken.
-    if (cache == CacheState::kMissing || cache == CacheState::kBroken)
+    // A cache copy of the photo as it is now is left as it is (the Photos
+    // tools keep it), unless it is broken.
+    if (cache == CacheState::kMissing || cache == CacheState::kBroken || cache == CacheState::kStale) {
         if (Status s = MakeCacheCopy(slot.photoType, photoPath, cachePath, record); s != kOk) return s;
+        StampPhotoTime(cachePath, photoTime);
+    }
 
     record.fileTime = LocalFileTime(found.ftLastWriteTime);
     record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
@@ -251,7 +250,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
         return kErrImageDimension;
     }
     if (Status s = CopyLockedRows(bitmap, int(cutWidth), int(height), &record->block, path); s != kOk) return s;
-    if (readProperties) return ReadProperties(bitmap, record);
+    if (readProperties) return ReadPhotoProperties(bitmap, *record, path);
     return kOk;
 }
 
@@ -330,7 +329,8 @@ Status LoadMattingTile(int album) {
         return kErrMattingTooSmall;
     }
 
-    const int side = gMode.previewMode ? kPreviewPhotoSide : kPhotoSide;
+    // The thumbnail is as big as the smallest board allowed.
+    const int side = SmallestSide();
     Gdiplus::Bitmap source(photo.block.width, photo.block.height, photo.block.rowBytes, PixelFormat24bppRGB,
                            photo.block.pixels.data());
     Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
@@ -397,6 +397,10 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
         SetErrorLocation(QV_SITE(kCacheModule), path);
         return s;
     }
+    // A copy rewritten by the Photos tools (turned or halved) still stands
+    // for the photo it was made from, so it keeps that photo's time.
+    WIN32_FILE_ATTRIBUTE_DATA replaced;
+    const bool replacing = GetFileAttributesExW(path, GetFileExInfoStandard, &replaced) != FALSE;
     HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
@@ -406,6 +410,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     DWORD written = 0;
     const bool wrote = WriteFile(handle, file.data(), DWORD(file.size()), &written, nullptr) && written == file.size();
     if (!wrote) SaveWindowsError();
+    if (wrote && replacing) SetFileTime(handle, nullptr, nullptr, &replaced.ftLastWriteTime);
     const bool closed = CloseHandle(handle) != FALSE;
     if (!wrote || !closed) {
         if (wrote) SaveWindowsError();

@@ -11,14 +11,16 @@ namespace quorvel {
 
 // Decodes one photo file with GDI+: 24-bit pixels, top row first, the width
 // cut down to a multiple of 4. With readProperties the photo's property
-// items are kept in the record too. Codes 10053, 10040, 10034.
+// items and its date taken are kept in the record too (ReadPhotoProperties).
+// Codes 10053, 10040, 10034.
 [[nodiscard]] Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record);
 
 // Fills the album's photo records, its mismatch flags and its cache. A photo
-// whose cache copy is sound takes its pixels from there, since the Photos
-// tools change only the cache copies; the photo file is decoded to make a
-// missing or broken cache copy, or when the reader refuses the copy. Returns
-// the first failure.
+// whose cache copy is sound and carries the photo's own last-write time
+// takes its pixels from there, since the Photos tools change only the cache
+// copies; the photo file is decoded to make a missing, broken or outdated
+// cache copy (which then gets the photo's time), or when the reader refuses
+// the copy. Returns the first failure.
 [[nodiscard]] Status DecodeAlbum(int album);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,
@@ -34,6 +36,7 @@ void ReleaseAlbum(int album);
 
 // Writes the record's pixels as a cache BMP file. Writes nothing and returns
 // 0 unless the path ends in ".bmp" and the record has pixels.
+// A file it replaces keeps its last-write time.
 [[nodiscard]] Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path);
 
 // Reads the BMP file named by DisplayState's scratch path. Without a block

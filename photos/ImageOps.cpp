@@ -1,5 +1,6 @@
 #include "photos/ImageOps.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -110,5 +111,11 @@ Status TransformPixels(PixelBlock& photo, int kind) {
 }
 
 Status HalvePixels(PixelBlock& photo) { return Replace(photo, Halve); }
+
+bool HalfKeepsSide(const PixelBlock& photo, std::int32_t smallestSide) {
+    if (!Readable(photo)) return true;
+    const std::int32_t halfWidth = photo.width / 2;
+    return std::min(halfWidth - halfWidth % 4, photo.height / 2) >= smallestSide;
+}
 
 }  // namespace quorvel

@@ -41,4 +41,8 @@ void CutToWholeWordRows(PixelBlock& photo);
 [[nodiscard]] Status TransformPixels(PixelBlock& photo, int kind);
 [[nodiscard]] Status HalvePixels(PixelBlock& photo);
 
+// True when HalvePixels would leave the photo's smaller side (after the
+// width cut) at `smallestSide` pixels or more, or would leave it alone.
+bool HalfKeepsSide(const PixelBlock& photo, std::int32_t smallestSide);
+
 }  // namespace quorvel

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/ErrorReporter_win.h"
 #include "display/Decode_win.h"
 #include "base/DisplayState_win.h"
@@ -38,7 +40,12 @@ Status TransformAlbumPhoto(int album, int photo, int kind) {
 Status HalveAlbumPhotos(int album) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return Located(kErrInvalidArgument, QV_SITE(kModule));
     AlbumSlot& slot = gDisplayState->albums[album];
-    for (int photo = 0; photo < slot.photoCount && photo < kMaxPhotos; ++photo) {
+    const int count = std::min(slot.photoCount, kMaxPhotos);
+    // Every later start would refuse the album, so nothing is halved.
+    for (int photo = 0; photo < count; ++photo)
+        if (!HalfKeepsSide(slot.photos[photo].block, kSmallestPhotoSide))
+            return Located(kErrPhotoTooSmall, QV_SITE(kModule));
+    for (int photo = 0; photo < count; ++photo) {
         if (Status s = Located(HalvePixels(slot.photos[photo].block), QV_SITE(kModule)); s != kOk) return s;
         if (Status s = RewriteCache(album, photo); s != kOk) return s;
     }

@@ -15,7 +15,10 @@ namespace quorvel {
 [[nodiscard]] Status TransformAlbumPhoto(int album, int photo, int kind);
 
 // Halves every photo of the album in order, rewriting each cache file; the
-// first failure stops, and photos already halved stay halved.
+// first failure stops, and photos already halved stay halved. When any
+// photo's half would be smaller than the album photos' smallest side, which
+// every later start would refuse, nothing is halved: 10050, whose text the
+// caller shows.
 [[nodiscard]] Status HalveAlbumPhotos(int album);
 
 }  // namespace quorvel

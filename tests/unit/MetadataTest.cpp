@@ -534,5 +534,18 @@ TEST(MetadataFile, MalformedStructuresAreSkippedWithinBounds) {
     EXPECT_TRUE(ParseExifProperties(late).empty());
 }
 
+TEST(MetadataFile, OnlyJpegAndTiffFilesAreReadAgainForTheirItems) {
+    for (bool bigEndian : {false, true}) {
+        const auto tiff = TiffWriter(bigEndian).Write(FirstDirectory(), ExifDirectory());
+        EXPECT_TRUE(MayHoldExif(tiff)) << bigEndian;
+        EXPECT_TRUE(MayHoldExif(Jpeg(tiff))) << bigEndian;
+    }
+    const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const std::vector<std::uint8_t> bmp = {'B', 'M', 0x36, 0x10, 0x0E, 0x00};
+    const std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
+    for (const auto& other : {png, bmp, gif}) EXPECT_FALSE(MayHoldExif(other));
+    EXPECT_FALSE(MayHoldExif(std::vector<std::uint8_t>{0xFF, 0xD8}));
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -16,6 +16,7 @@
 #include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
 #include "display/Decode_win.h"
+#include "display/PhotoProperties.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -232,6 +233,9 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
     const PixelBlock rotated = Pattern(104, 132, 9);
     const std::vector<std::uint8_t> cache = CacheFileOf(rotated);
     ASSERT_TRUE(WriteVector(folder + L"\\BMP\\p.BMP", cache));
+    // A copy made from the photo as it is now carries the photo's time.
+    const std::uint64_t photoTime = WriteTimeOf(folder + L"\\p.jpg");
+    ASSERT_TRUE(SetWriteTime(folder + L"\\BMP\\p.BMP", photoTime));
     ASSERT_EQ(DecodeAlbum(0), kOk);
     EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), cache);
     EXPECT_EQ(Photo(0, 0).block.width, 104);
@@ -248,9 +252,63 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
     wide32[23] = 0;
     wide32[28] = 32;
     ASSERT_TRUE(WriteVector(folder + L"\\BMP\\p.BMP", wide32));
+    ASSERT_TRUE(SetWriteTime(folder + L"\\BMP\\p.BMP", photoTime));
     ASSERT_EQ(DecodeAlbum(0), kOk);
     EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), wide32);
     EXPECT_LE(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.jpg.rgb")), 132), 6);
+}
+
+TEST_F(Decoding, AReplacedPhotoIsShownThoughItIsOlderThanItsCacheCopy) {
+    const std::wstring folder = MakeAlbum(0, L"Replaced", 4, {{L"photo.png", L"p.png"}});
+    const std::wstring photo = folder + L"\\p.png", cache = folder + L"\\BMP\\p.BMP";
+    ASSERT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
+    // Copying keeps a file's time, so the new photo is older than the copy.
+    ASSERT_TRUE(CopyFileW(FixturePath(L"higher.png").c_str(), photo.c_str(), FALSE));
+    ASSERT_TRUE(SetWriteTime(photo, WriteTimeOf(cache) - 10'000'000ull * 3600));
+    ASSERT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(Photo(0, 0).block.height, 100);
+    EXPECT_EQ(Bytes(cache), CacheFileOf(Photo(0, 0).block));
+    EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
+
+    // A copy from before the photo's time was kept is made again once.
+    ASSERT_TRUE(WriteVector(cache, CacheFileOf(Pattern(132, 104, 4))));
+    ASSERT_TRUE(SetWriteTime(cache, WriteTimeOf(photo) + 10'000'000ull));
+    ASSERT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"higher.png.rgb")), 132), 0);
+    EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
+}
+
+TEST_F(Decoding, ATiffOnlyAlbumIsFoundThroughItsOwnTypeAndDecodes) {
+    // Short names end in ".TIF": the search for "*.tif" finds "x.tiff" too.
+    const std::wstring folder =
+        MakeAlbum(0, L"TiffOnly", 0, {{L"photo.tiff", L"first.tiff"}, {L"photo.tiff", L"second.tiff"}});
+    ASSERT_FALSE(Listed(folder, L"*.tif").empty()) << "no short names here: the search cannot mistake the type";
+    AlbumSlot& slot = gDisplayState->albums[0];
+    int count = 0, type = 0;
+    ASSERT_EQ(FindAlbumImages(folder.c_str(), &count, &type), kOk);
+    EXPECT_EQ(type, 7);
+    EXPECT_EQ(count, 2);
+    slot.photoType = std::int16_t(type);
+    slot.photoCount = count;
+    EXPECT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(slot.photoCount, 2);
+}
+
+TEST_F(Decoding, ADecodedPhotoKeepsItsExifItemsAndDateTaken) {
+    ASSERT_TRUE(FileExists(FixturePath(L"meta_made").c_str(), nullptr)) << "the metadata photos were not made";
+    MakeAlbum(0, L"Dated", 1, {{L"meta_full.jpg", L"dated.jpg"}});
+    // Made from the photo file, then taken from the cache copy.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        ASSERT_EQ(DecodeAlbum(0), kOk);
+        const PhotoRecord& photo = Photo(0, 0);
+        const PropertyItem* taken = FindPhotoProperty(photo.properties, kTagDateTimeOriginal);
+        ASSERT_NE(taken, nullptr);
+        EXPECT_GT(photo.dateTaken, 0);
+        EXPECT_EQ(photo.dateTaken, CaptureTimeOf(*taken));
+        ASSERT_NE(FindPhotoProperty(photo.properties, kTagMake), nullptr);
+    }
 }
 
 TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "display/PhotoProperties_win.h"
 #include "photos/Metadata_win.h"
 #include "res/resource.h"
 #include "tests/win/TestState.h"

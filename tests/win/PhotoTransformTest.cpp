@@ -67,7 +67,14 @@ TEST_F(PhotoTransform, TurnedPhotoIsRewrittenAsAReadableCacheFile) {
     // has no row padding, which the reader would refuse.
     const PixelBlock start = Random(200, 150, 1);
     AddPhoto(u"Wave.BMP", start);
+    // The copy's time is the photo's, which the next decoding checks: a
+    // turned copy still stands for the same photo.
+    const std::wstring cache = folder_ + L"\\BMP\\Wave.BMP";
+    ASSERT_EQ(WriteCacheBitmap(gDisplayState->albums[0].photos[0], cache.c_str()), kOk);
+    const std::uint64_t photoTime = 132'000'000'000'000'000ull;
+    ASSERT_TRUE(test::SetWriteTime(cache, photoTime));
     ASSERT_EQ(TransformAlbumPhoto(0, 0, kRotateRight), kOk);
+    EXPECT_EQ(test::WriteTimeOf(cache), photoTime);
     const PixelBlock& now = gDisplayState->albums[0].photos[0].block;
     EXPECT_EQ(now.width, 148);
     EXPECT_EQ(now.height, 200);
@@ -122,18 +129,23 @@ TEST_F(PhotoTransform, HalvingRewritesEveryPhotoOfTheAlbum) {
     }
 }
 
-TEST_F(PhotoTransform, HalvingStopsAtTheFirstPhotoThatWouldVanish) {
-    // The second photo is 6 pixels wide: its half, 3, leaves nothing after
-    // the cut, so it and the third stay as they were; the first is halved.
-    AddPhoto(u"One.BMP", Random(400, 300, 5));
-    AddPhoto(u"Two.BMP", Random(6, 300, 6));
+TEST_F(PhotoTransform, HalvingBelowTheSmallestPhotoSideIsRefusedBeforeAnyPhotoChanges) {
+    // 200 x 200 halves to 100 x 100, just enough; 198 wide halves to 99,
+    // cut to 96, which the next start would refuse.
+    AddPhoto(u"One.BMP", Random(200, 200, 5));
+    AddPhoto(u"Two.BMP", Random(198, 300, 6));
     AddPhoto(u"Three.BMP", Random(400, 300, 7));
-    EXPECT_EQ(HalveAlbumPhotos(0), kErrImageDimension);
+    EXPECT_EQ(HalveAlbumPhotos(0), kErrPhotoTooSmall);
     EXPECT_EQ(gDisplayState->albums[0].photos[0].block.width, 200);
-    EXPECT_EQ(gDisplayState->albums[0].photos[1].block.width, 6);
+    EXPECT_EQ(gDisplayState->albums[0].photos[1].block.width, 198);
     EXPECT_EQ(gDisplayState->albums[0].photos[2].block.width, 400);
-    EXPECT_TRUE(CacheExists(L"One.BMP"));
-    EXPECT_FALSE(CacheExists(L"Three.BMP"));
+    EXPECT_FALSE(CacheExists(L"One.BMP"));
+
+    gDisplayState->albums[0].photos[1].block = Random(400, 203, 8);  // halves to 200 x 101
+    ASSERT_EQ(HalveAlbumPhotos(0), kOk);
+    EXPECT_EQ(gDisplayState->albums[0].photos[0].block.width, 100);
+    EXPECT_EQ(gDisplayState->albums[0].photos[0].block.height, 100);
+    EXPECT_EQ(gDisplayState->albums[0].photos[1].block.height, 101);
 }
 
 }  // namespace

@@ -63,6 +63,22 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::uint64_t WriteTimeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+}
+
+bool SetWriteTime(const std::wstring& path, std::uint64_t time) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME written{DWORD(time), DWORD(time >> 32)};
+    const BOOL ok = SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    return ok != FALSE;
+}
+
 void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths) {
     for (const wchar_t* p : paths) {
         const std::wstring full = root + L"\\" + p;

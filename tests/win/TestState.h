@@ -28,6 +28,10 @@ private:
 void RemoveTree(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
+// A file's last-write time as one number (zero when it cannot be read), and
+// setting it.
+std::uint64_t WriteTimeOf(const std::wstring& path);
+bool SetWriteTime(const std::wstring& path, std::uint64_t time);
 // Makes folders (names ending in "\\") and one-byte files under root.
 void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths);
 // A file of tests/win/fixtures, copied beside the test program by the build.
