@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -19,21 +18,6 @@ using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-std::vector<std::wstring> Listing(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-using Names = std::vector<std::wstring>;
 
 std::wstring Setting(unsigned keyId, int number) {
     wchar_t text[260] = L"";
