@@ -55,6 +55,22 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     return true;
 }
 
+bool IsLink(std::u16string_view folder) {
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(std::u16string(folder).c_str()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Keeps `path` when it may be cleaned, else takes the program's default
+// folder `name`; empty when that may not be cleaned either. False when the
+// default folder's path does not fit.
+bool ChooseCleanableRoot(wchar_t (&path)[kPathChars], const wchar_t* name) {
+    const char16_t* user = U16(gAppState->userFolder);
+    if (IsCleanableRoot(U16(path), user, IsLink)) return true;
+    if (!JoinPath(gAppState->userFolder, name, path)) return false;
+    if (!IsCleanableRoot(U16(path), user, IsLink)) path[0] = L'\0';
+    return true;
+}
+
 class Cleaner {
 public:
     int failures = 0;
@@ -243,33 +259,34 @@ Status CleanupRepair() {
     // The paths as read from the settings file; an empty one is the default
     // folder under userFolder, which is what the installation made.
     // A folder the user chose outside the per-user folder holds the user's
-    // own files and is left alone; the program's default folder is cleaned.
+    // own files, and the per-user folder itself the settings and help files:
+    // either is left alone, and the program's default folder is cleaned. A
+    // default folder that is a link is not cleaned at all (empty path).
     wchar_t albumsPath[kPathChars], mattingsPath[kPathChars];
     AlbumsFolder(albumsPath);
     MattingsFolder(mattingsPath);
-    const char16_t* user = U16(gAppState->userFolder);
-    if ((!IsInsideFolder(U16(albumsPath), user) && !JoinPath(gAppState->userFolder, L"QuorvelAlbums", albumsPath)) ||
-        (!IsInsideFolder(U16(mattingsPath), user) &&
-         !JoinPath(gAppState->userFolder, L"QuorvelMattingBoards", mattingsPath))) {
+    if (!ChooseCleanableRoot(albumsPath, L"QuorvelAlbums") ||
+        !ChooseCleanableRoot(mattingsPath, L"QuorvelMattingBoards")) {
         SetErrorLocation(kCleanupStartSite, gAppState->userFolder);
         return kErrInvalidArgument;
     }
+    const bool albums = albumsPath[0] != L'\0', boards = mattingsPath[0] != L'\0';
     Cleaner cleaner;
 
     OutputDebugStringW(L"Quorvel: Deleted temp files\n");
     if (RemoveTempFiles() != kOk) return kOk;
 
     OutputDebugStringW(L"Quorvel: Deleted bmp files\n");
-    cleaner.DeleteBitmapCaches(albumsPath);
+    if (albums) cleaner.DeleteBitmapCaches(albumsPath);
 
     OutputDebugStringW(L"Quorvel: Deleted photo albums\n");
-    cleaner.DeleteImportedAlbums(albumsPath);
+    if (albums) cleaner.DeleteImportedAlbums(albumsPath);
 
     OutputDebugStringW(L"Quorvel: examined default albums\n");
-    cleaner.ExamineDefaultAlbums(albumsPath);
+    if (albums) cleaner.ExamineDefaultAlbums(albumsPath);
 
     OutputDebugStringW(L"Quorvel: deleted mattings\n");
-    cleaner.DeleteImportedBoards(mattingsPath);
+    if (boards) cleaner.DeleteImportedBoards(mattingsPath);
 
     OutputDebugStringW(L"Quorvel: examined Fenwold folder\n");
     cleaner.ExamineUserFolder(gAppState->userFolder);

@@ -144,6 +144,23 @@ TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
     EXPECT_EQ(Listing(records.root / L"QuorvelMattingBoards"), Names{});
 }
 
+// The per-user folder itself named as the albums or boards folder: cleaning
+// it as one would empty the boards folder and delete the help files.
+TEST(CleanupRepair, TheUserFolderItselfIsNeitherAlbumsNorBoardsFolder) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelAlbums\\", L"QuorvelAlbums\\Imported\\",
+                    L"QuorvelAlbums\\Imported\\b.jpg", L"QuorvelMattingBoards\\", L"QuorvelMattingBoards\\01.jpg",
+                    L"QuorvelMattingBoards\\17.jpg"});
+    wcscpy(gUserSettings->albumsPath, user.c_str());
+    wcscpy(gUserSettings->mattingsPath, (user + L"\\").c_str());
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat", L"QuorvelMattingBoards"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), Names{});
+    EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg"}));
+}
+
 TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
     ProcessRecords records;
     gMode.cleanupMode = true;
