@@ -54,6 +54,16 @@ std::vector<SeenBox> CleanupFromAbout(Status* result) {
     return watcher.Boxes();
 }
 
+// The text of the one box the cleanup showed from the About dialog, empty
+// when it showed none.
+std::wstring CleanupNoticeFromAbout() {
+    Status result = 1;
+    const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
+    EXPECT_EQ(result, kOk);
+    EXPECT_LE(boxes.size(), 1u);
+    return boxes.empty() ? L"" : boxes[0].text;
+}
+
 }  // namespace
 
 TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
@@ -159,6 +169,24 @@ TEST(CleanupRepair, TheUserFolderItselfIsNeitherAlbumsNorBoardsFolder) {
     EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat", L"QuorvelMattingBoards"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), Names{});
     EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg"}));
+}
+
+// Default folders that are not there hold nothing that could fail to go.
+TEST(CleanupRepair, MissingDefaultFoldersAreNoFailures) {
+    ProcessRecords records;
+    MakeTree(records.root.Path(), {L"Quorvel.ini", L"stray.txt"});
+    EXPECT_EQ(CleanupNoticeFromAbout(), L"");
+    EXPECT_FALSE(PathExists((records.root / L"stray.txt").c_str()));
+}
+
+TEST(CleanupRepair, ATempFolderThatStaysIsToldFromAbout) {
+    ProcessRecords records;
+    const std::wstring user = records.root.Path(), temp = records.root / L"TempExe";
+    MakeTree(user, {L"stray.txt", L"TempExe\\", L"TempExe\\locked.txt"});
+    wcscpy(gAppState->tempFolder, temp.c_str());
+    EXPECT_EQ(CleanupNoticeFromAbout(), L"Quorvel: nothing was cleaned up, because the temporary folder " + temp +
+                                            L" could not be deleted. Please close every other Quorvel and try again.");
+    EXPECT_TRUE(PathExists((user + L"\\stray.txt").c_str()));
 }
 
 TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
