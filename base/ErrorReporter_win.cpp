@@ -107,8 +107,6 @@ Status WriteErrorLog(Status code, const wchar_t* text) {
     if (gAppState->errorLogFolder[0] == L'\0') return kErrDiskWrite;
     wchar_t path[kPathChars];
     if (!JoinPath(gAppState->errorLogFolder, L"Quorvel_ErrorsLog.csv", path)) return kErrDiskWrite;
-    Status ignored = kOk;
-    (void)FileExists(path, &ignored);
 
     ErrorLogEntry entry;
     const std::time_t now = std::time(nullptr);

@@ -8,6 +8,7 @@
 #include "storage/StorageRules.h"
 #include "storage/Storage_win.h"
 #include "base/Text.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"
 
@@ -36,22 +37,41 @@ bool Untouchable(const WIN32_FIND_DATAW& found) {
     return IsFolder(found) && (found.cFileName[0] == L'.' || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
+// What is not there (any more) has not failed to go: a default folder the
+// user never had, or a file something else deleted first.
+bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 // Calls `visit` for each entry of `folder` matching `pattern`; false when
-// the folder cannot be listed.
+// the folder is there but cannot be listed.
 template <typename Visit>
 bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     wchar_t search[kPathChars];
     if (folder[0] == L'\0' || !JoinPath(folder, pattern, search)) return false;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(search, &found);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    FindHandle find(FindFirstFileW(search, &found));
+    if (!find) return Gone(GetLastError());
     do {
         if (Untouchable(found)) continue;
         wchar_t path[kPathChars];
         if (!JoinPath(folder, found.cFileName, path)) continue;
         visit(found, path);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
+    return true;
+}
+
+bool IsLink(std::u16string_view folder) {
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(std::u16string(folder).c_str()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Keeps `path` when it may be cleaned, else takes the program's default
+// folder `name`; empty when that may not be cleaned either. False when the
+// default folder's path does not fit.
+bool ChooseCleanableRoot(wchar_t (&path)[kPathChars], const wchar_t* name) {
+    const char16_t* user = U16(gAppState->userFolder);
+    if (IsCleanableRoot(U16(path), user, IsLink)) return true;
+    if (!JoinPath(gAppState->userFolder, name, path)) return false;
+    if (!IsCleanableRoot(U16(path), user, IsLink)) path[0] = L'\0';
     return true;
 }
 
@@ -60,10 +80,10 @@ public:
     int failures = 0;
 
     void DeleteOne(const wchar_t* path) {
-        if (!DeleteFileW(path)) ++failures;
+        if (!DeleteFileW(path) && !Gone(GetLastError())) ++failures;
     }
     void RemoveOne(const wchar_t* path) {
-        if (!RemoveDirectoryW(path)) ++failures;
+        if (!RemoveDirectoryW(path) && !Gone(GetLastError())) ++failures;
     }
 
     // Deletes the files of `folder` and removes its sub-folders, one level
@@ -219,11 +239,15 @@ Status ResetSettings() {
     return kOk;
 }
 
-void ReportFailures(int failures) {
+// Shows the string-table text `formatId` filled with `args` from the About
+// dialog; the cleanup mode has no window, so there it goes to the debug
+// output with the place of the last failure.
+template <typename... Args>
+void Tell(unsigned formatId, Args... args) {
     wchar_t format[kMessageChars], text[kMessageChars];
-    (void)LoadText(IDS_CLEANUP_SUMMARY, format, sizeof format);
+    (void)LoadText(formatId, format, sizeof format);
     const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
-    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), failures, gAppState->userFolder);
+    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), args...);
     if (!gMode.cleanupMode) {
         MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return;
@@ -243,33 +267,40 @@ Status CleanupRepair() {
     // The paths as read from the settings file; an empty one is the default
     // folder under userFolder, which is what the installation made.
     // A folder the user chose outside the per-user folder holds the user's
-    // own files and is left alone; the program's default folder is cleaned.
+    // own files, and the per-user folder itself the settings and help files:
+    // either is left alone, and the program's default folder is cleaned. A
+    // default folder that is a link is not cleaned at all (empty path).
     wchar_t albumsPath[kPathChars], mattingsPath[kPathChars];
     AlbumsFolder(albumsPath);
     MattingsFolder(mattingsPath);
-    const char16_t* user = U16(gAppState->userFolder);
-    if ((!IsInsideFolder(U16(albumsPath), user) && !JoinPath(gAppState->userFolder, L"QuorvelAlbums", albumsPath)) ||
-        (!IsInsideFolder(U16(mattingsPath), user) &&
-         !JoinPath(gAppState->userFolder, L"QuorvelMattingBoards", mattingsPath))) {
+    if (!ChooseCleanableRoot(albumsPath, L"QuorvelAlbums") ||
+        !ChooseCleanableRoot(mattingsPath, L"QuorvelMattingBoards")) {
         SetErrorLocation(kCleanupStartSite, gAppState->userFolder);
         return kErrInvalidArgument;
     }
+    const bool albums = albumsPath[0] != L'\0', boards = mattingsPath[0] != L'\0';
     Cleaner cleaner;
 
+    // A temporary folder that stays is still in use (a batch file of it
+    // running, another run of the program); nothing else is then touched,
+    // and the user is told so rather than left to think it all went.
     OutputDebugStringW(L"Quorvel: Deleted temp files\n");
-    if (RemoveTempFiles() != kOk) return kOk;
+    if (RemoveTempFiles() != kOk) {
+        Tell(IDS_NOTHING_CLEANED, gAppState->tempFolder);
+        return kOk;
+    }
 
     OutputDebugStringW(L"Quorvel: Deleted bmp files\n");
-    cleaner.DeleteBitmapCaches(albumsPath);
+    if (albums) cleaner.DeleteBitmapCaches(albumsPath);
 
     OutputDebugStringW(L"Quorvel: Deleted photo albums\n");
-    cleaner.DeleteImportedAlbums(albumsPath);
+    if (albums) cleaner.DeleteImportedAlbums(albumsPath);
 
     OutputDebugStringW(L"Quorvel: examined default albums\n");
-    cleaner.ExamineDefaultAlbums(albumsPath);
+    if (albums) cleaner.ExamineDefaultAlbums(albumsPath);
 
     OutputDebugStringW(L"Quorvel: deleted mattings\n");
-    cleaner.DeleteImportedBoards(mattingsPath);
+    if (boards) cleaner.DeleteImportedBoards(mattingsPath);
 
     OutputDebugStringW(L"Quorvel: examined Fenwold folder\n");
     cleaner.ExamineUserFolder(gAppState->userFolder);
@@ -277,7 +308,7 @@ Status CleanupRepair() {
     OutputDebugStringW(L"Quorvel: reset ini\n");
     if (Status s = ResetSettings(); s != kOk) return s;
 
-    if (cleaner.failures > 0) ReportFailures(cleaner.failures);
+    if (cleaner.failures > 0) Tell(IDS_CLEANUP_SUMMARY, cleaner.failures, gAppState->userFolder);
     return kOk;
 }
 

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cwchar>
+#include <string>
 
 #include "base/ErrorReporter_win.h"
 #include "base/Utilities_win.h"
@@ -85,14 +86,35 @@ Status CopyCommonToUser() {
         SetErrorLocation(QV_SITE(kSettingsModule), gAppState->commonFolder);
         return kErrInvalidArgument;
     }
-    if (!PathExists(gAppState->userFolder) && !CreateDirectoryW(gAppState->userFolder, nullptr)) {
-        SaveWindowsError();
+    // Files at the top, two folder levels below it; a third level is not
+    // part of what the installer puts there. A repair copies over the
+    // per-user folder as it stands.
+    if (PathExists(gAppState->userFolder)) return CopyLevel(gAppState->commonFolder, gAppState->userFolder, 2);
+
+    // A first copy is made beside the per-user folder and takes its name only
+    // when complete: start-up copies only when there is no per-user folder,
+    // so one left half-filled would never be completed. What an earlier
+    // attempt left in the partial folder is copied over.
+    const std::wstring partial = std::wstring(gAppState->userFolder) + L".partial";
+    if (partial.size() >= kPathChars) {
         SetErrorLocation(QV_SITE(kSettingsModule), gAppState->userFolder);
+        return kErrInvalidArgument;
+    }
+    if (!PathExists(partial.c_str()) && !CreateDirectoryW(partial.c_str(), nullptr)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kSettingsModule), partial.c_str());
         return kErrCreateFolder;
     }
-    // Files at the top, two folder levels below it; a third level is not
-    // part of what the installer puts there.
-    return CopyLevel(gAppState->commonFolder, gAppState->userFolder, 2);
+    if (Status s = CopyLevel(gAppState->commonFolder, partial.c_str(), 2); s != kOk) return s;
+    if (!MoveFileW(partial.c_str(), gAppState->userFolder)) {
+        // Another start of the program (the saver beside the program) may
+        // have completed its own copy first.
+        if (PathExists(gAppState->userFolder)) return kOk;
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kSettingsModule), gAppState->userFolder);
+        return kErrRename;
+    }
+    return kOk;
 }
 
 Status WriteRegistryRecord() {

@@ -34,6 +34,10 @@ SettingNumber ParseSettingNumber(std::u16string_view text) {
     return out;
 }
 
+std::int16_t MonitorAlbumIndex(std::int32_t stored) {
+    return stored == 1 || stored == 2 ? std::int16_t(stored - 1) : -1;
+}
+
 std::u16string FormatSettingNumber(std::int32_t value) { return FromAscii(std::to_string(value)); }
 
 std::u16string_view TrimLeadingBlanks(std::u16string_view text) {

@@ -20,6 +20,11 @@ struct SettingNumber {
 };
 SettingNumber ParseSettingNumber(std::u16string_view text);
 
+// A monitor's value is the number of the album it shows, 1 or 2. Anything
+// else, 0 among it, is no album (-1); the file is the user's to edit, so the
+// value can be any number at all.
+std::int16_t MonitorAlbumIndex(std::int32_t stored);
+
 // Numbers are written as decimal integers ("%ld").
 std::u16string FormatSettingNumber(std::int32_t value);
 

@@ -227,7 +227,7 @@ void ReadAllSettings() {
     }
     for (int m = 0; m < kMaxMonitors; ++m) {
         (void)ReadSettingNumberById(IDS_KEY_MONITOR, m + 1, &n);
-        if (d != nullptr) d->monitors[m].album = static_cast<std::int16_t>(n - 1);
+        if (d != nullptr) d->monitors[m].album = MonitorAlbumIndex(n);
     }
     (void)ReadSettingNumberById(IDS_KEY_ENGLISH, 0, &s->english);
     (void)ReadSettingNumberById(IDS_KEY_SPANISH, 0, &s->spanish);

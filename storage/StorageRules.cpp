@@ -1,5 +1,7 @@
 #include "storage/StorageRules.h"
 
+#include <algorithm>
+
 #include "base/Text.h"
 
 namespace quorvel {
@@ -105,10 +107,31 @@ bool IsInsideFolder(std::u16string_view path, std::u16string_view folder) {
         return out;
     };
     const std::u16string p = normal(path), f = normal(folder);
-    if (f.empty() || p.size() < f.size() || p.compare(0, f.size(), f) != 0) return false;
-    if (p.size() > f.size() && p[f.size()] != u'\\') return false;
+    if (f.empty() || p.size() <= f.size() || p.compare(0, f.size(), f) != 0 || p[f.size()] != u'\\') return false;
     // No step back out of the folder ("..") anywhere below it.
-    return p.find(u"\\..", f.size()) == std::u16string::npos;
+    if (p.find(u"\\..", f.size()) != std::u16string::npos) return false;
+    // Windows drops the trailing dots and blanks of a component, so one made
+    // of nothing else (".", ". ") names the folder it stands in.
+    std::size_t start = f.size() + 1;
+    while (start <= p.size()) {
+        const std::size_t end = std::min(p.find(u'\\', start), p.size());
+        if (p.find_first_not_of(u". ", start) >= end) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsCleanableRoot(std::u16string_view root, std::u16string_view userFolder,
+                     const std::function<bool(std::u16string_view folder)>& isLink) {
+    if (!IsInsideFolder(root, userFolder)) return false;
+    // From the root up to the per-user folder, which is not asked about.
+    for (std::u16string_view folder = root; IsInsideFolder(folder, userFolder);) {
+        if (isLink(folder)) return false;
+        const std::size_t cut = folder.find_last_of(u"\\/", folder.find_last_not_of(u"\\/"));
+        if (cut == std::u16string_view::npos) break;
+        folder = folder.substr(0, cut);
+    }
+    return true;
 }
 
 }  // namespace quorvel

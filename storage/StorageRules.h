@@ -4,6 +4,7 @@
 // files and folders a cleanup keeps. Platform-neutral, so they are tested
 // natively as well as under Wine.
 #pragma once
+#include <functional>
 #include <string_view>
 
 namespace quorvel {
@@ -30,10 +31,18 @@ bool IsKeptBoard(std::u16string_view fileName);
 bool IsKeptUserFolder(std::u16string_view folderName);
 bool IsKeptUserFile(std::u16string_view fileName);
 
-// True when `path` is `folder` itself or lies below it (Windows paths,
-// letters compared without regard to case, either separator). The cleanup
-// deletes only inside the program's own per-user folder: an albums or boards
-// folder the user chose elsewhere holds the user's own files.
+// True when `path` lies below `folder` (Windows paths, letters compared
+// without regard to case, either separator); the folder itself is not below
+// it. The cleanup deletes only inside the program's own per-user folder: an
+// albums or boards folder the user chose elsewhere holds the user's own
+// files, and the per-user folder itself holds the settings and help files.
 bool IsInsideFolder(std::u16string_view path, std::u16string_view folder);
+
+// True when the cleanup may empty the albums or boards folder `root`: it
+// lies below `userFolder`, and neither it nor a folder between the two is a
+// link (`isLink` asks the disk), since through a link the cleanup would
+// delete whatever the link leads to.
+bool IsCleanableRoot(std::u16string_view root, std::u16string_view userFolder,
+                     const std::function<bool(std::u16string_view folder)>& isLink);
 
 }  // namespace quorvel

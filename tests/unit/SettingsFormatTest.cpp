@@ -35,6 +35,12 @@ TEST(ParseSettingNumber, OutOfRangeSaturates) {
     EXPECT_EQ(ParseSettingNumber(u"4294967295").value, 2147483647);
 }
 
+TEST(MonitorAlbumIndex, OnlyAlbumNumbersNameAnAlbum) {
+    EXPECT_EQ(MonitorAlbumIndex(1), 0);
+    EXPECT_EQ(MonitorAlbumIndex(2), 1);
+    for (std::int32_t stored : {0, 3, -1, 65538, 2147483647, -2147483647 - 1}) EXPECT_EQ(MonitorAlbumIndex(stored), -1);
+}
+
 TEST(FormatSettingNumber, DecimalIntegers) {
     EXPECT_EQ(FormatSettingNumber(-72), u"-72");
     EXPECT_EQ(FormatSettingNumber(65280), u"65280");

@@ -79,14 +79,32 @@ TEST(KeptUserFolder, SettingsHelpFilesAndTheTwoDataFolders) {
     EXPECT_FALSE(IsKeptUserFolder(u"TempExe"));
 }
 
-TEST(IsInsideFolder, OnlyTheFolderAndWhatLiesBelowIt) {
+TEST(IsInsideFolder, OnlyWhatLiesBelowTheFolder) {
     const std::u16string user = u"C:\\Users\\ann\\AppData\\Roaming\\Fenwold Quorvel";
     EXPECT_TRUE(IsInsideFolder(user + u"\\QuorvelAlbums", user));
     EXPECT_TRUE(IsInsideFolder(u"c:/users/ANN/appdata/roaming/fenwold quorvel/x/", user));
-    EXPECT_TRUE(IsInsideFolder(user, user + u"\\"));
+    // The folder itself, however it is spelled, is not below it.
+    EXPECT_FALSE(IsInsideFolder(user, user + u"\\"));
+    EXPECT_FALSE(IsInsideFolder(user + u"\\.", user));
+    EXPECT_FALSE(IsInsideFolder(user + u"\\. \\", user));
+    EXPECT_FALSE(IsInsideFolder(user + u"\\QuorvelAlbums\\..", user));
     EXPECT_FALSE(IsInsideFolder(u"C:\\MyAlbums", user));
     EXPECT_FALSE(IsInsideFolder(user + u" Other\\Albums", user));  // a sibling sharing the prefix
     EXPECT_FALSE(IsInsideFolder(user + u"\\..\\Elsewhere", user));
     EXPECT_FALSE(IsInsideFolder(u"", user));
     EXPECT_FALSE(IsInsideFolder(user, u""));
+}
+
+TEST(IsCleanableRoot, NoLinkFromTheRootUpToTheUserFolder) {
+    const std::u16string user = u"C:\\Users\\ann\\AppData\\Roaming\\Fenwold Quorvel";
+    const std::u16string linked = user + u"\\QuorvelAlbums";
+    // The per-user folder is a link too here (a redirected profile): that one
+    // is not the cleanup's concern.
+    auto isLink = [&](std::u16string_view folder) { return folder == linked || folder == user; };
+    EXPECT_TRUE(IsCleanableRoot(user + u"\\QuorvelMattingBoards", user, isLink));
+    EXPECT_TRUE(IsCleanableRoot(user + u"\\Mine\\Boards\\", user, isLink));
+    EXPECT_FALSE(IsCleanableRoot(linked, user, isLink));
+    EXPECT_FALSE(IsCleanableRoot(linked + u"\\Below", user, isLink));
+    EXPECT_FALSE(IsCleanableRoot(user, user, isLink));
+    EXPECT_FALSE(IsCleanableRoot(u"D:\\Albums", user, isLink));
 }

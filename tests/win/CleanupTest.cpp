@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -19,21 +18,6 @@ using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-std::vector<std::wstring> Listing(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) names.push_back(found.cFileName);
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-using Names = std::vector<std::wstring>;
 
 std::wstring Setting(unsigned keyId, int number) {
     wchar_t text[260] = L"";
@@ -68,6 +52,16 @@ std::vector<SeenBox> CleanupFromAbout(Status* result) {
     BoxWatcher watcher;
     *result = CleanupRepair();
     return watcher.Boxes();
+}
+
+// The text of the one box the cleanup showed from the About dialog, empty
+// when it showed none.
+std::wstring CleanupNoticeFromAbout() {
+    Status result = 1;
+    const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
+    EXPECT_EQ(result, kOk);
+    EXPECT_LE(boxes.size(), 1u);
+    return boxes.empty() ? L"" : boxes[0].text;
 }
 
 }  // namespace
@@ -158,6 +152,41 @@ TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
     EXPECT_EQ(Listing(elsewhere / L"Boards"), (Names{L"02.jpg", L"mine.jpg"}));
     EXPECT_EQ(Listing(records.root / L"QuorvelAlbums"), Names{});
     EXPECT_EQ(Listing(records.root / L"QuorvelMattingBoards"), Names{});
+}
+
+// The per-user folder itself named as the albums or boards folder: cleaning
+// it as one would empty the boards folder and delete the help files.
+TEST(CleanupRepair, TheUserFolderItselfIsNeitherAlbumsNorBoardsFolder) {
+    ProcessRecords records;
+    gMode.cleanupMode = true;
+    const std::wstring user = records.root.Path();
+    MakeTree(user, {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelAlbums\\", L"QuorvelAlbums\\Imported\\",
+                    L"QuorvelAlbums\\Imported\\b.jpg", L"QuorvelMattingBoards\\", L"QuorvelMattingBoards\\01.jpg",
+                    L"QuorvelMattingBoards\\17.jpg"});
+    wcscpy(gUserSettings->albumsPath, user.c_str());
+    wcscpy(gUserSettings->mattingsPath, (user + L"\\").c_str());
+    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat", L"QuorvelMattingBoards"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), Names{});
+    EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg"}));
+}
+
+// Default folders that are not there hold nothing that could fail to go.
+TEST(CleanupRepair, MissingDefaultFoldersAreNoFailures) {
+    ProcessRecords records;
+    MakeTree(records.root.Path(), {L"Quorvel.ini", L"stray.txt"});
+    EXPECT_EQ(CleanupNoticeFromAbout(), L"");
+    EXPECT_FALSE(PathExists((records.root / L"stray.txt").c_str()));
+}
+
+TEST(CleanupRepair, ATempFolderThatStaysIsToldFromAbout) {
+    ProcessRecords records;
+    const std::wstring user = records.root.Path(), temp = records.root / L"TempExe";
+    MakeTree(user, {L"stray.txt", L"TempExe\\", L"TempExe\\locked.txt"});
+    wcscpy(gAppState->tempFolder, temp.c_str());
+    EXPECT_EQ(CleanupNoticeFromAbout(), L"Quorvel: nothing was cleaned up, because the temporary folder " + temp +
+                                            L" could not be deleted. Please close every other Quorvel and try again.");
+    EXPECT_TRUE(PathExists((user + L"\\stray.txt").c_str()));
 }
 
 TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {

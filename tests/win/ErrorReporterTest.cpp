@@ -135,3 +135,20 @@ TEST(WriteErrorLog, UnwritableLogFolderGives10036) {
     wcscpy(gAppState->errorLogFolder, (records.root / L"missing\\deeper").c_str());
     EXPECT_EQ(WriteErrorLog(kErrCopyFile, L"Error copying file"), kErrDiskWrite);
 }
+
+// Someone reading the log (an editor, a log viewer) holds it open; the line
+// must still name the failure's own Windows error.
+TEST(WriteErrorLog, AnOpenLogKeepsTheSavedWindowsError) {
+    ProcessRecords records;
+    const std::wstring log = records.root / L"Quorvel_ErrorsLog.csv";
+    ASSERT_TRUE(WriteBytes(log, ""));
+    HANDLE reader = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    SetErrorLocation(ErrorSite{L"settings", 787});
+    gErrorLocation.windowsError = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(WriteErrorLog(kErrCreateFolder, L"Unable to create folder"), kOk);
+    CloseHandle(reader);
+    EXPECT_NE(LogOf(records).find(" , 10021-5 , Unable to create folder , settings , 787 , "), std::string::npos)
+        << LogOf(records);
+}

@@ -50,6 +50,25 @@ TEST(CopyCommonToUser, AThirdFolderLevelStopsWith10083) {
     EXPECT_EQ(CopyCommonToUser(), kErrFirstTimeInit);
 }
 
+// A copy that stops half-way must not leave a per-user folder behind: the
+// next start would take it as complete and never copy again.
+TEST(CopyCommonToUser, ACopyThatStopsHalfWayLeavesNoUserFolderAndIsDoneAgain) {
+    ProcessRecords records;
+    const std::wstring common = records.root / L"common", user = records.root / L"user";
+    CreateDirectoryW(common.c_str(), nullptr);
+    MakeTree(common, {L"Quorvel.ini", L"QuorvelHelp.bat", L"A\\", L"A\\B\\", L"A\\B\\C\\"});
+    wcscpy(gAppState->commonFolder, common.c_str());
+    wcscpy(gAppState->userFolder, user.c_str());
+    EXPECT_EQ(CopyCommonToUser(), kErrFirstTimeInit);
+    EXPECT_FALSE(PathExists(user.c_str()));
+
+    RemoveDirectoryW((common + L"\\A\\B\\C").c_str());
+    EXPECT_EQ(CopyCommonToUser(), kOk);
+    for (const wchar_t* p : {L"Quorvel.ini", L"QuorvelHelp.bat", L"A\\B"})
+        EXPECT_TRUE(PathExists((user + L"\\" + p).c_str())) << std::string(p, p + wcslen(p));
+    EXPECT_EQ(Listing(records.root.Path()), (Names{L"common", L"user"}));
+}
+
 TEST(CopyCommonToUser, MissingCommonFolderGives10001) {
     ProcessRecords records;
     wcscpy(gAppState->commonFolder, (records.root / L"absent").c_str());

@@ -86,6 +86,16 @@ TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
     EXPECT_EQ(gDisplayState->monitors[5].album, 1);
 }
 
+// A monitor's value is an album number, 1 or 2; anything else a user or
+// another tool wrote there names no album, however large.
+TEST(ReadAllSettings, AMonitorValueThatNamesNoAlbumLeavesTheMonitorWithout) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
+                               Ini({L"Monitor1=-1e30", L"Monitor2=65538", L"Monitor3=1e30", L"Monitor4=3"})));
+    ReadAllSettings();
+    for (int m = 0; m < 4; ++m) EXPECT_EQ(gDisplayState->monitors[m].album, -1) << "Monitor" << m + 1;
+}
+
 TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
     ProcessRecords records;
     const wchar_t greek[] = L"\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5";

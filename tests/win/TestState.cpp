@@ -4,6 +4,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 #include <vector>
@@ -87,6 +88,19 @@ void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> pa
         else
             WriteBytes(full, "x");
     }
+}
+
+Names Listing(const std::wstring& folder) {
+    Names names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::wstring FixturePath(const std::wstring& name) {

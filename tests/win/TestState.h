@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "base/AppState_win.h"
 #include "storage/Settings_win.h"
@@ -34,6 +35,9 @@ std::uint64_t WriteTimeOf(const std::wstring& path);
 bool SetWriteTime(const std::wstring& path, std::uint64_t time);
 // Makes folders (names ending in "\\") and one-byte files under root.
 void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> paths);
+// The names in `folder` but "." and "..", sorted; empty when it cannot be listed.
+using Names = std::vector<std::wstring>;
+Names Listing(const std::wstring& folder);
 // A file of tests/win/fixtures, copied beside the test program by the build.
 std::wstring FixturePath(const std::wstring& name);
 // Writes UTF-16 text (with BOM when asked) or ANSI text.
