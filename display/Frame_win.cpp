@@ -268,9 +268,10 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
 
     if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
 
+    // Without a window GetDC would hand out the whole screen's context.
     std::optional<WindowDc> windowDc;
-    if (target == nullptr) windowDc.emplace(view->window);
-    HDC destination = target != nullptr ? target : windowDc->get();
+    if (target == nullptr && view->window != nullptr) windowDc.emplace(view->window);
+    HDC destination = target != nullptr ? target : windowDc ? windowDc->get() : nullptr;
     if (destination == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
