@@ -107,8 +107,14 @@ TEST(TwoMonitors, SaverEndsOnARealKeyPress) {
 TEST(TwoMonitors, SaverEndsOnAMouseMoveOverTheSecondMonitor) {
     Process p;
     ASSERT_NO_FATAL_FAILURE(StartWallSaver(p));
-    ASSERT_TRUE(MoveMouse(2880, 540));
-    ASSERT_TRUE(MoveMouse(2980, 640));
+    // Moves the program has not read yet are merged into one, so the mouse
+    // goes to and fro, as a hand does, until the saver ends.
+    int moves = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        ++moves;
+        MoveMouse(2880 + moves % 2 * 100, 540);
+        return !p.IsRunning();
+    }));
     EXPECT_EQ(p.WaitExit(), 0u);
 }
 
