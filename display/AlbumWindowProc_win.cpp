@@ -30,9 +30,18 @@ AlbumWindowState* StateOf(HWND window) {
 
 bool Leads(const AlbumWindowState& state) { return state.role == AlbumRole::kLead; }
 
-// Album 1's window in the screen saver: input on it ends the saver, and it
+// Album 1's window in the screen saver: a key on it ends the saver, and it
 // keeps the screen from other savers and from the monitor's power-off.
 bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.showMode; }
+
+// In the saver the mouse ends the display over either album's window, by
+// album 1's rules: every move is measured from the first position album 1's
+// record took, whichever window saw it.
+AlbumWindowState* SaverCursorRecord(AlbumWindowState& state) {
+    if (Leads(state)) return &state;
+    const AlbumView* first = ViewOf(0);
+    return first != nullptr && first->window != nullptr ? StateOf(first->window) : nullptr;
+}
 
 void TakeState(HWND window, LPARAM lParam) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -104,10 +113,14 @@ void OpenDialogOver(HWND window, DWORD alreadyOpen, Status (*open)(HWND)) {
     if (!alreadyOpen && open != nullptr) ReportError(open(window), 1);
 }
 
-// A panel that changed what the windows show asks for a restart, and this
-// window then makes way.
+// A panel that changed what the windows show, or a DPI or display change,
+// asks for a restart, and this window then makes way. The loop restarts
+// once album 1's window is gone, so album 2's window takes it along.
 void MakeWayForRestart(HWND window) {
-    if (gMode.restartRequested) DestroyWindow(window);
+    if (!gMode.restartRequested) return;
+    DestroyWindow(window);
+    const AlbumView* first = ViewOf(0);
+    if (first != nullptr && first->window != nullptr && IsWindow(first->window)) DestroyWindow(first->window);
 }
 
 void OnHelp() {
@@ -155,20 +168,21 @@ void NudgeCursor() {
     if (q.x != p.x + 1 && q.y != p.y + 1) SetCursorPos(p.x + 1 - 2, p.y + 1 - 2);
 }
 
-LRESULT OnButtonDown(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!IsSaverLead(state)) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT OnButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!gMode.showMode) return DefWindowProcW(window, message, wParam, lParam);
     NudgeCursor();
     return 1;
 }
 
 LRESULT OnMouseMove(HWND window, AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
-    if (IsSaverLead(state)) {
+    AlbumWindowState* record = gMode.showMode ? SaverCursorRecord(state) : nullptr;
+    if (record != nullptr) {
         POINT p;
         GetCursorPos(&p);
-        if (!state.cursorTaken) {
-            state.firstCursor = p;
-            state.cursorTaken = true;
-        } else if (std::abs(p.x - state.firstCursor.x) + std::abs(p.y - state.firstCursor.y) > 10) {
+        if (!record->cursorTaken) {
+            record->firstCursor = p;
+            record->cursorTaken = true;
+        } else if (std::abs(p.x - record->firstCursor.x) + std::abs(p.y - record->firstCursor.y) > 10) {
             PostQuitMessage(0);
         }
     }
@@ -180,6 +194,10 @@ void OnSessionChange(WPARAM code) {
     switch (code) {
         case WTS_CONSOLE_CONNECT:
             OutputDebugStringW(L"[Quorvel] WTS_CONSOLE_CONNECT,unlock\n");
+            gAppState->sessionLocked = 0;
+            break;
+        case WTS_REMOTE_CONNECT:
+            OutputDebugStringW(L"[Quorvel] WTS_REMOTE_CONNECT,unlock\n");
             gAppState->sessionLocked = 0;
             break;
         case WTS_CONSOLE_DISCONNECT:
@@ -207,13 +225,15 @@ LRESULT CloseAlbumWindow(HWND window) {
     return 0;
 }
 
-// While the workstation is locked album 1's window refuses to close.
-LRESULT OnCloseCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
+// While the workstation is locked album 1's window refuses to close. The
+// command is not passed on: the default handling would send WM_CLOSE, which
+// comes back here.
+LRESULT OnCloseCommand(HWND window, const AlbumWindowState& state) {
     if (Leads(state)) {
         OutputDebugStringW(L"Quorvel: SC_CLOSE on album1\n");
         if (gAppState->sessionLocked) {
             OutputDebugStringW(L"[Quorvel] SC_CLOSE Session locked\n");
-            return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
+            return 0;
         }
     }
     return CloseAlbumWindow(window);
@@ -244,7 +264,7 @@ LRESULT OnSysCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, 
         if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) return 0;
         return DefWindowProcW(window, WM_SYSCOMMAND, wParam, lParam);
     }
-    if (command == SC_CLOSE) return OnCloseCommand(window, state, wParam, lParam);
+    if (command == SC_CLOSE) return OnCloseCommand(window, state);
     return OnQuorvelMenuItem(window, wParam, lParam);
 }
 
@@ -284,8 +304,11 @@ void OnDestroy(HWND window, AlbumWindowState& state) {
     if (gMode.showMode || gMode.previewMode || gMode.restartRequested) PostQuitMessage(0);
 }
 
-void OnEndSession() {
-    if (gHooks.shutdown != nullptr) gHooks.shutdown();
+// A false wParam means another program cancelled the log-off, and the
+// display goes on.
+LRESULT OnEndSession(WPARAM sessionEnds) {
+    if (sessionEnds && gHooks.shutdown != nullptr) gHooks.shutdown();
+    return 0;
 }
 
 // The boundary's answer to a failure raised below it, as the start-up
@@ -308,7 +331,7 @@ LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album)
     else
         DebugLine(L"Quorvel:Album0: WM_DPICHANGED DPI:%dx%d\n", LOWORD(wParam), HIWORD(wParam));
     gMode.restartRequested = true;
-    DestroyWindow(window);
+    MakeWayForRestart(window);
     return 0;
 }
 
@@ -334,7 +357,7 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
         DebugLine(L"Quorvel:Windows API failed LastErrorCode: %d\n", static_cast<int>(GetLastError()));
     }
     gMode.restartRequested = true;
-    DestroyWindow(window);
+    MakeWayForRestart(window);
     return 0;
 }
 
@@ -354,7 +377,7 @@ LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             case WM_PAINT: OnPaint(window, *state); return 0;
             case WM_ERASEBKGND: return OnEraseBackground(window, *state, reinterpret_cast<HDC>(wParam));
             case WM_QUERYENDSESSION: return 1;
-            case WM_ENDSESSION: OnEndSession(); [[fallthrough]];
+            case WM_ENDSESSION: return OnEndSession(wParam);
             case WM_DISPLAYCHANGE: return DisplayChanged(window, wParam, lParam, state->album);
             case WM_KEYDOWN:
             case WM_SYSKEYDOWN: return OnKeyDown(window, *state, message, wParam, lParam);
@@ -366,7 +389,7 @@ LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             case WM_MOUSEMOVE: return OnMouseMove(window, *state, wParam, lParam);
             case WM_LBUTTONDOWN:
             case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN: return OnButtonDown(window, *state, message, wParam, lParam);
+            case WM_MBUTTONDOWN: return OnButtonDown(window, message, wParam, lParam);
             case WM_WTSSESSION_CHANGE:
                 if (Leads(*state)) OnSessionChange(wParam);
                 return DefWindowProcW(window, message, wParam, lParam);

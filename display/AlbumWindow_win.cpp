@@ -82,9 +82,12 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
              gAppState->caption);
     const int w = std::min(slot.strip.width, width);
     const int h = std::min(slot.strip.height, height);
+    // Album 1's window keeps the activation, so that keys reach it: in the
+    // saver they end the display, in the program F2 opens Home.
+    const bool activate = album == 0;
 
     if (view->window != nullptr && IsWindow(view->window)) {
-        ShowWindow(view->window, SW_RESTORE);
+        ShowWindow(view->window, activate ? SW_RESTORE : SW_SHOWNOACTIVATE);
         MoveWindow(view->window, x, y, w, h - 1, TRUE);
         SetWindowTextW(view->window, title);
     } else {
@@ -112,7 +115,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
             return Fail(QV_SITE(kModule), kErrCreateWindow);
         }
         view->window = window;
-        ShowWindow(window, SW_SHOW);
+        ShowWindow(window, activate ? SW_SHOW : SW_SHOWNA);
         if (HMENU menu = GetSystemMenu(window, FALSE)) {
             wchar_t text[64];
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

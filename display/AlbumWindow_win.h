@@ -32,6 +32,7 @@ struct AlbumWindowState {
     // message box's loop) is skipped.
     bool painting = false;
     // The saver's first cursor position, which later moves are measured from.
+    // Album 1's record holds it for both windows.
     bool cursorTaken = false;
     POINT firstCursor = {};
 };

@@ -253,7 +253,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
 
     if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
 
-    // A view without a window has nowhere to draw: no screen context instead.
+    // Without a window GetDC would hand out the whole screen's context.
     std::optional<WindowDc> windowDc;
     if (target == nullptr && view->window != nullptr) windowDc.emplace(view->window);
     HDC destination = target != nullptr ? target : windowDc ? windowDc->get() : nullptr;

@@ -5,19 +5,21 @@
 namespace quorvel {
 
 int WalkAdapters(MonitorTable& table, const std::function<std::optional<AdapterInfo>(int)>& adapter,
-                 const std::function<void(int)>& store) {
+                 const std::function<void(int, int)>& store) {
     int count = 0;
     for (int i = 0; count < kMonitorSlots; ++i) {
         const std::optional<AdapterInfo> info = adapter(i);
-        if (!info || !info->attachedToDesktop || info->height == 0) break;
+        if (!info) break;
+        if (!info->attachedToDesktop || info->height == 0) continue;
         MonitorEntry& e = table.entries[count];
         e.rect.left = info->x;
         e.rect.top = info->y;
         e.rect.right = info->x + static_cast<std::int32_t>(info->width) - 1;
         e.rect.bottom = info->y + static_cast<std::int32_t>(info->height) - 1;
+        e.work = e.rect;
         e.deviceIndex = i;
         if (info->primary) table.primary = i;
-        if (store) store(count);
+        if (store) store(count, i);
         ++count;
     }
     table.count = count;
@@ -96,27 +98,35 @@ MappingResult MapAlbums(MonitorTable& table, MappingMode mode) {
     return result;
 }
 
-std::optional<AlbumRect> AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, int taskbarHeight) {
+Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area) {
     bool found = false;
     MonitorRect box;
     for (int i = 0; i < std::min(table.count, kMonitorSlots); ++i) {
         const MonitorEntry& e = table.entries[i];
         if (e.album != album) continue;
+        MonitorRect part = e.rect;
+        if (!saverMode) {
+            part.left = std::max(part.left, e.work.left);
+            part.top = std::max(part.top, e.work.top);
+            part.right = std::min(part.right, e.work.right);
+            part.bottom = std::min(part.bottom, e.work.bottom);
+        }
         if (!found) {
-            box = e.rect;
+            box = part;
             found = true;
         } else {
-            Grow(box, e.rect);
+            Grow(box, part);
         }
     }
-    if (!found) return std::nullopt;
+    if (!found) return kErrNoMonitorsMapped;
     AlbumRect r;
     r.x = box.left;
     r.y = box.top;
     r.width = box.right - box.left + 1;
     r.height = box.bottom - box.top;
-    if (!saverMode) r.height -= taskbarHeight;
-    return r;
+    if (r.width <= 0 || r.height <= 0) return kErrNotPositive;
+    *area = r;
+    return kOk;
 }
 
 }  // namespace quorvel

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "base/ErrorCodes.h"
+
 namespace quorvel {
 
 constexpr int kMonitorSlots = 6;
@@ -19,6 +21,9 @@ struct MonitorRect {
 
 struct MonitorEntry {
     MonitorRect rect;
+    // The part of the monitor the taskbar and other docked bars leave free;
+    // the walk sets the whole monitor, the Windows side the real work area.
+    MonitorRect work;
     std::int16_t album = -1;  // -1 none, 0 first album, 1 second album
     std::int32_t deviceIndex = 0;
 };
@@ -38,12 +43,13 @@ struct AdapterInfo {
 };
 
 // Walks adapters 0, 1, 2... (`adapter` returns nothing past the last one)
-// and stores the attached ones in the table until the first adapter that is
-// not attached to the desktop or has no height; at most six. `store` is
-// told each stored index so the caller can copy its device record. The
-// album fields are left as they are. Returns the count.
+// and stores, in order, those attached to the desktop with a height; at most
+// six. An adapter off the desktop (a closed laptop's own panel) is passed
+// over, not taken for the end. `store` is told each stored entry and its
+// adapter so the caller can copy its device record. The album fields are
+// left as they are. Returns the count.
 int WalkAdapters(MonitorTable& table, const std::function<std::optional<AdapterInfo>(int)>& adapter,
-                 const std::function<void(int)>& store = nullptr);
+                 const std::function<void(int entry, int adapter)>& store = nullptr);
 
 enum class MappingMode { Program, SaverOrConfigure, Preview };
 
@@ -65,8 +71,9 @@ struct AlbumRect {
 };
 
 // The bounding rectangle of the album's monitors, one row short of the
-// inclusive height, minus the taskbar outside the screen saver. Nothing
-// when no monitor shows the album.
-std::optional<AlbumRect> AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, int taskbarHeight);
+// inclusive height; outside the screen saver, of their work areas (each
+// kept within its monitor). 10055 when no monitor shows the album, 10012
+// when nothing of it is left free.
+[[nodiscard]] Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area);
 
 }  // namespace quorvel

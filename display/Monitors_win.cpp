@@ -27,6 +27,7 @@ MonitorTable TableFromState() {
     for (int i = 0; i < kMaxMonitors; ++i) {
         const MonitorInfo& m = d.monitors[i];
         t.entries[i].rect = {m.left, m.top, m.right, m.bottom};
+        t.entries[i].work = t.entries[i].rect;
         t.entries[i].album = m.album;
         t.entries[i].deviceIndex = m.deviceIndex;
     }
@@ -82,17 +83,17 @@ int EnumerateMonitors() {
         info.height = mode.dmPelsHeight;
         return info;
     };
-    auto store = [&adapters](int index) {
-        const DISPLAY_DEVICEW& adapter = adapters[index];
+    auto store = [&adapters](int entry, int adapterIndex) {
+        const DISPLAY_DEVICEW& adapter = adapters[adapterIndex];
         DebugLine(L"%ls\n", adapter.DeviceName);
-        MonitorInfo& m = gDisplayState->monitors[index];
+        MonitorInfo& m = gDisplayState->monitors[entry];
         m.device = {};
         m.device.cb = sizeof m.device;
         EnumDisplayDevicesW(adapter.DeviceName, 0, &m.device, 0);
     };
     const int count = WalkAdapters(table, adapterAt, store);
-    // The walk stores entries at their adapter index; keep the table's
-    // rectangles and indices, and leave the album fields as they were.
+    // Keep the walk's rectangles and device indices; the album fields belong
+    // to the table's entries and stay as they were.
     for (int i = 0; i < count; ++i) table.entries[i].album = gDisplayState->monitors[i].album;
     TableToState(table);
     return count;
@@ -123,25 +124,32 @@ Status AlbumArea(int album, int* x, int* y, int* width, int* height) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    const MonitorTable table = TableFromState();
-    const int taskbar = gMode.showMode ? 0 : TaskbarHeight();
-    const std::optional<AlbumRect> r = AlbumAreaOf(table, album, gMode.showMode, taskbar);
-    if (!r) {
-        SetErrorLocation(QV_SITE(L"ScreenSaver"));
-        return kErrNoMonitorsMapped;
+    MonitorTable table = TableFromState();
+    for (int i = 0; i < table.count; ++i) {
+        MonitorEntry& e = table.entries[i];
+        const RECT work =
+            WorkAreaAt(e.rect.left + (e.rect.right - e.rect.left) / 2, e.rect.top + (e.rect.bottom - e.rect.top) / 2);
+        e.work = {work.left, work.top, work.right - 1, work.bottom - 1};
     }
-    *x = r->x;
-    *y = r->y;
-    *width = r->width;
-    *height = r->height;
+    AlbumRect r;
+    if (Status s = AlbumAreaOf(table, album, gMode.showMode, &r); s != kOk) {
+        SetErrorLocation(QV_SITE(L"ScreenSaver"));
+        return s;
+    }
+    *x = r.x;
+    *y = r.y;
+    *width = r.width;
+    *height = r.height;
     return kOk;
 }
 
-int TaskbarHeight() {
-    HWND taskbar = FindWindowW(L"Shell_traywnd", nullptr);
-    RECT rect;
-    if (taskbar == nullptr || !GetWindowRect(taskbar, &rect)) return 0;
-    return rect.bottom - rect.top;
+RECT WorkAreaAt(int x, int y) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 Status GetCurrentDpi(int x, int y) {

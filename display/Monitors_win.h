@@ -11,8 +11,9 @@ int EnumerateMonitors();
 [[nodiscard]] Status MapAlbumsToMonitors();
 // Position and size of the album's window, or 10055 when no monitor shows it.
 [[nodiscard]] Status AlbumArea(int album, int* x, int* y, int* width, int* height);
-// Height of the taskbar window ("Shell_traywnd"), 0 when there is none.
-int TaskbarHeight();
+// The work area of the monitor nearest (x, y), right and bottom exclusive:
+// the monitor less the taskbar and other docked bars, on whichever side.
+RECT WorkAreaAt(int x, int y);
 // Measures the effective DPI of the monitor nearest (x, y) into
 // gMode.currentDpi (96 at least), through Shcore when it is there.
 [[nodiscard]] Status GetCurrentDpi(int x, int y);

@@ -258,11 +258,13 @@ void ReopenPanel(HWND dialog) {
 void CenterPanel(HWND window) {
     RECT r;
     if (window == nullptr || !GetWindowRect(window, &r)) return;
-    const int screenW = GetSystemMetrics(SM_CXSCREEN);
-    const int usableH = GetSystemMetrics(SM_CYSCREEN) - TaskbarHeight();
-    const int w = std::min<int>(r.right - r.left, screenW);
-    const int h = std::min<int>(r.bottom - r.top, usableH);
-    MoveWindow(window, screenW / 2 - w / 2, usableH / 2 - h / 2, w, h, FALSE);
+    // Centred in what the primary monitor leaves free of the taskbar,
+    // whichever side it is docked on.
+    const RECT work = WorkAreaAt(0, 0);
+    const int workW = work.right - work.left, workH = work.bottom - work.top;
+    const int w = std::min<int>(r.right - r.left, workW);
+    const int h = std::min<int>(r.bottom - r.top, workH);
+    MoveWindow(window, work.left + workW / 2 - w / 2, work.top + workH / 2 - h / 2, w, h, FALSE);
 }
 
 Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels) {

@@ -99,16 +99,16 @@ struct PanelMenuItem {
 // and onMessage return true for what they handled. IDM_PANEL_ABOUT opens
 // About and IDM_PANEL_HELP runs helpFile; SC_CLOSE ends the panel.
 struct PanelDescription {
-    int largeTemplate;
-    int smallTemplate;
-    ErrorSite site;    // recorded with 10005
-    int panelRequest;  // PanelId cleared at the end, or -1
-    std::span<const GlyphButtonSpec> buttons;
-    std::span<const int> colouredControls;  // statics and group boxes in the text colour
-    std::span<const int> groupBoxes;        // unthemed, so that they take the colour
-    std::span<const PanelMenuItem> menu;
-    const wchar_t* helpFile;
-    HelpFile helpFlag;
+    int largeTemplate = 0;
+    int smallTemplate = 0;
+    ErrorSite site{};  // recorded with 10005
+    int panelRequest = -1;  // PanelId cleared at the end, or -1
+    std::span<const GlyphButtonSpec> buttons{};
+    std::span<const int> colouredControls{};  // statics and group boxes in the text colour
+    std::span<const int> groupBoxes{};        // unthemed, so that they take the colour
+    std::span<const PanelMenuItem> menu{};
+    const wchar_t* helpFile = nullptr;
+    HelpFile helpFlag = kHelpHome;
     Status (*onInit)(HWND dialog) = nullptr;
     void (*onCommand)(HWND dialog, int id) = nullptr;
     bool (*onSysCommand)(HWND dialog, WPARAM command) = nullptr;

@@ -38,6 +38,14 @@ std::size_t TopBandDifference(const Capture& a, const Capture& b) {
     return n;
 }
 
+// The saver with album 1 on the first monitor and album 2 on the second.
+void StartWallSaver(Process& p) {
+    StoreMapping(L"1", L"2");
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    ASSERT_NE(WaitForAlbum(p, L"Album1 Window"), nullptr);
+    ASSERT_NE(WaitForAlbum(p, L"Album2 Window"), nullptr);
+}
+
 }  // namespace
 
 TEST(TwoMonitors, TheDisplayHasTwoMonitors) {
@@ -84,6 +92,29 @@ TEST(TwoMonitors, SaverWithStoredValuesShowsBothAlbumsAndOnlyAlbumOnesKeysEndIt)
     SendKey(album2, VK_SPACE);
     EXPECT_FALSE(p.WaitExit(1500).has_value());
     SendKey(album1, VK_SPACE);
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+// What a user does ends the saver on a wall: a key press goes to the active
+// window, and a mouse moved over the second monitor counts as over the first.
+TEST(TwoMonitors, SaverEndsOnARealKeyPress) {
+    Process p;
+    ASSERT_NO_FATAL_FAILURE(StartWallSaver(p));
+    ASSERT_TRUE(PressKey(nullptr, VK_SPACE));
+    EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST(TwoMonitors, SaverEndsOnAMouseMoveOverTheSecondMonitor) {
+    Process p;
+    ASSERT_NO_FATAL_FAILURE(StartWallSaver(p));
+    // Moves the program has not read yet are merged into one, so the mouse
+    // goes to and fro, as a hand does, until the saver ends.
+    int moves = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+        ++moves;
+        MoveMouse(2880 + moves % 2 * 100, 540);
+        return !p.IsRunning();
+    }));
     EXPECT_EQ(p.WaitExit(), 0u);
 }
 

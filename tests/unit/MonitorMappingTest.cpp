@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace quorvel;
@@ -38,7 +39,7 @@ std::vector<int> Albums(const MonitorTable& t) {
 
 }  // namespace
 
-TEST(WalkAdapters, StoresAtMostSixAndStopsAtTheFirstUnattachedOrEmptyAdapter) {
+TEST(WalkAdapters, StoresAtMostSixAndSkipsUnattachedOrEmptyAdapters) {
     std::vector<AdapterInfo> seven;
     for (int i = 0; i < 7; ++i) seven.push_back(Screen(i * 1920, 0, i == 0));
     MonitorTable t = Table(seven);
@@ -46,12 +47,35 @@ TEST(WalkAdapters, StoresAtMostSixAndStopsAtTheFirstUnattachedOrEmptyAdapter) {
     EXPECT_EQ(t.entries[5].rect.left, 5 * 1920);
     EXPECT_EQ(t.entries[5].rect.right, 6 * 1920 - 1);
 
-    std::vector<AdapterInfo> gap = {Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0)};
-    gap[1].attachedToDesktop = false;
-    EXPECT_EQ(Table(gap).count, 1);
+    std::vector<AdapterInfo> gaps = {Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0, false, 1920, 0),
+                                     Screen(3840, 0)};
+    gaps[1].attachedToDesktop = false;
+    t = Table(gaps);
+    EXPECT_EQ(t.count, 2);
+    EXPECT_EQ(t.entries[1].rect.left, 3840);
+    EXPECT_EQ(t.entries[1].deviceIndex, 3);
+}
 
-    std::vector<AdapterInfo> unreadable = {Screen(0, 0, true), Screen(1920, 0, false, 1920, 0)};
-    EXPECT_EQ(Table(unreadable).count, 1);
+// A laptop with its lid closed: its own panel is not on the desktop, the
+// external monitor after it is, and is the one monitor shown.
+TEST(WalkAdapters, ALidClosedLaptopShowsItsExternalMonitor) {
+    std::vector<AdapterInfo> adapters = {Screen(0, 0), Screen(0, 0, true, 2560, 1440)};
+    adapters[0].attachedToDesktop = false;
+    MonitorTable t;
+    std::vector<std::pair<int, int>> stored;
+    const int count = WalkAdapters(
+        t,
+        [&](int i) -> std::optional<AdapterInfo> {
+            if (i >= int(adapters.size())) return std::nullopt;
+            return adapters[i];
+        },
+        [&](int entry, int adapter) { stored.emplace_back(entry, adapter); });
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(t.primary, 1);
+    EXPECT_EQ(t.entries[0].deviceIndex, 1);
+    EXPECT_EQ(t.entries[0].rect.right, 2559);
+    EXPECT_EQ(stored, (std::vector<std::pair<int, int>>{{0, 1}}));
+    EXPECT_TRUE(MapAlbums(t, MappingMode::SaverOrConfigure).albumInUse[0]);
 }
 
 TEST(WalkAdapters, InclusiveRectanglesPrimaryAndUntouchedAlbums) {
@@ -134,23 +158,38 @@ TEST(Touches, ComparesEdgesOnly) {
     EXPECT_FALSE(Touches({1921, 0, 3840, 1079}, g));
 }
 
-TEST(AlbumAreaOf, TaskbarOutsideTheSaverAndOneRowShort) {
+TEST(AlbumAreaOf, WorkAreaOutsideTheSaverAndOneRowShort) {
     MonitorTable t = Table({Screen(0, 0, true)}, {0});
-    auto program = AlbumAreaOf(t, 0, false, 40);
-    ASSERT_TRUE(program);
-    EXPECT_EQ(program->width, 1920);
-    EXPECT_EQ(program->height, 1039);
-    auto saver = AlbumAreaOf(t, 0, true, 40);
-    EXPECT_EQ(saver->height, 1079);
-    EXPECT_EQ(saver->x, 0);
-    EXPECT_FALSE(AlbumAreaOf(t, 1, true, 0).has_value());
+    t.entries[0].work = {0, 0, 1919, 1039};  // a 40-pixel taskbar at the bottom
+    AlbumRect program, saver, none;
+    ASSERT_EQ(AlbumAreaOf(t, 0, false, &program), kOk);
+    EXPECT_EQ(program.width, 1920);
+    EXPECT_EQ(program.height, 1039);
+    ASSERT_EQ(AlbumAreaOf(t, 0, true, &saver), kOk);
+    EXPECT_EQ(saver.height, 1079);
+    EXPECT_EQ(saver.x, 0);
+    EXPECT_EQ(AlbumAreaOf(t, 1, true, &none), kErrNoMonitorsMapped);
+}
+
+TEST(AlbumAreaOf, ATaskbarAtTheSideNarrowsTheAreaAndAnEmptyAreaIsRefused) {
+    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)}, {0, 0});
+    t.entries[0].work = {60, 0, 1919, 1079};  // the taskbar on the left of the primary only
+    AlbumRect r;
+    ASSERT_EQ(AlbumAreaOf(t, 0, false, &r), kOk);
+    EXPECT_EQ(r.x, 60);
+    EXPECT_EQ(r.width, 3840 - 60);
+    EXPECT_EQ(r.height, 1079);
+
+    MonitorTable one = Table({Screen(0, 0, true)}, {0});
+    one.entries[0].work = {0, 0, 1919, 0};
+    EXPECT_EQ(AlbumAreaOf(one, 0, false, &r), kErrNotPositive);
 }
 
 TEST(AlbumAreaOf, BoundingRectangleOfSeveralMonitors) {
     MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0, false, 1280, 1024)}, {-1, 1, 1});
-    auto r = AlbumAreaOf(t, 1, true, 0);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->x, 1920);
-    EXPECT_EQ(r->width, 1920 + 1280);
-    EXPECT_EQ(r->height, 1079);
+    AlbumRect r;
+    ASSERT_EQ(AlbumAreaOf(t, 1, true, &r), kOk);
+    EXPECT_EQ(r.x, 1920);
+    EXPECT_EQ(r.width, 1920 + 1280);
+    EXPECT_EQ(r.height, 1079);
 }

@@ -1,10 +1,12 @@
 #include "display/AlbumWindow_win.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <cwchar>
 
 #include "base/DisplayState_win.h"
+#include "base/Hooks_win.h"
 #include "display/Frame_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
@@ -52,6 +54,31 @@ private:
 
 bool NeedsPaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
 
+const AlbumWindowState& StateOf(HWND window) {
+    return *reinterpret_cast<const AlbumWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Takes a quit message the code under test posted off this thread's queue,
+// so that it cannot end a later test's message box.
+bool TakeQuit() {
+    MSG msg;
+    bool posted = false;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) posted = true;
+    return posted;
+}
+
+int gShutdowns = 0;
+void CountShutdown() { ++gShutdowns; }
+
+// Counts the WM_CLOSE messages this thread's windows are sent, nested ones
+// too (Wine cuts a runaway recursion off at a fixed depth, Windows at the
+// stack's end).
+int gCloses = 0;
+LRESULT CALLBACK CountCloses(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_CLOSE) ++gCloses;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Album 1's paint fails and shows its box; while the box is up both windows
 // are asked to paint again. Album 2 paints its own album at once; album 1's
 // second paint is skipped, since its first is still under way.
@@ -76,6 +103,81 @@ TEST(AlbumWindows, EachWindowGuardsOnlyItsOwnPaint) {
     EXPECT_FALSE(NeedsPaint(second));
     EXPECT_EQ(View(1).pan.centreX, secondX + 1) << "album 2 painted while album 1's box was up";
     EXPECT_EQ(View(0).pan.centreX, firstX + 1) << "album 1 rendered once";
+}
+
+// However the close is asked, album 1's window stays while the workstation
+// is locked; a remote connect ends the lock as a console connect does.
+TEST(AlbumWindows, LockedAlbumOneRefusesToCloseUntilTheSessionConnects) {
+    ProcessRecords records;
+    TwoAlbumWindows windows;
+    ASSERT_TRUE(windows.made);
+    const HWND first = View(0).window;
+    gAppState->sessionLocked = 1;
+    gCloses = 0;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountCloses, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    SendMessageW(first, WM_CLOSE, 0, 0);
+    SendMessageW(first, WM_SYSCOMMAND, SC_CLOSE, 0);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gCloses, 1) << "the close came back to the window";
+    EXPECT_TRUE(IsWindow(first));
+    SendMessageW(first, WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 0);
+    EXPECT_EQ(gAppState->sessionLocked, 0u);
+    SendMessageW(first, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_TRUE(TakeQuit());
+}
+
+// Another program cancelled the log-off: the display goes on as it was.
+TEST(AlbumWindows, EndSessionShutsDownOnlyWhenTheSessionEnds) {
+    ProcessRecords records;
+    TwoAlbumWindows windows;
+    ASSERT_TRUE(windows.made);
+    const HWND first = View(0).window;
+    gHooks.shutdown = CountShutdown;
+    gShutdowns = 0;
+    SendMessageW(first, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(gShutdowns, 0);
+    EXPECT_TRUE(IsWindow(first));
+    EXPECT_FALSE(gMode.restartRequested);
+    SendMessageW(first, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(gShutdowns, 1);
+    gHooks = {};
+}
+
+// A failed strip rebuild raises inside the paint: the procedure shows it and
+// ends the display, and the paint is still ended and its guard cleared.
+TEST(AlbumWindows, ARaiseInsideAPaintStaysInTheProcedure) {
+    ProcessRecords records;
+    TwoAlbumWindows windows;
+    ASSERT_TRUE(windows.made);
+    const HWND first = View(0).window;
+    View(0).pan.turns = 5;
+    gDisplayState->albums[0].effectsEnabled = 2;  // a rebuild is due, with no photos to build from
+    InvalidateRect(first, nullptr, FALSE);
+    {
+        BoxWatcher boxes;
+        UpdateWindow(first);
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+    }
+    EXPECT_FALSE(NeedsPaint(first));
+    EXPECT_FALSE(StateOf(first).painting);
+    EXPECT_TRUE(TakeQuit());
+}
+
+// A DPI change on album 2's monitor rebuilds the whole display: album 1's
+// window goes too, and its going ends the loop for the restart.
+TEST(AlbumWindows, ADpiChangeOnAlbumTwoRestartsTheWholeDisplay) {
+    ProcessRecords records;
+    TwoAlbumWindows windows;
+    ASSERT_TRUE(windows.made);
+    const HWND first = View(0).window, second = View(1).window;
+    RECT suggested = {0, 0, 800, 500};
+    SendMessageW(second, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_TRUE(gMode.restartRequested);
+    EXPECT_TRUE(TakeQuit());
 }
 
 }  // namespace
