@@ -105,7 +105,7 @@ Status RestoreLeftPlan() {
     wchar_t id[100];
     if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return kOk;
     if (Status s = RunSetActive(id); s != kOk) return s;
-    return WriteSettingTextById(OriginalPlanKey(), 0, L"");
+    return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
 bool SwitchNeeded() {
@@ -189,7 +189,7 @@ void RestorePowerPlan() {
     if (gAppState == nullptr || gDisplayState == nullptr || gDisplayState->planSwitched == 0) return;
     if (SetActivePowerPlan(true) == kOk) {
         gDisplayState->planSwitched = 0;
-        (void)WriteSettingTextById(OriginalPlanKey(), 0, L"");
+        (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
         return;
     }
     // The record stays, so the next start of this role puts the plan back.
