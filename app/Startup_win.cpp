@@ -266,6 +266,10 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                 gMode.previewMode = true;
             } else if (IsSwitch(sw.switchText, u's')) {
                 gMode.showMode = true;
+                // Savers may overlap (Lock starts one); the mutex tells the
+                // power plan whether another saver still owns a switch.
+                gMode.instanceMutex = CreateMutexW(nullptr, FALSE, L"Quorvel_Saver");
+                gMode.sameRoleRunning = gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
             } else {
                 *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
                 return false;

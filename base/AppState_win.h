@@ -83,6 +83,9 @@ struct ModeState {
     HHOOK keyboardHook;
     HMODULE shcoreLibrary;
     HANDLE instanceMutex;
+    // Another process of the same role (the program, or the saver showing
+    // its albums) held the role's mutex when this one started.
+    bool sameRoleRunning;
 };
 
 extern AppState* gAppState;

@@ -91,6 +91,9 @@ struct DisplayState {
     wchar_t startingPlanName[150];
     wchar_t chosenPlanId[100];
     wchar_t chosenPlanName[150];
+    // Set once the start has made the chosen plan active: the exit restores
+    // exactly then, whatever the settings say by that time.
+    std::int32_t planSwitched;
 };
 
 extern DisplayState* gDisplayState;

@@ -102,7 +102,7 @@ bool FileExists(const wchar_t* path, Status* code) {
     return false;
 }
 
-Status RunAndWait(const wchar_t* path) {
+Status RunAndWait(const wchar_t* path, RunStyle style) {
     if (path == nullptr || path[0] == L'\0') {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
@@ -110,15 +110,22 @@ Status RunAndWait(const wchar_t* path) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    const DWORD flags = style == RunStyle::Quiet ? CREATE_NO_WINDOW : 0;
+    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process)) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule));
         return kErrAppNotFound;
     }
     WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    const bool known = GetExitCodeProcess(process.hProcess, &exitCode) != FALSE;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return kOk;
+    if (style == RunStyle::Shown || (known && exitCode == 0)) return kOk;
+    wchar_t code[16];
+    swprintf(code, 16, L"%lu", known ? exitCode : 0ul);
+    SetErrorLocation(QV_SITE(kModule), code);
+    return kErrAppFailed;
 }
 
 Status RunDisplaySettings() {

@@ -34,7 +34,12 @@ int AskOwner(const wchar_t* text, UINT style);
 [[nodiscard]] bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&out)[kPathChars]);
 bool PathExists(const wchar_t* path);
 bool FileExists(const wchar_t* path, Status* code);
-[[nodiscard]] Status RunAndWait(const wchar_t* path);
+// How RunAndWait starts a program. Shown: as the user would, its console
+// window included, whatever it ends with. Quiet: a batch file run for its
+// work alone (POWERCFG) opens no console window over the albums, and its
+// exit code is its answer: anything but 0 is 10014.
+enum class RunStyle { Shown, Quiet };
+[[nodiscard]] Status RunAndWait(const wchar_t* path, RunStyle style = RunStyle::Shown);
 [[nodiscard]] Status RunDisplaySettings();
 [[nodiscard]] Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count);
 // Album photo types: 1 "*.jpg" ... 7 "*.tiff", 0 when none matched.

@@ -35,6 +35,8 @@
 #define IDS_KEY_MATTING 517
 #define IDS_KEY_SAVER_SAYING 520
 #define IDS_KEY_STITCH_MODE 522
+#define IDS_KEY_ORIGINAL_PLAN_EXE 523
+#define IDS_KEY_ORIGINAL_PLAN_SAVER 524
 
 /* Start-up and command-line texts */
 #define IDS_ARG_NOT_VALID 30001

@@ -101,8 +101,9 @@ Status RefusedWrite() {
     return kErrIniWrite;
 }
 
+// A null value removes the key.
 Status WriteValue(const wchar_t* key, const wchar_t* value) {
-    if (gAppState == nullptr || key == nullptr || value == nullptr) {
+    if (gAppState == nullptr || key == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }

@@ -41,6 +41,7 @@ void SettingsFilePath(wchar_t (&path)[kPathChars]);
 [[nodiscard]] Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value);
 Status WriteSettingNumber(const wchar_t* key, std::int32_t value);
 Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value);
+// A null text removes the key.
 Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
 
 void ReadAllSettings();

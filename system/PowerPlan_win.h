@@ -5,7 +5,8 @@
 
 namespace quorvel {
 
-// Chooses the plan, captures the active one and switches when needed.
+// Chooses the plan, puts back a plan an earlier run of this role left
+// switched, captures the active one and switches when needed.
 [[nodiscard]] Status StartPowerPlan();
 // Writes and runs "GetPowPl.bat" and reads "ActivePowerPlan.txt".
 [[nodiscard]] Status CapturePowerPlan();

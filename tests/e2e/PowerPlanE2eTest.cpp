@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
@@ -25,12 +26,14 @@ void InstallPowercfgDouble(const std::wstring& activeLine) {
                                std::vector<std::uint8_t>(line.begin(), line.end())));
 }
 
-// The plan ids POWERCFG was asked to make active, one per line.
-std::wstring SetActiveLog() {
-    std::wstring log = ReadTextFile(JoinPath(kDoubleFolder, L"log.txt")).value_or(L"");
+std::wstring DoubleLog(const wchar_t* name) {
+    std::wstring log = ReadTextFile(JoinPath(kDoubleFolder, name)).value_or(L"");
     log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
     return log;
 }
+
+// The plan ids POWERCFG was asked to make active, one per line.
+std::wstring SetActiveLog() { return DoubleLog(L"log.txt"); }
 
 void SetInstalledSetting(const wchar_t* key, const wchar_t* value) {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Header", key, value,
@@ -50,6 +53,24 @@ std::optional<DWORD> RunSaver() {
 }
 
 std::wstring TempSaver() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempSaver"); }
+
+std::wstring UserIni() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini"); }
+
+std::wstring UserSetting(const wchar_t* key) {
+    wchar_t value[256] = L"";
+    GetPrivateProfileStringW(L"Header", key, L"", value, 256, UserIni().c_str());
+    return value;
+}
+
+// What the double was asked ("-SETACTIVE no window" ...), one call a line.
+std::wstring CallLog() { return DoubleLog(L"calls.txt"); }
+
+HWND StartUntilShown(Process& p, const wchar_t* program, const wchar_t* args) {
+    EXPECT_TRUE(p.Start(InstalledProgram(program), args));
+    HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
+    EXPECT_NE(window, nullptr);
+    return window;
+}
 
 }  // namespace
 
@@ -101,4 +122,81 @@ TEST(PowerPlan, TheConfigurationScreenNeitherSwitchesNorRestores) {
     PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
     EXPECT_EQ(SetActiveLog(), L"");
+}
+
+// The default plan is chosen before the display restarts, then a cleanup
+// run beside the program empties the per-user folder, the program's
+// temporary folder with it. The program still puts back the plan its start
+// switched from, and the cleanup leaves the record of that plan.
+TEST(PowerPlan, ADefaultPlanChoiceAndACleanupMidRunStillRestore) {
+    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    Process program;
+    HWND first = StartUntilShown(program, L"Quorvel.exe", L"");
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"UseDefaultPowerPlan", L"1", UserIni().c_str()));
+    PostMessageW(first, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    HWND second = WaitForWindow(program.Pid(), [first](HWND w) { return w != first && IsAlbumWindow(w); });
+    ASSERT_NE(second, nullptr);
+    Process cleanup;
+    ASSERT_TRUE(cleanup.Start(InstalledProgram(L"Quorvel.exe"), L"/d"));
+    EXPECT_EQ(cleanup.WaitExit(), 0u);
+    EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanExe"), kBalanced);
+    PostMessageW(second, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Finish(program), 0u);
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanExe"), L"");
+}
+
+// A saver that ends without its restore leaves High performance active. A
+// second saver running meanwhile leaves that plan to the first; the next
+// saver alone puts the user's plan back before it captures.
+TEST(PowerPlan, ASaverAfterACrashRestoresTheUsersPlanFirst) {
+    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    Process crashing;
+    ASSERT_NE(StartUntilShown(crashing, L"Quorvel.scr", L"/s"), nullptr);
+    {
+        Process second;
+        HWND window = StartUntilShown(second, L"Quorvel.scr", L"/s");
+        ASSERT_NE(window, nullptr);
+        PressKey(window, VK_SPACE);
+        EXPECT_EQ(second.WaitExit(), 0u);
+    }
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n");
+    crashing.Kill();
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), kBalanced);
+    EXPECT_EQ(RunSaver(), 0u);
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n" + kHighPerformance + L"\n" +
+                                  kBalanced + L"\n");
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
+}
+
+// A profile folder whose name the ANSI code page cannot write: the batch
+// files still reach POWERCFG, without a console window.
+TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
+    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    const std::wstring profile = L"C:\\\x0424\x043e\x0442\x043e \x5199\x771f";
+    const std::wstring roaming = profile + L"\\AppData";
+    ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(roaming.c_str(), nullptr));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                               L"AppData", roaming));
+    ASSERT_EQ(RoamingAppData(), roaming);
+    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(CallLog(), L"-GETACTIVESCHEME no window\n-SETACTIVE no window\n-SETACTIVE no window\n");
+}
+
+// POWERCFG refusing the switch is a failure of the start, not a silent one.
+TEST(PowerPlan, ARefusedSwitchStopsTheStart) {
+    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    const std::string refuse = "-SETACTIVE";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(kDoubleFolder, L"fail.txt"), std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    auto box = WaitForMessageBox(p.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_NE(box->text.find(L"Application was found but failed to execute"), std::wstring::npos) << Narrow(box->text);
+    ASSERT_TRUE(Answer(*box, L"OK"));
+    EXPECT_EQ(p.WaitExit(), 0u);
 }

@@ -21,8 +21,10 @@ TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
     EXPECT_EQ(ReadBytes(records.root / L"GetPowPl.bat"), expected);
     EXPECT_STREQ(gDisplayState->startingPlanId, L"");
 
+    // Nor can the switch run: cmd ends the batch with its "not found"
+    // code, which is a failure, not a switch.
     wcscpy(gDisplayState->chosenPlanId, L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
-    EXPECT_EQ(SetActivePowerPlan(false), kOk);
+    EXPECT_EQ(SetActivePowerPlan(false), kErrAppFailed);
     EXPECT_EQ(ReadBytes(records.root / L"SetActPlan.bat"), "POWERCFG -SETACTIVE 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
     // No starting plan was captured, so a restore has nothing to run.
     DeleteFileW((records.root / L"SetActPlan.bat").c_str());
