@@ -187,7 +187,7 @@
 #define IDS_ALBUM_MENU_HELP 32002
 #define IDS_ALBUM_TITLE 32003
 
-/* Failure codes 10000 to 10084 and questions 20000 to 20008 are string ids
+/* Failure codes 10000 to 10085 and questions 20000 to 20008 are string ids
    too; their names live in base/ErrorCodes.h. */
 
 #endif
