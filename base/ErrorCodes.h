@@ -84,6 +84,7 @@ enum : Status {
     kErrBitsPerPixel = 10082,
     kErrFirstTimeInit = 10083,
     kErrRegistryKeys = 10084,
+    kErrThemeNotUnpacked = 10085,
 };
 
 enum : unsigned {

@@ -7,6 +7,7 @@
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
+#include "base/Text.h"
 
 namespace quorvel {
 
@@ -55,6 +56,13 @@ Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes) {
     MessageBoxW(nullptr, message, Caption(), MB_TASKMODAL | MB_ICONWARNING);
     SetErrorLocation(kMissingTextSite);
     return kErrResourceString;
+}
+
+std::wstring LoadWideFormat(unsigned id) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(id, text, sizeof text);
+    const std::u16string format = WideTextFormat(reinterpret_cast<const char16_t*>(text));
+    return std::wstring(format.begin(), format.end());
 }
 
 int ShowNotice(const wchar_t* text, UINT style) {

@@ -3,6 +3,7 @@
 // images, and the flags of the log copy's file dialogs.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "base/AppState_win.h"
 
@@ -26,6 +27,9 @@ static_assert(kCopyDestinationDialogFlags == 0x280826);
 // Loads string `id` into buffer (capacity bufferBytes / 2 characters). A
 // missing entry writes "XXXX", warns the user and returns 10017.
 [[nodiscard]] Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes);
+// A format of the string table, ready for the wide printf family ("%s"
+// becomes "%ls").
+std::wstring LoadWideFormat(unsigned id);
 int ShowNotice(const wchar_t* text, UINT style);
 int AskOwner(const wchar_t* text, UINT style);
 // Fills `out` with folder + "\" + name. When that would not fit a path,

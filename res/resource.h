@@ -119,6 +119,20 @@
 #define IDB_BUTTON_CLEANUP 179
 #define IDB_BUTTON_REPAIR 185
 
+/* Power panel: one template for both sizes (res/Power.rc) */
+#define IDD_POWER 154
+#define IDC_SET_SAVER 1169
+#define IDC_SET_THEME 110
+#define IDC_SAVER_BEHAVIOUR_GROUP 210
+#define IDC_WAIT_LABEL 207
+#define IDC_WAIT_MINUTES 1184
+#define IDC_MINUTES_LABEL 208
+#define IDC_WAIT_SCROLL 1177
+#define IDC_LOCK_ON_RESUME 1171
+#define IDC_PLAN_GROUP 209
+#define IDC_VIDEO_PLAN 1179
+#define IDC_DEFAULT_PLAN 1180
+
 /* Texts of the panels' machinery, Home and About */
 #define IDS_MENU_ABOUT 31400
 #define IDS_MENU_QUORVEL_HELP 31401
@@ -135,6 +149,7 @@
 #define IDS_COPIED 31412
 #define IDS_NOT_DEFAULT_SAVER 31413
 #define IDS_TERMS_NOTICE 31414
+#define IDS_DEFAULT_PLAN_FORMAT 31415
 
 /* Photo properties list: row labels, column titles, value words and
    value formats (31300-31399) */
@@ -191,7 +206,7 @@
 #define IDS_ALBUM_MENU_HELP 32002
 #define IDS_ALBUM_TITLE 32003
 
-/* Failure codes 10000 to 10084 and questions 20000 to 20008 are string ids
+/* Failure codes 10000 to 10085 and questions 20000 to 20008 are string ids
    too; their names live in base/ErrorCodes.h. */
 
 #endif

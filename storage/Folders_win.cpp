@@ -14,6 +14,7 @@ namespace quorvel {
 namespace {
 
 const wchar_t kModule[] = L"Quorvel";
+const wchar_t kRecordKey[] = L"Software\\Fenwold\\Quorvel";
 const wchar_t kSettingsModule[] = L"settings";
 
 // Fills `out` with known folder + "\" + tail. False when the shell has no
@@ -118,7 +119,6 @@ Status CopyCommonToUser() {
 }
 
 Status WriteRegistryRecord() {
-    const wchar_t kRecordKey[] = L"Software\\Fenwold\\Quorvel";
     HKEY record = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS) {
         OutputDebugStringW(L"[Quorvel] CurrentUser... does not exist\n");
@@ -164,6 +164,32 @@ Status WriteRegistryRecord() {
     }
     RegCloseKey(record);
     return status;
+}
+
+Status ReadRecordText(const wchar_t* name, wchar_t* buffer, int chars) {
+    if (name == nullptr || buffer == nullptr || chars <= 0) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    buffer[0] = L'\0';
+    DWORD bytes = static_cast<DWORD>(chars * sizeof(wchar_t));
+    const LSTATUS r = RegGetValueW(HKEY_CURRENT_USER, kRecordKey, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes);
+    if (r == ERROR_SUCCESS) return kOk;
+    buffer[0] = L'\0';
+    gErrorLocation.windowsError = static_cast<DWORD>(r);
+    SetErrorLocation(QV_SITE(kModule), name);
+    if (r == ERROR_FILE_NOT_FOUND) return kErrRegistryMissing;
+    return r == ERROR_MORE_DATA ? kErrRegistryBuffer : kErrReadRegistry;
+}
+
+// The record is made again if a cleanup tool removed it.
+Status WriteRecordText(const wchar_t* name, const wchar_t* text) {
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    const LSTATUS r = RegSetKeyValueW(HKEY_CURRENT_USER, kRecordKey, name, REG_SZ, text, bytes);
+    if (r == ERROR_SUCCESS) return kOk;
+    gErrorLocation.windowsError = static_cast<DWORD>(r);
+    SetErrorLocation(QV_SITE(kModule), name);
+    return kErrWriteRegistry;
 }
 
 Status ComputeFolders() {

@@ -268,19 +268,20 @@ Status SetCurrentTheme(int flag) {
         SetErrorLocation(QV_SITE(kModule), gAppState->themeFolder);
         return kErrInvalidArgument;
     }
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
-        SetErrorLocation(QV_SITE(kModule), kThemeKey);
-        return kErrOpenRegistry;
+    return WriteCurrentTheme(value);
+}
+
+Status WriteCurrentTheme(const wchar_t* path) {
+    if (path == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
     }
-    const DWORD bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
-    const LSTATUS r = RegSetValueExW(key, L"CurrentTheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) {
-        SetErrorLocation(QV_SITE(kModule), L"CurrentTheme");
-        return kErrWriteRegistry;
-    }
-    return kOk;
+    const DWORD bytes = static_cast<DWORD>((wcslen(path) + 1) * sizeof(wchar_t));
+    const LSTATUS r = RegSetKeyValueW(HKEY_CURRENT_USER, kThemeKey, L"CurrentTheme", REG_SZ, path, bytes);
+    if (r == ERROR_SUCCESS) return kOk;
+    gErrorLocation.windowsError = static_cast<DWORD>(r);
+    SetErrorLocation(QV_SITE(kModule), L"CurrentTheme");
+    return kErrWriteRegistry;
 }
 
 Status GetCurrentTheme(wchar_t* buffer) {

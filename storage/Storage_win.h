@@ -24,6 +24,8 @@ constexpr int kThemeChars = 512;
 [[nodiscard]] Status CopyDefaultMattings();
 // flag 1 names themeFolder's "Quorvel.theme" as the current theme, 0 clears it.
 [[nodiscard]] Status SetCurrentTheme(int flag);
+// Names `path` as the current theme, the key made first in a profile without it.
+[[nodiscard]] Status WriteCurrentTheme(const wchar_t* path);
 // buffer holds kThemeChars characters.
 [[nodiscard]] Status GetCurrentTheme(wchar_t* buffer);
 [[nodiscard]] Status RemoveTempFiles();

@@ -15,6 +15,8 @@ const wchar_t kModule[] = L"ScreenSaver";
 constexpr ErrorSite kDesktopKeySite{kModule, 661};
 constexpr ErrorSite kDesktopValueSizeSite{kModule, 667};
 constexpr ErrorSite kDesktopValueSite{kModule, 681};
+constexpr ErrorSite kDesktopWriteKeySite{kModule, 631};
+constexpr ErrorSite kDesktopWriteSite{kModule, 640};
 const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 
 }  // namespace
@@ -49,6 +51,49 @@ Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
     return kOk;
 }
 
+Status WriteDesktopValue(const wchar_t* name, const wchar_t* text) {
+    if (name == nullptr || name[0] == L'\0' || text == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) {
+        SaveWindowsError();
+        SetErrorLocation(kDesktopWriteKeySite);
+        return kErrOpenRegistry;
+    }
+    const RegistryKey key(opened);
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    const LONG result = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    if (result != ERROR_SUCCESS) {
+        gErrorLocation.windowsError = static_cast<DWORD>(result);
+        SetErrorLocation(kDesktopWriteSite, name);
+        return kErrWriteRegistry;
+    }
+    return kOk;
+}
+
+Status ScreenSaverPath(wchar_t (&path)[kPathChars]) {
+    if (gAppState == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    const int n = swprintf(path, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);
+    if (n > 0 && n < kPathChars) return kOk;
+    path[0] = L'\0';
+    SetErrorLocation(QV_SITE(kModule), gAppState->installFolder);
+    return kErrInvalidArgument;
+}
+
+bool SamePath(const wchar_t* a, const wchar_t* b) {
+    if (_wcsicmp(a, b) == 0) return true;
+    // Only a file that exists has a long form to compare.
+    wchar_t longA[kPathChars], longB[kPathChars];
+    const DWORD na = GetLongPathNameW(a, longA, kPathChars);
+    const DWORD nb = GetLongPathNameW(b, longB, kPathChars);
+    return na > 0 && na < kPathChars && nb > 0 && nb < kPathChars && _wcsicmp(longA, longB) == 0;
+}
+
 Status IsCurrentScreenSaver(bool* current) {
     if (current == nullptr || gAppState == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
@@ -63,8 +108,8 @@ Status IsCurrentScreenSaver(bool* current) {
     }
     if (status != kOk) return status;
     wchar_t saver[kPathChars], shortSaver[kPathChars];
-    swprintf(saver, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);
-    *current = _wcsicmp(value, saver) == 0 ||
+    if (Status s = ScreenSaverPath(saver); s != kOk) return s;
+    *current = SamePath(value, saver) ||
                (JoinPath(gAppState->installFolder, L"QUORVE~1.scr", shortSaver) && _wcsicmp(value, shortSaver) == 0);
     return kOk;
 }

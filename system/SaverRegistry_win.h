@@ -11,6 +11,17 @@ constexpr int kDesktopValueBytes = 512;
 // value does not exist, 10074 when it does not fit, 10048 otherwise.
 [[nodiscard]] Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer);
 
+// Writes a text value (REG_SZ): 10042 when the key cannot be opened, 10043
+// when the value cannot be written.
+[[nodiscard]] Status WriteDesktopValue(const wchar_t* name, const wchar_t* text);
+
+// The program's screen saver: "Quorvel.scr" in installFolder.
+[[nodiscard]] Status ScreenSaverPath(wchar_t (&path)[kPathChars]);
+
+// Two paths of one file, whatever mix of long and short (8.3) names each
+// uses, compared without regard to case.
+bool SamePath(const wchar_t* a, const wchar_t* b);
+
 // Whether "SCRNSAVE.EXE" names this program's screen saver, in its long or
 // short form. A missing value means no, without error.
 [[nodiscard]] Status IsCurrentScreenSaver(bool* current);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes PNG screenshots of the Home and About dialogs into docs/screens/:
 # once at 96 DPI (the large templates) and once at a scaled DPI (the small
-# ones), each in a fresh Wine prefix on a private Xvfb.
+# ones), each in a fresh Wine prefix on a private Xvfb; and of the Power
+# panel, which only the program opens (one template, at 96 DPI).
 #   tools/screenshots.sh [scaled DPI, default 144]
 # Installs the package $QV_MSI (default build/win/Quorvel.msi); run
 # tools/build.sh --win-only first.
@@ -17,16 +18,20 @@ qv_ensure_installed_template || { echo "screenshots: Quorvel.msi could not be in
 mkdir -p "$out"
 
 # A helper inside Wine: prints a window's rectangle as an ImageMagick crop
-# geometry, or opens the About dialog from the Home dialog's system menu.
+# geometry, opens the About dialog from the Home dialog's system menu, opens
+# Home from an album window's menu, or presses Home's Power button.
 work=$(mktemp -d "${TMPDIR:-/tmp}/qv-shots.XXXXXX")
 cat >"$work/peek.c" <<'C'
 #include <windows.h>
 #include <stdio.h>
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
-    HWND w = FindWindowW(NULL, argv[2]);
+    HWND w = lstrcmpW(argv[1], L"home") == 0 ? FindWindowW(L"Album1 Window", NULL) : FindWindowW(NULL, argv[2]);
     if (w == NULL) return 1;
     if (lstrcmpW(argv[1], L"about") == 0) return PostMessageW(w, WM_SYSCOMMAND, 1034, 0) ? 0 : 1;
+    if (lstrcmpW(argv[1], L"home") == 0) return PostMessageW(w, WM_SYSCOMMAND, 1035, 0) ? 0 : 1;
+    if (lstrcmpW(argv[1], L"power") == 0)
+        return PostMessageW(w, WM_COMMAND, MAKEWPARAM(1025, BN_CLICKED), (LPARAM)GetDlgItem(w, 1025)) ? 0 : 1;
     RECT r;
     GetWindowRect(w, &r);
     printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
@@ -68,6 +73,25 @@ run_at() {  # run_at <dpi> <suffix>
   rm -rf "$prefix"
 }
 
+# Album 1's window is titled after its album: the helper finds it by class.
+power_panel() {
+  local prefix i
+  prefix=$(qv_new_prefix screenshots "$QV_INSTALLED") || return 1
+  export WINEPREFIX=$prefix
+  qv_start_xvfb || return 1
+  "$WINE" "$QV_PROGRAM_DIR_WIN\\Quorvel.exe" >/dev/null 2>&1 &
+  for ((i = 0; i < 100; i++)); do
+    "$WINE" "$work/peek.exe" home album1 2>/dev/null && break
+    sleep 0.3
+  done
+  rect "Home - Quorvel" >/dev/null && "$WINE" "$work/peek.exe" power "Home - Quorvel"
+  shoot "Power Panel - Quorvel " "$out/power-96dpi.png"
+  qv_stop_prefix "$prefix"
+  qv_stop_xvfb
+  rm -rf "$prefix"
+}
+
 run_at 96 96dpi
 run_at "$scaled" "${scaled}dpi"
+power_panel
 rm -rf "$work"

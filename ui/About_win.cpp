@@ -38,14 +38,6 @@ const int kAboutColoured[] = {IDC_VERSION_LINE, IDC_THANKS_GROUP, IDC_THANKS_LIN
 const int kAboutGroups[] = {IDC_THANKS_GROUP};
 const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
-// A format of the string table, ready for the wide printf family.
-std::wstring WideFormat(unsigned id) {
-    wchar_t text[kMessageChars];
-    (void)LoadText(id, text, sizeof text);
-    const std::u16string format = WideTextFormat(reinterpret_cast<const char16_t*>(text));
-    return std::wstring(format.begin(), format.end());
-}
-
 Status InitialiseAbout(HWND dialog) {
     if (gAppState != nullptr) gAppState->aboutOpen = 1;
     OutputDebugStringW(L"Quorvel: About InitDialog\n");
@@ -194,7 +186,7 @@ Status CopyLogFile(HWND owner) {
         return kErrCopyFile;
     }
     wchar_t text[kMessageChars * 2];
-    swprintf(text, kMessageChars * 2, WideFormat(IDS_COPIED).c_str(), source, destination);
+    swprintf(text, kMessageChars * 2, LoadWideFormat(IDS_COPIED).c_str(), source, destination);
     ShowNotice(text, MB_OK);
     return kOk;
 }

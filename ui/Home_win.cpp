@@ -8,6 +8,7 @@
 #include "base/ErrorReporter_win.h"
 #include "ui/Help_win.h"
 #include "ui/Panel_win.h"
+#include "ui/PowerPanel_win.h"
 #include "storage/Settings_win.h"
 #include "base/Hooks_win.h"
 #include "system/Session_win.h"
@@ -18,7 +19,8 @@
 
 namespace quorvel {
 
-PanelRunner gPanelRunners[kPanelCount] = {};
+// In PanelId order: Photos, Monitor Mapping, Mattings, Phrases, Power, Import.
+const PanelRunner gPanelRunners[kPanelCount] = {nullptr, nullptr, nullptr, nullptr, OpenPowerPanel, nullptr};
 
 namespace {
 

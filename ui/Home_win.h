@@ -8,7 +8,7 @@ namespace quorvel {
 // A panel the Home dialog leads to; returns a code. Entries stay empty
 // until their panel exists, and an empty entry opens nothing.
 using PanelRunner = Status (*)(HWND owner);
-extern PanelRunner gPanelRunners[kPanelCount];
+extern const PanelRunner gPanelRunners[kPanelCount];
 
 // Opens the Home dialog (again after a DPI or display change) and, in the
 // regular program, then runs the panel it asked for.

@@ -88,11 +88,11 @@ INT_PTR OnPanelColourStatic(const PanelDescription& panel, HDC dc, HWND control)
 }
 
 bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM command) {
+    if (panel.onSysCommand != nullptr && panel.onSysCommand(dialog, command)) return true;
     if ((command & 0xFFF0) == SC_CLOSE) {
         EndPanel(dialog, 0);
         return true;
     }
-    if (panel.onSysCommand != nullptr && panel.onSysCommand(dialog, command)) return true;
     switch (command) {
         case IDM_PANEL_ABOUT: ReportError(OpenAbout(dialog), 1); return true;
         case IDM_PANEL_HELP: ReportError(RunHelp(panel.helpFile, panel.helpFlag), 1); return true;

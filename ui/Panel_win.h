@@ -97,7 +97,8 @@ struct PanelMenuItem {
 // Every handler is optional. onInit runs after the shared set-up (centring,
 // icons, unthemed group boxes, system menu, picture buttons); onSysCommand
 // and onMessage return true for what they handled. IDM_PANEL_ABOUT opens
-// About and IDM_PANEL_HELP runs helpFile; SC_CLOSE ends the panel.
+// About and IDM_PANEL_HELP runs helpFile; SC_CLOSE ends the panel unless
+// onSysCommand, which is asked first, handled it.
 struct PanelDescription {
     int largeTemplate = 0;
     int smallTemplate = 0;

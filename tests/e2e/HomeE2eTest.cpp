@@ -191,17 +191,26 @@ TEST_F(HomeScreen, AboutSaysWhenQuorvelIsNotTheScreenSaver) {
     EXPECT_TRUE(IsWindow(home));
 }
 
+// Windows may hold the saver's path in any case, or fully short with its
+// folders too.
 TEST(AboutSaver, AboutSaysWhenQuorvelIsTheScreenSaver) {
-    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE",
-                               InstalledProgram(L"QUORVEL.SCR")));
+    wchar_t shortPath[MAX_PATH] = L"";
+    ASSERT_NE(GetShortPathNameW(InstalledProgram(L"Quorvel.scr").c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_EQ(std::wstring(shortPath).find(L"Program Files"), std::wstring::npos) << shortPath;
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
     HWND home = WaitForWindow(p.Pid(), kHome);
     ASSERT_NE(home, nullptr);
-    PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
-    HWND about = WaitForWindow(p.Pid(), kAbout);
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver");
+    for (const std::wstring& saver : {InstalledProgram(L"QUORVEL.SCR"), std::wstring(shortPath)}) {
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE", saver));
+        PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
+        HWND about = WaitForWindow(p.Pid(), kAbout);
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver")
+            << saver;
+        PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    }
 }
 
 // Types text as keyboard input into the focused control of `window`.

@@ -1,0 +1,229 @@
+// The Power panel of the program: Quorvel as Windows' screen saver and
+// theme, the saver's wait and lock, and the power plan while it runs, seen
+// in Windows' own settings afterwards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "res/resource.h"
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+const wchar_t kPower[] = L"Power Panel - Quorvel ";
+const wchar_t kDesktop[] = L"Control Panel\\Desktop";
+const wchar_t kThemes[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
+const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
+const wchar_t kOtherTheme[] = L"C:\\Windows\\Resources\\Themes\\aero.theme";
+const wchar_t kThemeLog[] = L"C:\\theme-double\\log.txt";
+
+bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
+
+std::wstring Desktop(const wchar_t* value) { return RegReadString(HKEY_CURRENT_USER, kDesktop, value).value_or(L""); }
+std::wstring CurrentTheme() { return RegReadString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme").value_or(L""); }
+bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
+std::wstring InstalledTheme() {
+    return JoinPath(LocalAppData(), L"Microsoft\\Windows\\Themes\\Quorvel\\Quorvel.theme");
+}
+
+// The next message box: a dialog with the message text control.
+std::optional<MessageBoxInfo> NextBox(DWORD pid, DWORD timeoutMs = kDefaultTimeoutMs) {
+    HWND box = WaitForWindow(
+        pid, [](HWND w) { return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF) != nullptr; }, timeoutMs);
+    if (box == nullptr) return std::nullopt;
+    return ReadMessageBox(box);
+}
+
+// Ticks or unticks a box as a click would: the state, then the notification.
+bool Tick(HWND dialog, int id, bool on) {
+    HWND box = FindControl(dialog, id);
+    if (box == nullptr) return false;
+    SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    return ClickButton(box);
+}
+
+// The theme handlers of the prefix: theme_double.exe for both kinds of file,
+// and a package whose unpacking takes `delay` ("never" for never).
+void RegisterThemeDouble(const std::string& delay) {
+    const std::wstring command = L"\"" + JoinPath(TestProgramFolder(), L"theme_double.exe") + L"\" \"%1\"";
+    for (const wchar_t* kind : {L"themepack", L"theme"}) {
+        const std::wstring type = std::wstring(L"QuorvelTest.") + kind;
+        ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, std::wstring(L".") + kind, L"", type));
+        ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, type + L"\\shell\\open\\command", L"", command));
+    }
+    ASSERT_TRUE(WriteFileBytes(JoinPath(InstalledDataFolder(), L"QuorvelW7.themepack"),
+                               std::vector<std::uint8_t>(delay.begin(), delay.end())));
+}
+
+// What the theme handler was asked to do, one line each.
+std::wstring ThemeLog() {
+    std::wstring log = ReadTextFile(kThemeLog).value_or(L"");
+    log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
+    return log;
+}
+
+int Count(const std::wstring& text, const std::wstring& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+std::wstring ThemeBootSaver() {
+    wchar_t value[MAX_PATH] = L"";
+    GetPrivateProfileStringW(L"Boot", L"SCRNSAVE.EXE", L"", value, MAX_PATH, InstalledTheme().c_str());
+    return value;
+}
+
+// Starts the program and opens the Power panel from Home, as a user does.
+class PowerPanel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE", kOtherSaver));
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kDesktop, L"ScreenSaveTimeOut", L"600"));
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kDesktop, L"ScreenSaveActive", L"0"));
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme", kOtherTheme));
+    }
+    void Open() {
+        ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
+        HWND album = WaitForWindow(p.Pid(), IsAlbumWindow);
+        ASSERT_NE(album, nullptr);
+        ASSERT_TRUE(SendKey(album, VK_F2));
+        HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+        ASSERT_NE(home, nullptr);
+        ASSERT_TRUE(ClickButton(FindControl(home, IDC_POWER_PANEL)));
+        panel = WaitForWindow(p.Pid(), kPower);
+        ASSERT_NE(panel, nullptr);
+    }
+    HWND Control(int id) { return FindControl(panel, id); }
+    void CloseAnyway() {
+        PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+        auto box = NextBox(p.Pid());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, L"Quorvel is not your current screen saver. Would you like to proceed anyway?");
+        ASSERT_TRUE(Answer(*box, L"Yes"));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(panel); }));
+    }
+    Process p;
+    HWND panel = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PowerPanel, TheSaverTickSetsWindowsOwnSettingsAndTheUntickGivesTheUsersSaverBack) {
+    Open();
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
+    EXPECT_EQ(ControlText(Control(IDC_WAIT_MINUTES)), L"10");
+    EXPECT_FALSE(IsEnabled(Control(IDC_WAIT_SCROLL)));
+
+    ASSERT_TRUE(Tick(panel, IDC_SET_SAVER, true));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(IDC_WAIT_SCROLL)); }));
+    SendMessageW(panel, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 999 - 7),
+                 reinterpret_cast<LPARAM>(Control(IDC_WAIT_SCROLL)));
+    ASSERT_TRUE(Tick(panel, IDC_LOCK_ON_RESUME, true));
+    ASSERT_TRUE(WaitUntil([&] { return Desktop(L"ScreenSaverIsSecure") == L"1"; }));
+    EXPECT_TRUE(SamePath(Desktop(L"SCRNSAVE.EXE"), InstalledProgram(L"Quorvel.scr"))) << Desktop(L"SCRNSAVE.EXE");
+    EXPECT_EQ(Desktop(L"ScreenSaveTimeOut"), L"420");
+    EXPECT_EQ(ControlText(Control(IDC_WAIT_MINUTES)), L"7");
+    // What the running session uses, not only what the registry holds.
+    UINT seconds = 0;
+    BOOL active = FALSE;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0));
+    EXPECT_EQ(seconds, 420u);
+    EXPECT_TRUE(active);
+
+    PostMessageW(panel, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
+    HWND about = WaitForWindow(p.Pid(), L"About - Quorvel");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver");
+    PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+
+    ASSERT_TRUE(Tick(panel, IDC_SET_SAVER, false));
+    ASSERT_TRUE(WaitUntil([&] { return Desktop(L"SCRNSAVE.EXE") == kOtherSaver; })) << Desktop(L"SCRNSAVE.EXE");
+    CloseAnyway();
+}
+
+TEST_F(PowerPanel, TheThemeTickWaitsForWindowsToUnpackTheTheme) {
+    RegisterThemeDouble("1500");
+    Open();
+    ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
+    ASSERT_TRUE(WaitUntil([&] { return Count(ThemeLog(), L"applied") == 1; })) << ThemeLog();
+    EXPECT_EQ(ThemeLog(), L"unpacked\napplied " + InstalledTheme() + L"\n");
+    // The unpacked theme keeps its own keys and gains the saver.
+    EXPECT_TRUE(SamePath(ThemeBootSaver(), InstalledProgram(L"Quorvel.scr"))) << ThemeBootSaver();
+    EXPECT_NE(ReadTextFile(InstalledTheme()).value_or(L"").find(L"DisplayName=Quorvel"), std::wstring::npos);
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(Control(IDC_SET_SAVER)); }));
+    EXPECT_TRUE(SamePath(CurrentTheme(), InstalledTheme())) << CurrentTheme();
+    EXPECT_TRUE(SamePath(Desktop(L"SCRNSAVE.EXE"), InstalledProgram(L"Quorvel.scr")));
+
+    // Unticking gives the user's own theme and saver back and opens nothing.
+    ASSERT_TRUE(Tick(panel, IDC_SET_THEME, false));
+    ASSERT_TRUE(WaitUntil([&] { return Desktop(L"SCRNSAVE.EXE") == kOtherSaver; })) << Desktop(L"SCRNSAVE.EXE");
+    EXPECT_EQ(CurrentTheme(), kOtherTheme);
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
+    EXPECT_EQ(Count(ThemeLog(), L"applied"), 1);
+    EXPECT_FALSE(NextBox(p.Pid(), 500));
+    CloseAnyway();
+}
+
+TEST_F(PowerPanel, AThemeWindowsNeverUnpacksIsReportedAndNothingChanges) {
+    RegisterThemeDouble("never");
+    Open();
+    ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
+    const auto box = NextBox(p.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text,
+              L"Windows did not unpack the Quorvel theme in time, so the theme was not applied. Please try again.");
+    ASSERT_TRUE(Answer(*box, L"OK"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Control(IDC_SET_THEME)); }));
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
+    EXPECT_EQ(Desktop(L"SCRNSAVE.EXE"), kOtherSaver);
+    EXPECT_EQ(CurrentTheme(), kOtherTheme);
+    EXPECT_FALSE(FileExists(kThemeLog));
+    CloseAnyway();
+}
+
+TEST_F(PowerPanel, TheDefaultPlanChoiceReachesTheSettingsFile) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(JoinPath(TestProgramFolder(), L"powercfg.exe").c_str(),
+                          JoinPath(system, L"powercfg.exe").c_str(), FALSE));
+    Open();
+    EXPECT_EQ(ControlText(Control(IDC_VIDEO_PLAN)), L"(High performance)");
+    EXPECT_EQ(ControlText(Control(IDC_DEFAULT_PLAN)), L"Default plan (Balanced) ");
+    EXPECT_TRUE(IsChecked(Control(IDC_VIDEO_PLAN)));
+    EXPECT_TRUE(IsEnabled(Control(IDC_VIDEO_PLAN)));
+    SendMessageW(Control(IDC_VIDEO_PLAN), BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(Tick(panel, IDC_DEFAULT_PLAN, true));
+
+    // Enter and Escape do not close the panel; No to the question keeps it.
+    PostMessageW(panel, WM_COMMAND, IDOK, 0);
+    PostMessageW(panel, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    auto box = NextBox(p.Pid());
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(Answer(*box, L"No"));
+    Sleep(500);
+    EXPECT_TRUE(IsWindow(panel));
+    CloseAnyway();
+    const std::wstring ini = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini");
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadTextFile(ini).value_or(L"").find(L"UseDefaultPowerPlan=1") != std::wstring::npos;
+    })) << ReadTextFile(ini).value_or(L"(no file)");
+}
+
+TEST_F(PowerPanel, OpensInAProfileWithoutThemesOrVideoPlan) {
+    ASSERT_TRUE(RegDeleteKeyTree(HKEY_CURRENT_USER, kThemes));
+    // Windows Vista has no video plan of its own.
+    ASSERT_TRUE(SetWineVersion(L"vista"));
+    Open();
+    EXPECT_FALSE(NextBox(p.Pid(), 1000));
+    EXPECT_TRUE(IsWindow(panel));
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_THEME)));
+    EXPECT_FALSE(IsEnabled(Control(IDC_VIDEO_PLAN)));
+    EXPECT_TRUE(IsChecked(Control(IDC_DEFAULT_PLAN)));
+}

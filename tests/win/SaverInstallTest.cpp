@@ -1,0 +1,123 @@
+// Quorvel as Windows' screen saver and theme, against the real registry of
+// the test prefix: what the user had comes back, a saver file that is not
+// there is never named, and the running session hears of every change.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "base/ErrorReporter_win.h"
+#include "storage/Folders_win.h"
+#include "storage/Storage_win.h"
+#include "system/SaverInstall_win.h"
+#include "tests/win/TestState.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+const wchar_t kDesktop[] = L"Control Panel\\Desktop";
+const wchar_t kThemes[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
+const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
+
+std::wstring Read(const wchar_t* key, const wchar_t* name) {
+    wchar_t value[600] = L"";
+    DWORD bytes = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return L"(none)";
+    return value;
+}
+
+void Write(const wchar_t* key, const wchar_t* name, const std::wstring& text) {
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
+}
+
+class SaverInstall : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wcscpy(gAppState->installFolder, records.root.Path().c_str());
+        wcscpy(gAppState->systemFolder, L"C:\\windows\\system32");
+        wcscpy(gAppState->themeFolder, (records.root / L"Themes").c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel");
+        Write(kDesktop, L"SCRNSAVE.EXE", kOtherSaver);
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE");
+    }
+    std::wstring Saver() const { return records.root / L"Quorvel.scr"; }
+    ProcessRecords records;
+};
+
+}  // namespace
+
+TEST_F(SaverInstall, NeverNamesASaverFileThatIsNotThere) {
+    EXPECT_EQ(InstallScreenSaver(), kErrFileMissing);
+    EXPECT_EQ(std::wstring(gErrorLocation.extraText), Saver());
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), kOtherSaver);
+    EXPECT_EQ(InstallTheme(), kErrFileMissing);
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), kOtherSaver);
+}
+
+TEST_F(SaverInstall, UntickingGivesBackTheUsersSaverOrElseTheBlankOne) {
+    ASSERT_TRUE(WriteBytes(Saver(), "MZ"));
+    ASSERT_EQ(InstallScreenSaver(), kOk);
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), Saver());
+    // Ticking again keeps what the user had, not Quorvel itself.
+    ASSERT_EQ(InstallScreenSaver(), kOk);
+    ASSERT_EQ(UninstallScreenSaver(), kOk);
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), kOtherSaver);
+
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE");
+    ASSERT_EQ(InstallScreenSaver(), kOk);
+    ASSERT_EQ(UninstallScreenSaver(), kOk);
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), L"C:\\windows\\system32\\scrnsave.scr");
+}
+
+TEST_F(SaverInstall, TheWaitAndTheLockReachTheRunningSession) {
+    ASSERT_TRUE(WriteBytes(Saver(), "MZ"));
+    Write(kDesktop, L"ScreenSaveActive", L"0");
+    UINT seconds = 0;
+    BOOL active = TRUE;
+    // The session has read its values once and goes by what it read.
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0));
+    ASSERT_EQ(SetSaverWait(7), kOk);
+    ASSERT_EQ(InstallScreenSaver(), kOk);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0));
+    EXPECT_EQ(seconds, 420u);
+    EXPECT_TRUE(active);
+    EXPECT_EQ(Read(kDesktop, L"ScreenSaveTimeOut"), L"420");
+    // A wait of 0 would read back as a minute.
+    ASSERT_EQ(SetSaverWait(0), kOk);
+    EXPECT_EQ(Read(kDesktop, L"ScreenSaveTimeOut"), L"60");
+    // Wine has no action for the lock: the value written is what counts.
+    EXPECT_EQ(SetLockOnResume(true), kOk);
+    EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"1");
+    EXPECT_EQ(SetLockOnResume(false), kOk);
+    EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"0");
+}
+
+TEST_F(SaverInstall, AProfileWithoutThemesHasAnotherThemeAndGetsTheUsersBack) {
+    const std::wstring kept = Read(kThemes, L"CurrentTheme");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kThemes);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kThemes);
+    bool current = true;
+    EXPECT_EQ(IsCurrentTheme(&current), kOk);
+    EXPECT_FALSE(current);
+    Write(kThemes, L"CurrentTheme", std::wstring(300, L'x'));
+    current = true;
+    EXPECT_EQ(IsCurrentTheme(&current), kOk);
+    EXPECT_FALSE(current);
+    // Unticking writes back what was kept, even where Windows had no value.
+    Write(L"Software\\Fenwold\\Quorvel", L"PreviousTheme", L"C:\\Windows\\Resources\\Themes\\aero.theme");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kThemes);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kThemes);
+    ASSERT_EQ(UninstallTheme(), kOk);
+    EXPECT_EQ(Read(kThemes, L"CurrentTheme"), L"C:\\Windows\\Resources\\Themes\\aero.theme");
+    if (kept != L"(none)") Write(kThemes, L"CurrentTheme", kept);
+}
