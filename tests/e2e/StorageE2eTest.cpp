@@ -132,7 +132,7 @@ TEST(StorageFirstRun, CopiesTheSharedFilesAndTwoFolderLevels) {
         ++files;
         EXPECT_TRUE(SameFile(JoinPath(data, name), UserPath(name))) << Narrow(name);
     }
-    EXPECT_EQ(files, 10) << "Quorvel.ini and the nine batch files";
+    EXPECT_EQ(files, 11) << "Quorvel.ini, the nine batch files and the theme package";
     EXPECT_TRUE(SameFile(data + L"\\Extras\\one.txt", UserPath(L"Extras\\one.txt")));
     EXPECT_TRUE(SameFile(data + L"\\Extras\\More\\two.txt", UserPath(L"Extras\\More\\two.txt")));
     EXPECT_FALSE(FolderExists(UserPath(L"Extras\\More\\.svn")));
