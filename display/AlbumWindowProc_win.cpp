@@ -189,32 +189,25 @@ LRESULT OnMouseMove(HWND window, AlbumWindowState& state, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, WM_MOUSEMOVE, wParam, lParam);
 }
 
-// Only album 1's window is registered for session notifications.
+// Only album 1's window is registered for session notifications. While
+// the workstation is locked (or its console is away) the window stays.
 void OnSessionChange(WPARAM code) {
-    switch (code) {
-        case WTS_CONSOLE_CONNECT:
-            OutputDebugStringW(L"[Quorvel] WTS_CONSOLE_CONNECT,unlock\n");
-            gAppState->sessionLocked = 0;
-            break;
-        case WTS_REMOTE_CONNECT:
-            OutputDebugStringW(L"[Quorvel] WTS_REMOTE_CONNECT,unlock\n");
-            gAppState->sessionLocked = 0;
-            break;
-        case WTS_CONSOLE_DISCONNECT:
-            OutputDebugStringW(L"[Quorvel] WTS_CONSOLE_DISCONNECT,lock\n");
-            gAppState->sessionLocked = 1;
-            break;
-        case WTS_SESSION_LOCK:
-            OutputDebugStringW(L"[Quorvel] WTS_SESSION_LOCK\n");
-            gAppState->sessionLocked = 1;
-            break;
-        case WTS_SESSION_UNLOCK:
-            OutputDebugStringW(L"[Quorvel] WTS_SESSION_UNLOCK\n");
-            gAppState->sessionLocked = 0;
-            break;
-        default:
-            break;
-    }
+    static const struct {
+        WPARAM code;
+        const wchar_t* line;
+        DWORD locked;
+    } kChanges[] = {
+        {WTS_CONSOLE_CONNECT, L"[Quorvel] WTS_CONSOLE_CONNECT,unlock\n", 0},
+        {WTS_REMOTE_CONNECT, L"[Quorvel] WTS_REMOTE_CONNECT,unlock\n", 0},
+        {WTS_CONSOLE_DISCONNECT, L"[Quorvel] WTS_CONSOLE_DISCONNECT,lock\n", 1},
+        {WTS_SESSION_LOCK, L"[Quorvel] WTS_SESSION_LOCK\n", 1},
+        {WTS_SESSION_UNLOCK, L"[Quorvel] WTS_SESSION_UNLOCK\n", 0},
+    };
+    for (const auto& change : kChanges)
+        if (change.code == code) {
+            OutputDebugStringW(change.line);
+            gAppState->sessionLocked = change.locked;
+        }
 }
 
 // Closes an album window; the program ends once album 1's window is gone.
