@@ -97,11 +97,8 @@ bool FileExists(const wchar_t* path, Status* code) {
         if (code) *code = kErrInvalidArgument;
         return false;
     }
-    HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
+    if (FileHandle(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)))
         return true;
-    }
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {
         gErrorLocation.windowsError = error;
@@ -124,11 +121,10 @@ Status RunAndWait(const wchar_t* path, RunStyle style) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrAppNotFound;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    const KernelHandle thread(process.hThread), running(process.hProcess);
+    WaitForSingleObject(running.get(), INFINITE);
     DWORD exitCode = 0;
-    const bool known = GetExitCodeProcess(process.hProcess, &exitCode) != FALSE;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const bool known = GetExitCodeProcess(running.get(), &exitCode) != FALSE;
     if (style == RunStyle::Shown || (known && exitCode == 0)) return kOk;
     wchar_t code[16];
     swprintf(code, 16, L"%lu", known ? exitCode : 0ul);

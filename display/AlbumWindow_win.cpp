@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/Settings_win.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
@@ -178,24 +179,18 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     }
 
     ReleaseMemoryBitmap(*view);
-    HDC windowDc = GetDC(window);
-    if (windowDc == nullptr) return Fail(QV_SITE(kModule), kErrDeviceContext);
-    Status status = kOk;
-    if (GetDeviceCaps(windowDc, BITSPIXEL) != 32) {
-        status = Fail(QV_SITE(kModule), kErrBitsPerPixel);
-    } else if ((view->memoryDc = CreateCompatibleDC(windowDc)) == nullptr) {
-        status = Fail(QV_SITE(kModule), kErrDeviceContext);
-    } else if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) {
-        status = Fail(QV_SITE(kModule), kErrBitsPerPixel);
-    } else if ((view->memoryBitmap = CreateCompatibleBitmap(windowDc, size.width + 2 * band,
-                                                            size.height + 2 * band)) == nullptr) {
+    const WindowDc windowDc(window);
+    if (windowDc.get() == nullptr) return Fail(QV_SITE(kModule), kErrDeviceContext);
+    if (GetDeviceCaps(windowDc.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
+    if ((view->memoryDc = CreateCompatibleDC(windowDc.get())) == nullptr)
+        return Fail(QV_SITE(kModule), kErrDeviceContext);
+    if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
+    view->memoryBitmap = CreateCompatibleBitmap(windowDc.get(), size.width + 2 * band, size.height + 2 * band);
+    if (view->memoryBitmap == nullptr) {
         SaveWindowsError();
-        status = Fail(QV_SITE(kModule), kErrCreateBitmap);
-    } else {
-        view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
+        return Fail(QV_SITE(kModule), kErrCreateBitmap);
     }
-    ReleaseDC(window, windowDc);
-    if (status != kOk) return status;
+    view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
     view->pan = StartPan(slot.strip.width, slot.strip.height);
     slot.windowState = static_cast<std::int16_t>(type);
     return kOk;

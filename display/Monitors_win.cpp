@@ -7,6 +7,7 @@
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/MonitorMapping.h"
 #include "res/resource.h"
@@ -173,9 +174,7 @@ Status GetCurrentDpi(int x, int y) {
             return kErrWindowsApi;
         }
     } else {
-        HDC screen = GetDC(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
-        ReleaseDC(nullptr, screen);
+        dpi = static_cast<UINT>(GetDeviceCaps(WindowDc().get(), LOGPIXELSX));
     }
     gMode.currentDpi = dpi > 96 ? static_cast<int>(dpi) : 96;
     return kOk;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"
 
@@ -41,43 +42,37 @@ Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
         return kErrInvalidArgument;
     }
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(search, &found);
-    if (find == INVALID_HANDLE_VALUE) {
+    const FindHandle find(FindFirstFileW(search, &found));
+    if (!find) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kSettingsModule), search);
         return kErrFindFirstFile;
     }
-    Status status = kOk;
     do {
         wchar_t source[kPathChars], target[kPathChars];
         if (!JoinPath(from, found.cFileName, source) || !JoinPath(to, found.cFileName, target)) {
             SetErrorLocation(QV_SITE(kSettingsModule), found.cFileName);
-            status = kErrInvalidArgument;
-            break;
+            return kErrInvalidArgument;
         }
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (IsDotName(found.cFileName)) continue;
             if (depth == 0) {
                 SetErrorLocation(QV_SITE(kSettingsModule), source);
-                status = kErrFirstTimeInit;
-                break;
+                return kErrFirstTimeInit;
             }
             if (!PathExists(target) && !CreateDirectoryW(target, nullptr)) {
                 SaveWindowsError();
                 SetErrorLocation(QV_SITE(kSettingsModule), target);
-                status = kErrCreateFolder;
-                break;
+                return kErrCreateFolder;
             }
-            if ((status = CopyLevel(source, target, depth - 1)) != kOk) break;
+            if (Status s = CopyLevel(source, target, depth - 1); s != kOk) return s;
         } else if (!CopyFileW(source, target, FALSE)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kSettingsModule), source);
-            status = kErrCopyFile;
-            break;
+            return kErrCopyFile;
         }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    return status;
+    } while (FindNextFileW(find.get(), &found));
+    return kOk;
 }
 
 }  // namespace

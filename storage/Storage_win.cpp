@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Settings_win.h"
 #include "storage/StorageRules.h"
@@ -223,14 +224,13 @@ Status CopyDefaultMattings() {
         return kErrInvalidArgument;
     }
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(search, &found);
-    if (find == INVALID_HANDLE_VALUE) {
+    const FindHandle find(FindFirstFileW(search, &found));
+    if (!find) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule), search);
         return kErrFindFirstFile;
     }
     int copied = 0;
-    Status status = kOk;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
@@ -239,8 +239,7 @@ Status CopyDefaultMattings() {
         if (!CopyFileW(source, target, FALSE)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kModule), source);
-            status = kErrCopyFile;
-            break;
+            return kErrCopyFile;
         }
         // The first two boards become the albums' boards.
         if (copied < kAlbumCount && gDisplayState != nullptr) {
@@ -248,9 +247,7 @@ Status CopyDefaultMattings() {
             gDisplayState->albums[copied].mattingFile[kPathChars - 1] = L'\0';
         }
         ++copied;
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    if (status != kOk) return status;
+    } while (FindNextFileW(find.get(), &found));
     if (copied < 2) {
         SetErrorLocation(QV_SITE(kModule), sourceFolder);
         return kErrMissingMatting;
@@ -289,16 +286,17 @@ Status GetCurrentTheme(wchar_t* buffer) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
         SetErrorLocation(QV_SITE(kModule), kThemeKey);
         return kErrOpenRegistry;
     }
     wchar_t value[257] = L"";
     DWORD bytes = 256 * sizeof(wchar_t);
     DWORD type = 0;
-    const LSTATUS r = RegQueryValueExW(key, L"CurrentTheme", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
-    RegCloseKey(key);
+    const RegistryKey key(opened);
+    const LSTATUS r =
+        RegQueryValueExW(key.get(), L"CurrentTheme", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
     if (r == ERROR_SUCCESS) {
         value[bytes / sizeof(wchar_t) < 256 ? bytes / sizeof(wchar_t) : 256] = L'\0';
         wcsncpy(buffer, value, kThemeChars - 1);

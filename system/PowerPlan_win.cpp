@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
@@ -67,12 +68,9 @@ bool WriteBatchLine(const wchar_t* path, const std::u16string& line) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, ansi.data(), DWORD(ansi.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == ansi.size();
+    return file && WriteFile(file.get(), ansi.data(), DWORD(ansi.size()), &written, nullptr) && written == ansi.size();
 }
 
 // Writes "SetActPlan.bat" for `id` and runs it.
@@ -135,17 +133,16 @@ Status CapturePowerPlan() {
         return s;
     }
     Sleep(3);
-    HANDLE file = CreateFileW(output, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const FileHandle file(
+        CreateFileW(output, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         SaveWindowsError();
         SetErrorLocation(kCaptureOutputSite, output);
         return kErrDiskWrite;
     }
     char buffer[4096];
     DWORD read = 0;
-    ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-    CloseHandle(file);
+    ReadFile(file.get(), buffer, sizeof buffer - 1, &read, nullptr);
     // A console tool's redirected output is in the OEM code page.
     std::wstring text(read, L'\0');
     const int chars = MultiByteToWideChar(CP_OEMCP, 0, buffer, int(read), text.data(), int(text.size()));
