@@ -119,10 +119,7 @@ Status CheckDpiAwareness() {
     using GetAwarenessFn = HRESULT(WINAPI*)(HANDLE, PROCESS_DPI_AWARENESS*);
     auto getAwareness = reinterpret_cast<GetAwarenessFn>(
         reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetProcessDpiAwareness")));
-    if (getAwareness == nullptr) {
-        SetErrorLocation(kDpiAwarenessSite, L"GetProcessDpiAwareness");
-        return kErrProcAddress;
-    }
+    if (getAwareness == nullptr) return Fail(kDpiAwarenessSite, kErrProcAddress, L"GetProcessDpiAwareness");
     PROCESS_DPI_AWARENESS awareness = PROCESS_DPI_UNAWARE;
     wchar_t caption[64], text[kMessageChars];
     (void)LoadText(IDS_NOTIFICATION, caption, sizeof caption);
@@ -155,15 +152,9 @@ Status StartGdiplus() {
 
 Status InitialiseSteps() {
     if (Status s = CheckDpiAwareness(); s != kOk) return s;
-    if (AllocateDisplayState() == nullptr) {
-        SetErrorLocation(kDisplayStateMemorySite);
-        return kErrMemory;
-    }
+    if (AllocateDisplayState() == nullptr) return Fail(kDisplayStateMemorySite, kErrMemory);
     gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
-    if (gUserSettings == nullptr) {
-        SetErrorLocation(kSettingsMemorySite);
-        return kErrMemory;
-    }
+    if (gUserSettings == nullptr) return Fail(kSettingsMemorySite, kErrMemory);
     if (Status s = ComputeFolders(); s != kOk) return s;
     if (Status s = StartGdiplus(); s != kOk) return s;
     if (Status s = RecordScreenAndMessageFont(); s != kOk) return s;
@@ -319,10 +310,7 @@ void TakeOwnerWindow() {
 Status StartupSequence(HWND owner, int quick) {
     try {
         gMode.restartRequested = false;
-        if (gAppState == nullptr || !IsWindow(owner)) {
-            SetErrorLocation(kStartupArgumentSite);
-            return kErrInvalidArgument;
-        }
+        if (gAppState == nullptr || !IsWindow(owner)) return Fail(kStartupArgumentSite, kErrInvalidArgument);
         if (gAppState->appIcon == nullptr) {
             gAppState->appIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(IDI_APP));
             if (gAppState->appIcon == nullptr) {

@@ -28,6 +28,16 @@ void SetErrorLocation(ErrorSite site);
 // Sets the location together with the extra text (a path or value name).
 void SetErrorLocation(ErrorSite site, const wchar_t* extra);
 void SetErrorExtra(const wchar_t* extra);
+// Records the site (and the extra text) and returns the code, so that a
+// failing check reads as one line: if (...) return Fail(QV_SITE(kModule), code);
+[[nodiscard]] inline Status Fail(ErrorSite site, Status code) {
+    SetErrorLocation(site);
+    return code;
+}
+[[nodiscard]] inline Status Fail(ErrorSite site, Status code, const wchar_t* extra) {
+    SetErrorLocation(site, extra);
+    return code;
+}
 // Saves GetLastError() as the windows error of the current failure.
 void SaveWindowsError();
 

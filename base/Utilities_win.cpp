@@ -42,10 +42,7 @@ int CountFound(const wchar_t* search, int photoType) {
 }  // namespace
 
 Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes) {
-    if (buffer == nullptr || bufferBytes < 2) {
-        SetErrorLocation(kMissingTextSite);
-        return kErrInvalidArgument;
-    }
+    if (buffer == nullptr || bufferBytes < 2) return Fail(kMissingTextSite, kErrInvalidArgument);
     const int chars = bufferBytes / 2;
     HINSTANCE instance = gAppState ? gAppState->instance : GetModuleHandleW(nullptr);
     if (LoadStringW(instance, id, buffer, chars) > 0) return kOk;
@@ -108,10 +105,7 @@ bool FileExists(const wchar_t* path, Status* code) {
 }
 
 Status RunAndWait(const wchar_t* path, RunStyle style) {
-    if (path == nullptr || path[0] == L'\0') {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (path == nullptr || path[0] == L'\0') return Fail(QV_SITE(kModule), kErrInvalidArgument);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -137,10 +131,8 @@ Status RunDisplaySettings() {
     char ansi[128];
     WideCharToMultiByte(CP_ACP, 0, command, -1, ansi, sizeof ansi, nullptr, nullptr);
     const UINT result = WinExec(ansi, SW_HIDE);
-    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrAppNotFound;
-    }
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
+        return Fail(QV_SITE(kModule), kErrAppNotFound);
     if (result > 31) return kOk;
     SaveWindowsError();
     SetErrorLocation(QV_SITE(kModule));
@@ -149,28 +141,21 @@ Status RunDisplaySettings() {
 
 Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count) {
     wchar_t search[kPathChars];
-    if (folder == nullptr || pattern == nullptr || count == nullptr || !JoinPath(folder, pattern, search)) {
-        SetErrorLocation(kCountFilesSite);
-        return kErrInvalidArgument;
-    }
+    if (folder == nullptr || pattern == nullptr || count == nullptr || !JoinPath(folder, pattern, search))
+        return Fail(kCountFilesSite, kErrInvalidArgument);
     *count = CountFound(search, 0);
     return kOk;
 }
 
 Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
-    if (count == nullptr || type == nullptr) {
-        SetErrorLocation(kCountFilesSite);
-        return kErrInvalidArgument;
-    }
+    if (count == nullptr || type == nullptr) return Fail(kCountFilesSite, kErrInvalidArgument);
     *count = 0;
     *type = 0;
     for (int t = 1; t <= kPhotoTypeCount; ++t) {
         const std::u16string pattern = PhotoTypePattern(t);
         wchar_t search[kPathChars];
-        if (folder == nullptr || !JoinPath(folder, reinterpret_cast<const wchar_t*>(pattern.c_str()), search)) {
-            SetErrorLocation(kCountFilesSite);
-            return kErrInvalidArgument;
-        }
+        if (folder == nullptr || !JoinPath(folder, reinterpret_cast<const wchar_t*>(pattern.c_str()), search))
+            return Fail(kCountFilesSite, kErrInvalidArgument);
         if (const int n = CountFound(search, t); n > 0) {
             *count = n;
             *type = t;

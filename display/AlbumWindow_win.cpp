@@ -31,11 +31,6 @@ AlbumView* ViewOf(int album) {
     return gDisplayState->albums[album].view;
 }
 
-Status Fail(ErrorSite site, Status code) {
-    SetErrorLocation(site);
-    return code;
-}
-
 void ReleaseMemoryBitmap(AlbumView& view) {
     if (view.memoryDc == nullptr) return;
     if (view.oldBitmap != nullptr) SelectObject(view.memoryDc, view.oldBitmap);

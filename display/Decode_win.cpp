@@ -65,10 +65,7 @@ private:
 
 Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
     const std::uint64_t bytes = std::uint64_t(width) * 3 * std::uint64_t(height);
-    if (bytes > 0x7FFFFFFFu) {
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrMemory;
-    }
+    if (bytes > 0x7FFFFFFFu) return Fail(QV_SITE(kModule), kErrMemory, path);
     PixelBlock block;
     try {
         block = PixelBlock::Make(width, height);
@@ -78,10 +75,8 @@ Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock
     }
     Gdiplus::Rect rect(0, 0, width, height);
     Gdiplus::BitmapData data = {};
-    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok) {
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrGdiplus;
-    }
+    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok)
+        return Fail(QV_SITE(kModule), kErrGdiplus, path);
     const auto* scan0 = static_cast<const std::uint8_t*>(data.Scan0);
     for (int y = 0; y < height; ++y) std::memcpy(block.Row(y), scan0 + std::ptrdiff_t(y) * data.Stride, block.rowBytes);
     bitmap.UnlockBits(&data);
@@ -182,10 +177,8 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     record = PhotoRecord{};
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    if (!JoinPath(folders.album, found.cFileName, photoPath) || !JoinPath(folders.cache, Wide(cacheName), cachePath)) {
-        SetErrorLocation(QV_SITE(kModule), found.cFileName);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(folders.album, found.cFileName, photoPath) || !JoinPath(folders.cache, Wide(cacheName), cachePath))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, found.cFileName);
     wcscpy(gDisplayState->scratchPath, photoPath);
     record.fileName = Portable(found.cFileName);
 
@@ -197,10 +190,8 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
 
     const PixelBlock& pixels = record.block;
-    if (std::min(pixels.width, pixels.height) < SmallestSide()) {
-        SetErrorLocation(QV_SITE(kModule), photoPath);
-        return kErrPhotoTooSmall;
-    }
+    if (std::min(pixels.width, pixels.height) < SmallestSide())
+        return Fail(QV_SITE(kModule), kErrPhotoTooSmall, photoPath);
     record.fileName = cacheName;
     // A cache copy of the photo as it is now is left as it is (the Photos
     // tools keep it), unless it is broken.
@@ -235,10 +226,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
 }  // namespace
 
 Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record) {
-    if (path == nullptr || record == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (path == nullptr || record == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     Gdiplus::Bitmap bitmap(path, FALSE);
     const UINT width = bitmap.GetWidth(), height = bitmap.GetHeight();
     // Rows are kept without padding, so the width is cut to a multiple of 4
@@ -287,27 +275,19 @@ Status DecodeAlbum(int album) {
     // follows the records actually filled.
     for (int i = k; i < kMaxPhotos; ++i) slot.photos[i] = PhotoRecord{};
     slot.photoCount = k;
-    if (k == 0) {
-        SetErrorLocation(QV_SITE(kModule), folders.album);
-        return kErrMissingPhotos;
-    }
+    if (k == 0) return Fail(QV_SITE(kModule), kErrMissingPhotos, folders.album);
     if (slot.orientationMismatch || slot.sizeMismatch) slot.stitchMode = kStitchModeMismatch;
     return kOk;
 }
 
 
 Status LoadMattingTile(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
     wchar_t folder[kPathChars], path[kPathChars];
     MattingsFolder(folder);
-    if (!JoinPath(folder, slot.mattingFile, path)) {
-        SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(folder, slot.mattingFile, path)) return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.mattingFile);
     Status exists = kOk;
     if (!FileExists(path, &exists)) {
         if (exists != kOk) {
@@ -317,27 +297,21 @@ Status LoadMattingTile(int album) {
         // The chosen board has gone: the default boards come back and the
         // first two become the albums' boards.
         if (Status s = CopyDefaultMattings(); s != kOk) return s;
-        if (!JoinPath(folder, slot.mattingFile, path)) {
-            SetErrorLocation(QV_SITE(kModule), slot.mattingFile);
-            return kErrInvalidArgument;
-        }
+        if (!JoinPath(folder, slot.mattingFile, path))
+            return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.mattingFile);
     }
     PhotoRecord photo;
     if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
-    if (std::min(photo.block.width, photo.block.height) < SmallestSide()) {
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrMattingTooSmall;
-    }
+    if (std::min(photo.block.width, photo.block.height) < SmallestSide())
+        return Fail(QV_SITE(kModule), kErrMattingTooSmall, path);
 
     // The thumbnail is as big as the smallest board allowed.
     const int side = SmallestSide();
     Gdiplus::Bitmap source(photo.block.width, photo.block.height, photo.block.rowBytes, PixelFormat24bppRGB,
                            photo.block.pixels.data());
     Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
-    if (source.GetLastStatus() != Gdiplus::Ok || canvas.GetLastStatus() != Gdiplus::Ok) {
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrGdiplus;
-    }
+    if (source.GetLastStatus() != Gdiplus::Ok || canvas.GetLastStatus() != Gdiplus::Ok)
+        return Fail(QV_SITE(kModule), kErrGdiplus, path);
     {
         Gdiplus::Graphics graphics(&canvas);
         // Mirrored edges keep the outermost tile pixels from fading into
@@ -347,10 +321,8 @@ Status LoadMattingTile(int album) {
         const Gdiplus::Status drawn =
             graphics.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0, photo.block.width,
                                photo.block.height, Gdiplus::UnitPixel, &attributes);
-        if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok) {
-            SetErrorLocation(QV_SITE(kModule), path);
-            return kErrGdiplus;
-        }
+        if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok)
+            return Fail(QV_SITE(kModule), kErrGdiplus, path);
     }
     PixelBlock thumbnail;
     if (Status s = CopyLockedRows(canvas, side, side, &thumbnail, path); s != kOk) return s;
@@ -381,10 +353,7 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     AlbumsFolder(root);
     const int n = swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName,
                            Wide(slot.photos[photo].fileName));
-    if (n <= 0 || n >= kPathChars) {
-        SetErrorLocation(QV_SITE(kCacheModule), slot.folderName);
-        return kErrInvalidArgument;
-    }
+    if (n <= 0 || n >= kPathChars) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }
 
@@ -424,10 +393,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
 
 Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,
                        std::uint32_t* coloursUsed, std::uint32_t* coloursImportant) {
-    if (gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kCacheModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument);
     const wchar_t* path = gDisplayState->scratchPath;
     FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {

@@ -101,16 +101,10 @@ int EnumerateMonitors() {
 }
 
 Status MapAlbumsToMonitors() {
-    if (gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (gMode.previewMode) return kOk;
     const int count = EnumerateMonitors();
-    if (count == 0) {
-        SetErrorLocation(QV_SITE(L"settings"));
-        return kErrNoMonitors;
-    }
+    if (count == 0) return Fail(QV_SITE(L"settings"), kErrNoMonitors);
     gDisplayState->lastMonitor = count - 1;
     MonitorTable table = TableFromState();
     const MappingResult r = MapAlbums(table, CurrentMappingMode());
@@ -121,10 +115,8 @@ Status MapAlbumsToMonitors() {
 }
 
 Status AlbumArea(int album, int* x, int* y, int* width, int* height) {
-    if (gDisplayState == nullptr || x == nullptr || y == nullptr || width == nullptr || height == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr || x == nullptr || y == nullptr || width == nullptr || height == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     MonitorTable table = TableFromState();
     for (int i = 0; i < table.count; ++i) {
         MonitorEntry& e = table.entries[i];
@@ -160,10 +152,7 @@ Status GetCurrentDpi(int x, int y) {
         using GetDpiFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
         auto getDpi = reinterpret_cast<GetDpiFn>(
             reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetDpiForMonitor")));
-        if (getDpi == nullptr) {
-            SetErrorLocation(kDpiLookupSite, L"GetDpiForMonitor");
-            return kErrProcAddress;
-        }
+        if (getDpi == nullptr) return Fail(kDpiLookupSite, kErrProcAddress, L"GetDpiForMonitor");
         UINT dpiY = 0;
         if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) {
             wchar_t caption[64], text[kMessageChars];

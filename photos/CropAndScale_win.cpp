@@ -35,14 +35,9 @@ public:
     Gdiplus::GpGraphics* graphics = nullptr;
 };
 
-Status Refuse(ErrorSite site) {
-    SetErrorLocation(site);
-    return kErrInvalidArgument;
-}
-
 // GDI+ and memory failures are shown and logged here, where they arise;
 // the code still goes up to the caller.
-Status Fail(Status code, ErrorSite site) {
+Status ShowHere(Status code, ErrorSite site) {
     SetErrorLocation(site);
     (void)ReportError(code, 1);
     return code;
@@ -55,19 +50,19 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
     if (source.Empty() || source.rowBytes <= 0 || source.rowBytes < source.width * 3 ||
         source.pixels.size() < source.Bytes() || destination == nullptr || targetWidth <= 0 || targetHeight <= 0 ||
         !(percent > 0.0) || percent > 100.0)
-        return Refuse(QV_SITE(kModule));
-    if (destinationBytes < ScaledBytes(targetWidth, targetHeight)) return Refuse(QV_SITE(kModule));
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (destinationBytes < ScaledBytes(targetWidth, targetHeight)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
 
     BitmapGuard target;
     GraphicsGuard graphics;
     if (gdip::GdipCreateBitmapFromScan0(targetWidth, targetHeight, 0, PixelFormat24bppRGB, nullptr,
                                         &target.bitmap) != Gdiplus::Ok ||
         gdip::GdipGetImageGraphicsContext(target.bitmap, &graphics.graphics) != Gdiplus::Ok)
-        return Fail(kErrGdiplus, QV_SITE(kModule));
+        return ShowHere(kErrGdiplus, QV_SITE(kModule));
 
     const std::int32_t cropWidth = static_cast<std::int32_t>(source.width * percent / 100.0 + 0.5);
     const std::int32_t cropHeight = static_cast<std::int32_t>(source.height * percent / 100.0 + 0.5);
-    if (cropWidth <= 0 || cropHeight <= 0) return Refuse(QV_SITE(kModule));
+    if (cropWidth <= 0 || cropHeight <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const std::int32_t left = (source.width - cropWidth) / 2;
     const std::int32_t top = (source.height - cropHeight) / 2;
 
@@ -82,7 +77,7 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
         try {
             share.assign(shareStride * cropHeight, 0);
         } catch (const std::bad_alloc&) {
-            return Fail(kErrMemory, QV_SITE(kModule));
+            return ShowHere(kErrMemory, QV_SITE(kModule));
         }
         for (std::int32_t row = 0; row < cropHeight; ++row)
             std::memcpy(share.data() + row * shareStride, source.Row(top + row) + 3 * left,
@@ -95,13 +90,13 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
     if (gdip::GdipCreateBitmapFromScan0(cropWidth, cropHeight, stride, PixelFormat24bppRGB, scan0,
                                         &wrapped.bitmap) != Gdiplus::Ok ||
         gdip::GdipDrawImageRectI(graphics.graphics, wrapped.bitmap, 0, 0, targetWidth, targetHeight) != Gdiplus::Ok)
-        return Fail(kErrGdiplus, QV_SITE(kModule));
+        return ShowHere(kErrGdiplus, QV_SITE(kModule));
 
     Gdiplus::GpRect whole(0, 0, targetWidth, targetHeight);
     Gdiplus::BitmapData locked = {};
     if (gdip::GdipBitmapLockBits(target.bitmap, &whole, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &locked) !=
         Gdiplus::Ok)
-        return Fail(kErrGdiplus, QV_SITE(kModule));
+        return ShowHere(kErrGdiplus, QV_SITE(kModule));
     const std::size_t rowBytes = ScaledRowBytes(targetWidth);
     const auto* bits = static_cast<const std::uint8_t*>(locked.Scan0);
     for (std::int32_t row = 0; row < targetHeight; ++row)

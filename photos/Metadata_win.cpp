@@ -28,10 +28,8 @@ Status LoadPropertyTexts(PropertyTexts& texts) {
         // With no buffer LoadStringW hands out the table's own text, which
         // is not terminated; its length comes back instead.
         const int length = LoadStringW(module, kPropertyTextIds[i], reinterpret_cast<LPWSTR>(&text), 0);
-        if (length <= 0 || text == nullptr) {
-            SetErrorLocation(QV_SITE(kModule), std::to_wstring(kPropertyTextIds[i]).c_str());
-            return kErrResourceString;
-        }
+        if (length <= 0 || text == nullptr)
+            return Fail(QV_SITE(kModule), kErrResourceString, std::to_wstring(kPropertyTextIds[i]).c_str());
         texts[i].assign(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
     }
     return kOk;

@@ -260,10 +260,7 @@ void Tell(unsigned formatId, Args... args) {
 }  // namespace
 
 Status CleanupRepair() {
-    if (gAppState == nullptr) {
-        SetErrorLocation(kCleanupStartSite);
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr) return Fail(kCleanupStartSite, kErrInvalidArgument);
     // The paths as read from the settings file; an empty one is the default
     // folder under userFolder, which is what the installation made.
     // A folder the user chose outside the per-user folder holds the user's

@@ -37,10 +37,7 @@ bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
 // allows; a folder below the last allowed level stops the copy with 10083.
 Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
     wchar_t search[kPathChars];
-    if (!JoinPath(from, L"*.*", search)) {
-        SetErrorLocation(QV_SITE(kSettingsModule), from);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(from, L"*.*", search)) return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, from);
     WIN32_FIND_DATAW found;
     const FindHandle find(FindFirstFileW(search, &found));
     if (!find) {
@@ -50,16 +47,11 @@ Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
     }
     do {
         wchar_t source[kPathChars], target[kPathChars];
-        if (!JoinPath(from, found.cFileName, source) || !JoinPath(to, found.cFileName, target)) {
-            SetErrorLocation(QV_SITE(kSettingsModule), found.cFileName);
-            return kErrInvalidArgument;
-        }
+        if (!JoinPath(from, found.cFileName, source) || !JoinPath(to, found.cFileName, target))
+            return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, found.cFileName);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (IsDotName(found.cFileName)) continue;
-            if (depth == 0) {
-                SetErrorLocation(QV_SITE(kSettingsModule), source);
-                return kErrFirstTimeInit;
-            }
+            if (depth == 0) return Fail(QV_SITE(kSettingsModule), kErrFirstTimeInit, source);
             if (!PathExists(target) && !CreateDirectoryW(target, nullptr)) {
                 SaveWindowsError();
                 SetErrorLocation(QV_SITE(kSettingsModule), target);
@@ -78,10 +70,8 @@ Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
 }  // namespace
 
 Status CopyCommonToUser() {
-    if (!PathExists(gAppState->commonFolder)) {
-        SetErrorLocation(QV_SITE(kSettingsModule), gAppState->commonFolder);
-        return kErrInvalidArgument;
-    }
+    if (!PathExists(gAppState->commonFolder))
+        return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, gAppState->commonFolder);
     // Files at the top, two folder levels below it; a third level is not
     // part of what the installer puts there. A repair copies over the
     // per-user folder as it stands.
@@ -92,10 +82,7 @@ Status CopyCommonToUser() {
     // so one left half-filled would never be completed. What an earlier
     // attempt left in the partial folder is copied over.
     const std::wstring partial = std::wstring(gAppState->userFolder) + L".partial";
-    if (partial.size() >= kPathChars) {
-        SetErrorLocation(QV_SITE(kSettingsModule), gAppState->userFolder);
-        return kErrInvalidArgument;
-    }
+    if (partial.size() >= kPathChars) return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, gAppState->userFolder);
     if (!PathExists(partial.c_str()) && !CreateDirectoryW(partial.c_str(), nullptr)) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kSettingsModule), partial.c_str());
@@ -118,27 +105,17 @@ Status WriteRegistryRecord() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS) {
         OutputDebugStringW(L"[Quorvel] CurrentUser... does not exist\n");
         HKEY software = nullptr, company = nullptr, program = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS) {
-            SetErrorLocation(QV_SITE(kModule), L"Software");
-            return kErrRegistryKeys;
-        }
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
+            return Fail(QV_SITE(kModule), kErrRegistryKeys, L"Software");
         LSTATUS r = RegCreateKeyExW(software, L"Fenwold", 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr, &company, nullptr);
         RegCloseKey(software);
-        if (r != ERROR_SUCCESS) {
-            SetErrorLocation(QV_SITE(kModule), L"Fenwold");
-            return kErrRegistryKeys;
-        }
+        if (r != ERROR_SUCCESS) return Fail(QV_SITE(kModule), kErrRegistryKeys, L"Fenwold");
         r = RegCreateKeyExW(company, L"Quorvel", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &program, nullptr);
         RegCloseKey(company);
-        if (r != ERROR_SUCCESS) {
-            SetErrorLocation(QV_SITE(kModule), L"Quorvel");
-            return kErrRegistryKeys;
-        }
+        if (r != ERROR_SUCCESS) return Fail(QV_SITE(kModule), kErrRegistryKeys, L"Quorvel");
         RegCloseKey(program);
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS) {
-            SetErrorLocation(QV_SITE(kModule), L"CU_Software\\Fenwold\\Quorvel");
-            return kErrOpenRegistry;
-        }
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_SET_VALUE, &record) != ERROR_SUCCESS)
+            return Fail(QV_SITE(kModule), kErrOpenRegistry, L"CU_Software\\Fenwold\\Quorvel");
     }
     auto setText = [record](const wchar_t* name, const wchar_t* text) {
         const DWORD bytes = DWORD((wcslen(text) + 1) * sizeof(wchar_t));
@@ -162,10 +139,7 @@ Status WriteRegistryRecord() {
 }
 
 Status ReadRecordText(const wchar_t* name, wchar_t* buffer, int chars) {
-    if (name == nullptr || buffer == nullptr || chars <= 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (name == nullptr || buffer == nullptr || chars <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     buffer[0] = L'\0';
     DWORD bytes = static_cast<DWORD>(chars * sizeof(wchar_t));
     const LSTATUS r = RegGetValueW(HKEY_CURRENT_USER, kRecordKey, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes);
@@ -191,18 +165,11 @@ Status ComputeFolders() {
     wchar_t company[100];
     if (Status s = LoadText(IDS_COMPANY_FOLDER, company, sizeof company); s != kOk) return s;
 
-    if (!KnownFolderPath(FOLDERID_ProgramData, company, gAppState->commonFolder)) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
-    if (!PathExists(gAppState->commonFolder)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->commonFolder);
-        return kErrFirstTimeInit;
-    }
-    if (!KnownFolderPath(FOLDERID_RoamingAppData, company, gAppState->userFolder)) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (!KnownFolderPath(FOLDERID_ProgramData, company, gAppState->commonFolder))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (!PathExists(gAppState->commonFolder)) return Fail(QV_SITE(kModule), kErrFirstTimeInit, gAppState->commonFolder);
+    if (!KnownFolderPath(FOLDERID_RoamingAppData, company, gAppState->userFolder))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (!PathExists(gAppState->userFolder))
         if (Status s = CopyCommonToUser(); s != kOk) return s;
     wcscpy(gAppState->errorLogFolder, gAppState->userFolder);
@@ -211,10 +178,7 @@ Status ComputeFolders() {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    if (!PathExists(gAppState->userFolder)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->userFolder);
-        return kErrInvalidArgument;
-    }
+    if (!PathExists(gAppState->userFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->userFolder);
     if (Status s = WriteRegistryRecord(); s != kOk) return s;
 
     wchar_t windows[kPathChars] = L"";

@@ -40,10 +40,8 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
     if (created != nullptr) *created = false;
     if (configured[0] != L'\0' && PathExists(configured)) return kOk;
     wchar_t path[kPathChars];
-    if (!JoinPath(gAppState->userFolder, defaultName, path)) {
-        SetErrorLocation(QV_SITE(kModule), defaultName);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(gAppState->userFolder, defaultName, path))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, defaultName);
     if (!PathExists(path)) {
         if (Status s = CreateFolder(path); s != kOk) return s;
         if (created != nullptr) *created = true;
@@ -66,10 +64,8 @@ Status ScanAlbum(int album, const wchar_t* albumsPath) {
     wcsncpy(slot.folderName, gUserSettings->albumFolderName[album], kAlbumFolderChars - 1);
     slot.folderName[kAlbumFolderChars - 1] = L'\0';
     wchar_t folder[kPathChars];
-    if (!JoinPath(albumsPath, slot.folderName, folder)) {
-        SetErrorLocation(QV_SITE(kModule), slot.folderName);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(albumsPath, slot.folderName, folder))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.folderName);
     int count = 0, type = 0;
     if (Status s = FindAlbumImages(folder, &count, &type); s != kOk) return s;
     slot.photoCount = count;
@@ -140,10 +136,8 @@ Status PrepareTempFolder() {
     // The program and the saver can run at once; each has its own folder so
     // neither deletes the other's batch files.
     wchar_t path[kPathChars];
-    if (!JoinPath(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->userFolder);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->userFolder);
     if (!PathExists(path))
         if (Status s = CreateFolder(path); s != kOk) return s;
     wcscpy(gAppState->tempFolder, path);
@@ -151,10 +145,8 @@ Status PrepareTempFolder() {
 }
 
 Status SettleAlbumsRoot() {
-    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     bool newRoot = false;
     if (Status s = SettleFolder(gUserSettings->albumsPath, L"QuorvelAlbums", &newRoot); s != kOk) return s;
     if (newRoot)
@@ -219,10 +211,7 @@ Status CopyDefaultMattings() {
 
     wchar_t sourceFolder[kPathChars], search[kPathChars];
     DefaultContentPath(L"QuorvelMattingBoards", sourceFolder);
-    if (!JoinPath(sourceFolder, L"*.*", search)) {
-        SetErrorLocation(QV_SITE(kModule), sourceFolder);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(sourceFolder, L"*.*", search)) return Fail(QV_SITE(kModule), kErrInvalidArgument, sourceFolder);
     WIN32_FIND_DATAW found;
     const FindHandle find(FindFirstFileW(search, &found));
     if (!find) {
@@ -248,31 +237,20 @@ Status CopyDefaultMattings() {
         }
         ++copied;
     } while (FindNextFileW(find.get(), &found));
-    if (copied < 2) {
-        SetErrorLocation(QV_SITE(kModule), sourceFolder);
-        return kErrMissingMatting;
-    }
+    if (copied < 2) return Fail(QV_SITE(kModule), kErrMissingMatting, sourceFolder);
     return kOk;
 }
 
 Status SetCurrentTheme(int flag) {
-    if (gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t value[kPathChars] = L"";
-    if (flag == 1 && !JoinPath(gAppState->themeFolder, L"Quorvel.theme", value)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->themeFolder);
-        return kErrInvalidArgument;
-    }
+    if (flag == 1 && !JoinPath(gAppState->themeFolder, L"Quorvel.theme", value))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->themeFolder);
     return WriteCurrentTheme(value);
 }
 
 Status WriteCurrentTheme(const wchar_t* path) {
-    if (path == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (path == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const DWORD bytes = static_cast<DWORD>((wcslen(path) + 1) * sizeof(wchar_t));
     const LSTATUS r = RegSetKeyValueW(HKEY_CURRENT_USER, kThemeKey, L"CurrentTheme", REG_SZ, path, bytes);
     if (r == ERROR_SUCCESS) return kOk;
@@ -282,15 +260,10 @@ Status WriteCurrentTheme(const wchar_t* path) {
 }
 
 Status GetCurrentTheme(wchar_t* buffer) {
-    if (buffer == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (buffer == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
-        SetErrorLocation(QV_SITE(kModule), kThemeKey);
-        return kErrOpenRegistry;
-    }
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kThemeKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return Fail(QV_SITE(kModule), kErrOpenRegistry, kThemeKey);
     wchar_t value[257] = L"";
     DWORD bytes = 256 * sizeof(wchar_t);
     DWORD type = 0;

@@ -162,10 +162,7 @@ Status SetActivePowerPlan(bool restore) {
 }
 
 Status StartPowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
     wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
     wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);

@@ -61,10 +61,7 @@ Status OpenWithShell(const wchar_t* file, const wchar_t* folder) {
 Status WaitForUnpackedTheme(const wchar_t* theme) {
     const ULONGLONG deadline = GetTickCount64() + kUnpackWaitMs;
     while (!PathExists(theme)) {
-        if (GetTickCount64() >= deadline) {
-            SetErrorLocation(QV_SITE(kModule), theme);
-            return kErrThemeNotUnpacked;
-        }
+        if (GetTickCount64() >= deadline) return Fail(QV_SITE(kModule), kErrThemeNotUnpacked, theme);
         Sleep(kUnpackPollMs);
     }
     return kOk;
@@ -93,10 +90,8 @@ Status UninstallScreenSaver() {
     wchar_t previous[kPathChars] = L"";
     if (Status s = ReadRecordText(kPreviousSaver, previous, kPathChars); s != kOk && s != kErrRegistryMissing) return s;
     gErrorLocation = {};
-    if (previous[0] == L'\0' && !JoinPath(gAppState->systemFolder, L"scrnsave.scr", previous)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->systemFolder);
-        return kErrInvalidArgument;
-    }
+    if (previous[0] == L'\0' && !JoinPath(gAppState->systemFolder, L"scrnsave.scr", previous))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->systemFolder);
     return WriteDesktopValue(kSaverValue, previous);
 }
 
@@ -128,10 +123,8 @@ Status InstallTheme() {
         if (Status s = WriteRecordText(kPreviousTheme, previous); s != kOk) return s;
     }
     if (!PathExists(theme)) {
-        if (!JoinPath(gAppState->commonFolder, L"QuorvelW7.themepack", package)) {
-            SetErrorLocation(QV_SITE(kModule), gAppState->commonFolder);
-            return kErrInvalidArgument;
-        }
+        if (!JoinPath(gAppState->commonFolder, L"QuorvelW7.themepack", package))
+            return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->commonFolder);
         if (Status s = OpenWithShell(package, gAppState->commonFolder); s != kOk) return s;
         if (Status s = WaitForUnpackedTheme(theme); s != kOk) return s;
     }
@@ -152,10 +145,7 @@ Status UninstallTheme() {
 }
 
 Status IsCurrentTheme(bool* current) {
-    if (current == nullptr || gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (current == nullptr || gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     *current = false;
     wchar_t value[kThemeChars], theme[kPathChars];
     const Status read = GetCurrentTheme(value);

@@ -22,10 +22,7 @@ const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 }  // namespace
 
 Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
-    if (name == nullptr || name[0] == L'\0' || buffer == nullptr) {
-        SetErrorLocation(kDesktopKeySite);
-        return kErrInvalidArgument;
-    }
+    if (name == nullptr || name[0] == L'\0' || buffer == nullptr) return Fail(kDesktopKeySite, kErrInvalidArgument);
     buffer[0] = L'\0';
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
@@ -52,10 +49,7 @@ Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer) {
 }
 
 Status WriteDesktopValue(const wchar_t* name, const wchar_t* text) {
-    if (name == nullptr || name[0] == L'\0' || text == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (name == nullptr || name[0] == L'\0' || text == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) {
         SaveWindowsError();
@@ -74,10 +68,7 @@ Status WriteDesktopValue(const wchar_t* name, const wchar_t* text) {
 }
 
 Status ScreenSaverPath(wchar_t (&path)[kPathChars]) {
-    if (gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const int n = swprintf(path, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);
     if (n > 0 && n < kPathChars) return kOk;
     path[0] = L'\0';
@@ -95,10 +86,7 @@ bool SamePath(const wchar_t* a, const wchar_t* b) {
 }
 
 Status IsCurrentScreenSaver(bool* current) {
-    if (current == nullptr || gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (current == nullptr || gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     *current = false;
     wchar_t value[kDesktopValueBytes / sizeof(wchar_t)];
     const Status status = ReadDesktopValue(L"SCRNSAVE.EXE", value);

@@ -22,18 +22,13 @@ const wchar_t kModule[] = L"Quorvel";
 // START takes its first quoted word as the window title, so the title comes
 // first ("") and the quoted saver path after it is what runs.
 Status LockWithSaver() {
-    if (gAppState == nullptr || gUserSettings == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gUserSettings == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t secure[kDesktopValueBytes / sizeof(wchar_t)];
     const bool locks = ReadDesktopValue(L"ScreenSaverIsSecure", secure) == kOk && _wtoi(secure) != 0;
     gErrorLocation = {};  // an unreadable value only means no lock
     wchar_t path[kPathChars];
-    if (!JoinPath(gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat", path)) {
-        SetErrorLocation(QV_SITE(kModule), gAppState->tempFolder);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat", path))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->tempFolder);
     wchar_t command[kPathChars * 2];
     swprintf(command, kPathChars * 2,
              L"echo off\r\nstart \"\" /wait \"%ls\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n",

@@ -16,10 +16,8 @@ Status SelectGlyphFont(HDC dc, const RECT& item, HFONT* previous) {
     if (font == nullptr) {
         HGDIOBJ oem = GetStockObject(OEM_FIXED_FONT);
         LOGFONTW oemFont = {};
-        if (oem == nullptr || GetObjectW(oem, sizeof oemFont, &oemFont) == 0 || oemFont.lfHeight == 0) {
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrCreateFont;
-        }
+        if (oem == nullptr || GetObjectW(oem, sizeof oemFont, &oemFont) == 0 || oemFont.lfHeight == 0)
+            return Fail(QV_SITE(kModule), kErrCreateFont);
         LONG height = oemFont.lfHeight;
         if (item.bottom > 30) height = static_cast<LONG>(height * 1.8);
         LOGFONTW glyphFont = {};
@@ -32,10 +30,7 @@ Status SelectGlyphFont(HDC dc, const RECT& item, HFONT* previous) {
         glyphFont.lfPitchAndFamily = VARIABLE_PITCH | FF_ROMAN;
         lstrcpynW(glyphFont.lfFaceName, L"WebDings", LF_FACESIZE);
         font = CreateFontIndirectW(&glyphFont);
-        if (font == nullptr) {
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrCreateFont;
-        }
+        if (font == nullptr) return Fail(QV_SITE(kModule), kErrCreateFont);
     }
     *previous = static_cast<HFONT>(SelectObject(dc, font));
     return kOk;
@@ -60,21 +55,12 @@ RECT PlaceGlyph(HWND control, HDC dc, const wchar_t* glyph, std::uint32_t flags)
 }  // namespace
 
 Status DrawBitmapAt00(HDC dc, HBITMAP bitmap) {
-    if (dc == nullptr || bitmap == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrBitmapDisplay;
-    }
+    if (dc == nullptr || bitmap == nullptr) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     MemoryDc memory(CreateCompatibleDC(dc));
     BITMAP info;
-    if (!memory || GetObjectW(bitmap, sizeof info, &info) == 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrBitmapDisplay;
-    }
+    if (!memory || GetObjectW(bitmap, sizeof info, &info) == 0) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     SelectedObject selected(memory.get(), bitmap);
-    if (!selected) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrBitmapDisplay;
-    }
+    if (!selected) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
     return kOk;
 }

@@ -78,10 +78,8 @@ void ShowPlans(HWND dialog) {
 }
 
 Status InitialisePower(HWND dialog) {
-    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     ShowLockOnResume(dialog);
     wchar_t seconds[kDesktopValueBytes / sizeof(wchar_t)];
     if (ReadDesktopValue(L"ScreenSaveTimeOut", seconds) != kOk) seconds[0] = L'\0';
@@ -195,10 +193,8 @@ const PanelDescription kPower{.largeTemplate = IDD_POWER,
 }  // namespace
 
 Status OpenPowerPanel(HWND owner) {
-    if (owner == nullptr || gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (owner == nullptr || gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     return LaunchPanel(owner, kPower);
 }
 

@@ -101,12 +101,6 @@ void ExpectTileOf(int album, std::uint32_t rgb) {
     EXPECT_TRUE(Near(ColourAt(tile, 0, 99), rgb, 6)) << std::hex << ColourAt(tile, 0, 99) << " " << rgb;
 }
 
-std::wstring LoadedText(Status code) {
-    wchar_t text[kMessageChars] = L"";
-    (void)LoadText(code, text, sizeof text);
-    return text;
-}
-
 std::set<std::wstring> Mattings() {
     return {gDisplayState->albums[0].mattingFile, gDisplayState->albums[1].mattingFile};
 }
