@@ -7,6 +7,8 @@
 
 #include "base/ErrorReporter_win.h"
 #include "ui/Help_win.h"
+#include "ui/MattingsPanel_win.h"
+#include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
 #include "storage/Settings_win.h"
 #include "base/Hooks_win.h"
@@ -18,7 +20,12 @@
 
 namespace quorvel {
 
-PanelRunner gPanelRunners[kPanelCount] = {};
+PanelRunner gPanelRunners[kPanelCount] = {
+    nullptr,            // kPanelPhotos
+    nullptr,            // kPanelMonitorMapping
+    OpenMattingsPanel,  // kPanelMattings
+    OpenPhrasesPanel,   // kPanelPhrases
+};
 
 namespace {
 
