@@ -19,20 +19,28 @@ struct PreviewStrip {
     bool failureReported = false;
 };
 
-void OnPaint(HWND strip, PreviewStrip& preview) {
-    Status status = kOk;
-    {
-        PaintScope paint(strip);
-        RECT client;
-        GetClientRect(strip, &client);
-        status = PaintPreview(paint.dc(), client.right, client.bottom, preview.source());
-    }
-    // After EndPaint: the box repaints the strip beneath it, and that paint
-    // must find nothing left to do.
+Status Paint(HWND strip, HDC dc, const PreviewStrip& preview) {
+    RECT client;
+    GetClientRect(strip, &client);
+    return PaintPreview(dc, client.right, client.bottom, preview.source());
+}
+
+// A failure is reported after EndPaint: the box repaints the strip beneath
+// it, and that paint must find nothing left to do.
+void ReportOnce(Status status, PreviewStrip& preview) {
     if (status != kOk && !preview.failureReported) {
         preview.failureReported = true;
         ReportError(status, 1);
     }
+}
+
+void OnPaint(HWND strip, PreviewStrip& preview) {
+    Status status = kOk;
+    {
+        PaintScope paint(strip);
+        status = Paint(strip, paint.dc(), preview);
+    }
+    ReportOnce(status, preview);
 }
 
 LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -40,6 +48,7 @@ LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARA
     auto* preview = reinterpret_cast<PreviewStrip*>(data);
     switch (message) {
         case WM_PAINT: OnPaint(strip, *preview); return 0;
+        case WM_PRINTCLIENT: ReportOnce(Paint(strip, reinterpret_cast<HDC>(wParam), *preview), *preview); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_NCDESTROY:
             RemoveWindowSubclass(strip, PreviewProcedure, kPreviewSubclass);
