@@ -214,7 +214,9 @@ TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbu
     const RECT icon = list.Icon(red);
     ASSERT_TRUE(BringToFront(reopened));
     ASSERT_TRUE(Click((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2));
-    PostMessageW(reopened, WM_COMMAND, IDCANCEL, 0);
+    // Esc as input too, so that it comes after the click (a posted Cancel
+    // would overtake it).
+    ASSERT_TRUE(PressKey(reopened, VK_ESCAPE));
     ASSERT_TRUE(WaitUntil([&] { return IniHas(L"CurrentMatting1=red board.bmp"); }))
         << ReadTextFile(Ini()).value_or(L"");
     EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(220, 0, 0)) > 50000; }));
