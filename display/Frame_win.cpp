@@ -52,20 +52,46 @@ const wchar_t* PhraseToDraw(const AlbumView& view) {
 }
 
 void DrawPhrase(const AlbumView& view, std::int32_t band) {
-    const wchar_t* text = PhraseToDraw(view);
-    if (text[0] == L'\0') return;
-    HGDIOBJ font = gDisplayState->phraseFont != nullptr ? static_cast<HGDIOBJ>(gDisplayState->phraseFont)
-                                                        : GetStockObject(ANSI_VAR_FONT);
-    SelectedObject selected(view.memoryDc, font);
-    const int oldMode = SetBkMode(view.memoryDc, TRANSPARENT);
-    const COLORREF oldColour = SetTextColor(view.memoryDc, view.textColour);
-    RECT bandRect = {0, 0, view.viewportWidth + 2 * band, band};
-    DrawTextW(view.memoryDc, text, -1, &bandRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SetTextColor(view.memoryDc, oldColour);
-    SetBkMode(view.memoryDc, oldMode);
+    DrawPhraseText(view.memoryDc, RECT{0, 0, view.viewportWidth + 2 * band, band}, PhraseToDraw(view),
+                   view.textColour, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace
+
+void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UINT format) {
+    if (text == nullptr || text[0] == L'\0' || gDisplayState == nullptr) return;
+    HGDIOBJ font = gDisplayState->phraseFont != nullptr ? static_cast<HGDIOBJ>(gDisplayState->phraseFont)
+                                                        : GetStockObject(ANSI_VAR_FONT);
+    SelectedObject selected(dc, font);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, colour);
+    DrawTextW(dc, text, -1, &area, format | DT_NOPREFIX);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+Status DrawTileRow(HDC dc, int album, int width) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    const MattingTile& tile = gDisplayState->albums[album].mattingTile;
+    const std::int32_t side = tile.stepX;
+    if (tile.block.Empty() || side <= 0 || tile.block.height < side || tile.block.rowBytes != side * 3) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    for (int x = 0; x < width; x += side) {
+        const int drawn = SetDIBitsToDevice(dc, x, 0, side, side, 0, 0, 0, side, tile.block.pixels.data(),
+                                            reinterpret_cast<const BITMAPINFO*>(&tile.header), DIB_RGB_COLORS);
+        if (drawn != side) {
+            SetErrorLocation(QV_SITE(kModule));
+            SaveWindowsError();
+            return kErrBitmapDisplay;
+        }
+    }
+    return kOk;
+}
 
 AlbumView* AllocateAlbumView() {
     void* block = AllocateLockedBlock(sizeof(AlbumView));

@@ -40,6 +40,16 @@ std::int32_t MattingBandWidth();
 // 199), or empty for no text or a length of 0; the album window is repainted.
 void SetAlbumPhrase(int album, const wchar_t* text, int length);
 
+// Writes a phrase in the phrase font (the stock variable-pitch font before
+// one is made) and `colour` on a transparent background. Never with prefix
+// processing: a phrase is the user's text, and "Fish & Chips" keeps its
+// ampersand instead of underlining the space after it.
+void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UINT format);
+
+// The album's tile repeated across the top of `dc`, from (0, 0) to `width`.
+// 10001 without a tile; 10051 when GDI draws fewer rows than the tile has.
+[[nodiscard]] Status DrawTileRow(HDC dc, int album, int width);
+
 // One frame without the pan step: on repaint the tiled bands, then the
 // viewport block at (B, B), on repaint (and outside the preview) the phrase
 // in the top band, and the whole memory bitmap copied to `target` at (0, 0),

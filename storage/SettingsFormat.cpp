@@ -46,4 +46,8 @@ std::u16string_view TrimLeadingBlanks(std::u16string_view text) {
     return text.substr(i);
 }
 
+bool FontWeightIsBold(std::int32_t weight) { return weight >= 600; }
+
+std::uint32_t StoredPhraseColour(std::uint32_t colour) { return colour == 0 ? 0x010101 : colour; }
+
 }  // namespace quorvel

@@ -31,4 +31,12 @@ std::u16string FormatSettingNumber(std::int32_t value);
 // Leading spaces and tabs removed, as the reads return values.
 std::u16string_view TrimLeadingBlanks(std::u16string_view text);
 
+// FontBold from a font weight: semi-bold (600) and heavier. A regular font
+// (400) stays regular after a restart.
+bool FontWeightIsBold(std::int32_t weight);
+
+// A phrase colour as it is stored: a colour of 0 means "none" to the
+// settings, so pure black is kept as the nearest colour that is not 0.
+std::uint32_t StoredPhraseColour(std::uint32_t colour);
+
 }  // namespace quorvel

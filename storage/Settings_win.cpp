@@ -302,7 +302,7 @@ void WriteSettings(unsigned groups) {
         if (d->phraseFont != nullptr) {
             wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
             s->fontName[31] = L'\0';
-            s->fontBold = d->phraseLogFont.lfWeight > 300 ? 1 : 0;
+            s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
             s->fontItalic = d->phraseLogFont.lfItalic;
         }
         (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);

@@ -14,6 +14,8 @@ same script always gives the same bytes. Run from anywhere:
 - header.bmp: the Home dialog's header, a dusk panorama of hills.
 - logo_large.bmp (626 x 362) and logo_small.bmp (447 x 258): the About
   dialog's logo, the same panorama inside a matting-board frame.
+- board_thumbnail.bmp (100 x 100): the canvas of the Matting boards panel's
+  thumbnails, which gives their size; each board is drawn over it.
 """
 import math
 import os
@@ -108,6 +110,7 @@ def main():
     write_bmp(os.path.join(OUT, "header.bmp"), 900, 96, lambda x, y: hills(x / 899, y / 95))
     write_bmp(os.path.join(OUT, "logo_large.bmp"), 626, 362, lambda x, y: framed(x, y, 626, 362))
     write_bmp(os.path.join(OUT, "logo_small.bmp"), 447, 258, lambda x, y: framed(x, y, 447, 258))
+    write_bmp(os.path.join(OUT, "board_thumbnail.bmp"), 100, 100, lambda x, y: BACKGROUND)
 
 
 if __name__ == "__main__":

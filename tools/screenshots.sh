@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes PNG screenshots of the Home and About dialogs into docs/screens/:
+# Takes PNG screenshots of the Home and About dialogs, and of the Phrases and
+# Matting boards panels over the running program, into docs/screens/:
 # once at 96 DPI (the large templates) and once at a scaled DPI (the small
 # ones), each in a fresh Wine prefix on a private Xvfb; and of the Power
 # panel, which only the program opens (one template, at 96 DPI).
@@ -19,7 +20,8 @@ mkdir -p "$out"
 
 # A helper inside Wine: prints a window's rectangle as an ImageMagick crop
 # geometry, opens the About dialog from the Home dialog's system menu, opens
-# Home from an album window's menu, or presses Home's Power button.
+# Home from an album window's menu, presses Home's Power button, or sends a
+# dialog a command.
 work=$(mktemp -d "${TMPDIR:-/tmp}/qv-shots.XXXXXX")
 cat >"$work/peek.c" <<'C'
 #include <windows.h>
@@ -32,6 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     if (lstrcmpW(argv[1], L"home") == 0) return PostMessageW(w, WM_SYSCOMMAND, 1035, 0) ? 0 : 1;
     if (lstrcmpW(argv[1], L"power") == 0)
         return PostMessageW(w, WM_COMMAND, MAKEWPARAM(1025, BN_CLICKED), (LPARAM)GetDlgItem(w, 1025)) ? 0 : 1;
+    if (lstrcmpW(argv[1], L"command") == 0 && argc > 3) return PostMessageW(w, WM_COMMAND, _wtoi(argv[3]), 0) ? 0 : 1;
     RECT r;
     GetWindowRect(w, &r);
     printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
@@ -57,14 +60,18 @@ shoot() {  # shoot <title> <png>
   import -window root -display "$DISPLAY" -crop "$geometry" +repage "$2" && echo "screenshots: $2"
 }
 
-run_at() {  # run_at <dpi> <suffix>
-  local dpi=$1 suffix=$2 prefix
+start_at() {  # start_at <dpi> <program>: a fresh prefix at that DPI, the program started in it
   prefix=$(qv_new_prefix screenshots "$QV_INSTALLED") || return 1
   export WINEPREFIX=$prefix
   qv_start_xvfb || return 1
-  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
   "$WINESERVER" -w
-  "$WINE" "$QV_PROGRAM_DIR_WIN\\Quorvel.scr" >/dev/null 2>&1 &
+  "$WINE" "$QV_PROGRAM_DIR_WIN\\$2" >/dev/null 2>&1 &
+}
+
+run_at() {  # run_at <dpi> <suffix>
+  local suffix=$2 prefix
+  start_at "$1" Quorvel.scr || return 1
   shoot "Home - Quorvel" "$out/home-$suffix.png"
   "$WINE" "$work/peek.exe" about "Home - Quorvel"
   shoot "About - Quorvel" "$out/about-$suffix.png"
@@ -91,7 +98,27 @@ power_panel() {
   rm -rf "$prefix"
 }
 
+# The panels as the configuration screen opens them over Home: its panel
+# buttons (1023 Phrases, 1223 Mattings) open them; Cancel (2) closes each.
+# (The program itself would first switch the power plan, which Wine lacks.)
+panels_at() {  # panels_at <dpi> <suffix>
+  local suffix=$2 prefix
+  start_at "$1" Quorvel.scr || return 1
+  for pair in "1023:Phrases Panel - Quorvel:phrases" "1223:Matting Boards Photos - Quorvel:mattings"; do
+    IFS=: read -r button title name <<<"$pair"
+    rect "Home - Quorvel" >/dev/null && "$WINE" "$work/peek.exe" command "Home - Quorvel" "$button"
+    shoot "$title" "$out/$name-$suffix.png"
+    "$WINE" "$work/peek.exe" command "$title" 2
+    sleep 2
+  done
+  qv_stop_prefix "$prefix"
+  qv_stop_xvfb
+  rm -rf "$prefix"
+}
+
 run_at 96 96dpi
 run_at "$scaled" "${scaled}dpi"
 power_panel
+panels_at 96 96dpi
+panels_at "$scaled" "${scaled}dpi"
 rm -rf "$work"

@@ -55,14 +55,6 @@ Status InitialiseAbout(HWND dialog) {
     return kOk;
 }
 
-// Centres the file dialog above the taskbar. An explorer-style dialog calls
-// the hook with its child dialog; the window to move is then the parent.
-UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
-    if (message != WM_INITDIALOG) return 0;
-    CenterPanel((GetWindowLongPtrW(hook, GWL_STYLE) & WS_CHILD) ? GetParent(hook) : hook);
-    return 1;
-}
-
 // Fills `name` through a file dialog: 1 chosen, 0 cancelled, or a code.
 Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter, wchar_t* name, int* chosen) {
     wchar_t title[kMessageChars];
@@ -157,13 +149,7 @@ Status OpenAbout(HWND owner) {
 }
 
 Status CopyLogFile(HWND owner) {
-    std::wstring filter = [] {
-        wchar_t text[kMessageChars];
-        (void)LoadText(IDS_COPY_FILTER, text, sizeof text);
-        std::wstring list = text;
-        std::replace(list.begin(), list.end(), L'|', L'\0');
-        return list + L'\0';
-    }();
+    const std::wstring filter = LoadFilterList(IDS_COPY_FILTER);
     wchar_t source[kPathChars] = L"";
     int chosen = 0;
     if (Status s = ChooseFile(owner, false, IDS_COPY_SOURCE_TITLE, filter.c_str(), source, &chosen); s != kOk)

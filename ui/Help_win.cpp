@@ -13,7 +13,7 @@ const wchar_t kModule[] = L"Quorvel";
 
 }  // namespace
 
-Status RunHelp(const wchar_t* file, HelpFile flag) {
+Status RunHelp(const wchar_t* file, HelpFile flag, UINT questionStyle) {
     if (gAppState == nullptr || file == nullptr) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
@@ -21,7 +21,7 @@ Status RunHelp(const wchar_t* file, HelpFile flag) {
     if (gAppState->helpOpened[flag]) {
         wchar_t question[kMessageChars];
         if (Status s = LoadText(kAskHelpClosed, question, sizeof question); s != kOk) return s;
-        if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) == IDNO) return kOk;
+        if (AskOwner(question, questionStyle) == IDNO) return kOk;
     }
     wchar_t path[kPathChars];
     if (!JoinPath(gAppState->userFolder, file, path)) {

@@ -7,6 +7,8 @@
 
 #include "base/ErrorReporter_win.h"
 #include "ui/Help_win.h"
+#include "ui/MattingsPanel_win.h"
+#include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
 #include "storage/Settings_win.h"
@@ -20,7 +22,8 @@
 namespace quorvel {
 
 // In PanelId order: Photos, Monitor Mapping, Mattings, Phrases, Power, Import.
-const PanelRunner gPanelRunners[kPanelCount] = {nullptr, nullptr, nullptr, nullptr, OpenPowerPanel, nullptr};
+const PanelRunner gPanelRunners[kPanelCount] = {nullptr,          nullptr,        OpenMattingsPanel,
+                                                OpenPhrasesPanel, OpenPowerPanel, nullptr};
 
 namespace {
 

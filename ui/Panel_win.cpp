@@ -154,6 +154,22 @@ INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
+// An explorer-style dialog calls the hook with its child dialog; the
+// window to move is then the parent.
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return 0;
+    CenterPanel((GetWindowLongPtrW(hook, GWL_STYLE) & WS_CHILD) ? GetParent(hook) : hook);
+    return 1;
+}
+
+std::wstring LoadFilterList(unsigned textId) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(textId, text, sizeof text);
+    std::wstring list = text;
+    std::replace(list.begin(), list.end(), L'|', L'\0');
+    return list + L'\0';
+}
+
 Status RecordScreenAndMessageFont() {
     gScreenSize.width = GetSystemMetrics(SM_CXSCREEN);
     gScreenSize.height = GetSystemMetrics(SM_CYSCREEN);

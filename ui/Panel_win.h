@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
@@ -129,6 +130,12 @@ void EndPanel(HWND dialog, INT_PTR result);
 void ReopenPanel(HWND dialog);
 
 void CenterPanel(HWND window);
+// The hook of the panels' file dialogs: centres them above the taskbar.
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
+// A file dialog's filter list from a string-table text whose pairs are
+// separated by "|", as the dialog wants it: each part null-ended, and an
+// empty part at the end.
+std::wstring LoadFilterList(unsigned textId);
 // Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
 [[nodiscard]] Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels);
 // The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would

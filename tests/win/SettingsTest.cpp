@@ -222,3 +222,19 @@ TEST(ReadSettingText, BadArgumentsGive10001) {
     EXPECT_EQ(gErrorLocation.line, 3232);
     EXPECT_EQ(ReadSettingTextById(IDS_KEY_FONT_NAME, buffer, sizeof buffer), kErrIniEntry);
 }
+
+// A regular font written after a panel reads back regular at the next start.
+TEST(WriteSettings, ARegularPhraseFontIsNotStoredAsBold) {
+    ProcessRecords records;
+    DisplayState& d = *gDisplayState;
+    wcscpy(d.phraseLogFont.lfFaceName, L"Arial");
+    d.phraseLogFont.lfWeight = FW_NORMAL;
+    d.phraseFont = CreateFontIndirectW(&d.phraseLogFont);
+    WriteSettings(kSettingsFont);
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"0");
+    d.phraseLogFont.lfWeight = FW_SEMIBOLD;
+    WriteSettings(kSettingsFont);
+    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"1");
+    DeleteObject(d.phraseFont);
+    d.phraseFont = nullptr;
+}

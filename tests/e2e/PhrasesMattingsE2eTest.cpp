@@ -1,0 +1,244 @@
+// The Phrases and Matting boards panels of the running program: what a user
+// chooses there reaches the settings file and the album window's frame.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <knownfolders.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/e2e/Driver.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+const wchar_t kPhrases[] = L"Phrases Panel - Quorvel";
+const wchar_t kMattings[] = L"Matting Boards Photos - Quorvel";
+const wchar_t kImportTitle[] = L"Please choose any photos to be used as matting boards.";
+
+std::wstring Ini() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini"); }
+bool IniHas(const std::wstring& line) {
+    const auto text = ReadTextFile(Ini());
+    return text && text->find(line) != std::wstring::npos;
+}
+
+HWND AlbumWindow(const Process& p) {
+    return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+}
+
+// The program started, its album window found and, when asked, a panel
+// opened over it.
+class ProgramPanel : public ::testing::Test {
+protected:
+    void Start() {
+        ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
+        album = AlbumWindow(p);
+        ASSERT_NE(album, nullptr);
+    }
+    HWND Open(int button, const wchar_t* title);
+    Process p;
+    HWND album = nullptr;
+};
+
+// F2 on the album window, then the Home button of the panel.
+HWND OpenPanel(const Process& p, HWND album, int button, const wchar_t* title) {
+    SendKey(album, VK_F2);
+    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+    if (home == nullptr || !ClickButton(FindControl(home, button))) return nullptr;
+    return WaitForWindow(p.Pid(), title);
+}
+
+HWND ProgramPanel::Open(int button, const wchar_t* title) { return OpenPanel(p, album, button, title); }
+
+// Pixels of the album window's top band drawn in `colour` (within 1).
+double BandPixels(HWND album, COLORREF colour) {
+    const auto capture = CaptureWindow(album);
+    if (!capture || capture->height < 100) return 0;
+    Capture band = *capture;
+    band.height = 100;
+    band.bgra.resize(static_cast<std::size_t>(band.width) * 100 * 4);
+    return FractionOfColour(band, colour, 1) * band.width * band.height;
+}
+
+// In the font dialog, picks the colour of that name and presses OK.
+bool ChooseFontColour(const Process& p, const std::wstring& name) {
+    HWND font = WaitForWindow(p.Pid(), L"Font");
+    HWND colours = font != nullptr ? FindControl(font, 0x473) : nullptr;  // the dialog's colour list
+    if (colours == nullptr) return false;
+    const LRESULT index = SendMessageW(colours, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name.c_str()));
+    if (index < 0) return false;
+    SendMessageW(colours, CB_SETCURSEL, index, 0);
+    // A size large enough to count its pixels (the dialog starts with its own).
+    HWND sizes = FindControl(font, 0x472);
+    const LRESULT size = SendMessageW(sizes, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"48"));
+    if (size < 0) return false;
+    SendMessageW(sizes, CB_SETCURSEL, size, 0);
+    SendMessageW(font, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+    SendMessageW(font, WM_COMMAND, MAKEWPARAM(0x473, CBN_SELCHANGE), reinterpret_cast<LPARAM>(colours));
+    return ClickButton(FindControl(font, IDOK));
+}
+
+// A one-colour picture the import can take.
+bool WriteBoard(const std::wstring& path, COLORREF colour) {
+    Capture board;
+    board.width = 240;
+    board.height = 160;
+    board.bgra.resize(240 * 160 * 4);
+    for (std::size_t i = 0; i < board.bgra.size(); i += 4) {
+        board.bgra[i] = GetBValue(colour);
+        board.bgra[i + 1] = GetGValue(colour);
+        board.bgra[i + 2] = GetRValue(colour);
+        board.bgra[i + 3] = 255;
+    }
+    return SaveBmp(board, path);
+}
+
+std::wstring Pictures() { return KnownFolder(FOLDERID_Pictures); }
+
+// Types the names into the import dialog and presses Open.
+bool Import(const Process& p, HWND panel, const std::wstring& names) {
+    if (!ClickButton(FindControl(panel, IDC_IMPORT_MATTINGS))) return false;
+    HWND open = WaitForWindow(p.Pid(), kImportTitle);
+    HWND edit = open != nullptr ? FindControl(open, 0x47C) : nullptr;  // the file name box
+    if (edit == nullptr) edit = FindControl(open, 0x480);
+    if (edit == nullptr) return false;
+    // The file list inside has id 1 as well: Open is the button of that id.
+    HWND openButton = nullptr;
+    for (HWND c : Children(open))
+        if (GetDlgCtrlID(c) == IDOK && ClassName(c) == L"Button") openButton = c;
+    // The dialog fills its name box as it starts: type again until Open takes the names.
+    for (int attempt = 0; attempt < 5 && openButton != nullptr; ++attempt) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        ClickButton(openButton);
+        if (WaitUntil([&] { return !IsWindow(open); }, 2000)) return true;
+    }
+    return false;
+}
+
+// The list view lives in the program: its item texts and places are asked
+// through a block of the program's memory.
+class RemoteList {
+public:
+    RemoteList(const Process& p, HWND list) : list_(list) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, p.Pid());
+        if (process_ != nullptr) block_ = VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteList() {
+        if (block_ != nullptr) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
+        if (process_ != nullptr) CloseHandle(process_);
+    }
+    // The index of the item of that text, or -1.
+    int Find(const std::wstring& text) {
+        const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+        auto* remoteText = static_cast<wchar_t*>(block_) + 512;
+        for (int i = 0; block_ != nullptr && i < count; ++i) {
+            LVITEMW item = {};
+            item.pszText = remoteText;
+            item.cchTextMax = 256;
+            WriteProcessMemory(process_, block_, &item, sizeof item, nullptr);
+            SendMessageW(list_, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(block_));
+            wchar_t got[256] = L"";
+            ReadProcessMemory(process_, remoteText, got, sizeof got, nullptr);
+            if (text == got) return i;
+        }
+        return -1;
+    }
+    // The item's icon, in screen coordinates.
+    RECT Icon(int index) {
+        RECT r{LVIR_ICON, 0, 0, 0};
+        WriteProcessMemory(process_, block_, &r, sizeof r, nullptr);
+        SendMessageW(list_, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block_));
+        ReadProcessMemory(process_, block_, &r, sizeof r, nullptr);
+        MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+private:
+    HWND list_;
+    HANDLE process_ = nullptr;
+    void* block_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ProgramPanel, PhrasesPanelTakesAGreekPhraseInAChosenColourToTheFileAndTheBand) {
+    Start();
+    HWND panel = Open(IDC_PHRASES_PANEL, kPhrases);
+    ASSERT_NE(panel, nullptr);
+    const std::wstring greek = L"\u039a\u0391\u039b\u0397\u039c\u0395\u03a1\u0391 \u039a\u039f\u03a3\u039c\u0395";
+    SendMessageW(FindControl(panel, IDC_ALBUM1_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(greek.c_str()));
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_SELECT_FONT)));
+    ASSERT_TRUE(ChooseFontColour(p, L"Red"));
+    ASSERT_TRUE(WaitUntil([&] { return FindWindowByTitle(p.Pid(), L"Font") == nullptr; }));
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_UPDATE_PHRASE)));
+    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IniHas(L"CurrentUserSaying1=" + greek); })) << ReadTextFile(Ini()).value_or(L"");
+    EXPECT_TRUE(IniHas(L"FontColor1=255\r\n") || IniHas(L"FontColor1=255\n"));
+    EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(255, 0, 0)) > 200; }));
+
+    // Pure black is kept and shown as black.
+    panel = Open(IDC_PHRASES_PANEL, kPhrases);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_SELECT_FONT)));
+    ASSERT_TRUE(ChooseFontColour(p, L"Black"));
+    ASSERT_TRUE(WaitUntil([&] { return FindWindowByTitle(p.Pid(), L"Font") == nullptr; }));
+    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IniHas(L"FontColor1=65793"); })) << ReadTextFile(Ini()).value_or(L"");
+    EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(0, 0, 0)) > 200; }));
+}
+
+TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbum) {
+    ASSERT_TRUE(WriteBoard(JoinPath(Pictures(), L"red board.bmp"), RGB(220, 0, 0)));
+    ASSERT_TRUE(WriteBoard(JoinPath(Pictures(), L"blue board.bmp"), RGB(0, 0, 220)));
+    Start();
+    HWND panel = Open(IDC_MATTINGS_PANEL, kMattings);
+    ASSERT_NE(panel, nullptr);
+    const auto before = SendMessageW(FindControl(panel, IDC_BOARD_LIST), LVM_GETITEMCOUNT, 0, 0);
+    EXPECT_GT(before, 1);
+    ASSERT_TRUE(Import(p, panel, L"\"red board.bmp\" \"blue board.bmp\""));
+    // The panel opens again with the new boards listed.
+    HWND reopened = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        reopened = FindWindowByTitle(p.Pid(), kMattings);
+        return reopened != nullptr && reopened != panel && IsVisible(reopened);
+    }));
+    EXPECT_EQ(SendMessageW(FindControl(reopened, IDC_BOARD_LIST), LVM_GETITEMCOUNT, 0, 0), before + 2);
+    RemoteList list(p, FindControl(reopened, IDC_BOARD_LIST));
+    const int red = list.Find(L"red board.bmp");
+    ASSERT_GE(red, 0);
+    EXPECT_GE(list.Find(L"blue board.bmp"), 0);
+    const RECT icon = list.Icon(red);
+    ASSERT_TRUE(BringToFront(reopened));
+    ASSERT_TRUE(Click((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2));
+    // Esc as input too, so that it comes after the click (a posted Cancel
+    // would overtake it).
+    ASSERT_TRUE(PressKey(reopened, VK_ESCAPE));
+    ASSERT_TRUE(WaitUntil([&] { return IniHas(L"CurrentMatting1=red board.bmp"); }))
+        << ReadTextFile(Ini()).value_or(L"");
+    EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(220, 0, 0)) > 50000; }));
+}
+
+TEST_F(ProgramPanel, MattingsPanelRefusesATextFileNamedAsAPictureAndKeepsTheBoard) {
+    const std::string text = "not a picture at all";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(Pictures(), L"01.jpg"), std::vector<std::uint8_t>(text.begin(), text.end())));
+    Start();
+    HWND panel = Open(IDC_MATTINGS_PANEL, kMattings);
+    ASSERT_NE(panel, nullptr);
+    const std::wstring boards = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelMattingBoards\\01.jpg");
+    const auto board = ReadFileBytes(boards);
+    ASSERT_TRUE(board);
+    ASSERT_TRUE(Import(p, panel, L"01.jpg"));
+    HWND box = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF); });
+    ASSERT_NE(box, nullptr) << "the import is refused";
+    const auto info = ReadMessageBox(box);
+    ASSERT_TRUE(info);
+    ASSERT_TRUE(Answer(*info, L"OK"));
+    EXPECT_EQ(ReadFileBytes(boards), board) << "the board in use is not replaced";
+    EXPECT_TRUE(IsWindow(panel));
+    PostMessageW(panel, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IniHas(L"CurrentMatting1=01.jpg"); }));
+}

@@ -1,0 +1,42 @@
+#include "ui/FileSelection.h"
+
+namespace quorvel {
+
+namespace {
+
+// The text at `at` up to its null (or the buffer's end).
+std::u16string_view TextAt(std::u16string_view buffer, std::size_t at) {
+    if (at >= buffer.size()) return {};
+    const std::u16string_view rest = buffer.substr(at);
+    return rest.substr(0, rest.find(u'\0'));
+}
+
+std::u16string WithoutTrailingSeparator(std::u16string_view folder) {
+    while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.remove_suffix(1);
+    return std::u16string(folder);
+}
+
+}  // namespace
+
+FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOffset) {
+    FileSelection selection;
+    if (fileOffset == 0 || fileOffset >= buffer.size()) return selection;
+    if (buffer[fileOffset - 1] != u'\0') {
+        const std::u16string_view name = TextAt(buffer, fileOffset);
+        if (name.empty()) return selection;
+        selection.folder = WithoutTrailingSeparator(buffer.substr(0, fileOffset));
+        selection.names.emplace_back(name);
+        return selection;
+    }
+    const std::u16string_view folder = TextAt(buffer, 0);
+    for (std::size_t at = folder.size() + 1; at < buffer.size();) {
+        const std::u16string_view name = TextAt(buffer, at);
+        if (name.empty()) break;
+        selection.names.emplace_back(name);
+        at += name.size() + 1;
+    }
+    if (!selection.names.empty()) selection.folder = WithoutTrailingSeparator(folder);
+    return selection;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,420 @@
+#include "ui/MattingsPanel_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
+#include "base/Utilities_win.h"
+#include "display/Decode_win.h"
+#include "display/Frame_win.h"
+#include "photos/CropAndScale_win.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+#include "storage/StorageRules.h"
+#include "ui/FileSelection.h"
+#include "ui/Panel_win.h"
+#include "ui/PreviewStrip_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"Mattings";
+constexpr ErrorSite kOpenSite{kModule, 107};
+// Large enough for a folder and many long names; the dialog says when not.
+constexpr DWORD kImportBufferChars = 32768;
+
+const GlyphButtonSpec kMattingsButtons[] = {{IDC_IMPORT_MATTINGS, IDB_BUTTON_IMPORT_MATTINGS, 0xD2}};
+const int kMattingsColoured[] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_MATTING_GROUP};
+const int kMattingsGroups[] = {IDC_MATTING_GROUP};
+const PanelMenuItem kMattingsMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
+
+// One opening's choices; the launcher's reopen starts them afresh.
+struct MattingsState {
+    int album = 0;
+    int listed[kAlbumCount] = {-1, -1};  // list index of each album's board
+    bool busy = false;
+};
+MattingsState gMattings;
+
+PreviewContent PreviewNow() {
+    const AlbumView* view = gDisplayState->albums[gMattings.album].view;
+    const wchar_t* text = gMode.configureMode ? gUserSettings->screenSaverPhrase
+                          : view != nullptr   ? view->phrase
+                                              : L"";
+    return {gMattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
+}
+
+HWND BoardList(HWND dialog) { return GetDlgItem(dialog, IDC_BOARD_LIST); }
+
+// The album's board made into its tile again and shown: in the preview and
+// in the album's window.
+Status ShowBoard(HWND dialog, int album) {
+    if (Status s = LoadMattingTile(album); s != kOk) return s;
+    if (Status s = BuildMattingTile(album); s != kOk) return s;
+    if (const AlbumView* view = gDisplayState->albums[album].view; view != nullptr && view->window != nullptr)
+        InvalidateRect(view->window, nullptr, FALSE);
+    InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
+    return kOk;
+}
+
+void SelectListed(HWND dialog) {
+    HWND list = BoardList(dialog);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // -1 would select every item: an album whose board is not listed
+    // selects none.
+    const int index = gMattings.listed[gMattings.album];
+    if (index < 0) return;
+    ListView_EnsureVisible(list, index, FALSE);
+    ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// The list's foot, the import button under it and the group box round both
+// follow the dialog's size.
+void LayOut(HWND dialog) {
+    RECT window, list, button, group;
+    GetWindowRect(dialog, &window);
+    GetWindowRect(BoardList(dialog), &list);
+    GetWindowRect(GetDlgItem(dialog, IDC_IMPORT_MATTINGS), &button);
+    GetWindowRect(GetDlgItem(dialog, IDC_MATTING_GROUP), &group);
+    const int border = GetSystemMetrics(SM_CYBORDER);
+    list.bottom = window.bottom - border - 113;
+    const int buttonWidth = button.right - button.left, buttonHeight = button.bottom - button.top;
+    button.left = list.left;
+    button.top = list.bottom + 20;
+    group.right = window.right - 4 * GetSystemMetrics(SM_CXBORDER);
+    group.bottom = window.bottom - border - 11;
+    auto place = [dialog](int id, RECT r, int width, int height) {
+        POINT topLeft{r.left, r.top};
+        ScreenToClient(dialog, &topLeft);
+        MoveWindow(GetDlgItem(dialog, id), topLeft.x, topLeft.y, width, height, FALSE);
+    };
+    place(IDC_BOARD_LIST, list, list.right - list.left, list.bottom - list.top);
+    place(IDC_IMPORT_MATTINGS, button, buttonWidth, buttonHeight);
+    place(IDC_MATTING_GROUP, group, group.right - group.left, group.bottom - group.top);
+}
+
+// The strip runs 3 pixels inside the group box's sides, 35 to 136 pixels
+// below its top.
+void PlaceStrip(HWND dialog, HWND strip) {
+    RECT group;
+    GetWindowRect(GetDlgItem(dialog, IDC_MATTING_GROUP), &group);
+    POINT topLeft{group.left + 3, group.top + 35};
+    POINT bottomRight{group.right - 3, group.top + 136};
+    ScreenToClient(dialog, &topLeft);
+    ScreenToClient(dialog, &bottomRight);
+    MoveWindow(strip, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, FALSE);
+}
+
+// One board as a thumbnail in the image list. A file that does not decode
+// (a desktop.ini, a video) is no board: false, and nothing is added.
+bool AddThumbnail(const wchar_t* path, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST images) {
+    PhotoRecord board;
+    if (DecodePhoto(path, false, &board) != kOk) return false;
+    std::vector<std::uint8_t> scaled(ScaledBytes(side.cx, side.cy));
+    if (CropAndScale(board.block, side.cx, side.cy, 100.0, scaled.data(), scaled.size()) != kOk) return false;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = side.cx;
+    header.biHeight = -side.cy;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    if (SetDIBits(dc, canvas, 0, side.cy, scaled.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) !=
+        side.cy)
+        return false;
+    return ImageList_Add(images, canvas, nullptr) >= 0;
+}
+
+bool IsAlbumBoard(int album, const wchar_t* name) {
+    const wchar_t* board = gDisplayState->albums[album].mattingFile;
+    return board[0] != L'\0' && _wcsicmp(board, name) == 0;
+}
+
+Status AddBoardItem(HWND list, const wchar_t* name, int index) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(name);
+    item.iImage = index;
+    item.lParam = index;
+    if (ListView_InsertItem(list, &item) < 0) {
+        SetErrorLocation(QV_SITE(kModule), name);
+        return kErrListView;
+    }
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (gMattings.listed[album] < 0 && IsAlbumBoard(album, name)) gMattings.listed[album] = index;
+    return kOk;
+}
+
+// The first boards of the folder, and the albums' own boards wherever they
+// come in the folder.
+Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST images) {
+    wchar_t folder[kPathChars], pattern[kPathChars];
+    MattingsFolder(folder);
+    if (!JoinPath(folder, L"*.*", pattern)) {
+        SetErrorLocation(QV_SITE(kModule), folder);
+        return kErrInvalidArgument;
+    }
+    WIN32_FIND_DATAW found;
+    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), pattern);
+        return kErrFindFirstFile;
+    }
+    int count = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::u16string_view name(reinterpret_cast<const char16_t*>(found.cFileName));
+        if (IsThumbnailCacheName(name)) continue;
+        const bool albumBoard = (gMattings.listed[0] < 0 && IsAlbumBoard(0, found.cFileName)) ||
+                                (gMattings.listed[1] < 0 && IsAlbumBoard(1, found.cFileName));
+        if (count >= kListedBoards && !albumBoard) continue;
+        wchar_t path[kPathChars];
+        if (!JoinPath(folder, found.cFileName, path) || !AddThumbnail(path, dc, canvas, side, images)) continue;
+        if (Status s = AddBoardItem(list, found.cFileName, count); s != kOk) return s;
+        ++count;
+    } while (FindNextFileW(find.get(), &found));
+    if (count == 0) {
+        SetErrorLocation(QV_SITE(kModule), folder);
+        return kErrMissingMatting;
+    }
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (gDisplayState->albums[album].inUse && gMattings.listed[album] < 0) {
+            SetErrorLocation(QV_SITE(kModule), gDisplayState->albums[album].mattingFile);
+            return kErrMissingMatting;
+        }
+    return kOk;
+}
+
+Status BuildList(HWND dialog) {
+    HWND list = BoardList(dialog);
+    if (list == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrMissingResource;
+    }
+    BitmapHandle canvas(static_cast<HBITMAP>(LoadImageW(gAppState->instance, MAKEINTRESOURCEW(IDB_BOARD_THUMBNAIL),
+                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP canvasInfo = {};
+    if (!canvas || GetObjectW(canvas.get(), sizeof canvasInfo, &canvasInfo) == 0) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrLoadBitmap;
+    }
+    const SIZE side{canvasInfo.bmWidth, canvasInfo.bmHeight};
+    LayOut(dialog);
+    HIMAGELIST images = ImageList_Create(side.cx, side.cy, ILC_COLOR32, 1, kListedBoards);
+    if (images == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrMemory;
+    }
+    // The list owns its image list from here and destroys it with itself.
+    if (HIMAGELIST old = ListView_SetImageList(list, images, LVSIL_NORMAL)) ImageList_Destroy(old);
+    ListView_DeleteAllItems(list);
+    gMattings.listed[0] = gMattings.listed[1] = -1;
+    ListView_SetIconSpacing(list, side.cx + 40, side.cy + 40);
+    const Status status = FillBoards(list, WindowDc(list).get(), canvas.get(), side, images);
+    SelectListed(dialog);
+    SetFocus(list);
+    return status;
+}
+
+Status InitialiseMattings(HWND dialog) {
+    gMattings = {};
+    if (Status s = PreparePreviewViews(); s != kOk) return s;
+    HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
+    if (strip == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    PlaceStrip(dialog, strip);
+    if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
+    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
+    SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, gDisplayState->albums[0].folderName);
+    SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, gDisplayState->albums[1].folderName);
+    if (GetSystemMetrics(SM_CMONITORS) < 2) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
+    if (Status s = BuildMattingTile(0); s != kOk) return s;
+    return BuildList(dialog);
+}
+
+Status ChooseBoard(HWND dialog, int index) {
+    wchar_t name[kPathChars] = L"";
+    ListView_GetItemText(BoardList(dialog), index, 0, name, kPathChars);
+    wchar_t folder[kPathChars], path[kPathChars];
+    MattingsFolder(folder);
+    if (!JoinPath(folder, name, path)) {
+        SetErrorLocation(QV_SITE(kModule), name);
+        return kErrInvalidArgument;
+    }
+    Status check = kOk;
+    if (!FileExists(path, &check)) {
+        SetErrorLocation(QV_SITE(kModule), path);
+        return check != kOk ? check : kErrFileMissing;
+    }
+    if (Status s = CheckBoardFile(path); s != kOk) return s;
+    AlbumSlot& slot = gDisplayState->albums[gMattings.album];
+    wcsncpy(slot.mattingFile, name, std::size(slot.mattingFile) - 1);
+    if (Status s = ShowBoard(dialog, gMattings.album); s != kOk) return s;
+    gMattings.listed[gMattings.album] = index;
+    NoteSettingsChange(kSettingsBoards);
+    return kOk;
+}
+
+void OnBoardClick(HWND dialog, const NMITEMACTIVATE& click) {
+    if (gMattings.busy || click.iItem < 0) return;
+    gMattings.busy = true;
+    ReportError(ChooseBoard(dialog, click.iItem), 1);
+    gMattings.busy = false;
+}
+
+// Asks for boards: 1 in *chosen with their names in `buffer`, 0 cancelled.
+Status AskForBoards(HWND dialog, std::vector<wchar_t>& buffer, WORD* fileOffset, int* chosen) {
+    const std::wstring filter = LoadFilterList(IDS_BOARD_FILTER);
+    wchar_t title[kMessageChars];
+    (void)LoadText(IDS_BOARD_IMPORT_TITLE, title, sizeof title);
+    PWSTR pictures = nullptr;
+    SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures);
+    OPENFILENAMEW open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = dialog;
+    open.lpstrFilter = filter.c_str();
+    open.nFilterIndex = 1;
+    open.lpstrFile = buffer.data();
+    open.nMaxFile = static_cast<DWORD>(buffer.size());
+    open.lpstrTitle = title;
+    open.lpstrInitialDir = pictures;
+    open.lpfnHook = CentreFileDialog;
+    open.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK;
+    *chosen = GetOpenFileNameW(&open) ? 1 : 0;
+    CoTaskMemFree(pictures);
+    *fileOffset = open.nFileOffset;
+    if (*chosen) return kOk;
+    if (const DWORD error = CommDlgExtendedError(); error != 0) {
+        gErrorLocation.windowsError = error;
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrWindowsApi;
+    }
+    return kOk;
+}
+
+Status ImportBoards(HWND dialog) {
+    std::vector<wchar_t> buffer(kImportBufferChars, L'\0');
+    WORD fileOffset = 0;
+    int chosen = 0;
+    if (Status s = AskForBoards(dialog, buffer, &fileOffset, &chosen); s != kOk || !chosen) return s;
+    const FileSelection selection =
+        SplitFileSelection(std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()),
+                           fileOffset);
+    const std::wstring folder(selection.folder.begin(), selection.folder.end());
+    wchar_t boards[kPathChars];
+    MattingsFolder(boards);
+    for (const std::u16string& each : selection.names) {
+        const std::wstring name(each.begin(), each.end());
+        wchar_t source[kPathChars], target[kPathChars];
+        if (!JoinPath(folder.c_str(), name.c_str(), source) || !JoinPath(boards, name.c_str(), target)) {
+            SetErrorLocation(QV_SITE(kModule), name.c_str());
+            return kErrInvalidArgument;
+        }
+        // A board that replaces the one in use must be one the next start
+        // can cut a tile from.
+        if (Status s = CheckBoardFile(source); s != kOk) return s;
+        if (!CopyFileW(source, target, FALSE)) {
+            SaveWindowsError();
+            SetErrorLocation(QV_SITE(kModule), source);
+            return kErrCopyFile;
+        }
+    }
+    if (selection.names.empty()) return kOk;
+    NoteSettingsChange(kSettingsBoards);
+    if (Status s = ShowBoard(dialog, gMattings.album); s != kOk) return s;
+    ReopenPanel(dialog);
+    return kOk;
+}
+
+void ShowAlbum(HWND dialog, int album) {
+    gMattings.album = album;
+    SelectListed(dialog);
+    InvalidateRect(BoardList(dialog), nullptr, TRUE);
+    ReportError(BuildMattingTile(album), 1);
+    InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
+}
+
+void OnCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDOK:
+        case IDCANCEL: EndPanel(dialog, id); break;
+        case IDC_IMPORT_MATTINGS: ReportError(ImportBoards(dialog), 1); break;
+        case IDC_ALBUM1_RADIO: ShowAlbum(dialog, 0); break;
+        case IDC_ALBUM2_RADIO: ShowAlbum(dialog, 1); break;
+        default: break;
+    }
+}
+
+bool OnMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam, INT_PTR* result) {
+    if (message != WM_NOTIFY) return false;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom != IDC_BOARD_LIST || header->code != NM_CLICK) return false;
+    OnBoardClick(dialog, *reinterpret_cast<const NMITEMACTIVATE*>(lParam));
+    *result = TRUE;
+    return true;
+}
+
+// This panel's help asks its question without an icon.
+bool OnSysCommand(HWND, WPARAM command) {
+    if (command != IDM_PANEL_HELP) return false;
+    ReportError(RunHelp(L"QuorvelHelpMattingBoards.bat", kHelpMattings, MB_YESNO), 1);
+    return true;
+}
+
+// OK, Cancel, Esc and the close command all leave the album with its board
+// freshly loaded; a reopen keeps the panel going instead.
+void OnDestroy(HWND dialog, bool reopening) {
+    if (!reopening) ReportError(ShowBoard(dialog, gMattings.album), 1);
+}
+
+const PanelDescription kMattings{.largeTemplate = IDD_MATTINGS,
+                                 .smallTemplate = IDD_MATTINGS_SMALL,
+                                 .site = kOpenSite,
+                                 .panelRequest = kPanelMattings,
+                                 .buttons = kMattingsButtons,
+                                 .colouredControls = kMattingsColoured,
+                                 .groupBoxes = kMattingsGroups,
+                                 .menu = kMattingsMenu,
+                                 .helpFile = L"QuorvelHelpMattingBoards.bat",
+                                 .helpFlag = kHelpMattings,
+                                 .onInit = InitialiseMattings,
+                                 .onCommand = OnCommand,
+                                 .onSysCommand = OnSysCommand,
+                                 .onMessage = OnMessage,
+                                 .onDestroy = OnDestroy};
+
+}  // namespace
+
+Status CheckBoardFile(const wchar_t* path) {
+    PhotoRecord board;
+    if (Status s = DecodePhoto(path, false, &board); s != kOk) return s;
+    if (std::min(board.block.width, board.block.height) < kSmallestBoardSide) {
+        SetErrorLocation(QV_SITE(kModule), path);
+        return kErrMattingTooSmall;
+    }
+    return kOk;
+}
+
+Status OpenMattingsPanel(HWND owner) {
+    if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    return LaunchPanel(owner, kMattings);
+}
+
+}  // namespace quorvel

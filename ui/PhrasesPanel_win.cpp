@@ -1,0 +1,211 @@
+#include "ui/PhrasesPanel_win.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
+#include "display/Frame_win.h"
+#include "display/Strip.h"
+#include "storage/Settings_win.h"
+#include "storage/SettingsFormat.h"
+#include "ui/Panel_win.h"
+#include "ui/PreviewStrip_win.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"SayingsDlg";
+constexpr ErrorSite kOpenSite{kModule, 78};
+constexpr int kPhraseLimit = kPhraseChars - 1;
+
+const GlyphButtonSpec kPhrasesButtons[] = {
+    {IDC_UPDATE_PHRASE, IDB_BUTTON_UPDATE_PHRASE, 0x28},
+    {IDC_SELECT_FONT, IDB_BUTTON_SELECT_FONT, 0xF03E},
+    {IDC_UPDATE_SAVER_PHRASE, IDB_BUTTON_UPDATE_PHRASE, 0x29},
+};
+const int kPhrasesColoured[] = {IDC_REPOSITORY_GROUP, IDC_PHRASE_GROUP,   IDC_SAVER_PHRASE_GROUP,
+                                IDC_FONT_GROUP,       IDC_LANGUAGE_GROUP, IDC_ALBUM1_RADIO,
+                                IDC_ALBUM2_RADIO,     IDC_FONT_NAME};
+const int kPhrasesGroups[] = {IDC_PHRASE_GROUP, IDC_SAVER_PHRASE_GROUP, IDC_FONT_GROUP};
+const PanelMenuItem kPhrasesMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
+const int kAlbumEdits[kAlbumCount] = {IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE};
+const int kAlbumRadios[kAlbumCount] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO};
+
+// One opening's choices; the launcher's reopen starts them afresh.
+struct PhrasesState {
+    int album = 0;
+    bool saverPreview = false;
+};
+PhrasesState gPhrases;
+
+AlbumView* ViewOf(int album) { return gDisplayState->albums[album].view; }
+
+bool AlbumShown(int album) { return album == 0 || (gDisplayState->albums[album].inUse && ViewOf(album)); }
+
+PreviewContent PreviewNow() {
+    const AlbumView* view = ViewOf(gPhrases.album);
+    if (gPhrases.saverPreview || gMode.configureMode)
+        return {gPhrases.album, gUserSettings->screenSaverPhrase, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
+    return {gPhrases.album, view != nullptr ? view->phrase : L"", DT_CENTER | DT_VCENTER | DT_WORDBREAK};
+}
+
+Status RefreshPreview(HWND dialog) {
+    if (Status s = BuildMattingTile(gPhrases.album); s != kOk) return s;
+    InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
+    return kOk;
+}
+
+// Switching albums is the one time an edit is loaded from the stored
+// phrase: a refresh after the saver phrase or the font keeps what the user
+// has typed so far.
+Status ShowAlbum(HWND dialog, int album) {
+    gPhrases.album = album;
+    gPhrases.saverPreview = false;
+    SetDlgItemTextW(dialog, kAlbumEdits[album], ViewOf(album)->phrase);
+    return RefreshPreview(dialog);
+}
+
+// The strip spans the dialog window 1 pixel in from each side, 35 to 136
+// pixels below its top.
+void PlaceStrip(HWND dialog, HWND strip) {
+    RECT window;
+    GetWindowRect(dialog, &window);
+    POINT topLeft{window.left + 1, window.top + 35};
+    POINT bottomRight{window.right - 1, window.top + 136};
+    ScreenToClient(dialog, &topLeft);
+    ScreenToClient(dialog, &bottomRight);
+    MoveWindow(strip, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, FALSE);
+}
+
+void ShowFontName(HWND dialog) { SetDlgItemTextW(dialog, IDC_FONT_NAME, gDisplayState->phraseLogFont.lfFaceName); }
+
+Status InitialisePhrases(HWND dialog) {
+    gPhrases = {};
+    if (Status s = PreparePreviewViews(); s != kOk) return s;
+    HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
+    if (strip == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    PlaceStrip(dialog, strip);
+    if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
+    for (int album = 0; album < kAlbumCount; ++album) {
+        SetDlgItemTextW(dialog, kAlbumRadios[album], gDisplayState->albums[album].folderName);
+        SetDlgItemTextW(dialog, kAlbumEdits[album], ViewOf(album)->phrase);
+        SendDlgItemMessageW(dialog, kAlbumEdits[album], EM_LIMITTEXT, kPhraseLimit, 0);
+    }
+    SetDlgItemTextW(dialog, IDC_SAVER_PHRASE, gUserSettings->screenSaverPhrase);
+    SendDlgItemMessageW(dialog, IDC_SAVER_PHRASE, EM_LIMITTEXT, kPhraseLimit, 0);
+    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
+    wchar_t english[32];
+    (void)LoadText(IDS_LANGUAGE_ENGLISH, english, sizeof english);
+    SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_RESETCONTENT, 0, 0);
+    SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(english));
+    SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_SETCURSEL, 0, 0);
+    ShowFontName(dialog);
+    if (!AlbumShown(1)) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
+    if (gMode.configureMode)
+        for (int id : {IDC_PHRASE_GROUP, IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE, IDC_UPDATE_PHRASE, IDC_ALBUM1_RADIO,
+                       IDC_ALBUM2_RADIO})
+            ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+    return RefreshPreview(dialog);
+}
+
+Status UpdatePhrase(HWND dialog) {
+    wchar_t text[kPhraseChars] = L"";
+    GetDlgItemTextW(dialog, kAlbumEdits[gPhrases.album], text, kPhraseChars);
+    SetAlbumPhrase(gPhrases.album, text, kPhraseLimit);
+    NoteSettingsChange(kSettingsPhrases);
+    gPhrases.saverPreview = false;
+    return RefreshPreview(dialog);
+}
+
+Status UpdateSaverPhrase(HWND dialog) {
+    GetDlgItemTextW(dialog, IDC_SAVER_PHRASE, gUserSettings->screenSaverPhrase, kPhraseChars);
+    NoteSettingsChange(kSettingsPhrases);
+    gPhrases.saverPreview = true;
+    return RefreshPreview(dialog);
+}
+
+Status SelectFont(HWND dialog) {
+    AlbumView* view = ViewOf(gPhrases.album);
+    LOGFONTW font = gDisplayState->phraseLogFont;
+    CHOOSEFONTW choose = {};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = dialog;
+    choose.lpLogFont = &font;
+    choose.iPointSize = gUserSettings->fontSize * 10;
+    choose.rgbColors = view->textColour;
+    choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+    Status status = kOk;
+    if (ChooseFontW(&choose)) status = ApplyChosenFont(gPhrases.album, font, choose.iPointSize, choose.rgbColors);
+    ShowFontName(dialog);
+    if (status != kOk) return status;
+    gPhrases.saverPreview = false;
+    return RefreshPreview(dialog);
+}
+
+void OnCommand(HWND dialog, int id) {
+    Status status = kOk;
+    switch (id) {
+        case IDOK:
+            // Enter updates the phrase that is shown: in the configuration
+            // screen only the saver's is.
+            status = gMode.configureMode ? UpdateSaverPhrase(dialog) : UpdatePhrase(dialog);
+            break;
+        case IDC_UPDATE_PHRASE: status = UpdatePhrase(dialog); break;
+        case IDC_UPDATE_SAVER_PHRASE: status = UpdateSaverPhrase(dialog); break;
+        case IDC_SELECT_FONT: status = SelectFont(dialog); break;
+        case IDC_ALBUM1_RADIO: status = ShowAlbum(dialog, 0); break;
+        case IDC_ALBUM2_RADIO: status = ShowAlbum(dialog, 1); break;
+        case IDCANCEL: EndPanel(dialog, 0); break;
+        default: break;
+    }
+    ReportError(status, 1);
+}
+
+const PanelDescription kPhrases{.largeTemplate = IDD_PHRASES,
+                                .smallTemplate = IDD_PHRASES_SMALL,
+                                .site = kOpenSite,
+                                .panelRequest = kPanelPhrases,
+                                .buttons = kPhrasesButtons,
+                                .colouredControls = kPhrasesColoured,
+                                .groupBoxes = kPhrasesGroups,
+                                .menu = kPhrasesMenu,
+                                .helpFile = L"QuorvelHelpOverlayPhrases.bat",
+                                .helpFlag = kHelpPhrases,
+                                .onInit = InitialisePhrases,
+                                .onCommand = OnCommand};
+
+}  // namespace
+
+Status ApplyChosenFont(int album, const LOGFONTW& chosen, int pointTenths, COLORREF colour) {
+    if (gDisplayState == nullptr || gUserSettings == nullptr || album < 0 || album >= kAlbumCount ||
+        ViewOf(album) == nullptr) {
+        SetErrorLocation(QV_SITE(kModule));
+        return kErrInvalidArgument;
+    }
+    ViewOf(album)->textColour = StoredPhraseColour(colour);
+    gUserSettings->fontSize = pointTenths / 10;
+    LOGFONTW& font = gDisplayState->phraseLogFont;
+    font = chosen;
+    font.lfHeight = PhraseFontHeight(gUserSettings->fontSize);
+    font.lfWidth = 0;
+    NoteSettingsChange(kSettingsFont);
+    return CreatePhraseFont();
+}
+
+Status OpenPhrasesPanel(HWND owner) {
+    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
+        SetErrorLocation(kOpenSite);
+        return kErrInvalidArgument;
+    }
+    return LaunchPanel(owner, kPhrases);
+}
+
+}  // namespace quorvel
