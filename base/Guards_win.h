@@ -77,7 +77,8 @@ constexpr bool kReleasesGdi<&DeleteMemoryDc> = true;
 }  // namespace guard_detail
 
 template <typename Handle, auto Release, bool InvalidIsEmpty>
-void UniqueHandle<Handle, Release, InvalidIsEmpty>::Count(Handle handle, long change) {
+void UniqueHandle<Handle, Release, InvalidIsEmpty>::Count([[maybe_unused]] Handle handle,
+                                                          [[maybe_unused]] long change) {
 #ifdef QUORVEL_COUNT_GDI
     if constexpr (guard_detail::kReleasesGdi<Release>)
         if (handle != Empty()) gGuardedGdiObjects += change;

@@ -71,16 +71,12 @@ void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UIN
 }
 
 Status DrawTileRow(HDC dc, int album, int width) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const MattingTile& tile = gDisplayState->albums[album].mattingTile;
     const std::int32_t side = tile.stepX;
-    if (tile.block.Empty() || side <= 0 || tile.block.height < side || tile.block.rowBytes != side * 3) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (tile.block.Empty() || side <= 0 || tile.block.height < side || tile.block.rowBytes != side * 3)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     for (int x = 0; x < width; x += side) {
         const int drawn = SetDIBitsToDevice(dc, x, 0, side, side, 0, 0, 0, side, tile.block.pixels.data(),
                                             reinterpret_cast<const BITMAPINFO*>(&tile.header), DIB_RGB_COLORS);
@@ -114,10 +110,7 @@ void FreeAlbumView(AlbumView*& view) {
 std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {
-    if (gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     LOGFONTW& font = gDisplayState->phraseLogFont;
     if (font.lfFaceName[0] == L'\0') {
         font = {};
@@ -137,24 +130,16 @@ Status CreatePhraseFont() {
 }
 
 Status PrepareAlbumView(int album) {
-    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
-    if (album < 0 || album >= kAlbumCount) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (album < 0 || album >= kAlbumCount) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
     // A view from an earlier start-up goes with its window, timer and class.
     if (slot.view != nullptr) CloseAlbumView(album);
     FreeAlbumView(slot.view);
 
     slot.view = AllocateAlbumView();
-    if (slot.view == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrMemory;
-    }
+    if (slot.view == nullptr) return Fail(QV_SITE(kModule), kErrMemory);
     slot.view->textColour = gUserSettings->fontColour[album];
 
     if (album == 0) {
@@ -175,10 +160,7 @@ Status PrepareAlbumView(int album) {
 
 Status BuildMattingTile(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (view == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
     const PixelBlock& thumbnail = slot.mattingThumbnail;
     const std::int32_t band = MattingBandWidth();
@@ -208,16 +190,10 @@ Status BuildMattingTile(int album) {
 
 Status DrawMattingTiles(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (view == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const MattingTile& tile = gDisplayState->albums[album].mattingTile;
     const std::int32_t band = tile.stepX;
-    if (tile.block.Empty() || band <= 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (tile.block.Empty() || band <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
 
     for (const TilePlacement& placed : MattingTilePlacements(view->viewportWidth, view->viewportHeight, band)) {
         // A top-down DIB of fewer rows over the same pixels is the tile's top
@@ -283,10 +259,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     std::optional<WindowDc> windowDc;
     if (target == nullptr && view->window != nullptr) windowDc.emplace(view->window);
     HDC destination = target != nullptr ? target : windowDc ? windowDc->get() : nullptr;
-    if (destination == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (destination == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);
     return kOk;
 }

@@ -103,10 +103,7 @@ Status RefusedWrite() {
 
 // A null value removes the key.
 Status WriteValue(const wchar_t* key, const wchar_t* value) {
-    if (gAppState == nullptr || key == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || key == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t section[kKeyChars];
     if (Status s = Section(section); s != kOk) return s;
     wchar_t path[kPathChars];
@@ -124,10 +121,8 @@ void SettingsFilePath(wchar_t (&path)[kPathChars]) {
 
 Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_t* key, wchar_t* buffer,
                        int bufferBytes) {
-    if (file == nullptr || section == nullptr || key == nullptr || buffer == nullptr || bufferBytes <= 1) {
-        SetErrorLocation(kSettingsKeySite);
-        return kErrInvalidArgument;
-    }
+    if (file == nullptr || section == nullptr || key == nullptr || buffer == nullptr || bufferBytes <= 1)
+        return Fail(kSettingsKeySite, kErrInvalidArgument);
     const int chars = bufferBytes / 2;
     GetPrivateProfileStringW(section, key, L"", buffer, chars, file);
     const std::u16string_view trimmed = TrimLeadingBlanks(U16(buffer));
@@ -137,10 +132,8 @@ Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_
 }
 
 Status ReadSettingTextById(unsigned keyId, int number, wchar_t* buffer, int bufferBytes) {
-    if (buffer == nullptr || bufferBytes <= 1 || gAppState == nullptr) {
-        SetErrorLocation(kSettingsKeySite);
-        return kErrInvalidArgument;
-    }
+    if (buffer == nullptr || bufferBytes <= 1 || gAppState == nullptr)
+        return Fail(kSettingsKeySite, kErrInvalidArgument);
     buffer[0] = L'\0';
     wchar_t key[kKeyChars];
     wchar_t section[kKeyChars];
@@ -156,10 +149,7 @@ Status ReadSettingTextById(unsigned keyId, wchar_t* buffer, int bufferBytes) {
 }
 
 Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
-    if (value == nullptr || gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (value == nullptr || gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     *value = 0;
     wchar_t section[kKeyChars];
     if (Status s = Section(section); s != kOk) return s;
@@ -173,10 +163,7 @@ Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
 }
 
 Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value) {
-    if (value == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (value == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     *value = 0;
     wchar_t key[kKeyChars];
     if (Status s = KeyName(keyId, number, key); s != kOk) return s;

@@ -41,10 +41,8 @@ const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 Status InitialiseAbout(HWND dialog) {
     if (gAppState != nullptr) gAppState->aboutOpen = 1;
     OutputDebugStringW(L"Quorvel: About InitDialog\n");
-    if (gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     bool current = false;
     if (Status s = IsCurrentScreenSaver(&current); s != kOk) return s;
     if (!current) {

@@ -93,22 +93,14 @@ void FillAlbumPhrases(HWND dialog) {
 Status ScaleHomeFont(HWND dialog) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     LOGFONTW logFont = {};
-    if (font == nullptr || GetObjectW(font, sizeof logFont, &logFont) == 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
-    if (logFont.lfHeight == 0) {
-        SetErrorLocation(kHomeFontSite);
-        return kErrCreateFont;
-    }
+    if (font == nullptr || GetObjectW(font, sizeof logFont, &logFont) == 0)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (logFont.lfHeight == 0) return Fail(kHomeFontSite, kErrCreateFont);
     logFont.lfHeight = ScaleByDpi(logFont.lfHeight);
     logFont.lfQuality = CLEARTYPE_QUALITY;
     if (gHomeFont != nullptr) DeleteObject(gHomeFont);
     gHomeFont = CreateFontIndirectW(&logFont);
-    if (gHomeFont == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrCreateFont;
-    }
+    if (gHomeFont == nullptr) return Fail(QV_SITE(kModule), kErrCreateFont);
     SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(gHomeFont), FALSE);
     return kOk;
 }
@@ -244,10 +236,7 @@ const PanelDescription kHome{.largeTemplate = IDD_HOME,
 }  // namespace
 
 Status OpenHome(HWND owner) {
-    if (owner == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (owner == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     int openings = 0;
     if (Status s = LaunchPanel(owner, kHome, nullptr, &openings); s != kOk) return s;
     const bool recreated = openings > 1;
@@ -259,10 +248,7 @@ Status OpenHome(HWND owner) {
 
 Status RunRequestedPanel(HWND owner) {
     gMode.restartRequested = false;
-    if (gAppState == nullptr || owner == nullptr) {
-        SetErrorLocation(kRequestedPanelSite);
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || owner == nullptr) return Fail(kRequestedPanelSite, kErrInvalidArgument);
     bool requested = false;
     for (DWORD flag : gAppState->panelRequest) requested = requested || flag != 0;
     Status status = kOk;

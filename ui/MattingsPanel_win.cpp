@@ -146,10 +146,7 @@ Status AddBoardItem(HWND list, const wchar_t* name, int index) {
     item.pszText = const_cast<wchar_t*>(name);
     item.iImage = index;
     item.lParam = index;
-    if (ListView_InsertItem(list, &item) < 0) {
-        SetErrorLocation(QV_SITE(kModule), name);
-        return kErrListView;
-    }
+    if (ListView_InsertItem(list, &item) < 0) return Fail(QV_SITE(kModule), kErrListView, name);
     for (int album = 0; album < kAlbumCount; ++album)
         if (gMattings.listed[album] < 0 && IsAlbumBoard(album, name)) gMattings.listed[album] = index;
     return kOk;
@@ -160,10 +157,7 @@ Status AddBoardItem(HWND list, const wchar_t* name, int index) {
 Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST images) {
     wchar_t folder[kPathChars], pattern[kPathChars];
     MattingsFolder(folder);
-    if (!JoinPath(folder, L"*.*", pattern)) {
-        SetErrorLocation(QV_SITE(kModule), folder);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(folder, L"*.*", pattern)) return Fail(QV_SITE(kModule), kErrInvalidArgument, folder);
     WIN32_FIND_DATAW found;
     FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
     if (!find) {
@@ -184,24 +178,16 @@ Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST image
         if (Status s = AddBoardItem(list, found.cFileName, count); s != kOk) return s;
         ++count;
     } while (FindNextFileW(find.get(), &found));
-    if (count == 0) {
-        SetErrorLocation(QV_SITE(kModule), folder);
-        return kErrMissingMatting;
-    }
+    if (count == 0) return Fail(QV_SITE(kModule), kErrMissingMatting, folder);
     for (int album = 0; album < kAlbumCount; ++album)
-        if (gDisplayState->albums[album].inUse && gMattings.listed[album] < 0) {
-            SetErrorLocation(QV_SITE(kModule), gDisplayState->albums[album].mattingFile);
-            return kErrMissingMatting;
-        }
+        if (gDisplayState->albums[album].inUse && gMattings.listed[album] < 0)
+            return Fail(QV_SITE(kModule), kErrMissingMatting, gDisplayState->albums[album].mattingFile);
     return kOk;
 }
 
 Status BuildList(HWND dialog) {
     HWND list = BoardList(dialog);
-    if (list == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrMissingResource;
-    }
+    if (list == nullptr) return Fail(QV_SITE(kModule), kErrMissingResource);
     BitmapHandle canvas(static_cast<HBITMAP>(LoadImageW(gAppState->instance, MAKEINTRESOURCEW(IDB_BOARD_THUMBNAIL),
                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP canvasInfo = {};
@@ -213,10 +199,7 @@ Status BuildList(HWND dialog) {
     const SIZE side{canvasInfo.bmWidth, canvasInfo.bmHeight};
     LayOut(dialog);
     HIMAGELIST images = ImageList_Create(side.cx, side.cy, ILC_COLOR32, 1, kListedBoards);
-    if (images == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrMemory;
-    }
+    if (images == nullptr) return Fail(QV_SITE(kModule), kErrMemory);
     // The list owns its image list from here and destroys it with itself.
     if (HIMAGELIST old = ListView_SetImageList(list, images, LVSIL_NORMAL)) ImageList_Destroy(old);
     ListView_DeleteAllItems(list);
@@ -232,10 +215,7 @@ Status InitialiseMattings(HWND dialog) {
     gMattings = {};
     if (Status s = PreparePreviewViews(); s != kOk) return s;
     HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
-    if (strip == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (strip == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PlaceStrip(dialog, strip);
     if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
     CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
@@ -251,10 +231,7 @@ Status ChooseBoard(HWND dialog, int index) {
     ListView_GetItemText(BoardList(dialog), index, 0, name, kPathChars);
     wchar_t folder[kPathChars], path[kPathChars];
     MattingsFolder(folder);
-    if (!JoinPath(folder, name, path)) {
-        SetErrorLocation(QV_SITE(kModule), name);
-        return kErrInvalidArgument;
-    }
+    if (!JoinPath(folder, name, path)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
     Status check = kOk;
     if (!FileExists(path, &check)) {
         SetErrorLocation(QV_SITE(kModule), path);
@@ -320,10 +297,8 @@ Status ImportBoards(HWND dialog) {
     for (const std::u16string& each : selection.names) {
         const std::wstring name(each.begin(), each.end());
         wchar_t source[kPathChars], target[kPathChars];
-        if (!JoinPath(folder.c_str(), name.c_str(), source) || !JoinPath(boards, name.c_str(), target)) {
-            SetErrorLocation(QV_SITE(kModule), name.c_str());
-            return kErrInvalidArgument;
-        }
+        if (!JoinPath(folder.c_str(), name.c_str(), source) || !JoinPath(boards, name.c_str(), target))
+            return Fail(QV_SITE(kModule), kErrInvalidArgument, name.c_str());
         // A board that replaces the one in use must be one the next start
         // can cut a tile from.
         if (Status s = CheckBoardFile(source); s != kOk) return s;
@@ -402,18 +377,14 @@ const PanelDescription kMattings{.largeTemplate = IDD_MATTINGS,
 Status CheckBoardFile(const wchar_t* path) {
     PhotoRecord board;
     if (Status s = DecodePhoto(path, false, &board); s != kOk) return s;
-    if (std::min(board.block.width, board.block.height) < kSmallestBoardSide) {
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrMattingTooSmall;
-    }
+    if (std::min(board.block.width, board.block.height) < kSmallestBoardSide)
+        return Fail(QV_SITE(kModule), kErrMattingTooSmall, path);
     return kOk;
 }
 
 Status OpenMattingsPanel(HWND owner) {
-    if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     return LaunchPanel(owner, kMattings);
 }
 

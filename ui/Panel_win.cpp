@@ -199,10 +199,7 @@ void FillButtonPalette() {
 int ScaleByDpi(int n) { return MulDiv(n, gMode.currentDpi, 100); }
 
 Status ChooseTemplateSize(HWND owner, int* large, float* scale) {
-    if (owner == nullptr || large == nullptr || scale == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (owner == nullptr || large == nullptr || scale == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
     const TemplateChoice choice = ChooseTemplate(gMode.currentDpi, SystemDpi());
     *large = choice.large ? 1 : 0;
@@ -249,10 +246,7 @@ Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, i
         const int points = static_cast<int>(std::lround((large ? 12.0f : 9.0f) * scale));
         ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, points, nullptr,
                                   reinterpret_cast<LPARAM>(&instance));
-        if (ended == -1) {
-            SetErrorLocation(panel.site);
-            return kErrCreateDialog;
-        }
+        if (ended == -1) return Fail(panel.site, kErrCreateDialog);
         ++opened;
     } while (instance.reopen);
     if (panel.panelRequest >= 0 && panel.panelRequest < kPanelCount) gAppState->panelRequest[panel.panelRequest] = 0;
@@ -285,28 +279,17 @@ void CenterPanel(HWND window) {
 
 Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels) {
     BITMAP info = {};
-    if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0 || info.bmWidth == 0 || info.bmHeight == 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrLoadBitmap;
-    }
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0 || info.bmWidth == 0 || info.bmHeight == 0)
+        return Fail(QV_SITE(kModule), kErrLoadBitmap);
     // The faces read packed 3-byte pixels, so the rows are fetched as 24-bit
     // rows and must have no padding.
     const int width = info.bmWidth;
     const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
     const int stride = ((width * 24 + 31) / 32) * 4;
-    if (width * 3 < stride) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrWidthNotMultipleOf4;
-    }
-    if (info.bmBitsPixel < 16) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrColourTable;
-    }
+    if (width * 3 < stride) return Fail(QV_SITE(kModule), kErrWidthNotMultipleOf4);
+    if (info.bmBitsPixel < 16) return Fail(QV_SITE(kModule), kErrColourTable);
     PixelBlock block = PixelBlock::Make(width, height);
-    if (block.Empty()) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrMemory;
-    }
+    if (block.Empty()) return Fail(QV_SITE(kModule), kErrMemory);
     BITMAPINFO request = {};
     request.bmiHeader.biSize = sizeof request.bmiHeader;
     request.bmiHeader.biWidth = width;
@@ -314,19 +297,14 @@ Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels) {
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 24;
     request.bmiHeader.biCompression = BI_RGB;
-    if (GetDIBits(WindowDc().get(), bitmap, 0, height, block.pixels.data(), &request, DIB_RGB_COLORS) != height) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrColourTable;
-    }
+    if (GetDIBits(WindowDc().get(), bitmap, 0, height, block.pixels.data(), &request, DIB_RGB_COLORS) != height)
+        return Fail(QV_SITE(kModule), kErrColourTable);
     *pixels = std::move(block);
     return kOk;
 }
 
 Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels) {
-    if (pixels == nullptr || gAppState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (pixels == nullptr || gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     BitmapHandle bitmap(static_cast<HBITMAP>(
         LoadImageW(gAppState->instance, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bitmap) {
@@ -340,10 +318,7 @@ Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels) {
 Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
     HWND control = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
     RECT r;
-    if (control == nullptr || !GetWindowRect(control, &r)) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (control == nullptr || !GetWindowRect(control, &r)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (r.right - r.left + 1 <= width && r.bottom - r.top + 1 <= height) return kOk;
     POINT topLeft{r.left, r.top};
     ScreenToClient(dialog, &topLeft);
@@ -352,10 +327,7 @@ Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
 }
 
 Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
-    if (record == nullptr || pixels.Empty()) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (record == nullptr || pixels.Empty()) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     struct Slot {
         ButtonFace face;
         HBITMAP GlyphButton::*field;
@@ -376,10 +348,7 @@ Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
         record->*slot.field = face;
         if (slot.face == ButtonFace::Normal) {
             BITMAP check;
-            if (GetObjectW(face, sizeof check, &check) == 0) {
-                SetErrorLocation(QV_SITE(kModule));
-                return kErrBitmapDisplay;
-            }
+            if (GetObjectW(face, sizeof check, &check) == 0) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
         }
     }
     return kOk;
@@ -421,10 +390,8 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
 }
 
 Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count) {
-    if (dialog == nullptr || specs == nullptr || records == nullptr || count <= 0) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (dialog == nullptr || specs == nullptr || records == nullptr || count <= 0)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     for (int i = 0; i < count; ++i) {
         const GlyphButtonSpec& spec = specs[i];
         GlyphButton& record = records[i];
@@ -435,18 +402,13 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         record.secondPlacement = spec.secondPlacement;
         record.fontFlags = spec.fontFlags;
         record.control = GetDlgItem(dialog, spec.controlId);
-        if (record.control == nullptr) {
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrInvalidArgument;
-        }
+        if (record.control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
         PixelBlock pixels;
         if (Status s = LoadButtonTemplate(spec.bitmapId, &pixels); s != kOk) return s;
         if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
         if (Status s = BuildButtonFaces(pixels, &record); s != kOk) return s;
-        if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0)) {
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrWindowsApi;
-        }
+        if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0))
+            return Fail(QV_SITE(kModule), kErrWindowsApi);
     }
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(records));
     SetWindowLongPtrW(dialog, DWLP_USER, count);
@@ -484,10 +446,8 @@ void FreeGlyphButtons(GlyphButton* records, int count) {
 }
 
 Status SetPanelIcons(HWND dialog) {
-    if (dialog == nullptr || gAppState == nullptr || gAppState->appIcon == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (dialog == nullptr || gAppState == nullptr || gAppState->appIcon == nullptr)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument);
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gAppState->appIcon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gAppState->appIcon));
     return kOk;

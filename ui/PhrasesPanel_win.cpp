@@ -88,10 +88,7 @@ Status InitialisePhrases(HWND dialog) {
     gPhrases = {};
     if (Status s = PreparePreviewViews(); s != kOk) return s;
     HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
-    if (strip == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (strip == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PlaceStrip(dialog, strip);
     if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
     for (int album = 0; album < kAlbumCount; ++album) {
@@ -201,10 +198,8 @@ Status ApplyChosenFont(int album, const LOGFONTW& chosen, int pointTenths, COLOR
 }
 
 Status OpenPhrasesPanel(HWND owner) {
-    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr) {
-        SetErrorLocation(kOpenSite);
-        return kErrInvalidArgument;
-    }
+    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
+        return Fail(kOpenSite, kErrInvalidArgument);
     return LaunchPanel(owner, kPhrases);
 }
 

@@ -62,10 +62,7 @@ LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 Status PreparePreviewViews() {
-    if (gDisplayState == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     for (int album = 0; album < kAlbumCount; ++album)
         if (gDisplayState->albums[album].view == nullptr)
             if (Status s = PrepareAlbumView(album); s != kOk) return s;
@@ -73,10 +70,7 @@ Status PreparePreviewViews() {
 }
 
 Status AttachPreviewStrip(HWND strip, PreviewSource source) {
-    if (strip == nullptr || source == nullptr) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrInvalidArgument;
-    }
+    if (strip == nullptr || source == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     auto* preview = new PreviewStrip{source};
     if (!SetWindowSubclass(strip, PreviewProcedure, kPreviewSubclass, reinterpret_cast<DWORD_PTR>(preview))) {
         delete preview;
@@ -98,10 +92,7 @@ Status PaintPreview(HDC dc, int width, int height, const PreviewContent& content
         SetErrorLocation(QV_SITE(kModule));
         return kErrDeviceContext;
     }
-    if (GetDeviceCaps(memory.get(), BITSPIXEL) != 32) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrBitsPerPixel;
-    }
+    if (GetDeviceCaps(memory.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
     BitmapHandle bitmap(CreateCompatibleBitmap(dc, width + 1, height + 1));
     if (!bitmap) {
         SaveWindowsError();
@@ -111,10 +102,7 @@ Status PaintPreview(HDC dc, int width, int height, const PreviewContent& content
     // Declared after the bitmap and the context, so that the bitmap is
     // selected out before either is deleted.
     SelectedObject selected(memory.get(), bitmap.get());
-    if (!selected) {
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrBitmapDisplay;
-    }
+    if (!selected) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     if (Status s = DrawTileRow(memory.get(), content.album, width + 1); s != kOk) return s;
     DrawPhraseText(memory.get(), RECT{0, 0, width, height}, content.text,
                    gDisplayState->albums[content.album].view->textColour, content.format);
