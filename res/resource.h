@@ -193,7 +193,7 @@
 #define IDS_COPIED 31412
 #define IDS_NOT_DEFAULT_SAVER 31413
 #define IDS_TERMS_NOTICE 31414
-#define IDS_DEFAULT_PLAN_FORMAT 31415
+#define IDS_DEFAULT_PLAN_FORMAT 31418
 
 /* Photo properties list: row labels, column titles, value words and
    value formats (31300-31399) */
