@@ -40,8 +40,7 @@ SwitchArgs ReadSwitch(const std::vector<std::u16string>& args) {
 }
 
 Role RoleFromExtension(const std::u16string& extension) {
-    if (EqualsNoCaseAscii(extension, u".exe") || EqualsNoCaseAscii(extension, u".tmp"))
-        return Role::RegularOrCleanup;
+    if (EqualsNoCaseAscii(extension, u".exe") || EqualsNoCaseAscii(extension, u".tmp")) return Role::RegularOrCleanup;
     if (EqualsNoCaseAscii(extension, u".scr")) return Role::ScreenSaver;
     return Role::Unknown;
 }

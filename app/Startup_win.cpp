@@ -93,8 +93,9 @@ void DetectOperatingSystem() {
         mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
         return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION, mask) != FALSE;
     };
-    static const struct { DWORD major, minor; } kSteps[] = {{10, 0}, {6, 3}, {6, 2}, {6, 1}, {6, 0},
-                                                             {5, 2},  {5, 1}, {5, 0}, {4, 0}};
+    static const struct {
+        DWORD major, minor;
+    } kSteps[] = {{10, 0}, {6, 3}, {6, 2}, {6, 1}, {6, 0}, {5, 2}, {5, 1}, {5, 0}, {4, 0}};
     WindowsVersion version = WindowsVersion::Other;
     for (const auto& step : kSteps)
         if (atLeast(step.major, step.minor)) {
@@ -211,8 +212,8 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
     const PathParts parts = SplitPath(args.empty() ? std::u16string() : args[0]);
     const SwitchArgs sw = ReadSwitch(args);
     DebugLine(L"Quorvel: args %d Drive:%ls Folder:%ls FileName:%ls,Extension:%ls FirstArg:%ls SecondArg:%ls\n",
-              static_cast<int>(args.size()), W(parts.drive), W(parts.folder), W(parts.fileName),
-              W(parts.extension), W(sw.switchText), W(sw.handleText));
+              static_cast<int>(args.size()), W(parts.drive), W(parts.folder), W(parts.fileName), W(parts.extension),
+              W(sw.switchText), W(sw.handleText));
 
     switch (RoleFromExtension(parts.extension)) {
         case Role::RegularOrCleanup:
@@ -242,7 +243,8 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                 *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
                 return false;
             } else if (IsSwitch(sw.switchText, u'c')) {
-                gMode.ownerWindow = handle > 0 ? reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)) : GetDesktopWindow();
+                gMode.ownerWindow =
+                    handle > 0 ? reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)) : GetDesktopWindow();
                 if (!IsWindow(gMode.ownerWindow)) {
                     *returnCode = CommandLineFault(IDS_ARG_CONFIGURE_HANDLE);
                     return false;
@@ -267,8 +269,7 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
             }
             return true;
         }
-        case Role::Unknown:
-            break;
+        case Role::Unknown: break;
     }
     SetErrorLocation(kRoleSite);
     ReportError(kErrAppFailed, 0);  // raises
@@ -305,7 +306,6 @@ void TakeOwnerWindow() {
 }
 
 }  // namespace
-
 
 Status StartupSequence(HWND owner, int quick) {
     try {

@@ -14,13 +14,26 @@ constexpr int kTextBufferChars = 1000;
 constexpr int kMessageChars = 512;
 
 enum HelpFile {
-    kHelpImport, kHelpHome, kHelpMonitorMapping, kHelpMattings, kHelpPhotos,
-    kHelpAbout, kHelpPhrases, kHelpPower, kHelpTerms, kHelpFileCount
+    kHelpImport,
+    kHelpHome,
+    kHelpMonitorMapping,
+    kHelpMattings,
+    kHelpPhotos,
+    kHelpAbout,
+    kHelpPhrases,
+    kHelpPower,
+    kHelpTerms,
+    kHelpFileCount
 };
 
 enum PanelId {
-    kPanelPhotos, kPanelMonitorMapping, kPanelMattings, kPanelPhrases,
-    kPanelPower, kPanelImport, kPanelCount
+    kPanelPhotos,
+    kPanelMonitorMapping,
+    kPanelMattings,
+    kPanelPhrases,
+    kPanelPower,
+    kPanelImport,
+    kPanelCount
 };
 
 struct AppState {

@@ -45,8 +45,8 @@ struct AlbumView {
 struct MattingTile {
     BITMAPINFOHEADER header;  // width B, height -B, 24 bits
     PixelBlock block;
-    std::int32_t stepX, stepY;            // both B, the band width
-    std::int32_t drawWidth, drawHeight;   // both B
+    std::int32_t stepX, stepY;           // both B, the band width
+    std::int32_t drawWidth, drawHeight;  // both B
 };
 
 struct AlbumSlot {

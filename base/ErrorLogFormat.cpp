@@ -29,8 +29,8 @@ std::u16string FormatErrorLogLine(const ErrorLogEntry& e) {
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, "%ld-%ld", static_cast<long>(e.code),
                   static_cast<long>(static_cast<std::int32_t>(e.windowsError)));
-    std::u16string line = e.time + kSep + u"1.0" + kSep + e.osName + kSep + FromAscii(numbers) + kSep +
-                          e.message + kSep + e.module + kSep;
+    std::u16string line = e.time + kSep + u"1.0" + kSep + e.osName + kSep + FromAscii(numbers) + kSep + e.message +
+                          kSep + e.module + kSep;
     if (!e.module.empty()) {
         std::snprintf(numbers, sizeof numbers, "%lu", static_cast<unsigned long>(static_cast<std::uint32_t>(e.line)));
         line += FromAscii(numbers);
@@ -41,8 +41,7 @@ std::u16string FormatErrorLogLine(const ErrorLogEntry& e) {
 
 std::u16string CtimeText(int year, int month, int day, int weekday, int hour, int minute, int second) {
     static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char text[64];
     std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %d", kDays[(weekday % 7 + 7) % 7],
                   kMonths[(month % 12 + 12) % 12], day, hour, minute, second, year);

@@ -12,12 +12,12 @@ namespace quorvel {
 std::u16string OsLogName(WindowsVersion v, bool windows64);
 
 struct ErrorLogEntry {
-    std::u16string time;     // ctime form without its newline
+    std::u16string time;  // ctime form without its newline
     std::u16string osName;
     std::uint32_t code = 0;
     std::uint32_t windowsError = 0;
     std::u16string message;
-    std::u16string module;   // empty when no location was set
+    std::u16string module;  // empty when no location was set
     int line = 0;
     std::u16string extra;
 };

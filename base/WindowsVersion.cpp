@@ -3,7 +3,10 @@
 namespace quorvel {
 
 WindowsVersion VersionFromNumbers(unsigned major, unsigned minor) {
-    struct Step { unsigned major, minor; WindowsVersion version; };
+    struct Step {
+        unsigned major, minor;
+        WindowsVersion version;
+    };
     static const Step kSteps[] = {
         {10, 0, WindowsVersion::Win10}, {6, 3, WindowsVersion::Win81}, {6, 2, WindowsVersion::Win8},
         {6, 1, WindowsVersion::Win7},   {6, 0, WindowsVersion::Vista}, {5, 2, WindowsVersion::WinXP64},

@@ -159,8 +159,7 @@ int wmain() {
         HWND second = WaitForWindow(p.Pid(), IsAlbum2Window);
         if (second != nullptr) {
             const double ticks = TickRate(second, 4.0);
-            std::printf("tick rate, album 2: %.1f per second = %.2f of its 100 ms timer (10.0)\n", ticks,
-                        ticks / 10.0);
+            std::printf("tick rate, album 2: %.1f per second = %.2f of its 100 ms timer (10.0)\n", ticks, ticks / 10.0);
         }
     }
     End(p, window);

@@ -96,8 +96,8 @@ std::vector<PhotoRecord> MakePhotos(int count, int width, int height) {
 // gets new memory for its strip, so its baseline copies into new memory too
 // (left uninitialised, as memcpy needs no zeroing); a rebuild writes over a
 // strip of the same size, so its baseline copies into a kept destination.
-double MemcpyPhotosSeconds(const std::vector<PhotoRecord>& photos, std::size_t bytes,
-                           std::vector<std::uint8_t>& kept, bool fresh) {
+double MemcpyPhotosSeconds(const std::vector<PhotoRecord>& photos, std::size_t bytes, std::vector<std::uint8_t>& kept,
+                           bool fresh) {
     const auto start = Clock::now();
     std::uint8_t* destination = fresh ? new std::uint8_t[bytes] : kept.data();
     std::size_t offset = 0;

@@ -339,11 +339,12 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;
     if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
-        DebugLine(L"Quorvel:Album0: WM_DISPLAYCHANGE xRes:%d yRes:%d BitsPerPixel:%d cx:%d cy:%d xPels:%d yPels:%d "
-                  L"DPI:%d xTopLeft:%d yTopLeft:%d\n",
-                  LOWORD(lParam), HIWORD(lParam), static_cast<int>(wParam), cx, cy,
-                  static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight), mode.dmLogPixels,
-                  static_cast<int>(mode.dmPosition.x), static_cast<int>(mode.dmPosition.y));
+        DebugLine(
+            L"Quorvel:Album0: WM_DISPLAYCHANGE xRes:%d yRes:%d BitsPerPixel:%d cx:%d cy:%d xPels:%d yPels:%d "
+            L"DPI:%d xTopLeft:%d yTopLeft:%d\n",
+            LOWORD(lParam), HIWORD(lParam), static_cast<int>(wParam), cx, cy, static_cast<int>(mode.dmPelsWidth),
+            static_cast<int>(mode.dmPelsHeight), mode.dmLogPixels, static_cast<int>(mode.dmPosition.x),
+            static_cast<int>(mode.dmPosition.y));
         (void)GetCurrentDpi(mode.dmPosition.x, mode.dmPosition.y);
     } else {
         SaveWindowsError();

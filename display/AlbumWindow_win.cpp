@@ -151,8 +151,8 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     if (window == nullptr || view == nullptr || cx <= 0 || cy <= 0) return kOk;
     AlbumSlot& slot = gDisplayState->albums[album];
     if (gMode.previewMode) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
-    DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n",
-              album, static_cast<int>(type), slot.windowState, cx, cy);
+    DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n", album,
+              static_cast<int>(type), slot.windowState, cx, cy);
 
     const int band = MattingBandWidth();
     const ViewportSize size = ViewportFor(slot.strip.width, slot.strip.height, cx, cy, band);

@@ -22,9 +22,8 @@ constexpr int kRedSpan = 2 * kRedOffset + 1;
 // The hue rule, kept in the single-precision steps that decide which whole
 // degree a pixel gets; 360 marks "no valid hue".
 std::uint16_t HueFromDifferences(int greenMinusBlue, int twoRedMinusGreenBlue) {
-    float hue = static_cast<float>(std::atan2(std::sqrt(3.0) * greenMinusBlue,
-                                              static_cast<double>(twoRedMinusGreenBlue)) *
-                                   57.29577951308232);
+    float hue = static_cast<float>(
+        std::atan2(std::sqrt(3.0) * greenMinusBlue, static_cast<double>(twoRedMinusGreenBlue)) * 57.29577951308232);
     if (hue < 0.0f) hue += 360.0f;
     if (hue >= 360.0f) hue -= 360.0f;
     unsigned degrees = static_cast<unsigned>(hue + 0.5f);
@@ -65,8 +64,7 @@ bool NearGrey(const std::uint8_t* p) {
 
 // For each 60-degree sector of the new hue: the bit shifts that pick
 // blue, green and red out of (darkest | middle << 8 | brightest << 16).
-constexpr std::uint8_t kSectorShifts[6][3] = {{0, 8, 16}, {0, 16, 8}, {8, 16, 0},
-                                              {16, 8, 0}, {16, 0, 8}, {8, 0, 16}};
+constexpr std::uint8_t kSectorShifts[6][3] = {{0, 8, 16}, {0, 16, 8}, {8, 16, 0}, {16, 8, 0}, {16, 0, 8}, {8, 0, 16}};
 
 // Random colours make every comparison of channels a coin toss, so the
 // smaller and larger are taken without branches.

@@ -114,8 +114,8 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // was made from the photo as it is now; the photo file then only gives its
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime,
-                     PhotoRecord* record, CacheState* state) {
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoRecord* record,
+                     CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -164,7 +164,8 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
-        !JoinPath(folders->album, L"BMP", folders->cache) || !JoinPath(folders->album, Wide(pattern), folders->search)) {
+        !JoinPath(folders->album, L"BMP", folders->cache) ||
+        !JoinPath(folders->album, Wide(pattern), folders->search)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
@@ -280,7 +281,6 @@ Status DecodeAlbum(int album) {
     return kOk;
 }
 
-
 Status LoadMattingTile(int album) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
@@ -319,8 +319,8 @@ Status LoadMattingTile(int album) {
         Gdiplus::ImageAttributes attributes;
         attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
         const Gdiplus::Status drawn =
-            graphics.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0, photo.block.width,
-                               photo.block.height, Gdiplus::UnitPixel, &attributes);
+            graphics.DrawImage(&source, Gdiplus::Rect(0, 0, side, side), 0, 0, photo.block.width, photo.block.height,
+                               Gdiplus::UnitPixel, &attributes);
         if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok)
             return Fail(QV_SITE(kModule), kErrGdiplus, path);
     }
@@ -351,8 +351,8 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     const AlbumSlot& slot = gDisplayState->albums[album];
     wchar_t root[kPathChars];
     AlbumsFolder(root);
-    const int n = swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName,
-                           Wide(slot.photos[photo].fileName));
+    const int n =
+        swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName, Wide(slot.photos[photo].fileName));
     if (n <= 0 || n >= kPathChars) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }

@@ -52,8 +52,8 @@ const wchar_t* PhraseToDraw(const AlbumView& view) {
 }
 
 void DrawPhrase(const AlbumView& view, std::int32_t band) {
-    DrawPhraseText(view.memoryDc, RECT{0, 0, view.viewportWidth + 2 * band, band}, PhraseToDraw(view),
-                   view.textColour, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawPhraseText(view.memoryDc, RECT{0, 0, view.viewportWidth + 2 * band, band}, PhraseToDraw(view), view.textColour,
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace
@@ -201,9 +201,9 @@ Status DrawMattingTiles(int album) {
         BITMAPINFOHEADER header = tile.header;
         header.biHeight = -placed.rows;
         header.biSizeImage = static_cast<DWORD>(band) * 3 * placed.rows;
-        const int drawn = SetDIBitsToDevice(view->memoryDc, placed.x, placed.y, band, placed.rows, 0, 0, 0,
-                                            placed.rows, tile.block.pixels.data(),
-                                            reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+        const int drawn =
+            SetDIBitsToDevice(view->memoryDc, placed.x, placed.y, band, placed.rows, 0, 0, 0, placed.rows,
+                              tile.block.pixels.data(), reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
         if (drawn != placed.rows) {
             SetErrorLocation(QV_SITE(kModule));
             SaveWindowsError();

@@ -90,24 +90,32 @@ namespace {
 
 std::size_t TypeSize(std::uint16_t type) {
     switch (type) {
-        case 1: case 2: case 6: case 7: return 1;
-        case 3: case 8: return 2;
-        case 4: case 9: case 11: return 4;
-        case 5: case 10: case 12: return 8;
+        case 1:
+        case 2:
+        case 6:
+        case 7: return 1;
+        case 3:
+        case 8: return 2;
+        case 4:
+        case 9:
+        case 11: return 4;
+        case 5:
+        case 10:
+        case 12: return 8;
         default: return 0;
     }
 }
 
 // Width of one number inside a value, for turning it little-endian.
-std::size_t ElementSize(std::uint16_t type) {
-    return type == 5 || type == 10 ? 4 : TypeSize(type);
-}
+std::size_t ElementSize(std::uint16_t type) { return type == 5 || type == 10 ? 4 : TypeSize(type); }
 
 struct TiffReader {
     std::span<const std::uint8_t> data;
     bool bigEndian = false;
 
-    bool Has(std::uint64_t offset, std::uint64_t size) const { return offset <= data.size() && size <= data.size() - offset; }
+    bool Has(std::uint64_t offset, std::uint64_t size) const {
+        return offset <= data.size() && size <= data.size() - offset;
+    }
 
     // Appends the directory's entries; gives the EXIF directory's offset.
     std::optional<std::uint32_t> ReadDirectory(std::uint32_t offset, std::vector<PropertyItem>& items) const {

@@ -26,8 +26,7 @@ bool PhotoUsable(const PixelBlock& photo) {
 void CopyPhotoIntoStrip(const PixelBlock& photo, std::size_t byteOffset, std::int32_t topRow, PixelBlock& strip) {
     const std::size_t rowBytes = static_cast<std::size_t>(photo.width) * 3;
     const std::int32_t rows = std::min(photo.height, strip.height - topRow);
-    for (std::int32_t y = 0; y < rows; ++y)
-        std::memcpy(strip.Row(topRow + y) + byteOffset, photo.Row(y), rowBytes);
+    for (std::int32_t y = 0; y < rows; ++y) std::memcpy(strip.Row(topRow + y) + byteOffset, photo.Row(y), rowBytes);
 }
 
 // Blackens `bytes` bytes at byteOffset in strip rows fromRow .. toRow - 1.
@@ -91,8 +90,8 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
     // A rebuild of the same size (the next playback effect) writes over the
     // old strip instead of freeing it and faulting in a new block; it then
     // has to blacken the gaps and the rows below shorter photos itself.
-    const bool reuse = strip.width == size.width && strip.height == size.height &&
-                       strip.rowBytes == size.width * 3 && strip.pixels.size() == strip.Bytes();
+    const bool reuse = strip.width == size.width && strip.height == size.height && strip.rowBytes == size.width * 3 &&
+                       strip.pixels.size() == strip.Bytes();
     std::vector<std::int32_t> widths;
     std::vector<std::int32_t> heights;
     try {

@@ -78,8 +78,8 @@ BlurWindow SeamBlurWindow(std::int32_t p);
 // Copies `rows` rows of viewport.width pixels out of the strip, starting at
 // strip pixel (left, top), into the top rows of the viewport. 10054 when the
 // window does not lie inside the strip, 10001 for an empty block.
-[[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top,
-                                     std::int32_t rows, PixelBlock& viewport);
+[[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t rows,
+                                     PixelBlock& viewport);
 
 // One matting tile drawn at (x, y), its top `rows` rows (the band width, or
 // fewer for the cut tile at the foot of a side band).

@@ -53,9 +53,9 @@ Status JoinPhotos(int album, int effectBits) {
     // every fifth turn, so an album with effects enabled keeps its photos'
     // pixels; any other album lets them go once they are in the strip.
     const bool rebuilds = (slot.effectsEnabled & (1 | 2 | 8 | 16)) != 0;
-    const Status status = JoinPhotos(photos, slot.stitchMode, effectBits,
-                                     rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease,
-                                     slot.strip);
+    const Status status =
+        JoinPhotos(photos, slot.stitchMode, effectBits,
+                   rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease, slot.strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }

@@ -55,8 +55,8 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
 
     BitmapGuard target;
     GraphicsGuard graphics;
-    if (gdip::GdipCreateBitmapFromScan0(targetWidth, targetHeight, 0, PixelFormat24bppRGB, nullptr,
-                                        &target.bitmap) != Gdiplus::Ok ||
+    if (gdip::GdipCreateBitmapFromScan0(targetWidth, targetHeight, 0, PixelFormat24bppRGB, nullptr, &target.bitmap) !=
+            Gdiplus::Ok ||
         gdip::GdipGetImageGraphicsContext(target.bitmap, &graphics.graphics) != Gdiplus::Ok)
         return ShowHere(kErrGdiplus, QV_SITE(kModule));
 
@@ -87,8 +87,8 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
     }
 
     BitmapGuard wrapped;
-    if (gdip::GdipCreateBitmapFromScan0(cropWidth, cropHeight, stride, PixelFormat24bppRGB, scan0,
-                                        &wrapped.bitmap) != Gdiplus::Ok ||
+    if (gdip::GdipCreateBitmapFromScan0(cropWidth, cropHeight, stride, PixelFormat24bppRGB, scan0, &wrapped.bitmap) !=
+            Gdiplus::Ok ||
         gdip::GdipDrawImageRectI(graphics.graphics, wrapped.bitmap, 0, 0, targetWidth, targetHeight) != Gdiplus::Ok)
         return ShowHere(kErrGdiplus, QV_SITE(kModule));
 

@@ -11,9 +11,7 @@ namespace quorvel {
 
 // Bytes between the rows CropAndScale writes: 3 per pixel, rounded up to a
 // multiple of 4 as in a 24-bit DIB.
-constexpr std::size_t ScaledRowBytes(std::int32_t width) {
-    return (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-}
+constexpr std::size_t ScaledRowBytes(std::int32_t width) { return (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4; }
 constexpr std::size_t ScaledBytes(std::int32_t width, std::int32_t height) {
     return ScaledRowBytes(width) * static_cast<std::size_t>(height);
 }

@@ -93,8 +93,7 @@ void CutToWholeWordRows(PixelBlock& photo) {
     }
     // Rows only move towards the start, so they can be packed in place.
     const std::size_t kept = static_cast<std::size_t>(cut) * 3;
-    for (std::int32_t r = 0; r < photo.height; ++r)
-        std::memmove(photo.pixels.data() + r * kept, photo.Row(r), kept);
+    for (std::int32_t r = 0; r < photo.height; ++r) std::memmove(photo.pixels.data() + r * kept, photo.Row(r), kept);
     photo.width = cut;
     photo.rowBytes = cut * 3;
     photo.pixels.resize(kept * photo.height);

@@ -38,7 +38,8 @@ Status TransformAlbumPhoto(int album, int photo, int kind) {
 }
 
 Status HalveAlbumPhotos(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return Located(kErrInvalidArgument, QV_SITE(kModule));
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+        return Located(kErrInvalidArgument, QV_SITE(kModule));
     AlbumSlot& slot = gDisplayState->albums[album];
     const int count = std::min(slot.photoCount, kMaxPhotos);
     // Every later start would refuse the album, so nothing is halved.

@@ -10,25 +10,54 @@
 namespace quorvel {
 
 const std::array<std::uint32_t, kPropertyTextCount> kPropertyTextIds = {
-    IDS_PROP_DIMENSIONS,         IDS_PROP_DATE_TAKEN,        IDS_PROP_DATE_MODIFIED,
-    IDS_PROP_MODEL,              IDS_PROP_MAKE,              IDS_PROP_TITLE,
-    IDS_PROP_F_STOP,             IDS_PROP_EXPOSURE_TIME,     IDS_PROP_ISO,
-    IDS_PROP_WHITE_BALANCE,      IDS_PROP_SATURATION,        IDS_PROP_SHARPNESS,
-    IDS_PROP_CONTRAST,           IDS_PROP_FOCAL_LENGTH,      IDS_PROP_APERTURE,
-    IDS_PROP_METERING,           IDS_PROP_SOFTWARE,          IDS_PROP_AUTHOR,
-    IDS_PROP_EXPOSURE_BIAS,      IDS_PROP_COMMENT,           IDS_PROP_COPYRIGHT,
-    IDS_PROP_FILE_NAME,          IDS_PROP_FILE_SIZE,         IDS_PROP_COLUMN_NAME,
-    IDS_PROP_COLUMN_VALUE,       IDS_PROP_DEFAULT,           IDS_PROP_METERING_AVERAGE,
-    IDS_PROP_METERING_CENTER,    IDS_PROP_METERING_SPOT,     IDS_PROP_METERING_MULTISPOT,
-    IDS_PROP_METERING_PATTERN,   IDS_PROP_METERING_PARTIAL,  IDS_PROP_UNKNOWN,
-    IDS_PROP_FORMAT_DIMENSIONS,  IDS_PROP_FORMAT_F_STOP,     IDS_PROP_FORMAT_EXPOSURE,
-    IDS_PROP_FORMAT_ISO,         IDS_PROP_FORMAT_NUMBER,     IDS_PROP_FORMAT_MM,
-    IDS_PROP_FORMAT_WHOLE_MM,    IDS_PROP_FORMAT_APERTURE,   IDS_PROP_FORMAT_STEP,
-    IDS_PROP_FORMAT_WHOLE_STEP,  IDS_PROP_FORMAT_SIZE,
+    IDS_PROP_DIMENSIONS,
+    IDS_PROP_DATE_TAKEN,
+    IDS_PROP_DATE_MODIFIED,
+    IDS_PROP_MODEL,
+    IDS_PROP_MAKE,
+    IDS_PROP_TITLE,
+    IDS_PROP_F_STOP,
+    IDS_PROP_EXPOSURE_TIME,
+    IDS_PROP_ISO,
+    IDS_PROP_WHITE_BALANCE,
+    IDS_PROP_SATURATION,
+    IDS_PROP_SHARPNESS,
+    IDS_PROP_CONTRAST,
+    IDS_PROP_FOCAL_LENGTH,
+    IDS_PROP_APERTURE,
+    IDS_PROP_METERING,
+    IDS_PROP_SOFTWARE,
+    IDS_PROP_AUTHOR,
+    IDS_PROP_EXPOSURE_BIAS,
+    IDS_PROP_COMMENT,
+    IDS_PROP_COPYRIGHT,
+    IDS_PROP_FILE_NAME,
+    IDS_PROP_FILE_SIZE,
+    IDS_PROP_COLUMN_NAME,
+    IDS_PROP_COLUMN_VALUE,
+    IDS_PROP_DEFAULT,
+    IDS_PROP_METERING_AVERAGE,
+    IDS_PROP_METERING_CENTER,
+    IDS_PROP_METERING_SPOT,
+    IDS_PROP_METERING_MULTISPOT,
+    IDS_PROP_METERING_PATTERN,
+    IDS_PROP_METERING_PARTIAL,
+    IDS_PROP_UNKNOWN,
+    IDS_PROP_FORMAT_DIMENSIONS,
+    IDS_PROP_FORMAT_F_STOP,
+    IDS_PROP_FORMAT_EXPOSURE,
+    IDS_PROP_FORMAT_ISO,
+    IDS_PROP_FORMAT_NUMBER,
+    IDS_PROP_FORMAT_MM,
+    IDS_PROP_FORMAT_WHOLE_MM,
+    IDS_PROP_FORMAT_APERTURE,
+    IDS_PROP_FORMAT_STEP,
+    IDS_PROP_FORMAT_WHOLE_STEP,
+    IDS_PROP_FORMAT_SIZE,
 };
 
-const PropertyItem* FindPhotoProperty(std::span<const PhotoRecord> photos, std::int32_t photoCount,
-                                      std::int32_t index, std::uint32_t tag) {
+const PropertyItem* FindPhotoProperty(std::span<const PhotoRecord> photos, std::int32_t photoCount, std::int32_t index,
+                                      std::uint32_t tag) {
     if (index < 0 || index >= photoCount || static_cast<std::size_t>(index) >= photos.size()) return nullptr;
     return FindPhotoProperty(photos[static_cast<std::size_t>(index)].properties, tag);
 }
@@ -73,8 +102,8 @@ std::u16string FormatNumbers(std::u16string_view format, std::initializer_list<F
         // narrow copy handed to snprintf stays small.
         std::string spec = "%";
         std::size_t j = i + 1;
-        while (j < format.size() && (format[j] == u'-' || format[j] == u'+' || format[j] == u' ' ||
-                                     format[j] == u'0' || format[j] == u'#')) {
+        while (j < format.size() && (format[j] == u'-' || format[j] == u'+' || format[j] == u' ' || format[j] == u'0' ||
+                                     format[j] == u'#')) {
             spec.push_back(char(format[j++]));
         }
         std::size_t digits = 0;
@@ -189,7 +218,8 @@ std::optional<std::u16string> FractionRow(const PhotoRecord& photo, std::uint32_
                                           const std::u16string& whole) {
     const auto value = RationalOf(photo, tag);
     if (!value) return std::nullopt;
-    if (value->denominator > 1) return FormatNumbers(fraction, {double(Quotient(value->numerator, value->denominator))});
+    if (value->denominator > 1)
+        return FormatNumbers(fraction, {double(Quotient(value->numerator, value->denominator))});
     return FormatNumbers(whole, {value->numerator});
 }
 
@@ -261,8 +291,7 @@ std::optional<std::u16string> FormatPropertyRow(PropertyRow row, const PhotoReco
         case PropertyRow::kAperture: {
             const auto value = RationalOf(photo, kTagMaxAperture);
             if (!value || value->denominator == 0) return std::nullopt;
-            return FormatNumbers(texts[kTextFormatAperture],
-                                 {double(Quotient(value->numerator, value->denominator))});
+            return FormatNumbers(texts[kTextFormatAperture], {double(Quotient(value->numerator, value->denominator))});
         }
         case PropertyRow::kMetering: {
             const auto value = ShortOf(photo, kTagMeteringMode);
@@ -290,15 +319,13 @@ std::optional<std::u16string> FormatPropertyRow(PropertyRow row, const PhotoReco
         }
         case PropertyRow::kFileSize: {
             const float bytes = static_cast<float>(photo.fileSize);
-            return FormatNumbers(texts[kTextFormatFileSize],
-                                 {double(bytes / 1024.0f), double(bytes / 1048576.0f)});
+            return FormatNumbers(texts[kTextFormatFileSize], {double(bytes / 1024.0f), double(bytes / 1048576.0f)});
         }
     }
     return std::nullopt;
 }
 
-std::vector<PropertyLine> FormatPhotoProperties(const PhotoRecord& photo, int albumType,
-                                                const PropertyTexts& texts) {
+std::vector<PropertyLine> FormatPhotoProperties(const PhotoRecord& photo, int albumType, const PropertyTexts& texts) {
     std::vector<PropertyLine> lines;
     const bool hasProperties = !photo.properties.empty();
     for (const RowInfo& info : kRows) {

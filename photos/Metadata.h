@@ -20,8 +20,8 @@ namespace quorvel {
 
 // The same for photo `index` of an album's records; none when the index is
 // outside 0..photoCount-1 or the photo has no items.
-const PropertyItem* FindPhotoProperty(std::span<const PhotoRecord> photos, std::int32_t photoCount,
-                                      std::int32_t index, std::uint32_t tag);
+const PropertyItem* FindPhotoProperty(std::span<const PhotoRecord> photos, std::int32_t photoCount, std::int32_t index,
+                                      std::uint32_t tag);
 
 // "Wed Jan 02 02:03:04 1980\n", as the C run-time writes a time.
 std::u16string TimeText(const std::tm& time);
@@ -125,8 +125,7 @@ struct PropertyLine {
 };
 // Every row the photo has, in list order: rows 2 to 21 only when the photo
 // has property items.
-std::vector<PropertyLine> FormatPhotoProperties(const PhotoRecord& photo, int albumType,
-                                                const PropertyTexts& texts);
+std::vector<PropertyLine> FormatPhotoProperties(const PhotoRecord& photo, int albumType, const PropertyTexts& texts);
 
 // A printf-like format of the string table filled with numbers: %d %i %u
 // (with l, ll or h) take integers, %f (with l) takes a double, %% is a

@@ -21,8 +21,8 @@ const PropertyItem* FindPhotoProperty(int album, int photo, std::uint32_t tag) {
 }
 
 Status LoadPropertyTexts(PropertyTexts& texts) {
-    HINSTANCE module = gAppState != nullptr && gAppState->instance != nullptr ? gAppState->instance
-                                                                             : GetModuleHandleW(nullptr);
+    HINSTANCE module =
+        gAppState != nullptr && gAppState->instance != nullptr ? gAppState->instance : GetModuleHandleW(nullptr);
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const wchar_t* text = nullptr;
         // With no buffer LoadStringW hands out the table's own text, which

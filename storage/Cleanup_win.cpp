@@ -144,12 +144,13 @@ public:
     }
 
     void DeleteImportedBoards(const wchar_t* mattingsPath) {
-        const bool listed = ForEachEntry(mattingsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
-            if (IsFolder(found))
-                EmptyAndRemove(path);
-            else if (!IsKeptBoard(U16(found.cFileName)))
-                DeleteOne(path);
-        });
+        const bool listed =
+            ForEachEntry(mattingsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
+                if (IsFolder(found))
+                    EmptyAndRemove(path);
+                else if (!IsKeptBoard(U16(found.cFileName)))
+                    DeleteOne(path);
+            });
         if (!listed) {
             ++failures;
             SetErrorLocation(kMattingsListingSite, mattingsPath);

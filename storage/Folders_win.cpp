@@ -107,7 +107,8 @@ Status WriteRegistryRecord() {
         HKEY software = nullptr, company = nullptr, program = nullptr;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
             return Fail(QV_SITE(kModule), kErrRegistryKeys, L"Software");
-        LSTATUS r = RegCreateKeyExW(software, L"Fenwold", 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr, &company, nullptr);
+        LSTATUS r =
+            RegCreateKeyExW(software, L"Fenwold", 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr, &company, nullptr);
         RegCloseKey(software);
         if (r != ERROR_SUCCESS) return Fail(QV_SITE(kModule), kErrRegistryKeys, L"Fenwold");
         r = RegCreateKeyExW(company, L"Quorvel", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &program, nullptr);
@@ -191,8 +192,7 @@ Status ComputeFolders() {
         return kErrInvalidArgument;
     }
     CoTaskMemFree(shellWindows);
-    swprintf(gAppState->systemFolder, kPathChars, L"%ls%ls", windows,
-             gAppState->wow64 ? L"\\SysWow64" : L"\\System32");
+    swprintf(gAppState->systemFolder, kPathChars, L"%ls%ls", windows, gAppState->wow64 ? L"\\SysWow64" : L"\\System32");
     return kOk;
 }
 

@@ -27,9 +27,9 @@ SettingNumber ParseSettingNumber(std::u16string_view text) {
     // Truncation toward zero; values beyond 32 bits saturate rather than wrap.
     const double lo = std::numeric_limits<std::int32_t>::min();
     const double hi = std::numeric_limits<std::int32_t>::max();
-    out.value = d <= lo ? std::numeric_limits<std::int32_t>::min()
-              : d >= hi ? std::numeric_limits<std::int32_t>::max()
-                        : static_cast<std::int32_t>(d);
+    out.value = d <= lo   ? std::numeric_limits<std::int32_t>::min()
+                : d >= hi ? std::numeric_limits<std::int32_t>::max()
+                          : static_cast<std::int32_t>(d);
     out.ok = true;
     return out;
 }

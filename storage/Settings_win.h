@@ -32,8 +32,8 @@ extern UserSettings* gUserSettings;
 // The settings file's full path: userFolder + "\" + programName + ".ini".
 void SettingsFilePath(wchar_t (&path)[kPathChars]);
 
-[[nodiscard]] Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_t* key,
-                                     wchar_t* buffer, int bufferBytes);
+[[nodiscard]] Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_t* key, wchar_t* buffer,
+                                     int bufferBytes);
 [[nodiscard]] Status ReadSettingTextById(unsigned keyId, wchar_t* buffer, int bufferBytes);
 // Numbered keys (album or monitor number 1..6); number 0 uses the key as named.
 [[nodiscard]] Status ReadSettingTextById(unsigned keyId, int number, wchar_t* buffer, int bufferBytes);
@@ -51,15 +51,15 @@ void WriteAllSettings();
 
 // Groups of settings that a panel changes together.
 enum SettingsGroup : unsigned {
-    kSettingsAlbums = 1,      // album folder names
-    kSettingsPhrases = 2,     // album and screen-saver phrases
-    kSettingsFont = 4,        // phrase font and colours
-    kSettingsMapping = 8,     // album of each monitor
+    kSettingsAlbums = 1,   // album folder names
+    kSettingsPhrases = 2,  // album and screen-saver phrases
+    kSettingsFont = 4,     // phrase font and colours
+    kSettingsMapping = 8,  // album of each monitor
     kSettingsLanguage = 16,
-    kSettingsEffects = 32,    // playback effects and stitch modes
-    kSettingsStorage = 64,    // albums and boards folders
+    kSettingsEffects = 32,  // playback effects and stitch modes
+    kSettingsStorage = 64,  // albums and boards folders
     kSettingsPowerPlan = 128,
-    kSettingsBoards = 256,    // matting board of each album
+    kSettingsBoards = 256,  // matting board of each album
     kAllSettings = 511,
 };
 // Writes only the groups named, in the order WriteAllSettings writes them.

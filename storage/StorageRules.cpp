@@ -18,7 +18,8 @@ bool IsDeviceName(std::u16string_view name) {
     static constexpr std::u16string_view kPlain[] = {u"con", u"prn", u"aux", u"nul", u"conin$", u"conout$"};
     for (auto device : kPlain)
         if (EqualsNoCaseAscii(stem, device)) return true;
-    if (stem.size() == 4 && (EqualsNoCaseAscii(stem.substr(0, 3), u"com") || EqualsNoCaseAscii(stem.substr(0, 3), u"lpt")))
+    if (stem.size() == 4 &&
+        (EqualsNoCaseAscii(stem.substr(0, 3), u"com") || EqualsNoCaseAscii(stem.substr(0, 3), u"lpt")))
         return (stem[3] >= u'0' && stem[3] <= u'9') || stem[3] == u'\u00b9' || stem[3] == u'\u00b2' ||
                stem[3] == u'\u00b3';
     return false;
@@ -31,10 +32,16 @@ bool IsSafeChildName(std::u16string_view name) {
     for (char16_t c : name) {
         if (c < 0x20) return false;
         switch (c) {
-            case u'\\': case u'/': case u':': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
-                return false;
-            default:
-                break;
+            case u'\\':
+            case u'/':
+            case u':':
+            case u'*':
+            case u'?':
+            case u'"':
+            case u'<':
+            case u'>':
+            case u'|': return false;
+            default: break;
         }
     }
     // Windows drops trailing dots and blanks from a component, so "..." or
@@ -64,7 +71,8 @@ bool IsKeptDefaultAlbumPhoto(int albumIndex, std::u16string_view fileName) {
     // Album 2's installed picture is the zoom-out one; the orchid of earlier
     // installations is kept too, so nothing installed is ever deleted.
     if (albumIndex == 1)
-        return EqualsNoCaseAscii(fileName, u"0V_0H_ZoomOut_2_256.png") || EqualsNoCaseAscii(fileName, u"Orchid_Pink.jpg");
+        return EqualsNoCaseAscii(fileName, u"0V_0H_ZoomOut_2_256.png") ||
+               EqualsNoCaseAscii(fileName, u"Orchid_Pink.jpg");
     return false;
 }
 
@@ -84,11 +92,16 @@ bool IsKeptUserFolder(std::u16string_view folderName) {
 }
 
 bool IsKeptUserFile(std::u16string_view fileName) {
-    static constexpr std::u16string_view kKept[] = {
-        u"QuorvelHelp.bat",           u"QuorvelHelpAbout.bat",         u"QuorvelHelpImportAlbums.bat",
-        u"QuorvelHelpMattingBoards.bat", u"QuorvelHelpMonitorMapping.bat", u"QuorvelHelpOverlayPhrases.bat",
-        u"QuorvelHelpPhotoPanel.bat", u"QuorvelHelpPowerScreenSaver.bat", u"QuorvelTerms.bat",
-        u"Quorvel.ini"};
+    static constexpr std::u16string_view kKept[] = {u"QuorvelHelp.bat",
+                                                    u"QuorvelHelpAbout.bat",
+                                                    u"QuorvelHelpImportAlbums.bat",
+                                                    u"QuorvelHelpMattingBoards.bat",
+                                                    u"QuorvelHelpMonitorMapping.bat",
+                                                    u"QuorvelHelpOverlayPhrases.bat",
+                                                    u"QuorvelHelpPhotoPanel.bat",
+                                                    u"QuorvelHelpPowerScreenSaver.bat",
+                                                    u"QuorvelTerms.bat",
+                                                    u"Quorvel.ini"};
     for (auto kept : kKept)
         if (EqualsNoCaseAscii(fileName, kept)) return true;
     return false;

@@ -82,7 +82,6 @@ bool AlbumFolderUsable(int album, const wchar_t* albumsPath) {
     return JoinPath(albumsPath, name, folder) && PathExists(folder);
 }
 
-
 void DefaultFolder(const wchar_t* configured, const wchar_t* defaultName, wchar_t (&path)[kPathChars]) {
     path[0] = L'\0';
     if (configured != nullptr && configured[0] != L'\0') {
@@ -224,7 +223,8 @@ Status CopyDefaultMattings() {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
         wchar_t source[kPathChars], target[kPathChars];
-        if (!JoinPath(sourceFolder, found.cFileName, source) || !JoinPath(mattingsPath, found.cFileName, target)) continue;
+        if (!JoinPath(sourceFolder, found.cFileName, source) || !JoinPath(mattingsPath, found.cFileName, target))
+            continue;
         if (!CopyFileW(source, target, FALSE)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kModule), source);

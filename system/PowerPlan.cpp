@@ -32,7 +32,9 @@ bool IsGuidShaped(std::u16string_view w) {
 CapturedPlan ParseActiveScheme(std::u16string_view output) {
     std::vector<std::u16string_view> words;
     std::size_t i = 0;
-    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v'; };
+    auto blank = [](char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v';
+    };
     while (i < output.size()) {
         while (i < output.size() && blank(output[i])) ++i;
         const std::size_t start = i;

@@ -10,7 +10,7 @@
 namespace quorvel {
 
 struct PlanChoice {
-    std::u16string id;    // empty when the version has no plan of its own
+    std::u16string id;  // empty when the version has no plan of its own
     std::u16string name;
 };
 

@@ -33,8 +33,7 @@ const GlyphButtonSpec kAboutButtons[kAboutButtonCount] = {
     {IDC_REPAIR, IDB_BUTTON_REPAIR, 64},
 };
 
-const int kAboutColoured[] = {IDC_VERSION_LINE, IDC_THANKS_GROUP, IDC_THANKS_LINE1, IDC_THANKS_LINE2,
-                              IDC_SAVER_STATUS};
+const int kAboutColoured[] = {IDC_VERSION_LINE, IDC_THANKS_GROUP, IDC_THANKS_LINE1, IDC_THANKS_LINE2, IDC_SAVER_STATUS};
 const int kAboutGroups[] = {IDC_THANKS_GROUP};
 const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
@@ -142,21 +141,17 @@ const PanelDescription kAbout{.largeTemplate = IDD_ABOUT,
 
 }  // namespace
 
-Status OpenAbout(HWND owner) {
-    return LaunchPanel(owner, kAbout);
-}
+Status OpenAbout(HWND owner) { return LaunchPanel(owner, kAbout); }
 
 Status CopyLogFile(HWND owner) {
     const std::wstring filter = LoadFilterList(IDS_COPY_FILTER);
     wchar_t source[kPathChars] = L"";
     int chosen = 0;
-    if (Status s = ChooseFile(owner, false, IDS_COPY_SOURCE_TITLE, filter.c_str(), source, &chosen); s != kOk)
-        return s;
+    if (Status s = ChooseFile(owner, false, IDS_COPY_SOURCE_TITLE, filter.c_str(), source, &chosen); s != kOk) return s;
     if (!chosen) return kOk;
     wchar_t destination[kPathChars];
     wcscpy(destination, source);
-    if (Status s = ChooseFile(owner, true, IDS_COPY_DESTINATION_TITLE, filter.c_str(), destination, &chosen);
-        s != kOk)
+    if (Status s = ChooseFile(owner, true, IDS_COPY_DESTINATION_TITLE, filter.c_str(), destination, &chosen); s != kOk)
         return s;
     if (!chosen) return kOk;
     Status check = kOk;

@@ -48,12 +48,8 @@ std::vector<std::uint8_t> MakeButtonFace(const PixelBlock& source, ButtonFace fa
                 case ButtonFace::Normal:
                     Put(to, topOrLeft || r >= h - b || c >= w - b ? palette.border : palette.flatNormal);
                     break;
-                case ButtonFace::Hover:
-                    Put(to, topOrLeft ? palette.border : palette.flatHover);
-                    break;
-                default:
-                    Put(to, topOrLeft ? palette.border : kBlack);
-                    break;
+                case ButtonFace::Hover: Put(to, topOrLeft ? palette.border : palette.flatHover); break;
+                default: Put(to, topOrLeft ? palette.border : kBlack); break;
             }
         }
     }

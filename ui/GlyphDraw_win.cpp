@@ -82,9 +82,9 @@ Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, co
     } else if (item->itemAction == ODA_DRAWENTIRE) {
         // No default face is ever made; a default button drawn whole shows
         // its normal face rather than nothing and an error on every paint.
-        face = hover                                                               ? record.hoverFace
+        face = hover                                                             ? record.hoverFace
                : item->itemState == ODS_DEFAULT && record.defaultFace != nullptr ? record.defaultFace
-                                                                                  : record.normalFace;
+                                                                                 : record.normalFace;
     } else {
         drawFace = false;
     }

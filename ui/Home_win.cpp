@@ -232,7 +232,6 @@ const PanelDescription kHome{.largeTemplate = IDD_HOME,
                              .onMessage = OnMessage,
                              .onDestroy = OnDestroy};
 
-
 }  // namespace
 
 Status OpenHome(HWND owner) {

@@ -48,9 +48,7 @@ MattingsState gMattings;
 
 PreviewContent PreviewNow() {
     const AlbumView* view = gDisplayState->albums[gMattings.album].view;
-    const wchar_t* text = gMode.configureMode ? gUserSettings->screenSaverPhrase
-                          : view != nullptr   ? view->phrase
-                                              : L"";
+    const wchar_t* text = gMode.configureMode ? gUserSettings->screenSaverPhrase : view != nullptr ? view->phrase : L"";
     return {gMattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
 }
 
@@ -288,9 +286,8 @@ Status ImportBoards(HWND dialog) {
     WORD fileOffset = 0;
     int chosen = 0;
     if (Status s = AskForBoards(dialog, buffer, &fileOffset, &chosen); s != kOk || !chosen) return s;
-    const FileSelection selection =
-        SplitFileSelection(std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()),
-                           fileOffset);
+    const FileSelection selection = SplitFileSelection(
+        std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), fileOffset);
     const std::wstring folder(selection.folder.begin(), selection.folder.end());
     wchar_t boards[kPathChars];
     MattingsFolder(boards);

@@ -218,13 +218,11 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
     if (bytes == nullptr || size == 0) return -1;
     std::vector<std::uint8_t> copy;
     switch (RewriteTemplateFont(bytes, size, static_cast<std::uint16_t>(pointSize), copy)) {
-        case FontRewrite::Refused:
-            return -1;
+        case FontRewrite::Refused: return -1;
         case FontRewrite::Unchanged:
             return DialogBoxIndirectParamW(instance, reinterpret_cast<LPCDLGTEMPLATEW>(bytes), owner, procedure,
                                            parameter);
-        case FontRewrite::Rewritten:
-            break;
+        case FontRewrite::Rewritten: break;
     }
     if (patched != nullptr) *patched = 1;
     // Dialog templates must be DWORD aligned; a vector's storage is.
@@ -333,9 +331,12 @@ Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
         HBITMAP GlyphButton::*field;
     };
     static const Slot kOrder[] = {
-        {ButtonFace::Normal, &GlyphButton::normalFace},     {ButtonFace::Grey, &GlyphButton::greyFace},
-        {ButtonFace::Pressed, &GlyphButton::pressedFace},   {ButtonFace::Disabled, &GlyphButton::disabledFace},
-        {ButtonFace::HoverOnSelect, &GlyphButton::hoverSelectFace}, {ButtonFace::Hover, &GlyphButton::hoverFace},
+        {ButtonFace::Normal, &GlyphButton::normalFace},
+        {ButtonFace::Grey, &GlyphButton::greyFace},
+        {ButtonFace::Pressed, &GlyphButton::pressedFace},
+        {ButtonFace::Disabled, &GlyphButton::disabledFace},
+        {ButtonFace::HoverOnSelect, &GlyphButton::hoverSelectFace},
+        {ButtonFace::Hover, &GlyphButton::hoverFace},
     };
     for (const Slot& slot : kOrder) {
         HBITMAP face = MakeFace(pixels, slot.face);
@@ -356,8 +357,7 @@ Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
 
 // The subclass id is the button's index in its dialog's table, so each
 // button finds its own record wherever the dialog has been moved.
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
-                                  DWORD_PTR) {
+LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index, DWORD_PTR) {
     int count = 0;
     GlyphButton* table = PanelButtons(GetParent(button), &count);
     GlyphButton* record = table != nullptr && index < static_cast<UINT_PTR>(count) ? &table[index] : nullptr;
@@ -383,8 +383,7 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
             if (record != nullptr) record->state[kHoverState] = 0;
             InvalidateRect(button, nullptr, TRUE);
             return 1;
-        default:
-            break;
+        default: break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
 }
@@ -437,8 +436,8 @@ void FreeGlyphButtons(GlyphButton* records, int count) {
     if (records == nullptr) return;
     for (int i = 0; i < count; ++i) {
         GlyphButton& r = records[i];
-        for (HBITMAP* face : {&r.normalFace, &r.defaultFace, &r.greyFace, &r.pressedFace, &r.disabledFace,
-                              &r.hoverFace, &r.hoverSelectFace}) {
+        for (HBITMAP* face : {&r.normalFace, &r.defaultFace, &r.greyFace, &r.pressedFace, &r.disabledFace, &r.hoverFace,
+                              &r.hoverSelectFace}) {
             if (*face != nullptr) DeleteObject(*face);
             *face = nullptr;
         }

@@ -103,7 +103,7 @@ struct PanelMenuItem {
 struct PanelDescription {
     int largeTemplate = 0;
     int smallTemplate = 0;
-    ErrorSite site{};  // recorded with 10005
+    ErrorSite site{};       // recorded with 10005
     int panelRequest = -1;  // PanelId cleared at the end, or -1
     std::span<const GlyphButtonSpec> buttons{};
     std::span<const int> colouredControls{};  // statics and group boxes in the text colour

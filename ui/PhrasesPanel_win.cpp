@@ -28,9 +28,8 @@ const GlyphButtonSpec kPhrasesButtons[] = {
     {IDC_SELECT_FONT, IDB_BUTTON_SELECT_FONT, 0xF03E},
     {IDC_UPDATE_SAVER_PHRASE, IDB_BUTTON_UPDATE_PHRASE, 0x29},
 };
-const int kPhrasesColoured[] = {IDC_REPOSITORY_GROUP, IDC_PHRASE_GROUP,   IDC_SAVER_PHRASE_GROUP,
-                                IDC_FONT_GROUP,       IDC_LANGUAGE_GROUP, IDC_ALBUM1_RADIO,
-                                IDC_ALBUM2_RADIO,     IDC_FONT_NAME};
+const int kPhrasesColoured[] = {IDC_REPOSITORY_GROUP, IDC_PHRASE_GROUP, IDC_SAVER_PHRASE_GROUP, IDC_FONT_GROUP,
+                                IDC_LANGUAGE_GROUP,   IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO,       IDC_FONT_NAME};
 const int kPhrasesGroups[] = {IDC_PHRASE_GROUP, IDC_SAVER_PHRASE_GROUP, IDC_FONT_GROUP};
 const PanelMenuItem kPhrasesMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 const int kAlbumEdits[kAlbumCount] = {IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE};

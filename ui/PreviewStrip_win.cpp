@@ -43,8 +43,7 @@ void OnPaint(HWND strip, PreviewStrip& preview) {
     ReportOnce(status, preview);
 }
 
-LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR data) {
+LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* preview = reinterpret_cast<PreviewStrip*>(data);
     switch (message) {
         case WM_PAINT: OnPaint(strip, *preview); return 0;

@@ -89,11 +89,16 @@ bool HasLineContaining(const std::vector<std::wstring>& lines, const std::wstrin
 }
 
 const std::vector<std::wstring>& KeptUserFiles() {
-    static const std::vector<std::wstring> names = {
-        L"Quorvel.ini",         L"QuorvelHelp.bat",          L"QuorvelHelpAbout.bat",
-        L"QuorvelHelpImportAlbums.bat", L"QuorvelHelpMattingBoards.bat", L"QuorvelHelpMonitorMapping.bat",
-        L"QuorvelHelpOverlayPhrases.bat", L"QuorvelHelpPhotoPanel.bat", L"QuorvelHelpPowerScreenSaver.bat",
-        L"QuorvelTerms.bat"};
+    static const std::vector<std::wstring> names = {L"Quorvel.ini",
+                                                    L"QuorvelHelp.bat",
+                                                    L"QuorvelHelpAbout.bat",
+                                                    L"QuorvelHelpImportAlbums.bat",
+                                                    L"QuorvelHelpMattingBoards.bat",
+                                                    L"QuorvelHelpMonitorMapping.bat",
+                                                    L"QuorvelHelpOverlayPhrases.bat",
+                                                    L"QuorvelHelpPhotoPanel.bat",
+                                                    L"QuorvelHelpPowerScreenSaver.bat",
+                                                    L"QuorvelTerms.bat"};
     return names;
 }
 
@@ -134,21 +139,34 @@ TEST(CleanupMode, ReturnsFoldersAndSettingsToTheInstalledState) {
     const std::wstring diary = JoinPath(RoamingAppData(), L"Diary.txt");
     ASSERT_TRUE(WriteText(diary, "dear diary"));
 
-    const std::vector<std::pair<std::wstring, std::wstring>> changed = {
-        {L"CurrentUserSaying1", L"MY OWN WORDS"}, {L"CurrentUserSaying2", L"MORE WORDS"},
-        {L"ScreenSaverSaying", L"AWAY"},          {L"CurrentAlbumFolderName1", L"Trip"},
-        {L"CurrentAlbumFolderName2", L"Trip"},    {L"FontColor1", L"255"},
-        {L"FontColor2", L"255"},                  {L"FontName", L"Courier New"},
-        {L"FontBold", L"1"},                      {L"FontItalic", L"1"},
-        {L"FontSize", L"12"},                     {L"Monitor1", L"2"},
-        {L"Monitor2", L"1"},                      {L"Monitor3", L"2"},
-        {L"Monitor4", L"1"},                      {L"Monitor5", L"2"},
-        {L"Monitor6", L"1"},                      {L"English", L"0"},
-        {L"Spanish", L"1"},                       {L"CurrentEffects1", L"3"},
-        {L"CurrentEffects2", L"2"},               {L"CurrentStitchMode1", L"2"},
-        {L"CurrentStitchMode2", L"3"},            {L"AlbumsPath", Albums()},
-        {L"MattingsPath", Boards()},              {L"UseDefaultPowerPlan", L"1"},
-        {L"CurrentMatting1", L"17.jpg"},          {L"CurrentMatting2", L"sunset.png"}};
+    const std::vector<std::pair<std::wstring, std::wstring>> changed = {{L"CurrentUserSaying1", L"MY OWN WORDS"},
+                                                                        {L"CurrentUserSaying2", L"MORE WORDS"},
+                                                                        {L"ScreenSaverSaying", L"AWAY"},
+                                                                        {L"CurrentAlbumFolderName1", L"Trip"},
+                                                                        {L"CurrentAlbumFolderName2", L"Trip"},
+                                                                        {L"FontColor1", L"255"},
+                                                                        {L"FontColor2", L"255"},
+                                                                        {L"FontName", L"Courier New"},
+                                                                        {L"FontBold", L"1"},
+                                                                        {L"FontItalic", L"1"},
+                                                                        {L"FontSize", L"12"},
+                                                                        {L"Monitor1", L"2"},
+                                                                        {L"Monitor2", L"1"},
+                                                                        {L"Monitor3", L"2"},
+                                                                        {L"Monitor4", L"1"},
+                                                                        {L"Monitor5", L"2"},
+                                                                        {L"Monitor6", L"1"},
+                                                                        {L"English", L"0"},
+                                                                        {L"Spanish", L"1"},
+                                                                        {L"CurrentEffects1", L"3"},
+                                                                        {L"CurrentEffects2", L"2"},
+                                                                        {L"CurrentStitchMode1", L"2"},
+                                                                        {L"CurrentStitchMode2", L"3"},
+                                                                        {L"AlbumsPath", Albums()},
+                                                                        {L"MattingsPath", Boards()},
+                                                                        {L"UseDefaultPowerPlan", L"1"},
+                                                                        {L"CurrentMatting1", L"17.jpg"},
+                                                                        {L"CurrentMatting2", L"sunset.png"}};
     for (const auto& [key, value] : changed) ASSERT_TRUE(SetUserSetting(key, value)) << Narrow(key);
 
     const auto lines = RunCleanup();
@@ -158,10 +176,10 @@ TEST(CleanupMode, ReturnsFoldersAndSettingsToTheInstalledState) {
     EXPECT_EQ(ListFolder(default2), std::vector<std::wstring>{kAlbum2Picture})
         << "album 2's installed picture must survive the cleanup";
 
-    std::vector<std::wstring> boards = {L"01.jpg", L"02.jpg", L"03.jpg", L"04.jpg",     L"05.jpg",      L"06.jpg",
-                                        L"07.jpg", L"08.jpg", L"09.jpg", L"10.jpg",     L"11.jpg",      L"12.jpg",
-                                        L"13.jpg", L"14.jpg", L"15.jpg", L"16.jpg",     L"SMILEY.JPG",  L"smilies.jpg",
-                                        L"sox.jpg"};
+    std::vector<std::wstring> boards = {L"01.jpg", L"02.jpg",     L"03.jpg",      L"04.jpg", L"05.jpg",
+                                        L"06.jpg", L"07.jpg",     L"08.jpg",      L"09.jpg", L"10.jpg",
+                                        L"11.jpg", L"12.jpg",     L"13.jpg",      L"14.jpg", L"15.jpg",
+                                        L"16.jpg", L"SMILEY.JPG", L"smilies.jpg", L"sox.jpg"};
     EXPECT_EQ(ListFolder(Boards()), Sorted(boards));
 
     std::vector<std::wstring> user = KeptUserFiles();
@@ -203,9 +221,12 @@ TEST(CleanupMode, ReturnsFoldersAndSettingsToTheInstalledState) {
 
     EXPECT_FALSE(HasLineContaining(lines, L"could not be deleted")) << "everything was deletable";
     // The steps report themselves in their order.
-    const std::vector<std::wstring> steps = {L"Quorvel: Deleted temp files",  L"Quorvel: Deleted bmp files",
-                                             L"Quorvel: Deleted photo albums", L"Quorvel: examined default albums",
-                                             L"Quorvel: deleted mattings",     L"Quorvel: examined Fenwold folder",
+    const std::vector<std::wstring> steps = {L"Quorvel: Deleted temp files",
+                                             L"Quorvel: Deleted bmp files",
+                                             L"Quorvel: Deleted photo albums",
+                                             L"Quorvel: examined default albums",
+                                             L"Quorvel: deleted mattings",
+                                             L"Quorvel: examined Fenwold folder",
                                              L"Quorvel: reset ini"};
     auto at = lines.begin();
     for (const auto& step : steps) {
@@ -229,8 +250,7 @@ TEST(CleanupMode, AFileInAnAlbumsSubFolderStaysAndIsCounted) {
     // neither the sub-folder nor the album can be removed.
     EXPECT_FALSE(FileExists(JoinPath(trip, L"a.jpg")));
     EXPECT_TRUE(FileExists(JoinPath(trip, L"Extras\\kept.jpg")));
-    EXPECT_TRUE(std::find(lines.begin(), lines.end(), Summary(2)) != lines.end())
-        << "expected: " << Narrow(Summary(2));
+    EXPECT_TRUE(std::find(lines.begin(), lines.end(), Summary(2)) != lines.end()) << "expected: " << Narrow(Summary(2));
     EXPECT_EQ(UserSetting(L"CurrentUserSaying1"), L"ALL IS WELL!") << "the settings are reset all the same";
 }
 

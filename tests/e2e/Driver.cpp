@@ -10,19 +10,16 @@ namespace quorvel::e2e {
 
 namespace {
 
-std::wstring Lower(std::wstring s)
-{
+std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b)
-{
+bool SameText(const std::wstring& a, const std::wstring& b) {
     return Lower(StripMnemonic(a)) == Lower(StripMnemonic(b));
 }
 
-std::wstring FromCodePage(UINT codePage, const char* data, int size)
-{
+std::wstring FromCodePage(UINT codePage, const char* data, int size) {
     if (size <= 0) return {};
     int n = MultiByteToWideChar(codePage, 0, data, size, nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n), L'\0');
@@ -32,8 +29,7 @@ std::wstring FromCodePage(UINT codePage, const char* data, int size)
 
 // Cross-process messages can block on a hung target; a test must fail
 // instead of hanging.
-bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* result)
-{
+bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* result) {
     DWORD_PTR r = 0;
     LRESULT ok = SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000, &r);
     if (result) *result = r;
@@ -44,8 +40,7 @@ bool SendWithTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* resul
 // test log shows only "false". Once, in a few hundred runs, Wine refused a
 // start for no visible reason, so a failed start is tried twice more.
 bool CreateProcessLogged(const std::wstring& path, const std::wstring& commandLine, DWORD flags,
-                         const std::wstring& folder, PROCESS_INFORMATION& pi, DWORD& error)
-{
+                         const std::wstring& folder, PROCESS_INFORMATION& pi, DWORD& error) {
     for (int attempt = 1; attempt <= 3; ++attempt) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -54,8 +49,8 @@ bool CreateProcessLogged(const std::wstring& path, const std::wstring& commandLi
                            folder.empty() ? nullptr : folder.c_str(), &si, &pi))
             return true;
         error = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
-        std::fwprintf(stderr, L"e2e driver: CreateProcessW(%ls), attempt %d, failed with error %lu\n",
-                      path.c_str(), attempt, static_cast<unsigned long>(error));
+        std::fwprintf(stderr, L"e2e driver: CreateProcessW(%ls), attempt %d, failed with error %lu\n", path.c_str(),
+                      attempt, static_cast<unsigned long>(error));
         std::fflush(stderr);
         Sleep(200);
     }
@@ -64,8 +59,7 @@ bool CreateProcessLogged(const std::wstring& path, const std::wstring& commandLi
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs)
-{
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         if (condition()) return true;
@@ -76,8 +70,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 
 // ---- paths -----------------------------------------------------------------
 
-std::wstring KnownFolder(const KNOWNFOLDERID& id)
-{
+std::wstring KnownFolder(const KNOWNFOLDERID& id) {
     PWSTR path = nullptr;
     std::wstring result;
     if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path))) result = path;
@@ -89,30 +82,26 @@ std::wstring RoamingAppData() { return KnownFolder(FOLDERID_RoamingAppData); }
 std::wstring LocalAppData() { return KnownFolder(FOLDERID_LocalAppData); }
 std::wstring ProgramData() { return KnownFolder(FOLDERID_ProgramData); }
 
-std::wstring ProgramFilesX86()
-{
+std::wstring ProgramFilesX86() {
     std::wstring path = KnownFolder(FOLDERID_ProgramFilesX86);
     if (path.empty()) path = GetEnv(L"ProgramFiles(x86)").value_or(L"C:\\Program Files (x86)");
     return path;
 }
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
-{
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty()) return name;
     wchar_t last = folder.back();
     if (last == L'\\' || last == L'/') return folder + name;
     return folder + L"\\" + name;
 }
 
-std::wstring InstalledProgram(const std::wstring& fileName)
-{
+std::wstring InstalledProgram(const std::wstring& fileName) {
     return JoinPath(JoinPath(ProgramFilesX86(), L"Fenwold Quorvel"), fileName);
 }
 
 std::wstring InstalledDataFolder() { return JoinPath(ProgramData(), L"Fenwold Quorvel"); }
 
-std::wstring TestProgramFolder()
-{
+std::wstring TestProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -126,8 +115,7 @@ std::wstring TestProgramFolder()
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
 }
 
-std::optional<std::wstring> GetEnv(const std::wstring& name)
-{
+std::optional<std::wstring> GetEnv(const std::wstring& name) {
     DWORD n = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
     if (n == 0) return std::nullopt;
     std::wstring value(n, L'\0');
@@ -136,8 +124,7 @@ std::optional<std::wstring> GetEnv(const std::wstring& name)
     return value;
 }
 
-bool SetWineVersion(const std::wstring& version, const std::vector<std::wstring>& exeNames)
-{
+bool SetWineVersion(const std::wstring& version, const std::vector<std::wstring>& exeNames) {
     bool ok = true;
     for (const auto& exe : exeNames)
         ok = RegWriteString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + exe, L"Version", version) && ok;
@@ -146,8 +133,7 @@ bool SetWineVersion(const std::wstring& version, const std::vector<std::wstring>
 
 // ---- processes -------------------------------------------------------------
 
-std::wstring QuoteArg(const std::wstring& arg)
-{
+std::wstring QuoteArg(const std::wstring& arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
     std::wstring out = L"\"";
     std::size_t backslashes = 0;
@@ -169,8 +155,7 @@ std::wstring QuoteArg(const std::wstring& arg)
     return out;
 }
 
-Process::~Process()
-{
+Process::~Process() {
     if (IsRunning()) {
         Kill();
         WaitForSingleObject(process_, 5000);
@@ -180,8 +165,7 @@ Process::~Process()
     if (process_) CloseHandle(process_);
 }
 
-bool Process::Start(const std::wstring& path, const std::wstring& args, const StartOptions& options)
-{
+bool Process::Start(const std::wstring& path, const std::wstring& args, const StartOptions& options) {
     if (process_) return false;  // one program per object
     std::wstring commandLine = QuoteArg(path);
     if (!args.empty()) commandLine += L" " + args;
@@ -204,8 +188,7 @@ bool Process::Start(const std::wstring& path, const std::wstring& args, const St
     return true;
 }
 
-void Process::DebugLoop(std::wstring program, std::wstring commandLine, StartOptions options, HANDLE started)
-{
+void Process::DebugLoop(std::wstring program, std::wstring commandLine, StartOptions options, HANDLE started) {
     // WaitForDebugEventEx makes Unicode OutputDebugStringW text arrive as
     // Unicode; plain WaitForDebugEvent gets the ANSI conversion.
     using WaitFn = BOOL(WINAPI*)(LPDEBUG_EVENT, DWORD);
@@ -232,47 +215,46 @@ void Process::DebugLoop(std::wstring program, std::wstring commandLine, StartOpt
         }
         DWORD status = DBG_CONTINUE;
         switch (ev.dwDebugEventCode) {
-        case CREATE_PROCESS_DEBUG_EVENT:
-            if (ev.u.CreateProcessInfo.hFile) CloseHandle(ev.u.CreateProcessInfo.hFile);
-            break;
-        case LOAD_DLL_DEBUG_EVENT:
-            if (ev.u.LoadDll.hFile) CloseHandle(ev.u.LoadDll.hFile);
-            break;
-        case EXCEPTION_DEBUG_EVENT: {
-            DWORD code = ev.u.Exception.ExceptionRecord.ExceptionCode;
-            // The loader stops once at a breakpoint for the debugger; that
-            // one must be continued, every other exception goes back to
-            // the program's own handlers.
-            if (!sawLoaderBreakpoint && code == EXCEPTION_BREAKPOINT) {
-                sawLoaderBreakpoint = true;
-            } else {
-                status = DBG_EXCEPTION_NOT_HANDLED;
-            }
-            break;
-        }
-        case OUTPUT_DEBUG_STRING_EVENT: {
-            const auto& info = ev.u.DebugString;
-            std::size_t chars = info.nDebugStringLength;
-            if (chars > 0 && chars < (1u << 20)) {
-                std::size_t unit = info.fUnicode ? sizeof(wchar_t) : 1;
-                std::vector<char> buffer(chars * unit);
-                SIZE_T read = 0;
-                if (ReadProcessMemory(process_, info.lpDebugStringData, buffer.data(), buffer.size(), &read)) {
-                    std::wstring text;
-                    if (info.fUnicode) {
-                        text.assign(reinterpret_cast<const wchar_t*>(buffer.data()), read / sizeof(wchar_t));
-                    } else {
-                        text = FromCodePage(CP_ACP, buffer.data(), static_cast<int>(read));
-                    }
-                    auto nul = text.find(L'\0');
-                    if (nul != std::wstring::npos) text.resize(nul);
-                    AddDebugText(text);
+            case CREATE_PROCESS_DEBUG_EVENT:
+                if (ev.u.CreateProcessInfo.hFile) CloseHandle(ev.u.CreateProcessInfo.hFile);
+                break;
+            case LOAD_DLL_DEBUG_EVENT:
+                if (ev.u.LoadDll.hFile) CloseHandle(ev.u.LoadDll.hFile);
+                break;
+            case EXCEPTION_DEBUG_EVENT: {
+                DWORD code = ev.u.Exception.ExceptionRecord.ExceptionCode;
+                // The loader stops once at a breakpoint for the debugger; that
+                // one must be continued, every other exception goes back to
+                // the program's own handlers.
+                if (!sawLoaderBreakpoint && code == EXCEPTION_BREAKPOINT) {
+                    sawLoaderBreakpoint = true;
+                } else {
+                    status = DBG_EXCEPTION_NOT_HANDLED;
                 }
+                break;
             }
-            break;
-        }
-        default:
-            break;
+            case OUTPUT_DEBUG_STRING_EVENT: {
+                const auto& info = ev.u.DebugString;
+                std::size_t chars = info.nDebugStringLength;
+                if (chars > 0 && chars < (1u << 20)) {
+                    std::size_t unit = info.fUnicode ? sizeof(wchar_t) : 1;
+                    std::vector<char> buffer(chars * unit);
+                    SIZE_T read = 0;
+                    if (ReadProcessMemory(process_, info.lpDebugStringData, buffer.data(), buffer.size(), &read)) {
+                        std::wstring text;
+                        if (info.fUnicode) {
+                            text.assign(reinterpret_cast<const wchar_t*>(buffer.data()), read / sizeof(wchar_t));
+                        } else {
+                            text = FromCodePage(CP_ACP, buffer.data(), static_cast<int>(read));
+                        }
+                        auto nul = text.find(L'\0');
+                        if (nul != std::wstring::npos) text.resize(nul);
+                        AddDebugText(text);
+                    }
+                }
+                break;
+            }
+            default: break;
         }
         ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
         if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;
@@ -284,8 +266,7 @@ void Process::DebugLoop(std::wstring program, std::wstring commandLine, StartOpt
     }
 }
 
-void Process::AddDebugText(const std::wstring& text)
-{
+void Process::AddDebugText(const std::wstring& text) {
     // One OutputDebugString call may hold several lines, or part of one.
     std::lock_guard<std::mutex> lock(linesMutex_);
     for (wchar_t c : text) {
@@ -304,13 +285,9 @@ void Process::AddDebugText(const std::wstring& text)
     }
 }
 
-bool Process::IsRunning() const
-{
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
+bool Process::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
-std::optional<DWORD> Process::WaitExit(DWORD timeoutMs)
-{
+std::optional<DWORD> Process::WaitExit(DWORD timeoutMs) {
     if (!process_) return std::nullopt;
     if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
     stopDebugging_ = true;
@@ -322,19 +299,16 @@ std::optional<DWORD> Process::WaitExit(DWORD timeoutMs)
     return code;
 }
 
-void Process::Kill(UINT exitCode)
-{
+void Process::Kill(UINT exitCode) {
     if (process_) TerminateProcess(process_, exitCode);
 }
 
-std::vector<std::wstring> Process::DebugLines() const
-{
+std::vector<std::wstring> Process::DebugLines() const {
     std::lock_guard<std::mutex> lock(linesMutex_);
     return debugLines_;
 }
 
-bool Process::WaitForDebugLine(const std::wstring& text, DWORD timeoutMs) const
-{
+bool Process::WaitForDebugLine(const std::wstring& text, DWORD timeoutMs) const {
     return WaitUntil(
         [&] {
             auto lines = DebugLines();
@@ -346,8 +320,7 @@ bool Process::WaitForDebugLine(const std::wstring& text, DWORD timeoutMs) const
 
 // ---- windows ----------------------------------------------------------------
 
-std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible)
-{
+std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible) {
     struct Search {
         DWORD pid;
         bool invisible;
@@ -365,15 +338,13 @@ std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible)
     return search.found;
 }
 
-HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisible)
-{
+HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisible) {
     for (HWND hwnd : TopLevelWindows(pid, includeInvisible))
         if (WindowText(hwnd) == title) return hwnd;
     return nullptr;
 }
 
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs)
-{
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
@@ -388,22 +359,20 @@ HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD time
     return found;
 }
 
-HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs)
-{
-    return WaitForWindow(pid, [&](HWND hwnd) { return WindowText(hwnd) == title; }, timeoutMs);
+HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs) {
+    return WaitForWindow(
+        pid, [&](HWND hwnd) { return WindowText(hwnd) == title; }, timeoutMs);
 }
 
 bool IsVisible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
 
-std::wstring ClassName(HWND hwnd)
-{
+std::wstring ClassName(HWND hwnd) {
     wchar_t name[256] = {};
     int n = GetClassNameW(hwnd, name, 256);
     return std::wstring(name, n > 0 ? n : 0);
 }
 
-std::wstring WindowText(HWND hwnd)
-{
+std::wstring WindowText(HWND hwnd) {
     // WM_GETTEXT crosses processes (GetWindowText does not for controls).
     DWORD_PTR length = 0;
     if (!SendWithTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0, &length)) return {};
@@ -414,15 +383,13 @@ std::wstring WindowText(HWND hwnd)
     return text;
 }
 
-RECT Rect(HWND hwnd)
-{
+RECT Rect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     return r;
 }
 
-RECT ClientRect(HWND hwnd)
-{
+RECT ClientRect(HWND hwnd) {
     RECT r{};
     GetClientRect(hwnd, &r);
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
@@ -431,8 +398,7 @@ RECT ClientRect(HWND hwnd)
 
 // ---- controls ---------------------------------------------------------------
 
-std::vector<HWND> Children(HWND parent)
-{
+std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> found;
     EnumChildWindows(
         parent,
@@ -444,15 +410,13 @@ std::vector<HWND> Children(HWND parent)
     return found;
 }
 
-HWND FindControl(HWND dialog, int id)
-{
+HWND FindControl(HWND dialog, int id) {
     for (HWND child : Children(dialog))
         if (GetDlgCtrlID(child) == id) return child;
     return nullptr;
 }
 
-HWND FindControl(HWND dialog, const std::wstring& text)
-{
+HWND FindControl(HWND dialog, const std::wstring& text) {
     for (HWND child : Children(dialog))
         if (SameText(ControlText(child), text)) return child;
     return nullptr;
@@ -462,24 +426,21 @@ std::wstring ControlText(HWND control) { return WindowText(control); }
 
 bool IsControlVisible(HWND control) { return IsWindowVisible(control) != FALSE; }
 
-bool IsChecked(HWND control)
-{
+bool IsChecked(HWND control) {
     DWORD_PTR state = 0;
     return SendWithTimeout(control, BM_GETCHECK, 0, 0, &state) && state == BST_CHECKED;
 }
 
 bool IsEnabled(HWND control) { return IsWindowEnabled(control) != FALSE; }
 
-bool ClickButton(HWND button)
-{
+bool ClickButton(HWND button) {
     HWND parent = GetParent(button);
     if (!parent) return false;
     int id = GetDlgCtrlID(button);
     return PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != FALSE;
 }
 
-std::wstring StripMnemonic(const std::wstring& text)
-{
+std::wstring StripMnemonic(const std::wstring& text) {
     std::wstring out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'&') {
@@ -496,8 +457,7 @@ std::wstring StripMnemonic(const std::wstring& text)
 
 // ---- message boxes ------------------------------------------------------------
 
-std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd)
-{
+std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd) {
     if (!hwnd || ClassName(hwnd) != L"#32770") return std::nullopt;
     MessageBoxInfo box;
     box.hwnd = hwnd;
@@ -510,8 +470,7 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd)
         std::wstring cls = Lower(ClassName(child));
         if (cls == L"button") {
             if (IsWindowVisible(child)) box.buttons.push_back(StripMnemonic(ControlText(child)));
-        } else if (!textControl && cls == L"static" &&
-                   (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
+        } else if (!textControl && cls == L"static" && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
                    !ControlText(child).empty()) {
             textControl = child;
         }
@@ -521,8 +480,7 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd)
     return box;
 }
 
-std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs)
-{
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     std::optional<MessageBoxInfo> box;
     WaitUntil(
         [&] {
@@ -536,16 +494,13 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs)
     return box;
 }
 
-bool Answer(const MessageBoxInfo& box, const std::wstring& buttonText)
-{
+bool Answer(const MessageBoxInfo& box, const std::wstring& buttonText) {
     for (HWND child : Children(box.hwnd))
-        if (Lower(ClassName(child)) == L"button" && SameText(ControlText(child), buttonText))
-            return ClickButton(child);
+        if (Lower(ClassName(child)) == L"button" && SameText(ControlText(child), buttonText)) return ClickButton(child);
     return false;
 }
 
-bool Answer(const MessageBoxInfo& box, int buttonId)
-{
+bool Answer(const MessageBoxInfo& box, int buttonId) {
     HWND button = FindControl(box.hwnd, buttonId);
     if (button) return ClickButton(button);
     return PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0) != FALSE;
@@ -555,8 +510,7 @@ bool Answer(const MessageBoxInfo& box, int buttonId)
 
 namespace {
 
-LPARAM KeyLParam(UINT vk, bool up)
-{
+LPARAM KeyLParam(UINT vk, bool up) {
     LPARAM scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) & 0xFF;
     LPARAM lp = 1 | (scan << 16);
     if (up) lp |= (LPARAM(1) << 30) | (LPARAM(1) << 31);
@@ -565,21 +519,18 @@ LPARAM KeyLParam(UINT vk, bool up)
 
 }  // namespace
 
-bool SendKey(HWND hwnd, UINT vk)
-{
+bool SendKey(HWND hwnd, UINT vk) {
     return PostMessageW(hwnd, WM_KEYDOWN, vk, KeyLParam(vk, false)) &&
            PostMessageW(hwnd, WM_KEYUP, vk, KeyLParam(vk, true));
 }
 
-bool BringToFront(HWND hwnd)
-{
+bool BringToFront(HWND hwnd) {
     // Without a window manager Wine grants the change of foreground itself.
     SetForegroundWindow(hwnd);
     return WaitUntil([&] { return GetForegroundWindow() == hwnd; }, 2000, 20);
 }
 
-bool PressKey(HWND hwnd, UINT vk)
-{
+bool PressKey(HWND hwnd, UINT vk) {
     if (hwnd) BringToFront(hwnd);
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_KEYBOARD;
@@ -589,8 +540,7 @@ bool PressKey(HWND hwnd, UINT vk)
     return SendInput(2, in, sizeof(INPUT)) == 2;
 }
 
-bool MoveMouse(int x, int y)
-{
+bool MoveMouse(int x, int y) {
     BOOL moved = SetCursorPos(x, y);
     // SendInput as well, so the move arrives as input like a real mouse's.
     int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -603,8 +553,7 @@ bool MoveMouse(int x, int y)
     return moved && SendInput(1, &in, sizeof(INPUT)) == 1;
 }
 
-bool Click(int x, int y)
-{
+bool Click(int x, int y) {
     if (!MoveMouse(x, y)) return false;
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_MOUSE;
@@ -615,15 +564,13 @@ bool Click(int x, int y)
 
 // ---- pixels -----------------------------------------------------------------
 
-COLORREF Capture::At(int x, int y) const
-{
+COLORREF Capture::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
     const std::uint8_t* p = &bgra[(static_cast<std::size_t>(y) * width + x) * 4];
     return RGB(p[2], p[1], p[0]);
 }
 
-std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly)
-{
+std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly) {
     RECT r{};
     if (clientOnly) {
         GetClientRect(hwnd, &r);
@@ -666,15 +613,13 @@ std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly)
     return result;
 }
 
-bool ColoursClose(COLORREF a, COLORREF b, int tolerance)
-{
+bool ColoursClose(COLORREF a, COLORREF b, int tolerance) {
     auto within = [tolerance](int x, int y) { return std::abs(x - y) <= tolerance; };
     return within(GetRValue(a), GetRValue(b)) && within(GetGValue(a), GetGValue(b)) &&
            within(GetBValue(a), GetBValue(b));
 }
 
-double FractionOfColour(const Capture& capture, COLORREF colour, int tolerance)
-{
+double FractionOfColour(const Capture& capture, COLORREF colour, int tolerance) {
     if (capture.Empty()) return 0.0;
     std::size_t matching = 0;
     for (int y = 0; y < capture.height; ++y)
@@ -683,8 +628,7 @@ double FractionOfColour(const Capture& capture, COLORREF colour, int tolerance)
     return static_cast<double>(matching) / (static_cast<double>(capture.width) * capture.height);
 }
 
-std::size_t CountDifferentPixels(const Capture& a, const Capture& b, int tolerance)
-{
+std::size_t CountDifferentPixels(const Capture& a, const Capture& b, int tolerance) {
     if (a.width != b.width || a.height != b.height)
         return static_cast<std::size_t>(std::max(a.width * a.height, b.width * b.height));
     std::size_t differing = 0;
@@ -694,8 +638,7 @@ std::size_t CountDifferentPixels(const Capture& a, const Capture& b, int toleran
     return differing;
 }
 
-bool SaveBmp(const Capture& capture, const std::wstring& path)
-{
+bool SaveBmp(const Capture& capture, const std::wstring& path) {
     if (capture.Empty()) return false;
     BITMAPINFOHEADER info{};
     info.biSize = sizeof(info);
@@ -717,20 +660,17 @@ bool SaveBmp(const Capture& capture, const std::wstring& path)
 
 // ---- files and registry ------------------------------------------------------
 
-bool FileExists(const std::wstring& path)
-{
+bool FileExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FolderExists(const std::wstring& path)
-{
+bool FolderExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path)
-{
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -745,8 +685,7 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
-std::optional<std::wstring> ReadTextFile(const std::wstring& path)
-{
+std::optional<std::wstring> ReadTextFile(const std::wstring& path) {
     auto bytes = ReadFileBytes(path);
     if (!bytes) return std::nullopt;
     const auto& b = *bytes;
@@ -760,19 +699,17 @@ std::optional<std::wstring> ReadTextFile(const std::wstring& path)
     return FromCodePage(CP_ACP, reinterpret_cast<const char*>(b.data()), static_cast<int>(b.size()));
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
-{
+bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
+    bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     return ok;
 }
 
-std::vector<std::wstring> ListFolder(const std::wstring& path)
-{
+std::vector<std::wstring> ListFolder(const std::wstring& path) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(JoinPath(path, L"*").c_str(), &data);
@@ -786,8 +723,7 @@ std::vector<std::wstring> ListFolder(const std::wstring& path)
     return names;
 }
 
-std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& value)
-{
+std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& value) {
     DWORD bytes = 0;
     const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
     if (RegGetValueW(root, subKey.c_str(), value.c_str(), flags, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
@@ -800,27 +736,23 @@ std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey,
     return data;
 }
 
-std::optional<DWORD> RegReadDword(HKEY root, const std::wstring& subKey, const std::wstring& value)
-{
+std::optional<DWORD> RegReadDword(HKEY root, const std::wstring& subKey, const std::wstring& value) {
     DWORD data = 0, bytes = sizeof(data);
     if (RegGetValueW(root, subKey.c_str(), value.c_str(), RRF_RT_REG_DWORD, nullptr, &data, &bytes) != ERROR_SUCCESS)
         return std::nullopt;
     return data;
 }
 
-bool RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& value, const std::wstring& data)
-{
+bool RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& value, const std::wstring& data) {
     return RegSetKeyValueW(root, subKey.c_str(), value.c_str(), REG_SZ, data.c_str(),
                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-bool RegWriteDword(HKEY root, const std::wstring& subKey, const std::wstring& value, DWORD data)
-{
+bool RegWriteDword(HKEY root, const std::wstring& subKey, const std::wstring& value, DWORD data) {
     return RegSetKeyValueW(root, subKey.c_str(), value.c_str(), REG_DWORD, &data, sizeof(data)) == ERROR_SUCCESS;
 }
 
-bool RegDeleteKeyTree(HKEY root, const std::wstring& subKey)
-{
+bool RegDeleteKeyTree(HKEY root, const std::wstring& subKey) {
     LSTATUS status = RegDeleteTreeW(root, subKey.c_str());
     if (status == ERROR_SUCCESS) RegDeleteKeyW(root, subKey.c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;

@@ -21,8 +21,7 @@ namespace quorvel::e2e {
 constexpr DWORD kDefaultTimeoutMs = 60000;
 
 // Polls `condition` every `pollMs` until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs,
-               DWORD pollMs = 50);
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs, DWORD pollMs = 50);
 
 // ---- paths -----------------------------------------------------------------
 
@@ -67,8 +66,7 @@ public:
     Process& operator=(const Process&) = delete;
 
     // `args` is appended to the quoted program path as it is.
-    bool Start(const std::wstring& path, const std::wstring& args = L"",
-               const StartOptions& options = StartOptions());
+    bool Start(const std::wstring& path, const std::wstring& args = L"", const StartOptions& options = StartOptions());
     DWORD Pid() const { return pid_; }
     HANDLE Handle() const { return process_; }
     DWORD StartError() const { return startError_; }
@@ -101,14 +99,13 @@ private:
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible = false);
 HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisible = false);
 // Waits for a top-level window of `pid` that is visible and matches.
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match,
-                   DWORD timeoutMs = kDefaultTimeoutMs);
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs = kDefaultTimeoutMs);
 HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs = kDefaultTimeoutMs);
 bool IsVisible(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 std::wstring WindowText(HWND hwnd);
-RECT Rect(HWND hwnd);          // window rectangle, screen coordinates
-RECT ClientRect(HWND hwnd);    // client area, screen coordinates
+RECT Rect(HWND hwnd);        // window rectangle, screen coordinates
+RECT ClientRect(HWND hwnd);  // client area, screen coordinates
 
 // ---- controls ---------------------------------------------------------------
 
@@ -182,11 +179,9 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& b
 // Names of files and folders, sorted, without "." and "..".
 std::vector<std::wstring> ListFolder(const std::wstring& path);
 
-std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey,
-                                          const std::wstring& value);
+std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& value);
 std::optional<DWORD> RegReadDword(HKEY root, const std::wstring& subKey, const std::wstring& value);
-bool RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& value,
-                    const std::wstring& data);
+bool RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& value, const std::wstring& data);
 bool RegWriteDword(HKEY root, const std::wstring& subKey, const std::wstring& value, DWORD data);
 bool RegDeleteKeyTree(HKEY root, const std::wstring& subKey);
 

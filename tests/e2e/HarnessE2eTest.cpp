@@ -12,14 +12,12 @@ namespace {
 
 std::wstring Fixture() { return JoinPath(TestProgramFolder(), L"fixture_app.exe"); }
 
-bool HasLine(const Process& p, const std::wstring& line)
-{
+bool HasLine(const Process& p, const std::wstring& line) {
     auto lines = p.DebugLines();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-StartOptions WithDebugOutput()
-{
+StartOptions WithDebugOutput() {
     StartOptions options;
     options.captureDebugOutput = true;
     return options;
@@ -27,8 +25,7 @@ StartOptions WithDebugOutput()
 
 }  // namespace
 
-TEST(Harness, InstallsTheProgramWhereTheDriverLooks)
-{
+TEST(Harness, InstallsTheProgramWhereTheDriverLooks) {
     EXPECT_TRUE(GetEnv(L"QUORVEL_PREFIX").has_value());
     std::wstring exe = InstalledProgram(L"Quorvel.exe");
     EXPECT_EQ(exe, L"C:\\Program Files (x86)\\Fenwold Quorvel\\Quorvel.exe");
@@ -44,8 +41,7 @@ TEST(Harness, InstallsTheProgramWhereTheDriverLooks)
 }
 
 // Started under a .scr name, as Windows starts a screen saver.
-TEST(Harness, ReadsAndAnswersAMessageBoxAndGetsTheExitCode)
-{
+TEST(Harness, ReadsAndAnswersAMessageBoxAndGetsTheExitCode) {
     std::wstring scr = JoinPath(RoamingAppData(), L"fixture_app.scr");
     ASSERT_TRUE(CopyFileW(Fixture().c_str(), scr.c_str(), FALSE));
 
@@ -62,8 +58,7 @@ TEST(Harness, ReadsAndAnswersAMessageBoxAndGetsTheExitCode)
     EXPECT_TRUE(HasLine(app, L"msgbox result 1"));
 }
 
-TEST(Harness, AnswersAMessageBoxByButtonId)
-{
+TEST(Harness, AnswersAMessageBoxByButtonId) {
     Process app;
     ASSERT_TRUE(app.Start(Fixture(), L"/yesno Question \"Go on?\"", WithDebugOutput()));
     auto box = WaitForMessageBox(app.Pid());
@@ -74,8 +69,7 @@ TEST(Harness, AnswersAMessageBoxByButtonId)
     EXPECT_TRUE(HasLine(app, L"msgbox result " + std::to_wstring(IDNO)));
 }
 
-TEST(Harness, CapturesDebugOutput)
-{
+TEST(Harness, CapturesDebugOutput) {
     Process app;
     ASSERT_TRUE(app.Start(Fixture(), L"/debug \"wide \u00FC line\" /debuga \"ansi line\" /debug \"first\nsecond\"",
                           WithDebugOutput()));
@@ -84,8 +78,7 @@ TEST(Harness, CapturesDebugOutput)
     EXPECT_EQ(lines, (std::vector<std::wstring>{L"wide \u00FC line", L"ansi line", L"first", L"second"}));
 }
 
-TEST(Harness, ReadsWindowsControlsAndPixelsAndSendsInput)
-{
+TEST(Harness, ReadsWindowsControlsAndPixelsAndSendsInput) {
     Process app;
     ASSERT_TRUE(app.Start(Fixture(), L"/window 2080C0 /exit 5", WithDebugOutput()));
     HWND window = WaitForWindow(app.Pid(), L"Fixture Window");
@@ -115,7 +108,8 @@ TEST(Harness, ReadsWindowsControlsAndPixelsAndSendsInput)
     ASSERT_TRUE(WaitUntil([&] {
         shot = CaptureWindow(window);
         return shot && shot->At(50, 50) == RGB(0x20, 0x80, 0xC0);
-    })) << "pixel is " << std::hex << (shot ? shot->At(50, 50) : 0);
+    })) << "pixel is "
+        << std::hex << (shot ? shot->At(50, 50) : 0);
     EXPECT_EQ(shot->width, 320);
     EXPECT_EQ(shot->height, 240);
     EXPECT_GT(FractionOfColour(*shot, RGB(0x20, 0x80, 0xC0)), 0.7);
@@ -137,8 +131,7 @@ TEST(Harness, ReadsWindowsControlsAndPixelsAndSendsInput)
     EXPECT_EQ(app.WaitExit(), 5u);
 }
 
-TEST(Harness, ReadsFilesAndRegistryAfterTheRun)
-{
+TEST(Harness, ReadsFilesAndRegistryAfterTheRun) {
     Process app;
     ASSERT_TRUE(app.Start(Fixture(), L"/write"));
     ASSERT_EQ(app.WaitExit(), 0u);
@@ -160,8 +153,7 @@ TEST(Harness, ReadsFilesAndRegistryAfterTheRun)
     EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, L"Software\\QuorvelFixture", L"Name"));
 }
 
-TEST(Harness, MakesWineReportWindowsXp)
-{
+TEST(Harness, MakesWineReportWindowsXp) {
     ASSERT_TRUE(SetWineVersion(L"winxp", {L"fixture_app.exe"}));
     Process app;
     ASSERT_TRUE(app.Start(Fixture(), L"/version", WithDebugOutput()));

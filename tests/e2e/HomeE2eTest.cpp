@@ -206,8 +206,7 @@ TEST(AboutSaver, AboutSaysWhenQuorvelIsTheScreenSaver) {
         PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_ABOUT, 0);
         HWND about = WaitForWindow(p.Pid(), kAbout);
         ASSERT_NE(about, nullptr);
-        EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver")
-            << saver;
+        EXPECT_EQ(ControlText(FindControl(about, IDC_SAVER_STATUS)), L"Quorvel is your Windows screen saver") << saver;
         PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     }

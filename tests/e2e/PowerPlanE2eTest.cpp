@@ -22,8 +22,8 @@ void InstallPowercfgDouble(const std::wstring& activeLine) {
                           JoinPath(system, L"powercfg.exe").c_str(), FALSE));
     CreateDirectoryW(kDoubleFolder, nullptr);
     const std::string line(activeLine.begin(), activeLine.end());
-    ASSERT_TRUE(WriteFileBytes(JoinPath(kDoubleFolder, L"active.txt"),
-                               std::vector<std::uint8_t>(line.begin(), line.end())));
+    ASSERT_TRUE(
+        WriteFileBytes(JoinPath(kDoubleFolder, L"active.txt"), std::vector<std::uint8_t>(line.begin(), line.end())));
 }
 
 std::wstring DoubleLog(const wchar_t* name) {
@@ -36,8 +36,8 @@ std::wstring DoubleLog(const wchar_t* name) {
 std::wstring SetActiveLog() { return DoubleLog(L"log.txt"); }
 
 void SetInstalledSetting(const wchar_t* key, const wchar_t* value) {
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", key, value,
-                                           JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
+    ASSERT_TRUE(
+        WritePrivateProfileStringW(L"Header", key, value, JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
 }
 
 bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
@@ -179,7 +179,8 @@ TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
     const std::wstring roaming = profile + L"\\AppData";
     ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(roaming.c_str(), nullptr));
-    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER,
+                               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
                                L"AppData", roaming));
     ASSERT_EQ(RoamingAppData(), roaming);
     EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
@@ -191,7 +192,8 @@ TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
 TEST(PowerPlan, ARefusedSwitchStopsTheStart) {
     InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
     const std::string refuse = "-SETACTIVE";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(kDoubleFolder, L"fail.txt"), std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
+    ASSERT_TRUE(
+        WriteFileBytes(JoinPath(kDoubleFolder, L"fail.txt"), std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
     auto box = WaitForMessageBox(p.Pid());

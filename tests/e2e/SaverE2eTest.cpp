@@ -132,8 +132,7 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"", options));
     HWND window = WaitForAlbumWindow(p);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(WindowText(window),
-              L"DefaultAlbum1 - Quorvel from Fenwold. Click on window menu(<-) for home dialog");
+    EXPECT_EQ(WindowText(window), L"DefaultAlbum1 - Quorvel from Fenwold. Click on window menu(<-) for home dialog");
     EXPECT_TRUE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
 
     // The three items of the window menu: Home and About open their dialogs
@@ -188,8 +187,8 @@ TEST(ProgramMode, ASecondProgramEndsAtOnceWhileTheFirstRuns) {
 }
 
 TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
-    HWND parent = CreateWindowExW(0, L"STATIC", L"Screen Saver Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
-                                  400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND parent = CreateWindowExW(0, L"STATIC", L"Screen Saver Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 400,
+                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
     RECT client;
     GetClientRect(parent, &client);

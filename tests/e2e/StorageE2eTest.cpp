@@ -32,10 +32,10 @@ std::wstring ProgramBoards() { return InstalledProgram(L"QuorvelMattingBoards");
 std::wstring ProgramPicture(const std::wstring& name) { return InstalledProgram(L"res\\" + name); }
 
 const std::vector<std::wstring>& DefaultBoardNames() {
-    static const std::vector<std::wstring> names = {
-        L"01.jpg", L"02.jpg", L"03.jpg", L"04.jpg", L"05.jpg",     L"06.jpg",      L"07.jpg",
-        L"08.jpg", L"09.jpg", L"10.jpg", L"11.jpg", L"12.jpg",     L"13.jpg",      L"14.jpg",
-        L"15.jpg", L"16.jpg", L"smiley.jpg", L"smilies.jpg", L"sox.jpg"};
+    static const std::vector<std::wstring> names = {L"01.jpg", L"02.jpg",     L"03.jpg",      L"04.jpg", L"05.jpg",
+                                                    L"06.jpg", L"07.jpg",     L"08.jpg",      L"09.jpg", L"10.jpg",
+                                                    L"11.jpg", L"12.jpg",     L"13.jpg",      L"14.jpg", L"15.jpg",
+                                                    L"16.jpg", L"smiley.jpg", L"smilies.jpg", L"sox.jpg"};
     return names;
 }
 
@@ -85,10 +85,10 @@ void ExpectBox(const std::wstring& program, const std::wstring& args, const std:
 }
 
 void ExpectDefaultAlbumsInstalled(const std::wstring& root) {
-    EXPECT_TRUE(SameFile(JoinPath(root, std::wstring(L"DefaultAlbum1\\") + kAlbum1Picture),
-                         ProgramPicture(kAlbum1Picture)));
-    EXPECT_TRUE(SameFile(JoinPath(root, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture),
-                         ProgramPicture(kAlbum2Picture)));
+    EXPECT_TRUE(
+        SameFile(JoinPath(root, std::wstring(L"DefaultAlbum1\\") + kAlbum1Picture), ProgramPicture(kAlbum1Picture)));
+    EXPECT_TRUE(
+        SameFile(JoinPath(root, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture), ProgramPicture(kAlbum2Picture)));
 }
 
 // Deletes a folder with everything in it (the album's bitmap cache too).

@@ -15,7 +15,8 @@ namespace {
 bool AlbumWindowOf(HWND w, const wchar_t* cls) { return ClassName(w) == cls && IsVisible(w); }
 
 HWND WaitForAlbum(const Process& p, const wchar_t* cls, DWORD timeoutMs = kDefaultTimeoutMs) {
-    return WaitForWindow(p.Pid(), [cls](HWND w) { return AlbumWindowOf(w, cls); }, timeoutMs);
+    return WaitForWindow(
+        p.Pid(), [cls](HWND w) { return AlbumWindowOf(w, cls); }, timeoutMs);
 }
 
 void StoreMapping(const wchar_t* monitor1, const wchar_t* monitor2) {
@@ -140,8 +141,7 @@ TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
     SendKey(album1, VK_F2);
     Sleep(800);
     int homes = 0;
-    for (HWND w : TopLevelWindows(p.Pid()))
-        homes += WindowText(w) == L"Home - Quorvel";
+    for (HWND w : TopLevelWindows(p.Pid())) homes += WindowText(w) == L"Home - Quorvel";
     EXPECT_EQ(homes, 1);
 
     const auto before = CaptureWindow(album2);

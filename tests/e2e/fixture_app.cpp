@@ -25,47 +25,43 @@ COLORREF g_colour = RGB(255, 0, 255);
 
 void Log(const std::wstring& line) { OutputDebugStringW((line + L"\n").c_str()); }
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE:
-        CreateWindowW(L"BUTTON", L"&Option", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 200, 100, 24, hwnd,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCheckBoxId)), nullptr, nullptr);
-        SendDlgItemMessageW(hwnd, kCheckBoxId, BM_SETCHECK, BST_CHECKED, 0);
-        EnableWindow(CreateWindowW(L"BUTTON", L"Disabled", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 120, 200, 100,
-                                   24, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDisabledButtonId)),
-                                   nullptr, nullptr),
-                     FALSE);
-        return 0;
-    case WM_ERASEBKGND: {
-        RECT r;
-        GetClientRect(hwnd, &r);
-        HBRUSH brush = CreateSolidBrush(g_colour);
-        FillRect(reinterpret_cast<HDC>(wp), &r, brush);
-        DeleteObject(brush);
-        return 1;
-    }
-    case WM_KEYDOWN:
-        Log(L"key " + std::to_wstring(wp));
-        if (wp == VK_ESCAPE) DestroyWindow(hwnd);
-        return 0;
-    case WM_LBUTTONDOWN:
-        Log(L"click " + std::to_wstring(static_cast<short>(LOWORD(lp))) + L" " +
-            std::to_wstring(static_cast<short>(HIWORD(lp))));
-        return 0;
-    case WM_MOUSEMOVE:
-        Log(L"mouse " + std::to_wstring(static_cast<short>(LOWORD(lp))) + L" " +
-            std::to_wstring(static_cast<short>(HIWORD(lp))));
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_CREATE:
+            CreateWindowW(L"BUTTON", L"&Option", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 200, 100, 24, hwnd,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCheckBoxId)), nullptr, nullptr);
+            SendDlgItemMessageW(hwnd, kCheckBoxId, BM_SETCHECK, BST_CHECKED, 0);
+            EnableWindow(
+                CreateWindowW(L"BUTTON", L"Disabled", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 120, 200, 100, 24, hwnd,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDisabledButtonId)), nullptr, nullptr),
+                FALSE);
+            return 0;
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(hwnd, &r);
+            HBRUSH brush = CreateSolidBrush(g_colour);
+            FillRect(reinterpret_cast<HDC>(wp), &r, brush);
+            DeleteObject(brush);
+            return 1;
+        }
+        case WM_KEYDOWN:
+            Log(L"key " + std::to_wstring(wp));
+            if (wp == VK_ESCAPE) DestroyWindow(hwnd);
+            return 0;
+        case WM_LBUTTONDOWN:
+            Log(L"click " + std::to_wstring(static_cast<short>(LOWORD(lp))) + L" " +
+                std::to_wstring(static_cast<short>(HIWORD(lp))));
+            return 0;
+        case WM_MOUSEMOVE:
+            Log(L"mouse " + std::to_wstring(static_cast<short>(LOWORD(lp))) + L" " +
+                std::to_wstring(static_cast<short>(HIWORD(lp))));
+            return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RunWindow(const std::wstring& hex)
-{
+void RunWindow(const std::wstring& hex) {
     unsigned long rgb = std::wcstoul(hex.c_str(), nullptr, 16);
     g_colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
     WNDCLASSW wc{};
@@ -76,8 +72,8 @@ void RunWindow(const std::wstring& hex)
     RegisterClassW(&wc);
     RECT r{0, 0, 320, 240};
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowW(wc.lpszClassName, L"Fixture Window", WS_OVERLAPPEDWINDOW, 100, 100,
-                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowW(wc.lpszClassName, L"Fixture Window", WS_OVERLAPPEDWINDOW, 100, 100, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     Log(L"window shown");
@@ -88,8 +84,7 @@ void RunWindow(const std::wstring& hex)
     }
 }
 
-std::wstring KnownFolder(const KNOWNFOLDERID& id)
-{
+std::wstring KnownFolder(const KNOWNFOLDERID& id) {
     PWSTR path = nullptr;
     std::wstring result;
     if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) result = path;
@@ -97,16 +92,14 @@ std::wstring KnownFolder(const KNOWNFOLDERID& id)
     return result;
 }
 
-void WriteBytes(const std::wstring& path, const void* data, DWORD size)
-{
+void WriteBytes(const std::wstring& path, const void* data, DWORD size) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(f, data, size, &written, nullptr);
     CloseHandle(f);
 }
 
-void WriteKnownData()
-{
+void WriteKnownData() {
     std::wstring folder = KnownFolder(FOLDERID_RoamingAppData) + L"\\QuorvelFixture";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring utf16 = L"\xFEFFh\u00E9llo w\u00F6rld\r\n";
@@ -127,8 +120,7 @@ void WriteKnownData()
     Log(L"written");
 }
 
-void LogVersion()
-{
+void LogVersion() {
     // GetVersionEx is what the program under test is expected to call.
     OSVERSIONINFOW v{};
     v.dwOSVersionInfoSize = sizeof(v);
@@ -141,8 +133,7 @@ void LogVersion()
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
-{
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     int exitCode = 0;

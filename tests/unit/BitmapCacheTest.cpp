@@ -24,7 +24,9 @@ PixelBlock Pattern(std::int32_t w, std::int32_t h) {
 std::uint32_t U32(const std::vector<std::uint8_t>& f, std::size_t at) {
     return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (std::uint32_t(f[at + 3]) << 24);
 }
-std::uint16_t U16(const std::vector<std::uint8_t>& f, std::size_t at) { return std::uint16_t(f[at] | (f[at + 1] << 8)); }
+std::uint16_t U16(const std::vector<std::uint8_t>& f, std::size_t at) {
+    return std::uint16_t(f[at] | (f[at + 1] << 8));
+}
 void Set32(std::vector<std::uint8_t>& f, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) f[at + i] = std::uint8_t(v >> (8 * i));
 }
@@ -287,7 +289,8 @@ TEST(CacheBitmapImageMagick, ReadsImageMagicksBmpFilesAsImageMagickDoes) {
     for (const char* format : {"BMP3", "BMP"}) {
         const std::string path = dir + "qv_cache_im_" + format + ".bmp";
         Shell(std::string("convert -size 132x120 gradient:red-blue -fill '#20C040' -draw 'circle 60,60 60,20' "
-                        "-type truecolor ") + format + ":'" + path + "' 2>&1");
+                          "-type truecolor ") +
+              format + ":'" + path + "' 2>&1");
         StdioByteSource source(path.c_str());
         ASSERT_TRUE(source.IsOpen()) << format;
         CacheBitmapInfo info;

@@ -63,12 +63,12 @@ TEST(ButtonFaces, NormalFaceHasABorderOnAllFourSides) {
     const auto face = MakeButtonFace(t, ButtonFace::Normal, p);
     ASSERT_EQ(face.size(), 6u * 4 * 4);
     EXPECT_EQ(At(face, 6, 0, 0), Of(p.border));
-    EXPECT_EQ(At(face, 6, 3, 4), Of(p.border));   // bottom row
-    EXPECT_EQ(At(face, 6, 2, 5), Of(p.border));   // right column
+    EXPECT_EQ(At(face, 6, 3, 4), Of(p.border));  // bottom row
+    EXPECT_EQ(At(face, 6, 2, 5), Of(p.border));  // right column
     EXPECT_EQ(At(face, 6, 1, 1), Of(p.flatNormal));
     EXPECT_EQ(At(face, 6, 2, 4), Of(p.flatNormal));
-    EXPECT_EQ(At(face, 6, 2, 2), kArt);           // artwork kept
-    EXPECT_EQ(At(face, 6, 0, 3), kJustDark);      // not near-white: kept even on the border
+    EXPECT_EQ(At(face, 6, 2, 2), kArt);       // artwork kept
+    EXPECT_EQ(At(face, 6, 0, 3), kJustDark);  // not near-white: kept even on the border
 }
 
 TEST(ButtonFaces, OtherFacesHaveTheBorderOnlyTopAndLeft) {

@@ -109,8 +109,8 @@ TEST(ColourEffects, RandomBetweenStaysInItsRange) {
 
 TEST(ColourEffects, HuesOfThePrimaryAndSecondaryColours) {
     PixelBlock photo = PixelBlock::Make(8, 1);
-    const std::uint8_t colours[8][3] = {{0, 0, 255},   {0, 255, 255}, {0, 255, 0},     {255, 255, 0},
-                                        {255, 0, 0},   {255, 0, 255}, {128, 128, 128}, {0, 0, 0}};
+    const std::uint8_t colours[8][3] = {{0, 0, 255}, {0, 255, 255}, {0, 255, 0},     {255, 255, 0},
+                                        {255, 0, 0}, {255, 0, 255}, {128, 128, 128}, {0, 0, 0}};
     for (int i = 0; i < 8; ++i) std::copy(colours[i], colours[i] + 3, photo.pixels.begin() + 3 * i);
     std::vector<std::uint16_t> hues = PhotoHues(photo);
     EXPECT_EQ(hues, (std::vector<std::uint16_t>{0, 60, 120, 180, 240, 300, 0, 0}));
@@ -120,8 +120,7 @@ TEST(ColourEffects, HuesOfThePrimaryAndSecondaryColours) {
 TEST(ColourEffects, NearGreyPixelsKeepTheirColour) {
     // Hue 0 would be chosen by Summer and hue 180 by Fall, but each pixel's
     // red lies within 1 of its green and its blue.
-    for (auto start : {OneColour(100, 101, 99), OneColour(100, 99, 99), OneColour(200, 201, 201),
-                       OneColour(0, 1, 0)}) {
+    for (auto start : {OneColour(100, 101, 99), OneColour(100, 99, 99), OneColour(200, 201, 201), OneColour(0, 1, 0)}) {
         PixelBlock fall = start, summer = start;
         FallEffect(fall, PhotoHues(fall));
         SummerEffect(summer, PhotoHues(summer));

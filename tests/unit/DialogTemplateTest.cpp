@@ -22,18 +22,15 @@ struct DpiCase {
 
 TEST(ChooseTemplate, PicksTheTemplateAndPointSizeByDpi) {
     const DpiCase cases[] = {
-        {96, 96, true, 12},    // 11.52 rounds up
-        {100, 96, true, 12},   // still an ordinary display
-        {100, 100, true, 12},
-        {101, 96, false, 9},   // 9.09
-        {120, 96, false, 11},  // 10.8
-        {120, 120, false, 11},
-        {96, 120, false, 9},   // system above the monitor: small at 8.64
-        {144, 144, false, 13}, // 12.96
-        {192, 192, false, 17}, // 17.28
-        {72, 72, true, 12},    // below 96 counts as 96
-        {0, 96, true, 12},
-        {150, 96, false, 14},  // 13.5: a half goes away from zero
+        {96, 96, true, 12},                           // 11.52 rounds up
+        {100, 96, true, 12},                          // still an ordinary display
+        {100, 100, true, 12},  {101, 96, false, 9},   // 9.09
+        {120, 96, false, 11},                         // 10.8
+        {120, 120, false, 11}, {96, 120, false, 9},   // system above the monitor: small at 8.64
+        {144, 144, false, 13},                        // 12.96
+        {192, 192, false, 17},                        // 17.28
+        {72, 72, true, 12},                           // below 96 counts as 96
+        {0, 96, true, 12},     {150, 96, false, 14},  // 13.5: a half goes away from zero
     };
     for (const DpiCase& c : cases) {
         const auto choice = ChooseTemplate(c.monitorDpi, c.systemDpi);
@@ -66,9 +63,13 @@ void PutItem(std::vector<std::uint8_t>& b) {
     PutDword(b, 0);           // help id
     PutDword(b, 0);           // extended style
     PutDword(b, 0x5001000B);  // style
-    PutWord(b, 10); PutWord(b, 20); PutWord(b, 80); PutWord(b, 24);
+    PutWord(b, 10);
+    PutWord(b, 20);
+    PutWord(b, 80);
+    PutWord(b, 24);
     PutDword(b, 1009);
-    PutWord(b, 0xFFFF); PutWord(b, 0x0080);  // button class
+    PutWord(b, 0xFFFF);
+    PutWord(b, 0x0080);  // button class
     PutText(b, u"Lock");
     PutWord(b, 0);  // no creation data
 }
@@ -91,8 +92,12 @@ Built Extended(const std::u16string& face, std::uint32_t style = 0x80C800C0, boo
     PutDword(b, 0);
     PutDword(b, style);
     PutWord(b, withItem ? 1 : 0);
-    PutWord(b, 0); PutWord(b, 0); PutWord(b, 584); PutWord(b, 274);
-    PutWord(b, 0xFFFF); PutWord(b, 7);  // menu by ordinal
+    PutWord(b, 0);
+    PutWord(b, 0);
+    PutWord(b, 584);
+    PutWord(b, 274);
+    PutWord(b, 0xFFFF);
+    PutWord(b, 7);  // menu by ordinal
     PutText(b, u"PanelClass");
     PutText(b, u"Home - Quorvel");
     t.pointSizeAt = b.size();
@@ -125,8 +130,8 @@ TEST(RewriteTemplateFont, ReplacesTheTypefaceAndPointSizeAndKeepsTheRest) {
     EXPECT_EQ(out[t.pointSizeAt] | (out[t.pointSizeAt + 1] << 8), 13);
     // Everything before the point size is untouched, weight and charset too.
     EXPECT_TRUE(std::equal(t.bytes.begin(), t.bytes.begin() + t.pointSizeAt, out.begin()));
-    EXPECT_TRUE(std::equal(t.bytes.begin() + t.pointSizeAt + 2, t.bytes.begin() + t.faceAt,
-                           out.begin() + t.pointSizeAt + 2));
+    EXPECT_TRUE(
+        std::equal(t.bytes.begin() + t.pointSizeAt + 2, t.bytes.begin() + t.faceAt, out.begin() + t.pointSizeAt + 2));
     // The item follows at the same 4-byte alignment, byte for byte.
     const std::size_t shifted = t.firstItemAt - 8;
     EXPECT_EQ(shifted % 4, 0u);
@@ -158,8 +163,11 @@ TEST(RewriteTemplateFont, LeavesTemplatesWithoutAFontBlockAlone) {
     PutDword(classic, 0);
     PutWord(classic, 0);
     for (int i = 0; i < 4; ++i) PutWord(classic, 10);
-    PutWord(classic, 0); PutWord(classic, 0); PutText(classic, u"Old");
-    PutWord(classic, 8); PutText(classic, u"MS Sans Serif");
+    PutWord(classic, 0);
+    PutWord(classic, 0);
+    PutText(classic, u"Old");
+    PutWord(classic, 8);
+    PutText(classic, u"MS Sans Serif");
     EXPECT_EQ(RewriteTemplateFont(classic.data(), classic.size(), 12, out), FontRewrite::Unchanged);
     EXPECT_TRUE(out.empty());
     // Extended without DS_SETFONT, and with DS_FIXEDSYS alone: no font block.

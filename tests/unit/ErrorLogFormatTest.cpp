@@ -46,6 +46,4 @@ TEST(OsNames, LogNames) {
     EXPECT_EQ(OsLogName(WindowsVersion::Vista, true), u"Vista-64bit");
 }
 
-TEST(CtimeText, MatchesTheRuntimeForm) {
-    EXPECT_EQ(CtimeText(2026, 0, 5, 1, 9, 3, 7), u"Mon Jan 05 09:03:07 2026");
-}
+TEST(CtimeText, MatchesTheRuntimeForm) { EXPECT_EQ(CtimeText(2026, 0, 5, 1, 9, 3, 7), u"Mon Jan 05 09:03:07 2026"); }

@@ -15,11 +15,11 @@ namespace {
 // the table itself.
 PropertyTexts EnglishTexts() {
     PropertyTexts t;
-    const char16_t* labels[] = {u"Dimensions:", u"Date taken:", u"Date modified:", u"Model:", u"Make:", u"Title:",
-                                u"F-Stop:", u"Exposure time:", u"ISO:", u"White balance:", u"Saturation:",
-                                u"Sharpness:", u"Contrast:", u"Focal length:", u"Aperture:", u"Metering:",
-                                u"Software:", u"Author:", u"Exposure bias:", u"Comment:", u"Copyright:",
-                                u"File name:", u"File size:"};
+    const char16_t* labels[] = {u"Dimensions:", u"Date taken:", u"Date modified:", u"Model:",         u"Make:",
+                                u"Title:",      u"F-Stop:",     u"Exposure time:", u"ISO:",           u"White balance:",
+                                u"Saturation:", u"Sharpness:",  u"Contrast:",      u"Focal length:",  u"Aperture:",
+                                u"Metering:",   u"Software:",   u"Author:",        u"Exposure bias:", u"Comment:",
+                                u"Copyright:",  u"File name:",  u"File size:"};
     for (std::size_t i = 0; i < std::size(labels); ++i) t[i] = labels[i];
     t[kTextColumnName] = u"Name";
     t[kTextColumnValue] = u"Value";
@@ -167,7 +167,7 @@ TEST(MetadataRows, ShortsSettingsAndMetering) {
     EXPECT_EQ(Row(PropertyRow::kContrast, {Short(kTagContrast, 1)}), u"1");
     EXPECT_FALSE(Row(PropertyRow::kContrast, {PropertyItem{kTagContrast, kTypeShort, {1}}}));
 
-    const char16_t* names[] = {u"?", u"Average", u"Center Weighted Average", u"Spot", u"MultiSpot", u"Pattern",
+    const char16_t* names[] = {u"?",        u"Average", u"Center Weighted Average", u"Spot", u"MultiSpot", u"Pattern",
                                u"Partial ", u"?"};
     for (std::int16_t mode = 0; mode <= 7; ++mode) {
         EXPECT_EQ(Row(PropertyRow::kMetering, {Short(kTagMeteringMode, mode)}), names[mode]) << mode;
@@ -190,8 +190,8 @@ TEST(MetadataRows, TextRows) {
     EXPECT_EQ(Row(PropertyRow::kTitle, {Ascii(kTagImageDescription, "Desc"), Ascii(kTagImageTitle, "Title")}),
               u"Title");
     // An empty title item still hides the description.
-    EXPECT_FALSE(Row(PropertyRow::kTitle,
-                     {Ascii(kTagImageDescription, "Desc"), PropertyItem{kTagImageTitle, kTypeAscii, {}}}));
+    EXPECT_FALSE(
+        Row(PropertyRow::kTitle, {Ascii(kTagImageDescription, "Desc"), PropertyItem{kTagImageTitle, kTypeAscii, {}}}));
 
     std::vector<std::uint8_t> comment = {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'h', 'i'};
     EXPECT_EQ(Row(PropertyRow::kComment, {PropertyItem{kTagUserComment, kTypeUndefined, comment}}), u"ASCII");
@@ -205,7 +205,7 @@ TEST(MetadataRows, FileNameAndSize) {
     photo.fileSize = 1572864;
     const PropertyTexts texts = EnglishTexts();
     EXPECT_EQ(FormatPropertyRow(PropertyRow::kFileName, photo, 2, texts), u"IMG_1.jpeg");
-    const char16_t* shown[] = {u"IMG_1.", u"IMG_1.jpg", u"IMG_1.jpeg", u"IMG_1.bmp", u"IMG_1.png",
+    const char16_t* shown[] = {u"IMG_1.",    u"IMG_1.jpg", u"IMG_1.jpeg", u"IMG_1.bmp", u"IMG_1.png",
                                u"IMG_1.jif", u"IMG_1.tif", u"IMG_1.tiff", u"IMG_1."};
     for (int type = 0; type <= 8; ++type) {
         EXPECT_EQ(FormatPropertyRow(PropertyRow::kFileName, photo, type, texts), shown[type]) << type;
@@ -241,10 +241,9 @@ TEST(MetadataRows, ListOrderAndRowsLeftOut) {
     lines = FormatPhotoProperties(photo, 1, texts);
     std::vector<PropertyRow> rows;
     for (const auto& line : lines) rows.push_back(line.row);
-    const std::vector<PropertyRow> expected = {PropertyRow::kDimensions, PropertyRow::kDateModified,
-                                               PropertyRow::kModel,      PropertyRow::kMake,
-                                               PropertyRow::kMetering,   PropertyRow::kFileName,
-                                               PropertyRow::kFileSize};
+    const std::vector<PropertyRow> expected = {
+        PropertyRow::kDimensions, PropertyRow::kDateModified, PropertyRow::kModel,   PropertyRow::kMake,
+        PropertyRow::kMetering,   PropertyRow::kFileName,     PropertyRow::kFileSize};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(lines[4].label, u"Metering:");
     EXPECT_EQ(lines[4].value, u"Spot");
@@ -288,8 +287,7 @@ TEST(MetadataTime, CaptureTimeIsReadAtFixedPositions) {
     // where the zone keeps no summer time in July.
     const auto shown = LocalTimeText(first);
     ASSERT_TRUE(shown);
-    EXPECT_TRUE(*shown == u"Sun Jul 14 09:30:05 2019\n" || *shown == u"Sun Jul 14 08:30:05 2019\n")
-        << ToAscii(*shown);
+    EXPECT_TRUE(*shown == u"Sun Jul 14 09:30:05 2019\n" || *shown == u"Sun Jul 14 08:30:05 2019\n") << ToAscii(*shown);
 }
 
 TEST(MetadataTime, TimeTextHasTheRuntimeLayout) {
@@ -318,8 +316,10 @@ public:
         tzset();
     }
     ~ZoneGuard() {
-        if (hadZone_) setenv("TZ", saved_.c_str(), 1);
-        else unsetenv("TZ");
+        if (hadZone_)
+            setenv("TZ", saved_.c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
@@ -383,8 +383,10 @@ public:
 
 private:
     void U16(std::uint32_t v) {
-        if (big_) out_.insert(out_.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-        else out_.insert(out_.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+        if (big_)
+            out_.insert(out_.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+        else
+            out_.insert(out_.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
     }
     void U32(std::uint32_t v) {
         for (int k = 0; k < 4; ++k) out_.push_back(std::uint8_t(big_ ? v >> (24 - 8 * k) : v >> (8 * k)));
@@ -493,10 +495,10 @@ TEST(MetadataFile, JpegAndTiffItemsInBothByteOrdersReadAlike) {
 TEST(MetadataFile, MalformedStructuresAreSkippedWithinBounds) {
     TiffWriter writer(false);
     auto entries = FirstDirectory();
-    entries.push_back({kTagArtist, kTypeAscii, 0x7FFFFFFF, {}, std::string(8, 'x'), {}});  // far too long
+    entries.push_back({kTagArtist, kTypeAscii, 0x7FFFFFFF, {}, std::string(8, 'x'), {}});        // far too long
     entries.push_back({kTagSoftware, kTypeAscii, 6, {}, std::string("App 1", 6), 0xFFFFFFF0u});  // past the end
     entries.push_back({kTagCopyright, 99, 1, {1}, {}, {}});                                      // unknown type
-    entries.push_back({kTagFNumber, kTypeRational, 0x20000001, {28, 10}, {}, {}});  // size wraps 32 bits
+    entries.push_back({kTagFNumber, kTypeRational, 0x20000001, {28, 10}, {}, {}});               // size wraps 32 bits
     const auto tiff = writer.Write(entries, ExifDirectory());
     auto items = ParseExifProperties(tiff);
     EXPECT_EQ(items.size(), 9u);
@@ -514,9 +516,8 @@ TEST(MetadataFile, MalformedStructuresAreSkippedWithinBounds) {
 
     // A directory that counts more entries than it holds, and an EXIF
     // pointer back to directory 0, end without looping.
-    auto tiny = writer.Write({{kTagMake, kTypeAscii, 4, {}, std::string("Abc", 4), {}},
-                              {kTagExifIfd, kTypeLong, 1, {8}, {}, {}}},
-                             {});
+    auto tiny = writer.Write(
+        {{kTagMake, kTypeAscii, 4, {}, std::string("Abc", 4), {}}, {kTagExifIfd, kTypeLong, 1, {8}, {}, {}}}, {});
     tiny[8] = 0xFF;
     tiny[9] = 0x00;
     items = ParseExifProperties(tiny);

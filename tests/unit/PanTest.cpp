@@ -37,7 +37,7 @@ TEST(ViewportFor, SizesOfThePanels) {
     v = ViewportFor(5760, 1080, 1921, 900, 100);
     EXPECT_EQ(v.width, 1724);  // 1721 rises to the next multiple of 4
     v = ViewportFor(1000, 700, 1920, 1080, 100);
-    EXPECT_EQ(v.width, 800);   // the strip limits it
+    EXPECT_EQ(v.width, 800);  // the strip limits it
     EXPECT_EQ(v.height, 500);
 }
 

@@ -21,17 +21,18 @@ TEST(ParseActiveScheme, EnglishOutputGivesIdAndNameWithTrailingSpaces) {
 }
 
 TEST(ParseActiveScheme, LocalisedOutputFindsTheGuidWhereverItStands) {
-    const CapturedPlan p = ParseActiveScheme(u"GUID du mode de gestion de l'alimentation : "
-                                             u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C  (Performances \u00e9lev\u00e9es)");
+    const CapturedPlan p = ParseActiveScheme(
+        u"GUID du mode de gestion de l'alimentation : "
+        u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C  (Performances \u00e9lev\u00e9es)");
     ASSERT_TRUE(p.valid);
     EXPECT_EQ(p.id, u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C");
     EXPECT_EQ(p.name, u"(Performances \u00e9lev\u00e9es) ");
 }
 
 TEST(ParseActiveScheme, MalformedOutputIsNoCapture) {
-    for (const char16_t* text :
-         {u"", u"Power Scheme GUID: & del C:\\x (Evil)", u"Power Scheme GUID: 381b4222-f694-41f0-9685-ff5bb260df2e&calc",
-          u"Power Scheme GUID: 381b4222f69441f09685ff5bb260df2e0000 (x)"}) {
+    for (const char16_t* text : {u"", u"Power Scheme GUID: & del C:\\x (Evil)",
+                                 u"Power Scheme GUID: 381b4222-f694-41f0-9685-ff5bb260df2e&calc",
+                                 u"Power Scheme GUID: 381b4222f69441f09685ff5bb260df2e0000 (x)"}) {
         EXPECT_FALSE(ParseActiveScheme(text).valid);
     }
 }

@@ -5,8 +5,8 @@
 using namespace quorvel;
 
 TEST(IsSafeChildName, AcceptsPlainNames) {
-    for (auto name : {u"DefaultAlbum1", u"Alps 2019", u"01.jpg", u"smiley.JPG", u"\u039a\u03b1\u03bb\u03ac", u".hidden",
-                      u"a.b.c"})
+    for (auto name :
+         {u"DefaultAlbum1", u"Alps 2019", u"01.jpg", u"smiley.JPG", u"\u039a\u03b1\u03bb\u03ac", u".hidden", u"a.b.c"})
         EXPECT_TRUE(IsSafeChildName(name));
 }
 
@@ -24,7 +24,8 @@ TEST(IsSafeChildName, RejectsCharactersWindowsRefuses) {
 }
 
 TEST(IsSafeChildName, RejectsDeviceNames) {
-    for (auto name : {u"CON", u"nul", u"Aux.jpg", u"com1", u"LPT9.png", u"prn .txt"}) EXPECT_FALSE(IsSafeChildName(name));
+    for (auto name : {u"CON", u"nul", u"Aux.jpg", u"com1", u"LPT9.png", u"prn .txt"})
+        EXPECT_FALSE(IsSafeChildName(name));
     for (auto name : {u"console", u"com10", u"nullify.jpg", u"lpt"}) EXPECT_TRUE(IsSafeChildName(name));
 }
 
@@ -67,10 +68,10 @@ TEST(KeptBoards, NumberedOneToSixteenWithTwoDigitsAndThreeNamed) {
 }
 
 TEST(KeptUserFolder, SettingsHelpFilesAndTheTwoDataFolders) {
-    for (auto name : {u"Quorvel.ini", u"QUORVEL.INI", u"QuorvelHelp.bat", u"QuorvelHelpAbout.bat",
-                      u"QuorvelHelpImportAlbums.bat", u"QuorvelHelpMattingBoards.bat", u"QuorvelHelpMonitorMapping.bat",
-                      u"QuorvelHelpOverlayPhrases.bat", u"QuorvelHelpPhotoPanel.bat",
-                      u"QuorvelHelpPowerScreenSaver.bat", u"quorvelterms.bat"})
+    for (auto name :
+         {u"Quorvel.ini", u"QUORVEL.INI", u"QuorvelHelp.bat", u"QuorvelHelpAbout.bat", u"QuorvelHelpImportAlbums.bat",
+          u"QuorvelHelpMattingBoards.bat", u"QuorvelHelpMonitorMapping.bat", u"QuorvelHelpOverlayPhrases.bat",
+          u"QuorvelHelpPhotoPanel.bat", u"QuorvelHelpPowerScreenSaver.bat", u"quorvelterms.bat"})
         EXPECT_TRUE(IsKeptUserFile(name));
     for (auto name : {u"Quorvel_ErrorsLog.csv", u"QuorvelHelp.txt", u"FenwoldLok.bat", u"Quorvel.ini.new"})
         EXPECT_FALSE(IsKeptUserFile(name));

@@ -263,7 +263,7 @@ TEST(StripBlur, SeamBetweenBlackAndGreyFollowsTheNarrowingWindows) {
     PixelBlock strip;
     ASSERT_EQ(JoinPhotos(photos, kStitchBlur, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
 
-    const std::array<int, 30> expected = {0,  0,  0,  0,  0,  0,  0,   0,   0,   0,   12,  34,  42,  60,  70,
+    const std::array<int, 30> expected = {0,  0,  0,  0,   0,   0,   0,   0,   0,   0,   12,  34,  42,  60,  70,
                                           80, 90, 96, 115, 125, 150, 150, 150, 150, 150, 150, 150, 150, 150, 150};
     for (int y = 0; y < 3; ++y)
         for (int p = 0; p < 30; ++p)

@@ -150,7 +150,9 @@ TEST_F(BoardAndPhrasePanels, PhrasesKeepTypingAndEnterUpdatesWhatIsShown) {
         [](HWND p) { SendMessageW(p, WM_COMMAND, IDCANCEL, 0); },
     };
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty() ? "" : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
+                                              ? ""
+                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
 
     gMode.configureMode = true;
     script.steps = {
@@ -219,8 +221,7 @@ TEST_F(BoardAndPhrasePanels, PreviewPaintsLeaveNoGdiObjectAndFailOnce) {
                             RedrawWindow(GetDlgItem(p, IDC_PREVIEW_STRIP), nullptr, nullptr,
                                          RDW_INVALIDATE | RDW_UPDATENOW);
                     },
-                    [](HWND) {}, [](HWND) {},
-                    [](HWND p) { SendMessageW(p, WM_COMMAND, IDCANCEL, 0); }};
+                    [](HWND) {}, [](HWND) {}, [](HWND p) { SendMessageW(p, WM_COMMAND, IDCANCEL, 0); }};
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
     EXPECT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(gGuardedGdiObjects, before);
@@ -295,7 +296,9 @@ TEST_F(BoardAndPhrasePanels, BoardListSkipsNonBoardsKeepsTheAlbumsBoardAndAClick
         SendMessageW(p, WM_COMMAND, IDCANCEL, 0);
     }};
     ASSERT_EQ(RunScripted(script, [&] { return OpenMattingsPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty() ? "" : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
+                                              ? ""
+                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
     EXPECT_EQ(selected, kListedBoards) << "the album's board comes after the first hundred";
     EXPECT_EQ(gGuardedGdiObjects, before);
 

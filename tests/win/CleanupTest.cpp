@@ -70,15 +70,33 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
     ProcessRecords records;
     gMode.cleanupMode = true;
     const std::wstring user = records.root.Path();
-    MakeTree(user, {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat", L"stray.txt", L"Quorvel_ErrorsLog.csv",
-                    L"Other\\", L"Other\\x.txt", L".keep\\", L".keep\\y.txt", L"QuorvelAlbums\\",
-                    L"QuorvelAlbums\\DefaultAlbum1\\", L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png",
-                    L"QuorvelAlbums\\DefaultAlbum1\\extra.jpg", L"QuorvelAlbums\\DefaultAlbum1\\BMP\\",
-                    L"QuorvelAlbums\\DefaultAlbum1\\BMP\\0V_0H_ZoomIn_2_256.BMP", L"QuorvelAlbums\\DefaultAlbum2\\",
-                    L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png", L"QuorvelAlbums\\DefaultAlbum2\\Orchid_Pink.jpg",
-                    L"QuorvelAlbums\\DefaultAlbum2\\other.png", L"QuorvelAlbums\\Alps\\", L"QuorvelAlbums\\Alps\\a.jpg",
-                    L"QuorvelAlbums\\Alps\\BMP\\", L"QuorvelAlbums\\Alps\\BMP\\a.bmp", L"QuorvelMattingBoards\\",
-                    L"QuorvelMattingBoards\\01.jpg", L"QuorvelMattingBoards\\17.jpg", L"QuorvelMattingBoards\\SMILEY.JPG"});
+    MakeTree(user, {L"Quorvel.ini",
+                    L"QuorvelHelp.bat",
+                    L"QuorvelTerms.bat",
+                    L"stray.txt",
+                    L"Quorvel_ErrorsLog.csv",
+                    L"Other\\",
+                    L"Other\\x.txt",
+                    L".keep\\",
+                    L".keep\\y.txt",
+                    L"QuorvelAlbums\\",
+                    L"QuorvelAlbums\\DefaultAlbum1\\",
+                    L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png",
+                    L"QuorvelAlbums\\DefaultAlbum1\\extra.jpg",
+                    L"QuorvelAlbums\\DefaultAlbum1\\BMP\\",
+                    L"QuorvelAlbums\\DefaultAlbum1\\BMP\\0V_0H_ZoomIn_2_256.BMP",
+                    L"QuorvelAlbums\\DefaultAlbum2\\",
+                    L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png",
+                    L"QuorvelAlbums\\DefaultAlbum2\\Orchid_Pink.jpg",
+                    L"QuorvelAlbums\\DefaultAlbum2\\other.png",
+                    L"QuorvelAlbums\\Alps\\",
+                    L"QuorvelAlbums\\Alps\\a.jpg",
+                    L"QuorvelAlbums\\Alps\\BMP\\",
+                    L"QuorvelAlbums\\Alps\\BMP\\a.bmp",
+                    L"QuorvelMattingBoards\\",
+                    L"QuorvelMattingBoards\\01.jpg",
+                    L"QuorvelMattingBoards\\17.jpg",
+                    L"QuorvelMattingBoards\\SMILEY.JPG"});
     wcscpy(gUserSettings->albumsPath, L"");
     wcscpy(gUserSettings->mattingsPath, L"");
     WritePrivateProfileStringW(L"Header", L"FontSize", L"12", (user + L"\\Quorvel.ini").c_str());
@@ -86,7 +104,8 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
     EXPECT_EQ(CleanupRepair(), kOk);
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), (Names{L"DefaultAlbum1", L"DefaultAlbum2"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum1"), (Names{L"0V_0H_ZoomIn_2_256.png"}));
-    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum2"), (Names{L"0V_0H_ZoomOut_2_256.png", L"Orchid_Pink.jpg"}));
+    EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum2"),
+              (Names{L"0V_0H_ZoomOut_2_256.png", L"Orchid_Pink.jpg"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg", L"SMILEY.JPG"}));
     EXPECT_EQ(Listing(user), (Names{L".keep", L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat",
                                     L"QuorvelMattingBoards", L"QuorvelTerms.bat"}));
@@ -212,6 +231,4 @@ TEST(CleanupRepair, TheTempFolderGoesFirst) {
     EXPECT_EQ(Setting(IDS_KEY_FONT_NAME, 0), L"Arial");
 }
 
-TEST(CleanupRepair, WithoutTheProcessRecordGives10001) {
-    EXPECT_EQ(CleanupRepair(), kErrInvalidArgument);
-}
+TEST(CleanupRepair, WithoutTheProcessRecordGives10001) { EXPECT_EQ(CleanupRepair(), kErrInvalidArgument); }

@@ -94,10 +94,13 @@ TEST_F(CropAndScaling, WholePicturesAreScaledWithPaddedRows) {
 
     // A 5-pixel-wide source (15-byte rows, which GDI+ cannot wrap) gives its
     // own pixels back at its own size.
-    const PixelBlock narrow = Painted(5, 3, [](int r, int c) { return Colour{std::uint8_t(40 * r), std::uint8_t(50 * c), 77}; });
+    const PixelBlock narrow = Painted(5, 3, [](int r, int c) {
+        return Colour{std::uint8_t(40 * r), std::uint8_t(50 * c), 77};
+    });
     const std::vector<std::uint8_t> copy = Scaled(narrow, 5, 3, 100);
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 5; ++c) EXPECT_EQ(At(copy, 5, r, c), (Colour{std::uint8_t(40 * r), std::uint8_t(50 * c), 77}));
+        for (int c = 0; c < 5; ++c)
+            EXPECT_EQ(At(copy, 5, r, c), (Colour{std::uint8_t(40 * r), std::uint8_t(50 * c), 77}));
 }
 
 TEST_F(CropAndScaling, RefusesBadArgumentsAndLeavesTheDestination) {

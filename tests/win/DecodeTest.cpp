@@ -121,14 +121,14 @@ TEST_F(Decoding, EveryTypeDecodesAsImageMagickDecodesItAndIsCached) {
         const wchar_t* fixture;
         int tolerance;  // JPEG decoders may round differently
     };
-    const Type types[] = {{1, L"photo.jpg", 6}, {2, L"photo.jpeg", 6}, {3, L"photo.bmp", 0},
-                          {3, L"photo_v5.bmp", 0}, {4, L"photo.png", 0}, {5, L"photo.gif", 0},
-                          {6, L"photo.tif", 0}, {7, L"photo.tiff", 0}};
+    const Type types[] = {{1, L"photo.jpg", 6}, {2, L"photo.jpeg", 6}, {3, L"photo.bmp", 0}, {3, L"photo_v5.bmp", 0},
+                          {4, L"photo.png", 0}, {5, L"photo.gif", 0},  {6, L"photo.tif", 0}, {7, L"photo.tiff", 0}};
     int index = 0;
     for (const Type& t : types) {
         SCOPED_TRACE(t.fixture);
         const std::wstring ext = std::wstring(t.fixture).substr(std::wstring(t.fixture).rfind(L'.'));
-        const std::wstring folder = MakeAlbum(0, L"Type" + std::to_wstring(++index), t.type, {{t.fixture, L"IMG_1" + ext}});
+        const std::wstring folder =
+            MakeAlbum(0, L"Type" + std::to_wstring(++index), t.type, {{t.fixture, L"IMG_1" + ext}});
         ASSERT_EQ(DecodeAlbum(0), kOk);
         const PhotoRecord& photo = Photo(0, 0);
         EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(photo.fileName.c_str())), L"IMG_1.BMP");

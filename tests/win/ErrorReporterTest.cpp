@@ -53,10 +53,11 @@ TEST(ReportError, LogLineOfAFolderFailureOnWindows10) {
     const std::string log = LogOf(records);
     std::string folderAnsi(folder.begin(), folder.end());
     const std::string escaped = std::regex_replace(folderAnsi, std::regex(R"([\\^$.|?*+()\[\]{}])"), R"(\$&)");
-    const std::regex line("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
-                          "\\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4} , 1\\.0 , Win10-64bit , 10021-0 , "
-                          "Unable to create folder , settings , 787 , " +
-                          escaped + " , \r\n");
+    const std::regex line(
+        "(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+        "\\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4} , 1\\.0 , Win10-64bit , 10021-0 , "
+        "Unable to create folder , settings , 787 , " +
+        escaped + " , \r\n");
     EXPECT_TRUE(std::regex_match(log, line)) << log;
 }
 
@@ -126,9 +127,7 @@ TEST(ReportError, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
     EXPECT_EQ(CountLines(LogOf(records)), 2);
 }
 
-TEST(ReportError, WithoutAppStateReturnsOne) {
-    EXPECT_EQ(ReportError(kErrMemory, 1), 1u);
-}
+TEST(ReportError, WithoutAppStateReturnsOne) { EXPECT_EQ(ReportError(kErrMemory, 1), 1u); }
 
 TEST(WriteErrorLog, UnwritableLogFolderGives10036) {
     ProcessRecords records;

@@ -23,9 +23,9 @@ PixelBlock ThumbnailPattern(std::int32_t side) {
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
             std::uint8_t* p = block.Row(y) + x * 3;
-            p[0] = static_cast<std::uint8_t>(40 + x);       // blue
-            p[1] = static_cast<std::uint8_t>(30 + y);       // green
-            p[2] = static_cast<std::uint8_t>(x * 2 + y);    // red
+            p[0] = static_cast<std::uint8_t>(40 + x);     // blue
+            p[1] = static_cast<std::uint8_t>(30 + y);     // green
+            p[2] = static_cast<std::uint8_t>(x * 2 + y);  // red
         }
     return block;
 }

@@ -64,9 +64,8 @@ bool HasFraction(const std::string& number) { return number.find('.') != std::st
 // What each row must show, worked out from exiftool's reading by the list's
 // rules; rows the photo lacks are absent.
 std::map<PropertyRow, std::u16string> ExpectedRows(const std::map<std::string, std::string>& tags,
-                                                   const std::wstring& cacheName, int albumType,
-                                                   std::int64_t fileSize, __time64_t fileTime,
-                                                   bool hasProperties) {
+                                                   const std::wstring& cacheName, int albumType, std::int64_t fileSize,
+                                                   __time64_t fileTime, bool hasProperties) {
     std::map<PropertyRow, std::u16string> rows;
     auto has = [&](const char* tag) { return tags.count(tag) != 0; };
     auto at = [&](const char* tag) { return tags.at(tag); };
@@ -94,10 +93,11 @@ std::map<PropertyRow, std::u16string> ExpectedRows(const std::map<std::string, s
         t.tm_isdst = 1;
         rows[PropertyRow::kDateTaken] = RuntimeTimeText(_mktime64(&t));
     }
-    const std::pair<const char*, PropertyRow> texts[] = {
-        {"Model", PropertyRow::kModel},       {"Make", PropertyRow::kMake},
-        {"Software", PropertyRow::kSoftware}, {"Artist", PropertyRow::kAuthor},
-        {"Copyright", PropertyRow::kCopyright}};
+    const std::pair<const char*, PropertyRow> texts[] = {{"Model", PropertyRow::kModel},
+                                                         {"Make", PropertyRow::kMake},
+                                                         {"Software", PropertyRow::kSoftware},
+                                                         {"Artist", PropertyRow::kAuthor},
+                                                         {"Copyright", PropertyRow::kCopyright}};
     for (const auto& [tag, row] : texts) {
         if (has(tag)) rows[row] = U16(at(tag));
     }
@@ -168,11 +168,11 @@ protected:
 };
 
 TEST_F(Metadata, TheStringTableHoldsTheListTexts) {
-    const char16_t* labels[] = {u"Dimensions:", u"Date taken:", u"Date modified:", u"Model:", u"Make:", u"Title:",
-                                u"F-Stop:", u"Exposure time:", u"ISO:", u"White balance:", u"Saturation:",
-                                u"Sharpness:", u"Contrast:", u"Focal length:", u"Aperture:", u"Metering:",
-                                u"Software:", u"Author:", u"Exposure bias:", u"Comment:", u"Copyright:",
-                                u"File name:", u"File size:"};
+    const char16_t* labels[] = {u"Dimensions:", u"Date taken:", u"Date modified:", u"Model:",         u"Make:",
+                                u"Title:",      u"F-Stop:",     u"Exposure time:", u"ISO:",           u"White balance:",
+                                u"Saturation:", u"Sharpness:",  u"Contrast:",      u"Focal length:",  u"Aperture:",
+                                u"Metering:",   u"Software:",   u"Author:",        u"Exposure bias:", u"Comment:",
+                                u"Copyright:",  u"File name:",  u"File size:"};
     for (std::size_t i = 0; i < std::size(labels); ++i) EXPECT_EQ(texts_[i], labels[i]) << i;
     EXPECT_EQ(texts_[kTextColumnName], u"Name");
     EXPECT_EQ(texts_[kTextColumnValue], u"Value");
@@ -190,8 +190,11 @@ TEST_F(Metadata, EveryRowMatchesExiftoolsReading) {
         const wchar_t* file;
         int albumType;
         std::size_t rowsAtLeast;
-    } photos[] = {{L"meta_full.jpg", 1, 23}, {L"meta_little.jpg", 2, 21}, {L"meta_partial.jpg", 1, 7},
-                  {L"meta_bare.jpg", 1, 3},  {L"meta_tagged.tif", 6, 17}};
+    } photos[] = {{L"meta_full.jpg", 1, 23},
+                  {L"meta_little.jpg", 2, 21},
+                  {L"meta_partial.jpg", 1, 7},
+                  {L"meta_bare.jpg", 1, 3},
+                  {L"meta_tagged.tif", 6, 17}};
     ASSERT_TRUE(GetFileAttributesW(FixturePath(L"meta_made").c_str()) != INVALID_FILE_ATTRIBUTES)
         << "the metadata photos were not made: exiftool or ImageMagick missing (tools/setup-deps.sh)";
     for (const auto& p : photos) {
@@ -202,8 +205,8 @@ TEST_F(Metadata, EveryRowMatchesExiftoolsReading) {
         photo.fileSize = std::int64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
         photo.fileTime = 1700000000;
 
-        const auto expected = ExpectedRows(ExiftoolReading(p.file), p.file, p.albumType, photo.fileSize,
-                                           photo.fileTime, !photo.properties.empty());
+        const auto expected = ExpectedRows(ExiftoolReading(p.file), p.file, p.albumType, photo.fileSize, photo.fileTime,
+                                           !photo.properties.empty());
         const auto lines = FormatPhotoProperties(photo, p.albumType, texts_);
         std::map<PropertyRow, std::u16string> shown;
         for (const auto& line : lines) {
@@ -215,8 +218,7 @@ TEST_F(Metadata, EveryRowMatchesExiftoolsReading) {
             EXPECT_EQ(Narrow(shown[row]), Narrow(value)) << "row " << static_cast<int>(row) + 1;
         }
         for (const auto& [row, value] : shown) {
-            EXPECT_TRUE(expected.count(row)) << "unexpected row " << static_cast<int>(row) + 1 << ": "
-                                             << Narrow(value);
+            EXPECT_TRUE(expected.count(row)) << "unexpected row " << static_cast<int>(row) + 1 << ": " << Narrow(value);
         }
         // The rows keep the list's order.
         for (std::size_t i = 1; i < lines.size(); ++i) EXPECT_LT(lines[i - 1].row, lines[i].row);

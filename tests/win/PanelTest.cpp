@@ -109,7 +109,8 @@ TEST_F(Panels, RewritesTheFontOfTheRealTemplates) {
 TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     gMode.currentDpi = 96;
     int patched = 0;
-    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingProcedure, IDD_HOME, 12, &patched), 41);
+    EXPECT_EQ(OpenPanelTemplate(gAppState->instance, GetDesktopWindow(), RecordingProcedure, IDD_HOME, 12, &patched),
+              41);
     EXPECT_EQ(patched, 1);
     EXPECT_STREQ(gSeen.font.lfFaceName, L"Segoe UI");
     HDC screen = GetDC(nullptr);
@@ -186,9 +187,9 @@ struct HomeLike {
     GlyphButton records[2] = {};
     HomeLike() {
         const auto resource = DialogResource(IDD_HOME);
-        dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                            reinterpret_cast<LPCDLGTEMPLATEW>(resource.data()), nullptr,
-                                            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        dialog = CreateDialogIndirectParamW(
+            GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(resource.data()), nullptr,
+            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     }
     ~HomeLike() {
         RemoveButtonHover(dialog);
@@ -225,8 +226,8 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 56);
     EXPECT_EQ(lock.defaultFace, nullptr);
-    for (HBITMAP face : {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace,
-                         lock.hoverSelectFace})
+    for (HBITMAP face :
+         {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace, lock.hoverSelectFace})
         EXPECT_NE(face, nullptr);
     EXPECT_EQ(FacePixel(lock.normalFace, 80, 20), RGB(0x28, 0x24, 0xA0));
     EXPECT_EQ(FacePixel(lock.hoverFace, 80, 20), RGB(0xFF, 0xFF, 0xB3));

@@ -277,8 +277,7 @@ TEST(PrepareAlbums, DecodingFailuresEndTheStep) {
         const char* name;
         int photoHeight, boardHeight;
         Status code;
-    } cases[] = {{"photo 96 high", 96, kBoardSide, kErrPhotoTooSmall},
-                 {"board 90 high", 304, 90, kErrMattingTooSmall}};
+    } cases[] = {{"photo 96 high", 96, kBoardSide, kErrPhotoTooSmall}, {"board 90 high", 304, 90, kErrMattingTooSmall}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProcessRecords records;
