@@ -71,11 +71,8 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         wcscpy(view->className, name);
     }
 
-    wchar_t format[128], title[kTextBufferChars];
-    (void)LoadText(IDS_ALBUM_TITLE, format, sizeof format);
-    const std::u16string wideFormat = WideTextFormat(reinterpret_cast<const char16_t*>(format));
-    swprintf(title, kTextBufferChars, reinterpret_cast<const wchar_t*>(wideFormat.c_str()), slot.folderName,
-             gAppState->caption);
+    wchar_t title[kTextBufferChars];
+    swprintf(title, kTextBufferChars, LoadWideFormat(IDS_ALBUM_TITLE).c_str(), slot.folderName, gAppState->caption);
     const int w = std::min(slot.strip.width, width);
     const int h = std::min(slot.strip.height, height);
     // Album 1's window keeps the activation, so that keys reach it: in the

@@ -245,10 +245,8 @@ Status ResetSettings() {
 // output with the place of the last failure.
 template <typename... Args>
 void Tell(unsigned formatId, Args... args) {
-    wchar_t format[kMessageChars], text[kMessageChars];
-    (void)LoadText(formatId, format, sizeof format);
-    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
-    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), args...);
+    wchar_t text[kMessageChars];
+    swprintf(text, kMessageChars, LoadWideFormat(formatId).c_str(), args...);
     if (!gMode.cleanupMode) {
         MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return;

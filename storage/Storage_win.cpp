@@ -51,11 +51,8 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
 }
 
 void WarnTooManyPhotos(const wchar_t* folderName, int count) {
-    wchar_t format[kMessageChars], text[kMessageChars];
-    (void)LoadText(IDS_TOO_MANY_PICTURES, format, sizeof format);
-    const std::u16string pattern = WideTextFormat(reinterpret_cast<const char16_t*>(format));
-    swprintf(text, kMessageChars, reinterpret_cast<const wchar_t*>(pattern.c_str()), folderName, count,
-             kMaxAlbumPhotos);
+    wchar_t text[kMessageChars];
+    swprintf(text, kMessageChars, LoadWideFormat(IDS_TOO_MANY_PICTURES).c_str(), folderName, count, kMaxAlbumPhotos);
     MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
 }
 

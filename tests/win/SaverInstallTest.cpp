@@ -18,7 +18,6 @@ using namespace quorvel::test;
 namespace {
 
 const wchar_t kDesktop[] = L"Control Panel\\Desktop";
-const wchar_t kThemes[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
 const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
 
 std::wstring Read(const wchar_t* key, const wchar_t* name) {
@@ -100,24 +99,4 @@ TEST_F(SaverInstall, TheWaitAndTheLockReachTheRunningSession) {
     EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"1");
     EXPECT_EQ(SetLockOnResume(false), kOk);
     EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"0");
-}
-
-TEST_F(SaverInstall, AProfileWithoutThemesHasAnotherThemeAndGetsTheUsersBack) {
-    const std::wstring kept = Read(kThemes, L"CurrentTheme");
-    RegDeleteTreeW(HKEY_CURRENT_USER, kThemes);
-    RegDeleteKeyW(HKEY_CURRENT_USER, kThemes);
-    bool current = true;
-    EXPECT_EQ(IsCurrentTheme(&current), kOk);
-    EXPECT_FALSE(current);
-    Write(kThemes, L"CurrentTheme", std::wstring(300, L'x'));
-    current = true;
-    EXPECT_EQ(IsCurrentTheme(&current), kOk);
-    EXPECT_FALSE(current);
-    // Unticking writes back what was kept, even where Windows had no value.
-    Write(L"Software\\Fenwold\\Quorvel", L"PreviousTheme", L"C:\\Windows\\Resources\\Themes\\aero.theme");
-    RegDeleteTreeW(HKEY_CURRENT_USER, kThemes);
-    RegDeleteKeyW(HKEY_CURRENT_USER, kThemes);
-    ASSERT_EQ(UninstallTheme(), kOk);
-    EXPECT_EQ(Read(kThemes, L"CurrentTheme"), L"C:\\Windows\\Resources\\Themes\\aero.theme");
-    if (kept != L"(none)") Write(kThemes, L"CurrentTheme", kept);
 }
