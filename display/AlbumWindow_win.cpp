@@ -42,22 +42,6 @@ void ReleaseMemoryBitmap(AlbumView& view) {
     view.memoryBitmap = nullptr;
 }
 
-// The frame's memory bitmap: a DIB section, so that a pan step writes the
-// viewport's pixels straight where GDI copies them from.
-HBITMAP CreateFrameBitmap(HDC dc, std::int32_t width, std::int32_t height, std::uint8_t** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    *pixels = static_cast<std::uint8_t*>(bits);
-    return bitmap;
-}
-
 }  // namespace
 
 Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height) {
@@ -190,7 +174,7 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
     const std::int32_t frameWidth = size.width + 2 * band;
     std::uint8_t* pixels = nullptr;
-    view->memoryBitmap = CreateFrameBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels);
+    view->memoryBitmap = CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels);
     if (view->memoryBitmap == nullptr || pixels == nullptr) {
         SaveWindowsError();
         return Fail(QV_SITE(kModule), kErrCreateBitmap);
@@ -214,10 +198,6 @@ Status PanStep(int album) {
         if (bit != 0) return BeginEffectRebuild(album, bit);
         return kOk;
     }
-    if (slot.rebuild.Running()) {
-        const std::int32_t left = view->pan.centreX - view->viewportWidth / 2;
-        if (Status s = ContinueEffectRebuild(album, {left, left + view->viewportWidth - 1}); s != kOk) return s;
-    }
     // Without a memory bitmap (a display of the wrong depth) the frame has
     // nowhere to go.
     if (view->viewport.Empty()) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
@@ -234,10 +214,18 @@ Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
     if (view == nullptr || view->viewportWidth <= 0 || view->window == nullptr ||
         gDisplayState->albums[album].mattingTile.block.Empty())
         return kOk;
-    // After the fifth turn the pan step starts a rebuild of the strip, and
-    // while that runs each step recolours a slice first: a failure then is
-    // the rebuild's.
-    const bool rebuildDue = view->pan.turns >= 5 || gDisplayState->albums[album].rebuild.Running();
+    // While a rebuild of the strip runs, each tick recolours a slice of it
+    // before the pan step, around the columns this tick's frame shows.
+    if (gDisplayState->albums[album].rebuild.Running()) {
+        const std::int32_t left = view->pan.centreX - view->viewportWidth / 2;
+        if (Status s = ContinueEffectRebuild(album, {left, left + view->viewportWidth - 1}); s != kOk) {
+            *rebuildFailed = true;
+            return s;
+        }
+    }
+    // After the fifth turn the pan step only starts a rebuild, so a failure
+    // of that step is the rebuild's.
+    const bool rebuildDue = view->pan.turns >= 5;
     if (Status s = PanStep(album); s != kOk) {
         *rebuildFailed = rebuildDue;
         return s;

@@ -107,6 +107,20 @@ void FreeAlbumView(AlbumView*& view) {
     view = nullptr;
 }
 
+HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std::uint8_t** pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    *pixels = static_cast<std::uint8_t*>(bits);
+    return bitmap;
+}
+
 std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {

@@ -37,15 +37,10 @@ PixelBlock ThumbnailPattern(std::int32_t side) {
 class Canvas {
 public:
     Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        std::uint8_t* pixels = nullptr;
+        bitmap_ = CreateTopDownBitmap(dc_, width, height, &pixels);
+        bits_ = reinterpret_cast<std::uint32_t*>(pixels);
         old_ = SelectObject(dc_, bitmap_);
     }
     ~Canvas() {
