@@ -8,9 +8,11 @@
 #include <array>
 #include <cstdint>
 
+#include "base/FramePixels.h"
 #include "base/PanState.h"
 #include "base/PhotoRecord.h"
 #include "base/PixelBlock.h"
+#include "base/StripRebuildState.h"
 
 namespace quorvel {
 
@@ -20,17 +22,20 @@ constexpr int kAlbumFolderChars = 130;
 constexpr int kPhraseChars = 200;
 constexpr int kMaxPhotos = 70;
 
-// An album window's viewport and drawing state. Holds a pixel block, so it
+// An album window's viewport and drawing state. Holds a memory bitmap, so it
 // is made and freed by AllocateAlbumView / FreeAlbumView (display/Frame_win.h).
 struct AlbumView {
     BITMAPINFOHEADER viewportHeader;  // width l, height -o: top row first
     HWND window;
     std::int32_t viewportWidth;   // l, a multiple of 4
     std::int32_t viewportHeight;  // o
-    PixelBlock viewport;          // o rows of 3l bytes
+    // The viewport's l x o pixels inside the memory bitmap, at (B, B); empty
+    // while there is no memory bitmap.
+    FramePixels viewport;
     wchar_t phrase[kPhraseChars];
     COLORREF textColour;
-    // The frame is drawn here, (l + 2B) x (o + 2B), then copied to the window.
+    // The frame is drawn here, (l + 2B) x (o + 2B), a 32-bit top-down DIB
+    // section, then copied to the window.
     HDC memoryDc;
     HBITMAP oldBitmap;
     HBITMAP memoryBitmap;
@@ -55,6 +60,7 @@ struct AlbumSlot {
     std::array<PhotoRecord, kMaxPhotos> photos;
     std::int16_t photoType;
     PixelBlock strip;  // the joined photos
+    StripRebuildState rebuild;
     std::int32_t inUse;
     std::int32_t windowMade;
     AlbumView* view;

@@ -32,6 +32,7 @@ AlbumView* ViewOf(int album) {
 }
 
 void ReleaseMemoryBitmap(AlbumView& view) {
+    view.viewport = {};
     if (view.memoryDc == nullptr) return;
     if (view.oldBitmap != nullptr) SelectObject(view.memoryDc, view.oldBitmap);
     if (view.memoryBitmap != nullptr) DeleteObject(view.memoryBitmap);
@@ -128,7 +129,7 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
 
 void StartAlbumTimer(int album) {
     AlbumView* view = ViewOf(album);
-    if (view == nullptr || view->window == nullptr || view->timerInterval <= 0 || view->viewport.Empty() ||
+    if (view == nullptr || view->window == nullptr || view->timerInterval <= 0 || view->viewportWidth <= 0 ||
         view->timerRunning)
         return;
     InvalidateRect(view->window, nullptr, FALSE);
@@ -163,12 +164,6 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     view->viewportHeader.biBitCount = 24;
     view->viewportHeader.biCompression = BI_RGB;
     view->viewportHeader.biSizeImage = static_cast<DWORD>(size.width) * size.height * 3;
-    view->viewport.Release();
-    try {
-        view->viewport = PixelBlock::Make(size.width, size.height);
-    } catch (const std::bad_alloc&) {
-        return Fail(QV_SITE(kModule), kErrMemory);
-    }
 
     ReleaseMemoryBitmap(*view);
     const WindowDc windowDc(window);
@@ -177,12 +172,17 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     if ((view->memoryDc = CreateCompatibleDC(windowDc.get())) == nullptr)
         return Fail(QV_SITE(kModule), kErrDeviceContext);
     if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
-    view->memoryBitmap = CreateCompatibleBitmap(windowDc.get(), size.width + 2 * band, size.height + 2 * band);
-    if (view->memoryBitmap == nullptr) {
+    const std::int32_t frameWidth = size.width + 2 * band;
+    std::uint8_t* pixels = nullptr;
+    view->memoryBitmap = CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels);
+    if (view->memoryBitmap == nullptr || pixels == nullptr) {
         SaveWindowsError();
         return Fail(QV_SITE(kModule), kErrCreateBitmap);
     }
     view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
+    const std::int32_t frameRowBytes = frameWidth * 4;
+    view->viewport = {pixels + static_cast<std::size_t>(band) * frameRowBytes + band * 4, size.width, size.height,
+                      frameRowBytes};
     view->pan = StartPan(slot.strip.width, slot.strip.height);
     slot.windowState = static_cast<std::int16_t>(type);
     return kOk;
@@ -195,9 +195,14 @@ Status PanStep(int album) {
     if (view->pan.turns >= 5) {
         view->pan.turns = 0;
         const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
-        if (bit != 0) return JoinPhotos(album, bit);
+        if (bit != 0) return BeginEffectRebuild(album, bit);
         return kOk;
     }
+    // Without a memory bitmap (a display of the wrong depth) the frame has
+    // nowhere to go.
+    if (view->viewport.Empty()) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
+    // GDI may still be drawing the bands into the bitmap the step writes.
+    GdiFlush();
     const Status status = PanOnce(slot.strip, view->pan, view->viewport, nullptr);
     if (status != kOk) SetErrorLocation(QV_SITE(kModule));
     return status;
@@ -206,11 +211,20 @@ Status PanStep(int album) {
 Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
     *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
-    if (view == nullptr || view->viewport.Empty() || view->window == nullptr ||
+    if (view == nullptr || view->viewportWidth <= 0 || view->window == nullptr ||
         gDisplayState->albums[album].mattingTile.block.Empty())
         return kOk;
-    // After the fifth turn the pan step only rebuilds the strip, so a
-    // failure of that step is the rebuild's.
+    // While a rebuild of the strip runs, each tick recolours a slice of it
+    // before the pan step, around the columns this tick's frame shows.
+    if (gDisplayState->albums[album].rebuild.Running()) {
+        const std::int32_t left = view->pan.centreX - view->viewportWidth / 2;
+        if (Status s = ContinueEffectRebuild(album, {left, left + view->viewportWidth - 1}); s != kOk) {
+            *rebuildFailed = true;
+            return s;
+        }
+    }
+    // After the fifth turn the pan step only starts a rebuild, so a failure
+    // of that step is the rebuild's.
     const bool rebuildDue = view->pan.turns >= 5;
     if (Status s = PanStep(album); s != kOk) {
         *rebuildFailed = rebuildDue;
@@ -231,7 +245,6 @@ void CloseAlbumView(int album) {
         UnregisterClassW(view->className, gAppState ? gAppState->instance : nullptr);
         view->className[0] = L'\0';
     }
-    view->viewport.Release();
     gDisplayState->albums[album].mattingTile.block.Release();
     ReleaseMemoryBitmap(*view);
 }

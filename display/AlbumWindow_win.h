@@ -45,8 +45,9 @@ struct AlbumWindowState {
 void StartAlbumTimer(int album);
 void StopAlbumTimer(int album);
 [[nodiscard]] Status SizeAlbumView(HWND window, WPARAM type, int album, int clientWidth, int clientHeight);
-// One tick of the glide; after every fifth turn the strip may be rebuilt
-// with the next enabled playback effect instead.
+// One tick of the glide; after every fifth turn a rebuild of the strip with
+// the next enabled playback effect may start instead (RenderAlbum carries
+// it on a slice per tick).
 [[nodiscard]] Status PanStep(int album);
 // One frame: the pan step, then the frame drawn and copied to the window.
 // Repaint also draws the bands and the phrase. On a failure *rebuildFailed

@@ -107,6 +107,20 @@ void FreeAlbumView(AlbumView*& view) {
     view = nullptr;
 }
 
+HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std::uint8_t** pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    *pixels = static_cast<std::uint8_t*>(bits);
+    return bitmap;
+}
+
 std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {
@@ -233,25 +247,16 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     const std::int32_t l = view->viewportWidth;
     const std::int32_t o = view->viewportHeight;
     if (view->viewport.Empty() || l <= 0 || o <= 0 || tile.block.Empty()) return kOk;
-    // The header tells GDI how much to read from the viewport block.
     const BITMAPINFOHEADER& header = view->viewportHeader;
-    if (header.biWidth != l || header.biHeight != -o || header.biBitCount != 24 || view->viewport.width != l ||
-        view->viewport.height != o) {
+    if (header.biWidth != l || header.biHeight != -o || view->viewport.width != l || view->viewport.height != o) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
+    if (view->memoryDc == nullptr) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     const std::int32_t band = tile.stepX;
 
     if (repaint)
         if (const Status status = DrawMattingTiles(album); status != kOk) return status;
-
-    const int drawn = SetDIBitsToDevice(view->memoryDc, band, band, l, o, 0, 0, 0, o, view->viewport.pixels.data(),
-                                        reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    if (drawn != o) {
-        SetErrorLocation(QV_SITE(kModule));
-        SaveWindowsError();
-        return kErrBitmapDisplay;
-    }
 
     if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
 
@@ -260,7 +265,12 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     if (target == nullptr && view->window != nullptr) windowDc.emplace(view->window);
     HDC destination = target != nullptr ? target : windowDc ? windowDc->get() : nullptr;
     if (destination == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);
+    // The pan step wrote the viewport into the bitmap already; between
+    // repaints the bands stay as the window shows them.
+    if (repaint)
+        BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);
+    else
+        BitBlt(destination, band, band, l, o, view->memoryDc, band, band, SRCCOPY);
     return kOk;
 }
 

@@ -50,6 +50,11 @@ void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UIN
 // 10001 without a tile; 10051 when GDI draws fewer rows than the tile has.
 [[nodiscard]] Status DrawTileRow(HDC dc, int album, int width);
 
+// A 32-bit top-down DIB section of width x height and its pixels, so that
+// code can write pixels straight where GDI copies them from (the frame's
+// memory bitmap). nullptr when GDI refuses.
+HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std::uint8_t** pixels);
+
 // One frame without the pan step: on repaint the tiled bands, then the
 // viewport block at (B, B), on repaint (and outside the preview) the phrase
 // in the top band, and the whole memory bitmap copied to `target` at (0, 0),

@@ -34,7 +34,7 @@ int NextEffectBit(std::int16_t enabled, std::int16_t& applied) {
     return 0;
 }
 
-Status PanOnce(const PixelBlock& strip, PanState& pan, PixelBlock& viewport, PanOutcome* outcome) {
+Status PanOnce(const PixelBlock& strip, PanState& pan, const FramePixels& viewport, PanOutcome* outcome) {
     const std::int32_t W = strip.width, H = strip.height, l = viewport.width, o = viewport.height;
     if (W <= 0 || H <= 0 || o <= 0 || l <= 0 || l > W || o > H) return kErrInvalidArgument;
     const std::int32_t left = pan.centreX - l / 2, right = pan.centreX + l / 2 - 1;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/ErrorCodes.h"
+#include "base/FramePixels.h"
 #include "base/PanState.h"
 #include "base/PixelBlock.h"
 
@@ -35,6 +36,6 @@ enum class PanOutcome { Moved, Turned };
 // moves one step, or, when the viewport would leave the strip, steps back
 // and turns. 10001 for sizes that cannot pan; 10054 when the window does
 // not lie inside the strip.
-[[nodiscard]] Status PanOnce(const PixelBlock& strip, PanState& pan, PixelBlock& viewport, PanOutcome* outcome);
+[[nodiscard]] Status PanOnce(const PixelBlock& strip, PanState& pan, const FramePixels& viewport, PanOutcome* outcome);
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/ErrorCodes.h"
+#include "base/FramePixels.h"
 #include "base/PhotoRecord.h"
 #include "base/PixelBlock.h"
 
@@ -61,6 +62,22 @@ constexpr std::int32_t CollageTopRow(std::int32_t stripHeight, std::int32_t phot
 [[nodiscard]] Status BlurSeams(PixelBlock& strip, std::span<const std::int32_t> widths,
                                std::span<const std::int32_t> heights);
 
+// Softens the seam band that starts `start` bytes into each of the strip's
+// first `rows` rows. 10047 when the band would reach outside a row.
+[[nodiscard]] Status BlurSeamAt(PixelBlock& strip, std::int64_t start, std::int32_t rows);
+
+// Copies rows firstRow .. firstRow + rowCount - 1 of a photo into the strip
+// at (byteOffset, topRow + firstRow), recoloured by effectBits (0 none);
+// rows past the photo's foot or the strip's are left out. 10034 when the
+// recolouring's band cannot be had.
+[[nodiscard]] Status CopyPhotoRows(const PixelBlock& photo, int effectBits, std::size_t byteOffset, std::int32_t topRow,
+                                   std::int32_t firstRow, std::int32_t rowCount, PixelBlock& strip);
+
+// Blackens `bytes` bytes at byteOffset in strip rows fromRow .. toRow - 1
+// (clipped to the strip).
+void BlackenColumn(PixelBlock& strip, std::size_t byteOffset, std::size_t bytes, std::int32_t fromRow,
+                   std::int32_t toRow);
+
 // Blurs one 30-pixel row of the seam band in place (90 bytes, blue-green-red).
 // Each blurred pixel is the integer mean of a window of the unblurred row;
 // the windows narrow towards the band's ends, and pixels 0 to 2 and 29 keep
@@ -76,10 +93,11 @@ struct BlurWindow {
 BlurWindow SeamBlurWindow(std::int32_t p);
 
 // Copies `rows` rows of viewport.width pixels out of the strip, starting at
-// strip pixel (left, top), into the top rows of the viewport. 10054 when the
-// window does not lie inside the strip, 10001 for an empty block.
+// strip pixel (left, top), into the top rows of the viewport, widening each
+// pixel to 32 bits on the way. 10054 when the window does not lie inside the
+// strip, 10001 for an empty block.
 [[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t rows,
-                                     PixelBlock& viewport);
+                                     const FramePixels& viewport);
 
 // One matting tile drawn at (x, y), its top `rows` rows (the band width, or
 // fewer for the cut tile at the foot of a side band).

@@ -1,6 +1,7 @@
 #include "display/Strip_win.h"
 
 #include <cwchar>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -39,24 +40,59 @@ Status JoinFailure(Status code, ErrorSite site) {
     return code;
 }
 
-}  // namespace
-
-Status JoinPhotos(int album, int effectBits) {
+Status AlbumToJoin(int album, AlbumSlot** slot) {
     if (gDisplayState == nullptr || gAppState == nullptr || gUserSettings == nullptr || album < 0 ||
         album >= kAlbumCount)
         return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
-    AlbumSlot& slot = gDisplayState->albums[album];
-    if (slot.photoCount <= 0 || slot.photoCount > kMaxPhotos) return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
+    *slot = &gDisplayState->albums[album];
+    if ((*slot)->photoCount <= 0 || (*slot)->photoCount > kMaxPhotos)
+        return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
+    return kOk;
+}
 
-    const std::span<PhotoRecord> photos(slot.photos.data(), static_cast<std::size_t>(slot.photoCount));
+std::span<PhotoRecord> PhotosOf(AlbumSlot& slot) {
+    return {slot.photos.data(), static_cast<std::size_t>(slot.photoCount)};
+}
+
+}  // namespace
+
+Status JoinPhotos(int album, int effectBits) {
+    AlbumSlot* slot = nullptr;
+    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
+    slot->rebuild = {};
     // The playback-effect cycle rebuilds the strip from the photos after
     // every fifth turn, so an album with effects enabled keeps its photos'
     // pixels; any other album lets them go once they are in the strip.
-    const bool rebuilds = (slot.effectsEnabled & (1 | 2 | 8 | 16)) != 0;
+    const bool rebuilds = (slot->effectsEnabled & (1 | 2 | 8 | 16)) != 0;
     const Status status =
-        JoinPhotos(photos, slot.stitchMode, effectBits,
-                   rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease, slot.strip);
+        JoinPhotos(PhotosOf(*slot), slot->stitchMode, effectBits,
+                   rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease, slot->strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
+    return kOk;
+}
+
+Status BeginEffectRebuild(int album, int effectBits) {
+    AlbumSlot* slot = nullptr;
+    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
+    if (slot->rebuild.Running())
+        if (const Status status = ContinueStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, slot->rebuild,
+                                                       std::numeric_limits<std::int64_t>::max(), {});
+            status != kOk)
+            return JoinFailure(status, QV_SITE(kModule));
+    if (const Status status =
+            BeginStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, effectBits, slot->rebuild);
+        status != kOk)
+        return JoinFailure(status, QV_SITE(kModule));
+    return kOk;
+}
+
+Status ContinueEffectRebuild(int album, ColumnSpan shown) {
+    AlbumSlot* slot = nullptr;
+    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
+    if (const Status status = ContinueStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, slot->rebuild,
+                                                   kRebuildSlicePixels, shown);
+        status != kOk)
+        return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }
 

@@ -1,6 +1,7 @@
 // Building an album's photo strip from the photos decoded into its slot.
 #pragma once
 #include "base/ErrorCodes.h"
+#include "display/StripRebuild.h"
 
 namespace quorvel {
 
@@ -9,5 +10,12 @@ namespace quorvel {
 // pixels are let go once they are in the strip. A failure returns its code
 // with the detail "JoinBitmaps Exception raised:" and its text.
 [[nodiscard]] Status JoinPhotos(int album, int effectBits);
+
+// The playback-effect rebuild, a slice per tick (display/StripRebuild.h):
+// Begin starts it with effectBits, finishing one still running first;
+// Continue recolours the next slice around the columns the frame shows.
+// Failures carry the same detail as JoinPhotos'.
+[[nodiscard]] Status BeginEffectRebuild(int album, int effectBits);
+[[nodiscard]] Status ContinueEffectRebuild(int album, ColumnSpan shown);
 
 }  // namespace quorvel

@@ -22,7 +22,14 @@ PixelBlock Gradient(int w, int h) {
     return b;
 }
 
-int ColumnAt(const PixelBlock& b, int x, int y) { return b.Row(y)[3 * x] | (b.Row(y)[3 * x + 1] << 8); }
+// A viewport of 32-bit pixels with its own memory.
+struct Viewport {
+    std::vector<std::uint8_t> memory;
+    FramePixels pixels;
+    Viewport(int w, int h) : memory(static_cast<std::size_t>(w) * 4 * h), pixels{memory.data(), w, h, w * 4} {}
+};
+
+int ColumnAt(const Viewport& v, int x, int y) { return v.pixels.Row(y)[4 * x] | (v.pixels.Row(y)[4 * x + 1] << 8); }
 
 }  // namespace
 
@@ -43,7 +50,7 @@ TEST(ViewportFor, SizesOfThePanels) {
 
 TEST(PanOnce, GlidesRightThenUpLeftDownRoundTheEdge) {
     const PixelBlock strip = Gradient(64, 40);
-    PixelBlock view = PixelBlock::Make(16, 10);
+    Viewport view(16, 10);
     PanState pan = StartPan(strip.width, strip.height);
     EXPECT_EQ(pan.centreX, 32);
     std::vector<int> turnsAt;
@@ -51,7 +58,7 @@ TEST(PanOnce, GlidesRightThenUpLeftDownRoundTheEdge) {
     PanOutcome outcome;
     int firstLeft = -1;
     for (int tick = 0; tick < 400; ++tick) {
-        ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+        ASSERT_EQ(PanOnce(strip, pan, view.pixels, &outcome), kOk);
         if (tick == 0) firstLeft = ColumnAt(view, 0, 0);
         if (outcome == PanOutcome::Turned) directions.push_back(pan.direction);
     }
@@ -63,12 +70,12 @@ TEST(PanOnce, GlidesRightThenUpLeftDownRoundTheEdge) {
 
 TEST(PanOnce, FirstMovesAreToTheRightAndReachTheStripsEnd) {
     const PixelBlock strip = Gradient(64, 40);
-    PixelBlock view = PixelBlock::Make(16, 10);
+    Viewport view(16, 10);
     PanState pan = StartPan(strip.width, strip.height);
     PanOutcome outcome;
     int previous = -1, maxRight = 0;
     for (int tick = 0; tick < 60; ++tick) {
-        ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+        ASSERT_EQ(PanOnce(strip, pan, view.pixels, &outcome), kOk);
         if (outcome == PanOutcome::Turned) break;
         const int left = ColumnAt(view, 0, 0);
         EXPECT_EQ(left, previous < 0 ? 24 : previous + 1);
@@ -80,19 +87,18 @@ TEST(PanOnce, FirstMovesAreToTheRightAndReachTheStripsEnd) {
 
 TEST(PanOnce, OddHeightNeverReadsBelowTheStrip) {
     const PixelBlock strip = Gradient(40, 21);
-    PixelBlock view = PixelBlock::Make(12, 21);  // as tall as the strip
+    Viewport view(12, 21);  // as tall as the strip
     PanState pan = StartPan(strip.width, strip.height);
     PanOutcome outcome;
-    for (int tick = 0; tick < 200; ++tick) ASSERT_EQ(PanOnce(strip, pan, view, &outcome), kOk);
+    for (int tick = 0; tick < 200; ++tick) ASSERT_EQ(PanOnce(strip, pan, view.pixels, &outcome), kOk);
 }
 
 TEST(PanOnce, RefusesSizesThatCannotPan) {
     const PixelBlock strip = Gradient(40, 20);
-    PixelBlock wide = PixelBlock::Make(44, 10);
+    Viewport wide(44, 10);
     PanState pan = StartPan(40, 20);
-    EXPECT_EQ(PanOnce(strip, pan, wide, nullptr), kErrInvalidArgument);
-    PixelBlock none;
-    EXPECT_EQ(PanOnce(strip, pan, none, nullptr), kErrInvalidArgument);
+    EXPECT_EQ(PanOnce(strip, pan, wide.pixels, nullptr), kErrInvalidArgument);
+    EXPECT_EQ(PanOnce(strip, pan, FramePixels{}, nullptr), kErrInvalidArgument);
 }
 
 TEST(NextEffectBit, CyclesThroughEnabledBitsInOrder) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/ColourEffects.h"
+#include "display/StripRebuild.h"
 
 namespace quorvel {
 namespace {
@@ -245,6 +246,57 @@ TEST(StripJoin, EffectOnPhotosTallerThanOneBandMatchesTheWholePhotoRecoloured) {
         EXPECT_EQ(0, std::memcmp(strip.Row(top + y) + 66 * 3, whole1.Row(y), 20 * 3)) << "row " << y;
 }
 
+// An album of several photos, shorter and narrower ones among them, and its
+// strip joined without an effect: what a rebuild starts from.
+struct RebuildScene {
+    std::vector<PhotoRecord> photos;
+    PixelBlock strip;
+
+    explicit RebuildScene(int mode) {
+        photos.push_back(PatternPhoto(0, 40, 70));
+        photos.push_back(PatternPhoto(1, 36, 64));
+        photos.push_back(PatternPhoto(2, 44, 70));
+        photos.push_back(PatternPhoto(3, 40, 51));
+        EXPECT_EQ(JoinPhotos(photos, mode, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    }
+};
+
+bool ColumnsEqual(const PixelBlock& a, const PixelBlock& b, ColumnSpan span) {
+    for (int y = 0; y < a.height; ++y)
+        if (std::memcmp(a.Row(y) + span.first * 3, b.Row(y) + span.first * 3, (span.last - span.first + 1) * 3) != 0)
+            return false;
+    return true;
+}
+
+TEST(StripRebuild, SlicesEndInTheStripAWholeJoinBuildsAndNoFrameShowsACut) {
+    for (const int mode : {kStitchNone, kStitchBlur, kStitchCollage}) {
+        for (const int effect : {2, 1}) {
+            RebuildScene scene(mode);
+            const PixelBlock before = scene.strip;
+            std::srand(5);
+            PixelBlock whole;
+            ASSERT_EQ(JoinPhotos(scene.photos, mode, effect, PhotoPixelsAfterJoin::kKeep, whole), kOk);
+            ASSERT_NE(whole.pixels, before.pixels);
+
+            std::srand(5);
+            StripRebuildState state;
+            ASSERT_EQ(BeginStripRebuild(scene.photos, mode, scene.strip, effect, state), kOk);
+            int slices = 0;
+            // The frame, 30 columns wide, glides one column per slice to the
+            // strip's end and back.
+            for (int step = 1, left = 30; state.Running(); left += step, ++slices) {
+                if (left == 0 || left + 30 == scene.strip.width) step = -step;
+                const ColumnSpan shown{left, left + 29};
+                ASSERT_EQ(ContinueStripRebuild(scene.photos, mode, scene.strip, state, 40, shown), kOk);
+                EXPECT_TRUE(ColumnsEqual(scene.strip, before, shown) || ColumnsEqual(scene.strip, whole, shown))
+                    << "mode " << mode << ", slice " << slices;
+            }
+            EXPECT_EQ(scene.strip.pixels, whole.pixels) << "mode " << mode << ", effect " << effect;
+            EXPECT_GT(slices, 10) << "a slice of 40 pixels is a row of one photo";
+        }
+    }
+}
+
 TEST(StripBlur, OnePhotoIsJoinedUnblurred) {
     std::vector<PhotoRecord> photos;
     photos.push_back(PatternPhoto(0, 64, 9));
@@ -321,20 +373,29 @@ TEST(StripBlur, RefusesBandsOutsideTheStripRow) {
     EXPECT_EQ(BlurSeams(strip, wide, tooTall), kErrInvalidArgument);
 }
 
-TEST(StripViewport, CopiesTheWindowAtItsOffsetAndRefusesOutside) {
+TEST(StripViewport, CopiesTheWindowAtItsOffsetInto32BitPixelsAndRefusesOutside) {
     std::vector<PhotoRecord> photos;
     photos.push_back(PatternPhoto(0, 64, 40));
     PixelBlock strip;
     ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
 
-    PixelBlock viewport = PixelBlock::Make(16, 10);
+    // The viewport sits at (2, 1) of a wider frame whose other pixels stay.
+    std::vector<std::uint8_t> frame(20 * 4 * 12, 0xAB);
+    // 17 pixels: the fast copy leaves the last few to the plain one.
+    const FramePixels viewport{frame.data() + 20 * 4 + 2 * 4, 17, 10, 20 * 4};
     ASSERT_EQ(CopyStripWindow(strip, 5, 7, 9, viewport), kOk);
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 16; ++x) EXPECT_EQ(viewport.Row(y)[x * 3 + 1], PatternByte(0, 5 + x, 7 + y, 1));
-    EXPECT_TRUE(ColumnIsBlack(viewport, 0, 9, 10)) << "rows not asked for keep their content";
+        for (int x = 0; x < 17; ++x)
+            for (int c = 0; c < 4; ++c)
+                ASSERT_EQ(viewport.Row(y)[x * 4 + c], c < 3 ? PatternByte(0, 5 + x, 7 + y, c) : 0)
+                    << x << ", " << y << ", channel " << c;
+    EXPECT_EQ(viewport.Row(9)[0], 0xAB) << "rows not asked for keep their content";
+    EXPECT_EQ(viewport.Row(0)[17 * 4], 0xAB) << "the frame right of the viewport";
+    EXPECT_EQ(frame[2 * 4 - 1], 0xAB) << "the frame above it";
 
-    EXPECT_EQ(CopyStripWindow(strip, 48, 30, 10, viewport), kOk);  // touches the bottom-right corner
-    EXPECT_EQ(CopyStripWindow(strip, 49, 0, 10, viewport), kErrTopLeft);
+    EXPECT_EQ(CopyStripWindow(strip, 47, 30, 10, viewport), kOk);  // touches the bottom-right corner
+    EXPECT_EQ(viewport.Row(9)[16 * 4 + 1], PatternByte(0, 63, 39, 1));
+    EXPECT_EQ(CopyStripWindow(strip, 48, 0, 10, viewport), kErrTopLeft);
     EXPECT_EQ(CopyStripWindow(strip, 0, 31, 10, viewport), kErrTopLeft);
     EXPECT_EQ(CopyStripWindow(strip, -1, 0, 10, viewport), kErrTopLeft);
 }
