@@ -130,7 +130,7 @@ Status RunDisplaySettings() {
     const wchar_t command[] = L"rundll32.exe shell32.dll,Control_RunDLL desk.cpl";
     char ansi[128];
     WideCharToMultiByte(CP_ACP, 0, command, -1, ansi, sizeof ansi, nullptr, nullptr);
-    const UINT result = WinExec(ansi, SW_HIDE);
+    const UINT result = WinExec(ansi, SW_SHOWNORMAL);
     if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
         return Fail(QV_SITE(kModule), kErrAppNotFound);
     if (result > 31) return kOk;

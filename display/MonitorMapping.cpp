@@ -129,4 +129,50 @@ Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRe
     return kOk;
 }
 
+MonitorTable SortedByLeftEdge(const MonitorTable& table) {
+    MonitorTable sorted = table;
+    const int count = std::clamp(table.count, 0, kMonitorSlots);
+    std::stable_sort(sorted.entries.begin(), sorted.entries.begin() + count,
+                     [](const MonitorEntry& a, const MonitorEntry& b) { return a.rect.left < b.rect.left; });
+    return sorted;
+}
+
+bool LeavesFirstAlbumDark(const MonitorTable& table) {
+    bool shown[2] = {false, false};
+    const int count = std::clamp(table.count, 0, kMonitorSlots);
+    for (int i = 0; i < count; ++i)
+        if (const int album = table.entries[i].album; album == 0 || album == 1) shown[album] = true;
+    return shown[1] && !shown[0];
+}
+
+bool WriteBackAlbums(const MonitorTable& working, MonitorTable& table) {
+    bool changed = false;
+    const int count = std::clamp(working.count, 0, kMonitorSlots);
+    for (int i = 0; i < count; ++i)
+        for (int j = 0; j < count; ++j)
+            if (table.entries[j].deviceIndex == working.entries[i].deviceIndex) {
+                changed = changed || table.entries[j].album != working.entries[i].album;
+                table.entries[j].album = working.entries[i].album;
+            }
+    return changed;
+}
+
+std::u16string_view MonitorModel(std::u16string_view deviceId) {
+    constexpr std::u16string_view kPrefix = u"MONITOR\\";
+    if (deviceId.substr(0, kPrefix.size()) != kPrefix) return {};
+    const std::u16string_view rest = deviceId.substr(kPrefix.size());
+    return rest.substr(0, rest.find(u'\\'));
+}
+
+std::u16string MonitorCaption(const MonitorRect& rect, std::u16string_view deviceId, bool primary) {
+    auto number = [](std::int32_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    std::u16string caption = number(rect.right - rect.left + 1) + u"x" + number(rect.bottom - rect.top + 1) + u"-";
+    caption += MonitorModel(deviceId);
+    if (primary) caption += u"-Main";
+    return caption;
+}
+
 }  // namespace quorvel

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "base/ErrorCodes.h"
 
@@ -75,5 +77,25 @@ struct AlbumRect {
 // kept within its monitor). 10055 when no monitor shows the album, 10012
 // when nothing of it is left free.
 [[nodiscard]] Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area);
+
+// The mapping panel's working copy: the table's monitors ordered by their
+// left edges, so that Monitor 1 is the leftmost whatever its device order.
+MonitorTable SortedByLeftEdge(const MonitorTable& table);
+
+// True when the first album would show on no monitor while the second shows
+// on one: every start would then fail, the saver's included.
+bool LeavesFirstAlbumDark(const MonitorTable& table);
+
+// Copies the working copy's album fields into `table`, each record matched
+// by its device index. True when any album field changed.
+bool WriteBackAlbums(const MonitorTable& working, MonitorTable& table);
+
+// The model code of a monitor's device id ("MONITOR\\<model>\\..."), empty
+// when the id has no such part.
+std::u16string_view MonitorModel(std::u16string_view deviceId);
+
+// A monitor's caption in the mapping panel: "<width>x<height>-<model>", and
+// "-Main" for the primary monitor.
+std::u16string MonitorCaption(const MonitorRect& rect, std::u16string_view deviceId, bool primary);
 
 }  // namespace quorvel

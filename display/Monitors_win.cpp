@@ -22,6 +22,14 @@ const wchar_t kModule[] = L"settings";
 constexpr ErrorSite kDpiLookupSite{L"Quorvel", 917};
 constexpr ErrorSite kDpiMeasureSite{L"Quorvel", 928};
 
+MappingMode CurrentMappingMode() {
+    if (gMode.previewMode) return MappingMode::Preview;
+    if (gMode.showMode || gMode.configureMode) return MappingMode::SaverOrConfigure;
+    return MappingMode::Program;
+}
+
+}  // namespace
+
 MonitorTable TableFromState() {
     MonitorTable t;
     const DisplayState& d = *gDisplayState;
@@ -50,14 +58,6 @@ void TableToState(const MonitorTable& t) {
     }
     d.primaryMonitor = t.primary;
 }
-
-MappingMode CurrentMappingMode() {
-    if (gMode.previewMode) return MappingMode::Preview;
-    if (gMode.showMode || gMode.configureMode) return MappingMode::SaverOrConfigure;
-    return MappingMode::Program;
-}
-
-}  // namespace
 
 int EnumerateMonitors() {
     if (gDisplayState == nullptr) return 0;

@@ -2,9 +2,14 @@
 // the album-to-monitor mapping and the rectangle of each album window.
 #pragma once
 #include "base/AppState_win.h"
+#include "display/MonitorMapping.h"
 
 namespace quorvel {
 
+// The monitor table of DisplayState as the mapping rules see it, and its
+// rectangles, device indices and album fields stored back.
+MonitorTable TableFromState();
+void TableToState(const MonitorTable& table);
 // Fills the monitor table and the primary index; returns the count (0-6).
 int EnumerateMonitors();
 // 0, or 10081 when no monitor is attached. Preview mode does nothing.

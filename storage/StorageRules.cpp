@@ -147,4 +147,37 @@ bool IsCleanableRoot(std::u16string_view root, std::u16string_view userFolder,
     return true;
 }
 
+std::u16string_view WithoutTrailingSeparators(std::u16string_view folder) {
+    while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.remove_suffix(1);
+    return folder;
+}
+
+std::u16string_view LastComponent(std::u16string_view path) {
+    path = WithoutTrailingSeparators(path);
+    const std::size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
+}
+
+bool IsOneLevelBelow(std::u16string_view path, std::u16string_view root) {
+    path = WithoutTrailingSeparators(path);
+    root = WithoutTrailingSeparators(root);
+    if (root.empty() || path.size() <= root.size()) return false;
+    const std::size_t cut = path.find_last_of(u"\\/");
+    if (cut == std::u16string_view::npos || cut + 1 >= path.size()) return false;
+    return EqualsNoCaseAscii(path.substr(0, cut), root);
+}
+
+bool AlbumPathFits(std::u16string_view root, std::u16string_view name) {
+    constexpr std::size_t kCacheFolder = 4;  // "\BMP"
+    return WithoutTrailingSeparators(root).size() + 1 + name.size() + kCacheFolder <= kLongestPath;
+}
+
+AlbumFolderVerdict CheckAlbumFolder(std::u16string_view path, std::u16string_view root) {
+    if (!IsOneLevelBelow(path, root)) return AlbumFolderVerdict::NotOneLevelBelow;
+    const std::u16string_view name = LastComponent(path);
+    if (name.size() > kLongestAlbumFolderName) return AlbumFolderVerdict::NameTooLong;
+    if (!AlbumPathFits(root, name)) return AlbumFolderVerdict::PathTooLong;
+    return AlbumFolderVerdict::Usable;
+}
+
 }  // namespace quorvel

@@ -4,6 +4,7 @@
 // files and folders a cleanup keeps. Platform-neutral, so they are tested
 // natively as well as under Wine.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string_view>
 
@@ -44,5 +45,30 @@ bool IsInsideFolder(std::u16string_view path, std::u16string_view folder);
 // delete whatever the link leads to.
 bool IsCleanableRoot(std::u16string_view root, std::u16string_view userFolder,
                      const std::function<bool(std::u16string_view folder)>& isLink);
+
+// The longest album folder name the album slot keeps, and the longest path
+// Windows takes without the long-path prefix.
+constexpr std::size_t kLongestAlbumFolderName = 129;
+constexpr std::size_t kLongestPath = 259;
+
+// `folder` without its trailing separators, so that a folder at the top of a
+// drive ("D:\") compares like any other ("D:").
+std::u16string_view WithoutTrailingSeparators(std::u16string_view folder);
+
+// The last component of `path`, trailing separators left out.
+std::u16string_view LastComponent(std::u16string_view path);
+
+// True when `path` names a folder directly below `root`: what stands before
+// its last separator is `root` (letters compared without regard to case),
+// and its own name is not empty.
+bool IsOneLevelBelow(std::u16string_view path, std::u16string_view root);
+
+// True when an album folder `name` under `root` leaves its bitmap cache
+// folder ("<root>\<name>\BMP") within kLongestPath.
+bool AlbumPathFits(std::u16string_view root, std::u16string_view name);
+
+// Whether `path` can become an album folder under `root`.
+enum class AlbumFolderVerdict { Usable, NotOneLevelBelow, NameTooLong, PathTooLong };
+AlbumFolderVerdict CheckAlbumFolder(std::u16string_view path, std::u16string_view root);
 
 }  // namespace quorvel

@@ -50,12 +50,6 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
     return kOk;
 }
 
-void WarnTooManyPhotos(const wchar_t* folderName, int count) {
-    wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(IDS_TOO_MANY_PICTURES).c_str(), folderName, count, kMaxAlbumPhotos);
-    MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
-}
-
 Status ScanAlbum(int album, const wchar_t* albumsPath) {
     AlbumSlot& slot = gDisplayState->albums[album];
     wcsncpy(slot.folderName, gUserSettings->albumFolderName[album], kAlbumFolderChars - 1);
@@ -96,6 +90,12 @@ bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
 }
 
 }  // namespace
+
+void WarnTooManyPhotos(const wchar_t* folderName, int count) {
+    wchar_t text[kMessageChars];
+    swprintf(text, kMessageChars, LoadWideFormat(IDS_TOO_MANY_PICTURES).c_str(), folderName, count, kMaxAlbumPhotos);
+    MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
+}
 
 Status PrepareAlbumFolder(int album) {
     const wchar_t* albumsPath = gUserSettings->albumsPath;

@@ -17,6 +17,8 @@ constexpr int kThemeChars = 512;
 // boards when the chosen ones are missing; the temporary folder.
 [[nodiscard]] Status SettleAlbumsRoot();
 [[nodiscard]] Status PrepareAlbumFolder(int album);
+// The warning that an album of `count` photos shows only its first 70.
+void WarnTooManyPhotos(const wchar_t* folderName, int count);
 [[nodiscard]] Status PrepareMattings();
 [[nodiscard]] Status PrepareTempFolder();
 

@@ -4,7 +4,9 @@
 # once at 96 DPI (the large templates) and once at a scaled DPI (the small
 # ones), each in a fresh Wine prefix on a private Xvfb; and of the Power
 # panel, which only the program opens (one template, at 96 DPI).
-#   tools/screenshots.sh [scaled DPI, default 144]
+# The Monitor mapping panel is taken over the program on a wall of two
+# monitors, at 96 DPI.
+#   tools/screenshots.sh [scaled DPI, default 144] [monitors: only that panel]
 # Installs the package $QV_MSI (default build/win/Quorvel.msi); run
 # tools/build.sh --win-only first.
 set -u
@@ -116,9 +118,33 @@ panels_at() {  # panels_at <dpi> <suffix>
   rm -rf "$prefix"
 }
 
+# Home's Monitors Panel button (1026) over the program on two monitors.
+monitors_panel() {
+  local prefix i
+  prefix=$(qv_new_prefix screenshots "$QV_INSTALLED") || return 1
+  export WINEPREFIX=$prefix
+  qv_start_monitors 2 || return 1
+  "$WINE" "$QV_PROGRAM_DIR_WIN\\Quorvel.exe" >/dev/null 2>&1 &
+  for ((i = 0; i < 100; i++)); do
+    "$WINE" "$work/peek.exe" home album1 2>/dev/null && break
+    sleep 0.3
+  done
+  rect "Home - Quorvel" >/dev/null && "$WINE" "$work/peek.exe" command "Home - Quorvel" 1026
+  shoot "Monitor Mapping Panel - Quorvel" "$out/monitors-96dpi.png"
+  qv_stop_prefix "$prefix"
+  qv_stop_xvfb
+  rm -rf "$prefix"
+}
+
+if [ "${2:-}" = monitors ]; then
+  monitors_panel
+  rm -rf "$work"
+  exit 0
+fi
 run_at 96 96dpi
 run_at "$scaled" "${scaled}dpi"
 power_panel
+monitors_panel
 panels_at 96 96dpi
 panels_at "$scaled" "${scaled}dpi"
 rm -rf "$work"

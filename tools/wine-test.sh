@@ -35,10 +35,12 @@ export LC_ALL=C.UTF-8
 
 rc=125
 child=
+readonly=
 cleanup() {
   trap - EXIT INT TERM HUP
   [ -n "$child" ] && kill "$child" 2>/dev/null
   qv_stop_prefix "$prefix"
+  [ -n "$readonly" ] && umount "$readonly" 2>/dev/null
   qv_stop_xvfb
   if [ "${QUORVEL_KEEP_PREFIX:-0}" = 1 ] || [ "$rc" != 0 ]; then
     echo "wine-test: prefix kept at $prefix (exit code $rc)" >&2
@@ -56,6 +58,14 @@ if [ "${QV_MONITORS:-1}" -gt 1 ]; then
   qv_start_monitors "$QV_MONITORS" || exit 125
 else
   qv_start_xvfb || exit 125
+fi
+# QV_READONLY_FOLDER=name (set by ctest for the tests that need it) gives
+# the test C:\name, a folder nobody can write to: the tests run as root,
+# which file permissions do not stop, but a read-only mount does.
+if [ -n "${QV_READONLY_FOLDER:-}" ]; then
+  mkdir -p "$prefix/readonly-source" "$prefix/drive_c/$QV_READONLY_FOLDER"
+  mount --bind -o ro "$prefix/readonly-source" "$prefix/drive_c/$QV_READONLY_FOLDER" || exit 125
+  readonly=$prefix/drive_c/$QV_READONLY_FOLDER
 fi
 # A copied prefix starts its Wine server and services with its first
 # program, which takes seconds, far more on a loaded machine. Started here,

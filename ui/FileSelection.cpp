@@ -1,5 +1,7 @@
 #include "ui/FileSelection.h"
 
+#include "storage/StorageRules.h"
+
 namespace quorvel {
 
 namespace {
@@ -11,11 +13,6 @@ std::u16string_view TextAt(std::u16string_view buffer, std::size_t at) {
     return rest.substr(0, rest.find(u'\0'));
 }
 
-std::u16string WithoutTrailingSeparator(std::u16string_view folder) {
-    while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.remove_suffix(1);
-    return std::u16string(folder);
-}
-
 }  // namespace
 
 FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOffset) {
@@ -24,7 +21,7 @@ FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOff
     if (buffer[fileOffset - 1] != u'\0') {
         const std::u16string_view name = TextAt(buffer, fileOffset);
         if (name.empty()) return selection;
-        selection.folder = WithoutTrailingSeparator(buffer.substr(0, fileOffset));
+        selection.folder = std::u16string(WithoutTrailingSeparators(buffer.substr(0, fileOffset)));
         selection.names.emplace_back(name);
         return selection;
     }
@@ -35,7 +32,7 @@ FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOff
         selection.names.emplace_back(name);
         at += name.size() + 1;
     }
-    if (!selection.names.empty()) selection.folder = WithoutTrailingSeparator(folder);
+    if (!selection.names.empty()) selection.folder = std::u16string(WithoutTrailingSeparators(folder));
     return selection;
 }
 

@@ -7,6 +7,8 @@
 
 #include "base/ErrorReporter_win.h"
 #include "ui/Help_win.h"
+#include "ui/Import_win.h"
+#include "ui/MonitorsPanel_win.h"
 #include "ui/MattingsPanel_win.h"
 #include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
@@ -22,8 +24,8 @@
 namespace quorvel {
 
 // In PanelId order: Photos, Monitor Mapping, Mattings, Phrases, Power, Import.
-const PanelRunner gPanelRunners[kPanelCount] = {nullptr,          nullptr,        OpenMattingsPanel,
-                                                OpenPhrasesPanel, OpenPowerPanel, nullptr};
+const PanelRunner gPanelRunners[kPanelCount] = {nullptr,          OpenMonitorsPanel, OpenMattingsPanel,
+                                                OpenPhrasesPanel, OpenPowerPanel,    OpenImport};
 
 namespace {
 
@@ -263,7 +265,10 @@ Status RunRequestedPanel(HWND owner) {
             if (!gMode.restartRequested) {
                 for (int album = 0; album < kAlbumCount; ++album) StartAlbumTimer(album);
             } else {
-                if (gHooks.rebuildDisplay != nullptr) status = gHooks.rebuildDisplay(owner);
+                // The rebuild replaces the album windows, `owner` among
+                // them: the new ones belong to the program's owner window,
+                // as at the first start.
+                if (gHooks.rebuildDisplay != nullptr) status = gHooks.rebuildDisplay(gMode.ownerWindow);
             }
         }
     }

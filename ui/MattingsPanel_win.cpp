@@ -19,7 +19,7 @@
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
-#include "ui/FileSelection.h"
+#include "ui/FileSelection_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PreviewStrip_win.h"
 #include "res/resource.h"
@@ -30,8 +30,6 @@ namespace {
 
 const wchar_t kModule[] = L"Mattings";
 constexpr ErrorSite kOpenSite{kModule, 107};
-// Large enough for a folder and many long names; the dialog says when not.
-constexpr DWORD kImportBufferChars = 32768;
 
 const GlyphButtonSpec kMattingsButtons[] = {{IDC_IMPORT_MATTINGS, IDB_BUTTON_IMPORT_MATTINGS, 0xD2}};
 const int kMattingsColoured[] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_MATTING_GROUP};
@@ -251,43 +249,12 @@ void OnBoardClick(HWND dialog, const NMITEMACTIVATE& click) {
     gMattings.busy = false;
 }
 
-// Asks for boards: 1 in *chosen with their names in `buffer`, 0 cancelled.
-Status AskForBoards(HWND dialog, std::vector<wchar_t>& buffer, WORD* fileOffset, int* chosen) {
-    const std::wstring filter = LoadFilterList(IDS_BOARD_FILTER);
-    wchar_t title[kMessageChars];
-    (void)LoadText(IDS_BOARD_IMPORT_TITLE, title, sizeof title);
-    PWSTR pictures = nullptr;
-    SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures);
-    OPENFILENAMEW open = {};
-    open.lStructSize = sizeof open;
-    open.hwndOwner = dialog;
-    open.lpstrFilter = filter.c_str();
-    open.nFilterIndex = 1;
-    open.lpstrFile = buffer.data();
-    open.nMaxFile = static_cast<DWORD>(buffer.size());
-    open.lpstrTitle = title;
-    open.lpstrInitialDir = pictures;
-    open.lpfnHook = CentreFileDialog;
-    open.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK;
-    *chosen = GetOpenFileNameW(&open) ? 1 : 0;
-    CoTaskMemFree(pictures);
-    *fileOffset = open.nFileOffset;
-    if (*chosen) return kOk;
-    if (const DWORD error = CommDlgExtendedError(); error != 0) {
-        gErrorLocation.windowsError = error;
-        SetErrorLocation(QV_SITE(kModule));
-        return kErrWindowsApi;
-    }
-    return kOk;
-}
-
 Status ImportBoards(HWND dialog) {
-    std::vector<wchar_t> buffer(kImportBufferChars, L'\0');
-    WORD fileOffset = 0;
-    int chosen = 0;
-    if (Status s = AskForBoards(dialog, buffer, &fileOffset, &chosen); s != kOk || !chosen) return s;
-    const FileSelection selection = SplitFileSelection(
-        std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), fileOffset);
+    FileSelection selection;
+    bool chosen = false;
+    if (Status s = AskForFiles(dialog, IDS_BOARD_IMPORT_TITLE, IDS_BOARD_FILTER, &selection, &chosen);
+        s != kOk || !chosen)
+        return s;
     const std::wstring folder(selection.folder.begin(), selection.folder.end());
     wchar_t boards[kPathChars];
     MattingsFolder(boards);

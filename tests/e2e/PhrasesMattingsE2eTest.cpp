@@ -11,6 +11,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
@@ -82,41 +83,11 @@ bool ChooseFontColour(const Process& p, const std::wstring& name) {
     return ClickButton(FindControl(font, IDOK));
 }
 
-// A one-colour picture the import can take.
-bool WriteBoard(const std::wstring& path, COLORREF colour) {
-    Capture board;
-    board.width = 240;
-    board.height = 160;
-    board.bgra.resize(240 * 160 * 4);
-    for (std::size_t i = 0; i < board.bgra.size(); i += 4) {
-        board.bgra[i] = GetBValue(colour);
-        board.bgra[i + 1] = GetGValue(colour);
-        board.bgra[i + 2] = GetRValue(colour);
-        board.bgra[i + 3] = 255;
-    }
-    return SaveBmp(board, path);
-}
-
 std::wstring Pictures() { return KnownFolder(FOLDERID_Pictures); }
 
-// Types the names into the import dialog and presses Open.
+// Presses the panel's import button and chooses the names.
 bool Import(const Process& p, HWND panel, const std::wstring& names) {
-    if (!ClickButton(FindControl(panel, IDC_IMPORT_MATTINGS))) return false;
-    HWND open = WaitForWindow(p.Pid(), kImportTitle);
-    HWND edit = open != nullptr ? FindControl(open, 0x47C) : nullptr;  // the file name box
-    if (edit == nullptr) edit = FindControl(open, 0x480);
-    if (edit == nullptr) return false;
-    // The file list inside has id 1 as well: Open is the button of that id.
-    HWND openButton = nullptr;
-    for (HWND c : Children(open))
-        if (GetDlgCtrlID(c) == IDOK && ClassName(c) == L"Button") openButton = c;
-    // The dialog fills its name box as it starts: type again until Open takes the names.
-    for (int attempt = 0; attempt < 5 && openButton != nullptr; ++attempt) {
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
-        ClickButton(openButton);
-        if (WaitUntil([&] { return !IsWindow(open); }, 2000)) return true;
-    }
-    return false;
+    return ClickButton(FindControl(panel, IDC_IMPORT_MATTINGS)) && ChooseInFileDialog(p, kImportTitle, names);
 }
 
 // The list view lives in the program: its item texts and places are asked
@@ -192,8 +163,8 @@ TEST_F(ProgramPanel, PhrasesPanelTakesAGreekPhraseInAChosenColourToTheFileAndThe
 }
 
 TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbum) {
-    ASSERT_TRUE(WriteBoard(JoinPath(Pictures(), L"red board.bmp"), RGB(220, 0, 0)));
-    ASSERT_TRUE(WriteBoard(JoinPath(Pictures(), L"blue board.bmp"), RGB(0, 0, 220)));
+    ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"red board.bmp"), RGB(220, 0, 0)));
+    ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"blue board.bmp"), RGB(0, 0, 220)));
     Start();
     HWND panel = Open(IDC_MATTINGS_PANEL, kMattings);
     ASSERT_NE(panel, nullptr);

@@ -46,4 +46,36 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
     return Finish(p);
 }
 
+bool WritePicture(const std::wstring& path, COLORREF colour) {
+    Capture picture;
+    picture.width = 240;
+    picture.height = 160;
+    picture.bgra.resize(240 * 160 * 4);
+    for (std::size_t i = 0; i < picture.bgra.size(); i += 4) {
+        picture.bgra[i] = GetBValue(colour);
+        picture.bgra[i + 1] = GetGValue(colour);
+        picture.bgra[i + 2] = GetRValue(colour);
+        picture.bgra[i + 3] = 255;
+    }
+    return SaveBmp(picture, path);
+}
+
+bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::wstring& names) {
+    HWND open = WaitForWindow(p.Pid(), title);
+    HWND edit = open != nullptr ? FindControl(open, 0x47C) : nullptr;  // the file name box
+    if (edit == nullptr && open != nullptr) edit = FindControl(open, 0x480);
+    if (edit == nullptr) return false;
+    // The file list inside has id 1 as well: Open is the button of that id.
+    HWND openButton = nullptr;
+    for (HWND c : Children(open))
+        if (GetDlgCtrlID(c) == IDOK && ClassName(c) == L"Button") openButton = c;
+    // The dialog fills its name box as it starts: type again until Open takes the names.
+    for (int attempt = 0; attempt < 5 && openButton != nullptr; ++attempt) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        ClickButton(openButton);
+        if (WaitUntil([&] { return !IsWindow(open); }, 2000)) return true;
+    }
+    return false;
+}
+
 }  // namespace quorvel::e2e

@@ -22,4 +22,11 @@ std::optional<DWORD> Finish(Process& p);
 std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args = L"",
                               const std::wstring& workingFolder = L"");
 
+// A one-colour 240 x 160 picture written as a BMP file.
+bool WritePicture(const std::wstring& path, COLORREF colour);
+
+// Types `names` into the name box of the open dialog titled `title` and
+// presses Open; true once the dialog has taken them and closed.
+bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::wstring& names);
+
 }  // namespace quorvel::e2e

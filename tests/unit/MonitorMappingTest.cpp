@@ -193,3 +193,36 @@ TEST(AlbumAreaOf, BoundingRectangleOfSeveralMonitors) {
     EXPECT_EQ(r.width, 1920 + 1280);
     EXPECT_EQ(r.height, 1079);
 }
+
+TEST(LeavesFirstAlbumDark, OnlyWhenTheSecondAlbumHasAMonitorAndTheFirstNone) {
+    EXPECT_TRUE(LeavesFirstAlbumDark(Table({Screen(0, 0, true), Screen(1920, 0)}, {-1, 1})));
+    EXPECT_FALSE(LeavesFirstAlbumDark(Table({Screen(0, 0, true), Screen(1920, 0)}, {0, 1})));
+    EXPECT_FALSE(LeavesFirstAlbumDark(Table({Screen(0, 0, true), Screen(1920, 0)}, {-1, 0})));
+    // An album-2 field past the monitor count is not shown anywhere.
+    EXPECT_FALSE(LeavesFirstAlbumDark(Table({Screen(0, 0, true)}, {0, 1})));
+}
+
+TEST(WriteBackAlbums, AnyNewAssignmentCountsAsAChangeAndFollowsTheDeviceIndex) {
+    MonitorTable table = Table({Screen(1920, 0, true), Screen(0, 0), Screen(3840, 0)}, {0, -1, -1});
+    MonitorTable working = SortedByLeftEdge(table);
+    ASSERT_EQ(working.entries[0].rect.left, 0);
+    EXPECT_FALSE(WriteBackAlbums(working, table));
+    EXPECT_EQ(Albums(table), (std::vector<int>{0, -1, -1}));
+
+    working.entries[0].album = 1;  // the leftmost monitor, adapter 1
+    EXPECT_TRUE(WriteBackAlbums(working, table));
+    EXPECT_EQ(Albums(table), (std::vector<int>{0, 1, -1}));
+
+    MonitorTable inOrder = Table({Screen(0, 0, true), Screen(1920, 0)}, {0, 0});
+    MonitorTable inOrderWorking = SortedByLeftEdge(inOrder);
+    inOrderWorking.entries[1].album = 1;
+    EXPECT_TRUE(WriteBackAlbums(inOrderWorking, inOrder));
+    EXPECT_EQ(Albums(inOrder), (std::vector<int>{0, 1}));
+}
+
+TEST(MonitorCaption, SizeModelAndMainForThePrimary) {
+    const MonitorRect rect{0, 0, 1919, 1079};
+    EXPECT_EQ(MonitorCaption(rect, u"MONITOR\\DEL4065\\{4d36e96e}\\0001", true), u"1920x1080-DEL4065-Main");
+    EXPECT_EQ(MonitorCaption(rect, u"MONITOR\\Default_Monitor", false), u"1920x1080-Default_Monitor");
+    EXPECT_EQ(MonitorCaption(rect, u"", false), u"1920x1080-");
+}

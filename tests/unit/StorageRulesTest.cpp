@@ -109,3 +109,24 @@ TEST(IsCleanableRoot, NoLinkFromTheRootUpToTheUserFolder) {
     EXPECT_FALSE(IsCleanableRoot(user, user, isLink));
     EXPECT_FALSE(IsCleanableRoot(u"D:\\Albums", user, isLink));
 }
+
+TEST(CheckAlbumFolder, TakesAFolderDirectlyBelowTheRootInAnyCase) {
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\Albums\\Lakes", u"c:\\albums"), AlbumFolderVerdict::Usable);
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\Albums", u"C:\\Albums"), AlbumFolderVerdict::NotOneLevelBelow);
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\Albums\\Lakes\\Winter", u"C:\\Albums"), AlbumFolderVerdict::NotOneLevelBelow);
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\Other\\Lakes", u"C:\\Albums"), AlbumFolderVerdict::NotOneLevelBelow);
+}
+
+TEST(CheckAlbumFolder, ComparesRootsWithoutTrailingSeparators) {
+    EXPECT_EQ(CheckAlbumFolder(u"D:\\Lakes", u"D:\\"), AlbumFolderVerdict::Usable);
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\Albums\\Lakes\\", u"C:\\Albums\\"), AlbumFolderVerdict::Usable);
+}
+
+TEST(CheckAlbumFolder, RefusesNamesTheAlbumSlotCannotKeepAndPathsTooLong) {
+    const std::u16string longest(kLongestAlbumFolderName, u'n');
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\A\\" + longest, u"C:\\A"), AlbumFolderVerdict::Usable);
+    EXPECT_EQ(CheckAlbumFolder(u"C:\\A\\" + longest + u"n", u"C:\\A"), AlbumFolderVerdict::NameTooLong);
+    const std::u16string deepRoot = u"C:\\" + std::u16string(200, u'r');
+    EXPECT_EQ(CheckAlbumFolder(deepRoot + u"\\" + std::u16string(60, u'n'), deepRoot), AlbumFolderVerdict::PathTooLong);
+    EXPECT_FALSE(AlbumPathFits(deepRoot, std::u16string(60, u'n')));
+}

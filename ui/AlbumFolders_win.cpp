@@ -1,0 +1,108 @@
+#include "ui/AlbumFolders_win.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
+#include "base/PhotoTypes.h"
+#include "base/Utilities_win.h"
+#include "display/Decode_win.h"
+#include "storage/Storage_win.h"
+#include "storage/StorageRules.h"
+#include "res/resource.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"settings";
+
+struct ItemList {
+    PIDLIST_ABSOLUTE items = nullptr;
+    ~ItemList() { CoTaskMemFree(items); }
+};
+
+}  // namespace
+
+Status BrowseForFolder(HWND owner, const wchar_t* root, const wchar_t* title, wchar_t (&path)[kPathChars],
+                       bool* chosen) {
+    *chosen = false;
+    path[0] = L'\0';
+    ItemList rootItems;
+    if (root != nullptr) rootItems.items = ILCreateFromPathW(root);
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = owner;
+    browse.pidlRoot = rootItems.items;
+    browse.lpszTitle = title;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
+    ItemList picked;
+    picked.items = SHBrowseForFolderW(&browse);
+    if (picked.items == nullptr) return kOk;
+    if (!SHGetPathFromIDListW(picked.items, path)) {
+        SaveWindowsError();
+        path[0] = L'\0';
+        wchar_t text[kMessageChars];
+        (void)LoadText(IDS_PATH_FROM_ID_FAILED, text, sizeof text);
+        return Fail(QV_SITE(kModule), kErrWindowsApi, text);
+    }
+    *chosen = true;
+    return kOk;
+}
+
+void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const wchar_t* second) {
+    wchar_t text[kMessageChars];
+    swprintf(text, kMessageChars, LoadWideFormat(formatId).c_str(), first, second);
+    MessageBoxW(owner, text, gAppState->caption, MB_OK | MB_ICONWARNING);
+}
+
+bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId) {
+    switch (CheckAlbumFolder(reinterpret_cast<const char16_t*>(path), reinterpret_cast<const char16_t*>(root))) {
+        case AlbumFolderVerdict::Usable: return true;
+        case AlbumFolderVerdict::NotOneLevelBelow: WarnWithFormat(owner, notBelowId, path, root); return false;
+        case AlbumFolderVerdict::NameTooLong: WarnWithFormat(owner, IDS_ALBUM_NAME_TOO_LONG, path); return false;
+        case AlbumFolderVerdict::PathTooLong: WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, path); return false;
+    }
+    return false;
+}
+
+bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type) {
+    int count = 0;
+    *type = 0;
+    if (Status s = FindAlbumImages(folder, &count, type); s != kOk) {
+        ReportError(s, 1);
+        return false;
+    }
+    if (count == 0) {
+        WarnWithFormat(owner, IDS_ALBUM_FOLDER_EMPTY, folder);
+        return false;
+    }
+    if (count > kMaxAlbumPhotos) WarnTooManyPhotos(folderName, count);
+    wchar_t pattern[kPathChars];
+    const std::u16string typePattern = PhotoTypePattern(*type);
+    if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
+        WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, folder);
+        return false;
+    }
+    WIN32_FIND_DATAW found;
+    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return false;
+    int decoded = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!NameHasPhotoType(reinterpret_cast<const char16_t*>(found.cFileName), *type)) continue;
+        wchar_t path[kPathChars];
+        PhotoRecord photo;
+        if (!JoinPath(folder, found.cFileName, path) || DecodePhoto(path, false, &photo) != kOk) {
+            WarnWithFormat(owner, IDS_ALBUM_PHOTO_UNREADABLE, found.cFileName);
+            return false;
+        }
+        ++decoded;
+    } while (decoded < kMaxAlbumPhotos && FindNextFileW(find.get(), &found));
+    return decoded > 0;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,30 @@
+// Choosing a folder through the shell's folder browser, and checking that a
+// folder can become an album before any album is switched to it.
+#pragma once
+#include <windows.h>
+
+#include "base/AppState_win.h"
+
+namespace quorvel {
+
+// The shell's folder browser, rooted at `root` (nullptr: the whole
+// computer), with the new-folder button. *chosen is false after Cancel.
+[[nodiscard]] Status BrowseForFolder(HWND owner, const wchar_t* root, const wchar_t* title, wchar_t (&path)[kPathChars],
+                                     bool* chosen);
+
+// A notice of the program's caption and the warning icon, owned by `owner`:
+// the string-table format filled with up to two texts.
+void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const wchar_t* second = L"");
+
+// True when `path` may become an album folder under `root`; otherwise the
+// reason has been shown, a folder not directly below the root in the
+// format `notBelowId` (path, root).
+bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId);
+
+// True when `folder` holds photos the display can show: at least one of an
+// album type, and each of the first 70 decodes. More than 70 shows the same
+// warning as a start. A failure has been shown to the user, the photo that
+// does not decode named; the album in use is not touched either way.
+bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type);
+
+}  // namespace quorvel

@@ -1,0 +1,62 @@
+#include "ui/FileSelection_win.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
+#include "ui/Panel_win.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"Quorvel";
+// A folder and some hundreds of long names; the dialog says when not.
+constexpr DWORD kSelectionBufferChars = 32768;
+
+}  // namespace
+
+Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelection* selection, bool* chosen) {
+    *chosen = false;
+    *selection = {};
+    // A fresh buffer each time: a shorter result must not end in the
+    // names of the one before.
+    std::vector<wchar_t> buffer(kSelectionBufferChars, L'\0');
+    const std::wstring filter = LoadFilterList(filterId);
+    wchar_t title[kMessageChars];
+    (void)LoadText(titleId, title, sizeof title);
+    PWSTR pictures = nullptr;
+    SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures);
+    OPENFILENAMEW open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = owner;
+    open.lpstrFilter = filter.c_str();
+    open.nFilterIndex = 1;
+    open.lpstrFile = buffer.data();
+    open.nMaxFile = static_cast<DWORD>(buffer.size());
+    open.lpstrTitle = title;
+    open.lpstrInitialDir = pictures;
+    open.lpfnHook = CentreFileDialog;
+    // The program finds its default content and batch files from its
+    // current folder, which the dialog would otherwise move to the photos'.
+    open.Flags =
+        OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
+    const BOOL opened = GetOpenFileNameW(&open);
+    CoTaskMemFree(pictures);
+    if (!opened) {
+        if (const DWORD error = CommDlgExtendedError(); error != 0) {
+            gErrorLocation.windowsError = error;
+            SetErrorLocation(QV_SITE(kModule));
+            return kErrWindowsApi;
+        }
+        return kOk;
+    }
+    *selection = SplitFileSelection(
+        std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), open.nFileOffset);
+    *chosen = !selection->names.empty();
+    return kOk;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,16 @@
+// Album import: photos the user chooses are copied into a folder directly
+// below the albums root, which then becomes album 1.
+#pragma once
+#include <windows.h>
+
+#include "base/ErrorCodes.h"
+
+namespace quorvel {
+
+// Home's "Import Album" runner. Batch after batch until the user declines
+// to import more. When anything was copied, the Monitor mapping panel
+// follows on a wall of monitors and the display is rebuilt, whatever ended
+// the import; a failure is then reported here so that the rebuild happens.
+[[nodiscard]] Status OpenImport(HWND owner);
+
+}  // namespace quorvel
