@@ -58,10 +58,11 @@ bool StdioByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes)
 
 Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file) {
     if (file == nullptr || block.Empty() || block.rowBytes != block.width * 3) return kErrInvalidArgument;
-    if (block.width % 4 != 0) return kErrWidthNotMultipleOf4;
     const std::uint64_t rowBytes = static_cast<std::uint64_t>(block.width) * 3;
-    const std::uint64_t imageBytes = rowBytes * static_cast<std::uint64_t>(block.height);
-    if (block.pixels.size() < imageBytes) return kErrInvalidArgument;
+    // A BMP row is a whole number of 32-bit words; the padding bytes are 0.
+    const std::uint64_t stride = (rowBytes + 3) / 4 * 4;
+    const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(block.height);
+    if (block.pixels.size() < rowBytes * static_cast<std::uint64_t>(block.height)) return kErrInvalidArgument;
     // Both size fields are 32-bit.
     if (imageBytes + kCacheHeaderBytes > std::numeric_limits<std::uint32_t>::max()) return kErrInvalidArgument;
 
@@ -83,7 +84,7 @@ Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* fil
     Put32(h + 30, kNoCompression);
     Put32(h + 34, static_cast<std::uint32_t>(imageBytes));
     std::uint8_t* out = h + kCacheHeaderBytes;
-    for (std::int32_t y = block.height - 1; y >= 0; --y, out += rowBytes) std::memcpy(out, block.Row(y), rowBytes);
+    for (std::int32_t y = block.height - 1; y >= 0; --y, out += stride) std::memcpy(out, block.Row(y), rowBytes);
     return kOk;
 }
 
@@ -111,7 +112,6 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
 
     const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     const std::uint64_t stride = ((std::uint64_t{bits} * static_cast<std::uint64_t>(width) + 31) / 32) * 4;
-    if (std::uint64_t{bits} * static_cast<std::uint64_t>(width) / 8 < stride) return kErrWidthNotMultipleOf4;
     if (bits <= 15) return kErrColourTable;
     if (bits != 24 || compression != kNoCompression) return kErrBitsPerPixel;
     if (stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return kErrImageDimension;
@@ -126,26 +126,24 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
     info->pixelOffset = pixelOffset;
     if (block == nullptr) return kOk;
 
-    if (imageBytes < kMinCachePixelBytes) return kErrColourTable;
     if (imageBytes > std::numeric_limits<std::size_t>::max() || rows > std::numeric_limits<std::int32_t>::max())
         return kErrMemory;
     PixelBlock read;
+    const std::size_t packed = static_cast<std::size_t>(width) * 3;
     try {
-        read.pixels.assign(static_cast<std::size_t>(imageBytes), 0);
+        read.pixels.assign(packed * static_cast<std::size_t>(rows), 0);
     } catch (const std::bad_alloc&) {
         return kErrMemory;
     }
     read.width = width;
     read.height = static_cast<std::int32_t>(rows);
-    read.rowBytes = static_cast<std::int32_t>(stride);
-    if (!source.ReadAt(pixelOffset, read.pixels.data(), read.pixels.size())) return kErrDiskWrite;
-    if (height > 0) {
-        std::vector<std::uint8_t> swap(static_cast<std::size_t>(stride));
-        for (std::int32_t top = 0, bottom = read.height - 1; top < bottom; ++top, --bottom) {
-            std::memcpy(swap.data(), read.Row(top), swap.size());
-            std::memcpy(read.Row(top), read.Row(bottom), swap.size());
-            std::memcpy(read.Row(bottom), swap.data(), swap.size());
-        }
+    read.rowBytes = static_cast<std::int32_t>(packed);
+    // Row by row: the file's padding stays behind, and a bottom-up file
+    // comes out top row first.
+    for (std::int32_t fileRow = 0; fileRow < read.height; ++fileRow) {
+        const std::int32_t y = height > 0 ? read.height - 1 - fileRow : fileRow;
+        if (!source.ReadAt(pixelOffset + static_cast<std::uint64_t>(fileRow) * stride, read.Row(y), packed))
+            return kErrDiskWrite;
     }
     *block = std::move(read);
     return kOk;
