@@ -241,6 +241,7 @@
 #define IDS_PROP_FORMAT_STEP 31341
 #define IDS_PROP_FORMAT_WHOLE_STEP 31342
 #define IDS_PROP_FORMAT_SIZE 31343
+#define IDS_PROP_FORMAT_SECONDS 31344
 
 /* Album windows: the window menu's Home command (its About and Help are
    IDM_PANEL_ABOUT and IDM_PANEL_HELP, the same commands as on the panels) */
