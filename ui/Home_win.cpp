@@ -8,6 +8,7 @@
 #include "base/ErrorReporter_win.h"
 #include "ui/Help_win.h"
 #include "ui/MattingsPanel_win.h"
+#include "ui/PhotosPanel_win.h"
 #include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
@@ -22,7 +23,7 @@
 namespace quorvel {
 
 // In PanelId order: Photos, Monitor Mapping, Mattings, Phrases, Power, Import.
-const PanelRunner gPanelRunners[kPanelCount] = {nullptr,          nullptr,        OpenMattingsPanel,
+const PanelRunner gPanelRunners[kPanelCount] = {OpenPhotosPanel,  nullptr,        OpenMattingsPanel,
                                                 OpenPhrasesPanel, OpenPowerPanel, nullptr};
 
 namespace {
