@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "display/ColourEffects.h"
 
@@ -38,6 +39,26 @@ PreviewSize FitPreview(std::int32_t width, std::int32_t height, std::int32_t ava
 std::int32_t DraggedOffset(std::int32_t offset, std::int32_t delta, std::int32_t photoSize, std::int32_t viewSize) {
     const std::int32_t furthest = std::max(photoSize - viewSize, 0);
     return std::clamp(offset - delta, 0, furthest);
+}
+
+PixelBlock ShrinkForThumbnail(const PixelBlock& photo, std::int32_t width, std::int32_t height) {
+    if (photo.Empty() || width <= 0 || height <= 0) return photo;
+    const std::int32_t factor = std::min(photo.width / (4 * width), photo.height / (4 * height));
+    if (factor < 2) return photo;
+    PixelBlock shrunk = PixelBlock::Make(photo.width / factor, photo.height / factor);
+    const std::uint32_t area = static_cast<std::uint32_t>(factor * factor);
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(shrunk.width) * 3);
+    for (std::int32_t y = 0; y < shrunk.height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (std::int32_t row = y * factor; row < (y + 1) * factor; ++row) {
+            const std::uint8_t* in = photo.Row(row);
+            for (std::int32_t x = 0; x < shrunk.width * factor; ++x)
+                for (int c = 0; c < 3; ++c) sums[static_cast<std::size_t>(x / factor) * 3 + c] += in[3 * x + c];
+        }
+        std::uint8_t* out = shrunk.Row(y);
+        for (std::size_t i = 0; i < sums.size(); ++i) out[i] = static_cast<std::uint8_t>(sums[i] / area);
+    }
+    return shrunk;
 }
 
 void ToggleEffectPreview(EffectPreview& preview, int album, int photoIndex, PixelBlock& photo, int effect) {

@@ -37,6 +37,12 @@ PreviewSize FitPreview(std::int32_t width, std::int32_t height, std::int32_t ava
 // the photo follows the cursor and stops at its edges.
 std::int32_t DraggedOffset(std::int32_t offset, std::int32_t delta, std::int32_t photoSize, std::int32_t viewSize);
 
+// A copy of the photo shrunk by a whole factor, each pixel the average of
+// its square, to no less than four times width x height: the thumbnail is
+// scaled from this, which costs a fraction of scaling the whole photo. A
+// photo too small for a factor of 2 is copied as it is.
+PixelBlock ShrinkForThumbnail(const PixelBlock& photo, std::int32_t width, std::int32_t height);
+
 // The one playback effect previewed on a photo's pixels, and the pixels it
 // replaced: the photo's own colours come back from here, never from a file
 // that a failed read could leave previewed.

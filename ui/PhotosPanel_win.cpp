@@ -11,6 +11,7 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/Decode_win.h"
+#include "display/Frame_win.h"
 #include "photos/AlbumEdits_win.h"
 #include "photos/CropAndScale_win.h"
 #include "photos/ImageOps.h"
@@ -30,8 +31,9 @@ const wchar_t kModule[] = L"PhotosDlg";
 constexpr ErrorSite kOpenSite{kModule, 95};
 constexpr int kThumbWidth = 80, kThumbHeight = 59;
 constexpr int kThumbSpacing = 90;
-// The properties list keeps at least this much room beside the preview.
-constexpr int kSmallestListWidth = 220;
+// The preview takes at most this share of the panel's width, so that the
+// properties list beside it keeps room for its values.
+constexpr int kPreviewShareNumerator = 3, kPreviewShareDenominator = 5;
 
 constexpr int kFall = 2, kWinter = 1, kSummer = 4;
 
@@ -104,12 +106,7 @@ void Changed() { gRebuild = true; }
 
 BITMAPINFO TopDownInfo(int width, int height) {
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    FillTopDownHeader(info.bmiHeader, width, height);
     return info;
 }
 
@@ -160,8 +157,8 @@ RECT ClientRectOf(HWND dialog, HWND control) {
 
 Status DrawThumbnail(int photo, bool replace) {
     std::vector<std::uint8_t> bits(ScaledBytes(kThumbWidth, kThumbHeight));
-    const PixelBlock& block = Slot().photos[photo].block;
-    if (Status s = CropAndScale(block, kThumbWidth, kThumbHeight, 100.0, bits.data(), bits.size()); s != kOk) return s;
+    const PixelBlock source = ShrinkForThumbnail(Slot().photos[photo].block, kThumbWidth, kThumbHeight);
+    if (Status s = CropAndScale(source, kThumbWidth, kThumbHeight, 100.0, bits.data(), bits.size()); s != kOk) return s;
     BITMAPINFO info = TopDownInfo(kThumbWidth, kThumbHeight);
     WindowDc screen(nullptr);
     if (SetDIBits(screen.get(), gPhotos.carrier.get(), 0, kThumbHeight, bits.data(), &info, DIB_RGB_COLORS) !=
@@ -221,7 +218,7 @@ void PlacePreview() {
     GetWindowRect(gPhotos.thumbnails, &list);
     GetClientRect(gPhotos.dialog, &client);
     const RECT at = ClientRectOf(gPhotos.dialog, gPhotos.thumbnails);
-    const int maxWidth = client.right - at.left - kSmallestListWidth;
+    const int maxWidth = client.right * kPreviewShareNumerator / kPreviewShareDenominator - at.left;
     const PreviewSize size =
         FitPreview(Photo().width, Photo().height, panel.bottom - list.bottom - 15, std::max(maxWidth, 2));
     MoveWindow(gPhotos.preview, at.left, at.bottom + 5, size.width, size.height, FALSE);

@@ -52,6 +52,26 @@ TEST(PhotoPanelRules, DragStopsAtThePhotosEdges) {
     EXPECT_EQ(DraggedOffset(0, -20, 80, 100), 0);  // view wider than the photo
 }
 
+TEST(PhotoPanelRules, ThumbnailSourceIsTheAverageOfEachSquare) {
+    // 3200 x 1200 for 80 x 59: a factor of 5 keeps 640 x 240.
+    PixelBlock big = PixelBlock::Make(3200, 1200);
+    const PixelBlock shrunk = ShrinkForThumbnail(big, 80, 59);
+    EXPECT_EQ(shrunk.width, 640);
+    EXPECT_EQ(shrunk.height, 240);
+    EXPECT_EQ(shrunk.rowBytes, 640 * 3);
+
+    PixelBlock photo = PixelBlock::Make(200, 120);
+    for (std::int32_t y = 0; y < 120; ++y)
+        for (std::int32_t x = 0; x < 200; ++x)
+            photo.Row(y)[3 * x] = static_cast<std::uint8_t>((x % 2) * 100 + (y % 2) * 20);
+    const PixelBlock half = ShrinkForThumbnail(photo, 25, 15);
+    ASSERT_EQ(half.width, 100);
+    ASSERT_EQ(half.height, 60);
+    EXPECT_EQ(half.Row(7)[3 * 9], 60);  // (0 + 100 + 20 + 120) / 4
+    const PixelBlock same = ShrinkForThumbnail(photo, 80, 59);
+    EXPECT_EQ(same.pixels, photo.pixels);
+}
+
 TEST(EffectPreview, ThePhotosOwnPixelsAlwaysComeBack) {
     PixelBlock photo = PixelBlock::Make(8, 2);
     for (std::size_t i = 0; i < photo.pixels.size(); ++i) photo.pixels[i] = static_cast<std::uint8_t>(i * 37);
