@@ -130,20 +130,31 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
         return kErrMemory;
     PixelBlock read;
     const std::size_t packed = static_cast<std::size_t>(width) * 3;
+    // One read of all rows (a file read is costly, a row at a time more so);
+    // padded rows go through a second buffer that keeps the padding behind.
+    std::vector<std::uint8_t> padded;
     try {
         read.pixels.assign(packed * static_cast<std::size_t>(rows), 0);
+        if (stride != packed) padded.assign(static_cast<std::size_t>(imageBytes), 0);
     } catch (const std::bad_alloc&) {
         return kErrMemory;
     }
     read.width = width;
     read.height = static_cast<std::int32_t>(rows);
     read.rowBytes = static_cast<std::int32_t>(packed);
-    // Row by row: the file's padding stays behind, and a bottom-up file
-    // comes out top row first.
-    for (std::int32_t fileRow = 0; fileRow < read.height; ++fileRow) {
-        const std::int32_t y = height > 0 ? read.height - 1 - fileRow : fileRow;
-        if (!source.ReadAt(pixelOffset + static_cast<std::uint64_t>(fileRow) * stride, read.Row(y), packed))
-            return kErrDiskWrite;
+    std::vector<std::uint8_t>& target = stride != packed ? padded : read.pixels;
+    if (!source.ReadAt(pixelOffset, target.data(), target.size())) return kErrDiskWrite;
+    if (stride != packed)
+        for (std::int32_t fileRow = 0; fileRow < read.height; ++fileRow)
+            std::memcpy(read.Row(fileRow), padded.data() + static_cast<std::size_t>(fileRow) * stride, packed);
+    // A bottom-up file comes out top row first.
+    if (height > 0) {
+        std::vector<std::uint8_t> swap(packed);
+        for (std::int32_t top = 0, bottom = read.height - 1; top < bottom; ++top, --bottom) {
+            std::memcpy(swap.data(), read.Row(top), packed);
+            std::memcpy(read.Row(top), read.Row(bottom), packed);
+            std::memcpy(read.Row(bottom), swap.data(), packed);
+        }
     }
     *block = std::move(read);
     return kOk;
