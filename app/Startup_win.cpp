@@ -393,7 +393,9 @@ void InstallHooks() {
     gHooks.openAbout = OpenAbout;
     gHooks.openHomeHelp = [] { return RunHelp(L"QuorvelHelp.bat", kHelpHome); };
     gHooks.shutdown = Shutdown;
-    gHooks.rebuildDisplay = [](HWND owner) { return StartupSequence(owner, 1); };
+    // The window asking is an album window that the rebuild replaces: the
+    // new windows belong to the program's own owner, as at the start.
+    gHooks.rebuildDisplay = [](HWND) { return StartupSequence(gMode.ownerWindow, 1); };
     gHooks.repairAlbums = RunFirstTimeSetup;
 }
 

@@ -25,15 +25,15 @@ struct PhotoRecord {
     // The photo's file name while decoding; afterwards the name of its cache
     // file (extension replaced by "BMP").
     std::u16string fileName;
-    PixelBlock block;  // width cut to a multiple of 4
+    PixelBlock block;
     std::int32_t heightDiffers = 0;
     std::int32_t widthDiffers = 0;
     std::int32_t portraitAmongLandscape = 0;
     std::vector<PropertyItem> properties;
-    // Capture time from the photo's properties, as mktime reads it with the
-    // daylight flag set; 0 when the photo has none.
+    // Capture time from the photo's properties, as mktime reads it under the
+    // system's summer-time rule; 0 when the photo has none.
     std::int64_t dateTaken = 0;
-    std::int64_t fileTime = 0;  // local time as mktime reads it, daylight flag set
+    std::int64_t fileTime = 0;  // local time as mktime reads it
     std::int64_t fileSize = 0;
 };
 

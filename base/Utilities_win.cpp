@@ -166,8 +166,8 @@ Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
 }
 
 std::int64_t LocalFileTime(const FILETIME& written) {
-    // Local broken-down time, then back to seconds with the daylight-saving
-    // flag set, as the C runtime's mktime reads it.
+    // Local broken-down time, then back to seconds by the C runtime's mktime,
+    // which applies the system's summer-time rule for that day.
     FILETIME local;
     SYSTEMTIME st;
     if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
@@ -178,7 +178,7 @@ std::int64_t LocalFileTime(const FILETIME& written) {
     t.tm_hour = st.wHour;
     t.tm_min = st.wMinute;
     t.tm_sec = st.wSecond;
-    t.tm_isdst = 1;
+    t.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&t));
 }
 

@@ -48,8 +48,8 @@ enum class RunStyle { Shown, Quiet };
 [[nodiscard]] Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count);
 // Album photo types: 1 "*.jpg" ... 7 "*.tiff", 0 when none matched.
 [[nodiscard]] Status FindAlbumImages(const wchar_t* folder, int* count, int* type);
-// A file time as local seconds since 1970, read by mktime with the
-// daylight-saving flag set (0 when Windows cannot convert it).
+// A file time as local seconds since 1970, read by mktime under the
+// system's summer-time rule (0 when Windows cannot convert it).
 std::int64_t LocalFileTime(const FILETIME& written);
 
 }  // namespace quorvel

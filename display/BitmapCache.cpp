@@ -58,10 +58,11 @@ bool StdioByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes)
 
 Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file) {
     if (file == nullptr || block.Empty() || block.rowBytes != block.width * 3) return kErrInvalidArgument;
-    if (block.width % 4 != 0) return kErrWidthNotMultipleOf4;
     const std::uint64_t rowBytes = static_cast<std::uint64_t>(block.width) * 3;
-    const std::uint64_t imageBytes = rowBytes * static_cast<std::uint64_t>(block.height);
-    if (block.pixels.size() < imageBytes) return kErrInvalidArgument;
+    // A BMP row is a whole number of 32-bit words; the padding bytes are 0.
+    const std::uint64_t stride = (rowBytes + 3) / 4 * 4;
+    const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(block.height);
+    if (block.pixels.size() < rowBytes * static_cast<std::uint64_t>(block.height)) return kErrInvalidArgument;
     // Both size fields are 32-bit.
     if (imageBytes + kCacheHeaderBytes > std::numeric_limits<std::uint32_t>::max()) return kErrInvalidArgument;
 
@@ -83,7 +84,7 @@ Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* fil
     Put32(h + 30, kNoCompression);
     Put32(h + 34, static_cast<std::uint32_t>(imageBytes));
     std::uint8_t* out = h + kCacheHeaderBytes;
-    for (std::int32_t y = block.height - 1; y >= 0; --y, out += rowBytes) std::memcpy(out, block.Row(y), rowBytes);
+    for (std::int32_t y = block.height - 1; y >= 0; --y, out += stride) std::memcpy(out, block.Row(y), rowBytes);
     return kOk;
 }
 
@@ -111,7 +112,6 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
 
     const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     const std::uint64_t stride = ((std::uint64_t{bits} * static_cast<std::uint64_t>(width) + 31) / 32) * 4;
-    if (std::uint64_t{bits} * static_cast<std::uint64_t>(width) / 8 < stride) return kErrWidthNotMultipleOf4;
     if (bits <= 15) return kErrColourTable;
     if (bits != 24 || compression != kNoCompression) return kErrBitsPerPixel;
     if (stride > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return kErrImageDimension;
@@ -126,25 +126,34 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
     info->pixelOffset = pixelOffset;
     if (block == nullptr) return kOk;
 
-    if (imageBytes < kMinCachePixelBytes) return kErrColourTable;
     if (imageBytes > std::numeric_limits<std::size_t>::max() || rows > std::numeric_limits<std::int32_t>::max())
         return kErrMemory;
     PixelBlock read;
+    const std::size_t packed = static_cast<std::size_t>(width) * 3;
+    // One read of all rows (a file read is costly, a row at a time more so);
+    // padded rows go through a second buffer that keeps the padding behind.
+    std::vector<std::uint8_t> padded;
     try {
-        read.pixels.assign(static_cast<std::size_t>(imageBytes), 0);
+        read.pixels.assign(packed * static_cast<std::size_t>(rows), 0);
+        if (stride != packed) padded.assign(static_cast<std::size_t>(imageBytes), 0);
     } catch (const std::bad_alloc&) {
         return kErrMemory;
     }
     read.width = width;
     read.height = static_cast<std::int32_t>(rows);
-    read.rowBytes = static_cast<std::int32_t>(stride);
-    if (!source.ReadAt(pixelOffset, read.pixels.data(), read.pixels.size())) return kErrDiskWrite;
+    read.rowBytes = static_cast<std::int32_t>(packed);
+    std::vector<std::uint8_t>& target = stride != packed ? padded : read.pixels;
+    if (!source.ReadAt(pixelOffset, target.data(), target.size())) return kErrDiskWrite;
+    if (stride != packed)
+        for (std::int32_t fileRow = 0; fileRow < read.height; ++fileRow)
+            std::memcpy(read.Row(fileRow), padded.data() + static_cast<std::size_t>(fileRow) * stride, packed);
+    // A bottom-up file comes out top row first.
     if (height > 0) {
-        std::vector<std::uint8_t> swap(static_cast<std::size_t>(stride));
+        std::vector<std::uint8_t> swap(packed);
         for (std::int32_t top = 0, bottom = read.height - 1; top < bottom; ++top, --bottom) {
-            std::memcpy(swap.data(), read.Row(top), swap.size());
-            std::memcpy(read.Row(top), read.Row(bottom), swap.size());
-            std::memcpy(read.Row(bottom), swap.data(), swap.size());
+            std::memcpy(swap.data(), read.Row(top), packed);
+            std::memcpy(read.Row(top), read.Row(bottom), packed);
+            std::memcpy(read.Row(bottom), swap.data(), packed);
         }
     }
     *block = std::move(read);

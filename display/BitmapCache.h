@@ -17,9 +17,6 @@ namespace quorvel {
 constexpr std::uint32_t kBmpFileHeaderBytes = 14;
 constexpr std::uint32_t kBmpInfoHeaderBytes = 40;
 constexpr std::uint32_t kCacheHeaderBytes = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
-// Pixel data this small is refused by the reader.
-constexpr std::uint64_t kMinCachePixelBytes = 40001;
-
 // What the two headers of a BMP file say, as far as the reader uses them.
 struct CacheBitmapInfo {
     std::int32_t width = 0;
@@ -71,14 +68,16 @@ private:
 };
 
 // The whole cache file of a block: 54 header bytes, then the rows bottom row
-// first, width x 3 bytes each. The width must be a multiple of 4, so rows
-// need no padding (10058 otherwise); an inconsistent block gives 10001.
+// first, width x 3 bytes each padded with zeros to a whole number of 32-bit
+// words as every BMP row is (a width that is a multiple of 4 needs none); an
+// inconsistent block gives 10001.
 [[nodiscard]] Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file);
 
 // Reads the headers and, when `block` is given, the pixels, top row first.
-// Without a block only the header values are given. Codes: 10001 not a BMP
-// or a broken header, 10053 impossible dimensions, 10058 padded rows, 10060
-// a colour table or fewer than 40001 pixel bytes, 10082 not 24 bits per
+// Without a block only the header values are given; the block's rows come
+// without the file's padding. Codes: 10001 not a BMP
+// or a broken header, 10053 impossible dimensions, 10060
+// a colour table, 10082 not 24 bits per
 // pixel or compressed, 10036 the file is shorter than its headers say,
 // 10034 no memory. The caller's old block is released first.
 [[nodiscard]] Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block);

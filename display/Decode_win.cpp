@@ -15,6 +15,7 @@
 
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
+#include "storage/PhotoOrder.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
@@ -263,14 +264,23 @@ Status DecodeAlbum(int album) {
         return kErrFindFirstFile;
     }
     FindHandle guard(find);
-    int k = 0;
-    bool firstPortrait = false;
+    std::vector<WIN32_FIND_DATAW> files;
+    std::vector<std::u16string> cacheNames;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) continue;
-        if (Status s = DecodeOne(slot, folders, found, k, &firstPortrait); s != kOk) return s;
+        files.push_back(found);
+        cacheNames.push_back(CacheFileName(Portable(found.cFileName), slot.photoType));
+    } while (static_cast<int>(files.size()) < kMaxPhotos && FindNextFileW(find, &found));
+
+    // The order the user gave the photos in the Photos panel, so the strip
+    // joins them that way; the folder's order otherwise.
+    int k = 0;
+    bool firstPortrait = false;
+    for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
+        if (Status s = DecodeOne(slot, folders, files[index], k, &firstPortrait); s != kOk) return s;
         ++k;
-    } while (k < kMaxPhotos && FindNextFileW(find, &found));
+    }
 
     // The folder may have changed since its photos were counted; the count
     // follows the records actually filled.

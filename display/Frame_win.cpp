@@ -24,17 +24,6 @@ AlbumView* ViewOf(int album) {
     return gDisplayState->albums[album].view;
 }
 
-void FillTopDownHeader(BITMAPINFOHEADER& header, std::int32_t width, std::int32_t height) {
-    header = {};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = -height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(width) * 3 * height;
-}
-
 // The drawing settings of the phrase font other than its face and size.
 void SetPhraseFontStyle(LOGFONTW& font) {
     font.lfOutPrecision = OUT_STROKE_PRECIS;
@@ -57,6 +46,17 @@ void DrawPhrase(const AlbumView& view, std::int32_t band) {
 }
 
 }  // namespace
+
+void FillTopDownHeader(BITMAPINFOHEADER& header, std::int32_t width, std::int32_t height) {
+    header = {};
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = -height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = (static_cast<DWORD>(width) * 3 + 3) / 4 * 4 * height;
+}
 
 void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UINT format) {
     if (text == nullptr || text[0] == L'\0' || gDisplayState == nullptr) return;

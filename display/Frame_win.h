@@ -18,6 +18,10 @@ void FreeAlbumView(AlbumView*& view);
 // 100 pixels, 20 in the small preview.
 std::int32_t MattingBandWidth();
 
+// The header of a 24-bit top-down DIB of width x height pixels, whose rows
+// are padded to whole 32-bit words.
+void FillTopDownHeader(BITMAPINFOHEADER& header, std::int32_t width, std::int32_t height);
+
 // Makes the album's view (text colour and phrase from the settings) and, for
 // album 0, the phrase font from the font settings. 10001 when a process
 // record is missing.

@@ -25,7 +25,7 @@ ViewportSize ViewportFor(std::int32_t stripWidth, std::int32_t stripHeight, std:
 int NextEffectBit(std::int16_t enabled, std::int16_t& applied) {
     if (enabled <= 0) return 0;
     if (applied == enabled) applied = 0;
-    for (int bit : {2, 1, 8, 16}) {
+    for (int bit : {2, 1, 4, 8, 16}) {
         if ((enabled & bit) && !(applied & bit)) {
             applied = static_cast<std::int16_t>(applied | bit);
             return bit;

@@ -65,7 +65,8 @@ std::optional<std::tm> ParseCaptureTime(std::u16string_view text) {
     time.tm_hour = *hour;
     time.tm_min = *minute;
     time.tm_sec = *second;
-    time.tm_isdst = 1;
+    // Whether summer time applied on that day is the system's rule to say.
+    time.tm_isdst = -1;
     return time;
 }
 

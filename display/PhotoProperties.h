@@ -72,7 +72,7 @@ std::optional<Rational> PropertyRational(const PropertyItem& item);
 std::u16string PropertyBytesText(const PropertyItem& item);
 
 // Capture time "yyyy:mm:dd hh:mm:ss": the broken-down local time with the
-// daylight-saving flag set, or none when the text is shorter than 19
+// daylight-saving flag left to the system, or none when the text is shorter than 19
 // characters or a number position holds no digit.
 std::optional<std::tm> ParseCaptureTime(std::u16string_view text);
 // Seconds since 1970 of the capture time (mktime of the parsed time), 0

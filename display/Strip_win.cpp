@@ -63,7 +63,7 @@ Status JoinPhotos(int album, int effectBits) {
     // The playback-effect cycle rebuilds the strip from the photos after
     // every fifth turn, so an album with effects enabled keeps its photos'
     // pixels; any other album lets them go once they are in the strip.
-    const bool rebuilds = (slot->effectsEnabled & (1 | 2 | 8 | 16)) != 0;
+    const bool rebuilds = (slot->effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0;
     const Status status =
         JoinPhotos(PhotosOf(*slot), slot->stitchMode, effectBits,
                    rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease, slot->strip);

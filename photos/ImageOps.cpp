@@ -20,7 +20,6 @@ void CopyPixel(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, fro
     PixelBlock changed;
     try {
         changed = change(photo);
-        CutToWholeWordRows(changed);
     } catch (const std::bad_alloc&) {
         return kErrMemory;
     }
@@ -84,21 +83,6 @@ PixelBlock Halve(const PixelBlock& photo) {
     return half;
 }
 
-void CutToWholeWordRows(PixelBlock& photo) {
-    const std::int32_t cut = photo.width - photo.width % 4;
-    if (cut == photo.width && photo.rowBytes == cut * 3) return;
-    if (cut <= 0 || photo.height <= 0) {
-        photo.Release();
-        return;
-    }
-    // Rows only move towards the start, so they can be packed in place.
-    const std::size_t kept = static_cast<std::size_t>(cut) * 3;
-    for (std::int32_t r = 0; r < photo.height; ++r) std::memmove(photo.pixels.data() + r * kept, photo.Row(r), kept);
-    photo.width = cut;
-    photo.rowBytes = cut * 3;
-    photo.pixels.resize(kept * photo.height);
-}
-
 Status TransformPixels(PixelBlock& photo, int kind) {
     switch (kind) {
         case kRotateLeft: return Replace(photo, RotateLeft);
@@ -113,8 +97,7 @@ Status HalvePixels(PixelBlock& photo) { return Replace(photo, Halve); }
 
 bool HalfKeepsSide(const PixelBlock& photo, std::int32_t smallestSide) {
     if (!Readable(photo)) return true;
-    const std::int32_t halfWidth = photo.width / 2;
-    return std::min(halfWidth - halfWidth % 4, photo.height / 2) >= smallestSide;
+    return std::min(photo.width / 2, photo.height / 2) >= smallestSide;
 }
 
 }  // namespace quorvel

@@ -28,21 +28,15 @@ PixelBlock FlipHorizontal(const PixelBlock& photo);
 // W / 2 x H / 2 pixels: new (row k, column m) is old (row 2k, column 2m).
 PixelBlock Halve(const PixelBlock& photo);
 
-// Cuts the width down to a multiple of 4 (at most 3 columns dropped at the
-// right), as decoding does: rows of such a width are whole 32-bit words, the
-// only rows the BMP cache can hold without padding.
-void CutToWholeWordRows(PixelBlock& photo);
-
 // The block-replacing forms the panel uses: the photo gets the transformed
-// (or halved) pixels with its width cut as above, or stays unchanged on
-// failure. An empty photo is left alone (0). Unknown kind: 10001; no
-// memory: 10034; a result with no pixels left after the cut (a photo
-// narrower than 4 pixels after the change): 10053.
+// (or halved) pixels, every one of them (the cache writes rows of any
+// width), or stays unchanged on failure. An empty photo is left alone (0).
+// Unknown kind: 10001; no memory: 10034; a half with no pixels: 10053.
 [[nodiscard]] Status TransformPixels(PixelBlock& photo, int kind);
 [[nodiscard]] Status HalvePixels(PixelBlock& photo);
 
-// True when HalvePixels would leave the photo's smaller side (after the
-// width cut) at `smallestSide` pixels or more, or would leave it alone.
+// True when HalvePixels would leave the photo's smaller side at
+// `smallestSide` pixels or more, or would leave it alone.
 bool HalfKeepsSide(const PixelBlock& photo, std::int32_t smallestSide);
 
 }  // namespace quorvel

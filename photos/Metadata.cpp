@@ -54,6 +54,7 @@ const std::array<std::uint32_t, kPropertyTextCount> kPropertyTextIds = {
     IDS_PROP_FORMAT_STEP,
     IDS_PROP_FORMAT_WHOLE_STEP,
     IDS_PROP_FORMAT_SIZE,
+    IDS_PROP_FORMAT_SECONDS,
 };
 
 const PropertyItem* FindPhotoProperty(std::span<const PhotoRecord> photos, std::int32_t photoCount, std::int32_t index,
@@ -182,7 +183,7 @@ constexpr RowInfo kRows[kPropertyRowCount] = {
     {PropertyRow::kFileSize, 112, kTextLabelFileSize},
 };
 
-const char16_t* const kAlbumExtensions[8] = {u"", u"jpg", u"jpeg", u"bmp", u"png", u"jif", u"tif", u"tiff"};
+const char16_t* const kAlbumExtensions[8] = {u"", u"jpg", u"jpeg", u"bmp", u"png", u"gif", u"tif", u"tiff"};
 
 std::optional<std::u16string> AsciiRow(const PhotoRecord& photo, std::uint32_t tag) {
     const PropertyItem* item = FindPhotoProperty(photo.properties, tag);
@@ -265,10 +266,12 @@ std::optional<std::u16string> FormatPropertyRow(PropertyRow row, const PhotoReco
             return FormatNumbers(texts[kTextFormatFStop], {double(Quotient(value->numerator, value->denominator))});
         }
         case PropertyRow::kExposureTime: {
-            // Shown as 1/n: n is the denominator over the numerator, cut to
-            // a whole number (2/1 second shows as 1/0 sec.).
+            // Below a second shown as 1/n: n is the denominator over the
+            // numerator, cut to a whole number; a second or more in seconds.
             const auto value = RationalOf(photo, kTagExposureTime);
-            if (!value || value->numerator == 0) return std::nullopt;
+            if (!value || value->numerator == 0 || value->denominator == 0) return std::nullopt;
+            const float seconds = Quotient(value->numerator, value->denominator);
+            if (seconds >= 1.0f) return FormatNumbers(texts[kTextFormatSeconds], {double(seconds)});
             const float reciprocal = Quotient(value->denominator, value->numerator);
             return FormatNumbers(texts[kTextFormatExposure], {static_cast<std::int64_t>(reciprocal)});
         }

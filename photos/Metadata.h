@@ -75,6 +75,7 @@ enum PropertyText : std::size_t {
     kTextFormatStep,
     kTextFormatWholeStep,
     kTextFormatFileSize,
+    kTextFormatSeconds,
     kPropertyTextCount
 };
 using PropertyTexts = std::array<std::u16string, kPropertyTextCount>;

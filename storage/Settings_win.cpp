@@ -1,10 +1,12 @@
 #include "storage/Settings_win.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "storage/PhotoOrder.h"
 #include "storage/SettingsFormat.h"
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
@@ -185,6 +187,25 @@ Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
     wchar_t key[kKeyChars];
     if (Status s = KeyName(keyId, number, key); s != kOk) return s;
     return WriteValue(key, text);
+}
+
+Status WritePhotoOrder(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+        return Fail(kSettingsKeySite, kErrInvalidArgument);
+    const AlbumSlot& slot = gDisplayState->albums[album];
+    std::vector<std::u16string> names;
+    for (int i = 0; i < std::min(slot.photoCount, kMaxPhotos); ++i) names.push_back(slot.photos[i].fileName);
+    const std::u16string text = PhotoOrderText(names);
+    return WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+std::u16string ReadPhotoOrder(int album) {
+    // Room for every photo's cache file name and its separator.
+    std::vector<wchar_t> text(static_cast<std::size_t>(kMaxPhotos) * (kPathChars + 1), L'\0');
+    if (ReadSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, text.data(),
+                            static_cast<int>(text.size() * sizeof(wchar_t))) != kOk)
+        return {};
+    return reinterpret_cast<const char16_t*>(text.data());
 }
 
 void ReadAllSettings() {

@@ -4,6 +4,7 @@
 // after a panel changed something.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "base/AppState_win.h"
 
@@ -43,6 +44,12 @@ Status WriteSettingNumber(const wchar_t* key, std::int32_t value);
 Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value);
 // A null text removes the key.
 Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
+
+// The order the user gave album `album`'s (0 or 1) photos, as
+// PhotoOrderText keeps it: written from the album's records at once, since
+// no other record keeps it; read back empty when there is none.
+Status WritePhotoOrder(int album);
+std::u16string ReadPhotoOrder(int album);
 
 void ReadAllSettings();
 // Writes every setting from UserSettings and DisplayState, as after a panel

@@ -16,6 +16,11 @@ same script always gives the same bytes. Run from anywhere:
   dialog's logo, the same panorama inside a matting-board frame.
 - board_thumbnail.bmp (100 x 100): the canvas of the Matting boards panel's
   thumbnails, which gives their size; each board is drawn over it.
+- button_photos.bmp (128 x 30) and button_half.bmp (76 x 29): the Photos
+  panel's picture buttons; button_on.bmp (128 x 30) is an effect button
+  while its preview is on, ringed so that the "on" state shows.
+- photo_thumbnail.bmp (80 x 59): the carrier of the Photos panel's
+  thumbnails, which gives their size.
 """
 import math
 import os
@@ -66,6 +71,14 @@ def button(x, y, w, h, radius=9):
     return (255, 255, 255)
 
 
+def button_on(x, y, w, h):
+    colour = button(x, y, w, h, radius=7)
+    inner = min(x - 2, w - 3 - x, y - 2, h - 5 - y)
+    if colour == (255, 255, 255) and 0 <= inner <= 1:
+        return (0xE0, 0x60, 0x30)
+    return colour
+
+
 def hills(u, v):
     """The panorama at u, v in 0..1 (v = 0 at the top)."""
     sky_top = BACKGROUND
@@ -111,6 +124,10 @@ def main():
     write_bmp(os.path.join(OUT, "logo_large.bmp"), 626, 362, lambda x, y: framed(x, y, 626, 362))
     write_bmp(os.path.join(OUT, "logo_small.bmp"), 447, 258, lambda x, y: framed(x, y, 447, 258))
     write_bmp(os.path.join(OUT, "board_thumbnail.bmp"), 100, 100, lambda x, y: BACKGROUND)
+    write_bmp(os.path.join(OUT, "button_photos.bmp"), 128, 30, lambda x, y: button(x, y, 128, 30, radius=7))
+    write_bmp(os.path.join(OUT, "button_half.bmp"), 76, 29, lambda x, y: button(x, y, 76, 29, radius=7))
+    write_bmp(os.path.join(OUT, "button_on.bmp"), 128, 30, lambda x, y: button_on(x, y, 128, 30))
+    write_bmp(os.path.join(OUT, "photo_thumbnail.bmp"), 80, 59, lambda x, y: BACKGROUND)
 
 
 if __name__ == "__main__":

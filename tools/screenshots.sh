@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes PNG screenshots of the Home and About dialogs, and of the Phrases and
-# Matting boards panels over the running program, into docs/screens/:
+# Takes PNG screenshots of the Home and About dialogs, and of the Phrases,
+# Matting boards and Photos panels over the running program, into docs/screens/:
 # once at 96 DPI (the large templates) and once at a scaled DPI (the small
 # ones), each in a fresh Wine prefix on a private Xvfb; and of the Power
 # panel, which only the program opens (one template, at 96 DPI).
@@ -101,12 +101,14 @@ power_panel() {
 }
 
 # The panels as the configuration screen opens them over Home: its panel
-# buttons (1023 Phrases, 1223 Mattings) open them; Cancel (2) closes each.
+# buttons (1023 Phrases, 1223 Mattings, 1027 Photos) open them; Cancel (2)
+# closes each.
 # (The program itself would first switch the power plan, which Wine lacks.)
 panels_at() {  # panels_at <dpi> <suffix>
   local suffix=$2 prefix
   start_at "$1" Quorvel.scr || return 1
-  for pair in "1023:Phrases Panel - Quorvel:phrases" "1223:Matting Boards Photos - Quorvel:mattings"; do
+  for pair in "1023:Phrases Panel - Quorvel:phrases" "1223:Matting Boards Photos - Quorvel:mattings" \
+    "1027:Photos Panel - Quorvel:photos"; do
     IFS=: read -r button title name <<<"$pair"
     rect "Home - Quorvel" >/dev/null && "$WINE" "$work/peek.exe" command "Home - Quorvel" "$button"
     shoot "$title" "$out/$name-$suffix.png"

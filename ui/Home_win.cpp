@@ -10,6 +10,7 @@
 #include "ui/Import_win.h"
 #include "ui/MonitorsPanel_win.h"
 #include "ui/MattingsPanel_win.h"
+#include "ui/PhotosPanel_win.h"
 #include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
@@ -24,7 +25,7 @@
 namespace quorvel {
 
 // In PanelId order: Photos, Monitor Mapping, Mattings, Phrases, Power, Import.
-const PanelRunner gPanelRunners[kPanelCount] = {nullptr,          OpenMonitorsPanel, OpenMattingsPanel,
+const PanelRunner gPanelRunners[kPanelCount] = {OpenPhotosPanel,  OpenMonitorsPanel, OpenMattingsPanel,
                                                 OpenPhrasesPanel, OpenPowerPanel,    OpenImport};
 
 namespace {

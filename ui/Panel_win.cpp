@@ -400,12 +400,19 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         record.glyphPlacement = spec.glyphPlacement;
         record.secondPlacement = spec.secondPlacement;
         record.fontFlags = spec.fontFlags;
-        record.control = GetDlgItem(dialog, spec.controlId);
-        if (record.control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
         PixelBlock pixels;
         if (Status s = LoadButtonTemplate(spec.bitmapId, &pixels); s != kOk) return s;
-        if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
         if (Status s = BuildButtonFaces(pixels, &record); s != kOk) return s;
+        // A record without a control is a look drawn in another button's
+        // place; a second record of a control is another look of it, whose
+        // control the first record has already sized and subclassed.
+        if (spec.controlId == 0) continue;
+        record.control = GetDlgItem(dialog, spec.controlId);
+        if (record.control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+        if (std::any_of(records, records + i,
+                        [&](const GlyphButton& earlier) { return earlier.control == record.control; }))
+            continue;
+        if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
         if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0))
             return Fail(QV_SITE(kModule), kErrWindowsApi);
     }

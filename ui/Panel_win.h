@@ -148,7 +148,8 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
 
 // Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
 // every button, subclasses it (the subclass id is the record's index) and
-// stores the table in the dialog.
+// stores the table in the dialog. A record with control id 0 gets only its
+// faces; a control's later records are looks of it, set up by its first.
 [[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
 // The table stored in the dialog, or nullptr.
 GlyphButton* PanelButtons(HWND dialog, int* count);

@@ -107,8 +107,8 @@ TEST(NextEffectBit, CyclesThroughEnabledBitsInOrder) {
     EXPECT_EQ(NextEffectBit(2 | 1, applied), 1);
     EXPECT_EQ(NextEffectBit(2 | 1, applied), 2);  // all had their turn: start over
     applied = 0;
-    EXPECT_EQ(NextEffectBit(4, applied), 0);  // "Summer" alone is never taken
-    EXPECT_EQ(applied, 0);
+    EXPECT_EQ(NextEffectBit(4, applied), 4);
+    EXPECT_EQ(NextEffectBit(4 | 1, applied), 1);
     EXPECT_EQ(NextEffectBit(0, applied), 0);
     applied = 0;
     EXPECT_EQ(NextEffectBit(16 | 8, applied), 8);

@@ -70,7 +70,7 @@ std::map<PropertyRow, std::u16string> ExpectedRows(const std::map<std::string, s
     auto has = [&](const char* tag) { return tags.count(tag) != 0; };
     auto at = [&](const char* tag) { return tags.at(tag); };
     rows[PropertyRow::kDimensions] = U16(at("ImageWidth") + " X " + at("ImageHeight"));
-    const std::wstring extension[] = {L"", L"jpg", L"jpeg", L"bmp", L"png", L"jif", L"tif", L"tiff"};
+    const std::wstring extension[] = {L"", L"jpg", L"jpeg", L"bmp", L"png", L"gif", L"tif", L"tiff"};
     rows[PropertyRow::kFileName] = U16(cacheName.substr(0, cacheName.size() - 3) + extension[albumType]);
     char size[64];
     std::snprintf(size, sizeof size, "%.1lf KB (%.2lf MB)", double(float(fileSize) / 1024.0f),
@@ -90,7 +90,7 @@ std::map<PropertyRow, std::u16string> ExpectedRows(const std::map<std::string, s
         t.tm_hour = std::stoi(d.substr(11, 2));
         t.tm_min = std::stoi(d.substr(14, 2));
         t.tm_sec = std::stoi(d.substr(17, 2));
-        t.tm_isdst = 1;
+        t.tm_isdst = -1;
         rows[PropertyRow::kDateTaken] = RuntimeTimeText(_mktime64(&t));
     }
     const std::pair<const char*, PropertyRow> texts[] = {{"Model", PropertyRow::kModel},

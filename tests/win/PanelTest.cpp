@@ -251,6 +251,26 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     EXPECT_EQ(lock.hoverSelectFace, nullptr);
 }
 
+TEST_F(Panels, ALookWithoutAControlAndASecondLookOfOneButtonAreSetUpOnce) {
+    HomeLike home;
+    ASSERT_NE(home.dialog, nullptr);
+    // Record 1 is another look of the Lock button, record 2 a look drawn in
+    // some other button's place: neither is subclassed again.
+    const GlyphButtonSpec specs[3] = {
+        {IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_LOCK, IDB_BUTTON_SLEEP, 224}, {0, IDB_BUTTON_COPY_LOG, 33}};
+    GlyphButton records[3] = {};
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, records, 3), kOk);
+    HWND lock = GetDlgItem(home.dialog, IDC_LOCK);
+    SendMessageW(lock, WM_MOUSEHOVER, 0, MAKELPARAM(80, 25));
+    EXPECT_EQ(records[0].state[kHoverState], 1);
+    EXPECT_EQ(records[1].state[kHoverState], 0) << "one subclass per control";
+    EXPECT_EQ(records[1].control, lock);
+    EXPECT_EQ(records[2].control, nullptr);
+    EXPECT_NE(records[2].normalFace, nullptr);
+    RemoveButtonHover(home.dialog);
+    FreeGlyphButtons(records, 3);
+}
+
 // Draws record `index` into a memory bitmap of the button's size and
 // returns the colour at (x, y).
 struct Drawn {

@@ -1,0 +1,82 @@
+#include "photos/AlbumEdits_win.h"
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "base/DisplayState_win.h"
+#include "base/ErrorReporter_win.h"
+#include "base/PhotoTypes.h"
+#include "base/Utilities_win.h"
+#include "display/Decode_win.h"
+#include "photos/PhotoPanelRules.h"
+#include "storage/Settings_win.h"
+#include "storage/Storage_win.h"
+
+namespace quorvel {
+
+namespace {
+
+const wchar_t kModule[] = L"PhotosDlg";
+
+bool Selected(int album, int photo) {
+    return gDisplayState != nullptr && album >= 0 && album < kAlbumCount && photo >= 0 &&
+           photo < gDisplayState->albums[album].photoCount && photo < kMaxPhotos;
+}
+
+Status DeleteOne(const wchar_t* path) {
+    if (DeleteFileW(path)) return kOk;
+    SaveWindowsError();
+    return Fail(QV_SITE(kModule), kErrDeleteFile, path);
+}
+
+// "<albums folder>\<album folder>\<name without .BMP>.<the album's extension>":
+// only the album's own type, since the same name may belong to another file.
+Status PhotoFilePath(const AlbumSlot& slot, const std::u16string& cacheName, wchar_t (&path)[kPathChars]) {
+    // The album's search pattern, "*.jpg" and so on, gives its extension.
+    const std::u16string pattern = PhotoTypePattern(slot.photoType);
+    const std::u16string extension = pattern.size() > 1 ? pattern.substr(1) : std::u16string();
+    const std::size_t dot = cacheName.rfind(u'.');
+    if (extension.empty() || dot == std::u16string::npos)
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.folderName);
+    const std::u16string name = cacheName.substr(0, dot) + extension;
+    wchar_t root[kPathChars], folder[kPathChars];
+    AlbumsFolder(root);
+    if (!JoinPath(root, slot.folderName, folder) ||
+        !JoinPath(folder, reinterpret_cast<const wchar_t*>(name.c_str()), path))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.folderName);
+    return kOk;
+}
+
+}  // namespace
+
+Status DeleteAlbumPhoto(int album, int photo) {
+    if (!Selected(album, photo)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (slot.photoCount == 1) return Fail(QV_SITE(kModule), kErrLastPhoto);
+    wchar_t photoPath[kPathChars];
+    if (Status s = PhotoFilePath(slot, slot.photos[photo].fileName, photoPath); s != kOk) return s;
+    if (!FileExists(photoPath, nullptr)) return Fail(QV_SITE(kModule), kErrFindFirstFile, photoPath);
+    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
+    if (FileExists(gDisplayState->scratchPath, nullptr))
+        if (Status s = DeleteOne(gDisplayState->scratchPath); s != kOk) return s;
+    if (Status s = DeleteOne(photoPath); s != kOk) return s;
+    for (int i = photo; i + 1 < slot.photoCount; ++i) slot.photos[i] = std::move(slot.photos[i + 1]);
+    slot.photos[slot.photoCount - 1] = PhotoRecord{};
+    --slot.photoCount;
+    return kOk;
+}
+
+Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved) {
+    if (!Selected(album, photo) || moved == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    AlbumSlot& slot = gDisplayState->albums[album];
+    *moved = photo;
+    const int partner = ShiftPartner(photo, slot.photoCount, direction);
+    if (partner < 0) return kOk;
+    std::swap(slot.photos[photo], slot.photos[partner]);
+    *moved = partner;
+    return WritePhotoOrder(album);
+}
+
+}  // namespace quorvel
