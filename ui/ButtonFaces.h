@@ -29,4 +29,12 @@ enum class ButtonFace { Normal, Grey, Pressed, Disabled, HoverOnSelect, Hover };
 // width * 4 bytes. `source` is the template: packed 3-byte pixels.
 std::vector<std::uint8_t> MakeButtonFace(const PixelBlock& source, ButtonFace face, const ButtonPalette& palette);
 
+// The factor a button's template picture is scaled by to fill its control as
+// the dialog laid it out. The pictures are drawn for the large template at
+// 96 DPI, where a control may be a little larger or smaller than its
+// picture: there the picture is used as drawn (1). A control much larger or
+// smaller (other DPIs, a dialog shrunk to fit) takes the picture scaled to
+// fit inside it, keeping its shape.
+double FaceScale(int pictureWidth, int pictureHeight, int controlWidth, int controlHeight);
+
 }  // namespace quorvel

@@ -46,4 +46,8 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
     return Finish(p);
 }
 
+HWND WaitForAlbumWindow(const Process& p) {
+    return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+}
+
 }  // namespace quorvel::e2e
