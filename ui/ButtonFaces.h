@@ -22,6 +22,10 @@ struct ButtonPalette {
 // the hover face is a light yellow.
 ButtonPalette MakeButtonPalette(std::uint32_t backgroundColourRef);
 
+// The template pictures keep their first columns for the glyph, closed by
+// a hairline (tools/make_artwork.py); a caption starts after them.
+constexpr int kGlyphAreaColumns = 40;
+
 // In the order the faces are generated.
 enum class ButtonFace { Normal, Grey, Pressed, Disabled, HoverOnSelect, Hover };
 

@@ -1,5 +1,6 @@
 #include "ui/GlyphDraw_win.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/ErrorReporter_win.h"
@@ -205,7 +206,8 @@ Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, co
         if (Status s = SelectGlyphFont(item->hDC, item->rcItem, record.faceScale, &previous); s != kOk) return s;
     const RECT place = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.glyphPlacement);
     const RECT secondPlace = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.secondPlacement);
-    const int glyphRight = place.left + LOWORD(GetTabbedTextExtentW(item->hDC, glyph, 1, 0, nullptr));
+    const int glyphRight = std::max<int>(place.left + LOWORD(GetTabbedTextExtentW(item->hDC, glyph, 1, 0, nullptr)),
+                                         std::lround(kGlyphAreaColumns * record.faceScale));
     if (previous != nullptr) SelectObject(item->hDC, previous);
     DrawCaption(item->hDC, caption, client, glyphRight);
 
