@@ -88,6 +88,7 @@ void UniqueHandle<Handle, Release, InvalidIsEmpty>::Count([[maybe_unused]] Handl
 using BitmapHandle = UniqueHandle<HBITMAP, guard_detail::DeleteGdiObject>;
 using RegionHandle = UniqueHandle<HRGN, guard_detail::DeleteGdiObject>;
 using FontHandle = UniqueHandle<HFONT, guard_detail::DeleteGdiObject>;
+using BrushHandle = UniqueHandle<HBRUSH, guard_detail::DeleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, guard_detail::DeleteMemoryDc>;
 using RegistryKey = UniqueHandle<HKEY, guard_detail::CloseKey>;
 

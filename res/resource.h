@@ -94,6 +94,7 @@
 #define IDC_CLEANUP 220
 #define IDC_REPAIR 1262
 #define IDC_VERSION_LINE 203
+#define IDC_ABOUT_LOGO 1390
 #define IDC_SAVER_STATUS 1252
 #define IDC_THANKS_GROUP 1243
 #define IDC_THANKS_LINE1 1245
@@ -103,6 +104,9 @@
 #define IDM_PANEL_HELP 1036
 #define IDM_IMPORT_HELP 1037
 
+// The buttons' own glyph pictures: this plus the glyph code's low byte
+// (3300-3555; res/Glyphs.rc, drawn by tools/make_artwork.py).
+#define IDB_GLYPH_PICTURES 3300
 #define IDB_HOME_HEADER 200
 #define IDB_LOGO_LARGE 199
 #define IDB_LOGO_SMALL 143

@@ -21,6 +21,8 @@ same script always gives the same bytes. Run from anywhere:
   while its preview is on, ringed so that the "on" state shows.
 - photo_thumbnail.bmp (80 x 59): the carrier of the Photos panel's
   thumbnails, which gives their size.
+- glyph_XX.bmp (48 x 48) and res/Glyphs.rc: the buttons' own pictures of
+  their glyphs, for systems whose glyph font lacks them.
 """
 import math
 import os
@@ -116,8 +118,139 @@ def framed(x, y, w, h):
     return (0x8E + weave, 0x84 + weave, 0x96 + weave)
 
 
+# --- glyph pictures -----------------------------------------------------------
+# Where the glyph font (WebDings) lacks a glyph the buttons use (Wine ships a
+# WebDings with almost none, and stripped Windows images may have none), the
+# buttons draw these instead: white shapes on black, coloured at run time.
+# Strokes are thick so that they survive being drawn at about 20 pixels.
+GLYPH_SIZE = 48
+GLYPH_RESOURCE_BASE = 3300  # IDB_GLYPH_PICTURES in res/resource.h
+
+
+def seg(px, py, ax, ay, bx, by):
+    """Distance from (px, py) to the segment a-b."""
+    dx, dy = bx - ax, by - ay
+    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / float(dx * dx + dy * dy)))
+    return math.hypot(px - ax - t * dx, py - ay - t * dy)
+
+
+def in_rect(x, y, left, top, right, bottom):
+    return left <= x <= right and top <= y <= bottom
+
+
+def in_frame(x, y, left, top, right, bottom, width):
+    return in_rect(x, y, left, top, right, bottom) and not in_rect(
+        x, y, left + width, top + width, right - width, bottom - width)
+
+
+def lock(x, y):
+    shackle = abs(math.hypot(x - 24, y - 18) - 10) <= 3 and y <= 20
+    return in_rect(x, y, 9, 20, 39, 42) or shackle or (in_rect(x, y, 11, 16, 17, 20) or in_rect(x, y, 31, 16, 37, 20))
+
+
+def moon(x, y):
+    return math.hypot(x - 24, y - 24) <= 18 and math.hypot(x - 33, y - 17) > 15
+
+
+def pencil(x, y):
+    return seg(x, y, 12, 36, 38, 10) <= 4.5 or seg(x, y, 7, 41, 12, 36) <= 2
+
+
+def pencil_on_line(x, y):
+    return seg(x, y, 14, 30, 38, 6) <= 4.5 or seg(x, y, 9, 35, 14, 30) <= 2 or in_rect(x, y, 6, 39, 42, 43)
+
+
+def import_tray(x, y):
+    arrow = seg(x, y, 24, 4, 24, 26) <= 3 or seg(x, y, 14, 18, 24, 28) <= 3 or seg(x, y, 34, 18, 24, 28) <= 3
+    tray = in_rect(x, y, 6, 38, 42, 43) or in_rect(x, y, 6, 28, 10, 43) or in_rect(x, y, 38, 28, 42, 43)
+    return arrow or tray
+
+
+def picture(x, y):
+    frame = in_frame(x, y, 4, 8, 43, 40, 3)
+    mountain = y >= 36 - 0.9 * (14 - abs(x - 20)) and in_rect(x, y, 8, 20, 39, 37)
+    sun = math.hypot(x - 33, y - 17) <= 4
+    return frame or mountain or sun
+
+
+def monitor(x, y):
+    return (in_frame(x, y, 4, 6, 43, 34, 3) or in_rect(x, y, 21, 34, 27, 40) or in_rect(x, y, 13, 40, 35, 43))
+
+
+def speech(x, y):
+    bubble = ((x - 24) / 20.0) ** 2 + ((y - 20) / 14.0) ** 2 <= 1
+    tail = seg(x, y, 14, 30, 9, 42) <= 3
+    return bubble or tail
+
+
+def power(x, y):
+    r = math.hypot(x - 24, y - 26)
+    ring = abs(r - 15) <= 3 and not (y < 22 and abs(x - 24) < 8)
+    return ring or in_rect(x, y, 21, 4, 27, 26)
+
+
+def matting(x, y):
+    return in_frame(x, y, 4, 4, 43, 43, 4) or in_frame(x, y, 13, 13, 34, 34, 3)
+
+
+def pages(x, y):
+    return in_frame(x, y, 4, 4, 29, 33, 3) or in_frame(x, y, 17, 14, 43, 43, 3)
+
+
+def document(x, y):
+    lines = any(in_rect(x, y, 14, top, 33, top + 2) for top in (14, 21, 28, 35))
+    return in_frame(x, y, 8, 3, 39, 44, 3) or lines
+
+
+def bin_can(x, y):
+    body = in_rect(x, y, 11, 14, 36, 44) and not any(in_rect(x, y, c, 18, c + 2, 40) for c in (16, 23, 30))
+    return body or in_rect(x, y, 6, 8, 41, 11) or in_rect(x, y, 18, 3, 29, 7)
+
+
+def wrench(x, y):
+    head = abs(math.hypot(x - 33, y - 14) - 8) <= 4 and not seg(x, y, 33, 14, 44, 3) <= 3.5
+    return head or seg(x, y, 10, 38, 28, 20) <= 4
+
+
+def letter_a(x, y):
+    return seg(x, y, 24, 5, 9, 43) <= 3.5 or seg(x, y, 24, 5, 39, 43) <= 3.5 or in_rect(x, y, 15, 28, 33, 31)
+
+
+# Glyph code (low byte; WebDings also answers at 0xF000 plus it) -> picture.
+GLYPH_PICTURES = {
+    0xCF: lock,            # Lock
+    0xE0: moon,            # Sleep
+    0x28: pencil,          # Update phrase
+    0x29: pencil_on_line,  # Update saver phrase
+    0xD2: import_tray,     # Import album, import mattings
+    0xA2: picture,         # Photos panel
+    0xBE: monitor,         # Monitors panel
+    0x5F: speech,          # Phrases panel
+    0xC0: power,           # Power panel
+    0xA3: matting,         # Mattings panel
+    0xD3: pages,           # Copy the error log
+    0x9D: document,        # Terms
+    0x3F: bin_can,         # Clean up
+    0x40: wrench,          # Repair
+    0x3E: letter_a,        # Select font
+}
+
+
+def write_glyph_pictures():
+    lines = ["// The buttons' own pictures of their glyphs, drawn by tools/make_artwork.py:",
+             "// resource IDB_GLYPH_PICTURES plus the glyph code's low byte.", ""]
+    for code, shape in sorted(GLYPH_PICTURES.items()):
+        name = "glyph_%02x.bmp" % code
+        write_bmp(os.path.join(OUT, name), GLYPH_SIZE, GLYPH_SIZE,
+                  lambda x, y, shape=shape: (255, 255, 255) if shape(x + 0.5, y + 0.5) else (0, 0, 0))
+        lines.append('%d BITMAP "art/%s"' % (GLYPH_RESOURCE_BASE + code, name))
+    with open(os.path.join(ROOT, "res", "Glyphs.rc"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
+    write_glyph_pictures()
     write_bmp(os.path.join(OUT, "button.bmp"), 160, 50, lambda x, y: button(x, y, 160, 50))
     write_bmp(os.path.join(OUT, "button_wide.bmp"), 200, 56, lambda x, y: button(x, y, 200, 56))
     write_bmp(os.path.join(OUT, "header.bmp"), 900, 96, lambda x, y: hills(x / 899, y / 95))

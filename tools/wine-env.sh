@@ -168,10 +168,34 @@ REGEDIT4
 "mscoree"=""
 "mshtml"=""
 "winemenubuilder.exe"=""
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"Segoe UI"="Tahoma"
 EOF
   qv_wine reg import "$(qv_winpath "$reg")" >/dev/null 2>&1 || { rm -f "$reg"; qv_log "reg import failed"; return 1; }
   rm -f "$reg"
+  qv_install_wine_fonts "$WINEPREFIX"
   qv_sandbox_prefix "$WINEPREFIX"
+}
+
+# Debian's Wine, started as /usr/lib/wine/wine64, never scans its own font
+# folder, so Marlett (the title-bar buttons, otherwise drawn as the letters
+# "0 1 r"), Tahoma and the symbol fonts are missing. Fonts in the prefix's
+# Windows folder are always found, as on Windows.
+qv_wine_font_dir() {
+  local dir
+  for dir in "$(dirname "$WINE")/../../share/wine/fonts" "$(dirname "$WINE")/../share/wine/fonts" \
+    /usr/share/wine/fonts; do
+    if [ -f "$dir/marlett.ttf" ]; then readlink -f "$dir"; return 0; fi
+  done
+  return 1
+}
+
+qv_install_wine_fonts() {
+  local prefix=$1 fonts
+  fonts=$(qv_wine_font_dir) || { qv_log "Wine's fonts not found (package fonts-wine)"; return 0; }
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp "$fonts"/*.ttf "$prefix/drive_c/windows/Fonts/"
 }
 
 # Wine links Documents, Pictures, Desktop... to the Unix home folder. A test
@@ -201,7 +225,7 @@ qv_boot_prefix() {
 # The template is rebuilt when the Wine version changes; the stamp is written
 # last so that an interrupted build is redone. flock makes parallel callers
 # wait for one builder.
-qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-4"; }
+qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-5"; }
 
 qv_ensure_template() {
   local lockfd stamp started saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-} ok=1

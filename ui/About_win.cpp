@@ -40,6 +40,7 @@ const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 Status InitialiseAbout(HWND dialog) {
     if (gAppState != nullptr) gAppState->aboutOpen = 1;
     OutputDebugStringW(L"Quorvel: About InitDialog\n");
+    KeepPictureShape(dialog, IDC_ABOUT_LOGO);
     if (gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     bool current = false;

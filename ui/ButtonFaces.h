@@ -22,11 +22,23 @@ struct ButtonPalette {
 // the hover face is a light yellow.
 ButtonPalette MakeButtonPalette(std::uint32_t backgroundColourRef);
 
+// The template pictures keep their first columns for the glyph, closed by
+// a hairline (tools/make_artwork.py); a caption starts after them.
+constexpr int kGlyphAreaColumns = 40;
+
 // In the order the faces are generated.
 enum class ButtonFace { Normal, Grey, Pressed, Disabled, HoverOnSelect, Hover };
 
 // One face as 32-bit pixels (blue, green, red, 0), top row first, rows of
 // width * 4 bytes. `source` is the template: packed 3-byte pixels.
 std::vector<std::uint8_t> MakeButtonFace(const PixelBlock& source, ButtonFace face, const ButtonPalette& palette);
+
+// The factor a button's template picture is scaled by to fill its control as
+// the dialog laid it out. The pictures are drawn for the large template at
+// 96 DPI, where a control may be a little larger or smaller than its
+// picture: there the picture is used as drawn (1). A control much larger or
+// smaller (other DPIs, a dialog shrunk to fit) takes the picture scaled to
+// fit inside it, keeping its shape.
+double FaceScale(int pictureWidth, int pictureHeight, int controlWidth, int controlHeight);
 
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -58,6 +59,14 @@ TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi) {
     const float points = (choice.large ? 12.0f : 9.0f) * choice.scale;
     choice.pointSize = static_cast<int>(std::lround(points));
     return choice;
+}
+
+int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight) {
+    if (width <= workWidth && height <= workHeight) return 0;
+    if (points <= kSmallestPanelPoints || width <= 0 || height <= 0) return 0;
+    const double share = std::min(static_cast<double>(workWidth) / width, static_cast<double>(workHeight) / height);
+    const int fitted = static_cast<int>(std::floor(points * share));
+    return std::max(kSmallestPanelPoints, std::min(fitted, points - 1));
 }
 
 FontRewrite RewriteTemplateFont(const std::uint8_t* data, std::size_t size, std::uint16_t pointSize,

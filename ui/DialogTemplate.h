@@ -21,6 +21,17 @@ struct TemplateChoice {
 // counts as 96.
 TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi);
 
+// Below this a dialog's text is no longer readable; a dialog that still does
+// not fit is cut by the work area instead.
+constexpr int kSmallestPanelPoints = 6;
+
+// The point size to open again a dialog that measured width x height pixels
+// (frame included) at `points` and does not fit a work area of workWidth x
+// workHeight: smaller in proportion to its larger overflow, and at least
+// one point smaller, since the frame does not shrink with the font. 0 when
+// it fits, or when it is already at the smallest size.
+int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight);
+
 enum class FontRewrite {
     Rewritten,  // `out` holds the copy with the new typeface
     Unchanged,  // classic template, or no font block: use the resource as it is

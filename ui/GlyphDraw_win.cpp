@@ -1,7 +1,11 @@
 #include "ui/GlyphDraw_win.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
+#include "res/resource.h"
 
 namespace quorvel {
 
@@ -10,16 +14,26 @@ namespace {
 const wchar_t kModule[] = L"utilities";
 
 // The glyph font is made once, from the OEM fixed font's height, and then
-// serves every button of every panel whatever its size.
-Status SelectGlyphFont(HDC dc, const RECT& item, HFONT* previous) {
-    HFONT& font = gAppState->glyphFonts[0];
-    if (font == nullptr) {
+// serves every button of every panel drawn at its picture's size. Buttons
+// whose faces are scaled (another DPI, a dialog shrunk to fit) share a
+// second font of the scaled height, made again when that height changes.
+Status SelectGlyphFont(HDC dc, const RECT& item, float scale, HFONT* previous) {
+    HFONT& font = gAppState->glyphFonts[scale == 1.0f ? 0 : 1];
+    LOGFONTW made = {};
+    const bool stale = font != nullptr && scale != 1.0f && GetObjectW(font, sizeof made, &made) != 0;
+    if (font == nullptr || stale) {
         HGDIOBJ oem = GetStockObject(OEM_FIXED_FONT);
         LOGFONTW oemFont = {};
         if (oem == nullptr || GetObjectW(oem, sizeof oemFont, &oemFont) == 0 || oemFont.lfHeight == 0)
             return Fail(QV_SITE(kModule), kErrCreateFont);
         LONG height = oemFont.lfHeight;
-        if (item.bottom > 30) height = static_cast<LONG>(height * 1.8);
+        if (item.bottom > 30 * scale) height = static_cast<LONG>(height * 1.8);
+        if (scale != 1.0f) height = std::lround(height * scale);
+        if (stale && made.lfHeight == height) {
+            *previous = static_cast<HFONT>(SelectObject(dc, font));
+            return kOk;
+        }
+        if (font != nullptr) DeleteObject(font);
         LOGFONTW glyphFont = {};
         glyphFont.lfHeight = height;
         glyphFont.lfWeight = FW_NORMAL;
@@ -52,7 +66,84 @@ RECT PlaceGlyph(HWND control, HDC dc, const wchar_t* glyph, std::uint32_t flags)
     return r;
 }
 
+// The caption centred on the button, or, where that would run into the
+// glyph, centred in what the glyph leaves, in a smaller font if it is
+// still too wide.
+void DrawCaption(HDC dc, const wchar_t* caption, const RECT& client, int glyphRight) {
+    SetTextColor(dc, gAppState->textColour);
+    RECT measured = client;
+    DrawTextW(dc, caption, -1, &measured, DT_SINGLELINE | DT_CALCRECT);
+    const int width = measured.right - measured.left;
+    RECT box = client;
+    const int margin = 2;
+    if (glyphRight > 0 && client.left + (client.right - client.left - width) / 2 < glyphRight + margin)
+        box.left = glyphRight + margin;
+    const int room = box.right - box.left - margin;
+    FontHandle smaller;
+    if (width > room && room > 0) {
+        LOGFONTW logFont = {};
+        if (GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof logFont, &logFont) != 0) {
+            logFont.lfHeight = MulDiv(logFont.lfHeight, room, width);
+            logFont.lfWidth = 0;
+            smaller.reset(CreateFontIndirectW(&logFont));
+        }
+    }
+    SelectedObject selected(dc, smaller ? static_cast<HGDIOBJ>(smaller.get()) : GetCurrentObject(dc, OBJ_FONT));
+    DrawTextW(dc, caption, -1, &box, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+}
+
+// A glyph the selected font has, as text; else the program's own picture of
+// it, in the same colour and at the font's height.
+void DrawGlyph(HDC dc, wchar_t glyph, const RECT& place, COLORREF colour, bool symbolFont) {
+    if (GlyphInFont(dc, glyph, symbolFont) || !DrawGlyphPicture(dc, glyph, place, colour)) {
+        SetTextColor(dc, colour);
+        RECT r = place;
+        DrawTextW(dc, &glyph, 1, &r, DT_SINGLELINE | DT_VCENTER);
+    }
+}
+
 }  // namespace
+
+bool GlyphInFont(HDC dc, wchar_t glyph, bool symbolFont) {
+    if (symbolFont) {
+        wchar_t face[LF_FACESIZE] = L"";
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        if (lstrcmpiW(face, L"WebDings") != 0) return false;
+    }
+    const wchar_t alias = glyph < 0x100 ? static_cast<wchar_t>(glyph + 0xF000)
+                          : (glyph & 0xFF00) == 0xF000 ? static_cast<wchar_t>(glyph & 0xFF)
+                                                       : glyph;
+    for (wchar_t code : {glyph, alias}) {
+        WORD index = 0xFFFF;
+        if (GetGlyphIndicesW(dc, &code, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR) return true;
+        if (index != 0xFFFF) return true;
+    }
+    return false;
+}
+
+bool DrawGlyphPicture(HDC dc, wchar_t glyph, const RECT& place, COLORREF colour) {
+    BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(gAppState->instance,
+                                                         MAKEINTRESOURCEW(IDB_GLYPH_PICTURES + (glyph & 0xFF)),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP info = {};
+    if (!picture || GetObjectW(picture.get(), sizeof info, &info) == 0) return false;
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const int size = metrics.tmHeight;
+    const int top = place.top + (place.bottom - place.top - size) / 2;
+    MemoryDc memory(CreateCompatibleDC(dc));
+    BrushHandle brush(CreateSolidBrush(colour));
+    if (!memory || !brush) return false;
+    SelectedObject selectedPicture(memory.get(), picture.get());
+    SelectedObject selectedBrush(dc, brush.get());
+    const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+    // White in the picture takes the brush's colour, black keeps what is
+    // there (the raster operation "DSPDxax").
+    constexpr DWORD kPaintWhiteWithBrush = 0x00E20746;
+    StretchBlt(dc, place.left, top, size, size, memory.get(), 0, 0, info.bmWidth, info.bmHeight, kPaintWhiteWithBrush);
+    SetStretchBltMode(dc, oldMode);
+    return true;
+}
 
 Status DrawBitmapAt00(HDC dc, HBITMAP bitmap) {
     if (dc == nullptr || bitmap == nullptr) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
@@ -98,28 +189,31 @@ Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, co
     }
 
     SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, gAppState->textColour);
     wchar_t caption[51] = L"";
     GetWindowTextW(item->hwndItem, caption, 51);
     RECT client;
     GetClientRect(item->hwndItem, &client);
-    DrawTextW(item->hDC, caption, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-
-    if (record.glyph <= 0) return kOk;
-    SetTextColor(item->hDC, gAppState->glyphColour);
-    const wchar_t glyph[2] = {static_cast<wchar_t>(record.glyph), L'\0'};
-    HFONT previous = nullptr;
-    if ((record.fontFlags & 1) == 0)
-        if (Status s = SelectGlyphFont(item->hDC, item->rcItem, &previous); s != kOk) return s;
-
-    RECT place = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.glyphPlacement);
-    DrawTextW(item->hDC, glyph, 1, &place, DT_SINGLELINE | DT_VCENTER);
-    if (record.secondGlyph != 0) {
-        const wchar_t second[2] = {static_cast<wchar_t>(record.secondGlyph), L'\0'};
-        place = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.secondPlacement);
-        SetTextColor(item->hDC, gAppState->glyphHotColour);
-        DrawTextW(item->hDC, second, 1, &place, DT_SINGLELINE | DT_VCENTER);
+    if (record.glyph <= 0) {
+        DrawCaption(item->hDC, caption, client, 0);
+        return kOk;
     }
+
+    const bool ownFont = (record.fontFlags & 1) == 0;
+    const wchar_t glyph[2] = {static_cast<wchar_t>(record.glyph), L'\0'};
+    const wchar_t second[2] = {static_cast<wchar_t>(record.secondGlyph), L'\0'};
+    HFONT previous = nullptr;
+    if (ownFont)
+        if (Status s = SelectGlyphFont(item->hDC, item->rcItem, record.faceScale, &previous); s != kOk) return s;
+    const RECT place = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.glyphPlacement);
+    const RECT secondPlace = PlaceGlyph(item->hwndItem, item->hDC, glyph, record.secondPlacement);
+    const int glyphRight = std::max<int>(place.left + LOWORD(GetTabbedTextExtentW(item->hDC, glyph, 1, 0, nullptr)),
+                                         std::lround(kGlyphAreaColumns * record.faceScale));
+    if (previous != nullptr) SelectObject(item->hDC, previous);
+    DrawCaption(item->hDC, caption, client, glyphRight);
+
+    if (ownFont) (void)SelectGlyphFont(item->hDC, item->rcItem, record.faceScale, &previous);
+    DrawGlyph(item->hDC, glyph[0], place, gAppState->glyphColour, ownFont);
+    if (record.secondGlyph != 0) DrawGlyph(item->hDC, second[0], secondPlace, gAppState->glyphHotColour, ownFont);
     if (previous != nullptr) SelectObject(item->hDC, previous);
     return kOk;
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -99,7 +100,10 @@ Status ScaleHomeFont(HWND dialog) {
     if (font == nullptr || GetObjectW(font, sizeof logFont, &logFont) == 0)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (logFont.lfHeight == 0) return Fail(kHomeFontSite, kErrCreateFont);
-    logFont.lfHeight = ScaleByDpi(logFont.lfHeight);
+    // The template's font is already sized for the display; a larger one
+    // would overrun the boxes laid out in its units.
+    const LONG scaled = ScaleByDpi(logFont.lfHeight);
+    if (std::abs(scaled) < std::abs(logFont.lfHeight)) logFont.lfHeight = scaled;
     logFont.lfQuality = CLEARTYPE_QUALITY;
     if (gHomeFont != nullptr) DeleteObject(gHomeFont);
     gHomeFont = CreateFontIndirectW(&logFont);
@@ -117,6 +121,8 @@ Status InitialiseHome(HWND dialog) {
                                       IDC_ALBUM_GROUP,   IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE,
                                       IDC_UPDATE_PHRASE, IDC_ALBUM1_LABEL,  IDC_ALBUM2_LABEL};
         for (int id : kHidden) ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+        static const int kSaverGroup[] = {IDC_SAVER_GROUP, IDC_SAVER_PHRASE, IDC_UPDATE_SAVER_PHRASE};
+        CloseHiddenGap(dialog, IDC_ALBUM_GROUP, kSaverGroup);
     }
     return ScaleHomeFont(dialog);
 }

@@ -83,12 +83,15 @@ void LayOut(HWND dialog) {
     GetWindowRect(GetDlgItem(dialog, IDC_IMPORT_MATTINGS), &button);
     GetWindowRect(GetDlgItem(dialog, IDC_MATTING_GROUP), &group);
     const int border = GetSystemMetrics(SM_CYBORDER);
-    list.bottom = window.bottom - border - 113;
     const int buttonWidth = button.right - button.left, buttonHeight = button.bottom - button.top;
-    button.left = list.left;
-    button.top = list.bottom + 20;
     group.right = window.right - 4 * GetSystemMetrics(SM_CXBORDER);
     group.bottom = window.bottom - border - 11;
+    // 26 pixels under the button and 20 above it, whatever the button's
+    // height at this DPI: at 96 DPI the list ends 113 pixels above the
+    // window's foot.
+    button.left = list.left;
+    button.top = group.bottom - 26 - buttonHeight;
+    list.bottom = button.top - 20;
     auto place = [dialog](int id, RECT r, int width, int height) {
         POINT topLeft{r.left, r.top};
         ScreenToClient(dialog, &topLeft);

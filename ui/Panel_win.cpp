@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "ui/DialogTemplate.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "display/Monitors_win.h"
+#include "photos/CropAndScale_win.h"
 #include "base/Utilities_win.h"
 #include "ui/About_win.h"
 #include "ui/GlyphDraw_win.h"
@@ -49,17 +52,40 @@ struct PanelInstance {
     const PanelDescription* panel = nullptr;
     std::vector<GlyphButton> buttons;
     bool reopen = false;
+    bool initialised = false;  // the panel's own set-up ran
+    int points = 0;            // the font size of this opening
+    int fittedPoints = 0;      // a smaller size that fits the work area, or 0
 };
 
 const wchar_t kInstanceProperty[] = L"QuorvelPanel";
 
 PanelInstance* InstanceOf(HWND dialog) { return static_cast<PanelInstance*>(GetPropW(dialog, kInstanceProperty)); }
 
+// Controls are laid out in units of the dialog's font, so a dialog larger
+// than the work area is opened again with a smaller font rather than cut
+// off. It is still hidden here.
+bool RefitToWorkArea(HWND dialog, PanelInstance& instance) {
+    RECT r;
+    if (instance.points <= 0 || !GetWindowRect(dialog, &r)) return false;
+    const RECT work = WorkAreaAt(0, 0);
+    const int points = PointSizeToFit(instance.points, r.right - r.left, r.bottom - r.top, work.right - work.left,
+                                      work.bottom - work.top);
+    if (points == 0) return false;
+    instance.fittedPoints = points;
+    instance.reopen = true;
+    EndDialog(dialog, 0);
+    return true;
+}
+
 Status InitialisePanel(HWND dialog, PanelInstance& instance) {
     const PanelDescription& panel = *instance.panel;
+    instance.initialised = true;
     CenterPanel(dialog);
     if (Status s = SetPanelIcons(dialog); s != kOk) return s;
-    for (int id : panel.groupBoxes) UnthemeControl(dialog, id);
+    for (int id : panel.groupBoxes) {
+        UnthemeControl(dialog, id);
+        PaintGroupBoxInTextColour(GetDlgItem(dialog, id));
+    }
     AppendPanelSystemMenu(dialog, panel.menu);
     instance.buttons.assign(panel.buttons.size(), GlyphButton{});
     if (!panel.buttons.empty())
@@ -103,7 +129,8 @@ bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM comman
 void OnPanelDestroy(HWND dialog, PanelInstance& instance) {
     FreeGlyphButtons(instance.buttons.data(), static_cast<int>(instance.buttons.size()));
     RemovePropW(dialog, kInstanceProperty);
-    if (instance.panel->onDestroy != nullptr) instance.panel->onDestroy(dialog, instance.reopen);
+    if (instance.initialised && instance.panel->onDestroy != nullptr)
+        instance.panel->onDestroy(dialog, instance.reopen);
 }
 
 INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,6 +164,7 @@ INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (message == WM_INITDIALOG) {
             auto* instance = reinterpret_cast<PanelInstance*>(lParam);
             SetPropW(dialog, kInstanceProperty, instance);
+            if (RefitToWorkArea(dialog, *instance)) return TRUE;
             ReportError(InitialisePanel(dialog, *instance), 1);
             return TRUE;
         }
@@ -237,12 +265,14 @@ Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, i
     int opened = 0;
     do {
         instance.reopen = false;
+        instance.initialised = false;
         int large = 1;
         float scale = 1.0f;
         if (Status s = ChooseTemplateSize(owner, &large, &scale); s != kOk) return s;
         const int templateId = large ? panel.largeTemplate : panel.smallTemplate;
-        const int points = static_cast<int>(std::lround((large ? 12.0f : 9.0f) * scale));
-        ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, points, nullptr,
+        instance.points = instance.fittedPoints > 0 ? instance.fittedPoints
+                                                    : static_cast<int>(std::lround((large ? 12.0f : 9.0f) * scale));
+        ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, instance.points, nullptr,
                                   reinterpret_cast<LPARAM>(&instance));
         if (ended == -1) return Fail(panel.site, kErrCreateDialog);
         ++opened;
@@ -259,7 +289,10 @@ void EndPanel(HWND dialog, INT_PTR result) {
 }
 
 void ReopenPanel(HWND dialog) {
-    if (PanelInstance* instance = InstanceOf(dialog)) instance->reopen = true;
+    if (PanelInstance* instance = InstanceOf(dialog)) {
+        instance->reopen = true;
+        instance->fittedPoints = 0;  // the new display chooses afresh
+    }
     EndPanel(dialog, 0);
 }
 
@@ -318,9 +351,40 @@ Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
     RECT r;
     if (control == nullptr || !GetWindowRect(control, &r)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (r.right - r.left + 1 <= width && r.bottom - r.top + 1 <= height) return kOk;
-    POINT topLeft{r.left, r.top};
+    POINT topLeft{(r.left + r.right - width) / 2, (r.top + r.bottom - height) / 2};
     ScreenToClient(dialog, &topLeft);
     MoveWindow(control, topLeft.x, topLeft.y, width, height, TRUE);
+    return kOk;
+}
+
+void KeepPictureShape(HWND dialog, int controlId) {
+    HWND control = GetDlgItem(dialog, controlId);
+    auto* picture = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info = {};
+    RECT r;
+    if (picture == nullptr || GetObjectW(picture, sizeof info, &info) == 0 || info.bmWidth <= 0 ||
+        info.bmHeight <= 0 || !GetWindowRect(control, &r))
+        return;
+    const double scale = std::min(static_cast<double>(r.right - r.left) / info.bmWidth,
+                                  static_cast<double>(r.bottom - r.top) / std::abs(info.bmHeight));
+    const int width = static_cast<int>(info.bmWidth * scale);
+    const int height = static_cast<int>(std::abs(info.bmHeight) * scale);
+    POINT topLeft{(r.left + r.right - width) / 2, (r.top + r.bottom - height) / 2};
+    ScreenToClient(dialog, &topLeft);
+    MoveWindow(control, topLeft.x, topLeft.y, width, height, FALSE);
+}
+
+Status ScaleButtonPicture(PixelBlock* pixels, double scale) {
+    if (pixels == nullptr || pixels->Empty() || scale <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    const int width = std::max(1, static_cast<int>(std::lround(pixels->width * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(pixels->height * scale)));
+    std::vector<std::uint8_t> padded(ScaledBytes(width, height));
+    if (Status s = CropAndScale(*pixels, width, height, 100.0, padded.data(), padded.size()); s != kOk) return s;
+    PixelBlock scaled = PixelBlock::Make(width, height);
+    if (scaled.Empty()) return Fail(QV_SITE(kModule), kErrMemory);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(scaled.Row(y), padded.data() + y * ScaledRowBytes(width), static_cast<std::size_t>(width) * 3);
+    *pixels = std::move(scaled);
     return kOk;
 }
 
@@ -391,6 +455,7 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
 Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count) {
     if (dialog == nullptr || specs == nullptr || records == nullptr || count <= 0)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    std::vector<SIZE> pictures(static_cast<std::size_t>(count));  // each record's picture before scaling
     for (int i = 0; i < count; ++i) {
         const GlyphButtonSpec& spec = specs[i];
         GlyphButton& record = records[i];
@@ -402,16 +467,33 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         record.fontFlags = spec.fontFlags;
         PixelBlock pixels;
         if (Status s = LoadButtonTemplate(spec.bitmapId, &pixels); s != kOk) return s;
-        if (Status s = BuildButtonFaces(pixels, &record); s != kOk) return s;
+        pictures[i] = {pixels.width, pixels.height};
         // A record without a control is a look drawn in another button's
         // place; a second record of a control is another look of it, whose
-        // control the first record has already sized and subclassed.
-        if (spec.controlId == 0) continue;
-        record.control = GetDlgItem(dialog, spec.controlId);
-        if (record.control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-        if (std::any_of(records, records + i,
-                        [&](const GlyphButton& earlier) { return earlier.control == record.control; }))
-            continue;
+        // control the first record has already sized and subclassed. Both
+        // take the scale of the earlier record they go with.
+        HWND control = spec.controlId != 0 ? GetDlgItem(dialog, spec.controlId) : nullptr;
+        if (spec.controlId != 0 && control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+        const GlyphButton* earlier = std::find_if(records, records + i, [&](const GlyphButton& e) {
+            const SIZE& p = pictures[&e - records];
+            return control != nullptr ? e.control == control
+                                      : p.cx == pixels.width && p.cy == pixels.height && e.control != nullptr;
+        });
+        const bool firstLook = control != nullptr && earlier == records + i;
+        double scale = 1.0;
+        if (firstLook) {
+            RECT laidOut;
+            GetClientRect(control, &laidOut);
+            scale = FaceScale(pixels.width, pixels.height, laidOut.right, laidOut.bottom);
+        } else if (earlier != records + i) {
+            scale = earlier->faceScale;
+        }
+        if (scale != 1.0)
+            if (Status s = ScaleButtonPicture(&pixels, scale); s != kOk) return s;
+        record.faceScale = static_cast<float>(scale);
+        if (Status s = BuildButtonFaces(pixels, &record); s != kOk) return s;
+        record.control = control;
+        if (!firstLook) continue;
         if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
         if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0))
             return Fail(QV_SITE(kModule), kErrWindowsApi);
@@ -494,6 +576,101 @@ void UnthemeControl(HWND dialog, int controlId) {
         reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void*>(GetProcAddress(theme, "SetWindowTheme")));
     if (setTheme != nullptr) setTheme(GetDlgItem(dialog, controlId), L"", L"");
     FreeLibrary(theme);
+}
+
+namespace {
+
+void DrawGroupBox(HWND box, HDC dc) {
+    RECT r;
+    GetClientRect(box, &r);
+    SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    RECT frame = r;
+    frame.top += metrics.tmHeight / 2;
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    wchar_t caption[kMessageChars] = L"";
+    if (GetWindowTextW(box, caption, kMessageChars) == 0) return;
+    RECT text = {r.left + metrics.tmAveCharWidth, r.top, r.right - metrics.tmAveCharWidth, r.top + metrics.tmHeight};
+    DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_CALCRECT);
+    text.right = std::min(text.right + 2, r.right - 1);
+    text.left -= 2;
+    FillRect(dc, &text, gAppState->backgroundBrush);
+    SetTextColor(dc, gAppState->textColour);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+}
+
+LRESULT CALLBACK PaintGroupBox(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+        case WM_PAINT: {
+            PaintScope paint(box);
+            DrawGroupBox(box, paint.dc());
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;  // the dialog has painted the background under it
+        case WM_SETTEXT:
+        case WM_ENABLE: {
+            // The button class draws at once in its own colours: paint the
+            // dialog there again, and the box over it.
+            const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+            RECT r;
+            GetWindowRect(box, &r);
+            MapWindowPoints(nullptr, GetParent(box), reinterpret_cast<POINT*>(&r), 2);
+            RedrawWindow(GetParent(box), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            return result;
+        }
+        case WM_NCDESTROY: RemoveWindowSubclass(box, PaintGroupBox, 0); break;
+        default: break;
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
+
+}  // namespace
+
+void PaintGroupBoxInTextColour(HWND control) {
+    if (control == nullptr || gAppState == nullptr) return;
+    if ((GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) return;
+    SetWindowSubclass(control, PaintGroupBox, 0, 0);
+}
+
+namespace {
+
+RECT ChildRect(HWND dialog, HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved) {
+    if (dialog == nullptr || moved.empty()) return;
+    const RECT hidden = ChildRect(dialog, GetDlgItem(dialog, hiddenGroup));
+    const RECT group = ChildRect(dialog, GetDlgItem(dialog, moved[0]));
+    const int shift = group.top - hidden.top;
+    if (shift <= 0) return;
+    for (int id : moved) {
+        HWND control = GetDlgItem(dialog, id);
+        const RECT r = ChildRect(dialog, control);
+        MoveWindow(control, r.left, r.top - shift, r.right - r.left, r.bottom - r.top, FALSE);
+    }
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int margin = client.bottom - group.bottom;
+    int lowest = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        // The dialog is not shown yet, so the style says what will be.
+        if (GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)
+            lowest = std::max<int>(lowest, ChildRect(dialog, child).bottom);
+    const int spare = client.bottom - (lowest + std::max(margin, 0));
+    if (spare <= 0) return;
+    RECT window;
+    GetWindowRect(dialog, &window);
+    SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top - spare,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterPanel(dialog);
 }
 
 bool ScreenSizeChanged() {

@@ -35,6 +35,7 @@ struct GlyphButton {
     std::uint32_t secondPlacement;
     std::uint32_t glyphPlacement;
     std::uint32_t fontFlags;  // bit 0: keep the context's font
+    float faceScale = 1.0f;   // the faces' size against the template picture
 };
 
 constexpr int kHoverState = 2;
@@ -141,7 +142,15 @@ std::wstring LoadFilterList(unsigned textId);
 // The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
 // carry padding, 10060 for fewer than 16 bits per pixel.
 [[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
+// A control larger than width x height is made that size, centred where
+// the dialog laid it out.
 [[nodiscard]] Status FitControlToBitmap(HWND dialog, int controlId, int width, int height);
+// A picture static (SS_BITMAP | SS_REALSIZECONTROL) scales its picture to
+// the place the dialog laid out, whose shape depends on the font: the
+// static shrinks to the picture's shape inside that place, centred.
+void KeepPictureShape(HWND dialog, int controlId);
+// The picture scaled by `scale` (FaceScale), smoothly.
+[[nodiscard]] Status ScaleButtonPicture(PixelBlock* pixels, double scale);
 [[nodiscard]] Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record);
 LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
                                   DWORD_PTR data);
@@ -168,6 +177,17 @@ INT_PTR ColourPanelStatic(HDC dc);
 // A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
 // theme it takes them like the other texts.
 void UnthemeControl(HWND dialog, int controlId);
+// Themes, and Wine's own drawing, keep a group box's caption black whatever
+// WM_CTLCOLORSTATIC says, which cannot be read on the dark background: a
+// group box given here is drawn by the panel, its caption in the text
+// colour. Other controls are left as they are.
+void PaintGroupBoxInTextColour(HWND control);
+// Configure mode hides a group of controls: `moved` (a group box first, then
+// what it holds) moves up into the place of the hidden group box, and the
+// dialog loses the height no shown control needs any more, keeping the
+// bottom margin it had below `moved`, and is centred again. Call it from
+// the set-up, after the hiding.
+void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved);
 
 // The reopen triggers: true when the panel must end itself to be opened
 // again (and then ScreenSize holds the new size).

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/DisplayState_win.h"
@@ -70,14 +71,19 @@ Status ShowAlbum(HWND dialog, int album) {
 }
 
 // The strip spans the dialog window 1 pixel in from each side, 35 to 136
-// pixels below its top.
+// pixels below its top, but never beyond the client area: a thicker frame
+// would otherwise hide its ends.
 void PlaceStrip(HWND dialog, HWND strip) {
-    RECT window;
+    RECT window, client;
     GetWindowRect(dialog, &window);
+    GetClientRect(dialog, &client);
     POINT topLeft{window.left + 1, window.top + 35};
     POINT bottomRight{window.right - 1, window.top + 136};
     ScreenToClient(dialog, &topLeft);
     ScreenToClient(dialog, &bottomRight);
+    topLeft.x = std::max<LONG>(topLeft.x, client.left);
+    topLeft.y = std::max<LONG>(topLeft.y, client.top);
+    bottomRight.x = std::min<LONG>(bottomRight.x, client.right);
     MoveWindow(strip, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y, FALSE);
 }
 
@@ -105,10 +111,13 @@ Status InitialisePhrases(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_SETCURSEL, 0, 0);
     ShowFontName(dialog);
     if (!AlbumShown(1)) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
-    if (gMode.configureMode)
+    if (gMode.configureMode) {
         for (int id : {IDC_PHRASE_GROUP, IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE, IDC_UPDATE_PHRASE, IDC_ALBUM1_RADIO,
                        IDC_ALBUM2_RADIO})
             ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+        static const int kSaverGroup[] = {IDC_SAVER_PHRASE_GROUP, IDC_SAVER_PHRASE, IDC_UPDATE_SAVER_PHRASE};
+        CloseHiddenGap(dialog, IDC_PHRASE_GROUP, kSaverGroup);
+    }
     return RefreshPreview(dialog);
 }
 

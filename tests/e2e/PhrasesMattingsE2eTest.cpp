@@ -27,17 +27,13 @@ bool IniHas(const std::wstring& line) {
     return text && text->find(line) != std::wstring::npos;
 }
 
-HWND AlbumWindow(const Process& p) {
-    return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
-}
-
 // The program started, its album window found and, when asked, a panel
 // opened over it.
 class ProgramPanel : public ::testing::Test {
 protected:
     void Start() {
         ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
-        album = AlbumWindow(p);
+        album = WaitForAlbumWindow(p);
         ASSERT_NE(album, nullptr);
     }
     HWND Open(int button, const wchar_t* title);

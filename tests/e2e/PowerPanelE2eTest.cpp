@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
@@ -20,7 +21,6 @@ const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
 const wchar_t kOtherTheme[] = L"C:\\Windows\\Resources\\Themes\\aero.theme";
 const wchar_t kThemeLog[] = L"C:\\theme-double\\log.txt";
 
-bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
 
 std::wstring Desktop(const wchar_t* value) { return RegReadString(HKEY_CURRENT_USER, kDesktop, value).value_or(L""); }
 std::wstring CurrentTheme() { return RegReadString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme").value_or(L""); }
@@ -88,7 +88,7 @@ protected:
     }
     void Open() {
         ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
-        HWND album = WaitForWindow(p.Pid(), IsAlbumWindow);
+        HWND album = WaitForAlbumWindow(p);
         ASSERT_NE(album, nullptr);
         ASSERT_TRUE(SendKey(album, VK_F2));
         HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");

@@ -78,4 +78,8 @@ bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::
     return false;
 }
 
+HWND WaitForAlbumWindow(const Process& p) {
+    return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+}
+
 }  // namespace quorvel::e2e

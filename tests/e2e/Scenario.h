@@ -18,6 +18,9 @@ std::string Narrow(const std::wstring& text);
 // the test with its text.
 std::optional<DWORD> Finish(Process& p);
 
+// The first album window of a started program, once it shows.
+HWND WaitForAlbumWindow(const Process& p);
+
 // Starts `program` (in `workingFolder` when given) and finishes the run.
 std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args = L"",
                               const std::wstring& workingFolder = L"");

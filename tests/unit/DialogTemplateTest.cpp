@@ -189,3 +189,16 @@ TEST(RewriteTemplateFont, RefusesTruncatedTemplates) {
 }
 
 }  // namespace
+
+TEST(PointSizeToFit, ShrinksByTheLargerOverflowDownToTheSmallestReadableSize) {
+    using quorvel::PointSizeToFit;
+    EXPECT_EQ(PointSizeToFit(12, 1366, 768, 1366, 768), 0);  // fits exactly
+    // Home at 96 DPI under Wine was 1466 x 676 on a 1366 x 768 laptop.
+    EXPECT_EQ(PointSizeToFit(12, 1466, 676, 1366, 768), 11);
+    // Twice too tall: half the points.
+    EXPECT_EQ(PointSizeToFit(17, 1000, 2000, 3840, 1000), 8);
+    // Barely over: still one point less, since the frame does not shrink.
+    EXPECT_EQ(PointSizeToFit(13, 1001, 500, 1000, 800), 12);
+    EXPECT_EQ(PointSizeToFit(9, 5000, 5000, 800, 600), quorvel::kSmallestPanelPoints);
+    EXPECT_EQ(PointSizeToFit(quorvel::kSmallestPanelPoints, 5000, 5000, 800, 600), 0);
+}

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "base/Guards_win.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Panel_win.h"
 #include "ui/GlyphDraw_win.h"
@@ -430,3 +432,79 @@ TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+int PixelsNear(HDC dc, const RECT& area, COLORREF colour, int tolerance) {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (std::abs(GetRValue(c) - GetRValue(colour)) <= tolerance &&
+                std::abs(GetGValue(c) - GetGValue(colour)) <= tolerance &&
+                std::abs(GetBValue(c) - GetBValue(colour)) <= tolerance)
+                ++n;
+        }
+    return n;
+}
+
+}  // namespace
+
+// Wine's WebDings has almost none of the glyphs the buttons use; a glyph a
+// font lacks is drawn as the program's own picture, in the glyph's colour.
+TEST_F(Panels, AGlyphTheFontLacksIsDrawnAsTheProgramsPicture) {
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    BitmapHandle target(CreateBitmap(64, 64, 1, 32, nullptr));
+    SelectedObject selected(dc.get(), target.get());
+    RECT all{0, 0, 64, 64};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    LOGFONTW symbol = {};
+    symbol.lfHeight = 32;
+    symbol.lfCharSet = SYMBOL_CHARSET;
+    wcscpy(symbol.lfFaceName, L"WebDings");
+    FontHandle webdings(CreateFontIndirectW(&symbol));
+    {
+        SelectedObject font(dc.get(), webdings.get());
+        EXPECT_FALSE(GlyphInFont(dc.get(), 207, true));  // the lock
+        EXPECT_TRUE(DrawGlyphPicture(dc.get(), 207, all, RGB(255, 0, 0)));
+        EXPECT_FALSE(DrawGlyphPicture(dc.get(), L'A', all, RGB(255, 0, 0))) << "no picture for it";
+    }
+    // Drawn at the font's height, centred in the place's height, in red.
+    TEXTMETRICW metrics = {};
+    {
+        SelectedObject font(dc.get(), webdings.get());
+        GetTextMetricsW(dc.get(), &metrics);
+    }
+    const int top = (64 - metrics.tmHeight) / 2;
+    const RECT square{0, top, metrics.tmHeight, top + metrics.tmHeight};
+    EXPECT_GT(PixelsNear(dc.get(), square, RGB(255, 0, 0), 0), metrics.tmHeight * metrics.tmHeight / 5);
+    const RECT right{metrics.tmHeight, 0, 64, 64};
+    EXPECT_EQ(PixelsNear(dc.get(), right, RGB(0, 0, 0), 0), (64 - metrics.tmHeight) * 64);
+
+    // A text font has its letters, but is no glyph font.
+    symbol.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(symbol.lfFaceName, L"Tahoma");
+    FontHandle tahoma(CreateFontIndirectW(&symbol));
+    SelectedObject font(dc.get(), tahoma.get());
+    EXPECT_TRUE(GlyphInFont(dc.get(), L'A', false));
+    EXPECT_FALSE(GlyphInFont(dc.get(), L'A', true));
+}
+
+// Wine and themes draw a group box's caption black on the dark panels; the
+// panels draw it in their text colour.
+TEST_F(Panels, GroupBoxCaptionsTakeTheTextColour) {
+    HomeLike home;
+    HWND group = GetDlgItem(home.dialog, IDC_ALBUM_GROUP);
+    ShowWindow(home.dialog, SW_SHOWNOACTIVATE);
+    const auto captionPixels = [&] {
+        RedrawWindow(group, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RECT r;
+        GetClientRect(group, &r);
+        r.bottom = 24;
+        WindowDc dc(group);
+        return PixelsNear(dc.get(), r, gAppState->textColour, 16);
+    };
+    EXPECT_EQ(captionPixels(), 0);
+    PaintGroupBoxInTextColour(group);
+    EXPECT_GT(captionPixels(), 20);
+}
