@@ -104,8 +104,8 @@
 #define IDM_PANEL_HELP 1036
 #define IDM_IMPORT_HELP 1037
 
-// The buttons' own glyph pictures: this plus the glyph code's low byte
-// (3300-3555; res/Glyphs.rc, drawn by tools/make_artwork.py).
+// The buttons' own glyph pictures: this plus GlyphPictureOffset
+// (3300-3559; res/Glyphs.rc, drawn by tools/make_artwork.py).
 #define IDB_GLYPH_PICTURES 3300
 #define IDB_HOME_HEADER 200
 #define IDB_LOGO_LARGE 199

@@ -216,8 +216,88 @@ def letter_a(x, y):
     return seg(x, y, 24, 5, 9, 43) <= 3.5 or seg(x, y, 24, 5, 39, 43) <= 3.5 or in_rect(x, y, 15, 28, 33, 31)
 
 
+def folder(x, y):
+    return in_rect(x, y, 4, 14, 43, 40) or in_rect(x, y, 4, 9, 20, 14)
+
+
+def badge(x, y):
+    return math.hypot(x - 37, y - 37) <= 8
+
+
+def magnifier(x, y):
+    return abs(math.hypot(x - 20, y - 20) - 12) <= 3 or seg(x, y, 29, 29, 42, 42) <= 4
+
+
+def leaf(x, y):
+    body = ((x - y) / 30.0) ** 2 * 2 + ((x + y - 48) / 20.0) ** 2 * 2 <= 1
+    return body or seg(x, y, 10, 38, 24, 24) <= 1.5 and not body or seg(x, y, 6, 42, 12, 36) <= 2
+
+
+def sun(x, y):
+    r = math.hypot(x - 24, y - 24)
+    angle = math.atan2(y - 24, x - 24)
+    ray = 14 <= r <= 21 and abs(((angle / (math.pi / 4)) + 0.5) % 1 - 0.5) < 0.12
+    return r <= 10 or ray
+
+
+def snowflake(x, y):
+    return any(seg(x, y, 24 - 19 * math.cos(a), 24 - 19 * math.sin(a), 24 + 19 * math.cos(a),
+                   24 + 19 * math.sin(a)) <= 2.5 for a in (0, math.pi / 3, 2 * math.pi / 3))
+
+
+def check(x, y):
+    return seg(x, y, 8, 26, 19, 37) <= 4 or seg(x, y, 19, 37, 40, 11) <= 4
+
+
+def triangle(points):
+    (ax, ay), (bx, by), (cx, cy) = points
+
+    def inside(x, y):
+        d1 = (x - bx) * (ay - by) - (ax - bx) * (y - by)
+        d2 = (x - cx) * (by - cy) - (bx - cx) * (y - cy)
+        d3 = (x - ax) * (cy - ay) - (cx - ax) * (y - ay)
+        return not ((d1 < 0 or d2 < 0 or d3 < 0) and (d1 > 0 or d2 > 0 or d3 > 0))
+    return inside
+
+
+def arrow(direction):
+    def shape(x, y):
+        if direction < 0:
+            x = 48 - x
+        return seg(x, y, 6, 24, 34, 24) <= 3 or triangle(((44, 24), (30, 12), (30, 36)))(x, y)
+    return shape
+
+
+def turn(direction):
+    def shape(x, y):
+        if direction < 0:
+            x = 48 - x
+        r = math.hypot(x - 24, y - 28)
+        arc = abs(r - 14) <= 3 and (y <= 28 or x >= 24)
+        return arc or triangle(((2, 22), (18, 22), (10, 34)))(x, y)
+    return shape
+
+
 # Glyph code (low byte; WebDings also answers at 0xF000 plus it) -> picture.
+# Glyphs of a text font (arrows) have ids of their own above 0xFF, in the
+# order of TEXT_GLYPHS, as ui/ButtonFaces.h's GlyphPictureOffset says.
+TEXT_GLYPHS = [0x2190, 0x2192, 0x21B6, 0x21B7]
 GLYPH_PICTURES = {
+    0x100: arrow(-1),      # U+2190, fit to window
+    0x101: arrow(1),       # U+2192
+    0x102: turn(1),        # U+21B6, rotate left
+    0x103: turn(-1),       # U+21B7, rotate right
+    0xAC: folder,          # Change album
+    0x3B: badge,           # the second album's mark over the folder
+    0x4C: magnifier,       # Actual size
+    0xDF: leaf,            # Fall
+    0xD5: sun,             # Summer
+    0xDA: snowflake,       # Winter
+    0x71: check,           # an effect preview that is on
+    0x33: triangle(((6, 24), (38, 6), (38, 42))),   # shift left
+    0x34: triangle(((42, 24), (10, 6), (10, 42))),  # shift right
+    0x35: triangle(((24, 6), (6, 38), (42, 38))),   # up
+    0x36: triangle(((24, 42), (6, 10), (42, 10))),  # down
     0xCF: lock,            # Lock
     0xE0: moon,            # Sleep
     0x28: pencil,          # Update phrase
@@ -238,9 +318,9 @@ GLYPH_PICTURES = {
 
 def write_glyph_pictures():
     lines = ["// The buttons' own pictures of their glyphs, drawn by tools/make_artwork.py:",
-             "// resource IDB_GLYPH_PICTURES plus the glyph code's low byte.", ""]
+             "// resource IDB_GLYPH_PICTURES plus GlyphPictureOffset (ui/ButtonFaces.h).", ""]
     for code, shape in sorted(GLYPH_PICTURES.items()):
-        name = "glyph_%02x.bmp" % code
+        name = "glyph_%03x.bmp" % code if code > 0xFF else "glyph_%02x.bmp" % code
         write_bmp(os.path.join(OUT, name), GLYPH_SIZE, GLYPH_SIZE,
                   lambda x, y, shape=shape: (255, 255, 255) if shape(x + 0.5, y + 0.5) else (0, 0, 0))
         lines.append('%d BITMAP "art/%s"' % (GLYPH_RESOURCE_BASE + code, name))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace quorvel {
 
@@ -63,6 +64,14 @@ double FaceScale(int pictureWidth, int pictureHeight, int controlWidth, int cont
                                   static_cast<double>(controlHeight) / pictureHeight);
     constexpr double kAsDrawnLow = 0.9, kAsDrawnHigh = 1.25;
     return scale >= kAsDrawnLow && scale <= kAsDrawnHigh ? 1.0 : scale;
+}
+
+int GlyphPictureOffset(std::uint32_t glyph) {
+    if (glyph < 0x100 || (glyph & 0xFF00) == 0xF000) return static_cast<int>(glyph & 0xFF);
+    static constexpr std::uint32_t kTextGlyphs[] = {0x2190, 0x2192, 0x21B6, 0x21B7};
+    for (std::size_t i = 0; i < std::size(kTextGlyphs); ++i)
+        if (kTextGlyphs[i] == glyph) return 0x100 + static_cast<int>(i);
+    return -1;
 }
 
 }  // namespace quorvel

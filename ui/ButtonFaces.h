@@ -26,6 +26,12 @@ ButtonPalette MakeButtonPalette(std::uint32_t backgroundColourRef);
 // a hairline (tools/make_artwork.py); a caption starts after them.
 constexpr int kGlyphAreaColumns = 40;
 
+// Which of the program's own glyph pictures (res/Glyphs.rc, drawn by
+// tools/make_artwork.py) stands for a glyph: a symbol font's glyph by its
+// low byte, since it answers at 0xF000 plus that code too; the arrows of a
+// text font after those. -1 for a glyph without a picture.
+int GlyphPictureOffset(std::uint32_t glyph);
+
 // In the order the faces are generated.
 enum class ButtonFace { Normal, Grey, Pressed, Disabled, HoverOnSelect, Hover };
 

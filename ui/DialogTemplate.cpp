@@ -61,12 +61,18 @@ TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi) {
     return choice;
 }
 
-int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight) {
+int SmallestReadablePoints(int systemDpi) {
+    constexpr int kReadablePixels = 10;
+    const int dpi = systemDpi < 96 ? 96 : systemDpi;
+    return (kReadablePixels * 72 + dpi - 1) / dpi;
+}
+
+int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight, int smallest) {
     if (width <= workWidth && height <= workHeight) return 0;
-    if (points <= kSmallestPanelPoints || width <= 0 || height <= 0) return 0;
+    if (points <= smallest || width <= 0 || height <= 0) return 0;
     const double share = std::min(static_cast<double>(workWidth) / width, static_cast<double>(workHeight) / height);
     const int fitted = static_cast<int>(std::floor(points * share));
-    return std::max(kSmallestPanelPoints, std::min(fitted, points - 1));
+    return std::max(smallest, std::min(fitted, points - 1));
 }
 
 FontRewrite RewriteTemplateFont(const std::uint8_t* data, std::size_t size, std::uint16_t pointSize,

@@ -21,16 +21,16 @@ struct TemplateChoice {
 // counts as 96.
 TemplateChoice ChooseTemplate(int monitorDpi, int systemDpi);
 
-// Below this a dialog's text is no longer readable; a dialog that still does
-// not fit is cut by the work area instead.
-constexpr int kSmallestPanelPoints = 6;
+// The smallest point size whose text is still readable at a system DPI: 10
+// pixels high. A dialog that still does not fit is cut by the work area.
+int SmallestReadablePoints(int systemDpi);
 
 // The point size to open again a dialog that measured width x height pixels
 // (frame included) at `points` and does not fit a work area of workWidth x
 // workHeight: smaller in proportion to its larger overflow, and at least
-// one point smaller, since the frame does not shrink with the font. 0 when
-// it fits, or when it is already at the smallest size.
-int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight);
+// one point smaller, since the frame does not shrink with the font; never
+// below `smallest`. 0 when it fits, or when it is already at the smallest.
+int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight, int smallest);
 
 enum class FontRewrite {
     Rewritten,  // `out` holds the copy with the new typeface

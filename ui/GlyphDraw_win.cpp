@@ -122,9 +122,11 @@ bool GlyphInFont(HDC dc, wchar_t glyph, bool symbolFont) {
 }
 
 bool DrawGlyphPicture(HDC dc, wchar_t glyph, const RECT& place, COLORREF colour) {
+    const int offset = GlyphPictureOffset(glyph);
+    if (offset < 0) return false;
     BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(gAppState->instance,
-                                                         MAKEINTRESOURCEW(IDB_GLYPH_PICTURES + (glyph & 0xFF)),
-                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+                                                         MAKEINTRESOURCEW(IDB_GLYPH_PICTURES + offset), IMAGE_BITMAP,
+                                                         0, 0, LR_CREATEDIBSECTION)));
     BITMAP info = {};
     if (!picture || GetObjectW(picture.get(), sizeof info, &info) == 0) return false;
     TEXTMETRICW metrics = {};

@@ -69,7 +69,7 @@ bool RefitToWorkArea(HWND dialog, PanelInstance& instance) {
     if (instance.points <= 0 || !GetWindowRect(dialog, &r)) return false;
     const RECT work = WorkAreaAt(0, 0);
     const int points = PointSizeToFit(instance.points, r.right - r.left, r.bottom - r.top, work.right - work.left,
-                                      work.bottom - work.top);
+                                      work.bottom - work.top, SmallestReadablePoints(SystemDpi()));
     if (points == 0) return false;
     instance.fittedPoints = points;
     instance.reopen = true;

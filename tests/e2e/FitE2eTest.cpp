@@ -86,7 +86,7 @@ protected:
         ASSERT_NE(home, nullptr);
         const std::string at = " at " + std::to_string(dpi) + " DPI";
         ExpectFits(home, "configure Home" + at);
-        for (int button : {IDC_MATTINGS_PANEL, IDC_PHRASES_PANEL}) {
+        for (int button : {IDC_PHOTOS_PANEL, IDC_MATTINGS_PANEL, IDC_PHRASES_PANEL, IDC_MONITORS_PANEL}) {
             ASSERT_TRUE(ClickButton(FindControl(home, button)));
             HWND panel = WaitForPanel(p.Pid());
             ASSERT_NE(panel, nullptr) << button;

@@ -130,3 +130,11 @@ TEST(FaceScale, KeepsThePictureAsDrawnNearItsSizeAndFitsItInsideOtherwise) {
     EXPECT_DOUBLE_EQ(FaceScale(200, 56, 120, 40), 0.6);           // a dialog shrunk to fit
     EXPECT_DOUBLE_EQ(FaceScale(200, 56, 0, 40), 1.0);             // no layout to follow
 }
+
+TEST(GlyphPictureOffset, SymbolGlyphsByLowByteTextArrowsAfterThem) {
+    using quorvel::GlyphPictureOffset;
+    EXPECT_EQ(GlyphPictureOffset(0xCF), 0xCF);
+    EXPECT_EQ(GlyphPictureOffset(0xF0CF), 0xCF);  // the same WebDings glyph
+    EXPECT_EQ(GlyphPictureOffset(0x21B7), 0x103);
+    EXPECT_EQ(GlyphPictureOffset(0x263A), -1);
+}

@@ -192,13 +192,16 @@ TEST(RewriteTemplateFont, RefusesTruncatedTemplates) {
 
 TEST(PointSizeToFit, ShrinksByTheLargerOverflowDownToTheSmallestReadableSize) {
     using quorvel::PointSizeToFit;
-    EXPECT_EQ(PointSizeToFit(12, 1366, 768, 1366, 768), 0);  // fits exactly
+    EXPECT_EQ(PointSizeToFit(12, 1366, 768, 1366, 768, 8), 0);  // fits exactly
     // Home at 96 DPI under Wine was 1466 x 676 on a 1366 x 768 laptop.
-    EXPECT_EQ(PointSizeToFit(12, 1466, 676, 1366, 768), 11);
+    EXPECT_EQ(PointSizeToFit(12, 1466, 676, 1366, 768, 8), 11);
     // Twice too tall: half the points.
-    EXPECT_EQ(PointSizeToFit(17, 1000, 2000, 3840, 1000), 8);
+    EXPECT_EQ(PointSizeToFit(17, 1000, 2000, 3840, 1000, 4), 8);
     // Barely over: still one point less, since the frame does not shrink.
-    EXPECT_EQ(PointSizeToFit(13, 1001, 500, 1000, 800), 12);
-    EXPECT_EQ(PointSizeToFit(9, 5000, 5000, 800, 600), quorvel::kSmallestPanelPoints);
-    EXPECT_EQ(PointSizeToFit(quorvel::kSmallestPanelPoints, 5000, 5000, 800, 600), 0);
+    EXPECT_EQ(PointSizeToFit(13, 1001, 500, 1000, 800, 8), 12);
+    EXPECT_EQ(PointSizeToFit(9, 5000, 5000, 800, 600, 8), 8);
+    EXPECT_EQ(PointSizeToFit(8, 5000, 5000, 800, 600, 8), 0);
+    // Ten pixels high is the least that reads: 8 points at 96 DPI, 4 at 192.
+    EXPECT_EQ(quorvel::SmallestReadablePoints(96), 8);
+    EXPECT_EQ(quorvel::SmallestReadablePoints(192), 4);
 }
