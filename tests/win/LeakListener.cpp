@@ -7,69 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include <winternl.h>
-
 #include <algorithm>
-#include <cstddef>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "base/Guards_win.h"
+#include "tests/e2e/Driver.h"
 
 namespace {
-
-// Wine's GetProcessHandleCount answers 0, but it lists every process's
-// handles through NtQuerySystemInformation(SystemHandleInformation), as
-// Windows does; this process's entries are its handles.
-struct SystemHandleEntry {
-    ULONG ownerPid;
-    BYTE objectType;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-struct SystemHandleList {
-    ULONG count;
-    SystemHandleEntry entries[1];
-};
-constexpr ULONG kSystemHandleInformation = 16;
-using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-constexpr ULONG kObjectTypeInformation = 2;
-using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-
-// This process's handles, by value, sorted.
-std::vector<USHORT> OwnHandles() {
-    static const auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    std::vector<USHORT> handles;
-    if (query == nullptr) return handles;
-    std::vector<BYTE> buffer(1 << 16);
-    ULONG needed = 0;
-    // STATUS_INFO_LENGTH_MISMATCH: the list grew; try with more room.
-    while (query(kSystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed) == LONG(0xC0000004))
-        buffer.resize(buffer.size() * 2);
-    const auto* list = reinterpret_cast<const SystemHandleList*>(buffer.data());
-    const std::size_t room = (buffer.size() - offsetof(SystemHandleList, entries)) / sizeof(SystemHandleEntry);
-    const DWORD self = GetCurrentProcessId();
-    for (std::size_t i = 0; i < list->count && i < room; ++i)
-        if (list->entries[i].ownerPid == self) handles.push_back(list->entries[i].value);
-    std::sort(handles.begin(), handles.end());
-    return handles;
-}
-
-// "Key", "File", "Event"...: what a leaked handle is, for the message.
-std::string TypeName(USHORT value) {
-    static const auto query = reinterpret_cast<QueryObject>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
-    alignas(8) BYTE buffer[512] = {};
-    if (query == nullptr ||
-        query(reinterpret_cast<HANDLE>(ULONG_PTR(value)), kObjectTypeInformation, buffer, sizeof buffer, nullptr) != 0)
-        return "?";
-    const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer);
-    return std::string(name->Buffer, name->Buffer + name->Length / 2);
-}
 
 struct Resources {
     long guardedGdi = 0;
@@ -83,7 +29,7 @@ Resources Now() {
     r.guardedGdi = quorvel::gGuardedGdiObjects;
     r.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     r.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    r.handles = OwnHandles();
+    r.handles = quorvel::e2e::ProcessHandles(GetCurrentProcessId());
     return r;
 }
 
@@ -99,7 +45,7 @@ class LeakListener : public ::testing::EmptyTestEventListener {
         std::set_difference(after.handles.begin(), after.handles.end(), before_.handles.begin(), before_.handles.end(),
                             std::back_inserter(added));
         std::string leaked;
-        for (USHORT value : added) leaked += " " + TypeName(value);
+        for (USHORT value : added) leaked += " " + quorvel::e2e::HandleTypeName(value);
         // The first use of a system DLL keeps handles for the life of the
         // process (registry keys of its settings, a worker thread), so
         // handles are compared once every test has run once: ctest runs
