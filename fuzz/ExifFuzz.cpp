@@ -7,34 +7,13 @@
 
 #include "display/PhotoProperties.h"
 #include "photos/Metadata.h"
+#include "tests/unit/EnglishPropertyTexts.h"
 
 using namespace quorvel;
 
-namespace {
-
-// Texts with every conversion the string table uses, so the formatter's
-// number paths run.
-PropertyTexts Texts() {
-    PropertyTexts t;
-    for (std::size_t i = 0; i < t.size(); ++i) t[i] = u"label";
-    t[kTextFormatDimensions] = u"%lu X %lu";
-    t[kTextFormatFStop] = u"f/%.1f";
-    t[kTextFormatExposure] = u"1/%ld sec.";
-    t[kTextFormatIso] = u"ISO-%d";
-    t[kTextFormatNumber] = u"%d";
-    t[kTextFormatMillimetres] = u"%.1f mm";
-    t[kTextFormatWholeMillimetres] = u"%ld mm";
-    t[kTextFormatAperture] = u"%.1f";
-    t[kTextFormatStep] = u"%.1f step";
-    t[kTextFormatWholeStep] = u"%ld step";
-    t[kTextFormatFileSize] = u"%.1lf KB (%.2lf MB)";
-    return t;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const PropertyTexts texts = Texts();
+    // The real texts, so that every number conversion of the list runs.
+    static const PropertyTexts texts = EnglishTexts();
     const std::span<const std::uint8_t> file(data, size);
     if (!MayHoldExif(file.first(size < kExifSignatureBytes ? size : kExifSignatureBytes))) {
         // The program would not read such a file again; the parser must
