@@ -37,7 +37,7 @@ for target in "${targets[@]}"; do
     -print_final_stats=1 -artifact_prefix="$root/build/fuzz-crashes/$target-" \
     "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1
   rc=$?
-  status=$(grep -E '^#[0-9]+' "$log" | tail -n1)
+  status=$(grep -a -E '^#[0-9]+' "$log" | tail -n1)
   if [ $rc = 0 ]; then
     echo "fuzz $target: ok   $status"
   else
