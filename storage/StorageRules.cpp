@@ -121,10 +121,9 @@ bool IsInsideFolder(std::u16string_view path, std::u16string_view folder) {
     };
     const std::u16string p = normal(path), f = normal(folder);
     if (f.empty() || p.size() <= f.size() || p.compare(0, f.size(), f) != 0 || p[f.size()] != u'\\') return false;
-    // No step back out of the folder ("..") anywhere below it.
-    if (p.find(u"\\..", f.size()) != std::u16string::npos) return false;
     // Windows drops the trailing dots and blanks of a component, so one made
-    // of nothing else (".", ". ") names the folder it stands in.
+    // of nothing else (".", ". ") names the folder it stands in, and ".."
+    // steps out of it; a name that only starts with dots is an ordinary one.
     std::size_t start = f.size() + 1;
     while (start <= p.size()) {
         const std::size_t end = std::min(p.find(u'\\', start), p.size());

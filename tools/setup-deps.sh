@@ -12,6 +12,8 @@ packages=(
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   xvfb x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy xauth imagemagick libimage-exiftool-perl
   googletest libgtest-dev libbenchmark-dev
+  # The fuzzers (tools/fuzz.sh): clang's libFuzzer and sanitizer runtimes.
+  clang-14 libclang-rt-14-dev
   wixl msitools
   # tools/make_content.py writes its PNG and JPEG files through Pillow.
   python3-pil

@@ -2,6 +2,7 @@
 # The one test command: installs what is missing, builds both sides and runs
 # every test layer, after the folder-order check (tools/check-layers.py):
 #   native ctest   unit tests with AddressSanitizer and UBSan
+#   fuzz           each parser's fuzzer for a short run (tools/fuzz.sh)
 #   Windows ctest  unit tests, Win32 integration tests and e2e tests, each
 #                  under Wine in a fresh prefix (tools/wine-test.sh)
 # Options: --native-only, --win-only; extra ctest arguments after "--",
@@ -69,6 +70,8 @@ if [ $do_native = 1 ]; then
   if step native-build tools/build.sh --native-only; then
     step native-tests run_ctest build/native
   fi
+  # Short enough for every submission; the long runs are in docs/reliability.md.
+  step fuzz tools/fuzz.sh "${QV_FUZZ_SECONDS:-10}"
 fi
 if [ $do_win = 1 ]; then
   if step windows-build tools/build.sh --win-only; then

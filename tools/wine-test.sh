@@ -35,13 +35,15 @@ export LC_ALL=C.UTF-8
 
 rc=125
 child=
-readonly=
+mounts=()
 cleanup() {
   trap - EXIT INT TERM HUP
   [ -n "$child" ] && kill "$child" 2>/dev/null
   qv_stop_prefix "$prefix"
-  [ -n "$readonly" ] && umount "$readonly" 2>/dev/null
   qv_stop_xvfb
+  # Before the prefix goes: removing it must never reach through a mount.
+  local m
+  for m in "${mounts[@]}"; do umount "$m" || { echo "wine-test: cannot unmount $m" >&2; rc=125; }; done
   if [ "${QUORVEL_KEEP_PREFIX:-0}" = 1 ] || [ "$rc" != 0 ]; then
     echo "wine-test: prefix kept at $prefix (exit code $rc)" >&2
   else
@@ -59,14 +61,37 @@ if [ "${QV_MONITORS:-1}" -gt 1 ]; then
 else
   qv_start_xvfb || exit 125
 fi
-# QV_READONLY_FOLDER=name (set by ctest for the tests that need it) gives
-# the test C:\name, a folder nobody can write to: the tests run as root,
-# which file permissions do not stop, but a read-only mount does.
-if [ -n "${QV_READONLY_FOLDER:-}" ]; then
-  mkdir -p "$prefix/readonly-source" "$prefix/drive_c/$QV_READONLY_FOLDER"
-  mount --bind -o ro "$prefix/readonly-source" "$prefix/drive_c/$QV_READONLY_FOLDER" || exit 125
-  readonly=$prefix/drive_c/$QV_READONLY_FOLDER
-fi
+# QV_FAULT_MOUNTS (set by ctest for the fault-injection tests that need it)
+# gives the test folders it cannot write. Tests run as root, which ignores
+# permission bits, so a read-only bind mount stands for a read-only folder,
+# and a small tmpfs mapped as drive Q: for a full volume:
+#   volumes  C:\ReadOnly (holding Albums\Mine\Photo.png) read-only, and Q:
+#            of 4 MB
+#   user     the per-user folder (Fenwold Quorvel in the roaming AppData)
+#            read-only and empty
+# Where mounting is not allowed, the variable QV_MOUNTED stays unset and the
+# tests skip with that reason.
+mount_readonly() {  # mount_readonly <folder>
+  mount --bind "$1" "$1" && mounts=("$1" "${mounts[@]}") && mount -o remount,ro,bind "$1"
+}
+case ${QV_FAULT_MOUNTS:-} in
+  volumes)
+    readonly_folder=$prefix/drive_c/ReadOnly
+    mkdir -p "$readonly_folder/Albums/Mine" "$prefix/full-volume"
+    cp "$prefix/$QV_PROGRAM_DIR_REL/res/0V_0H_ZoomIn_2_256.png" "$readonly_folder/Albums/Mine/Photo.png"
+    if mount_readonly "$readonly_folder" && mount -t tmpfs -o size=4m quorvel-full "$prefix/full-volume"; then
+      mounts=("$prefix/full-volume" "${mounts[@]}")
+      ln -sfn ../full-volume "$prefix/dosdevices/q:"
+      export QV_MOUNTED=1
+    fi
+    ;;
+  user)
+    user_folder="$prefix/drive_c/users/$(id -un)/AppData/Roaming/Fenwold Quorvel"
+    mkdir -p "$user_folder"
+    mount_readonly "$user_folder" && export QV_MOUNTED=1
+    ;;
+esac
+
 # A copied prefix starts its Wine server and services with its first
 # program, which takes seconds, far more on a loaded machine. Started here,
 # that time is not counted against the test's own waits.

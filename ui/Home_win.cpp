@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "ui/Help_win.h"
 #include "ui/Import_win.h"
 #include "ui/MonitorsPanel_win.h"
@@ -59,7 +60,7 @@ const PanelMenuItem kHomeMenu[] = {{IDS_MENU_ABOUT_QUORVEL, IDM_PANEL_ABOUT},
                                    {IDS_MENU_IMPORT_HELP, IDM_IMPORT_HELP}};
 
 // The dialog's font scaled to the DPI; Home owns it while it is open.
-HFONT gHomeFont = nullptr;
+FontHandle gHomeFont;
 
 const int kAlbumLabels[kAlbumCount] = {IDC_ALBUM1_LABEL, IDC_ALBUM2_LABEL};
 const int kAlbumEdits[kAlbumCount] = {IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE};
@@ -105,10 +106,9 @@ Status ScaleHomeFont(HWND dialog) {
     const LONG scaled = ScaleByDpi(logFont.lfHeight);
     if (std::abs(scaled) < std::abs(logFont.lfHeight)) logFont.lfHeight = scaled;
     logFont.lfQuality = CLEARTYPE_QUALITY;
-    if (gHomeFont != nullptr) DeleteObject(gHomeFont);
-    gHomeFont = CreateFontIndirectW(&logFont);
-    if (gHomeFont == nullptr) return Fail(QV_SITE(kModule), kErrCreateFont);
-    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(gHomeFont), FALSE);
+    gHomeFont.reset(CreateFontIndirectW(&logFont));
+    if (!gHomeFont) return Fail(QV_SITE(kModule), kErrCreateFont);
+    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(gHomeFont.get()), FALSE);
     return kOk;
 }
 
@@ -216,8 +216,7 @@ bool OnMessage(HWND, UINT message, WPARAM, LPARAM, INT_PTR* result) {
 }
 
 void OnDestroy(HWND, bool reopening) {
-    if (gHomeFont != nullptr) DeleteObject(gHomeFont);
-    gHomeFont = nullptr;
+    gHomeFont.reset();
     if (gAppState != nullptr) gAppState->homeOpen = 0;
     // Without album windows (configure mode) closing Home ends the program;
     // not while it is being reopened, or the quit message would end the

@@ -1,6 +1,9 @@
 #include "tests/e2e/Driver.h"
 
+#include <winternl.h>
+
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -319,6 +322,60 @@ bool Process::WaitForDebugLine(const std::wstring& text, DWORD timeoutMs) const 
 }
 
 // ---- windows ----------------------------------------------------------------
+
+namespace {
+
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+struct SystemHandleList {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr ULONG kObjectTypeInformation = 2;
+
+template <typename Function>
+Function NtdllFunction(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+}  // namespace
+
+std::vector<USHORT> ProcessHandles(DWORD pid) {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    static const auto query = NtdllFunction<Query>("NtQuerySystemInformation");
+    std::vector<USHORT> handles;
+    if (query == nullptr) return handles;
+    std::vector<BYTE> buffer(1 << 16);
+    ULONG needed = 0;
+    // STATUS_INFO_LENGTH_MISMATCH: the list grew; try with more room.
+    while (query(kSystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed) == LONG(0xC0000004))
+        buffer.resize(buffer.size() * 2);
+    const auto* list = reinterpret_cast<const SystemHandleList*>(buffer.data());
+    const std::size_t room = (buffer.size() - offsetof(SystemHandleList, entries)) / sizeof(SystemHandleEntry);
+    for (std::size_t i = 0; i < list->count && i < room; ++i)
+        if (list->entries[i].ownerPid == pid) handles.push_back(list->entries[i].value);
+    std::sort(handles.begin(), handles.end());
+    return handles;
+}
+
+std::string HandleTypeName(USHORT value) {
+    using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    static const auto query = NtdllFunction<Query>("NtQueryObject");
+    alignas(8) BYTE buffer[512] = {};
+    if (query == nullptr ||
+        query(reinterpret_cast<HANDLE>(ULONG_PTR(value)), kObjectTypeInformation, buffer, sizeof buffer, nullptr) != 0)
+        return "?";
+    // OBJECT_TYPE_INFORMATION starts with the type's name.
+    const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer);
+    return std::string(name->Buffer, name->Buffer + name->Length / 2);
+}
 
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible) {
     struct Search {

@@ -94,6 +94,13 @@ private:
     std::wstring partialLine_;
 };
 
+// The kernel handles a process holds, by value, sorted. Wine's
+// GetProcessHandleCount answers 0, but it lists every process's handles
+// through NtQuerySystemInformation(SystemHandleInformation), as Windows does.
+std::vector<USHORT> ProcessHandles(DWORD pid);
+// "Key", "File", "Event"... for a handle of this process; "?" when unknown.
+std::string HandleTypeName(USHORT value);
+
 // ---- windows ----------------------------------------------------------------
 
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible = false);

@@ -11,30 +11,6 @@ using namespace quorvel::e2e;
 
 namespace {
 
-const wchar_t kDoubleFolder[] = L"C:\\powercfg-double";
-const wchar_t kBalanced[] = L"381b4222-f694-41f0-9685-ff5bb260df2e";
-const wchar_t kHighPerformance[] = L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c";
-
-void InstallPowercfgDouble(const std::wstring& activeLine) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_TRUE(CopyFileW(JoinPath(TestProgramFolder(), L"powercfg.exe").c_str(),
-                          JoinPath(system, L"powercfg.exe").c_str(), FALSE));
-    CreateDirectoryW(kDoubleFolder, nullptr);
-    const std::string line(activeLine.begin(), activeLine.end());
-    ASSERT_TRUE(
-        WriteFileBytes(JoinPath(kDoubleFolder, L"active.txt"), std::vector<std::uint8_t>(line.begin(), line.end())));
-}
-
-std::wstring DoubleLog(const wchar_t* name) {
-    std::wstring log = ReadTextFile(JoinPath(kDoubleFolder, name)).value_or(L"");
-    log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
-    return log;
-}
-
-// The plan ids POWERCFG was asked to make active, one per line.
-std::wstring SetActiveLog() { return DoubleLog(L"log.txt"); }
-
 void SetInstalledSetting(const wchar_t* key, const wchar_t* value) {
     ASSERT_TRUE(
         WritePrivateProfileStringW(L"Header", key, value, JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
@@ -75,9 +51,9 @@ HWND StartUntilShown(Process& p, const wchar_t* program, const wchar_t* args) {
 }  // namespace
 
 TEST(PowerPlan, SaverSwitchesToHighPerformanceAndRestoresTheUsersPlan) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     EXPECT_EQ(RunSaver(), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
     EXPECT_FALSE(FolderExists(TempSaver()));
 }
 
@@ -88,7 +64,7 @@ TEST(PowerPlan, HighPerformanceAlreadyActiveSwitchesNothing) {
 }
 
 TEST(PowerPlan, DefaultPlanChoiceCapturesButNeverSwitches) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     SetInstalledSetting(L"UseDefaultPowerPlan", L"1");
     EXPECT_EQ(RunSaver(), 0u);
     EXPECT_EQ(SetActiveLog(), L"");
@@ -102,19 +78,19 @@ TEST(PowerPlan, MalformedCaptureSwitchesNothing) {
 }
 
 TEST(PowerPlan, TheProgramSwitchesToo) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
     HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
     ASSERT_NE(window, nullptr);
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
     EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
 }
 
 TEST(PowerPlan, TheConfigurationScreenNeitherSwitchesNorRestores) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
     HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
@@ -129,7 +105,7 @@ TEST(PowerPlan, TheConfigurationScreenNeitherSwitchesNorRestores) {
 // temporary folder with it. The program still puts back the plan its start
 // switched from, and the cleanup leaves the record of that plan.
 TEST(PowerPlan, ADefaultPlanChoiceAndACleanupMidRunStillRestore) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     Process program;
     HWND first = StartUntilShown(program, L"Quorvel.exe", L"");
     ASSERT_NE(first, nullptr);
@@ -141,10 +117,10 @@ TEST(PowerPlan, ADefaultPlanChoiceAndACleanupMidRunStillRestore) {
     ASSERT_TRUE(cleanup.Start(InstalledProgram(L"Quorvel.exe"), L"/d"));
     EXPECT_EQ(cleanup.WaitExit(), 0u);
     EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
-    EXPECT_EQ(UserSetting(L"OriginalPowerPlanExe"), kBalanced);
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanExe"), kBalancedPlan);
     PostMessageW(second, WM_CLOSE, 0, 0);
     EXPECT_EQ(Finish(program), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
     EXPECT_EQ(UserSetting(L"OriginalPowerPlanExe"), L"");
 }
 
@@ -152,7 +128,7 @@ TEST(PowerPlan, ADefaultPlanChoiceAndACleanupMidRunStillRestore) {
 // second saver running meanwhile leaves that plan to the first; the next
 // saver alone puts the user's plan back before it captures.
 TEST(PowerPlan, ASaverAfterACrashRestoresTheUsersPlanFirst) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     Process crashing;
     ASSERT_NE(StartUntilShown(crashing, L"Quorvel.scr", L"/s"), nullptr);
     {
@@ -162,19 +138,19 @@ TEST(PowerPlan, ASaverAfterACrashRestoresTheUsersPlanFirst) {
         PressKey(window, VK_SPACE);
         EXPECT_EQ(second.WaitExit(), 0u);
     }
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n");
     crashing.Kill();
-    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), kBalanced);
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), kBalancedPlan);
     EXPECT_EQ(RunSaver(), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n" + kHighPerformance + L"\n" +
-                                  kBalanced + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n" +
+                                  kHighPerformancePlan + L"\n" + kBalancedPlan + L"\n");
     EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
 }
 
 // A profile folder whose name the ANSI code page cannot write: the batch
 // files still reach POWERCFG, without a console window.
 TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     const std::wstring profile = L"C:\\\x0424\x043e\x0442\x043e \x5199\x771f";
     const std::wstring roaming = profile + L"\\AppData";
     ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
@@ -184,16 +160,16 @@ TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
                                L"AppData", roaming));
     ASSERT_EQ(RoamingAppData(), roaming);
     EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformance) + L"\n" + kBalanced + L"\n");
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
     EXPECT_EQ(CallLog(), L"-GETACTIVESCHEME no window\n-SETACTIVE no window\n-SETACTIVE no window\n");
 }
 
 // POWERCFG refusing the switch is a failure of the start, not a silent one.
 TEST(PowerPlan, ARefusedSwitchStopsTheStart) {
-    InstallPowercfgDouble(std::wstring(kBalanced) + L" (Balanced)");
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     const std::string refuse = "-SETACTIVE";
-    ASSERT_TRUE(
-        WriteFileBytes(JoinPath(kDoubleFolder, L"fail.txt"), std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"fail.txt"),
+                               std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
     auto box = WaitForMessageBox(p.Pid());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace quorvel::e2e {
@@ -81,5 +82,24 @@ bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::
 HWND WaitForAlbumWindow(const Process& p) {
     return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
 }
+
+void InstallPowercfgDouble(const std::wstring& activeLine) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(JoinPath(TestProgramFolder(), L"powercfg.exe").c_str(),
+                          JoinPath(system, L"powercfg.exe").c_str(), FALSE));
+    CreateDirectoryW(kPowercfgDoubleFolder, nullptr);
+    const std::string line(activeLine.begin(), activeLine.end());
+    ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"active.txt"),
+                               std::vector<std::uint8_t>(line.begin(), line.end())));
+}
+
+std::wstring DoubleLog(const wchar_t* name) {
+    std::wstring log = ReadTextFile(JoinPath(kPowercfgDoubleFolder, name)).value_or(L"");
+    log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
+    return log;
+}
+
+std::wstring SetActiveLog() { return DoubleLog(L"log.txt"); }
 
 }  // namespace quorvel::e2e

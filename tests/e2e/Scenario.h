@@ -32,4 +32,15 @@ bool WritePicture(const std::wstring& path, COLORREF colour);
 // presses Open; true once the dialog has taken them and closed.
 bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::wstring& names);
 
+// POWERCFG, which Wine lacks, as a test double that answers with
+// `activeLine` and records what it is asked in kPowercfgDoubleFolder.
+inline constexpr wchar_t kPowercfgDoubleFolder[] = L"C:\\powercfg-double";
+inline constexpr wchar_t kBalancedPlan[] = L"381b4222-f694-41f0-9685-ff5bb260df2e";
+inline constexpr wchar_t kHighPerformancePlan[] = L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c";
+void InstallPowercfgDouble(const std::wstring& activeLine);
+// One of the double's records, without carriage returns.
+std::wstring DoubleLog(const wchar_t* name);
+// The plan ids POWERCFG was asked to make active, one per line.
+std::wstring SetActiveLog();
+
 }  // namespace quorvel::e2e

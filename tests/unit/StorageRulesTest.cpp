@@ -92,6 +92,9 @@ TEST(IsInsideFolder, OnlyWhatLiesBelowTheFolder) {
     EXPECT_FALSE(IsInsideFolder(u"C:\\MyAlbums", user));
     EXPECT_FALSE(IsInsideFolder(user + u" Other\\Albums", user));  // a sibling sharing the prefix
     EXPECT_FALSE(IsInsideFolder(user + u"\\..\\Elsewhere", user));
+    // A name that merely starts with two dots is an ordinary entry.
+    EXPECT_TRUE(IsInsideFolder(user + u"\\..Albums", user));
+    EXPECT_TRUE(IsInsideFolder(user + u"\\x\\..\u7a7a", user));
     EXPECT_FALSE(IsInsideFolder(u"", user));
     EXPECT_FALSE(IsInsideFolder(user, u""));
 }

@@ -1,0 +1,245 @@
+// Faults from outside the program, injected into an installed Quorvel:
+// broken photos, a broken bitmap cache, a hostile settings file and a
+// saver killed mid-run. Each run must give the user one clear message box
+// or the sound default, and leave every file of the user's as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
+
+using namespace quorvel::e2e;
+
+namespace {
+
+const wchar_t kAlbum1Picture[] = L"0V_0H_ZoomIn_2_256.png";
+
+std::wstring UserPath(const std::wstring& relative) {
+    return JoinPath(JoinPath(RoamingAppData(), L"Fenwold Quorvel"), relative);
+}
+std::wstring Albums() { return UserPath(L"QuorvelAlbums"); }
+
+bool SetUserSetting(const wchar_t* key, const std::wstring& value) {
+    return WritePrivateProfileStringW(L"Header", key, value.c_str(), UserPath(L"Quorvel.ini").c_str()) != FALSE;
+}
+
+// Every file below `folder` with its bytes, to compare a user's folder
+// before and after a run. The bitmap cache ("BMP") is the program's own.
+using Snapshot = std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>>;
+Snapshot TakeSnapshot(const std::wstring& folder) {
+    Snapshot files;
+    for (const auto& name : ListFolder(folder)) {
+        const std::wstring path = JoinPath(folder, name);
+        if (name == L"BMP") continue;
+        if (FolderExists(path)) {
+            for (auto& entry : TakeSnapshot(path))
+                files.emplace_back(name + L"\\" + entry.first, std::move(entry.second));
+        } else {
+            files.emplace_back(name, ReadFileBytes(path).value_or(std::vector<std::uint8_t>{}));
+        }
+    }
+    return files;
+}
+
+std::uint64_t WriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+}
+
+// The first message box of a run, answered; nothing when the run showed
+// its album windows or ended without one.
+std::optional<MessageBoxInfo> RunAndReadBox(const std::wstring& args = L"") {
+    Process p;
+    EXPECT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), args)) << p.StartError();
+    std::optional<MessageBoxInfo> box;
+    bool shown = false;
+    WaitUntil([&] {
+        if (p.WaitExit(0)) return true;
+        for (HWND w : TopLevelWindows(p.Pid())) {
+            if (ClassName(w) == L"#32770" && (box = ReadMessageBox(w))) return true;
+            shown = shown || ClassName(w) == L"Album1 Window";
+        }
+        return shown;
+    });
+    if (box) {
+        EXPECT_TRUE(Answer(*box, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box->hwnd) || !p.IsRunning(); }));
+    }
+    // A second box fails the test here.
+    EXPECT_TRUE(Finish(p).has_value());
+    return box;
+}
+
+}  // namespace
+
+// Photos a camera, a copy or another program broke. The album's photos
+// are read, never written, whatever state they are in.
+TEST(FaultPhotos, EachBrokenPhotoGivesOneBoxAndStaysAsItWas) {
+    ASSERT_FALSE(RunAndReadBox().has_value());
+    const auto good = ReadFileBytes(JoinPath(Albums(), std::wstring(L"DefaultAlbum1\\") + kAlbum1Picture));
+    ASSERT_TRUE(good.has_value());
+    const auto jpeg = ReadFileBytes(InstalledProgram(L"QuorvelMattingBoards\\01.jpg"));
+    ASSERT_TRUE(jpeg.has_value());
+    const std::string text = "These are my notes, not a photo.\r\n";
+    struct Fault {
+        const wchar_t* name;
+        std::vector<std::uint8_t> bytes;
+    };
+    const Fault faults[] = {
+        {L"cut.jpg", std::vector<std::uint8_t>(jpeg->begin(), jpeg->begin() + jpeg->size() / 3)},
+        {L"cut.png", std::vector<std::uint8_t>(good->begin(), good->begin() + good->size() / 3)},
+        {L"empty.jpg", {}},
+        {L"notes.jpg", std::vector<std::uint8_t>(text.begin(), text.end())},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(Narrow(fault.name));
+        const std::wstring album = JoinPath(Albums(), std::wstring(L"Broken-") + fault.name);
+        ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(JoinPath(album, fault.name), fault.bytes));
+        ASSERT_TRUE(SetUserSetting(L"CurrentAlbumFolderName1", std::wstring(L"Broken-") + fault.name));
+        const Snapshot before = TakeSnapshot(album);
+
+        const auto box = RunAndReadBox();
+        ASSERT_TRUE(box.has_value());
+        // GDI+ cannot open any of them: the album cannot be shown, and the
+        // run ends after this one box.
+        EXPECT_EQ(Narrow(box->text), "Invalid image dimension");
+        EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
+        EXPECT_EQ(TakeSnapshot(album), before);
+    }
+}
+
+// A cache file cut short (a crash while it was written) and one whose
+// header claims more rows than it holds: both are made again from the
+// photo, silently, and the photo is not touched.
+TEST(FaultCache, BrokenCacheFilesAreMadeAgainFromThePhotos) {
+    ASSERT_FALSE(RunAndReadBox().has_value());
+    const std::wstring album = JoinPath(Albums(), L"DefaultAlbum1");
+    const std::wstring cache = JoinPath(album, L"BMP");
+    const auto names = ListFolder(cache);
+    ASSERT_EQ(names.size(), 1u);
+    const std::wstring cacheFile = JoinPath(cache, names[0]);
+    const auto sound = ReadFileBytes(cacheFile);
+    ASSERT_TRUE(sound.has_value() && sound->size() > 54);
+    const Snapshot photos = TakeSnapshot(album);
+
+    std::vector<std::uint8_t> cut(sound->begin(), sound->begin() + sound->size() / 2);
+    std::vector<std::uint8_t> lying = *sound;
+    lying[22] = 0xFF;  // the height's low byte: far more rows than the file holds
+    for (const auto& broken : {cut, lying}) {
+        ASSERT_TRUE(WriteFileBytes(cacheFile, broken));
+        EXPECT_FALSE(RunAndReadBox().has_value());
+        EXPECT_EQ(ReadFileBytes(cacheFile), sound);
+        EXPECT_EQ(TakeSnapshot(album), photos);
+    }
+}
+
+// Quorvel.ini edited by hand or by another program: folder names that
+// climb out of the albums root, a phrase of 2 MB and text that is not
+// valid UTF-16. The run goes on with the defaults and nothing outside the
+// program's folders is touched.
+TEST(FaultSettings, HostileValuesFallBackToTheDefaults) {
+    ASSERT_FALSE(RunAndReadBox().has_value());
+    const std::wstring outside = L"C:\\Outside";
+    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(JoinPath(outside, L"Photos").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(JoinPath(Albums(), std::wstring(L"DefaultAlbum1\\") + kAlbum1Picture).c_str(),
+                          JoinPath(outside, std::wstring(L"Photos\\") + kAlbum1Picture).c_str(), FALSE));
+    const Snapshot before = TakeSnapshot(outside);
+    const std::wstring climb = L"..\\..\\..\\..\\..\\..\\Outside\\Photos";
+    ASSERT_TRUE(SetUserSetting(L"CurrentAlbumFolderName1", climb));
+    ASSERT_TRUE(SetUserSetting(L"CurrentMatting1",
+                               L"..\\..\\..\\..\\..\\..\\Outside\\Photos\\" + std::wstring(kAlbum1Picture)));
+    ASSERT_TRUE(SetUserSetting(L"CurrentUserSaying1", std::wstring(1 << 20, L'x')));
+    const std::wstring broken = {L'A', wchar_t(0xD800), L'B', wchar_t(0xDC00), wchar_t(0xDFFF), wchar_t(0xD83D)};
+    ASSERT_TRUE(SetUserSetting(L"CurrentUserSaying2", broken));
+    ASSERT_TRUE(SetUserSetting(L"FontName", broken));
+
+    EXPECT_FALSE(RunAndReadBox().has_value());
+    EXPECT_EQ(TakeSnapshot(outside), before);
+    EXPECT_EQ(ListFolder(JoinPath(outside, L"Photos")), std::vector<std::wstring>{kAlbum1Picture});
+}
+
+// The saver killed while it shows (a crash, Task Manager, a power cut
+// without the data loss): the next start puts the user's power plan back
+// from the recorded id, and the bitmap cache it left is still used as it is.
+TEST(FaultProcess, ASaverKilledMidRunLeavesASoundCacheAndThePlanComesBack) {
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
+    const std::wstring album = JoinPath(Albums(), L"DefaultAlbum1");
+    {
+        Process saver;
+        ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+        ASSERT_NE(WaitForWindow(saver.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window"; }), nullptr);
+        saver.Kill();
+        ASSERT_TRUE(saver.WaitExit().has_value());
+    }
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n");
+    const Snapshot photos = TakeSnapshot(album);
+    const auto cache = ListFolder(JoinPath(album, L"BMP"));
+    ASSERT_EQ(cache.size(), 1u);
+    const std::wstring cacheFile = JoinPath(JoinPath(album, L"BMP"), cache[0]);
+    const auto cached = ReadFileBytes(cacheFile);
+    const std::uint64_t written = WriteTime(cacheFile);
+
+    Process saver;
+    ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    EXPECT_TRUE(Finish(saver).has_value());
+    // Restored before the new capture, switched again, restored at the end.
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n" +
+                                  kHighPerformancePlan + L"\n" + kBalancedPlan + L"\n");
+    EXPECT_EQ(ReadFileBytes(cacheFile), cached);
+    EXPECT_EQ(WriteTime(cacheFile), written);
+    EXPECT_EQ(TakeSnapshot(album), photos);
+}
+
+// ---- folders the program cannot write (mounted by tools/wine-test.sh) ----
+
+#define SKIP_UNLESS_MOUNTED() \
+    if (!GetEnv(L"QV_MOUNTED")) GTEST_SKIP() << "mounting is not permitted here, so no read-only or full folder"
+
+bool SetInstalledSetting(const wchar_t* key, const std::wstring& value) {
+    return WritePrivateProfileStringW(L"Header", key, value.c_str(),
+                                      JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()) != FALSE;
+}
+
+// An albums root on a read-only volume, both albums showing the user's
+// folder there: the album's cache folder cannot be made. One box says so,
+// and the user's photo is untouched.
+TEST(FaultVolumes, AReadOnlyAlbumsRootGivesOneBox) {
+    SKIP_UNLESS_MOUNTED();
+    ASSERT_TRUE(SetInstalledSetting(L"AlbumsPath", L"C:\\ReadOnly\\Albums"));
+    ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName1", L"Mine"));
+    ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName2", L"Mine"));
+    const Snapshot before = TakeSnapshot(L"C:\\ReadOnly\\Albums");
+    ASSERT_EQ(before.size(), 1u);
+    const auto box = RunAndReadBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(Narrow(box->text), "Unable to create folder");
+    EXPECT_EQ(TakeSnapshot(L"C:\\ReadOnly\\Albums"), before);
+}
+
+// An albums root on a volume too small for the cache: the default albums'
+// photos fit, their cache copies do not. One box, and no cut-short cache
+// file is left to be taken for a sound one.
+TEST(FaultVolumes, AFullAlbumsVolumeGivesOneBox) {
+    SKIP_UNLESS_MOUNTED();
+    ASSERT_TRUE(CreateDirectoryW(L"Q:\\Albums", nullptr));
+    ASSERT_TRUE(SetInstalledSetting(L"AlbumsPath", L"Q:\\Albums"));
+    const auto box = RunAndReadBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(Narrow(box->text), "Disk error in writing ");
+    const Snapshot left = TakeSnapshot(L"Q:\\Albums\\DefaultAlbum1\\BMP");
+    EXPECT_EQ(left.size(), 0u);
+}
+
+// The per-user folder read-only from the start: the first-time copy cannot
+// make its folders there.
+TEST(FaultReadOnlyUserFolder, GivesOneBox) {
+    SKIP_UNLESS_MOUNTED();
+    const auto box = RunAndReadBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(Narrow(box->text), "Unable to create folder");
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the fuzzers (fuzz/, clang with libFuzzer, AddressSanitizer and
+# UBSan, in build/fuzz) and runs each target in turn for the given seconds,
+# niced, so that the machine stays usable. Each target grows its corpus in
+# build/fuzz-corpus/<target>, starting from the checked-in seeds
+# (fuzz/corpus/<target>); a crash leaves its input in build/fuzz-crashes and
+# fails the run. The last status line of each run (executions, coverage,
+# corpus) is printed and kept in build/fuzz-logs/<target>.log.
+# Usage: tools/fuzz.sh [seconds per target, default 60] [target name ...]
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${1:-60}
+shift || true
+build=$root/build/fuzz
+
+cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+nice -n 19 cmake --build "$build" -j"${QV_JOBS:-2}" >/dev/null || { echo "fuzz: build failed" >&2; exit 1; }
+
+targets=("$@")
+if [ ${#targets[@]} = 0 ]; then
+  for source in "$root"/fuzz/*Fuzz.cpp; do
+    name=$(basename "$source" .cpp)
+    targets+=("${name%Fuzz}")
+  done
+fi
+
+mkdir -p "$root/build/fuzz-crashes" "$root/build/fuzz-logs"
+failed=0
+for target in "${targets[@]}"; do
+  corpus=$root/build/fuzz-corpus/$target
+  log=$root/build/fuzz-logs/$target.log
+  mkdir -p "$corpus"
+  # -timeout: one input taking seconds is a fault of its own (a loop that
+  # does not end), reported like a crash.
+  nice -n 19 "$build/${target}Fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$root/build/fuzz-crashes/$target-" \
+    "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1
+  rc=$?
+  status=$(grep -a -E '^#[0-9]+' "$log" | tail -n1)
+  if [ $rc = 0 ]; then
+    echo "fuzz $target: ok   $status"
+  else
+    echo "fuzz $target: FAIL (see $log)"
+    grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -n5
+    failed=1
+  fi
+done
+exit $failed

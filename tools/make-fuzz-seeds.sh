@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Writes the fuzzers' seed corpora (fuzz/corpus/<target>/) from real files:
+# cache BMPs of the default photos, JPEG and TIFF files tagged by exiftool,
+# the dialog templates of the built resources, POWERCFG's answers as it
+# prints them in several languages, and command lines, settings values and
+# names as users and other programs write them. The seeds are checked in;
+# run this again only when a format changes.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+corpus=$root/fuzz/corpus
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+seed_dir() { rm -rf "${corpus:?}/$1"; mkdir -p "$corpus/$1"; echo "$corpus/$1"; }
+
+# The cache holds 24-bit bottom-up BMPs whose rows need no padding; the
+# reader refuses fewer than 40001 pixel bytes, so 120 x 112 is about the
+# smallest real one.
+dir=$(seed_dir BitmapCache)
+for photo in "$root"/data/program/res/*.png; do
+  name=$(basename "$photo" .png)
+  convert "$photo" -resize '120x112!' -type truecolor "BMP3:$dir/$name.bmp"
+done
+convert "$root/data/program/QuorvelMattingBoards/sox.jpg" -resize '124x120!' -type truecolor "BMP3:$dir/sox.bmp"
+
+# Small photos carrying every tag the properties list shows.
+dir=$(seed_dir Exif)
+tags=(-Make=Fenwold -Model="QV 1" -Software=Quorvel -Artist=Ann -Copyright="(c) Ann"
+      -ImageDescription=Orchid -DateTimeOriginal="2024:05:06 07:08:09" -ExposureTime=1/125
+      -FNumber=5.6 -ISO=200 -ExposureCompensation=-0.7 -MaxApertureValue=2.8 -MeteringMode#=5
+      -FocalLength=35 -WhiteBalance#=1 -Contrast=2 -Saturation=1 -Sharpness=0 -UserComment=Seed)
+convert -size 8x8 xc:'#336699' "$dir/tagged.jpg"
+convert -size 8x8 xc:'#996633' -compress none "$dir/tagged-le.tif"
+convert -size 8x8 xc:'#669933' -compress none -define tiff:endian=msb "$dir/tagged-be.tif"
+exiftool -q -overwrite_original "${tags[@]}" "$dir/tagged.jpg" "$dir/tagged-le.tif" "$dir/tagged-be.tif"
+convert -size 8x8 xc:'#999999' "$dir/plain.jpg"
+exiftool -q -overwrite_original -all= "$dir/plain.jpg"
+
+# The dialog templates as the resource compiler lays them out, each after
+# the two bytes of a point size.
+dir=$(seed_dir DialogTemplate)
+x86_64-w64-mingw32-windres -I "$root/res" -i "$root/res/Quorvel.rc" -O res -o "$work/Quorvel.res"
+python3 - "$work/Quorvel.res" "$dir" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+out, pos, n = sys.argv[2], 0, 0
+def ident(p):
+    if data[p:p+2] == b'\xff\xff':
+        return struct.unpack_from('<H', data, p + 2)[0], p + 4
+    end = p
+    while data[end:end+2] != b'\0\0':
+        end += 2
+    return data[p:end].decode('utf-16-le'), end + 2
+while pos + 8 <= len(data):
+    size, header = struct.unpack_from('<II', data, pos)
+    kind, p = ident(pos + 8)
+    name, p = ident(p)
+    if kind == 5:
+        body = data[pos + header:pos + header + size]
+        open(f'{out}/dialog-{name}.bin', 'wb').write(struct.pack('<H', 12) + body)
+        n += 1
+    pos += header + size
+    pos += -pos % 4
+if n == 0:
+    sys.exit('no dialog templates found')
+PY
+
+# UTF-16 as Windows hands the text over; a zero unit separates the parts.
+utf16() { python3 -c 'import sys; sys.stdout.buffer.write(sys.argv[2].encode("latin-1") + "\0".join(sys.argv[3:]).encode("utf-16-le"))' "$@"; }
+write() { local file=$1 prefix=$2; shift 2; utf16 x "$prefix" "$@" >"$file"; }
+
+# POWERCFG -GETACTIVESCHEME as it answers in English, German, French,
+# Spanish, Russian and Japanese, and without any plan.
+dir=$(seed_dir PowerCfg)
+write "$dir/en.txt" "" $'Power Scheme GUID: 381b4222-f694-41f0-9685-ff5bb260df2e  (Balanced)\r\n'
+write "$dir/de.txt" "" $'GUID des Energieschemas: 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c  (Höchstleistung)\r\n'
+write "$dir/fr.txt" "" $'GUID du mode de gestion de l\'alimentation : a1841308-3541-4fab-bc81-f71556f20b4a  (Économies d\'énergie)\r\n'
+write "$dir/es.txt" "" $'GUID de plan de energía: 381b4222-f694-41f0-9685-ff5bb260df2e  (Equilibrado)\r\n'
+write "$dir/ru.txt" "" $'GUID схемы питания: 381b4222-f694-41f0-9685-ff5bb260df2e  (Сбалансированная)\r\n'
+write "$dir/ja.txt" "" $'電源設定の GUID: 381b4222-f694-41f0-9685-ff5bb260df2e  (バランス)\r\n'
+write "$dir/none.txt" "" $'Access is denied.\r\n'
+
+# The program path and the first two arguments.
+dir=$(seed_dir CommandLine)
+write "$dir/saver.bin" "" 'C:\Windows\System32\Quorvel.scr' '/s'
+write "$dir/preview.bin" "" 'C:\Windows\System32\QUORVEL.SCR' '/p' '1443092'
+write "$dir/settings.bin" "" 'C:\Windows\System32\Quorvel.scr' '/c:328044'
+write "$dir/regular.bin" "" 'C:\Program Files\Fenwold Quorvel\Quorvel.exe'
+write "$dir/cleanup.bin" "" 'C:\Users\ann\AppData\Local\Temp\Quorvel.tmp' '-d'
+write "$dir/long-handle.bin" "" 'Quorvel.scr' 'p' '12345678901234567890123'
+
+# A key number byte, then a value as the settings file holds it.
+dir=$(seed_dir SettingsValue)
+write "$dir/number.bin" $'\x01' '  72.9'
+write "$dir/negative.bin" $'\x02' $'\t-72'
+write "$dir/huge.bin" $'\x03' '1e300'
+write "$dir/folder.bin" $'\x01' 'Holiday 2024'
+write "$dir/parent.bin" $'\x02' '..\..\Windows'
+write "$dir/device.bin" $'\x01' 'COM1.jpg'
+write "$dir/board.bin" $'\x0c' 'smilies.jpg'
+
+# A byte of link answers, then a path and the per-user folder.
+dir=$(seed_dir StorageRules)
+user='C:\Users\ann\AppData\Roaming\Fenwold Quorvel'
+write "$dir/albums.bin" $'\x00' "$user\\QuorvelAlbums" "$user"
+write "$dir/linked.bin" $'\x02' "$user\\Mine\\Boards\\" "$user"
+write "$dir/outside.bin" $'\x00' 'D:\Albums' "$user"
+write "$dir/dots.bin" $'\x00' "$user\\. \\..\\x" "$user"
+write "$dir/thumbs.bin" $'\x00' 'THUMBS' 'Orchid_Pink.jpg'
+write "$dir/default.bin" $'\x00' 'DefaultAlbum2' '0V_0H_ZoomOut_2_256.png'
