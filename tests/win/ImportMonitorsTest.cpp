@@ -63,9 +63,21 @@ std::vector<std::wstring> Wide(const std::vector<std::u16string>& names) {
 
 std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
-bool SawBox(BoxWatcher& watcher, const std::wstring& text) {
-    const auto boxes = watcher.Boxes();
-    return std::any_of(boxes.begin(), boxes.end(), [&](const SeenBox& box) { return box.text == text; });
+// One import batch into `album` with its message boxes answered: what it
+// copied, whether album 1 is now that folder, and what the boxes said.
+struct Batch {
+    Status status = kOk;
+    int copied = 0;
+    bool used = false;
+    std::vector<std::wstring> said;
+};
+Batch ImportBatchInto(const std::wstring& from, std::vector<std::u16string> names, const std::wstring& album) {
+    Batch batch;
+    BoxWatcher watcher;
+    batch.status = ImportIntoFolder(nullptr, FileSelection{U16(from), std::move(names)}, album.c_str(), &batch.copied,
+                                    &batch.used);
+    for (const SeenBox& box : watcher.Boxes()) batch.said.push_back(box.text);
+    return batch;
 }
 
 }  // namespace
@@ -131,18 +143,15 @@ TEST(Import, AReplacedPhotoLosesItsCacheCopyAndPhotosOfAnotherTypeAreNamed) {
     ASSERT_TRUE(WriteBytes(cache, "the old pixels"));
     ASSERT_TRUE(WriteImage(source / L"shore.jpg", 8, 8, 0x0000FF));
     ASSERT_TRUE(WriteImage(source / L"dunes.png", 8, 8, 0x00FF00));
-    const FileSelection selection{U16(source.Path()), {u"shore.jpg", u"dunes.png"}};
-    int copied = 0;
-    bool used = false;
-    BoxWatcher watcher;
-
-    ASSERT_EQ(ImportIntoFolder(nullptr, selection, album.c_str(), &copied, &used), kOk);
-    EXPECT_EQ(copied, 2);
-    EXPECT_TRUE(used);
+    const Batch batch = ImportBatchInto(source.Path(), {u"shore.jpg", u"dunes.png"}, album);
+    ASSERT_EQ(batch.status, kOk);
+    EXPECT_EQ(batch.copied, 2);
+    EXPECT_TRUE(batch.used);
     EXPECT_STREQ(gDisplayState->albums[0].folderName, L"Lakes");
     EXPECT_EQ(ReadBytes(album + L"\\shore.jpg"), ReadBytes(source / L"shore.jpg"));
     EXPECT_EQ(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES) << "the old pixels would show";
-    EXPECT_TRUE(SawBox(watcher, L"1 of the copied photos are not of the album's type (*.jpg) and will not be shown."));
+    EXPECT_EQ(batch.said, std::vector<std::wstring>{
+                              L"1 of the copied photos are not of the album's type (*.jpg) and will not be shown."});
 }
 
 TEST(Import, SeventyOnePhotosWarnAsAtStartAndAPhotoAlreadyInTheAlbumIsNotCopied) {
@@ -152,17 +161,13 @@ TEST(Import, SeventyOnePhotosWarnAsAtStartAndAPhotoAlreadyInTheAlbumIsNotCopied)
     ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
     for (int i = 0; i < 71; ++i)
         ASSERT_TRUE(WriteImage(album + L"\\tree " + std::to_wstring(i) + L".bmp", 8, 8, 0x206020));
-    const FileSelection selection{U16(album), {u"tree 0.bmp"}};
-    int copied = 0;
-    bool used = false;
-    BoxWatcher watcher;
-
-    ASSERT_EQ(ImportIntoFolder(nullptr, selection, album.c_str(), &copied, &used), kOk);
-    EXPECT_EQ(copied, 0);
-    EXPECT_TRUE(used);
+    const Batch batch = ImportBatchInto(album, {u"tree 0.bmp"}, album);
+    ASSERT_EQ(batch.status, kOk);
+    EXPECT_EQ(batch.copied, 0);
+    EXPECT_TRUE(batch.used);
     EXPECT_STREQ(gDisplayState->albums[0].folderName, L"Forest");
     EXPECT_EQ(ReadBytes(album + L"\\tree 0.bmp").size(), ReadBytes(album + L"\\tree 1.bmp").size());
-    EXPECT_TRUE(SawBox(watcher, L"Forest contains 71 pictures. Maximum allowed is: 70"));
+    EXPECT_EQ(batch.said, std::vector<std::wstring>{L"Forest contains 71 pictures. Maximum allowed is: 70"});
 }
 
 TEST(MonitorsPanel, AReopenAfterADisplayChangeCountsTheMonitorsAgain) {
