@@ -36,4 +36,9 @@ FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOff
     return selection;
 }
 
+FileDialogEnd FileDialogOutcome(bool opened, std::uint32_t dialogError, const FileSelection& selection) {
+    if (!opened) return dialogError != 0 ? FileDialogEnd::Failed : FileDialogEnd::Cancelled;
+    return selection.names.empty() ? FileDialogEnd::Cancelled : FileDialogEnd::Chosen;
+}
+
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 // names chosen in it. Platform-neutral, so it is tested natively.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,5 +20,13 @@ struct FileSelection {
 // is stale text of the buffer. A single name comes as one full path, which
 // fileOffset splits. Empty when the buffer holds no name.
 FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOffset);
+
+enum class FileDialogEnd { Chosen, Cancelled, Failed };
+
+// How the dialog ended. It answers the same for Cancel and for a failure of
+// its own (a selection too long for the buffer among them); only its
+// extended error, 0 after Cancel, tells them apart. A dialog that closed
+// with no name chose nothing.
+FileDialogEnd FileDialogOutcome(bool opened, std::uint32_t dialogError, const FileSelection& selection);
 
 }  // namespace quorvel

@@ -43,20 +43,20 @@ Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelectio
     // current folder, which the dialog would otherwise move to the photos'.
     open.Flags =
         OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
-    const BOOL opened = GetOpenFileNameW(&open);
+    const bool opened = GetOpenFileNameW(&open) != FALSE;
+    const DWORD error = opened ? 0 : CommDlgExtendedError();
     CoTaskMemFree(pictures);
-    if (!opened) {
-        if (const DWORD error = CommDlgExtendedError(); error != 0) {
-            gErrorLocation.windowsError = error;
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrWindowsApi;
-        }
-        return kOk;
+    if (opened)
+        *selection = SplitFileSelection(
+            std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), open.nFileOffset);
+    switch (FileDialogOutcome(opened, error, *selection)) {
+        case FileDialogEnd::Chosen: *chosen = true; return kOk;
+        case FileDialogEnd::Cancelled: return kOk;
+        case FileDialogEnd::Failed: break;
     }
-    *selection = SplitFileSelection(
-        std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), open.nFileOffset);
-    *chosen = !selection->names.empty();
-    return kOk;
+    gErrorLocation.windowsError = error;
+    SetErrorLocation(QV_SITE(kModule));
+    return kErrWindowsApi;
 }
 
 }  // namespace quorvel

@@ -102,11 +102,8 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
     const std::wstring name = Wide(LastComponent(path));
     wchar_t album[kPathChars];
     if (!JoinPath(root, name.c_str(), album)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name.c_str());
-    if (Status s = CopySelection(owner, selection, album, copied); s != kOk) return s;
-    int type = 0;
-    if (!AlbumFolderShowable(owner, album, name.c_str(), &type)) return kOk;
-    UseAsFirstAlbum(name.c_str());
-    WarnOtherTypes(owner, selection, type);
+    bool used = false;
+    if (Status s = ImportIntoFolder(owner, selection, album, copied, &used); s != kOk || !used) return s;
     wchar_t question[kMessageChars];
     (void)LoadText(kAskImportMore, question, sizeof question);
     *more = AskOwner(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -114,6 +111,19 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
 }
 
 }  // namespace
+
+Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_t* album, int* copied, bool* used) {
+    *used = false;
+    if (Status s = CopySelection(owner, selection, album, copied); s != kOk) return s;
+    const std::u16string_view path(reinterpret_cast<const char16_t*>(album));
+    const std::wstring name = Wide(LastComponent(path));
+    int type = 0;
+    if (!AlbumFolderShowable(owner, album, name.c_str(), &type)) return kOk;
+    UseAsFirstAlbum(name.c_str());
+    WarnOtherTypes(owner, selection, type);
+    *used = true;
+    return kOk;
+}
 
 Status OpenImport(HWND owner) {
     if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/ErrorCodes.h"
+#include "ui/FileSelection.h"
 
 namespace quorvel {
 
@@ -12,5 +13,11 @@ namespace quorvel {
 // follows on a wall of monitors and the display is rebuilt, whatever ended
 // the import; a failure is then reported here so that the rebuild happens.
 [[nodiscard]] Status OpenImport(HWND owner);
+
+// One batch's copy into `album`, a folder directly below the albums root,
+// which becomes album 1 when its photos show (*used); what refuses it has
+// been shown. *copied counts what arrived, a failure half-way included.
+[[nodiscard]] Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_t* album, int* copied,
+                                      bool* used);
 
 }  // namespace quorvel

@@ -497,6 +497,24 @@ bool ClickButton(HWND button) {
     return PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != FALSE;
 }
 
+bool ChooseInFileDialog(DWORD pid, const std::wstring& title, const std::wstring& names) {
+    HWND open = WaitForWindow(pid, title);
+    HWND edit = open != nullptr ? FindControl(open, 0x47C) : nullptr;  // the file name box
+    if (edit == nullptr && open != nullptr) edit = FindControl(open, 0x480);
+    if (edit == nullptr) return false;
+    // The file list inside has id 1 as well: Open is the button of that id.
+    HWND openButton = nullptr;
+    for (HWND c : Children(open))
+        if (GetDlgCtrlID(c) == IDOK && ClassName(c) == L"Button") openButton = c;
+    // The dialog fills its name box as it starts: type again until Open takes the names.
+    for (int attempt = 0; attempt < 5 && openButton != nullptr; ++attempt) {
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
+        ClickButton(openButton);
+        if (WaitUntil([&] { return !IsWindow(open); }, 2000)) return true;
+    }
+    return false;
+}
+
 std::wstring StripMnemonic(const std::wstring& text) {
     std::wstring out;
     for (std::size_t i = 0; i < text.size(); ++i) {

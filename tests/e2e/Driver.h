@@ -128,6 +128,9 @@ bool IsEnabled(HWND control);
 bool ClickButton(HWND button);
 // "&Yes" -> "Yes", "&&" -> "&".
 std::wstring StripMnemonic(const std::wstring& text);
+// Types `names` into the name box of the process's open dialog titled
+// `title` and presses Open; true once the dialog has taken them and closed.
+bool ChooseInFileDialog(DWORD pid, const std::wstring& title, const std::wstring& names);
 
 // ---- message boxes ------------------------------------------------------------
 

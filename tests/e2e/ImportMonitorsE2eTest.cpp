@@ -126,7 +126,7 @@ TEST(Import, ThreePhotosBecomeAlbumOneAndGlide) {
     const std::wstring lakes = JoinPath(AlbumsRoot(), L"Lakes");
     ASSERT_TRUE(CreateDirectoryW(lakes.c_str(), nullptr));
     ASSERT_TRUE(PressHomeButton(p, album, IDC_IMPORT_ALBUM));
-    ASSERT_TRUE(ChooseInFileDialog(p, kImportTitle, L"\"lake 1.bmp\" \"lake 2.bmp\" \"lake 3.bmp\""));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kImportTitle, L"\"lake 1.bmp\" \"lake 2.bmp\" \"lake 3.bmp\""));
     ASSERT_TRUE(ChooseFolder(p, kDestinationTitle, lakes));
     EXPECT_EQ(AnswerBox(p, L"No"), L"Would you like to import more photos?");
     for (const wchar_t* name : {L"lake 1.bmp", L"lake 2.bmp", L"lake 3.bmp"})
@@ -152,7 +152,7 @@ TEST(Import, APhotoThatDoesNotDecodeLeavesAlbumOneAsItWas) {
     const std::wstring broken = JoinPath(AlbumsRoot(), L"Broken");
     ASSERT_TRUE(CreateDirectoryW(broken.c_str(), nullptr));
     ASSERT_TRUE(PressHomeButton(p, album, IDC_IMPORT_ALBUM));
-    ASSERT_TRUE(ChooseInFileDialog(p, kImportTitle, L"broken.jpg"));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kImportTitle, L"broken.jpg"));
     ASSERT_TRUE(ChooseFolder(p, kDestinationTitle, broken));
     EXPECT_NE(AnswerBox(p, L"OK").find(L"broken.jpg"), std::wstring::npos) << "the failing photo is named";
     HWND rebuilt = nullptr;

@@ -83,7 +83,7 @@ std::wstring Pictures() { return KnownFolder(FOLDERID_Pictures); }
 
 // Presses the panel's import button and chooses the names.
 bool Import(const Process& p, HWND panel, const std::wstring& names) {
-    return ClickButton(FindControl(panel, IDC_IMPORT_MATTINGS)) && ChooseInFileDialog(p, kImportTitle, names);
+    return ClickButton(FindControl(panel, IDC_IMPORT_MATTINGS)) && ChooseInFileDialog(p.Pid(), kImportTitle, names);
 }
 
 // The list view lives in the program: its item texts and places are asked

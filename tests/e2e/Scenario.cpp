@@ -61,24 +61,6 @@ bool WritePicture(const std::wstring& path, COLORREF colour) {
     return SaveBmp(picture, path);
 }
 
-bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::wstring& names) {
-    HWND open = WaitForWindow(p.Pid(), title);
-    HWND edit = open != nullptr ? FindControl(open, 0x47C) : nullptr;  // the file name box
-    if (edit == nullptr && open != nullptr) edit = FindControl(open, 0x480);
-    if (edit == nullptr) return false;
-    // The file list inside has id 1 as well: Open is the button of that id.
-    HWND openButton = nullptr;
-    for (HWND c : Children(open))
-        if (GetDlgCtrlID(c) == IDOK && ClassName(c) == L"Button") openButton = c;
-    // The dialog fills its name box as it starts: type again until Open takes the names.
-    for (int attempt = 0; attempt < 5 && openButton != nullptr; ++attempt) {
-        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(names.c_str()));
-        ClickButton(openButton);
-        if (WaitUntil([&] { return !IsWindow(open); }, 2000)) return true;
-    }
-    return false;
-}
-
 HWND WaitForAlbumWindow(const Process& p) {
     return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
 }

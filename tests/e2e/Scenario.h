@@ -28,10 +28,6 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
 // A one-colour 240 x 160 picture written as a BMP file.
 bool WritePicture(const std::wstring& path, COLORREF colour);
 
-// Types `names` into the name box of the open dialog titled `title` and
-// presses Open; true once the dialog has taken them and closed.
-bool ChooseInFileDialog(const Process& p, const std::wstring& title, const std::wstring& names);
-
 // POWERCFG, which Wine lacks, as a test double that answers with
 // `activeLine` and records what it is asked in kPowercfgDoubleFolder.
 inline constexpr wchar_t kPowercfgDoubleFolder[] = L"C:\\powercfg-double";

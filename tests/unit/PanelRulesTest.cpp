@@ -36,3 +36,11 @@ TEST(ImportFileList, OneNameIsSplitAtItsOffset) {
     EXPECT_EQ(got.names, (std::vector<std::u16string>{u"x.png"}));
     EXPECT_TRUE(SplitFileSelection(std::u16string(u"\0\0", 2), 0).names.empty());
 }
+
+TEST(ImportFileList, ADialogThatFailsIsNotTakenForCancel) {
+    const FileSelection none, one{u"C:\\Pics", {u"a.jpg"}};
+    EXPECT_EQ(FileDialogOutcome(false, 0x3003, none), FileDialogEnd::Failed);  // the names outgrew the buffer
+    EXPECT_EQ(FileDialogOutcome(false, 0, none), FileDialogEnd::Cancelled);
+    EXPECT_EQ(FileDialogOutcome(true, 0, one), FileDialogEnd::Chosen);
+    EXPECT_EQ(FileDialogOutcome(true, 0, none), FileDialogEnd::Cancelled);
+}
