@@ -22,60 +22,13 @@
 #include "ui/PhrasesPanel_win.h"
 #include "ui/PreviewStrip_win.h"
 #include "res/resource.h"
+#include "tests/win/PanelScript.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-// Steps run one per timer tick while a panel is up; message boxes that come
-// meanwhile are answered and their texts kept. The last step ends the panel.
-struct PanelScript {
-    std::wstring title;
-    std::deque<std::function<void(HWND)>> steps;
-    std::vector<std::wstring> boxes;
-};
-PanelScript* gScript = nullptr;
-
-BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
-    wchar_t cls[32] = L"";
-    GetClassNameW(window, cls, 32);
-    HWND text = GetDlgItem(window, 0xFFFF);
-    if (wcscmp(cls, L"#32770") != 0 || text == nullptr || !IsWindowVisible(window)) return TRUE;
-    wchar_t said[512] = L"";
-    GetWindowTextW(text, said, 512);
-    gScript->boxes.push_back(said);
-    PostMessageW(window, WM_COMMAND, IDOK, 0);
-    ShowWindow(window, SW_HIDE);
-    return TRUE;
-}
-
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
-    HWND panel = FindWindowW(L"#32770", gScript->title.c_str());
-    if (panel == nullptr || !IsWindowVisible(panel) || gScript->steps.empty()) return;
-    auto step = std::move(gScript->steps.front());
-    gScript->steps.pop_front();
-    step(panel);
-}
-
-// Runs `open` with the script's steps ticking; the panel must end by them.
-Status RunScripted(PanelScript& script, const std::function<Status()>& open) {
-    gScript = &script;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTick);
-    const Status status = open();
-    KillTimer(nullptr, timer);
-    gScript = nullptr;
-    return status;
-}
-
-void Command(HWND panel, int id) { SendMessageW(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-std::wstring Text(HWND panel, int id) {
-    wchar_t text[256] = L"";
-    GetDlgItemTextW(panel, id, text, 256);
-    return text;
-}
 
 PixelBlock Plain(int side, std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
     PixelBlock block = PixelBlock::Make(side, side);
@@ -150,9 +103,7 @@ TEST_F(BoardAndPhrasePanels, PhrasesKeepTypingAndEnterUpdatesWhatIsShown) {
         [](HWND p) { SendMessageW(p, WM_COMMAND, IDCANCEL, 0); },
     };
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
-                                              ? ""
-                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
 
     gMode.configureMode = true;
     script.steps = {
@@ -296,9 +247,7 @@ TEST_F(BoardAndPhrasePanels, BoardListSkipsNonBoardsKeepsTheAlbumsBoardAndAClick
         SendMessageW(p, WM_COMMAND, IDCANCEL, 0);
     }};
     ASSERT_EQ(RunScripted(script, [&] { return OpenMattingsPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
-                                              ? ""
-                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
     EXPECT_EQ(selected, kListedBoards) << "the album's board comes after the first hundred";
     EXPECT_EQ(gGuardedGdiObjects, before);
 
