@@ -98,9 +98,7 @@ TEST_F(BoardAndPhrasePanels, PhrasesKeepTypingAndEnterUpdatesWhatIsShown) {
         [](HWND p) { SendMessageW(p, WM_COMMAND, IDCANCEL, 0); },
     };
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
-                                              ? ""
-                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
 
     gMode.configureMode = true;
     script.steps = {
@@ -244,9 +242,7 @@ TEST_F(BoardAndPhrasePanels, BoardListSkipsNonBoardsKeepsTheAlbumsBoardAndAClick
         SendMessageW(p, WM_COMMAND, IDCANCEL, 0);
     }};
     ASSERT_EQ(RunScripted(script, [&] { return OpenMattingsPanel(owner); }), kOk);
-    EXPECT_TRUE(script.boxes.empty()) << (script.boxes.empty()
-                                              ? ""
-                                              : std::string(script.boxes[0].begin(), script.boxes[0].end()));
+    EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
     EXPECT_EQ(selected, kListedBoards) << "the album's board comes after the first hundred";
     EXPECT_EQ(gGuardedGdiObjects, before);
 

@@ -53,6 +53,11 @@ std::wstring Text(HWND panel, int id) {
     return text;
 }
 
+std::string FirstBox(const PanelScript& script) {
+    if (script.boxes.empty()) return "";
+    return std::string(script.boxes[0].begin(), script.boxes[0].end());
+}
+
 PanelLook::PanelLook() {
     gAppState->backgroundColour = 0x502428;
     gAppState->backgroundBrush = CreateSolidBrush(0x502428);

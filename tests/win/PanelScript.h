@@ -15,6 +15,8 @@ namespace quorvel::test {
 
 // Steps run one per timer tick while a panel is up; message boxes that come
 // meanwhile are answered and their texts kept. The last step ends the panel.
+// A step that opens a box runs the next steps from inside the box's loop,
+// after the box is answered.
 struct PanelScript {
     std::wstring title;
     std::deque<std::function<void(HWND)>> steps;
@@ -26,6 +28,8 @@ Status RunScripted(PanelScript& script, const std::function<Status()>& open);
 
 void Command(HWND panel, int id);
 std::wstring Text(HWND panel, int id);
+// The first box's text, for a failure message.
+std::string FirstBox(const PanelScript& script);
 
 // The look start-up gives the panels, for the life of the object; the
 // process records must exist first.
