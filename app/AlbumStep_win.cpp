@@ -12,16 +12,24 @@ namespace quorvel {
 
 Status PrepareAlbums() {
     if (Status s = SettleAlbumsRoot(); s != kOk) return s;
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (Status s = PrepareAlbumFolder(album); s != kOk) return s;
+    // The mapping comes first so that only the albums shown are decoded:
+    // album 1 always, album 2 when a monitor shows it. An album nobody sees
+    // holds no pixels; the Photos panel decodes it when asked.
+    if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
     // Decoded before the settings' stitch mode is copied into the slot, so
     // the mode a size or orientation mismatch sets lasts only for albums
     // decoded later, by the panels.
     for (int album = 0; album < kAlbumCount; ++album) {
-        if (Status s = PrepareAlbumFolder(album); s != kOk) return s;
-        if (Status s = DecodeAlbum(album); s != kOk) return s;
+        if (album == 0 || gDisplayState->albums[album].inUse) {
+            if (Status s = DecodeAlbum(album, PhotoItems::kSkip); s != kOk) return s;
+        } else {
+            ReleaseAlbumPixels(album);
+        }
     }
     // Font defaults, the albums' font colours, effect codes and stitch modes.
     FixSettingsDefaults();
-    if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
     if (Status s = PrepareMattings(); s != kOk) return s;
     // The boards are settled only now, so the tiles come last.
     for (int album = 0; album < kAlbumCount; ++album)

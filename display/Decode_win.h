@@ -20,8 +20,11 @@ namespace quorvel {
 // takes its pixels from there, since the Photos tools change only the cache
 // copies; the photo file is decoded to make a missing, broken or outdated
 // cache copy (which then gets the photo's time), or when the reader refuses
-// the copy. Returns the first failure.
-[[nodiscard]] Status DecodeAlbum(int album);
+// the copy. Returns the first failure. The photos' EXIF items are read only
+// when asked (the Photos panel lists them; the albums on show never use
+// them, and reading them opens each photo file once more).
+enum class PhotoItems { kSkip, kRead };
+[[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,
 // 20 in preview mode), stretched whatever its shape.
@@ -30,6 +33,11 @@ namespace quorvel {
 // Frees the album's photos, strip and matting thumbnail and clears the
 // photo count, the in-use and window-made flags and the photo type.
 void ReleaseAlbum(int album);
+
+// Frees the album's photos and strip but keeps what its folder scan found
+// (photo count and type) and its matting thumbnail: an album no monitor
+// shows holds no pixels.
+void ReleaseAlbumPixels(int album);
 
 // "<albums folder>\<album folder>\BMP\<cache file name>" of a decoded photo.
 [[nodiscard]] Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]);
