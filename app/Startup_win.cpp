@@ -323,11 +323,6 @@ Status StartupSequence(HWND owner, int quick) {
         ReadAllSettings();
         if (!gMode.cleanupMode) {
             if (Status s = PrepareAlbums(); s != kOk) return ReportError(s, 0);
-            // The power plan is switched once, at the first start of a
-            // display (the quick flag is set on restarts). The configuration
-            // screen neither switches nor restores: it shows no album.
-            if (quick == 0 && !gMode.previewMode && !gMode.configureMode)
-                if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
         }
         if (gMode.configureMode) {
             const Status status = OpenHome(owner);
@@ -341,6 +336,19 @@ Status StartupSequence(HWND owner, int quick) {
         }
         const Status status = OpenAlbumWindows(owner);
         ReportError(status, 0);
+        // The power plan is switched once, at the first start of a display
+        // (the quick flag is set on restarts); the configuration screen
+        // neither switches nor restores, as it shows no album. Asking
+        // POWERCFG takes a moment, so the albums' first frames are drawn
+        // first; the glide starts once the plan is settled.
+        if (quick == 0 && !gMode.previewMode) {
+            for (int album = 0; album < kAlbumCount; ++album)
+                if (AlbumWindowExists(album)) UpdateWindow(gDisplayState->albums[album].view->window);
+            // A wait that dispatches nothing, so the window system presents
+            // what was just painted before the thread blocks on POWERCFG.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+            if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
+        }
         return status;
     } catch (const FatalError& e) {
         ShowFatalText(e.text, gAppState->programName);

@@ -421,6 +421,11 @@ HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs) {
         pid, [&](HWND hwnd) { return WindowText(hwnd) == title; }, timeoutMs);
 }
 
+bool WaitUntilAnswering(HWND hwnd, DWORD timeoutMs) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
+}
+
 bool IsVisible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
 
 std::wstring ClassName(HWND hwnd) {

@@ -108,6 +108,9 @@ HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisib
 // Waits for a top-level window of `pid` that is visible and matches.
 HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs = kDefaultTimeoutMs);
 HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs = kDefaultTimeoutMs);
+// The window's thread answers a message: its start-up work is done (the
+// saver switches the power plan after drawing its first frame).
+bool WaitUntilAnswering(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
 bool IsVisible(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 std::wstring WindowText(HWND hwnd);

@@ -172,7 +172,9 @@ TEST(FaultProcess, ASaverKilledMidRunLeavesASoundCacheAndThePlanComesBack) {
     {
         Process saver;
         ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-        ASSERT_NE(WaitForWindow(saver.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window"; }), nullptr);
+        HWND window = WaitForWindow(saver.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window"; });
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(WaitUntilAnswering(window));
         saver.Kill();
         ASSERT_TRUE(saver.WaitExit().has_value());
     }

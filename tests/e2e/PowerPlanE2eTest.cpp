@@ -45,6 +45,7 @@ HWND StartUntilShown(Process& p, const wchar_t* program, const wchar_t* args) {
     EXPECT_TRUE(p.Start(InstalledProgram(program), args));
     HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
     EXPECT_NE(window, nullptr);
+    EXPECT_TRUE(window != nullptr && WaitUntilAnswering(window));
     return window;
 }
 
@@ -162,6 +163,28 @@ TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
     EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
     EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
     EXPECT_EQ(CallLog(), L"-GETACTIVESCHEME no window\n-SETACTIVE no window\n-SETACTIVE no window\n");
+}
+
+// A slow POWERCFG does not keep the saver off the screen: its first frame
+// is drawn before the plan is asked for, and the switch still follows.
+TEST(PowerPlan, TheSaverIsDrawnWhilePowercfgIsStillAnswering) {
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
+    const std::wstring hold = JoinPath(kPowercfgDoubleFolder, L"hold.txt");
+    ASSERT_TRUE(WriteFileBytes(hold, {}));
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        const auto c = CaptureWindow(window);
+        return c && FractionOfColour(*c, c->At(c->width / 2, c->height / 2)) < 0.9;
+    }));
+    EXPECT_EQ(SetActiveLog(), L"");
+    ASSERT_TRUE(DeleteFileW(hold.c_str()));
+    EXPECT_TRUE(WaitUntilAnswering(window));
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n");
+    PressKey(window, VK_SPACE);
+    EXPECT_EQ(p.WaitExit(), 0u);
 }
 
 // POWERCFG refusing the switch is a failure of the start, not a silent one.

@@ -4,7 +4,8 @@
 // test can set the starting plan and read what the program asked for.
 // Every call also goes to calls.txt, with whether it has a console window.
 // A call whose switch fail.txt names ("-SETACTIVE") changes nothing and
-// exits with 1, as POWERCFG does when it refuses.
+// exits with 1, as POWERCFG does when it refuses. While hold.txt exists a
+// call waits, as a slow POWERCFG would.
 #include <windows.h>
 
 #include <cstdio>
@@ -42,6 +43,7 @@ void WriteText(const wchar_t* name, const std::wstring& text, const wchar_t* mod
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    while (GetFileAttributesW((std::wstring(kFolder) + L"\\hold.txt").c_str()) != INVALID_FILE_ATTRIBUTES) Sleep(20);
     const std::wstring command = argc >= 2 ? argv[1] : L"";
     WriteText(L"calls.txt", command + (GetConsoleWindow() != nullptr ? L" console window\n" : L" no window\n"), L"a");
     if (argc >= 3 && _wcsicmp(argv[1], L"-SETACTIVE") == 0) WriteText(L"log.txt", std::wstring(argv[2]) + L"\n", L"a");
