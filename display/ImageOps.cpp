@@ -1,4 +1,4 @@
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 
 #include <algorithm>
 #include <cstring>
