@@ -187,8 +187,8 @@ void MarkCopies(const AlbumFolders& folders, bool upright) {
         DeleteFileW(folders.uprightMark);
         return;
     }
-    FileHandle mark(CreateFileW(folders.uprightMark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle mark(
+        CreateFileW(folders.uprightMark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k,

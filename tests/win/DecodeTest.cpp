@@ -320,8 +320,7 @@ std::string Quarters(const PixelBlock& b) {
     for (int y : {b.height / 4, b.height * 3 / 4})
         for (int x : {b.width / 4, b.width * 3 / 4}) {
             const std::uint8_t* p = b.Row(y) + 3 * x;
-            const int colour = (p[2] > 128 ? 4 : 0) | (p[1] > 128 ? 2 : 0) | (p[0] > 128 ? 1 : 0);
-            seen += colour == 4 ? 'r' : colour == 2 ? 'g' : colour == 1 ? 'b' : colour == 6 ? 'y' : '?';
+            seen += "?bg?r?y?"[(p[2] > 128) * 4 + (p[1] > 128) * 2 + (p[0] > 128)];
         }
     return seen;
 }
@@ -342,9 +341,8 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
         ReadAllSettings();
         ASSERT_EQ(DecodeAlbum(0), kOk);
         for (int k = 0; k < 8; ++k) {
-            const std::wstring cache = reinterpret_cast<const wchar_t*>(Photo(0, k).fileName.c_str());
             SCOPED_TRACE(k);
-            swprintf(gDisplayState->scratchPath, kPathChars, L"%ls\\BMP\\%ls", folder.c_str(), cache.c_str());
+            ASSERT_EQ(CacheBitmapPath(0, k, gDisplayState->scratchPath), kOk);
             PixelBlock copy;
             ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &copy, nullptr, nullptr, nullptr), kOk);
             if (upright) {
@@ -354,8 +352,10 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
                 continue;
             }
             PhotoRecord stored;
-            ASSERT_EQ(DecodePhoto((folder + L"\\" + cache.substr(0, cache.size() - 3) + L"jpg").c_str(), false,
-                                  &stored), kOk);
+            const std::wstring cache = reinterpret_cast<const wchar_t*>(Photo(0, k).fileName.c_str());
+            ASSERT_EQ(
+                DecodePhoto((folder + L"\\" + cache.substr(0, cache.size() - 3) + L"jpg").c_str(), false, &stored),
+                kOk);
             EXPECT_EQ(copy.pixels, stored.block.pixels);
         }
     }
