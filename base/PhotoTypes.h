@@ -20,5 +20,8 @@ bool NameHasPhotoType(const std::u16string& name, int type);
 std::u16string CacheFileName(const std::u16string& photoName, int type);
 // True when the name ends in ".bmp" in any letter case.
 bool HasBmpExtension(const std::u16string& name);
+// An empty file in the cache folder while its copies were made turned
+// upright by their photos' EXIF orientation (the TurnPhotosUpright setting).
+constexpr char16_t kUprightCopiesMark[] = u"TurnedUpright";
 
 }  // namespace quorvel

@@ -20,6 +20,7 @@
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
 #include "display/BitmapCache.h"
+#include "display/ImageOps.h"
 #include "display/PhotoProperties_win.h"
 #include "base/DisplayState_win.h"
 
@@ -159,6 +160,8 @@ struct AlbumFolders {
     wchar_t album[kPathChars];
     wchar_t cache[kPathChars];
     wchar_t search[kPathChars];
+    wchar_t uprightMark[kPathChars];
+    bool madeUpright;  // the cache copies were turned by their EXIF orientation
 };
 
 Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
@@ -167,11 +170,26 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
         !JoinPath(folders->album, L"BMP", folders->cache) ||
-        !JoinPath(folders->album, Wide(pattern), folders->search)) {
+        !JoinPath(folders->album, Wide(pattern), folders->search) ||
+        !JoinPath(folders->cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), folders->uprightMark)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
+    folders->madeUpright = PathExists(folders->uprightMark);
     return kOk;
+}
+
+// Marks the cache folder while its copies are turned upright, so that a
+// change of the setting makes the copies of tagged photos again. A mark that
+// cannot be written or removed only has those copies made again next time.
+void MarkCopies(const AlbumFolders& folders, bool upright) {
+    if (upright == folders.madeUpright) return;
+    if (!upright) {
+        DeleteFileW(folders.uprightMark);
+        return;
+    }
+    FileHandle mark(
+        CreateFileW(folders.uprightMark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
@@ -188,9 +206,23 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
     const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
     CacheState cache = CacheState::kMissing;
+    const bool upright = gUserSettings->turnPhotosUpright != 0;
+    // Under a changed setting each photo's orientation tells whether its
+    // copy must be made again, so its EXIF items are read whatever was asked.
+    if (upright != folders.madeUpright) items = PhotoItems::kRead;
     if (Status s = TakeFromCache(cachePath, photoPath, photoTime, items, &record, &cache); s != kOk) return s;
-    if (cache != CacheState::kUsed)
-        if (Status s = DecodePhoto(photoPath, items == PhotoItems::kRead, &record); s != kOk) return s;
+    // A copy made under the other setting is made again only for a photo the
+    // setting turns; the others look the same either way and keep any change
+    // the Photos tools made.
+    if (cache == CacheState::kUsed && upright != folders.madeUpright &&
+        !UprightSteps(PhotoOrientation(record.properties)).empty())
+        cache = CacheState::kStale;
+    if (cache != CacheState::kUsed) {
+        if (Status s = DecodePhoto(photoPath, items == PhotoItems::kRead || upright, &record); s != kOk) return s;
+        if (upright)
+            if (Status s = TurnUpright(record.block, PhotoOrientation(record.properties)); s != kOk)
+                return Fail(QV_SITE(kModule), s, photoPath);
+    }
 
     const PixelBlock& pixels = record.block;
     if (std::min(pixels.width, pixels.height) < SmallestSide())
@@ -288,6 +320,7 @@ Status DecodeAlbum(int album, PhotoItems items) {
     for (int i = k; i < kMaxPhotos; ++i) slot.photos[i] = PhotoRecord{};
     slot.photoCount = k;
     if (k == 0) return Fail(QV_SITE(kModule), kErrMissingPhotos, folders.album);
+    MarkCopies(folders, gUserSettings->turnPhotosUpright != 0);
     if (slot.orientationMismatch || slot.sizeMismatch) slot.stitchMode = kStitchModeMismatch;
     return kOk;
 }

@@ -87,6 +87,12 @@ std::int64_t CaptureTimeOf(const std::vector<PropertyItem>& items) {
     return taken;
 }
 
+int PhotoOrientation(const std::vector<PropertyItem>& items) {
+    const PropertyItem* item = FindPhotoProperty(items, kTagOrientation);
+    if (item == nullptr) return 0;
+    return PropertyShort(*item).value_or(0);
+}
+
 namespace {
 
 std::size_t TypeSize(std::uint16_t type) {

@@ -21,6 +21,7 @@ enum PropertyTag : std::uint32_t {
     kTagImageDescription = 270,
     kTagMake = 271,
     kTagModel = 272,
+    kTagOrientation = 274,
     kTagSoftware = 305,
     kTagArtist = 315,
     kTagImageTitle = 800,
@@ -80,6 +81,10 @@ std::optional<std::tm> ParseCaptureTime(std::u16string_view text);
 std::int64_t CaptureTimeOf(const PropertyItem& item);
 // The record's date taken: the last capture-time item of the list wins.
 std::int64_t CaptureTimeOf(const std::vector<PropertyItem>& items);
+
+// The EXIF orientation of the photo (1 to 8 where the camera gave one; see
+// UprightSteps), 0 when it has none.
+int PhotoOrientation(const std::vector<PropertyItem>& items);
 
 // Reads the property items straight from a JPEG (its "Exif" APP1 segment)
 // or TIFF file: the entries of the first directory and of the EXIF

@@ -7,7 +7,7 @@
 #include "base/ErrorReporter_win.h"
 #include "display/Decode_win.h"
 #include "base/DisplayState_win.h"
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 
 namespace quorvel {
 

@@ -9,6 +9,7 @@
 #include "storage/Storage_win.h"
 #include "base/Text.h"
 #include "base/Guards_win.h"
+#include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"
 
@@ -110,6 +111,8 @@ public:
             ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });
+            wchar_t mark[kPathChars];
+            if (JoinPath(cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), mark)) DeleteOne(mark);
             if (PathExists(cache)) RemoveOne(cache);
         });
         if (!listed) SetErrorLocation(kCacheListingSite, albumsPath);
@@ -211,6 +214,7 @@ const DefaultSetting kDefaults[] = {
     {IDS_KEY_ALBUMS_PATH, 0, 0, L"", 0},
     {IDS_KEY_MATTINGS_PATH, 0, 0, L"", 0},
     {IDS_KEY_DEFAULT_POWER_PLAN, 0, 0, nullptr, 0},
+    {IDS_KEY_TURN_UPRIGHT, 0, 0, nullptr, 0},
     {IDS_KEY_MATTING, 1, 0, L"01.jpg", 0},
     {IDS_KEY_MATTING, 2, 0, L"02.jpg", 0},
 };

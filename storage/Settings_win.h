@@ -26,6 +26,9 @@ struct UserSettings {
     std::int16_t effects[2];
     std::int16_t stitchMode[2];
     std::int32_t useDefaultPowerPlan;
+    // 1: photos are turned by their EXIF orientation as their cache copies
+    // are made. Only read: the user sets it in the file.
+    std::int32_t turnPhotosUpright;
 };
 
 extern UserSettings* gUserSettings;

@@ -14,7 +14,7 @@
 #include "display/Frame_win.h"
 #include "photos/AlbumEdits_win.h"
 #include "photos/CropAndScale_win.h"
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 #include "photos/ImageOps_win.h"
 #include "photos/Metadata_win.h"
 #include "photos/PhotoPanelRules.h"

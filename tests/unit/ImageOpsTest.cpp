@@ -1,7 +1,8 @@
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 namespace quorvel {
@@ -157,6 +158,50 @@ TEST(ImageOps, FailedReplacementsLeaveThePhotoAlone) {
     EXPECT_EQ(TransformPixels(empty, kRotateLeft), kOk);
     EXPECT_EQ(HalvePixels(empty), kOk);
     EXPECT_TRUE(empty.Empty());
+}
+
+// `upright` as a camera stores it under EXIF orientation 1..8, built from
+// the EXIF definition: the picture sides the stored first row and first
+// column lie on (Top, Bottom, Left, Right).
+PixelBlock StoredAs(const PixelBlock& upright, int orientation) {
+    static const char kSides[9][3] = {"", "TL", "TR", "BR", "BL", "LT", "RT", "RB", "LB"};
+    const char row = kSides[orientation][0], column = kSides[orientation][1];
+    const bool rowsAreColumns = row == 'L' || row == 'R';
+    const std::int32_t w = upright.width, h = upright.height;
+    PixelBlock stored = rowsAreColumns ? PixelBlock::Make(h, w) : PixelBlock::Make(w, h);
+    for (std::int32_t r = 0; r < stored.height; ++r)
+        for (std::int32_t c = 0; c < stored.width; ++c) {
+            std::int32_t ur = row == 'T' ? r : h - 1 - r, uc = column == 'L' ? c : w - 1 - c;
+            if (rowsAreColumns) {
+                uc = row == 'L' ? r : w - 1 - r;
+                ur = column == 'T' ? c : h - 1 - c;
+            }
+            std::memcpy(stored.Row(r) + 3 * c, upright.Row(ur) + 3 * uc, 3);
+        }
+    return stored;
+}
+
+TEST(ImageOps, EveryExifOrientationTurnsUpright) {
+    const PixelBlock upright = Random(8, 4, 6);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        PixelBlock photo = StoredAs(upright, orientation);
+        ASSERT_EQ(TurnUpright(photo, orientation), kOk);
+        ExpectSame(photo, upright);
+    }
+    for (int undefined : {0, 9}) {
+        PixelBlock photo = StoredAs(upright, 6);
+        ASSERT_EQ(TurnUpright(photo, undefined), kOk);
+        ExpectSame(photo, StoredAs(upright, 6));
+    }
+    // Upright 6 wide: the cache keeps its left 4 columns.
+    const PixelBlock narrow = Random(6, 8, 7);
+    PixelBlock turned = StoredAs(narrow, 8);
+    ASSERT_EQ(TurnUpright(turned, 8), kOk);
+    ASSERT_EQ(turned.width, 4);
+    ASSERT_EQ(turned.height, 8);
+    EXPECT_EQ(turned.rowBytes, 12);
+    for (std::int32_t r = 0; r < 8; ++r) EXPECT_EQ(std::memcmp(turned.Row(r), narrow.Row(r), 12), 0) << r;
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
                     L"QuorvelAlbums\\DefaultAlbum1\\extra.jpg",
                     L"QuorvelAlbums\\DefaultAlbum1\\BMP\\",
                     L"QuorvelAlbums\\DefaultAlbum1\\BMP\\0V_0H_ZoomIn_2_256.BMP",
+                    L"QuorvelAlbums\\DefaultAlbum1\\BMP\\TurnedUpright",
                     L"QuorvelAlbums\\DefaultAlbum2\\",
                     L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png",
                     L"QuorvelAlbums\\DefaultAlbum2\\Orchid_Pink.jpg",

@@ -17,6 +17,7 @@
 #include "display/BitmapCache.h"
 #include "display/Decode_win.h"
 #include "display/PhotoProperties.h"
+#include "res/resource.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -309,6 +310,56 @@ TEST_F(Decoding, ADecodedPhotoKeepsItsExifItemsAndDateTaken) {
         EXPECT_EQ(photo.dateTaken, CaptureTimeOf(*taken));
         ASSERT_NE(FindPhotoProperty(photo.properties, kTagMake), nullptr);
     }
+}
+
+// The picture of the orient_<n>.jpg fixtures, read coarsely from the middle
+// of each quarter (top left, top right, bottom left, bottom right): 'r' red,
+// 'g' green, 'b' blue, 'y' yellow, '?' anything else.
+std::string Quarters(const PixelBlock& b) {
+    std::string seen;
+    for (int y : {b.height / 4, b.height * 3 / 4})
+        for (int x : {b.width / 4, b.width * 3 / 4}) {
+            const std::uint8_t* p = b.Row(y) + 3 * x;
+            seen += "?bg?r?y?"[(p[2] > 128) * 4 + (p[1] > 128) * 2 + (p[0] > 128)];
+        }
+    return seen;
+}
+
+TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
+    ASSERT_TRUE(FileExists(FixturePath(L"meta_made").c_str(), nullptr)) << "the metadata photos were not made";
+    std::vector<std::pair<std::wstring, std::wstring>> photos;
+    for (int n = 1; n <= 8; ++n) {
+        const std::wstring name = L"orient_" + std::to_wstring(n) + L".jpg";
+        photos.push_back({name, name});
+    }
+    const std::wstring folder = MakeAlbum(0, L"Oriented", 1, photos);
+    // Off (the cache as always), on, off again: copies made under the other
+    // setting are made again.
+    for (int upright : {0, 1, 0}) {
+        SCOPED_TRACE(upright);
+        WriteSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, upright);
+        ReadAllSettings();
+        ASSERT_EQ(DecodeAlbum(0), kOk);
+        for (int k = 0; k < 8; ++k) {
+            SCOPED_TRACE(k);
+            ASSERT_EQ(CacheBitmapPath(0, k, gDisplayState->scratchPath), kOk);
+            PixelBlock copy;
+            ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &copy, nullptr, nullptr, nullptr), kOk);
+            if (upright) {
+                EXPECT_EQ(Quarters(copy), "rgby");
+                EXPECT_EQ(copy.width, 160);
+                EXPECT_EQ(copy.height, 120);
+                continue;
+            }
+            PhotoRecord stored;
+            const std::wstring cache = reinterpret_cast<const wchar_t*>(Photo(0, k).fileName.c_str());
+            ASSERT_EQ(
+                DecodePhoto((folder + L"\\" + cache.substr(0, cache.size() - 3) + L"jpg").c_str(), false, &stored),
+                kOk);
+            EXPECT_EQ(copy.pixels, stored.block.pixels);
+        }
+    }
+    for (const auto& [fixture, name] : photos) EXPECT_EQ(Bytes(folder + L"\\" + name), Bytes(FixturePath(fixture)));
 }
 
 TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {

@@ -9,7 +9,7 @@
 #include "storage/Storage_win.h"
 #include "display/Decode_win.h"
 #include "base/DisplayState_win.h"
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 #include "tests/win/TestState.h"
 
 namespace quorvel {

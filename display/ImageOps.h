@@ -1,8 +1,10 @@
-// The geometric changes the Photos panel makes to an album's photos: quarter
-// turns, flips and halving. Each builds a new block and leaves its source as
+// The geometric changes made to an album's photos: the Photos panel's quarter
+// turns, flips and halving, and the turn upright that decoding gives a photo
+// by its EXIF orientation. Each builds a new block and leaves its source as
 // it was.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "base/ErrorCodes.h"
 #include "base/PixelBlock.h"
@@ -34,6 +36,20 @@ PixelBlock Halve(const PixelBlock& photo);
 // Unknown kind: 10001; no memory: 10034; a half with no pixels: 10053.
 [[nodiscard]] Status TransformPixels(PixelBlock& photo, int kind);
 [[nodiscard]] Status HalvePixels(PixelBlock& photo);
+
+// The turns and flips, in order, that bring a photo stored with EXIF
+// orientation `orientation` upright. EXIF names the picture sides its first
+// row and first column lie on: 1 top and left (already upright), 2 top and
+// right, 3 bottom and right, 4 bottom and left, 5 left and top, 6 right and
+// top, 7 right and bottom, 8 left and bottom. Other values ask for nothing.
+std::vector<TransformKind> UprightSteps(int orientation);
+
+// Turns the photo upright as UprightSteps says. A quarter turn makes the old
+// height the width, which is then cut down to a multiple of 4 as decoding
+// cuts it (at most 3 columns go at the right), since cache copies keep rows
+// without padding. An empty photo is left alone; failures as TransformPixels,
+// with the photo as it was.
+[[nodiscard]] Status TurnUpright(PixelBlock& photo, int orientation);
 
 // True when HalvePixels would leave the photo's smaller side at
 // `smallestSide` pixels or more, or would leave it alone.

@@ -1,4 +1,4 @@
-#include "photos/ImageOps.h"
+#include "display/ImageOps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +15,9 @@ bool Readable(const PixelBlock& photo) {
 
 void CopyPixel(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, from, 3); }
 
-[[nodiscard]] Status Replace(PixelBlock& photo, PixelBlock (*change)(const PixelBlock&)) {
+using Transform = PixelBlock (*)(const PixelBlock&);
+
+[[nodiscard]] Status Replace(PixelBlock& photo, Transform change) {
     if (!Readable(photo)) return kOk;
     PixelBlock changed;
     try {
@@ -83,17 +85,59 @@ PixelBlock Halve(const PixelBlock& photo) {
     return half;
 }
 
-Status TransformPixels(PixelBlock& photo, int kind) {
+namespace {
+
+Transform TransformOf(int kind) {
     switch (kind) {
-        case kRotateLeft: return Replace(photo, RotateLeft);
-        case kRotateRight: return Replace(photo, RotateRight);
-        case kFlipVertical: return Replace(photo, FlipVertical);
-        case kFlipHorizontal: return Replace(photo, FlipHorizontal);
-        default: return kErrInvalidArgument;
+        case kRotateLeft: return RotateLeft;
+        case kRotateRight: return RotateRight;
+        case kFlipVertical: return FlipVertical;
+        case kFlipHorizontal: return FlipHorizontal;
+        default: return nullptr;
     }
 }
 
+}  // namespace
+
+Status TransformPixels(PixelBlock& photo, int kind) {
+    const Transform change = TransformOf(kind);
+    if (change == nullptr) return kErrInvalidArgument;
+    return Replace(photo, change);
+}
+
 Status HalvePixels(PixelBlock& photo) { return Replace(photo, Halve); }
+
+std::vector<TransformKind> UprightSteps(int orientation) {
+    switch (orientation) {
+        case 2: return {kFlipHorizontal};
+        case 3: return {kFlipVertical, kFlipHorizontal};
+        case 4: return {kFlipVertical};
+        case 5: return {kRotateRight, kFlipHorizontal};
+        case 6: return {kRotateRight};
+        case 7: return {kRotateLeft, kFlipHorizontal};
+        case 8: return {kRotateLeft};
+        default: return {};
+    }
+}
+
+Status TurnUpright(PixelBlock& photo, int orientation) {
+    const std::vector<TransformKind> steps = UprightSteps(orientation);
+    if (!Readable(photo) || steps.empty()) return kOk;
+    PixelBlock turned;
+    try {
+        for (TransformKind step : steps) turned = TransformOf(step)(turned.Empty() ? photo : turned);
+        if (turned.width % 4 != 0) {
+            PixelBlock cut = PixelBlock::Make(turned.width & ~3, turned.height);
+            for (std::int32_t r = 0; r < cut.height; ++r) std::memcpy(cut.Row(r), turned.Row(r), cut.rowBytes);
+            turned = std::move(cut);
+        }
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    if (turned.Empty()) return kErrImageDimension;
+    photo = std::move(turned);
+    return kOk;
+}
 
 bool HalfKeepsSide(const PixelBlock& photo, std::int32_t smallestSide) {
     if (!Readable(photo)) return true;
