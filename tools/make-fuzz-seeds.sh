@@ -37,6 +37,14 @@ exiftool -q -overwrite_original "${tags[@]}" "$dir/tagged.jpg" "$dir/tagged-le.t
 convert -size 8x8 xc:'#999999' "$dir/plain.jpg"
 exiftool -q -overwrite_original -all= "$dir/plain.jpg"
 
+# The heads of photos of every type whose header states a size (a JPEG
+# with its EXIF block before the frame header), 4 KB each, and a TIFF's.
+dir=$(seed_dir PhotoHeader)
+convert -size 64x48 xc:'#336699' "$work/head.jpg"
+exiftool -q -overwrite_original "${tags[@]}" "$work/head.jpg"
+for ext in png gif bmp tif; do convert -size 64x48 xc:'#996633' "$work/head.$ext"; done
+for file in "$work"/head.*; do head -c 4096 "$file" >"$dir/$(basename "$file")"; done
+
 # The dialog templates as the resource compiler lays them out, each after
 # the two bytes of a point size.
 dir=$(seed_dir DialogTemplate)

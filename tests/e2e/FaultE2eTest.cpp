@@ -84,6 +84,10 @@ TEST(FaultPhotos, EachBrokenPhotoGivesOneBoxAndStaysAsItWas) {
     const auto jpeg = ReadFileBytes(InstalledProgram(L"QuorvelMattingBoards\\01.jpg"));
     ASSERT_TRUE(jpeg.has_value());
     const std::string text = "These are my notes, not a photo.\r\n";
+    // 20000 x 20000: 1.2 GB of pixels, refused by its header's size before
+    // any of it is decoded.
+    const auto huge = ReadFileBytes(JoinPath(TestProgramFolder(), L"fixtures\\huge.png"));
+    ASSERT_TRUE(huge.has_value());
     struct Fault {
         const wchar_t* name;
         std::vector<std::uint8_t> bytes;
@@ -93,6 +97,7 @@ TEST(FaultPhotos, EachBrokenPhotoGivesOneBoxAndStaysAsItWas) {
         {L"cut.png", std::vector<std::uint8_t>(good->begin(), good->begin() + good->size() / 3)},
         {L"empty.jpg", {}},
         {L"notes.jpg", std::vector<std::uint8_t>(text.begin(), text.end())},
+        {L"huge.png", *huge},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(Narrow(fault.name));
@@ -104,8 +109,8 @@ TEST(FaultPhotos, EachBrokenPhotoGivesOneBoxAndStaysAsItWas) {
 
         const auto box = RunAndReadBox();
         ASSERT_TRUE(box.has_value());
-        // GDI+ cannot open any of them: the album cannot be shown, and the
-        // run ends after this one box.
+        // None can be shown (GDI+ cannot open the broken ones): the album
+        // cannot be shown, and the run ends after this one box.
         EXPECT_EQ(Narrow(box->text), "Invalid image dimension");
         EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
         EXPECT_EQ(TakeSnapshot(album), before);
