@@ -249,6 +249,7 @@ void ReadAllSettings() {
         s->stitchMode[a] = static_cast<std::int16_t>(n);
     }
     (void)ReadSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
+    (void)ReadSettingNumberById(IDS_KEY_SMOOTH_GLIDE, 0, &s->smoothGlide);
 }
 
 void FixSettingsDefaults() {

@@ -26,6 +26,9 @@ struct UserSettings {
     std::int16_t effects[2];
     std::int16_t stitchMode[2];
     std::int32_t useDefaultPowerPlan;
+    // 1 glides the viewport at the display's refresh rate between whole
+    // pixels; missing or 0 keeps the one-pixel tick. Read only: the user sets it.
+    std::int32_t smoothGlide;
 };
 
 extern UserSettings* gUserSettings;
