@@ -54,6 +54,15 @@ void StopAlbumTimer(int album);
 // tells a failed strip rebuild, which ends the display, from a failed pan
 // step or drawing, which only the frame suffers.
 [[nodiscard]] Status RenderAlbum(int album, int repaint, bool* rebuildFailed);
+// A frame of the smooth glide at a refresh of the display: the frame drawn
+// at the last refresh goes to the window now, so that the moment it is shown
+// does not wait on the drawing, and the next one is drawn for `lead` counts
+// of the performance counter later (a refresh period). Failures as
+// RenderAlbum's.
+[[nodiscard]] Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed);
+// For measuring only: called as each smooth-glide frame goes to the
+// window. Null in the program.
+extern void (*gGlideFrameShown)(int album);
 void CloseAlbumView(int album);
 
 // Start-up's album step: the views of both albums, album 1's window at 65
