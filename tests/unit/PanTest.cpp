@@ -140,3 +140,20 @@ TEST(Glide, DrawsBetweenTheNextTwoTicksAndHoldsAtTheCorner) {
     EXPECT_EQ(ColumnAt(v, 0, 0), 24);
     EXPECT_EQ(v.pixels.Row(0)[2], (6 + 5 + 1) / 2) << "half a row up";
 }
+
+// An odd viewport height on the way down: the extra row is drawn only while
+// both blended windows have it, so nothing is read below the strip.
+TEST(Glide, OddHeightGoingDownStaysInsideTheStrip) {
+    const PixelBlock strip = Gradient(40, 21);
+    Viewport v(16, 7);
+    PanState pan = StartPan(40, 21);
+    pan.direction = kPanDown;
+    pan.centreY = 17;
+    v.pixels.Row(6)[2] = 0xEE;
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(v.pixels.Row(5)[2], (19 + 20 + 1) / 2);
+    EXPECT_EQ(v.pixels.Row(6)[2], 0xEE);
+    pan.centreY = 18;  // the last window: held whole, its six rows down to the strip's foot
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(v.pixels.Row(5)[2], 20);
+}
