@@ -1,6 +1,7 @@
 // The album windows: one top-level window per album in use (a child of the
 // settings dialog's preview in /p), a window timer per album that glides the
-// viewport one pixel per tick, and the viewport's size and memory bitmap.
+// viewport one pixel per tick (or, with SmoothGlide, frames at the display's
+// refresh between whole pixels), and the viewport's size and memory bitmap.
 #pragma once
 #include <windows.h>
 
