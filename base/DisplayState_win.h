@@ -44,6 +44,10 @@ struct AlbumView {
     std::int32_t timerRunning;
     std::int32_t timerInterval;  // milliseconds
     PanState pan;
+    // The smooth glide's clock: its start (QueryPerformanceCounter) and the
+    // ticks gone since, so each frame moves the pan as far as time says.
+    std::int64_t glideStart;
+    std::int64_t glideTicks;
 };
 
 // The square cut from the album's matting board that the frame bands repeat.

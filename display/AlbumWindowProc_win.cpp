@@ -15,6 +15,7 @@
 #include "base/Hooks_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
+#include "display/GlidePacer_win.h"
 #include "display/Monitors_win.h"
 #include "res/resource.h"
 
@@ -81,11 +82,15 @@ private:
 // A failed strip rebuild leaves the album nothing to glide over: it is
 // raised as fatal, and this procedure's boundary ends the display. Other
 // failures are returned for the caller to judge.
+Status RaiseFailedRebuild(Status status, bool rebuildFailed) {
+    if (rebuildFailed) ReportError(status, 0);
+    return status;
+}
+
 Status RenderFrame(int album, int repaint) {
     bool rebuildFailed = false;
     const Status status = RenderAlbum(album, repaint, &rebuildFailed);
-    if (rebuildFailed) ReportError(status, 0);
-    return status;
+    return RaiseFailedRebuild(status, rebuildFailed);
 }
 
 void OnPaint(HWND window, const AlbumWindowState& state) {
@@ -101,6 +106,18 @@ void OnPaint(HWND window, const AlbumWindowState& state) {
 LRESULT OnTimer(const AlbumWindowState& state) {
     (void)RenderFrame(state.album, 0);
     return 1;
+}
+
+// The smooth glide's frame, asked by its waiter at the display's refresh.
+// One may still arrive after the display stopped.
+LRESULT OnGlideFrame(HWND window, const AlbumWindowState& state, WPARAM refreshPeriod) {
+    const AlbumView* view = ViewOf(state.album);
+    bool rebuildFailed = false;
+    if (view != nullptr && view->timerRunning)
+        (void)RaiseFailedRebuild(ShowGlideFrame(state.album, static_cast<std::int64_t>(refreshPeriod), &rebuildFailed),
+                                 rebuildFailed);
+    GlideFrameDrawn(window);
+    return 0;
 }
 
 void OnSize(HWND window, AlbumWindowState& state, WPARAM type, LPARAM lParam) {
@@ -380,6 +397,7 @@ LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             case WM_SYSCOMMAND: return OnSysCommand(window, *state, wParam, lParam);
             case WM_CLOSE: return OnClose(window, *state, wParam, lParam);
             case WM_TIMER: return OnTimer(*state);
+            case kGlideFrameMessage: return OnGlideFrame(window, *state, wParam);
             case WM_MOUSEMOVE: return OnMouseMove(window, *state, wParam, lParam);
             case WM_LBUTTONDOWN:
             case WM_RBUTTONDOWN:

@@ -15,6 +15,7 @@
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
 #include "display/Frame_win.h"
+#include "display/GlidePacer_win.h"
 #include "display/Monitors_win.h"
 #include "display/Pan.h"
 #include "display/Strip_win.h"
@@ -40,6 +41,89 @@ void ReleaseMemoryBitmap(AlbumView& view) {
     view.memoryDc = nullptr;
     view.oldBitmap = nullptr;
     view.memoryBitmap = nullptr;
+}
+
+// A frame needs a viewport, a window and the matting tile.
+bool HasFrame(int album, const AlbumView* view) {
+    return view != nullptr && view->viewportWidth > 0 && view->window != nullptr &&
+           !gDisplayState->albums[album].mattingTile.block.Empty();
+}
+
+// The user's choice of the smooth glide: frames at the display's refresh,
+// between whole pixels, instead of the one-pixel timer tick.
+bool GlidesSmoothly() { return gUserSettings != nullptr && gUserSettings->smoothGlide != 0; }
+
+// The glide's clock starts over when the display starts again after a
+// pause, and after a wait this long (a suspended machine, a debugger): past
+// it, catching up would race the viewport across the strip.
+constexpr std::int64_t kLongestCatchUpTicks = 32;
+
+void RestartGlideClock(AlbumView& view) {
+    view.glideStart = GlideClock();
+    view.glideTicks = 0;
+}
+
+// After every fifth turn a tick goes to the playback effects instead of the
+// pan: true when it did, with the rebuild's start in *status.
+bool EffectTurnDue(int album, AlbumView& view, Status* status) {
+    if (view.pan.turns < 5) return false;
+    view.pan.turns = 0;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
+    *status = bit != 0 ? BeginEffectRebuild(album, bit) : kOk;
+    return true;
+}
+
+// While a rebuild of the strip runs, each tick recolours a slice of it
+// before the pan moves, around the columns the frame shows.
+Status ContinueRebuildUnderView(int album, const AlbumView& view) {
+    if (!gDisplayState->albums[album].rebuild.Running()) return kOk;
+    const std::int32_t left = view.pan.centreX - view.viewportWidth / 2;
+    return ContinueEffectRebuild(album, {left, left + view.viewportWidth - 1});
+}
+
+// One timer tick: the rebuild's slice, then the pan step.
+Status TickOnce(int album, AlbumView& view, bool* rebuildFailed) {
+    if (Status s = ContinueRebuildUnderView(album, view); s != kOk) {
+        *rebuildFailed = true;
+        return s;
+    }
+    // After the fifth turn the pan step only starts a rebuild, so a failure
+    // of that step is the rebuild's.
+    const bool rebuildDue = view.pan.turns >= 5;
+    const Status s = PanStep(album);
+    *rebuildFailed = s != kOk && rebuildDue;
+    return s;
+}
+
+// One frame of the smooth glide drawn into the frame's bitmap for the time
+// `when`: every tick due by then, each as a timer tick would have been
+// (rebuild slice, effect turn, pan move), then the viewport as far past the
+// last as the clock will be.
+Status GlideOnce(int album, AlbumView& view, LONGLONG when, bool* rebuildFailed) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    if (view.glideStart == 0) RestartGlideClock(view);
+    std::int64_t position = GlidePosition(when - view.glideStart, frequency.QuadPart, view.timerInterval);
+    if (position / 256 - view.glideTicks > kLongestCatchUpTicks) {
+        RestartGlideClock(view);
+        position = 0;
+    }
+    const PixelBlock& strip = gDisplayState->albums[album].strip;
+    for (; view.glideTicks < position / 256; ++view.glideTicks) {
+        Status s = ContinueRebuildUnderView(album, view);
+        if (s == kOk && !EffectTurnDue(album, view, &s))
+            AdvancePan(strip.width, strip.height, view.pan, view.viewportWidth, view.viewportHeight);
+        if (s != kOk) {
+            *rebuildFailed = true;
+            return s;
+        }
+    }
+    if (view.viewport.Empty()) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
+    GdiFlush();
+    const Status status = DrawGlide(strip, view.pan, static_cast<std::int32_t>(position % 256), view.viewport);
+    if (status != kOk) SetErrorLocation(QV_SITE(kModule));
+    return status;
 }
 
 }  // namespace
@@ -133,14 +217,21 @@ void StartAlbumTimer(int album) {
         view->timerRunning)
         return;
     InvalidateRect(view->window, nullptr, FALSE);
-    SetTimer(view->window, album + 1, view->timerInterval, nullptr);
+    if (GlidesSmoothly()) {
+        RestartGlideClock(*view);
+        if (PaceGlide(view->window) != kOk) return;
+    } else {
+        SetTimer(view->window, album + 1, view->timerInterval, nullptr);
+    }
     view->timerRunning = 1;
 }
 
 void StopAlbumTimer(int album) {
     AlbumView* view = ViewOf(album);
     if (view == nullptr || !view->timerRunning || view->window == nullptr) return;
+    // Both, whichever paced it: the setting may have been read again since.
     KillTimer(view->window, album + 1);
+    StopPacingGlide(view->window);
     view->timerRunning = 0;
 }
 
@@ -192,12 +283,7 @@ Status PanStep(int album) {
     AlbumView* view = ViewOf(album);
     if (view == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (view->pan.turns >= 5) {
-        view->pan.turns = 0;
-        const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
-        if (bit != 0) return BeginEffectRebuild(album, bit);
-        return kOk;
-    }
+    if (Status s = kOk; EffectTurnDue(album, *view, &s)) return s;
     // Without a memory bitmap (a display of the wrong depth) the frame has
     // nowhere to go.
     if (view->viewport.Empty()) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
@@ -211,28 +297,25 @@ Status PanStep(int album) {
 Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
     *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
-    if (view == nullptr || view->viewportWidth <= 0 || view->window == nullptr ||
-        gDisplayState->albums[album].mattingTile.block.Empty())
-        return kOk;
-    // While a rebuild of the strip runs, each tick recolours a slice of it
-    // before the pan step, around the columns this tick's frame shows.
-    if (gDisplayState->albums[album].rebuild.Running()) {
-        const std::int32_t left = view->pan.centreX - view->viewportWidth / 2;
-        if (Status s = ContinueEffectRebuild(album, {left, left + view->viewportWidth - 1}); s != kOk) {
-            *rebuildFailed = true;
-            return s;
-        }
-    }
-    // After the fifth turn the pan step only starts a rebuild, so a failure
-    // of that step is the rebuild's.
-    const bool rebuildDue = view->pan.turns >= 5;
-    if (Status s = PanStep(album); s != kOk) {
-        *rebuildFailed = rebuildDue;
-        return s;
-    }
-    // No waits here: the window timer paces the glide, and sleeping on the
-    // one user-interface thread would hold up the other album and input.
+    if (!HasFrame(album, view)) return kOk;
+    const Status s =
+        GlidesSmoothly() ? GlideOnce(album, *view, GlideClock(), rebuildFailed) : TickOnce(album, *view, rebuildFailed);
+    if (s != kOk) return s;
+    // No waits here: the window timer or the glide's waiter paces the
+    // frames, and sleeping on the one user-interface thread would hold up the
+    // other album and input.
     return DrawAlbumFrame(album, repaint, nullptr);
+}
+
+void (*gGlideFrameShown)(int album) = nullptr;
+
+Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed) {
+    *rebuildFailed = false;
+    AlbumView* view = ViewOf(album);
+    if (!HasFrame(album, view)) return kOk;
+    if (gGlideFrameShown != nullptr) gGlideFrameShown(album);
+    if (Status s = DrawAlbumFrame(album, 0, nullptr); s != kOk) return s;
+    return GlideOnce(album, *view, GlideClock() + lead, rebuildFailed);
 }
 
 void CloseAlbumView(int album) {

@@ -1,6 +1,7 @@
 // The album windows: one top-level window per album in use (a child of the
 // settings dialog's preview in /p), a window timer per album that glides the
-// viewport one pixel per tick, and the viewport's size and memory bitmap.
+// viewport one pixel per tick (or, with SmoothGlide, frames at the display's
+// refresh between whole pixels), and the viewport's size and memory bitmap.
 #pragma once
 #include <windows.h>
 
@@ -54,6 +55,15 @@ void StopAlbumTimer(int album);
 // tells a failed strip rebuild, which ends the display, from a failed pan
 // step or drawing, which only the frame suffers.
 [[nodiscard]] Status RenderAlbum(int album, int repaint, bool* rebuildFailed);
+// A frame of the smooth glide at a refresh of the display: the frame drawn
+// at the last refresh goes to the window now, so that the moment it is shown
+// does not wait on the drawing, and the next one is drawn for `lead` counts
+// of the performance counter later (a refresh period). Failures as
+// RenderAlbum's.
+[[nodiscard]] Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed);
+// For measuring only: called as each smooth-glide frame goes to the
+// window. Null in the program.
+extern void (*gGlideFrameShown)(int album);
 void CloseAlbumView(int album);
 
 // Start-up's album step: the views of both albums, album 1's window at 65

@@ -38,4 +38,23 @@ enum class PanOutcome { Moved, Turned };
 // not lie inside the strip.
 [[nodiscard]] Status PanOnce(const PixelBlock& strip, PanState& pan, const FramePixels& viewport, PanOutcome* outcome);
 
+// One tick of a viewport of l x o pixels without drawing it: the move or
+// turn PanOnce makes.
+PanOutcome AdvancePan(std::int32_t stripWidth, std::int32_t stripHeight, PanState& pan, std::int32_t l,
+                      std::int32_t o);
+
+// How far the smooth glide has come `elapsed` counts of a clock of
+// `frequency` counts a second after it started, in 1/256 ticks of the
+// window timer's interval: it keeps the timer's speed, one pixel per
+// interval, whenever the frames come.
+std::int64_t GlidePosition(std::int64_t elapsed, std::int64_t frequency, std::int32_t intervalMs);
+
+// The smooth glide's frame, `fraction`/256 of a tick past the pan: the
+// viewport drawn between the window the next tick shows and the one after
+// it. At a corner, where the next tick turns or the one after would leave
+// the strip, the frame holds on the last whole window. 10001 and 10054 as
+// PanOnce.
+[[nodiscard]] Status DrawGlide(const PixelBlock& strip, const PanState& pan, std::int32_t fraction,
+                               const FramePixels& viewport);
+
 }  // namespace quorvel

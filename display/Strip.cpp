@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -68,6 +69,34 @@ __attribute__((target("ssse3"))) std::int32_t WidenRowShuffled(const std::uint8_
 bool CanShuffleBytes() { return false; }
 std::int32_t WidenRowShuffled(const std::uint8_t*, std::uint8_t*, std::int32_t) { return 0; }
 #endif
+
+// Widens one row of `count` pixels, the shuffle taking what it can.
+void WidenInto(const std::uint8_t* from, std::uint8_t* to, std::int32_t count, bool shuffle) {
+    const std::int32_t done = shuffle ? WidenRowShuffled(from, to, count) : 0;
+    WidenRow(from + done * 3, to + done * 4, count - done);
+}
+
+// out = (a x (256 - weight) + b x weight + 128) / 256, byte by byte; the sum
+// stays below 65536, so 16-bit lanes hold it.
+void BlendBytes(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::int32_t count,
+                std::int32_t weight) {
+    std::int32_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi16(128);
+    const __m128i keepA = _mm_set1_epi16(static_cast<short>(256 - weight)), takeB = _mm_set1_epi16(static_cast<short>(weight));
+    for (; i + 16 <= count; i += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        auto half = [&](__m128i x, __m128i y) {
+            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(x, keepA), _mm_mullo_epi16(y, takeB)), round), 8);
+        };
+        const __m128i lo = half(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+        const __m128i hi = half(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; i < count; ++i) out[i] = static_cast<std::uint8_t>((a[i] * (256 - weight) + b[i] * weight + 128) >> 8);
+}
 
 }  // namespace
 
@@ -265,11 +294,29 @@ Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t 
         return kErrTopLeft;
     const std::size_t offset = static_cast<std::size_t>(left) * 3;
     const bool shuffle = CanShuffleBytes();
+    for (std::int32_t y = 0; y < rows; ++y) WidenInto(strip.Row(top + y) + offset, viewport.Row(y), viewport.width, shuffle);
+    return kOk;
+}
+
+Status BlendStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t dx, std::int32_t dy,
+                        std::int32_t weight, std::int32_t rows, const FramePixels& viewport) {
+    if (weight == 0) return CopyStripWindow(strip, left, top, rows, viewport);
+    if (weight < 0 || weight > 255 || std::abs(dx) + std::abs(dy) != 1) return kErrInvalidArgument;
+    if (strip.Empty() || viewport.Empty() || rows < 0 || rows > viewport.height) return kErrInvalidArgument;
+    const std::int32_t firstColumn = std::min(left, left + dx), firstRow = std::min(top, top + dy);
+    if (firstColumn < 0 || firstRow < 0 || std::int64_t{firstColumn} + viewport.width + std::abs(dx) > strip.width ||
+        std::int64_t{firstRow} + rows + std::abs(dy) > strip.height)
+        return kErrTopLeft;
+    const std::int32_t bytes = viewport.width * 3;
+    const std::ptrdiff_t toNeighbour = std::ptrdiff_t{dy} * strip.rowBytes + dx * 3;
+    const bool shuffle = CanShuffleBytes();
+    // The blend works on the strip's 24-bit bytes, where both windows' rows
+    // are contiguous, and the row is then widened as the whole-pixel copy does.
+    std::vector<std::uint8_t> blended(static_cast<std::size_t>(bytes) + 16);
     for (std::int32_t y = 0; y < rows; ++y) {
-        const std::uint8_t* from = strip.Row(top + y) + offset;
-        std::uint8_t* to = viewport.Row(y);
-        const std::int32_t done = shuffle ? WidenRowShuffled(from, to, viewport.width) : 0;
-        WidenRow(from + done * 3, to + done * 4, viewport.width - done);
+        const std::uint8_t* near = strip.Row(top + y) + static_cast<std::size_t>(left) * 3;
+        BlendBytes(near, near + toNeighbour, blended.data(), bytes, weight);
+        WidenInto(blended.data(), viewport.Row(y), viewport.width, shuffle);
     }
     return kOk;
 }

@@ -99,6 +99,17 @@ BlurWindow SeamBlurWindow(std::int32_t p);
 [[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t rows,
                                      const FramePixels& viewport);
 
+// The smooth glide's viewport between two whole-pixel positions: each pixel
+// is the rounded mean of the window at (left, top) and its neighbour one
+// pixel away at (left + dx, top + dy) (one of dx, dy is 0, the other 1 or
+// -1), weighted weight/256 toward the neighbour. Weight 0 is
+// CopyStripWindow and reads nothing of the neighbour; otherwise both windows
+// must lie inside the strip (10054). 10001 for a weight outside 0..255 or
+// another step.
+[[nodiscard]] Status BlendStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t dx,
+                                      std::int32_t dy, std::int32_t weight, std::int32_t rows,
+                                      const FramePixels& viewport);
+
 // One matting tile drawn at (x, y), its top `rows` rows (the band width, or
 // fewer for the cut tile at the foot of a side band).
 struct TilePlacement {

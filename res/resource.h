@@ -38,6 +38,7 @@
 #define IDS_KEY_ORIGINAL_PLAN_EXE 523
 #define IDS_KEY_ORIGINAL_PLAN_SAVER 524
 #define IDS_KEY_TURN_UPRIGHT 525
+#define IDS_KEY_SMOOTH_GLIDE 526
 #define IDS_KEY_PHOTO_ORDER 530
 
 /* Start-up and command-line texts */

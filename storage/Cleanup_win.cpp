@@ -215,6 +215,7 @@ const DefaultSetting kDefaults[] = {
     {IDS_KEY_MATTINGS_PATH, 0, 0, L"", 0},
     {IDS_KEY_DEFAULT_POWER_PLAN, 0, 0, nullptr, 0},
     {IDS_KEY_TURN_UPRIGHT, 0, 0, nullptr, 0},
+    {IDS_KEY_SMOOTH_GLIDE, 0, 0, nullptr, 0},
     {IDS_KEY_MATTING, 1, 0, L"01.jpg", 0},
     {IDS_KEY_MATTING, 2, 0, L"02.jpg", 0},
 };

@@ -250,6 +250,7 @@ void ReadAllSettings() {
     }
     (void)ReadSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
     (void)ReadSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, &s->turnPhotosUpright);
+    (void)ReadSettingNumberById(IDS_KEY_SMOOTH_GLIDE, 0, &s->smoothGlide);
 }
 
 void FixSettingsDefaults() {

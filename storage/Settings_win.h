@@ -29,6 +29,9 @@ struct UserSettings {
     // 1: photos are turned by their EXIF orientation as their cache copies
     // are made. Only read: the user sets it in the file.
     std::int32_t turnPhotosUpright;
+    // 1 glides the viewport at the display's refresh rate between whole
+    // pixels; missing or 0 keeps the one-pixel tick. Read only: the user sets it.
+    std::int32_t smoothGlide;
 };
 
 extern UserSettings* gUserSettings;

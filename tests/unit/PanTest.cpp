@@ -114,3 +114,46 @@ TEST(NextEffectBit, CyclesThroughEnabledBitsInOrder) {
     EXPECT_EQ(NextEffectBit(16 | 8, applied), 8);
     EXPECT_EQ(NextEffectBit(16 | 8, applied), 16);
 }
+
+TEST(Glide, KeepsTheTimersSpeedWhateverTheFrames) {
+    const std::int64_t second = 10'000'000;
+    EXPECT_EQ(GlidePosition(second, second, 65), 256000 / 65);  // 15.4 pixels in a second
+    EXPECT_EQ(GlidePosition(3600 * second + second / 2, second, 100), 36005 * 256);
+}
+
+// A strip 40 x 20, a viewport 16 x 8: the first tick shows columns 12..27.
+TEST(Glide, DrawsBetweenTheNextTwoTicksAndHoldsAtTheCorner) {
+    const PixelBlock strip = Gradient(40, 20);
+    Viewport v(16, 8);
+    PanState pan = StartPan(40, 20);
+    ASSERT_EQ(DrawGlide(strip, pan, 0, v.pixels), kOk);
+    EXPECT_EQ(ColumnAt(v, 0, 0), 12);
+    ASSERT_EQ(DrawGlide(strip, pan, 192, v.pixels), kOk);
+    EXPECT_EQ(ColumnAt(v, 0, 0), 13) << "three quarters of the way to column 13";
+    EXPECT_EQ(v.pixels.Row(7)[4 * 5 + 2], 10 - 4 + 7) << "rows stay whole on a horizontal leg";
+
+    while (pan.centreX < 33) ASSERT_EQ(AdvancePan(40, 20, pan, 16, 8), PanOutcome::Moved);
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(ColumnAt(v, 0, 0), 24) << "the next tick turns: the last window holds";
+    ASSERT_EQ(AdvancePan(40, 20, pan, 16, 8), PanOutcome::Turned);
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(ColumnAt(v, 0, 0), 24);
+    EXPECT_EQ(v.pixels.Row(0)[2], (6 + 5 + 1) / 2) << "half a row up";
+}
+
+// An odd viewport height on the way down: the extra row is drawn only while
+// both blended windows have it, so nothing is read below the strip.
+TEST(Glide, OddHeightGoingDownStaysInsideTheStrip) {
+    const PixelBlock strip = Gradient(40, 21);
+    Viewport v(16, 7);
+    PanState pan = StartPan(40, 21);
+    pan.direction = kPanDown;
+    pan.centreY = 17;
+    v.pixels.Row(6)[2] = 0xEE;
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(v.pixels.Row(5)[2], (19 + 20 + 1) / 2);
+    EXPECT_EQ(v.pixels.Row(6)[2], 0xEE);
+    pan.centreY = 18;  // the last window: held whole, its six rows down to the strip's foot
+    ASSERT_EQ(DrawGlide(strip, pan, 128, v.pixels), kOk);
+    EXPECT_EQ(v.pixels.Row(5)[2], 20);
+}

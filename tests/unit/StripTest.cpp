@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "display/ColourEffects.h"
@@ -398,6 +399,35 @@ TEST(StripViewport, CopiesTheWindowAtItsOffsetInto32BitPixelsAndRefusesOutside) 
     EXPECT_EQ(CopyStripWindow(strip, 48, 0, 10, viewport), kErrTopLeft);
     EXPECT_EQ(CopyStripWindow(strip, 0, 31, 10, viewport), kErrTopLeft);
     EXPECT_EQ(CopyStripWindow(strip, -1, 0, 10, viewport), kErrTopLeft);
+}
+
+TEST(StripViewport, BlendIsTheCopyAtZeroTheMeanAtHalfAndStaysInsideTheStrip) {
+    std::vector<PhotoRecord> photos;
+    photos.push_back(PatternPhoto(0, 64, 40));
+    PixelBlock strip;
+    ASSERT_EQ(JoinPhotos(photos, kStitchNone, 0, PhotoPixelsAfterJoin::kKeep, strip), kOk);
+    std::vector<std::uint8_t> copied(17 * 4 * 10), blended(17 * 4 * 10);
+    const FramePixels copy{copied.data(), 17, 10, 17 * 4}, blend{blended.data(), 17, 10, 17 * 4};
+    ASSERT_EQ(CopyStripWindow(strip, 5, 7, 10, copy), kOk);
+    ASSERT_EQ(BlendStripWindow(strip, 5, 7, 1, 0, 0, 10, blend), kOk);
+    EXPECT_EQ(blended, copied);
+
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+        ASSERT_EQ(BlendStripWindow(strip, 5, 7, dx, dy, 128, 10, blend), kOk);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 17; ++x)
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(blend.Row(y)[x * 4 + c],
+                              (PatternByte(0, 5 + x, 7 + y, c) + PatternByte(0, 5 + x + dx, 7 + y + dy, c) + 1) / 2)
+                        << x << ", " << y << " toward " << dx << ", " << dy;
+    }
+
+    // The window touching the strip's right and bottom edges has no
+    // neighbour beyond them; the whole-pixel window there is still drawn.
+    EXPECT_EQ(BlendStripWindow(strip, 47, 30, 1, 0, 1, 10, blend), kErrTopLeft);
+    EXPECT_EQ(BlendStripWindow(strip, 47, 30, 0, 1, 255, 10, blend), kErrTopLeft);
+    EXPECT_EQ(BlendStripWindow(strip, 0, 0, -1, 0, 128, 10, blend), kErrTopLeft);
+    EXPECT_EQ(BlendStripWindow(strip, 47, 30, 1, 0, 0, 10, blend), kOk);
 }
 
 // Marks every bitmap pixel a tile covers; true when all band pixels are.

@@ -8,6 +8,8 @@
 #include "base/DisplayState_win.h"
 #include "base/Hooks_win.h"
 #include "display/Frame_win.h"
+#include "display/GlidePacer_win.h"
+#include "storage/Settings_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
@@ -178,6 +180,35 @@ TEST(AlbumWindows, ADpiChangeOnAlbumTwoRestartsTheWholeDisplay) {
     EXPECT_FALSE(IsWindow(first));
     EXPECT_TRUE(gMode.restartRequested);
     EXPECT_TRUE(TakeQuit());
+}
+
+// With "SmoothGlide=1" album 1 glides without a window timer: its waiter
+// asks for frames, each moves the pan as far as the clock says, and the
+// waiter ends with the display (the leak listener sees its thread go).
+TEST(AlbumWindows, SmoothGlideDrawsWhenItsWaiterAsksAndStopsWithTheWindow) {
+    ProcessRecords records;
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"SmoothGlide", L"1", records.settingsFile().c_str()));
+    ReadAllSettings();
+    TwoAlbumWindows windows;
+    ASSERT_TRUE(windows.made);
+    const HWND window = View(0).window;
+    const std::int32_t startX = View(0).pan.centreX;
+    View(0).timerInterval = kAlbum1Interval;
+    StartAlbumTimer(0);
+    EXPECT_FALSE(KillTimer(window, 1)) << "no window timer";
+    int frames = 0;
+    const DWORD giveUp = GetTickCount() + 20000;
+    MSG msg;
+    while (View(0).pan.centreX < startX + 3 && GetTickCount() < giveUp) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            frames += msg.message == kGlideFrameMessage && msg.hwnd == window;
+            DispatchMessageW(&msg);
+        }
+    }
+    EXPECT_GE(View(0).pan.centreX, startX + 3);
+    EXPECT_GT(frames, 3) << "more frames than whole-pixel steps";
+    StopAlbumTimer(0);
 }
 
 }  // namespace
