@@ -113,11 +113,10 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 
 // Takes the photo's pixels from its cache copy when the copy is sound and
 // was made from the photo as it is now; the photo file then only gives its
-// properties, unless an earlier decoding of the same file read them already.
-// Being newer than the photo is no proof: a photo replaced by a copied file
-// keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime,
-                     PhotoRecord* earlier, PhotoRecord* record, CacheState* state) {
+// properties. Being newer than the photo is no proof: a photo replaced by a
+// copied file keeps that file's older time.
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoRecord* record,
+                     CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -141,11 +140,6 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         return kOk;
     }
     *state = CacheState::kUsed;
-    if (earlier != nullptr) {
-        record->properties = std::move(earlier->properties);
-        record->dateTaken = earlier->dateTaken;
-        return kOk;
-    }
     Gdiplus::Image image(photoPath, FALSE);
     if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
     return ReadPhotoProperties(image, *record, photoPath);
@@ -179,35 +173,8 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     return kOk;
 }
 
-// The properties the album's records hold, by cache file name and the photo
-// file's time and size: a photo file unchanged since has the same ones, and
-// GDI+ under Wine decodes the whole photo again to give them. Copies, so
-// that a decoding that stops half-way leaves the records as they were.
-std::vector<PhotoRecord> PropertiesRead(const AlbumSlot& slot) {
-    std::vector<PhotoRecord> known;
-    for (int i = 0; i < std::min(slot.photoCount, kMaxPhotos); ++i) {
-        const PhotoRecord& old = slot.photos[i];
-        if (old.fileName.empty()) continue;
-        PhotoRecord& kept = known.emplace_back();
-        kept.fileName = old.fileName;
-        kept.fileTime = old.fileTime;
-        kept.fileSize = old.fileSize;
-        kept.properties = old.properties;
-        kept.dateTaken = old.dateTaken;
-    }
-    return known;
-}
-
-PhotoRecord* EarlierReading(std::vector<PhotoRecord>& known, const PhotoRecord& record,
-                            const std::u16string& cacheName) {
-    for (PhotoRecord& kept : known)
-        if (kept.fileName == cacheName && kept.fileTime == record.fileTime && kept.fileSize == record.fileSize)
-            return &kept;
-    return nullptr;
-}
-
 Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k,
-                 std::vector<PhotoRecord>& known, bool* firstPortrait) {
+                 bool* firstPortrait) {
     PhotoRecord& record = slot.photos[k];
     record = PhotoRecord{};
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
@@ -216,16 +183,11 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         return Fail(QV_SITE(kModule), kErrInvalidArgument, found.cFileName);
     wcscpy(gDisplayState->scratchPath, photoPath);
     record.fileName = Portable(found.cFileName);
-    record.fileTime = LocalFileTime(found.ftLastWriteTime);
-    record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
     const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
     CacheState cache = CacheState::kMissing;
-    if (Status s =
-            TakeFromCache(cachePath, photoPath, photoTime, EarlierReading(known, record, cacheName), &record, &cache);
-        s != kOk)
-        return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, &record, &cache); s != kOk) return s;
     if (cache != CacheState::kUsed)
         if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
 
@@ -239,6 +201,9 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         if (Status s = MakeCacheCopy(slot.photoType, photoPath, cachePath, record); s != kOk) return s;
         StampPhotoTime(cachePath, photoTime);
     }
+
+    record.fileTime = LocalFileTime(found.ftLastWriteTime);
+    record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 
     if (k == 0) {
         *firstPortrait = pixels.width < pixels.height;
@@ -312,9 +277,8 @@ Status DecodeAlbum(int album) {
     // joins them that way; the folder's order otherwise.
     int k = 0;
     bool firstPortrait = false;
-    std::vector<PhotoRecord> known = PropertiesRead(slot);
     for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
-        if (Status s = DecodeOne(slot, folders, files[index], k, known, &firstPortrait); s != kOk) return s;
+        if (Status s = DecodeOne(slot, folders, files[index], k, &firstPortrait); s != kOk) return s;
         ++k;
     }
 

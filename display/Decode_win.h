@@ -20,8 +20,7 @@ namespace quorvel {
 // takes its pixels from there, since the Photos tools change only the cache
 // copies; the photo file is decoded to make a missing, broken or outdated
 // cache copy (which then gets the photo's time), or when the reader refuses
-// the copy. The properties the records already hold of an unchanged photo
-// file are kept instead of read again. Returns the first failure.
+// the copy. Returns the first failure.
 [[nodiscard]] Status DecodeAlbum(int album);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,
