@@ -115,8 +115,8 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // was made from the photo as it is now; the photo file then only gives its
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoRecord* record,
-                     CacheState* state) {
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoItems items,
+                     PhotoRecord* record, CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -140,6 +140,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         return kOk;
     }
     *state = CacheState::kUsed;
+    if (items == PhotoItems::kSkip) return kOk;
     Gdiplus::Image image(photoPath, FALSE);
     if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
     return ReadPhotoProperties(image, *record, photoPath);
@@ -173,7 +174,7 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     return kOk;
 }
 
-Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k,
+Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
                  bool* firstPortrait) {
     PhotoRecord& record = slot.photos[k];
     record = PhotoRecord{};
@@ -187,9 +188,9 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
     const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
     CacheState cache = CacheState::kMissing;
-    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, items, &record, &cache); s != kOk) return s;
     if (cache != CacheState::kUsed)
-        if (Status s = DecodePhoto(photoPath, true, &record); s != kOk) return s;
+        if (Status s = DecodePhoto(photoPath, items == PhotoItems::kRead, &record); s != kOk) return s;
 
     const PixelBlock& pixels = record.block;
     if (std::min(pixels.width, pixels.height) < SmallestSide())
@@ -244,7 +245,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
     return kOk;
 }
 
-Status DecodeAlbum(int album) {
+Status DecodeAlbum(int album, PhotoItems items) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
         album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
         SetErrorLocation(QV_SITE(kModule));
@@ -278,7 +279,7 @@ Status DecodeAlbum(int album) {
     int k = 0;
     bool firstPortrait = false;
     for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
-        if (Status s = DecodeOne(slot, folders, files[index], k, &firstPortrait); s != kOk) return s;
+        if (Status s = DecodeOne(slot, folders, files[index], k, items, &firstPortrait); s != kOk) return s;
         ++k;
     }
 

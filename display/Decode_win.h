@@ -20,8 +20,11 @@ namespace quorvel {
 // takes its pixels from there, since the Photos tools change only the cache
 // copies; the photo file is decoded to make a missing, broken or outdated
 // cache copy (which then gets the photo's time), or when the reader refuses
-// the copy. Returns the first failure.
-[[nodiscard]] Status DecodeAlbum(int album);
+// the copy. Returns the first failure. The photos' EXIF items are read only
+// when asked (the Photos panel lists them; the albums on show never use
+// them, and reading them opens each photo file once more).
+enum class PhotoItems { kSkip, kRead };
+[[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,
 // 20 in preview mode), stretched whatever its shape.
