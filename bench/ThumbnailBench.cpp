@@ -6,19 +6,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <ctime>
 
+#include "bench/ThreadSeconds.h"
 #include "photos/PhotoPanelRules.h"
 
 using namespace quorvel;
 
 namespace {
 
-double ThreadNow() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+using bench::ThreadSeconds;
 
 // The size of the default album's photos, with every byte different from
 // its neighbours so that nothing is cheaper than for a real photo.
@@ -28,13 +24,13 @@ void ShrinkAlbumPhoto(benchmark::State& state) {
     PixelBlock copy = photo;
     double copySeconds = 0, shrinkSeconds = 0;
     for (auto _ : state) {
-        const double t0 = ThreadNow();
+        const double t0 = ThreadSeconds();
         std::memcpy(copy.pixels.data(), photo.pixels.data(), photo.Bytes());
         benchmark::ClobberMemory();
-        const double t1 = ThreadNow();
+        const double t1 = ThreadSeconds();
         const PixelBlock shrunk = ShrinkForThumbnail(photo, 80, 59);
         benchmark::DoNotOptimize(shrunk.pixels.data());
-        const double t2 = ThreadNow();
+        const double t2 = ThreadSeconds();
         copySeconds += t1 - t0;
         shrinkSeconds += t2 - t1;
         state.SetIterationTime(t2 - t1);
