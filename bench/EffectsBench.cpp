@@ -17,15 +17,12 @@
 
 #include "tests/oracles/LiteralEffects.h"
 #include "display/ColourEffects.h"
+#include "bench/ThreadSeconds.h"
 
 namespace quorvel {
 namespace {
 
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+using bench::ThreadSeconds;
 
 PixelBlock RandomPhoto(std::int32_t width, std::int32_t height) {
     PixelBlock photo = PixelBlock::Make(width, height);

@@ -27,6 +27,7 @@
 
 #include "display/Strip.h"
 #include "display/StripRebuild.h"
+#include "bench/ThreadSeconds.h"
 
 namespace {
 
@@ -97,13 +98,7 @@ std::vector<PhotoRecord> MakePhotos(int count, int width, int height) {
     return photos;
 }
 
-// This thread's processor time: a tick's own work, which other programs on
-// a busy machine do not stretch.
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+using quorvel::bench::ThreadSeconds;
 
 // The baseline copies every photo's bytes once, in one piece each, into one
 // destination: the plain cost of moving the strip's bytes. A first build

@@ -10,6 +10,7 @@
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
 #include "display/Decode_win.h"
+#include "display/PhotoProperties_win.h"
 #include "photos/PhotoPanelRules.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
@@ -66,6 +67,16 @@ Status DeleteAlbumPhoto(int album, int photo) {
     slot.photos[slot.photoCount - 1] = PhotoRecord{};
     --slot.photoCount;
     return kOk;
+}
+
+Status ReadAlbumPhotoItems(int album, int photo) {
+    if (!Selected(album, photo)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    PhotoRecord& record = gDisplayState->albums[album].photos[photo];
+    wchar_t photoPath[kPathChars];
+    if (Status s = PhotoFilePath(gDisplayState->albums[album], record.fileName, photoPath); s != kOk) return s;
+    Gdiplus::Image image(photoPath, FALSE);
+    if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
+    return ReadPhotoProperties(image, record, photoPath);
 }
 
 Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved) {

@@ -1,5 +1,6 @@
 // Changes to an album's list of photos that the Photos panel makes: deleting
-// a photo for good and moving one along the album's order.
+// a photo for good, moving one along the album's order, and filling in the
+// EXIF items of a photo it shows.
 #pragma once
 #include "base/ErrorCodes.h"
 
@@ -12,6 +13,12 @@ namespace quorvel {
 // album's only photo; 10045 when a file cannot be deleted; 10015 when the
 // photo file has gone; 10001 for a selection out of range.
 [[nodiscard]] Status DeleteAlbumPhoto(int album, int photo);
+
+// Reads the EXIF items and date taken of photo `photo` of album `album` from
+// its photo file into its record. A photo file that cannot be opened as a
+// picture leaves the record as it is, as decoding would; 10034 no memory;
+// 10001 for a selection out of range.
+[[nodiscard]] Status ReadAlbumPhotoItems(int album, int photo);
 
 // Swaps photo `photo` with its neighbour in `direction` (-1 towards the
 // start, +1 towards the end) and keeps the album's new order in the settings

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "base/DisplayState_win.h"
@@ -91,6 +93,8 @@ struct PhotosState {
     HCURSOR arrow = nullptr, hand = nullptr;
     BitmapHandle carrier;
     PropertyTexts texts;
+    // The cache names of the photos whose EXIF items this opening has read.
+    std::set<std::u16string> itemsRead[kAlbumCount];
 };
 PhotosState gPhotos;
 // Outlive a reopen: what the panel changed.
@@ -257,6 +261,11 @@ Status SetUpPropertyList() {
 Status ShowPhotoProperties() {
     ListView_DeleteAllItems(gPhotos.properties);
     if (!HasPhoto()) return kOk;
+    // A photo's items are read when it is first shown, not as the album is
+    // decoded: GDI+ under Wine decodes the whole photo to give them, which
+    // would read every photo twice before the panel could answer.
+    if (gPhotos.itemsRead[gPhotos.album].insert(Slot().photos[gPhotos.photo].fileName).second)
+        if (Status s = ReadAlbumPhotoItems(gPhotos.album, gPhotos.photo); s != kOk) return s;
     const auto lines = FormatPhotoProperties(Slot().photos[gPhotos.photo], Slot().photoType, gPhotos.texts);
     for (int row = 0; row < static_cast<int>(lines.size()); ++row) {
         LVITEMW item = {};
@@ -577,7 +586,7 @@ Status InitialisePhotos(HWND dialog) {
             ShowWindow(GetDlgItem(dialog, kAlbumRadios[album]), SW_HIDE);
             continue;
         }
-        if (Status s = DecodeAlbum(album); s != kOk) {
+        if (Status s = DecodeAlbum(album, PhotoItems::kSkip); s != kOk) {
             EndPanel(dialog, 0);
             return s;
         }

@@ -70,6 +70,24 @@ TEST(PhotoPanelRules, ThumbnailSourceIsTheAverageOfEachSquare) {
     EXPECT_EQ(half.Row(7)[3 * 9], 60);  // (0 + 100 + 20 + 120) / 4
     const PixelBlock same = ShrinkForThumbnail(photo, 80, 59);
     EXPECT_EQ(same.pixels, photo.pixels);
+
+    // Every pixel of an uneven shrink (a factor of 3 and columns and rows
+    // left over) is its square's average rounded down, as the rule reads.
+    PixelBlock noisy = PixelBlock::Make(1000, 752);
+    for (std::size_t i = 0; i < noisy.pixels.size(); ++i)
+        noisy.pixels[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
+    const PixelBlock third = ShrinkForThumbnail(noisy, 80, 59);
+    ASSERT_EQ(third.width, 333);
+    ASSERT_EQ(third.height, 250);
+    int wrong = 0;
+    for (std::int32_t y = 0; y < third.height; ++y)
+        for (std::int32_t x = 0; x < third.width * 3; ++x) {
+            unsigned sum = 0;
+            for (std::int32_t dy = 0; dy < 3; ++dy)
+                for (std::int32_t dx = 0; dx < 3; ++dx) sum += noisy.Row(3 * y + dy)[(3 * (x / 3) + dx) * 3 + x % 3];
+            wrong += third.Row(y)[x] != sum / 9;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(EffectPreview, ThePhotosOwnPixelsAlwaysComeBack) {

@@ -227,7 +227,9 @@ std::map<std::wstring, std::wstring> ListedRows(HWND panel) {
 
 // Both photos of an album of exiftool-tagged photos, the second chosen from
 // the thumbnails: the list shows every row exiftool reads, Date taken (one
-// in summer, one in winter) included.
+// in summer, one in winter) included. A photo's items are read as it is
+// shown: the second photo's file, held by another program while the panel
+// opens, is let go before it is chosen.
 TEST_F(PhotosPanel, ThePropertiesListShowsWhatExiftoolReads) {
     ASSERT_TRUE(GetFileAttributesW(FixturePath(L"meta_made").c_str()) != INVALID_FILE_ATTRIBUTES)
         << "the metadata photos were not made: exiftool or ImageMagick missing (tools/setup-deps.sh)";
@@ -237,12 +239,20 @@ TEST_F(PhotosPanel, ThePropertiesListShowsWhatExiftoolReads) {
         ASSERT_TRUE(CopyFileW(FixturePath(name).c_str(), (albums + L"\\Tagged\\" + name).c_str(), FALSE));
     Album(0, L"Tagged", {});
     gDisplayState->albums[0].photoCount = 2;
+    ASSERT_EQ(DecodeAlbum(0), kOk);  // the cache copies, without which a held photo cannot open
+    const std::u16string secondCache = gDisplayState->albums[0].photos[1].fileName;
+    const std::wstring second =
+        albums + L"\\Tagged\\" + std::wstring(secondCache.begin(), secondCache.end() - 3) + L"jpg";
+    FileHandle held(
+        CreateFileW(second.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
     std::vector<std::map<std::wstring, std::wstring>> shown;
     PanelScript script;
     script.title = kTitle;
     script.steps = {
         [&](HWND p) {
             shown.push_back(ListedRows(p));
+            held.reset();
             HWND thumbnails = GetDlgItem(p, IDC_THUMBNAIL_LIST);
             ListView_SetItemState(thumbnails, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         },
