@@ -54,21 +54,31 @@ std::span<PhotoRecord> PhotosOf(AlbumSlot& slot) {
     return {slot.photos.data(), static_cast<std::size_t>(slot.photoCount)};
 }
 
+// The playback-effect cycle rebuilds the strip from the photos after every
+// fifth turn, so an album with effects enabled keeps its photos' pixels.
+bool RebuildsFromPhotos(const AlbumSlot& slot) { return (slot.effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0; }
+
 }  // namespace
 
 Status JoinPhotos(int album, int effectBits) {
     AlbumSlot* slot = nullptr;
     if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
     slot->rebuild = {};
-    // The playback-effect cycle rebuilds the strip from the photos after
-    // every fifth turn, so an album with effects enabled keeps its photos'
-    // pixels; any other album lets them go once they are in the strip.
-    const bool rebuilds = (slot->effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0;
-    const Status status =
-        JoinPhotos(PhotosOf(*slot), slot->stitchMode, effectBits,
-                   rebuilds ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease, slot->strip);
+    // Any album but one with effects lets its photos go once they are in
+    // the strip.
+    const Status status = JoinPhotos(PhotosOf(*slot), slot->stitchMode, effectBits,
+                                     RebuildsFromPhotos(*slot) ? PhotoPixelsAfterJoin::kKeep
+                                                               : PhotoPixelsAfterJoin::kRelease,
+                                     slot->strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
     return kOk;
+}
+
+void LetPhotosGo(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (!slot.strip.Empty() && RebuildsFromPhotos(slot)) return;
+    for (PhotoRecord& record : slot.photos) record.block.Release();
 }
 
 Status BeginEffectRebuild(int album, int effectBits) {

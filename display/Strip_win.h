@@ -11,6 +11,11 @@ namespace quorvel {
 // with the detail "JoinBitmaps Exception raised:" and its text.
 [[nodiscard]] Status JoinPhotos(int album, int effectBits);
 
+// Frees the pixels of the album's decoded photos, unless the album's strip
+// is rebuilt from them (effects enabled); what decoded them (the Photos
+// panel) is done with them.
+void LetPhotosGo(int album);
+
 // The playback-effect rebuild, a slice per tick (display/StripRebuild.h):
 // Begin starts it with effectBits, finishing one still running first;
 // Continue recolours the next slice around the columns the frame shows.

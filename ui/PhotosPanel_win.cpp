@@ -13,6 +13,7 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/Decode_win.h"
+#include "display/Strip_win.h"
 #include "display/Frame_win.h"
 #include "photos/AlbumEdits_win.h"
 #include "photos/CropAndScale_win.h"
@@ -609,6 +610,9 @@ void OnDestroy(HWND, bool) {
     ReleasePanelViews();
     if (gPhotos.preview != nullptr) RemoveWindowSubclass(gPhotos.preview, PreviewProc, 0);
     gPhotos = PhotosState{};
+    // The edits are in the cache files, which the display reads again; the
+    // photos decoded for the panel would only lie beside the strips.
+    for (int album = 0; album < kAlbumCount; ++album) LetPhotosGo(album);
 }
 
 const PanelDescription kPhotos{.largeTemplate = IDD_PHOTOS,

@@ -209,7 +209,13 @@ TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
         EXPECT_EQ(gGuardedGdiObjects, before);
     }
     EXPECT_EQ(rounds, 12);
-    EXPECT_EQ(gDisplayState->albums[0].photos[0].block.width, 640) << "the question was not answered Yes";
+    // The photos decoded for the panel go with it; the halving question was
+    // not answered Yes, so the cache copy keeps its width.
+    EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.Empty());
+    ASSERT_EQ(CacheBitmapPath(0, 0, gDisplayState->scratchPath), kOk);
+    std::int32_t width = 0;
+    ASSERT_EQ(ReadCacheBitmap(&width, nullptr, nullptr, nullptr, nullptr, nullptr), kOk);
+    EXPECT_EQ(width, 640) << "the question was not answered Yes";
 }
 
 // The properties list of the panel, as label -> value.
