@@ -4,6 +4,7 @@
 #include "base/ErrorReporter_win.h"
 #include "display/Decode_win.h"
 #include "display/Monitors_win.h"
+#include "display/Strip_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
@@ -23,7 +24,12 @@ Status PrepareAlbums() {
     // decoded later, by the panels.
     for (int album = 0; album < kAlbumCount; ++album) {
         if (album == 0 || gDisplayState->albums[album].inUse) {
-            if (Status s = DecodeAlbum(album, PhotoItems::kSkip); s != kOk) return s;
+            // Only the sizes, unless the album's effects rebuild its strip
+            // from the photos: the join reads the cache into the strip.
+            const PhotoPixels pixels = EffectsRebuildFromPhotos(gUserSettings->effects[album])
+                                           ? PhotoPixels::kHold
+                                           : PhotoPixels::kSizesOnly;
+            if (Status s = DecodeAlbum(album, PhotoItems::kSkip, pixels); s != kOk) return s;
         } else {
             ReleaseAlbumPixels(album);
         }

@@ -10,6 +10,7 @@
 //   rebuild_peak_vs_strip  extra bytes at the peak of a sliced rebuild / strip bytes
 //   peak_vs_strip       extra bytes allocated at the peak of a build / strip bytes
 //   peak_goal_vs_strip  (strip + largest photo) x 1.1 / strip bytes: the peak must stay below it
+//   step_*_vs_goal      the album step's peak (cache read, join) / (strip + largest photo) x 1.1 (goal <= 1)
 // Memory is counted by replacing the global operator new and delete of this
 // program: every block's usable size is added on allocation and taken off on
 // release, and the high-water mark of the live total is kept.
@@ -25,6 +26,7 @@
 #include <new>
 #include <vector>
 
+#include "display/BitmapCache.h"
 #include "display/Strip.h"
 #include "display/StripRebuild.h"
 #include "bench/ThreadSeconds.h"
@@ -82,6 +84,7 @@ namespace {
 using quorvel::PhotoPixelsAfterJoin;
 using quorvel::PhotoRecord;
 using quorvel::PixelBlock;
+using quorvel::Status;
 
 using Clock = std::chrono::steady_clock;
 
@@ -248,6 +251,57 @@ BENCHMARK(BM_JoinPeakMemory)
     ->ArgNames({"mode", "effect"})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// The album step's pixel memory at its peak for the album shown (album 2
+// not in use holds nothing), against album 1's strip + its largest photo +
+// 10 %: 70 photos of 960 x 540 whose cache files are read either into
+// photo blocks that are all held while the strip is joined (step_held, the
+// way before) or straight into the strip (step_in_place, the way now).
+// The cache files' bytes stand in for the files on disk and are not counted.
+void BM_AlbumStepPeakMemory(benchmark::State& state) {
+    const bool inPlace = state.range(0) != 0;
+    std::vector<PhotoRecord> photos = MakePhotos(70, 960, 540);
+    std::vector<std::vector<std::uint8_t>> files(photos.size());
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+        if (quorvel::EncodeCacheBitmap(photos[i].block, &files[i]) != quorvel::kOk) return state.SkipWithError("encode");
+        photos[i].block.pixels = {};
+    }
+    double ratio = 0;
+    for (auto _ : state) {
+        PixelBlock strip;
+        std::size_t largest = 0;
+        const std::size_t before = gLiveBytes.load();
+        gPeakBytes.store(before);
+        Status s = quorvel::kOk;
+        if (inPlace) {
+            s = quorvel::JoinPhotosInPlace(
+                photos, quorvel::kStitchBlur,
+                [&](std::size_t i, PixelBlock& into, std::size_t x, std::int32_t top) {
+                    quorvel::MemoryByteSource source(files[i]);
+                    quorvel::CacheBitmapInfo info;
+                    if (Status r = quorvel::ReadCacheBitmap(source, &info, nullptr); r != quorvel::kOk) return r;
+                    return quorvel::ReadCacheRowsInto(source, info, into, x, top);
+                },
+                strip);
+        } else {
+            std::vector<PhotoRecord> held(photos.size());
+            for (std::size_t i = 0; i < photos.size() && s == quorvel::kOk; ++i) {
+                quorvel::MemoryByteSource source(files[i]);
+                quorvel::CacheBitmapInfo info;
+                s = quorvel::ReadCacheBitmap(source, &info, &held[i].block);
+            }
+            if (s == quorvel::kOk)
+                s = quorvel::JoinPhotos(held, quorvel::kStitchBlur, 0, PhotoPixelsAfterJoin::kRelease, strip);
+        }
+        if (s != quorvel::kOk) return state.SkipWithError("join failed");
+        for (const PhotoRecord& photo : photos)
+            largest = std::max(largest, static_cast<std::size_t>(photo.block.width) * 3 * photo.block.height);
+        const double goal = (static_cast<double>(strip.Bytes()) + static_cast<double>(largest)) * 1.1;
+        ratio = static_cast<double>(gPeakBytes.load() - before) / goal;
+    }
+    state.counters[inPlace ? "step_in_place_vs_goal" : "step_held_vs_goal"] = ratio;
+}
+BENCHMARK(BM_AlbumStepPeakMemory)->Arg(0)->Arg(1)->ArgName("in_place")->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The longest tick of a playback-effect rebuild of a 70-photo album, the
 // frame gliding one column per tick over a 1720-pixel viewport in the strip's

@@ -1,5 +1,6 @@
 #include "display/BitmapCache.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -157,6 +158,39 @@ Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* bl
         }
     }
     *block = std::move(read);
+    return kOk;
+}
+
+Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelBlock& strip, std::size_t byteOffset,
+                         std::int32_t topRow) {
+    const std::int64_t rows = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+    const std::size_t packed = static_cast<std::size_t>(info.width) * 3;
+    const std::size_t stride = static_cast<std::size_t>(info.rowBytes);
+    if (info.width <= 0 || rows <= 0 || stride < packed || topRow < 0 || rows > strip.height - topRow ||
+        byteOffset > static_cast<std::size_t>(strip.rowBytes) || packed > strip.rowBytes - byteOffset ||
+        strip.pixels.size() < strip.Bytes())
+        return kErrInvalidArgument;
+    // Bands of about 1 MB: few reads, and little beside the strip.
+    const std::int64_t band = std::max<std::int64_t>(1, std::min<std::int64_t>(rows, (1 << 20) / stride));
+    std::vector<std::uint8_t> buffer;
+    try {
+        buffer.resize(static_cast<std::size_t>(band) * stride);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    for (std::int64_t first = 0; first < rows; first += band) {
+        const std::int64_t count = std::min(band, rows - first);
+        if (!source.ReadAt(info.pixelOffset + static_cast<std::uint64_t>(first) * stride, buffer.data(),
+                           static_cast<std::size_t>(count) * stride))
+            return kErrDiskWrite;
+        for (std::int64_t r = 0; r < count; ++r) {
+            // File row `first + r`; a bottom-up file keeps the photo's last row first.
+            const std::int64_t fileRow = first + r;
+            const std::int64_t photoRow = info.height > 0 ? rows - 1 - fileRow : fileRow;
+            std::memcpy(strip.Row(topRow + static_cast<std::int32_t>(photoRow)) + byteOffset,
+                        buffer.data() + static_cast<std::size_t>(r) * stride, packed);
+        }
+    }
     return kOk;
 }
 

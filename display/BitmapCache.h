@@ -82,6 +82,13 @@ private:
 // 10034 no memory. The caller's old block is released first.
 [[nodiscard]] Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block);
 
+// Reads the pixels of a cache file whose headers ReadCacheBitmap gave as
+// `info` straight into the rows of `strip`, top row first from (byteOffset,
+// topRow) on, a band of rows at a time: no block of the whole photo is made.
+// 10001 when the photo does not fit there, else ReadCacheBitmap's codes.
+[[nodiscard]] Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelBlock& strip,
+                                       std::size_t byteOffset, std::int32_t topRow);
+
 // A reader code that means the file is broken, so the cache copy must be
 // made again; the other codes mean a sound file the reader does not take.
 bool CacheFileBroken(Status code);

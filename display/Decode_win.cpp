@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
@@ -130,7 +131,7 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
 Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoItems items,
-                     PhotoRecord* record, CacheState* state) {
+                     PhotoPixels pixels, PhotoRecord* record, CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -145,7 +146,16 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         return kOk;
     }
     wcscpy(gDisplayState->scratchPath, cachePath);
-    const Status read = ReadCacheBitmap(nullptr, nullptr, &record->block, nullptr, nullptr, nullptr);
+    // Sizes only: the headers are checked against the file's length, so a
+    // copy cut short is still found broken.
+    std::int32_t width = 0, height = 0;
+    const Status read = ReadCacheBitmap(&width, &height, pixels == PhotoPixels::kHold ? &record->block : nullptr,
+                                        nullptr, nullptr, nullptr);
+    if (read == kOk && pixels == PhotoPixels::kSizesOnly) {
+        record->block.width = width;
+        record->block.height = height < 0 ? -height : height;
+        record->block.rowBytes = width * 3;
+    }
     wcscpy(gDisplayState->scratchPath, photoPath);
     // The reader's refusal is not this photo's failure: it is decoded instead.
     gErrorLocation = {};
@@ -206,7 +216,7 @@ void MarkCopies(const AlbumFolders& folders, bool upright) {
 }
 
 Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
-                 bool* firstPortrait) {
+                 PhotoPixels wanted, bool* firstPortrait) {
     PhotoRecord& record = slot.photos[k];
     record = PhotoRecord{};
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
@@ -223,7 +233,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     // Under a changed setting each photo's orientation tells whether its
     // copy must be made again, so its EXIF items are read whatever was asked.
     if (upright != folders.madeUpright) items = PhotoItems::kRead;
-    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, items, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, items, wanted, &record, &cache); s != kOk) return s;
     // A copy made under the other setting is made again only for a photo the
     // setting turns; the others look the same either way and keep any change
     // the Photos tools made.
@@ -243,9 +253,16 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     record.fileName = cacheName;
     // A cache copy of the photo as it is now is left as it is (the Photos
     // tools keep it), unless it is broken.
-    if (cache == CacheState::kMissing || cache == CacheState::kBroken || cache == CacheState::kStale) {
+    const bool copyMade = cache == CacheState::kMissing || cache == CacheState::kBroken || cache == CacheState::kStale;
+    if (copyMade) {
         if (Status s = MakeCacheCopy(slot.photoType, photoPath, cachePath, record); s != kOk) return s;
         StampPhotoTime(cachePath, photoTime);
+    }
+    // Sizes only: the join reads the pixels again, from a copy the reader
+    // took or this program wrote (a copied BMP may be one it refuses).
+    if (wanted == PhotoPixels::kSizesOnly && (cache == CacheState::kUsed || (copyMade && slot.photoType != 3))) {
+        record.block.pixels.clear();
+        record.block.pixels.shrink_to_fit();
     }
 
     record.fileTime = LocalFileTime(found.ftLastWriteTime);
@@ -291,7 +308,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
     return kOk;
 }
 
-Status DecodeAlbum(int album, PhotoItems items) {
+Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
         album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
         SetErrorLocation(QV_SITE(kModule));
@@ -325,7 +342,7 @@ Status DecodeAlbum(int album, PhotoItems items) {
     int k = 0;
     bool firstPortrait = false;
     for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
-        if (Status s = DecodeOne(slot, folders, files[index], k, items, &firstPortrait); s != kOk) return s;
+        if (Status s = DecodeOne(slot, folders, files[index], k, items, pixels, &firstPortrait); s != kOk) return s;
         ++k;
     }
 
@@ -419,6 +436,27 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     const int n =
         swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName, Wide(slot.photos[photo].fileName));
     if (n <= 0 || n >= kPathChars) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
+    return kOk;
+}
+
+Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow) {
+    wchar_t path[kPathChars];
+    if (Status s = CacheBitmapPath(album, photo, path); s != kOk) return s;
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kCacheModule), kErrOpenFile, path);
+    }
+    HandleByteSource source(file.get());
+    CacheBitmapInfo info;
+    Status s = ReadCacheBitmap(source, &info, nullptr);
+    const PixelBlock& sized = gDisplayState->albums[album].photos[photo].block;
+    // The copy changed since its sizes were read (another program, a Photos
+    // tool of a second Quorvel): its place in the strip no longer fits it.
+    if (s == kOk && (info.width != sized.width || std::abs(info.height) != sized.height)) s = kErrImageDimension;
+    if (s == kOk) s = ReadCacheRowsInto(source, info, strip, byteOffset, topRow);
+    if (s != kOk) return Fail(QV_SITE(kCacheModule), s, path);
     return kOk;
 }
 

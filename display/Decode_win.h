@@ -23,8 +23,13 @@ namespace quorvel {
 // the copy. Returns the first failure. The photos' EXIF items are read only
 // when asked (the Photos panel lists them; the albums on show never use
 // them, and reading them opens each photo file once more).
+// The photos' pixels are held in the records, or only their sizes (the
+// album step: the join then reads each cache copy straight into the strip;
+// a photo whose copy the reader refuses keeps its pixels).
 enum class PhotoItems { kSkip, kRead };
-[[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead);
+enum class PhotoPixels { kHold, kSizesOnly };
+[[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead,
+                                 PhotoPixels pixels = PhotoPixels::kHold);
 
 // Decodes the album's matting board into its square thumbnail (100 pixels,
 // 20 in preview mode), stretched whatever its shape.
@@ -46,6 +51,12 @@ void ReleaseAlbumPixels(int album);
 // 0 unless the path ends in ".bmp" and the record has pixels.
 // A file it replaces keeps its last-write time.
 [[nodiscard]] Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path);
+
+// Reads the cache copy of the album's photo `photo`, whose record holds only
+// its sizes, straight into the strip from (byteOffset, topRow) on. A copy
+// whose size no longer matches the record gives 10053.
+[[nodiscard]] Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset,
+                                      std::int32_t topRow);
 
 // Reads the BMP file named by DisplayState's scratch path. Without a block
 // only the sizes are given. Any output may be null.

@@ -136,14 +136,18 @@ void BlackenColumn(PixelBlock& strip, std::size_t byteOffset, std::size_t bytes,
         std::memset(strip.Row(y) + byteOffset, 0, bytes);
 }
 
-Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSize& size) {
+namespace {
+
+// The strip's size from the photos' sizes; `needPixels` also asks that each
+// photo's pixels be there.
+Status Measure(std::span<const PhotoRecord> photos, int stitchMode, bool needPixels, StripSize& size) {
     size = {};
     if (photos.empty()) return kErrInvalidArgument;
     std::int64_t width = 0;
     std::int32_t height = 0;
     for (std::size_t i = 0; i < photos.size(); ++i) {
         const PixelBlock& photo = photos[i].block;
-        if (!PhotoUsable(photo)) return kErrInvalidArgument;
+        if (needPixels ? !PhotoUsable(photo) : (photo.width <= 0 || photo.height <= 0)) return kErrInvalidArgument;
         width += photo.width;
         if (stitchMode == kStitchCollage && i + 1 < photos.size()) width += kCollageGap;
         height = std::max(height, photo.height);
@@ -155,10 +159,14 @@ Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSi
     return kOk;
 }
 
-Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits, PhotoPixelsAfterJoin after,
-                  PixelBlock& strip) {
+// The join itself: `place(i, byteOffset, topRow)` writes photo i's rows into
+// the strip; the rest (size, gaps, black rows, seams) is the same whoever
+// holds the pixels.
+template <class Place>
+Status JoinWith(std::span<const PhotoRecord> photos, int stitchMode, bool needPixels, Place&& place,
+                PixelBlock& strip) {
     StripSize size;
-    if (const Status status = MeasureStrip(photos, stitchMode, size); status != kOk) return status;
+    if (const Status status = Measure(photos, stitchMode, needPixels, size); status != kOk) return status;
 
     // A rebuild of the same size (the next playback effect) writes over the
     // old strip instead of freeing it and faulting in a new block; it then
@@ -182,12 +190,12 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
 
     std::size_t x = 0;
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        PixelBlock& photo = photos[i].block;
+        const PixelBlock& photo = photos[i].block;
         widths.push_back(photo.width);
         heights.push_back(photo.height);
 
         const std::int32_t top = stitchMode == kStitchCollage ? CollageTopRow(size.height, photo.height) : 0;
-        if (const Status status = CopyPhotoRows(photo, effectBits, x, top, 0, photo.height, strip); status != kOk) {
+        if (const Status status = place(i, x, top); status != kOk) {
             strip.Release();
             return status;
         }
@@ -209,12 +217,38 @@ Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
             return status;
         }
     }
+    return kOk;
+}
+
+}  // namespace
+
+Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSize& size) {
+    return Measure(photos, stitchMode, true, size);
+}
+
+Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits, PhotoPixelsAfterJoin after,
+                  PixelBlock& strip) {
+    const Status status = JoinWith(
+        photos, stitchMode, true,
+        [&](std::size_t i, std::size_t x, std::int32_t top) {
+            const PixelBlock& photo = photos[i].block;
+            return CopyPhotoRows(photo, effectBits, x, top, 0, photo.height, strip);
+        },
+        strip);
+    if (status != kOk) return status;
     // Only a finished strip takes the photos' place: after a failure the
     // photos are still there to try again. Every photo was alive beside the
     // new strip anyway, so letting them go one by one would not lower the peak.
     if (after == PhotoPixelsAfterJoin::kRelease)
         for (PhotoRecord& record : photos) record.block.Release();
     return kOk;
+}
+
+Status JoinPhotosInPlace(std::span<const PhotoRecord> photos, int stitchMode, const PlacePhoto& place,
+                         PixelBlock& strip) {
+    return JoinWith(
+        photos, stitchMode, false,
+        [&](std::size_t i, std::size_t x, std::int32_t top) { return place(i, strip, x, top); }, strip);
 }
 
 BlurWindow SeamBlurWindow(std::int32_t p) {

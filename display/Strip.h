@@ -4,6 +4,7 @@
 // and where the matting tiles of the frame go.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -54,6 +55,17 @@ constexpr std::int32_t CollageTopRow(std::int32_t stripHeight, std::int32_t phot
 // success.
 [[nodiscard]] Status JoinPhotos(std::span<PhotoRecord> photos, int stitchMode, int effectBits,
                                 PhotoPixelsAfterJoin after, PixelBlock& strip);
+
+// Writes photo `photo`'s rows, top row first, into the strip from
+// (byteOffset, topRow) on.
+using PlacePhoto = std::function<Status(std::size_t photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow)>;
+
+// The same join for photos not held in memory: the records give only each
+// photo's width and height, and `place` writes its rows straight into the
+// strip (from its cache file), so the strip is the only block of the join.
+// No playback effect. On failure the strip is empty.
+[[nodiscard]] Status JoinPhotosInPlace(std::span<const PhotoRecord> photos, int stitchMode, const PlacePhoto& place,
+                                       PixelBlock& strip);
 
 // Softens each seam of a joined strip: for seam i, the first height(i) rows
 // of the 30 pixels straddling the seam between photo i and i+1. Needs at least

@@ -1,5 +1,6 @@
 #include "display/Strip_win.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <limits>
 #include <span>
@@ -7,6 +8,7 @@
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "display/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
@@ -54,19 +56,37 @@ std::span<PhotoRecord> PhotosOf(AlbumSlot& slot) {
     return {slot.photos.data(), static_cast<std::size_t>(slot.photoCount)};
 }
 
-// The playback-effect cycle rebuilds the strip from the photos after every
-// fifth turn, so an album with effects enabled keeps its photos' pixels.
-bool RebuildsFromPhotos(const AlbumSlot& slot) { return (slot.effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0; }
+bool RebuildsFromPhotos(const AlbumSlot& slot) { return EffectsRebuildFromPhotos(slot.effectsEnabled); }
 
 }  // namespace
+
+bool EffectsRebuildFromPhotos(int effectsEnabled) { return (effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0; }
 
 Status JoinPhotos(int album, int effectBits) {
     AlbumSlot* slot = nullptr;
     if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
     slot->rebuild = {};
+    const std::span<PhotoRecord> photos = PhotosOf(*slot);
+    const bool sizesOnly =
+        std::any_of(photos.begin(), photos.end(), [](const PhotoRecord& r) { return r.block.pixels.empty(); });
+    if (sizesOnly && effectBits == 0 && !RebuildsFromPhotos(*slot)) {
+        // Decoded for their sizes only: each cache copy goes straight into
+        // its place, so the strip is the only block the join makes.
+        const Status status = JoinPhotosInPlace(
+            photos, slot->stitchMode,
+            [&](std::size_t i, PixelBlock& strip, std::size_t x, std::int32_t top) -> Status {
+                const PixelBlock& photo = photos[i].block;
+                if (!photo.pixels.empty()) return CopyPhotoRows(photo, 0, x, top, 0, photo.height, strip);
+                return PlaceCachedPhoto(album, static_cast<int>(i), strip, x, top);
+            },
+            slot->strip);
+        if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
+        for (PhotoRecord& record : photos) record.block.pixels = {};
+        return kOk;
+    }
     // Any album but one with effects lets its photos go once they are in
     // the strip.
-    const Status status = JoinPhotos(PhotosOf(*slot), slot->stitchMode, effectBits,
+    const Status status = JoinPhotos(photos, slot->stitchMode, effectBits,
                                      RebuildsFromPhotos(*slot) ? PhotoPixelsAfterJoin::kKeep
                                                                : PhotoPixelsAfterJoin::kRelease,
                                      slot->strip);

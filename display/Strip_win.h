@@ -11,6 +11,10 @@ namespace quorvel {
 // with the detail "JoinBitmaps Exception raised:" and its text.
 [[nodiscard]] Status JoinPhotos(int album, int effectBits);
 
+// The playback-effect cycle rebuilds the strip from the photos after every
+// fifth turn, so an album with effects enabled keeps its photos' pixels.
+bool EffectsRebuildFromPhotos(int effectsEnabled);
+
 // Frees the pixels of the album's decoded photos, unless the album's strip
 // is rebuilt from them (effects enabled); what decoded them (the Photos
 // panel) is done with them.

@@ -14,6 +14,7 @@
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
 #include "display/Decode_win.h"
+#include "display/Strip_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
@@ -121,8 +122,8 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
     ASSERT_FALSE(zoomIn.empty());
     EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum1\\0V_0H_ZoomIn_2_256.png")), zoomIn);
     EXPECT_EQ(ReadBytes(UserPath(records, L"QuorvelAlbums\\DefaultAlbum2\\0V_0H_ZoomOut_2_256.png")), zoomOut);
-    // Album 1 is decoded: its one photo in memory at its own size and
-    // colour, and its cache copy beside it. Album 2, which no monitor
+    // Album 1 is decoded: its one photo's size in memory and its cache copy
+    // beside it, which the join reads at the photo's colour. Album 2, which no monitor
     // shows, is only counted: no pixels, no cache copy yet.
     const struct {
         const wchar_t* folder;
@@ -148,7 +149,11 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
         EXPECT_EQ(photo.fileName, reinterpret_cast<const char16_t*>(expected[a].cache));
         ASSERT_EQ(photo.block.width, expected[a].width);
         ASSERT_EQ(photo.block.height, expected[a].height);
-        EXPECT_EQ(ColourAt(photo.block, expected[a].width - 1, expected[a].height - 1), expected[a].rgb);
+        // Only the photo's size is held; the join reads its cache copy
+        // straight into the strip.
+        EXPECT_TRUE(photo.block.pixels.empty());
+        ASSERT_EQ(JoinPhotos(0, 0), kOk);
+        EXPECT_EQ(ColourAt(slot.strip, expected[a].width - 1, expected[a].height - 1), expected[a].rgb);
         EXPECT_TRUE(PathExists(
             UserPath(records, std::wstring(L"QuorvelAlbums\\") + expected[a].folder + L"\\BMP\\" + expected[a].cache)
                 .c_str()));
