@@ -209,6 +209,23 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     EXPECT_EQ(std::wstring(gDisplayState->albums[0].mattingFile), L"mine.jpg");
 }
 
+// A photo removed after the album's folder was counted and before it is
+// decoded (another program, the user in Explorer): the album is the photos
+// that are left, with no box.
+TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
+    ProcessRecords records;
+    DefaultContent content;
+    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
+    MakeAlbum(UserPath(records, L"QuorvelAlbums\\Hills"), 3);
+    wcscpy(gUserSettings->albumFolderName[0], L"Hills");
+    ASSERT_EQ(SettleAlbumsRoot(), kOk);
+    ASSERT_EQ(PrepareAlbumFolder(0), kOk);
+    ASSERT_EQ(gDisplayState->albums[0].photoCount, 3);
+    ASSERT_TRUE(DeleteFileW(UserPath(records, L"QuorvelAlbums\\Hills\\p1001.jpg").c_str()));
+    EXPECT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
+}
+
 TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     ProcessRecords records;
     DefaultContent content;
