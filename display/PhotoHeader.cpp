@@ -70,6 +70,7 @@ PhotoHeaderSize SizeFromPhotoHeader(std::span<const std::uint8_t> head) {
         if (headerSize < 40) return {};
         const auto height = static_cast<std::int32_t>(LittleEndian(head, 22, 4));  // negative: rows top first
         const auto width = static_cast<std::int32_t>(LittleEndian(head, 18, 4));
+        if (width <= 0) return {};  // no BMP has one; the decoder refuses it
         return Sized(width, height < 0 ? -static_cast<std::int64_t>(height) : height);
     }
     return {};

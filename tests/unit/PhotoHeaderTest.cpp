@@ -59,6 +59,9 @@ TEST(PhotoHeader, ACutOrUnknownHeadStatesNothing) {
     Bytes png = Png(1, 1);
     png.pop_back();
     EXPECT_FALSE(Size(png).known);
+    Bytes negative(26, 0);  // a BMP head whose width field reads as negative
+    negative[0] = 'B', negative[1] = 'M', negative[14] = 40, negative[21] = 0x99;
+    EXPECT_FALSE(Size(negative).known);
     EXPECT_FALSE(Size({'I', 'I', 42, 0, 8, 0, 0, 0}).known);  // TIFF: left to the decoder
     EXPECT_FALSE(Size({}).known);
     EXPECT_FALSE(PhotoTooLarge(Size({})));
