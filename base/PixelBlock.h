@@ -30,8 +30,11 @@ struct PixelBlock {
         b.pixels.assign(static_cast<std::size_t>(b.rowBytes) * h, 0);
         return b;
     }
+    // Frees the pixels and keeps the sizes they had (a photo whose pixels
+    // are read again from its cache copy when needed).
+    void DropPixels() { std::vector<std::uint8_t>().swap(pixels); }
     void Release() {
-        std::vector<std::uint8_t>().swap(pixels);
+        DropPixels();
         width = height = rowBytes = 0;
     }
 };

@@ -264,7 +264,7 @@ void BM_AlbumStepPeakMemory(benchmark::State& state) {
     std::vector<std::vector<std::uint8_t>> files(photos.size());
     for (std::size_t i = 0; i < photos.size(); ++i) {
         if (quorvel::EncodeCacheBitmap(photos[i].block, &files[i]) != quorvel::kOk) return state.SkipWithError("encode");
-        photos[i].block.pixels = {};
+        photos[i].block.DropPixels();
     }
     double ratio = 0;
     for (auto _ : state) {

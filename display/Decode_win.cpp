@@ -260,10 +260,8 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     }
     // Sizes only: the join reads the pixels again, from a copy the reader
     // took or this program wrote (a copied BMP may be one it refuses).
-    if (wanted == PhotoPixels::kSizesOnly && (cache == CacheState::kUsed || (copyMade && slot.photoType != 3))) {
-        record.block.pixels.clear();
-        record.block.pixels.shrink_to_fit();
-    }
+    if (wanted == PhotoPixels::kSizesOnly && (cache == CacheState::kUsed || (copyMade && slot.photoType != 3)))
+        record.block.DropPixels();
 
     record.fileTime = LocalFileTime(found.ftLastWriteTime);
     record.fileSize = (std::int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;

@@ -56,8 +56,6 @@ std::span<PhotoRecord> PhotosOf(AlbumSlot& slot) {
     return {slot.photos.data(), static_cast<std::size_t>(slot.photoCount)};
 }
 
-bool RebuildsFromPhotos(const AlbumSlot& slot) { return EffectsRebuildFromPhotos(slot.effectsEnabled); }
-
 }  // namespace
 
 bool EffectsRebuildFromPhotos(int effectsEnabled) { return (effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0; }
@@ -69,7 +67,7 @@ Status JoinPhotos(int album, int effectBits) {
     const std::span<PhotoRecord> photos = PhotosOf(*slot);
     const bool sizesOnly =
         std::any_of(photos.begin(), photos.end(), [](const PhotoRecord& r) { return r.block.pixels.empty(); });
-    if (sizesOnly && effectBits == 0 && !RebuildsFromPhotos(*slot)) {
+    if (sizesOnly && effectBits == 0 && !EffectsRebuildFromPhotos(slot->effectsEnabled)) {
         // Decoded for their sizes only: each cache copy goes straight into
         // its place, so the strip is the only block the join makes.
         const Status status = JoinPhotosInPlace(
@@ -81,13 +79,13 @@ Status JoinPhotos(int album, int effectBits) {
             },
             slot->strip);
         if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
-        for (PhotoRecord& record : photos) record.block.pixels = {};
+        for (PhotoRecord& record : photos) record.block.DropPixels();
         return kOk;
     }
     // Any album but one with effects lets its photos go once they are in
     // the strip.
     const Status status = JoinPhotos(photos, slot->stitchMode, effectBits,
-                                     RebuildsFromPhotos(*slot) ? PhotoPixelsAfterJoin::kKeep
+                                     EffectsRebuildFromPhotos(slot->effectsEnabled) ? PhotoPixelsAfterJoin::kKeep
                                                                : PhotoPixelsAfterJoin::kRelease,
                                      slot->strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
@@ -97,7 +95,7 @@ Status JoinPhotos(int album, int effectBits) {
 void LetPhotosGo(int album) {
     if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (!slot.strip.Empty() && RebuildsFromPhotos(slot)) return;
+    if (!slot.strip.Empty() && EffectsRebuildFromPhotos(slot.effectsEnabled)) return;
     for (PhotoRecord& record : slot.photos) record.block.Release();
 }
 
