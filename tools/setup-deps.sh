@@ -15,8 +15,10 @@ packages=(
   # The fuzzers (tools/fuzz.sh): clang's libFuzzer and sanitizer runtimes.
   clang-14 libclang-rt-14-dev
   wixl msitools
-  # tools/make_content.py writes its PNG and JPEG files through Pillow.
-  python3-pil
+  # The layer check and the big test PNG (tests/e2e/fixtures/huge_png.py)
+  # run under Python 3; tools/make_content.py writes its PNG and JPEG files
+  # through Pillow.
+  python3 python3-pil
   valgrind
 )
 
