@@ -165,9 +165,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
     }
     *state = CacheState::kUsed;
     if (items == PhotoItems::kSkip) return kOk;
-    Gdiplus::Image image(photoPath, FALSE);
-    if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
-    return ReadPhotoProperties(image, *record, photoPath);
+    return ReadPhotoFileProperties(photoPath, *record);
 }
 
 Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePath, const PhotoRecord& record) {

@@ -92,4 +92,10 @@ Status ReadPhotoProperties(Gdiplus::Image& image, PhotoRecord& record, const wch
     return kOk;
 }
 
+Status ReadPhotoFileProperties(const wchar_t* path, PhotoRecord& record) {
+    Gdiplus::Image image(path, FALSE);
+    if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
+    return ReadPhotoProperties(image, record, path);
+}
+
 }  // namespace quorvel

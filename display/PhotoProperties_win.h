@@ -21,4 +21,8 @@ namespace quorvel {
 // its own; other files are not read again.
 [[nodiscard]] Status ReadPhotoProperties(Gdiplus::Image& image, PhotoRecord& record, const wchar_t* path);
 
+// The same for a photo not decoded here: the file at `path` is opened for
+// its items alone. A file GDI+ cannot open leaves the record as it was.
+[[nodiscard]] Status ReadPhotoFileProperties(const wchar_t* path, PhotoRecord& record);
+
 }  // namespace quorvel

@@ -74,9 +74,7 @@ Status ReadAlbumPhotoItems(int album, int photo) {
     PhotoRecord& record = gDisplayState->albums[album].photos[photo];
     wchar_t photoPath[kPathChars];
     if (Status s = PhotoFilePath(gDisplayState->albums[album], record.fileName, photoPath); s != kOk) return s;
-    Gdiplus::Image image(photoPath, FALSE);
-    if (image.GetLastStatus() != Gdiplus::Ok) return kOk;
-    return ReadPhotoProperties(image, record, photoPath);
+    return ReadPhotoFileProperties(photoPath, record);
 }
 
 Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved) {
