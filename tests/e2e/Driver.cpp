@@ -650,7 +650,7 @@ COLORREF Capture::At(int x, int y) const {
     return RGB(p[2], p[1], p[0]);
 }
 
-std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly) {
+std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly, const RECT* part) {
     RECT r{};
     if (clientOnly) {
         GetClientRect(hwnd, &r);
@@ -658,6 +658,7 @@ std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly) {
         GetWindowRect(hwnd, &r);
         OffsetRect(&r, -r.left, -r.top);
     }
+    if (part != nullptr && !IntersectRect(&r, &r, part)) return std::nullopt;
     int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return std::nullopt;
 
@@ -676,7 +677,7 @@ std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly) {
     std::optional<Capture> result;
     if (dib && bits) {
         HGDIOBJ old = SelectObject(memory, dib);
-        if (BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY)) {
+        if (BitBlt(memory, 0, 0, w, h, source, r.left, r.top, SRCCOPY)) {
             GdiFlush();
             Capture c;
             c.width = w;
