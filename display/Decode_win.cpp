@@ -177,6 +177,48 @@ Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePat
     return kErrCopyFile;
 }
 
+// A board's thumbnail is kept in the "BMP" folder of the boards as a BMP
+// named after the board ("01.jpg" keeps "01.jpg.bmp") and stamped with the
+// board's time, as an album's cache copy is: a start then reads 30 KB
+// instead of decoding the board with GDI+. Only the full-size thumbnail is
+// kept; the preview's small one is made each time.
+bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, wchar_t (&path)[kPathChars]) {
+    if (gMode.previewMode) return false;
+    wchar_t folder[kPathChars];
+    const std::wstring name = std::wstring(board) + L".bmp";
+    return JoinPath(boardsFolder, L"BMP", folder) && JoinPath(folder, name.c_str(), path);
+}
+
+// The kept thumbnail when it was made from the board as it is now; anything
+// else (missing, another time or size, unreadable) is no thumbnail.
+bool TakeKeptThumbnail(const wchar_t* path, const FILETIME& boardTime, int side, PixelBlock* thumbnail) {
+    WIN32_FILE_ATTRIBUTE_DATA kept;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &kept) ||
+        CompareFileTime(&kept.ftLastWriteTime, &boardTime) != 0)
+        return false;
+    FileHandle file(
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    HandleByteSource source(file.get());
+    CacheBitmapInfo info;
+    PixelBlock block;
+    if (ReadCacheBitmap(source, &info, &block) != kOk || block.width != side || block.height != side) return false;
+    *thumbnail = std::move(block);
+    return true;
+}
+
+// The thumbnail only saves time: a folder or file that cannot be written
+// leaves the board to be decoded again next time, with no message.
+void KeepThumbnail(const wchar_t* path, const FILETIME& boardTime, const PixelBlock& thumbnail) {
+    wchar_t folder[kPathChars];
+    wcscpy(folder, path);
+    if (wchar_t* slash = wcsrchr(folder, L'\\')) *slash = L'\0';
+    PhotoRecord record;
+    record.block = thumbnail;
+    if (EnsureFolder(folder) == kOk && WriteCacheBitmap(record, path) == kOk) StampPhotoTime(path, boardTime);
+    gErrorLocation = {};
+}
+
 struct AlbumFolders {
     wchar_t album[kPathChars];
     wchar_t cache[kPathChars];
@@ -371,13 +413,18 @@ Status LoadMattingTile(int album) {
         if (!JoinPath(folder, slot.mattingFile, path))
             return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.mattingFile);
     }
+    // The thumbnail is as big as the smallest board allowed.
+    const int side = SmallestSide();
+    wchar_t kept[kPathChars];
+    const bool keeps = KeptThumbnailPath(folder, slot.mattingFile, kept);
+    const FILETIME boardTime = LastWriteTime(path, FILETIME{});
+    if (keeps && TakeKeptThumbnail(kept, boardTime, side, &slot.mattingThumbnail)) return kOk;
+
     PhotoRecord photo;
     if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
     if (std::min(photo.block.width, photo.block.height) < SmallestSide())
         return Fail(QV_SITE(kModule), kErrMattingTooSmall, path);
 
-    // The thumbnail is as big as the smallest board allowed.
-    const int side = SmallestSide();
     Gdiplus::Bitmap source(photo.block.width, photo.block.height, photo.block.rowBytes, PixelFormat24bppRGB,
                            photo.block.pixels.data());
     Gdiplus::Bitmap canvas(side, side, PixelFormat24bppRGB);
@@ -398,6 +445,7 @@ Status LoadMattingTile(int album) {
     PixelBlock thumbnail;
     if (Status s = CopyLockedRows(canvas, side, side, &thumbnail, path); s != kOk) return s;
     slot.mattingThumbnail = std::move(thumbnail);
+    if (keeps) KeepThumbnail(kept, boardTime, slot.mattingThumbnail);
     return kOk;
 }
 

@@ -4,6 +4,7 @@
 // the user's albums.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,12 @@ void ExpectDefaultContentCopied() {
     const std::wstring installed = JoinPath(InstallFolder(), L"QuorvelMattingBoards");
     const std::vector<std::wstring> boards = ListFolder(installed);
     EXPECT_EQ(boards.size(), 19u);
-    EXPECT_EQ(ListFolder(UserPath(L"QuorvelMattingBoards")), boards);
+    // Beside the boards, their "BMP" folder keeps the thumbnail of album 1's.
+    std::vector<std::wstring> expected = boards;
+    expected.push_back(L"BMP");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(UserPath(L"QuorvelMattingBoards")), expected);
+    EXPECT_TRUE(FileExists(UserPath(L"QuorvelMattingBoards\\BMP\\01.jpg.bmp")));
     for (const auto& name : boards)
         EXPECT_TRUE(SameFile(UserPath(L"QuorvelMattingBoards\\" + name), JoinPath(installed, name))) << Narrow(name);
     EXPECT_FALSE(FileExists(UserPath(L"Quorvel_ErrorsLog.csv")));

@@ -466,6 +466,31 @@ TEST_F(Decoding, MattingTilesAreSquareThumbnailsOfBigEnoughBoards) {
     EXPECT_EQ(LoadMattingTile(2), kErrInvalidArgument);
 }
 
+TEST_F(Decoding, ABoardsKeptThumbnailStandsForItUntilTheBoardChanges) {
+    wchar_t mattings[kPathChars];
+    MattingsFolder(mattings);
+    CreateDirectoryW(mattings, nullptr);
+    const std::wstring board = std::wstring(mattings) + L"\\board.png";
+    ASSERT_TRUE(CopyFileW(FixturePath(L"matting_400x100.png").c_str(), board.c_str(), FALSE));
+    AlbumSlot& slot = gDisplayState->albums[1];
+    wcscpy(slot.mattingFile, L"board.png");
+    ASSERT_EQ(LoadMattingTile(1), kOk);
+    const std::vector<std::uint8_t> decoded = slot.mattingThumbnail.pixels;
+
+    // The next load reads the kept copy: other pixels put there (with the
+    // time the copy had) become the thumbnail.
+    PhotoRecord other;
+    other.block = Pattern(100, 100, 3);
+    ASSERT_EQ(WriteCacheBitmap(other, (std::wstring(mattings) + L"\\BMP\\board.png.bmp").c_str()), kOk);
+    ASSERT_EQ(LoadMattingTile(1), kOk);
+    EXPECT_TRUE(slot.mattingThumbnail.pixels == other.block.pixels);
+
+    // A board written since is decoded again.
+    ASSERT_TRUE(SetWriteTime(board, WriteTimeOf(board) + 10'000'000));
+    ASSERT_EQ(LoadMattingTile(1), kOk);
+    EXPECT_TRUE(slot.mattingThumbnail.pixels == decoded);
+}
+
 TEST_F(Decoding, AMissingBoardBringsBackTheDefaultBoards) {
     TempFolder install;
     wchar_t previous[MAX_PATH];
