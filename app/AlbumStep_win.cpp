@@ -37,9 +37,12 @@ Status PrepareAlbums() {
     // Font defaults, the albums' font colours, effect codes and stitch modes.
     FixSettingsDefaults();
     if (Status s = PrepareMattings(); s != kOk) return s;
-    // The boards are settled only now, so the tiles come last.
+    // The boards are settled only now, so the tiles come last. The saver
+    // opens no panel, so an album it does not show needs no tile.
+    const bool showsOnly = gMode.showMode || gMode.previewMode;
     for (int album = 0; album < kAlbumCount; ++album)
-        if (Status s = LoadMattingTile(album); s != kOk) return s;
+        if (album == 0 || gDisplayState->albums[album].inUse || !showsOnly)
+            if (Status s = LoadMattingTile(album); s != kOk) return s;
     return PrepareTempFolder();
 }
 
