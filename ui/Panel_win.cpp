@@ -244,6 +244,10 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
     const DWORD size = SizeofResource(instance, found);
     const auto* bytes = loaded != nullptr ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
     if (bytes == nullptr || size == 0) return -1;
+    // comctl32 is loaded on its first call (the saver never needs it); its
+    // classes are registered before a template names one.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
     std::vector<std::uint8_t> copy;
     switch (RewriteTemplateFont(bytes, size, static_cast<std::uint16_t>(pointSize), copy)) {
         case FontRewrite::Refused: return -1;
