@@ -59,19 +59,19 @@ RECT MiddleSquare(HWND window) {
     return RECT{x, y, x + kSquare, y + kSquare};
 }
 
+bool MiddleIsBlue(HWND window) {
+    const RECT middle = MiddleSquare(window);
+    const auto c = CaptureWindow(window, true, &middle);
+    return c && c->At(c->width / 2, c->height / 2) == RGB(0x33, 0x66, 0x99);
+}
+
 double EmptyWindowStart() {
     Process p;
     const auto start = Clock::now();
     if (!p.Start(JoinPath(TestProgramFolder(), L"..\\tests\\e2e\\fixture_app.exe"), L"/window 336699")) return -1;
     HWND w = WaitForWindow(p.Pid(), [](HWND h) { return WindowText(h) == L"Fixture Window" && IsVisible(h); });
     // Seen as the saver's frame is: its colour read back from the screen.
-    const bool painted = w != nullptr && WaitUntil(
-                                             [&] {
-                                                 const RECT middle = MiddleSquare(w);
-                                                 const auto c = CaptureWindow(w, true, &middle);
-                                                 return c && c->At(c->width / 2, c->height / 2) == RGB(0x33, 0x66, 0x99);
-                                             },
-                                             60000, 10);
+    const bool painted = w != nullptr && WaitUntil([&] { return MiddleIsBlue(w); }, 60000, 10);
     const double s = Seconds(start, Clock::now());
     if (w) PostMessageW(w, WM_CLOSE, 0, 0);
     p.WaitExit();

@@ -29,6 +29,25 @@ std::uint32_t Get32(const std::uint8_t* at) {
 // embedded JPEG or PNG) is not a layout the reader can copy.
 constexpr std::uint32_t kNoCompression = 0;
 
+// Rows are read and written in bands of about 1 MB: few calls, and little
+// memory beside the photo or strip.
+std::int64_t BandRows(std::int64_t rows, std::size_t stride) {
+    return std::max<std::int64_t>(1, std::min<std::int64_t>(rows, static_cast<std::int64_t>((1u << 20) / stride)));
+}
+
+class VectorSink : public ByteSink {
+public:
+    explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    bool Write(const void* data, std::size_t bytes) override {
+        const auto* from = static_cast<const std::uint8_t*>(data);
+        out_.insert(out_.end(), from, from + bytes);
+        return true;
+    }
+
+private:
+    std::vector<std::uint8_t>& out_;
+};
+
 }  // namespace
 
 bool MemoryByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes) {
@@ -57,8 +76,8 @@ bool StdioByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t bytes)
     return std::fread(out, 1, bytes, file_) == bytes;
 }
 
-Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file) {
-    if (file == nullptr || block.Empty() || block.rowBytes != block.width * 3) return kErrInvalidArgument;
+Status WriteCacheFile(const PixelBlock& block, ByteSink& sink) {
+    if (block.Empty() || block.rowBytes != block.width * 3) return kErrInvalidArgument;
     const std::uint64_t rowBytes = static_cast<std::uint64_t>(block.width) * 3;
     // A BMP row is a whole number of 32-bit words; the padding bytes are 0.
     const std::uint64_t stride = (rowBytes + 3) / 4 * 4;
@@ -67,12 +86,7 @@ Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* fil
     // Both size fields are 32-bit.
     if (imageBytes + kCacheHeaderBytes > std::numeric_limits<std::uint32_t>::max()) return kErrInvalidArgument;
 
-    try {
-        file->assign(kCacheHeaderBytes + imageBytes, 0);
-    } catch (const std::bad_alloc&) {
-        return kErrMemory;
-    }
-    std::uint8_t* h = file->data();
+    std::uint8_t h[kCacheHeaderBytes] = {};
     h[0] = 'B';
     h[1] = 'M';
     Put32(h + 2, static_cast<std::uint32_t>(imageBytes + kCacheHeaderBytes));
@@ -84,9 +98,35 @@ Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* fil
     Put16(h + 28, 24);
     Put32(h + 30, kNoCompression);
     Put32(h + 34, static_cast<std::uint32_t>(imageBytes));
-    std::uint8_t* out = h + kCacheHeaderBytes;
-    for (std::int32_t y = block.height - 1; y >= 0; --y, out += stride) std::memcpy(out, block.Row(y), rowBytes);
+    if (!sink.Write(h, sizeof h)) return kErrDiskWrite;
+
+    const std::int64_t band = BandRows(block.height, stride);
+    std::vector<std::uint8_t> buffer;
+    try {
+        buffer.assign(static_cast<std::size_t>(band * stride), 0);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
+    // The file's first row is the block's last.
+    for (std::int64_t done = 0; done < block.height; done += band) {
+        const std::int64_t count = std::min<std::int64_t>(band, block.height - done);
+        for (std::int64_t r = 0; r < count; ++r)
+            std::memcpy(buffer.data() + r * stride, block.Row(static_cast<std::int32_t>(block.height - 1 - done - r)),
+                        rowBytes);
+        if (!sink.Write(buffer.data(), static_cast<std::size_t>(count * stride))) return kErrDiskWrite;
+    }
     return kOk;
+}
+
+Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file) {
+    if (file == nullptr) return kErrInvalidArgument;
+    file->clear();
+    VectorSink sink(*file);
+    try {
+        return WriteCacheFile(block, sink);
+    } catch (const std::bad_alloc&) {
+        return kErrMemory;
+    }
 }
 
 Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block) {
@@ -170,8 +210,7 @@ Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelB
         byteOffset > static_cast<std::size_t>(strip.rowBytes) || packed > strip.rowBytes - byteOffset ||
         strip.pixels.size() < strip.Bytes())
         return kErrInvalidArgument;
-    // Bands of about 1 MB: few reads, and little beside the strip.
-    const std::int64_t band = std::max<std::int64_t>(1, std::min<std::int64_t>(rows, (1 << 20) / stride));
+    const std::int64_t band = BandRows(rows, stride);
     std::vector<std::uint8_t> buffer;
     try {
         buffer.resize(static_cast<std::size_t>(band) * stride);

@@ -67,10 +67,24 @@ private:
     std::uint64_t size_ = 0;
 };
 
+// Where the writer puts a cache file's bytes, in order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // False unless all `bytes` bytes were written.
+    virtual bool Write(const void* data, std::size_t bytes) = 0;
+};
+
 // The whole cache file of a block: 54 header bytes, then the rows bottom row
 // first, width x 3 bytes each padded with zeros to a whole number of 32-bit
-// words as every BMP row is (a width that is a multiple of 4 needs none); an
-// inconsistent block gives 10001.
+// words as every BMP row is (a width that is a multiple of 4 needs none).
+// The rows go to the sink a band of about 1 MB at a time, so no copy of the
+// whole file is made (and Wine writes one huge buffer ten times slower than
+// the same bytes in bands). Codes: 10001 an inconsistent block, 10034 no
+// memory for a band, 10036 the sink refused a write.
+[[nodiscard]] Status WriteCacheFile(const PixelBlock& block, ByteSink& sink);
+
+// The same file's bytes in memory.
 [[nodiscard]] Status EncodeCacheBitmap(const PixelBlock& block, std::vector<std::uint8_t>* file);
 
 // Reads the headers and, when `block` is given, the pixels, top row first.

@@ -52,8 +52,10 @@ public:
         at.QuadPart = static_cast<LONGLONG>(offset);
         if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return false;
         auto* to = static_cast<std::uint8_t*>(out);
+        // Wine reads one huge buffer far slower than the same bytes in
+        // pieces of 1 MB.
         while (bytes > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 20));
             DWORD read = 0;
             if (!ReadFile(file_, to, chunk, &read, nullptr) || read != chunk) return false;
             to += read;
@@ -65,6 +67,19 @@ public:
 private:
     HANDLE file_;
     std::uint64_t size_ = 0;
+};
+
+class HandleByteSink : public ByteSink {
+public:
+    explicit HandleByteSink(HANDLE file) : file_(file) {}
+    bool Write(const void* data, std::size_t bytes) override {
+        DWORD written = 0;
+        return bytes <= 0xFFFFFFFFu && WriteFile(file_, data, static_cast<DWORD>(bytes), &written, nullptr) &&
+               written == bytes;
+    }
+
+private:
+    HANDLE file_;
 };
 
 Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock* out, const wchar_t* path) {
@@ -486,8 +501,8 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
 Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow) {
     wchar_t path[kPathChars];
     if (Status s = CacheBitmapPath(album, photo, path); s != kOk) return s;
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         SaveWindowsError();
         return Fail(QV_SITE(kCacheModule), kErrOpenFile, path);
@@ -508,11 +523,6 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     if (path == nullptr || !HasBmpExtension(Portable(path)) || record.block.pixels.empty() ||
         record.block.height == 0 || record.block.rowBytes <= 0)
         return kOk;
-    std::vector<std::uint8_t> file;
-    if (Status s = EncodeCacheBitmap(record.block, &file); s != kOk) {
-        SetErrorLocation(QV_SITE(kCacheModule), path);
-        return s;
-    }
     // A copy rewritten by the Photos tools (turned or halved) still stands
     // for the photo it was made from, so it keeps that photo's time.
     WIN32_FILE_ATTRIBUTE_DATA replaced;
@@ -523,19 +533,20 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
         SetErrorLocation(QV_SITE(kCacheModule), path);
         return kErrCreateFile;
     }
-    DWORD written = 0;
-    const bool wrote = WriteFile(handle, file.data(), DWORD(file.size()), &written, nullptr) && written == file.size();
-    if (!wrote) SaveWindowsError();
-    if (wrote && replacing) SetFileTime(handle, nullptr, nullptr, &replaced.ftLastWriteTime);
-    const bool closed = CloseHandle(handle) != FALSE;
-    if (!wrote || !closed) {
-        if (wrote) SaveWindowsError();
+    HandleByteSink sink(handle);
+    Status status = WriteCacheFile(record.block, sink);
+    if (status == kErrDiskWrite) SaveWindowsError();
+    if (status == kOk && replacing) SetFileTime(handle, nullptr, nullptr, &replaced.ftLastWriteTime);
+    if (!CloseHandle(handle) && status == kOk) {
+        SaveWindowsError();
+        status = kErrDiskWrite;
+    }
+    if (status != kOk) {
         // A cut-short cache file would only be found broken later.
         DeleteFileW(path);
         SetErrorLocation(QV_SITE(kCacheModule), path);
-        return kErrDiskWrite;
     }
-    return kOk;
+    return status;
 }
 
 Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,

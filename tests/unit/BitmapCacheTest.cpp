@@ -2,6 +2,7 @@
 // reader against broken and hostile files, and agreement with ImageMagick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -79,6 +80,40 @@ TEST(CacheBitmapWriter, RefusesBlocksItCannotWriteAsAValidFile) {
     EXPECT_EQ(EncodeCacheBitmap(wrongRowBytes, &f), kErrInvalidArgument);
     EXPECT_EQ(EncodeCacheBitmap(PixelBlock{}, &f), kErrInvalidArgument);
     EXPECT_TRUE(f.empty());
+}
+
+// Keeps what it is given and refuses the write numbered `refuse` (0: none).
+class KeepingSink : public ByteSink {
+public:
+    explicit KeepingSink(int refuse = 0) : refuse_(refuse) {}
+    bool Write(const void* data, std::size_t count) override {
+        largest = std::max(largest, count);
+        if (++writes == refuse_) return false;
+        bytes.insert(bytes.end(), static_cast<const std::uint8_t*>(data),
+                     static_cast<const std::uint8_t*>(data) + count);
+        return true;
+    }
+    int writes = 0;
+    std::size_t largest = 0;
+    std::vector<std::uint8_t> bytes;
+
+private:
+    int refuse_;
+};
+
+TEST(CacheBitmapWriter, WritesABigPhotoInBandsOfAtMostAMegabyteAndStopsAtARefusedWrite) {
+    const PixelBlock b = Pattern(1000, 800);  // 2.4 MB of rows
+    KeepingSink sink;
+    ASSERT_EQ(WriteCacheFile(b, sink), kOk);
+    EXPECT_LE(sink.largest, 1u << 20);
+    CacheBitmapInfo info;
+    PixelBlock read;
+    ASSERT_EQ(Read(sink.bytes, &info, &read), kOk);
+    EXPECT_TRUE(read.pixels == b.pixels);
+
+    KeepingSink refusing(2);
+    EXPECT_EQ(WriteCacheFile(b, refusing), kErrDiskWrite);
+    EXPECT_EQ(refusing.writes, 2);
 }
 
 TEST(CacheBitmapReader, ReadsWhatTheWriterWroteTopRowFirst) {
