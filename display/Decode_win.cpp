@@ -92,12 +92,18 @@ Status CopyLockedRows(Gdiplus::Bitmap& bitmap, int width, int height, PixelBlock
         SetErrorLocation(QV_SITE(kModule), path);
         return kErrMemory;
     }
+    // GDI+ converts the rows straight into the block: its packed rows are
+    // whole 32-bit words, as the width is a multiple of 4.
     Gdiplus::Rect rect(0, 0, width, height);
     Gdiplus::BitmapData data = {};
-    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &data) != Gdiplus::Ok)
+    data.Width = static_cast<UINT>(width);
+    data.Height = static_cast<UINT>(height);
+    data.Stride = block.rowBytes;
+    data.PixelFormat = PixelFormat24bppRGB;
+    data.Scan0 = block.pixels.data();
+    if (bitmap.LockBits(&rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf, PixelFormat24bppRGB,
+                        &data) != Gdiplus::Ok)
         return Fail(QV_SITE(kModule), kErrGdiplus, path);
-    const auto* scan0 = static_cast<const std::uint8_t*>(data.Scan0);
-    for (int y = 0; y < height; ++y) std::memcpy(block.Row(y), scan0 + std::ptrdiff_t(y) * data.Stride, block.rowBytes);
     bitmap.UnlockBits(&data);
     *out = std::move(block);
     return kOk;
