@@ -804,6 +804,14 @@ std::vector<std::wstring> ListFolder(const std::wstring& path) {
     return names;
 }
 
+bool DeleteTree(const std::wstring& folder) {
+    for (const auto& name : ListFolder(folder)) {
+        const std::wstring path = JoinPath(folder, name);
+        if (FolderExists(path) ? !DeleteTree(path) : !DeleteFileW(path.c_str())) return false;
+    }
+    return RemoveDirectoryW(folder.c_str()) != FALSE;
+}
+
 std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& value) {
     DWORD bytes = 0;
     const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;

@@ -193,6 +193,8 @@ std::optional<std::wstring> ReadTextFile(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 // Names of files and folders, sorted, without "." and "..".
 std::vector<std::wstring> ListFolder(const std::wstring& path);
+// Deletes a folder with everything in it.
+bool DeleteTree(const std::wstring& folder);
 
 std::optional<std::wstring> RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& value);
 std::optional<DWORD> RegReadDword(HKEY root, const std::wstring& subKey, const std::wstring& value);

@@ -91,15 +91,6 @@ void ExpectDefaultAlbumsInstalled(const std::wstring& root) {
         SameFile(JoinPath(root, std::wstring(L"DefaultAlbum2\\") + kAlbum2Picture), ProgramPicture(kAlbum2Picture)));
 }
 
-// Deletes a folder with everything in it (the album's bitmap cache too).
-bool DeleteTree(const std::wstring& folder) {
-    for (const auto& name : ListFolder(folder)) {
-        const std::wstring path = JoinPath(folder, name);
-        if (FolderExists(path) ? !DeleteTree(path) : !DeleteFileW(path.c_str())) return false;
-    }
-    return RemoveDirectoryW(folder.c_str()) != FALSE;
-}
-
 int CountImages(const std::wstring& folder) {
     int n = 0;
     for (const auto& name : ListFolder(folder))
