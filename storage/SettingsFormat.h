@@ -2,6 +2,7 @@
 // names, number reading and writing, blank trimming.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,14 @@ std::int16_t MonitorAlbumIndex(std::int32_t stored);
 
 // Numbers are written as decimal integers ("%ld").
 std::u16string FormatSettingNumber(std::int32_t value);
+
+// The value of `key` in a section as GetPrivateProfileSection gives it
+// ("key=value" entries, each ended by a zero), read as
+// GetPrivateProfileString reads it: the first entry whose key matches
+// (letters in any case, blanks around it ignored), blanks around the value
+// removed, then one pair of like quotes around it. Nothing when no entry
+// has the key.
+std::optional<std::u16string> ProfileSectionValue(std::u16string_view section, std::u16string_view key);
 
 // Leading spaces and tabs removed, as the reads return values.
 std::u16string_view TrimLeadingBlanks(std::u16string_view text);

@@ -208,49 +208,96 @@ std::u16string ReadPhotoOrder(int album) {
     return reinterpret_cast<const char16_t*>(text.data());
 }
 
+namespace {
+
+// The settings section, read once: the start reads some thirty keys, and each
+// GetPrivateProfileString opens the file again. Values are read from it as
+// that function reads them, into the same buffers.
+class SectionReader {
+public:
+    SectionReader() {
+        wchar_t section[kKeyChars], path[kPathChars];
+        if (Section(section) != kOk) return;
+        SettingsFilePath(path);
+        // The section is as long as its photo orders allow; the buffer grows
+        // until it holds it all (a full buffer returns its size less 2).
+        for (DWORD chars = 1 << 15; chars <= (1u << 24); chars *= 4) {
+            text_.assign(chars, u'\0');
+            const DWORD got = GetPrivateProfileSectionW(section, reinterpret_cast<wchar_t*>(text_.data()), chars, path);
+            if (got + 2 < chars) {
+                text_.resize(got);
+                return;
+            }
+        }
+        text_.clear();
+    }
+
+    void Text(unsigned keyId, int number, wchar_t* buffer, int bufferBytes) const {
+        buffer[0] = L'\0';
+        wchar_t key[kKeyChars];
+        if (KeyName(keyId, number, key) != kOk) return;
+        const std::u16string value = ProfileSectionValue(text_, U16(key)).value_or(u"");
+        const std::u16string_view trimmed =
+            TrimLeadingBlanks(std::u16string_view(value).substr(0, static_cast<std::size_t>(bufferBytes / 2 - 1)));
+        std::copy(trimmed.begin(), trimmed.end(), reinterpret_cast<char16_t*>(buffer));
+        buffer[trimmed.size()] = L'\0';
+    }
+    void Text(unsigned keyId, wchar_t* buffer, int bufferBytes) const { Text(keyId, 0, buffer, bufferBytes); }
+
+    void Number(unsigned keyId, int number, std::int32_t* value) const {
+        wchar_t text[64];
+        Text(keyId, number, text, sizeof text);
+        *value = ParseSettingNumber(U16(text)).value;
+    }
+
+private:
+    std::u16string text_;
+};
+
+}  // namespace
+
 void ReadAllSettings() {
     UserSettings* s = gUserSettings;
     if (s == nullptr || gAppState == nullptr) return;
     DisplayState* d = gDisplayState;
     std::int32_t n = 0;
+    const SectionReader read;
 
-    (void)ReadSettingTextById(IDS_KEY_ALBUMS_PATH, s->albumsPath, sizeof s->albumsPath);
+    read.Text(IDS_KEY_ALBUMS_PATH, s->albumsPath, sizeof s->albumsPath);
     for (int a = 0; a < 2; ++a)
-        (void)ReadSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a], sizeof s->albumFolderName[a]);
-    (void)ReadSettingTextById(IDS_KEY_MATTINGS_PATH, s->mattingsPath, sizeof s->mattingsPath);
+        read.Text(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a], sizeof s->albumFolderName[a]);
+    read.Text(IDS_KEY_MATTINGS_PATH, s->mattingsPath, sizeof s->mattingsPath);
     if (d != nullptr)
         for (int a = 0; a < 2; ++a)
-            (void)ReadSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile,
-                                      sizeof d->albums[a].mattingFile);
-    for (int a = 0; a < 2; ++a)
-        (void)ReadSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a], sizeof s->phrase[a]);
-    (void)ReadSettingTextById(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
-    (void)ReadSettingTextById(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
+            read.Text(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile, sizeof d->albums[a].mattingFile);
+    for (int a = 0; a < 2; ++a) read.Text(IDS_KEY_USER_SAYING, a + 1, s->phrase[a], sizeof s->phrase[a]);
+    read.Text(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
+    read.Text(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
 
-    (void)ReadSettingNumberById(IDS_KEY_FONT_SIZE, 0, &s->fontSize);
-    (void)ReadSettingNumberById(IDS_KEY_FONT_BOLD, 0, &s->fontBold);
-    (void)ReadSettingNumberById(IDS_KEY_FONT_ITALIC, 0, &s->fontItalic);
+    read.Number(IDS_KEY_FONT_SIZE, 0, &s->fontSize);
+    read.Number(IDS_KEY_FONT_BOLD, 0, &s->fontBold);
+    read.Number(IDS_KEY_FONT_ITALIC, 0, &s->fontItalic);
     for (int a = 0; a < 2; ++a) {
-        (void)ReadSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, &n);
+        read.Number(IDS_KEY_FONT_COLOR, a + 1, &n);
         s->fontColour[a] = static_cast<COLORREF>(n);
     }
     for (int m = 0; m < kMaxMonitors; ++m) {
-        (void)ReadSettingNumberById(IDS_KEY_MONITOR, m + 1, &n);
+        read.Number(IDS_KEY_MONITOR, m + 1, &n);
         if (d != nullptr) d->monitors[m].album = MonitorAlbumIndex(n);
     }
-    (void)ReadSettingNumberById(IDS_KEY_ENGLISH, 0, &s->english);
-    (void)ReadSettingNumberById(IDS_KEY_SPANISH, 0, &s->spanish);
+    read.Number(IDS_KEY_ENGLISH, 0, &s->english);
+    read.Number(IDS_KEY_SPANISH, 0, &s->spanish);
     for (int a = 0; a < 2; ++a) {
-        (void)ReadSettingNumberById(IDS_KEY_EFFECTS, a + 1, &n);
+        read.Number(IDS_KEY_EFFECTS, a + 1, &n);
         s->effects[a] = static_cast<std::int16_t>(n);
     }
     for (int a = 0; a < 2; ++a) {
-        (void)ReadSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, &n);
+        read.Number(IDS_KEY_STITCH_MODE, a + 1, &n);
         s->stitchMode[a] = static_cast<std::int16_t>(n);
     }
-    (void)ReadSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
-    (void)ReadSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, &s->turnPhotosUpright);
-    (void)ReadSettingNumberById(IDS_KEY_SMOOTH_GLIDE, 0, &s->smoothGlide);
+    read.Number(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
+    read.Number(IDS_KEY_TURN_UPRIGHT, 0, &s->turnPhotosUpright);
+    read.Number(IDS_KEY_SMOOTH_GLIDE, 0, &s->smoothGlide);
 }
 
 void FixSettingsDefaults() {

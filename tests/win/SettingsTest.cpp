@@ -47,6 +47,22 @@ TEST(ReadAllSettings, MissingOrBlankValuesGetTheirDefaultsAfterStartUp) {
     EXPECT_EQ(gUserSettings->fontColour[1], 255u);
 }
 
+// The start reads the section once; each value must still read as the
+// profile function reads it on its own.
+TEST(ReadAllSettings, ReadsEachValueAsGetPrivateProfileStringDoes) {
+    ProcessRecords records;
+    ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
+                               Ini({L"CurrentUserSaying1 =  \"ALL IS WELL!\"  ", L"currentusersaying2='I GOT THIS!\"",
+                                    L"FontName=\t'Georgia'", L"FontSize= 12 ", L"FontSize=40"})));
+    ReadAllSettings();
+    EXPECT_STREQ(gUserSettings->phrase[0], L"ALL IS WELL!");
+    EXPECT_EQ(gUserSettings->phrase[0], ReadRaw(records.settingsFile(), L"CurrentUserSaying1"));
+    EXPECT_EQ(gUserSettings->phrase[1], ReadRaw(records.settingsFile(), L"CurrentUserSaying2"));
+    EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
+    EXPECT_EQ(gUserSettings->fontName, ReadRaw(records.settingsFile(), L"FontName"));
+    EXPECT_EQ(gUserSettings->fontSize, 12);
+}
+
 TEST(ReadAllSettings, NoFontSizeKeyGivesMinus72AndNoFileReadsEmpty) {
     ProcessRecords records;
     ReadAllSettings();  // no file at all
