@@ -51,15 +51,3 @@ TEST(TrimLeadingBlanks, SpacesAndTabsOnly) {
     EXPECT_EQ(TrimLeadingBlanks(u"   "), u"");
     EXPECT_EQ(TrimLeadingBlanks(u"\u00A0x"), u"\u00A0x");
 }
-
-TEST(ProfileSectionValue, ReadsAKeyAsGetPrivateProfileStringDoes) {
-    using namespace std::string_literals;
-    const std::u16string section =
-        u"FontName = \"Georgia\" \0fontsize=72\0FontSize=10\0Odd='x\"\0Blank=\0NoEquals\0"s;
-    EXPECT_EQ(ProfileSectionValue(section, u"FontName"), u"Georgia");
-    EXPECT_EQ(ProfileSectionValue(section, u"FONTSIZE"), u"72");  // any case; the first wins
-    EXPECT_EQ(ProfileSectionValue(section, u"Odd"), u"'x\"");     // unlike quotes stay
-    EXPECT_EQ(ProfileSectionValue(section, u"Blank"), u"");
-    EXPECT_EQ(ProfileSectionValue(section, u"NoEquals"), std::nullopt);
-    EXPECT_EQ(ProfileSectionValue(section, u"Missing"), std::nullopt);
-}
