@@ -52,10 +52,8 @@ public:
         at.QuadPart = static_cast<LONGLONG>(offset);
         if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)) return false;
         auto* to = static_cast<std::uint8_t*>(out);
-        // Wine reads one huge buffer far slower than the same bytes in
-        // pieces of 1 MB.
         while (bytes > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 20));
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
             DWORD read = 0;
             if (!ReadFile(file_, to, chunk, &read, nullptr) || read != chunk) return false;
             to += read;
