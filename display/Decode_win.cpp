@@ -143,6 +143,14 @@ std::vector<std::uint8_t> PhotoHead(const wchar_t* path) {
     return head;
 }
 
+// A copy (a cache copy, a board's thumbnail) stands for the file it was made
+// from while it carries that file's last-write time.
+bool CarriesTimeOf(const wchar_t* copyPath, const FILETIME& sourceTime) {
+    WIN32_FILE_ATTRIBUTE_DATA copy;
+    return GetFileAttributesExW(copyPath, GetFileExInfoStandard, &copy) &&
+           CompareFileTime(&copy.ftLastWriteTime, &sourceTime) == 0;
+}
+
 enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 
 // Takes the photo's pixels from its cache copy when the copy is sound and
@@ -158,9 +166,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         SetErrorLocation(QV_SITE(kModule), cachePath);
         return exists;
     }
-    WIN32_FILE_ATTRIBUTE_DATA cache;
-    if (!GetFileAttributesExW(cachePath, GetFileExInfoStandard, &cache) ||
-        CompareFileTime(&cache.ftLastWriteTime, &photoTime) != 0) {
+    if (!CarriesTimeOf(cachePath, photoTime)) {
         *state = CacheState::kStale;
         return kOk;
     }
@@ -211,10 +217,7 @@ bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, wchar_
 // The kept thumbnail when it was made from the board as it is now; anything
 // else (missing, another time or size, unreadable) is no thumbnail.
 bool TakeKeptThumbnail(const wchar_t* path, const FILETIME& boardTime, int side, PixelBlock* thumbnail) {
-    WIN32_FILE_ATTRIBUTE_DATA kept;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &kept) ||
-        CompareFileTime(&kept.ftLastWriteTime, &boardTime) != 0)
-        return false;
+    if (!CarriesTimeOf(path, boardTime)) return false;
     FileHandle file(
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -228,13 +231,11 @@ bool TakeKeptThumbnail(const wchar_t* path, const FILETIME& boardTime, int side,
 
 // The thumbnail only saves time: a folder or file that cannot be written
 // leaves the board to be decoded again next time, with no message.
-void KeepThumbnail(const wchar_t* path, const FILETIME& boardTime, const PixelBlock& thumbnail) {
+void KeepThumbnail(const wchar_t* path, const FILETIME& boardTime, const PhotoRecord& thumbnail) {
     wchar_t folder[kPathChars];
     wcscpy(folder, path);
     if (wchar_t* slash = wcsrchr(folder, L'\\')) *slash = L'\0';
-    PhotoRecord record;
-    record.block = thumbnail;
-    if (EnsureFolder(folder) == kOk && WriteCacheBitmap(record, path) == kOk) StampPhotoTime(path, boardTime);
+    if (EnsureFolder(folder) == kOk && WriteCacheBitmap(thumbnail, path) == kOk) StampPhotoTime(path, boardTime);
     gErrorLocation = {};
 }
 
@@ -461,10 +462,10 @@ Status LoadMattingTile(int album) {
         if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok)
             return Fail(QV_SITE(kModule), kErrGdiplus, path);
     }
-    PixelBlock thumbnail;
-    if (Status s = CopyLockedRows(canvas, side, side, &thumbnail, path); s != kOk) return s;
-    slot.mattingThumbnail = std::move(thumbnail);
-    if (keeps) KeepThumbnail(kept, boardTime, slot.mattingThumbnail);
+    PhotoRecord thumbnail;
+    if (Status s = CopyLockedRows(canvas, side, side, &thumbnail.block, path); s != kOk) return s;
+    if (keeps) KeepThumbnail(kept, boardTime, thumbnail);
+    slot.mattingThumbnail = std::move(thumbnail.block);
     return kOk;
 }
 
