@@ -79,6 +79,15 @@ void MakeAlbum(const std::wstring& folder, int photos, const wchar_t* extension 
         CopyFileW(first.c_str(), (folder + L"\\p" + std::to_wstring(1000 + i) + extension).c_str(), FALSE);
 }
 
+// An albums root holding one album `name` of `photos` files, chosen as
+// album `album` in the settings.
+void ChooseNewAlbum(const ProcessRecords& records, int album, const wchar_t* name, int photos,
+                    const wchar_t* extension = L".jpg") {
+    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
+    MakeAlbum(UserPath(records, std::wstring(L"QuorvelAlbums\\") + name), photos, extension);
+    wcscpy(gUserSettings->albumFolderName[album], name);
+}
+
 // The pixel's colour as 0xRRGGBB from a BGR block.
 std::uint32_t ColourAt(const PixelBlock& block, int x, int y) {
     const std::uint8_t* p = block.Row(y) + x * 3;
@@ -215,9 +224,7 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
 TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
     ProcessRecords records;
     DefaultContent content;
-    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
-    MakeAlbum(UserPath(records, L"QuorvelAlbums\\Hills"), 3);
-    wcscpy(gUserSettings->albumFolderName[0], L"Hills");
+    ChooseNewAlbum(records, 0, L"Hills", 3);
     ASSERT_EQ(SettleAlbumsRoot(), kOk);
     ASSERT_EQ(PrepareAlbumFolder(0), kOk);
     ASSERT_EQ(gDisplayState->albums[0].photoCount, 3);
@@ -229,9 +236,7 @@ TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
 TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     ProcessRecords records;
     DefaultContent content;
-    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
-    MakeAlbum(UserPath(records, L"QuorvelAlbums\\Big"), 71);
-    wcscpy(gUserSettings->albumFolderName[0], L"Big");
+    ChooseNewAlbum(records, 0, L"Big", 71);
     std::vector<SeenBox> boxes;
     {
         BoxWatcher watcher;
@@ -252,9 +257,7 @@ TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
 TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
     ProcessRecords records;
     DefaultContent content;
-    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
-    MakeAlbum(UserPath(records, L"QuorvelAlbums\\Notes"), 3, L".txt");
-    wcscpy(gUserSettings->albumFolderName[1], L"Notes");
+    ChooseNewAlbum(records, 1, L"Notes", 3, L".txt");
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gDisplayState->albums[1].folderName), L"DefaultAlbum2");
     EXPECT_EQ(std::wstring(gUserSettings->albumFolderName[1]), L"DefaultAlbum2");
