@@ -532,7 +532,15 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     // for the photo it was made from, so it keeps that photo's time.
     WIN32_FILE_ATTRIBUTE_DATA replaced;
     const bool replacing = GetFileAttributesExW(path, GetFileExInfoStandard, &replaced) != FALSE;
-    HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Another program (a virus scanner, an indexer, a viewer) may hold the
+    // copy open for a moment; the rewrite waits up to a second for it rather
+    // than stop a Photos tool halfway through an album.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0;; ++attempt) {
+        handle = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == 20) break;
+        Sleep(50);
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kCacheModule), path);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
@@ -385,6 +386,26 @@ TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
     ASSERT_TRUE(WriteVector(bmpFolder + L"\\BMP\\p.BMP", truncated));
     ASSERT_EQ(DecodeAlbum(1), kOk);
     EXPECT_EQ(Bytes(bmpFolder + L"\\BMP\\p.BMP"), Bytes(FixturePath(L"photo.bmp")));
+}
+
+// A virus scanner or a viewer holding the copy open for a moment does not
+// stop a Photos tool's rewrite of it.
+TEST_F(Decoding, ACopyAnotherProgramHoldsOpenForAMomentIsStillRewritten) {
+    const std::wstring folder = MakeAlbum(0, L"Held", 4, {{L"photo.png", L"p.png"}});
+    ASSERT_EQ(DecodeAlbum(0), kOk);
+    const std::wstring copy = folder + L"\\BMP\\p.BMP";
+    HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread letGo([reader] {
+        Sleep(200);
+        CloseHandle(reader);
+    });
+    PhotoRecord rewritten;
+    rewritten.block = Pattern(132, 104, 5);
+    EXPECT_EQ(WriteCacheBitmap(rewritten, copy.c_str()), kOk);
+    letGo.join();
+    EXPECT_EQ(Bytes(copy), CacheFileOf(rewritten.block));
 }
 
 TEST_F(Decoding, TheCacheFunctionsKeepTheirContracts) {
