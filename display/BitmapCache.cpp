@@ -210,6 +210,19 @@ Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelB
         byteOffset > static_cast<std::size_t>(strip.rowBytes) || packed > strip.rowBytes - byteOffset ||
         strip.pixels.size() < strip.Bytes())
         return kErrInvalidArgument;
+    // File row r holds photo row r of a top-down file, the last but r of a
+    // bottom-up one.
+    auto photoRow = [&](std::int64_t fileRow) {
+        return topRow + static_cast<std::int32_t>(info.height > 0 ? rows - 1 - fileRow : fileRow);
+    };
+    if (const std::uint8_t* bytes = source.Bytes()) {
+        if (info.pixelOffset > source.Size() ||
+            static_cast<std::uint64_t>(rows) * stride > source.Size() - info.pixelOffset)
+            return kErrDiskWrite;
+        for (std::int64_t r = 0; r < rows; ++r)
+            std::memcpy(strip.Row(photoRow(r)) + byteOffset, bytes + info.pixelOffset + r * stride, packed);
+        return kOk;
+    }
     const std::int64_t band = BandRows(rows, stride);
     std::vector<std::uint8_t> buffer;
     try {
@@ -222,13 +235,9 @@ Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelB
         if (!source.ReadAt(info.pixelOffset + static_cast<std::uint64_t>(first) * stride, buffer.data(),
                            static_cast<std::size_t>(count) * stride))
             return kErrDiskWrite;
-        for (std::int64_t r = 0; r < count; ++r) {
-            // File row `first + r`; a bottom-up file keeps the photo's last row first.
-            const std::int64_t fileRow = first + r;
-            const std::int64_t photoRow = info.height > 0 ? rows - 1 - fileRow : fileRow;
-            std::memcpy(strip.Row(topRow + static_cast<std::int32_t>(photoRow)) + byteOffset,
+        for (std::int64_t r = 0; r < count; ++r)
+            std::memcpy(strip.Row(photoRow(first + r)) + byteOffset,
                         buffer.data() + static_cast<std::size_t>(r) * stride, packed);
-        }
     }
     return kOk;
 }

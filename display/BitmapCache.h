@@ -36,6 +36,9 @@ public:
     virtual std::uint64_t Size() const = 0;
     // False unless all `bytes` bytes at `offset` were read.
     virtual bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) = 0;
+    // All Size() bytes, when the source holds them in memory (a block of
+    // memory, a mapped file): rows are then copied from there with no read.
+    virtual const std::uint8_t* Bytes() const { return nullptr; }
 };
 
 class MemoryByteSource : public ByteSource {
@@ -44,6 +47,7 @@ public:
     explicit MemoryByteSource(const std::vector<std::uint8_t>& bytes) : data_(bytes.data()), size_(bytes.size()) {}
     std::uint64_t Size() const override { return size_; }
     bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override;
+    const std::uint8_t* Bytes() const override { return data_; }
 
 private:
     const std::uint8_t* data_;
@@ -98,7 +102,8 @@ public:
 
 // Reads the pixels of a cache file whose headers ReadCacheBitmap gave as
 // `info` straight into the rows of `strip`, top row first from (byteOffset,
-// topRow) on, a band of rows at a time: no block of the whole photo is made.
+// topRow) on: row by row from the source's bytes when it holds them, else a
+// band of rows at a time. No block of the whole photo is made.
 // 10001 when the photo does not fit there, else ReadCacheBitmap's codes.
 [[nodiscard]] Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelBlock& strip,
                                        std::size_t byteOffset, std::int32_t topRow);

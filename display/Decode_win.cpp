@@ -67,6 +67,39 @@ private:
     std::uint64_t size_ = 0;
 };
 
+// A file mapped whole into memory, read-only, for a reader that copies its
+// rows straight from the mapping. Opened with read sharing only, the file
+// cannot be cut short under the mapping. Holds nothing when the file
+// cannot be mapped (an empty one, for instance); then Bytes() is null.
+class MappedFileSource : public ByteSource {
+public:
+    explicit MappedFileSource(HANDLE file) {
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) return;
+        mapping_.reset(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+        if (!mapping_) return;
+        view_ = static_cast<const std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0));
+        if (view_ != nullptr) size_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    ~MappedFileSource() override {
+        if (view_ != nullptr) UnmapViewOfFile(view_);
+    }
+    MappedFileSource(const MappedFileSource&) = delete;
+    MappedFileSource& operator=(const MappedFileSource&) = delete;
+    std::uint64_t Size() const override { return size_; }
+    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override {
+        if (view_ == nullptr || offset > size_ || bytes > size_ - offset) return false;
+        std::memcpy(out, view_ + offset, bytes);
+        return true;
+    }
+    const std::uint8_t* Bytes() const override { return view_; }
+
+private:
+    KernelHandle mapping_;
+    const std::uint8_t* view_ = nullptr;
+    std::uint64_t size_ = 0;
+};
+
 class HandleByteSink : public ByteSink {
 public:
     explicit HandleByteSink(HANDLE file) : file_(file) {}
@@ -512,7 +545,9 @@ Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byt
         SaveWindowsError();
         return Fail(QV_SITE(kCacheModule), kErrOpenFile, path);
     }
-    HandleByteSource source(file.get());
+    MappedFileSource mapped(file.get());
+    HandleByteSource read(file.get());
+    ByteSource& source = mapped.Bytes() != nullptr ? static_cast<ByteSource&>(mapped) : read;
     CacheBitmapInfo info;
     Status s = ReadCacheBitmap(source, &info, nullptr);
     const PixelBlock& sized = gDisplayState->albums[album].photos[photo].block;
