@@ -29,6 +29,9 @@ namespace {
 constexpr int kBand = 100;
 constexpr int kSquare = 100;
 constexpr int kStarts = 5;  // starts of each kind whose median counts
+// How often a start is looked at, for its window and then for its pixels:
+// fine enough that the wait does not round the times it measures.
+constexpr DWORD kPollMs = 10;
 
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
@@ -97,9 +100,10 @@ double EmptyWindowStart() {
     Process p;
     const auto start = Clock::now();
     if (!p.Start(JoinPath(TestProgramFolder(), L"..\\tests\\e2e\\fixture_app.exe"), L"/window 336699")) return -1;
-    HWND w = WaitForWindow(p.Pid(), [](HWND h) { return WindowText(h) == L"Fixture Window" && IsVisible(h); });
+    HWND w = WaitForWindow(
+        p.Pid(), [](HWND h) { return WindowText(h) == L"Fixture Window" && IsVisible(h); }, 60000, kPollMs);
     // Seen as the saver's frame is: its colour read back from the screen.
-    const bool painted = w != nullptr && WaitUntil([&] { return MiddleIsBlue(w); }, 60000, 10);
+    const bool painted = w != nullptr && WaitUntil([&] { return MiddleIsBlue(w); }, 60000, kPollMs);
     const double s = Seconds(start, Clock::now());
     if (w) PostMessageW(w, WM_CLOSE, 0, 0);
     p.WaitExit();
@@ -111,8 +115,8 @@ double EmptyWindowStart() {
 double SaverFirstFrame(Process& p, HWND* window) {
     const auto start = Clock::now();
     if (!p.Start(InstalledProgram(L"Quorvel.scr"), L"/s")) return -1;
-    *window = WaitForWindow(p.Pid(), IsAlbumWindow, 60000);
-    if (*window == nullptr || !WaitUntil([&] { return FrameDrawn(*window); }, 60000, 10)) return -1;
+    *window = WaitForWindow(p.Pid(), IsAlbumWindow, 60000, kPollMs);
+    if (*window == nullptr || !WaitUntil([&] { return FrameDrawn(*window); }, 60000, kPollMs)) return -1;
     return Seconds(start, Clock::now());
 }
 

@@ -401,7 +401,7 @@ HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisib
     return nullptr;
 }
 
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs, DWORD pollMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
@@ -412,7 +412,7 @@ HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD time
                 }
             return false;
         },
-        timeoutMs);
+        timeoutMs, pollMs);
     return found;
 }
 

@@ -106,7 +106,8 @@ std::string HandleTypeName(USHORT value);
 std::vector<HWND> TopLevelWindows(DWORD pid, bool includeInvisible = false);
 HWND FindWindowByTitle(DWORD pid, const std::wstring& title, bool includeInvisible = false);
 // Waits for a top-level window of `pid` that is visible and matches.
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs = kDefaultTimeoutMs);
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD timeoutMs = kDefaultTimeoutMs,
+                   DWORD pollMs = 50);
 HWND WaitForWindow(DWORD pid, const std::wstring& title, DWORD timeoutMs = kDefaultTimeoutMs);
 // The window's thread answers a message: its start-up work is done (the
 // saver switches the power plan after drawing its first frame).
