@@ -311,8 +311,8 @@ def write_png(path, w, h, rows):
 
     Written here rather than by Pillow, so that every row can carry the "Up"
     filter: a first run decodes album 1's default picture before it shows
-    anything, and Pillow's adaptive choice (mostly Paeth) made that decode
-    a fifth slower for a file only 13 % smaller."""
+    anything, and the filters Pillow chose row by row made that decode a
+    fifth slower for a file only 13 % smaller."""
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data +
                 struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
