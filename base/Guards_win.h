@@ -1,8 +1,10 @@
 // Small owners of Windows handles, so that every path out of a function
 // releases what it took: GDI objects, device contexts, objects selected into
-// a context, painting, find handles, files and registry keys.
+// a context, painting, find handles, files, registry keys and the memory the
+// shell hands out.
 #pragma once
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -66,6 +68,7 @@ inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
 inline void CloseFind(HANDLE find) { FindClose(find); }
 inline void CloseFile(HANDLE file) { CloseHandle(file); }
 inline void CloseKey(HKEY key) { RegCloseKey(key); }
+inline void FreeTaskMemory(void* memory) { CoTaskMemFree(memory); }
 
 // The releases of GDI objects, which the test builds count.
 template <auto Release>
@@ -95,6 +98,10 @@ using RegistryKey = UniqueHandle<HKEY, guard_detail::CloseKey>;
 using KernelHandle = UniqueHandle<HANDLE, guard_detail::CloseFile>;  // tokens, processes: null when empty
 using FindHandle = UniqueHandle<HANDLE, guard_detail::CloseFind, true>;
 using FileHandle = UniqueHandle<HANDLE, guard_detail::CloseFile, true>;
+// What the shell allocates for its caller: a known folder's path, an item
+// list from the folder browser.
+template <typename Pointer>
+using TaskMemory = UniqueHandle<Pointer, guard_detail::FreeTaskMemory>;
 
 // A window's device context from GetDC (the screen's with no window).
 class WindowDc {

@@ -22,13 +22,9 @@ const wchar_t kSettingsModule[] = L"settings";
 // such folder or the result would not fit a path.
 bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kPathChars]) {
     PWSTR base = nullptr;
-    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &base)) || base == nullptr) {
-        CoTaskMemFree(base);
-        return false;
-    }
-    const bool joined = JoinPath(base, tail, out);
-    CoTaskMemFree(base);
-    return joined;
+    const HRESULT found = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &base);
+    const TaskMemory<PWSTR> owned(base);
+    return SUCCEEDED(found) && base != nullptr && JoinPath(base, tail, out);
 }
 
 bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
@@ -184,14 +180,14 @@ Status ComputeFolders() {
 
     wchar_t windows[kPathChars] = L"";
     PWSTR shellWindows = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Windows, 0, nullptr, &shellWindows)) && shellWindows) {
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_Windows, 0, nullptr, &shellWindows);
+    const TaskMemory<PWSTR> owned(shellWindows);
+    if (SUCCEEDED(found) && shellWindows) {
         wcsncpy(windows, shellWindows, kPathChars - 1);
     } else if (GetWindowsDirectoryW(windows, kPathChars) == 0) {
-        CoTaskMemFree(shellWindows);
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    CoTaskMemFree(shellWindows);
     swprintf(gAppState->systemFolder, kPathChars, L"%ls%ls", windows, gAppState->wow64 ? L"\\SysWow64" : L"\\System32");
     return kOk;
 }

@@ -21,28 +21,21 @@ namespace {
 
 const wchar_t kModule[] = L"settings";
 
-struct ItemList {
-    PIDLIST_ABSOLUTE items = nullptr;
-    ~ItemList() { CoTaskMemFree(items); }
-};
-
 }  // namespace
 
 Status BrowseForFolder(HWND owner, const wchar_t* root, const wchar_t* title, wchar_t (&path)[kPathChars],
                        bool* chosen) {
     *chosen = false;
     path[0] = L'\0';
-    ItemList rootItems;
-    if (root != nullptr) rootItems.items = ILCreateFromPathW(root);
+    const TaskMemory<PIDLIST_ABSOLUTE> rootItems(root != nullptr ? ILCreateFromPathW(root) : nullptr);
     BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
-    browse.pidlRoot = rootItems.items;
+    browse.pidlRoot = rootItems.get();
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
-    ItemList picked;
-    picked.items = SHBrowseForFolderW(&browse);
-    if (picked.items == nullptr) return kOk;
-    if (!SHGetPathFromIDListW(picked.items, path)) {
+    const TaskMemory<PIDLIST_ABSOLUTE> picked(SHBrowseForFolderW(&browse));
+    if (!picked) return kOk;
+    if (!SHGetPathFromIDListW(picked.get(), path)) {
         SaveWindowsError();
         path[0] = L'\0';
         wchar_t text[kMessageChars];

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "ui/Panel_win.h"
 
@@ -29,6 +30,7 @@ Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelectio
     (void)LoadText(titleId, title, sizeof title);
     PWSTR pictures = nullptr;
     SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures);
+    const TaskMemory<PWSTR> ownedPictures(pictures);
     OPENFILENAMEW open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = owner;
@@ -45,7 +47,6 @@ Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelectio
         OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
     const bool opened = GetOpenFileNameW(&open) != FALSE;
     const DWORD error = opened ? 0 : CommDlgExtendedError();
-    CoTaskMemFree(pictures);
     if (opened)
         *selection = SplitFileSelection(
             std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), open.nFileOffset);
