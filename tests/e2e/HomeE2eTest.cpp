@@ -229,12 +229,8 @@ bool Type(HWND window, const std::wstring& text) {
     return SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size();
 }
 
-// Types a path into a file dialog's name box, as a user does, and presses
-// Enter.
-bool ChooseInFileDialog(HWND dialog, const std::wstring& path) {
-    Sleep(500);  // the dialog takes the focus once it has shown
-    return Type(dialog, path) && PressKey(dialog, VK_RETURN);
-}
+const wchar_t kCopySource[] = L"Select source folder and file to copy:";
+const wchar_t kCopyTarget[] = L"Select destination folder for copied file:";
 
 TEST_F(HomeScreen, AboutCopiesALogFileThroughTwoFileDialogs) {
     const std::wstring log = JoinPath(UserFolder(), L"Quorvel_ErrorsLog.csv");
@@ -244,12 +240,8 @@ TEST_F(HomeScreen, AboutCopiesALogFileThroughTwoFileDialogs) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
-    HWND open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
-    ASSERT_NE(open, nullptr);
-    ASSERT_TRUE(ChooseInFileDialog(open, log));
-    HWND save = WaitForWindow(p.Pid(), L"Select destination folder for copied file:");
-    ASSERT_NE(save, nullptr);
-    ASSERT_TRUE(ChooseInFileDialog(save, copy));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kCopySource, log));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kCopyTarget, copy));
     const auto box = NextBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, kCaption);
@@ -265,17 +257,15 @@ TEST_F(HomeScreen, CancellingEitherFileDialogCopiesNothing) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
-    HWND open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
+    HWND open = WaitForWindow(p.Pid(), kCopySource);
     ASSERT_NE(open, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(open, IDCANCEL)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
     EXPECT_FALSE(NextBox(p.Pid(), 800));
 
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
-    open = WaitForWindow(p.Pid(), L"Select source folder and file to copy:");
-    ASSERT_NE(open, nullptr);
-    ASSERT_TRUE(ChooseInFileDialog(open, log));
-    HWND save = WaitForWindow(p.Pid(), L"Select destination folder for copied file:");
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kCopySource, log));
+    HWND save = WaitForWindow(p.Pid(), kCopyTarget);
     ASSERT_NE(save, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(save, IDCANCEL)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
