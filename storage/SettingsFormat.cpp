@@ -49,15 +49,6 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
     return text;
 }
 
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool SameKey(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::u16string> ProfileSectionValue(std::u16string_view section, std::u16string_view key) {
@@ -67,7 +58,7 @@ std::optional<std::u16string> ProfileSectionValue(std::u16string_view section, s
         const std::u16string_view entry = section.substr(0, end);
         section.remove_prefix(std::min(end + 1, section.size()));
         const std::size_t equals = entry.find(u'=');
-        if (equals == std::u16string_view::npos || !SameKey(TrimBlanks(entry.substr(0, equals)), wanted)) continue;
+        if (equals == std::u16string_view::npos || !EqualsNoCaseAscii(TrimBlanks(entry.substr(0, equals)), wanted)) continue;
         std::u16string_view value = TrimBlanks(entry.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
