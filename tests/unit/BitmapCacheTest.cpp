@@ -82,36 +82,30 @@ TEST(CacheBitmapWriter, RefusesBlocksItCannotWriteAsAValidFile) {
     EXPECT_TRUE(f.empty());
 }
 
-// Keeps what it is given and refuses the write numbered `refuse` (0: none).
-class KeepingSink : public ByteSink {
+// Counts the writes it is given and refuses the one numbered `refuse` (0: none).
+class CountingSink : public ByteSink {
 public:
-    explicit KeepingSink(int refuse = 0) : refuse_(refuse) {}
-    bool Write(const void* data, std::size_t count) override {
+    explicit CountingSink(int refuse = 0) : refuse_(refuse) {}
+    bool Write(const void*, std::size_t count) override {
         largest = std::max(largest, count);
-        if (++writes == refuse_) return false;
-        bytes.insert(bytes.end(), static_cast<const std::uint8_t*>(data),
-                     static_cast<const std::uint8_t*>(data) + count);
-        return true;
+        return ++writes != refuse_;
     }
     int writes = 0;
     std::size_t largest = 0;
-    std::vector<std::uint8_t> bytes;
 
 private:
     int refuse_;
 };
 
+// The rows of several bands coming back in order is proved by the in-place
+// join (StripJoin.InPlaceFromCacheFilesEqualsTheJoinOfHeldPhotos).
 TEST(CacheBitmapWriter, WritesABigPhotoInBandsOfAtMostAMegabyteAndStopsAtARefusedWrite) {
     const PixelBlock b = Pattern(1000, 800);  // 2.4 MB of rows
-    KeepingSink sink;
+    CountingSink sink;
     ASSERT_EQ(WriteCacheFile(b, sink), kOk);
     EXPECT_LE(sink.largest, 1u << 20);
-    CacheBitmapInfo info;
-    PixelBlock read;
-    ASSERT_EQ(Read(sink.bytes, &info, &read), kOk);
-    EXPECT_TRUE(read.pixels == b.pixels);
 
-    KeepingSink refusing(2);
+    CountingSink refusing(2);
     EXPECT_EQ(WriteCacheFile(b, refusing), kErrDiskWrite);
     EXPECT_EQ(refusing.writes, 2);
 }

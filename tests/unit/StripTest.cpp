@@ -178,7 +178,7 @@ TEST(StripJoin, InPlaceFromCacheFilesEqualsTheJoinOfHeldPhotos) {
             for (std::size_t i = 0; i < photos.size(); ++i) {
                 ASSERT_EQ(EncodeCacheBitmap(photos[i].block, &files[i]), kOk);
                 sized.push_back(photos[i]);
-                sized.back().block.pixels = {};
+                sized.back().block.DropPixels();
             }
             PixelBlock held, inPlace;
             ASSERT_EQ(JoinPhotos(photos, mode, 0, PhotoPixelsAfterJoin::kKeep, held), kOk);
