@@ -67,37 +67,27 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// A file mapped whole into memory, read-only, for a reader that copies its
-// rows straight from the mapping. Opened with read sharing only, the file
-// cannot be cut short under the mapping. Holds nothing when the file
-// cannot be mapped (an empty one, for instance); then Bytes() is null.
-class MappedFileSource : public ByteSource {
+// A file read through its handle and, where it can be mapped, seen whole in
+// memory: the reader then copies its rows straight from the mapping.
+// Opened with read sharing only, the file cannot be cut short under the
+// mapping. An empty file, or one that cannot be mapped, is only read.
+class MappedFileSource : public HandleByteSource {
 public:
-    explicit MappedFileSource(HANDLE file) {
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) return;
+    explicit MappedFileSource(HANDLE file) : HandleByteSource(file) {
+        if (Size() == 0) return;
         mapping_.reset(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!mapping_) return;
-        view_ = static_cast<const std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0));
-        if (view_ != nullptr) size_ = static_cast<std::uint64_t>(size.QuadPart);
+        if (mapping_) view_ = static_cast<const std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0));
     }
     ~MappedFileSource() override {
         if (view_ != nullptr) UnmapViewOfFile(view_);
     }
     MappedFileSource(const MappedFileSource&) = delete;
     MappedFileSource& operator=(const MappedFileSource&) = delete;
-    std::uint64_t Size() const override { return size_; }
-    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override {
-        if (view_ == nullptr || offset > size_ || bytes > size_ - offset) return false;
-        std::memcpy(out, view_ + offset, bytes);
-        return true;
-    }
     const std::uint8_t* Bytes() const override { return view_; }
 
 private:
     KernelHandle mapping_;
     const std::uint8_t* view_ = nullptr;
-    std::uint64_t size_ = 0;
 };
 
 class HandleByteSink : public ByteSink {
@@ -240,11 +230,15 @@ Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePat
 // board's time, as an album's cache copy is: a start then reads 30 KB
 // instead of decoding the board with GDI+. Only the full-size thumbnail is
 // kept; the preview's small one is made each time.
-bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, wchar_t (&path)[kPathChars]) {
-    if (gMode.previewMode) return false;
+struct KeptThumbnail {
     wchar_t folder[kPathChars];
+    wchar_t path[kPathChars];
+};
+
+bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, KeptThumbnail* kept) {
+    if (gMode.previewMode) return false;
     const std::wstring name = std::wstring(board) + L".bmp";
-    return JoinPath(boardsFolder, L"BMP", folder) && JoinPath(folder, name.c_str(), path);
+    return JoinPath(boardsFolder, L"BMP", kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
 }
 
 // The kept thumbnail when it was made from the board as it is now; anything
@@ -264,11 +258,9 @@ bool TakeKeptThumbnail(const wchar_t* path, const FILETIME& boardTime, int side,
 
 // The thumbnail only saves time: a folder or file that cannot be written
 // leaves the board to be decoded again next time, with no message.
-void KeepThumbnail(const wchar_t* path, const FILETIME& boardTime, const PhotoRecord& thumbnail) {
-    wchar_t folder[kPathChars];
-    wcscpy(folder, path);
-    if (wchar_t* slash = wcsrchr(folder, L'\\')) *slash = L'\0';
-    if (EnsureFolder(folder) == kOk && WriteCacheBitmap(thumbnail, path) == kOk) StampPhotoTime(path, boardTime);
+void KeepThumbnail(const KeptThumbnail& kept, const FILETIME& boardTime, const PhotoRecord& thumbnail) {
+    if (EnsureFolder(kept.folder) == kOk && WriteCacheBitmap(thumbnail, kept.path) == kOk)
+        StampPhotoTime(kept.path, boardTime);
     gErrorLocation = {};
 }
 
@@ -468,10 +460,10 @@ Status LoadMattingTile(int album) {
     }
     // The thumbnail is as big as the smallest board allowed.
     const int side = SmallestSide();
-    wchar_t kept[kPathChars];
-    const bool keeps = KeptThumbnailPath(folder, slot.mattingFile, kept);
+    KeptThumbnail kept;
+    const bool keeps = KeptThumbnailPath(folder, slot.mattingFile, &kept);
     const FILETIME boardTime = LastWriteTime(path, FILETIME{});
-    if (keeps && TakeKeptThumbnail(kept, boardTime, side, &slot.mattingThumbnail)) return kOk;
+    if (keeps && TakeKeptThumbnail(kept.path, boardTime, side, &slot.mattingThumbnail)) return kOk;
 
     PhotoRecord photo;
     if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
@@ -545,9 +537,7 @@ Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byt
         SaveWindowsError();
         return Fail(QV_SITE(kCacheModule), kErrOpenFile, path);
     }
-    MappedFileSource mapped(file.get());
-    HandleByteSource read(file.get());
-    ByteSource& source = mapped.Bytes() != nullptr ? static_cast<ByteSource&>(mapped) : read;
+    MappedFileSource source(file.get());
     CacheBitmapInfo info;
     Status s = ReadCacheBitmap(source, &info, nullptr);
     const PixelBlock& sized = gDisplayState->albums[album].photos[photo].block;
