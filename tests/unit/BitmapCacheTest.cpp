@@ -2,7 +2,6 @@
 // reader against broken and hostile files, and agreement with ImageMagick.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,34 +79,6 @@ TEST(CacheBitmapWriter, RefusesBlocksItCannotWriteAsAValidFile) {
     EXPECT_EQ(EncodeCacheBitmap(wrongRowBytes, &f), kErrInvalidArgument);
     EXPECT_EQ(EncodeCacheBitmap(PixelBlock{}, &f), kErrInvalidArgument);
     EXPECT_TRUE(f.empty());
-}
-
-// Counts the writes it is given and refuses the one numbered `refuse` (0: none).
-class CountingSink : public ByteSink {
-public:
-    explicit CountingSink(int refuse = 0) : refuse_(refuse) {}
-    bool Write(const void*, std::size_t count) override {
-        largest = std::max(largest, count);
-        return ++writes != refuse_;
-    }
-    int writes = 0;
-    std::size_t largest = 0;
-
-private:
-    int refuse_;
-};
-
-// The rows of several bands coming back in order is proved by the in-place
-// join (StripJoin.InPlaceFromCacheFilesEqualsTheJoinOfHeldPhotos).
-TEST(CacheBitmapWriter, WritesABigPhotoInBandsOfAtMostAMegabyteAndStopsAtARefusedWrite) {
-    const PixelBlock b = Pattern(1000, 800);  // 2.4 MB of rows
-    CountingSink sink;
-    ASSERT_EQ(WriteCacheFile(b, sink), kOk);
-    EXPECT_LE(sink.largest, 1u << 20);
-
-    CountingSink refusing(2);
-    EXPECT_EQ(WriteCacheFile(b, refusing), kErrDiskWrite);
-    EXPECT_EQ(refusing.writes, 2);
 }
 
 TEST(CacheBitmapReader, ReadsWhatTheWriterWroteTopRowFirst) {

@@ -152,16 +152,9 @@ TEST(StripJoin, RebuildOverAnOldStripOfTheSameSizeEqualsAFreshBuild) {
 }
 
 // A file the reader can only read, not see whole in memory.
-class ReadOnlySource : public ByteSource {
-public:
-    explicit ReadOnlySource(const std::vector<std::uint8_t>& bytes) : memory_(bytes) {}
-    std::uint64_t Size() const override { return memory_.Size(); }
-    bool ReadAt(std::uint64_t offset, void* out, std::size_t bytes) override {
-        return memory_.ReadAt(offset, out, bytes);
-    }
-
-private:
-    MemoryByteSource memory_;
+struct ReadOnlySource : MemoryByteSource {
+    using MemoryByteSource::MemoryByteSource;
+    const std::uint8_t* Bytes() const override { return nullptr; }
 };
 
 // Photos held only as their sizes, each read from its cache file straight

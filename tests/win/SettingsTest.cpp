@@ -58,7 +58,6 @@ TEST(ReadAllSettings, ReadsEachValueAsGetPrivateProfileStringDoes) {
     EXPECT_STREQ(gUserSettings->phrase[0], L"ALL IS WELL!");
     EXPECT_EQ(gUserSettings->phrase[0], ReadRaw(records.settingsFile(), L"CurrentUserSaying1"));
     EXPECT_EQ(gUserSettings->phrase[1], ReadRaw(records.settingsFile(), L"CurrentUserSaying2"));
-    EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
     EXPECT_EQ(gUserSettings->fontName, ReadRaw(records.settingsFile(), L"FontName"));
     EXPECT_EQ(gUserSettings->fontSize, 12);
 }
