@@ -7,6 +7,9 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=${QV_JOBS:-2}
+# Paths under the tree are hashed relative to it, so ccache serves every
+# clone and worktree of it.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 do_native=1 do_win=1 clean=0
 for arg in "$@"; do
   case $arg in

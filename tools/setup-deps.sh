@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make
+  cmake g++ make ccache
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine64 fonts-wine
   # Wine's X11 driver loads these at run time; only "recommended" by Debian,
