@@ -1,8 +1,10 @@
 // Value rules of the settings file, free of any platform: numbered key
-// names, number reading and writing, blank trimming.
+// names, number reading and writing, blank trimming, and how the file's
+// bytes hold its text.
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,8 +46,44 @@ std::u16string_view TrimLeadingBlanks(std::u16string_view text);
 // (400) stays regular after a restart.
 bool FontWeightIsBold(std::int32_t weight);
 
+// The phrase font's size in points is held to what the font dialog offers.
+constexpr std::int32_t kSmallestFontSize = 8;
+constexpr std::int32_t kLargestFontSize = 72;
+// A FontSize read from the file, held to that range: the sign is kept (the
+// default is kept as -72, and the height is taken from the size's magnitude)
+// and 0, no size, is left for the default.
+std::int32_t ClampedFontSize(std::int32_t stored);
+
 // A phrase colour as it is stored: a colour of 0 means "none" to the
 // settings, so pure black is kept as the nearest colour that is not 0.
 std::uint32_t StoredPhraseColour(std::uint32_t colour);
+
+// How a settings file's bytes hold its text. The profile functions keep
+// Unicode text only in UTF-16LE with a byte-order mark and read ANSI as the
+// code page's text; a user's editor may save it in any of the other forms.
+enum class SettingsEncoding {
+    kUtf16Le,          // FF FE, then little-endian pairs
+    kUtf16Be,          // FE FF, then big-endian pairs
+    kUtf16LeUnmarked,  // little-endian pairs without a mark
+    kUtf16BeUnmarked,  // big-endian pairs without a mark
+    kUtf8,             // EF BB BF, then UTF-8
+    kAnsi,             // single bytes, none of them 0: the code page's text
+    kNotText,          // none of these: no reading of it is safe to write back
+};
+
+// Which form `bytes`, a whole settings file, has. A mark names the form,
+// whose characters must then be whole (UTF-8 as the standard has it, UTF-16
+// in pairs with every surrogate matched); a file in UTF-16LE with its mark
+// is taken as it is, since the profile functions read it themselves.
+// Without a mark, bytes without a 0 are ANSI; otherwise they are UTF-16 in
+// the byte order that reads as plain text (whole characters, no control
+// characters but tab and line ends) with the more ASCII characters in it
+// (an ini file's brackets, names and '='), and not text when neither order
+// reads as plain text.
+SettingsEncoding DetectSettingsEncoding(std::span<const std::uint8_t> bytes);
+
+// The text of `bytes` in the Unicode form `encoding` names, without the
+// mark; empty for kAnsi, which needs the system's code page, and kNotText.
+std::u16string SettingsFileText(std::span<const std::uint8_t> bytes, SettingsEncoding encoding);
 
 }  // namespace quorvel

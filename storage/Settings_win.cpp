@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "storage/PhotoOrder.h"
 #include "storage/SettingsFormat.h"
 #include "base/Utilities_win.h"
@@ -42,56 +43,61 @@ Status Section(wchar_t (&section)[kKeyChars]) { return LoadText(IDS_INI_SECTION,
 
 // The profile functions keep Unicode text only in a file that starts with a
 // UTF-16LE byte-order mark; a file they create themselves is ANSI and turns
-// Greek or emoji into '?'. So before a write, a missing file is created with
-// the mark, and an ANSI file (the first-time copy, or one a user edited) is
-// converted once. Reads work the same on either kind.
-void EnsureUnicodeFile(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::vector<char> bytes;
-    if (file != INVALID_HANDLE_VALUE) {
+// Greek or emoji into '?'. They also read ANSI, but no other form a user's
+// editor may save: UTF-16 in the other byte order or without its mark, or
+// UTF-8, read as nothing, and a write rewrites them as ANSI, every setting
+// lost. So a file in such a form is converted to UTF-16LE with the mark
+// before it is read, an ANSI file before the first write, and a missing file
+// is created with the mark before the first write. The old file is kept as
+// "Quorvel.ini.bak". False when the file must not be written: it is no text
+// at all, or could not be converted.
+bool PrepareSettingsFile(const wchar_t* path, bool forWrite) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool exists = static_cast<bool>(file);
+    // A missing file is made before a write; anything else wrong with it the
+    // profile functions report themselves.
+    if (!exists && (GetLastError() != ERROR_FILE_NOT_FOUND || !forWrite)) return true;
+    std::vector<std::uint8_t> bytes;
+    if (exists) {
         LARGE_INTEGER size = {};
-        GetFileSizeEx(file, &size);
-        if (size.QuadPart > 16 * 1024 * 1024) {  // not a settings file; leave it alone
-            CloseHandle(file);
-            return;
-        }
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 16 * 1024 * 1024)
+            return true;  // not a settings file; leave it to the profile functions
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        const BOOL ok = bytes.empty() || ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
-        CloseHandle(file);
-        if (!ok || read != bytes.size()) return;
-        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-            static_cast<unsigned char>(bytes[1]) == 0xFE)
-            return;  // already UTF-16LE
-    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return;  // let the write itself report what is wrong
+        if (!bytes.empty() &&
+            (!ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size()))
+            return true;
+        file.reset();
     }
+    const SettingsEncoding encoding = DetectSettingsEncoding(bytes);
+    if (encoding == SettingsEncoding::kNotText) return false;
+    if (encoding == SettingsEncoding::kUtf16Le || (encoding == SettingsEncoding::kAnsi && !forWrite)) return true;
 
-    UINT codePage = CP_ACP;
-    size_t skip = 0;
-    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-        static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-        codePage = CP_UTF8;
-        skip = 3;
-    }
-    std::wstring text;
-    if (bytes.size() > skip) {
-        const int n = MultiByteToWideChar(codePage, 0, bytes.data() + skip, int(bytes.size() - skip), nullptr, 0);
+    std::u16string text;
+    if (encoding == SettingsEncoding::kAnsi) {
+        const auto* ansi = reinterpret_cast<const char*>(bytes.data());
+        const int n = bytes.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, ansi, int(bytes.size()), nullptr, 0);
         text.resize(n);
-        MultiByteToWideChar(codePage, 0, bytes.data() + skip, int(bytes.size() - skip), text.data(), n);
+        if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi, int(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+    } else {
+        text = SettingsFileText(bytes, encoding);
     }
+    const std::wstring kept = std::wstring(path) + L".bak";
+    if (!bytes.empty() && !CopyFileW(path, kept.c_str(), FALSE)) return false;
     // Written beside the file and moved over it, so a failure midway never
     // leaves a half-converted settings file.
-    std::wstring temp = std::wstring(path) + L".new";
-    HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return;
+    const std::wstring temp = std::wstring(path) + L".new";
+    FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return false;
     const unsigned char bom[2] = {0xFF, 0xFE};
     DWORD written = 0;
-    BOOL ok = WriteFile(out, bom, 2, &written, nullptr);
-    if (ok && !text.empty()) ok = WriteFile(out, text.data(), DWORD(text.size() * 2), &written, nullptr);
-    CloseHandle(out);
-    if (!ok || !MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) DeleteFileW(temp.c_str());
+    BOOL ok = WriteFile(out.get(), bom, 2, &written, nullptr);
+    if (ok && !text.empty()) ok = WriteFile(out.get(), text.data(), DWORD(text.size() * 2), &written, nullptr);
+    out.reset();
+    if (ok && MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileW(temp.c_str());
+    return false;
 }
 
 Status RefusedWrite() {
@@ -110,9 +116,20 @@ Status WriteValue(const wchar_t* key, const wchar_t* value) {
     if (Status s = Section(section); s != kOk) return s;
     wchar_t path[kPathChars];
     SettingsFilePath(path);
-    EnsureUnicodeFile(path);
-    if (!WritePrivateProfileStringW(section, key, value, path)) return RefusedWrite();
+    if (!PrepareSettingsFile(path, true) || !WritePrivateProfileStringW(section, key, value, path))
+        return RefusedWrite();
     return kOk;
+}
+
+// Before a group of writes: a file that cannot take them is refused once for
+// the group, not once for each of its keys.
+bool SettingsFileWritable() {
+    if (gAppState == nullptr) return false;
+    wchar_t path[kPathChars];
+    SettingsFilePath(path);
+    if (PrepareSettingsFile(path, true)) return true;
+    (void)RefusedWrite();
+    return false;
 }
 
 }  // namespace
@@ -219,6 +236,7 @@ public:
         wchar_t section[kKeyChars], path[kPathChars];
         if (Section(section) != kOk) return;
         SettingsFilePath(path);
+        (void)PrepareSettingsFile(path, false);
         // The section is as long as its photo orders allow; the buffer grows
         // until it holds it all (a full buffer returns its size less 2).
         for (DWORD chars = 1 << 15; chars <= (1u << 24); chars *= 4) {
@@ -274,7 +292,10 @@ void ReadAllSettings() {
     read.Text(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
     read.Text(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
 
-    read.Number(IDS_KEY_FONT_SIZE, 0, &s->fontSize);
+    // The user's to edit: a size the font dialog would not offer is held to
+    // its range before anything multiplies it.
+    read.Number(IDS_KEY_FONT_SIZE, 0, &n);
+    s->fontSize = ClampedFontSize(n);
     read.Number(IDS_KEY_FONT_BOLD, 0, &s->fontBold);
     read.Number(IDS_KEY_FONT_ITALIC, 0, &s->fontItalic);
     for (int a = 0; a < 2; ++a) {
@@ -318,7 +339,7 @@ void FixSettingsDefaults() {
 
 void WritePhrases() {
     UserSettings* s = gUserSettings;
-    if (s == nullptr) return;
+    if (s == nullptr || !SettingsFileWritable()) return;
     for (int a = 0; a < 2; ++a) {
         // Without an album window (the configuration screen, or before the
         // windows are built) the phrase in memory is the user's; only a
@@ -336,7 +357,7 @@ void WritePhrases() {
 void WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
     DisplayState* d = gDisplayState;
-    if (s == nullptr || d == nullptr) return;
+    if (s == nullptr || d == nullptr || groups == 0 || !SettingsFileWritable()) return;
     if (groups & kSettingsAlbums)
         for (int a = 0; a < 2; ++a) {
             if (d->albums[a].folderName[0] != L'\0') {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 using namespace quorvel;
 
 TEST(NumberedKey, ReplacesTheLastCharacter) {
@@ -50,4 +54,65 @@ TEST(TrimLeadingBlanks, SpacesAndTabsOnly) {
     EXPECT_EQ(TrimLeadingBlanks(u"  \tArial "), u"Arial ");
     EXPECT_EQ(TrimLeadingBlanks(u"   "), u"");
     EXPECT_EQ(TrimLeadingBlanks(u"\u00A0x"), u"\u00A0x");
+}
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+// `text` as UTF-16 pairs in the order asked, after `mark`.
+std::vector<std::uint8_t> Utf16(std::u16string_view text, bool bigEndian, std::string_view mark = "") {
+    std::vector<std::uint8_t> bytes = Bytes(mark);
+    for (char16_t c : text) {
+        const auto high = static_cast<std::uint8_t>(c >> 8), low = static_cast<std::uint8_t>(c & 0xFF);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+const std::u16string kIni = u"[Header]\r\nFontName=Arial\r\nCurrentUserSaying1=\u039a\u03b1\u03bb\u03ae \U0001F333\r\n";
+
+}  // namespace
+
+TEST(DetectSettingsEncoding, EveryFormOfTextIsKnownAndReadWhole) {
+    const std::string utf8 =
+        "\xEF\xBB\xBF[Header]\r\nFontName=Arial\r\nCurrentUserSaying1=\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xAE "
+        "\xF0\x9F\x8C\xB3\r\n";
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        SettingsEncoding encoding;
+    } cases[] = {
+        {Utf16(kIni, false, "\xFF\xFE"), SettingsEncoding::kUtf16Le},
+        {Utf16(kIni, true, "\xFE\xFF"), SettingsEncoding::kUtf16Be},
+        {Utf16(kIni, false), SettingsEncoding::kUtf16LeUnmarked},
+        {Utf16(kIni, true), SettingsEncoding::kUtf16BeUnmarked},
+        {Bytes(utf8), SettingsEncoding::kUtf8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.encoding));
+        EXPECT_EQ(DetectSettingsEncoding(c.bytes), c.encoding);
+        EXPECT_EQ(SettingsFileText(c.bytes, c.encoding), kIni);
+    }
+    // Single bytes, the code page's: the Windows side converts them.
+    EXPECT_EQ(DetectSettingsEncoding(Bytes("[Header]\r\nFontName=Caf\xE9\r\n")), SettingsEncoding::kAnsi);
+    EXPECT_EQ(DetectSettingsEncoding({}), SettingsEncoding::kAnsi);
+}
+
+TEST(DetectSettingsEncoding, BytesThatHoldNoTextAreNotText) {
+    std::vector<std::uint8_t> oddBigEndian = Utf16(kIni, true, "\xFE\xFF");
+    oddBigEndian.push_back(0x0A);
+    const std::u16string loneSurrogate = {u'[', char16_t(0xD800), u']'};
+    const std::vector<std::uint8_t> cases[] = {
+        Bytes(std::string_view("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01", 12)),  // a photo
+        oddBigEndian,
+        Utf16(loneSurrogate, true, "\xFE\xFF"),
+        Utf16(loneSurrogate, false),
+        Bytes("\xEF\xBB\xBF[Header]\r\nFontName=\xC3\x28"),  // a byte that continues nothing
+        Bytes("\xEF\xBB\xBF[Header]\r\nFontName=\xC0\xAF"),  // '/' in two bytes
+        Bytes("\xEF\xBB\xBF[Header]\r\nFontName=\xE2\x82"),  // cut short
+        Bytes(std::string_view("A\x00\x01\x00", 4)),         // a control character either way
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(DetectSettingsEncoding(cases[i]), SettingsEncoding::kNotText) << "case " << i;
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "base/ErrorReporter_win.h"
 #include "storage/Settings_win.h"
@@ -101,6 +103,22 @@ TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
     EXPECT_EQ(gDisplayState->monitors[5].album, 1);
 }
 
+// The size is the user's to edit: one the font dialog does not offer is
+// held to its 8 to 72 points as it is read, never multiplied out of range.
+TEST(ReadAllSettings, AFontSizeTheFontDialogDoesNotOfferIsHeldToItsRange) {
+    ProcessRecords records;
+    const std::pair<const wchar_t*, std::int32_t> sizes[] = {{L"FontSize=2000000000", 72},
+                                                             {L"FontSize=-1e30", -72},
+                                                             {L"FontSize=300", 72},
+                                                             {L"FontSize=3", 8},
+                                                             {L"FontSize=40", 40}};
+    for (const auto& [line, size] : sizes) {
+        ASSERT_TRUE(WriteUtf16File(records.settingsFile(), Ini({line})));
+        ReadAllSettings();
+        EXPECT_EQ(gUserSettings->fontSize, size) << line;
+    }
+}
+
 // A monitor's value is an album number, 1 or 2; anything else a user or
 // another tool wrote there names no album, however large.
 TEST(ReadAllSettings, AMonitorValueThatNamesNoAlbumLeavesTheMonitorWithout) {
@@ -127,14 +145,47 @@ TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
     EXPECT_STREQ(gUserSettings->phrase[1], emoji);
 }
 
-TEST(WriteSettings, AnAnsiFileIsConvertedKeepingItsValues) {
-    ProcessRecords records;
-    ASSERT_TRUE(WriteBytes(records.settingsFile(), "[Header]\r\nFontName=Arial\r\nFontSize=48\r\n"));
+// A settings file a user's editor saved in another form of text: the start
+// reads its settings, a phrase update keeps them all beside the new phrase,
+// and the file as it was is kept. A file that is no text is never written.
+TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
+    const std::wstring lines =
+        L"[Header]\r\nFontName=Georgia\r\nCurrentMatting1=sox.jpg\r\nScreenSaverSaying=Back at 3\r\n";
+    std::string bigEndian = "\xFE\xFF", littleEndian, ansi;
+    for (wchar_t c : lines) {
+        bigEndian += {'\0', static_cast<char>(c)};
+        littleEndian += {static_cast<char>(c), '\0'};
+        ansi += static_cast<char>(c);
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"UTF-16BE", bigEndian}, {"UTF-16LE without its mark", littleEndian}, {"ANSI", ansi}};
     const wchar_t greek[] = L"\u0393\u03b5\u03b9\u03ac";
-    EXPECT_EQ(WriteSettingTextById(IDS_KEY_USER_SAYING, 1, greek), kOk);
-    EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentUserSaying1"), greek);
-    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontName"), L"Arial");
-    EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontSize"), L"48");
+    for (const auto& [form, bytes] : files) {
+        SCOPED_TRACE(form);
+        ProcessRecords records;
+        const std::wstring file = records.settingsFile();
+        ASSERT_TRUE(WriteBytes(file, bytes));
+        ReadAllSettings();
+        EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
+        wcscpy(gUserSettings->phrase[0], greek);
+        WritePhrases();
+        EXPECT_EQ(ReadRaw(file, L"CurrentUserSaying1"), greek);
+        EXPECT_EQ(ReadRaw(file, L"ScreenSaverSaying"), L"Back at 3");
+        EXPECT_EQ(ReadRaw(file, L"FontName"), L"Georgia");
+        EXPECT_EQ(ReadRaw(file, L"CurrentMatting1"), L"sox.jpg");
+        EXPECT_EQ(ReadBytes(file + L".bak"), bytes);
+    }
+
+    ProcessRecords records;
+    const std::wstring file = records.settingsFile();
+    const std::string photo("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00", 14);
+    ASSERT_TRUE(WriteBytes(file, photo));
+    ReadAllSettings();
+    BoxWatcher boxes;
+    WritePhrases();
+    EXPECT_EQ(ReadBytes(file), photo);
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << "one refusal for the phrases together";
+    EXPECT_EQ(GetFileAttributesW((file + L".bak").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(WriteSettings, ZeroColourIsNotWrittenBack) {
