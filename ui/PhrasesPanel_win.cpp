@@ -3,10 +3,12 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/Frame_win.h"
 #include "display/Strip.h"
@@ -140,13 +142,20 @@ Status UpdateSaverPhrase(HWND dialog) {
 Status SelectFont(HWND dialog) {
     AlbumView* view = ViewOf(gPhrases.album);
     LOGFONTW font = gDisplayState->phraseLogFont;
+    // The dialog shows the size it finds in the height at the screen's DPI,
+    // not at the 96 the album windows' height is reckoned at; given the
+    // height of the stored size at that DPI, OK without a change keeps it.
+    const int points = std::abs(gUserSettings->fontSize);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(WindowDc().get(), LOGPIXELSY), 72);
     CHOOSEFONTW choose = {};
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = dialog;
     choose.lpLogFont = &font;
-    choose.iPointSize = gUserSettings->fontSize * 10;
+    choose.iPointSize = points * 10;
     choose.rgbColors = view->textColour;
-    choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+    choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE;
+    choose.nSizeMin = kSmallestFontSize;
+    choose.nSizeMax = kLargestFontSize;
     Status status = kOk;
     if (ChooseFontW(&choose)) status = ApplyChosenFont(gPhrases.album, font, choose.iPointSize, choose.rgbColors);
     ShowFontName(dialog);
@@ -196,7 +205,7 @@ Status ApplyChosenFont(int album, const LOGFONTW& chosen, int pointTenths, COLOR
         return kErrInvalidArgument;
     }
     ViewOf(album)->textColour = StoredPhraseColour(colour);
-    gUserSettings->fontSize = pointTenths / 10;
+    gUserSettings->fontSize = ClampedFontSize((pointTenths + 5) / 10);
     LOGFONTW& font = gDisplayState->phraseLogFont;
     font = chosen;
     font.lfHeight = PhraseFontHeight(gUserSettings->fontSize);

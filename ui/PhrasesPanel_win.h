@@ -15,7 +15,8 @@ namespace quorvel {
 // by the album frame's own rule for the chosen points, so the phrase keeps
 // its size after a restart), the point size and the album's colour, pure
 // black kept as a colour the settings do not take for "none". `pointTenths`
-// is the dialog's size in tenths of a point.
+// is the dialog's size in tenths of a point, kept as the nearest whole point
+// the dialog offers.
 [[nodiscard]] Status ApplyChosenFont(int album, const LOGFONTW& chosen, int pointTenths, COLORREF colour);
 
 }  // namespace quorvel

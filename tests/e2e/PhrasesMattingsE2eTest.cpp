@@ -158,6 +158,33 @@ TEST_F(ProgramPanel, PhrasesPanelTakesAGreekPhraseInAChosenColourToTheFileAndThe
     EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(0, 0, 0)) > 200; }));
 }
 
+// On a display scaled to 144 DPI the font dialog opens on the phrase's own
+// size, so that OK without a change keeps it.
+TEST(PhrasesFontDialog, OkWithoutAChangeKeepsTheSizeOnAScaledDisplay) {
+    ASSERT_TRUE(RegWriteDword(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", 144));
+    // A face the prefix has, so that the dialog finds the font it is given.
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"FontName", L"Tahoma",
+                                           JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
+    Process p;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
+    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+    ASSERT_NE(home, nullptr);
+    ASSERT_TRUE(ClickButton(FindControl(home, IDC_PHRASES_PANEL)));
+    HWND panel = WaitForWindow(p.Pid(), kPhrases);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_SELECT_FONT)));
+    HWND font = WaitForWindow(p.Pid(), L"Font");
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(ClickButton(FindControl(font, IDOK)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(font); }));
+    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(panel); }));
+    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_EQ(p.WaitExit(), 0u);
+    EXPECT_TRUE(IniHas(L"FontName=Tahoma\r\n")) << ReadTextFile(Ini()).value_or(L"");
+    EXPECT_TRUE(IniHas(L"FontSize=72\r\n")) << ReadTextFile(Ini()).value_or(L"");
+}
+
 TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbum) {
     ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"red board.bmp"), RGB(220, 0, 0)));
     ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"blue board.bmp"), RGB(0, 0, 220)));
