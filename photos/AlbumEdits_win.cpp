@@ -84,8 +84,14 @@ Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved) {
     const int partner = ShiftPartner(photo, slot.photoCount, direction);
     if (partner < 0) return kOk;
     std::swap(slot.photos[photo], slot.photos[partner]);
+    // An order the file does not keep is taken back: the panel goes on
+    // showing the album as it is, and an edit acts on the photo it shows.
+    if (Status s = WritePhotoOrder(album); s != kOk) {
+        std::swap(slot.photos[photo], slot.photos[partner]);
+        return s;
+    }
     *moved = partner;
-    return WritePhotoOrder(album);
+    return kOk;
 }
 
 }  // namespace quorvel

@@ -23,7 +23,8 @@ namespace quorvel {
 // Swaps photo `photo` with its neighbour in `direction` (-1 towards the
 // start, +1 towards the end) and keeps the album's new order in the settings
 // file, so the display joins the photos that way. *moved receives the
-// photo's place afterwards (its old place when it has no such neighbour).
+// photo's place afterwards (its old place when it has no such neighbour, or
+// when the order cannot be written: the swap is then undone).
 [[nodiscard]] Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved);
 
 }  // namespace quorvel

@@ -11,6 +11,7 @@
 #include "display/BitmapCache.h"
 #include "display/Decode_win.h"
 #include "storage/Storage_win.h"
+#include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -103,6 +104,21 @@ TEST_F(AlbumEdits, AShiftedPhotoMovesOnAndTheOrderLastsIntoTheNextDecoding) {
     gDisplayState->albums[0].photoType = 3;
     ASSERT_EQ(DecodeAlbum(0), kOk);
     EXPECT_EQ(Order(), shifted);
+}
+
+// A shift whose order the settings file will not take is undone: the
+// album keeps the order the panel shows, so that the next Delete or turn
+// acts on the photo the user sees selected.
+TEST_F(AlbumEdits, AShiftThatCannotBeKeptLeavesTheOrderAsItWas) {
+    MakeAlbum({L"A.bmp", L"B.bmp", L"C.bmp"});
+    const std::vector<std::wstring> start = Order();
+    // A settings "file" that is a folder cannot be written.
+    ASSERT_TRUE(CreateDirectoryW(records_.settingsFile().c_str(), nullptr));
+    BoxWatcher boxes;
+    int moved = -1;
+    EXPECT_EQ(ShiftAlbumPhoto(0, 1, +1, &moved), kErrIniWrite);
+    EXPECT_EQ(moved, 1);
+    EXPECT_EQ(Order(), start);
 }
 
 }  // namespace
