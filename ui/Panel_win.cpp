@@ -157,10 +157,9 @@ INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wPar
     }
 }
 
-// The one dialog procedure of every panel, and the boundary no C++
-// exception crosses: a failure is shown and the panel goes on.
+// The one dialog procedure of every panel.
 INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return WithinPanelBoundary<INT_PTR>(dialog, FALSE, [&]() -> INT_PTR {
         if (message == WM_INITDIALOG) {
             auto* instance = reinterpret_cast<PanelInstance*>(lParam);
             SetPropW(dialog, kInstanceProperty, instance);
@@ -170,17 +169,21 @@ INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
         }
         PanelInstance* instance = InstanceOf(dialog);
         return instance != nullptr ? Dispatch(dialog, *instance, message, wParam, lParam) : FALSE;
-    } catch (const FatalError& e) {
-        MessageBoxW(dialog, e.text.c_str(), gAppState->caption, MB_OK);
-    } catch (...) {
-        // Only an allocation can fail this way here.
-        SetErrorLocation(QV_SITE(kModule));
-        ReportError(kErrMemory, 1);
-    }
-    return FALSE;
+    });
 }
 
 }  // namespace
+
+void ReportPanelException(HWND window) {
+    try {
+        throw;
+    } catch (const FatalError& e) {
+        MessageBoxW(window, e.text.c_str(), gAppState->caption, MB_OK);
+    } catch (...) {
+        SetErrorLocation(QV_SITE(kModule));
+        ReportError(kErrMemory, 1);
+    }
+}
 
 // An explorer-style dialog calls the hook with its child dialog; the
 // window to move is then the parent.
@@ -423,9 +426,11 @@ Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
     return kOk;
 }
 
+namespace {
+
 // The subclass id is the button's index in its dialog's table, so each
 // button finds its own record wherever the dialog has been moved.
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index, DWORD_PTR) {
+LRESULT OnButtonHoverMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index) {
     int count = 0;
     GlyphButton* table = PanelButtons(GetParent(button), &count);
     GlyphButton* record = table != nullptr && index < static_cast<UINT_PTR>(count) ? &table[index] : nullptr;
@@ -454,6 +459,13 @@ LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPAR
         default: break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index, DWORD_PTR) {
+    return WithinPanelBoundary<LRESULT>(button, 0,
+                                        [&] { return OnButtonHoverMessage(button, message, wParam, lParam, index); });
 }
 
 Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count) {
@@ -605,7 +617,9 @@ void DrawGroupBox(HWND box, HDC dc) {
     DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
 }
 
-LRESULT CALLBACK PaintGroupBox(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK PaintGroupBox(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+LRESULT OnGroupBoxMessage(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             PaintScope paint(box);
@@ -628,6 +642,10 @@ LRESULT CALLBACK PaintGroupBox(HWND box, UINT message, WPARAM wParam, LPARAM lPa
         default: break;
     }
     return DefSubclassProc(box, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PaintGroupBox(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    return WithinPanelBoundary<LRESULT>(box, 0, [&] { return OnGroupBoxMessage(box, message, wParam, lParam); });
 }
 
 }  // namespace

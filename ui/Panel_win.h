@@ -120,6 +120,24 @@ struct PanelDescription {
     void (*onDestroy)(HWND dialog, bool reopening) = nullptr;
 };
 
+// Shows the exception being handled as the panels do: a FatalError's text
+// in a box, anything else as 10034 (only an allocation fails that way
+// here). Call it only from inside a catch block.
+void ReportPanelException(HWND window);
+
+// The boundary no C++ exception crosses, of the panel procedure and of the
+// subclass procedures of a panel's controls: what `body` raises is shown,
+// the message gets `failed` as its result, and the panel goes on.
+template <typename Result, typename Body>
+Result WithinPanelBoundary(HWND window, Result failed, Body&& body) {
+    try {
+        return body();
+    } catch (...) {
+        ReportPanelException(window);
+    }
+    return failed;
+}
+
 // Runs the panel until it ends without asking to be reopened: each time from
 // the template that suits the DPI, its font rewritten. result receives the
 // panel's result, openings how often it was opened.

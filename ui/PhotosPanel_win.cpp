@@ -341,7 +341,7 @@ void StopDrag() {
     ReleaseCapture();
 }
 
-LRESULT CALLBACK PreviewProc(HWND preview, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT OnPreviewMessage(HWND preview, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: PaintPreview(preview); return 0;
         case WM_SETCURSOR: SetCursor(gPhotos.fit ? gPhotos.arrow : gPhotos.hand); return TRUE;
@@ -369,6 +369,12 @@ LRESULT CALLBACK PreviewProc(HWND preview, UINT message, WPARAM wParam, LPARAM l
         case WM_CAPTURECHANGED: gPhotos.dragging = false; return 0;
         default: return DefSubclassProc(preview, message, wParam, lParam);
     }
+}
+
+// Inside the panels' boundary: a drag copies the shown part of the photo
+// at every mouse move, an allocation that may fail.
+LRESULT CALLBACK PreviewProc(HWND preview, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    return WithinPanelBoundary<LRESULT>(preview, 0, [&] { return OnPreviewMessage(preview, message, wParam, lParam); });
 }
 
 void ShowPhoto() {

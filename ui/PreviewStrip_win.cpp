@@ -6,6 +6,7 @@
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "display/Frame_win.h"
+#include "ui/Panel_win.h"
 
 namespace quorvel {
 
@@ -45,17 +46,19 @@ void OnPaint(HWND strip, PreviewStrip& preview) {
 
 LRESULT CALLBACK PreviewProcedure(HWND strip, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* preview = reinterpret_cast<PreviewStrip*>(data);
-    switch (message) {
-        case WM_PAINT: OnPaint(strip, *preview); return 0;
-        case WM_PRINTCLIENT: ReportOnce(Paint(strip, reinterpret_cast<HDC>(wParam), *preview), *preview); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(strip, PreviewProcedure, kPreviewSubclass);
-            delete preview;
-            break;
-        default: break;
-    }
-    return DefSubclassProc(strip, message, wParam, lParam);
+    return WithinPanelBoundary<LRESULT>(strip, 0, [&]() -> LRESULT {
+        switch (message) {
+            case WM_PAINT: OnPaint(strip, *preview); return 0;
+            case WM_PRINTCLIENT: ReportOnce(Paint(strip, reinterpret_cast<HDC>(wParam), *preview), *preview); return 0;
+            case WM_ERASEBKGND: return 1;
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(strip, PreviewProcedure, kPreviewSubclass);
+                delete preview;
+                break;
+            default: break;
+        }
+        return DefSubclassProc(strip, message, wParam, lParam);
+    });
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <knownfolders.h>
 
 #include <cwchar>
 #include <deque>
 #include <functional>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
@@ -22,13 +25,22 @@
 #include "ui/PhrasesPanel_win.h"
 #include "ui/PreviewStrip_win.h"
 #include "res/resource.h"
+#include "tests/e2e/Driver.h"
+#include "tests/win/BoxWatcher.h"
 #include "tests/win/PanelScript.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
 using namespace quorvel::test;
+namespace e2e = quorvel::e2e;
 
 namespace {
+
+std::wstring TextOf(unsigned id) {
+    wchar_t text[kMessageChars] = L"";
+    (void)LoadText(id, text, sizeof text);
+    return text;
+}
 
 PixelBlock Plain(int side, std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
     PixelBlock block = PixelBlock::Make(side, side);
@@ -171,6 +183,22 @@ TEST_F(BoardAndPhrasePanels, PreviewPaintsLeaveNoGdiObjectAndFailOnce) {
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
     EXPECT_EQ(script.boxes.size(), 1u);
     EXPECT_EQ(gGuardedGdiObjects, before);
+}
+
+// Nothing a panel control's own procedure raises crosses user32: it is
+// shown as the panels show their failures, and goes no further.
+TEST_F(BoardAndPhrasePanels, AnExceptionInsideAControlIsShownAndStopsThere) {
+    HWND strip =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 60, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(AttachPreviewStrip(strip, []() -> PreviewContent { throw std::bad_alloc(); }), kOk);
+    {
+        BoxWatcher boxes;
+        EXPECT_NO_THROW(RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+        const auto seen = boxes.Boxes();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_NE(seen[0].text.find(TextOf(kErrMemory)), std::wstring::npos);
+    }
+    DestroyWindow(strip);
 }
 
 TEST_F(BoardAndPhrasePanels, PhrasesAreDrawnWithoutPrefixProcessing) {
