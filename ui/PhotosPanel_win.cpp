@@ -498,16 +498,22 @@ void ChooseStitchMode(int mode) {
     Changed();
 }
 
+// The button offers the other mode, in its caption as in its glyph.
+void ToggleActualSize(HWND dialog) {
+    gPhotos.fit = !gPhotos.fit;
+    StopDrag();
+    RefreshPreview(true);
+    wchar_t caption[kMessageChars];
+    if (LoadText(gPhotos.fit ? IDS_ACTUAL_SIZE : IDS_FIT_WINDOW, caption, sizeof caption) == kOk)
+        SetDlgItemTextW(dialog, IDC_ACTUAL_SIZE, caption);
+    InvalidateRect(GetDlgItem(dialog, IDC_ACTUAL_SIZE), nullptr, FALSE);
+}
+
 Status RunCommand(HWND dialog, int id) {
     switch (id) {
         case IDC_ALBUM1_RADIO: return ChooseAlbum(0);
         case IDC_ALBUM2_RADIO: return ChooseAlbum(1);
-        case IDC_ACTUAL_SIZE:
-            gPhotos.fit = !gPhotos.fit;
-            StopDrag();
-            RefreshPreview(true);
-            InvalidateRect(GetDlgItem(dialog, IDC_ACTUAL_SIZE), nullptr, FALSE);
-            return kOk;
+        case IDC_ACTUAL_SIZE: ToggleActualSize(dialog); return kOk;
         case IDC_DELETE_PHOTO: return DeletePhoto();
         case IDC_SHIFT_LEFT: return ShiftPhoto(-1);
         case IDC_SHIFT_RIGHT: return ShiftPhoto(+1);

@@ -167,7 +167,8 @@ TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
 // Two openings, ended by Esc and by Close, each with a drag that
 // loses the mouse to another window and a repaint while the panel asks a
 // question: every paint is finished, a lost capture ends the drag so the
-// next press starts one, and no GDI object or handle is left behind.
+// next press starts one, and no GDI object or handle is left behind. The
+// Actual Size button names the mode it offers.
 TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
     Album(0, L"Hills", {L"a.jpg", L"b.jpg"}, 640, 480);
     int rounds = 0;
@@ -180,6 +181,7 @@ TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
             [&](HWND p) {
                 HWND preview = GetDlgItem(p, IDC_PHOTO_PREVIEW);
                 Command(p, IDC_ACTUAL_SIZE);
+                EXPECT_EQ(Text(p, IDC_ACTUAL_SIZE), TextOf(IDS_FIT_WINDOW));
                 SendMessageW(preview, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
                 EXPECT_EQ(GetCapture(), preview);
                 SetCapture(p);
@@ -197,6 +199,8 @@ TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
                 ++rounds;
             },
             [&](HWND p) {
+                Command(p, IDC_ACTUAL_SIZE);
+                EXPECT_EQ(Text(p, IDC_ACTUAL_SIZE), TextOf(IDS_ACTUAL_SIZE));
                 if (opening % 2 == 0)
                     Command(p, IDCANCEL);
                 else
