@@ -19,6 +19,7 @@
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
+#include "system/SaverRegistry_win.h"
 #include "ui/FileSelection_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PreviewStrip_win.h"
@@ -35,8 +36,10 @@ const GlyphButtonSpec kMattingsButtons[] = {{IDC_IMPORT_MATTINGS, IDB_BUTTON_IMP
 const int kMattingsColoured[] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_MATTING_GROUP};
 const int kMattingsGroups[] = {IDC_MATTING_GROUP};
 const PanelMenuItem kMattingsMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
+const int kAlbumRadios[kAlbumCount] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO};
 
-// One opening's choices; the launcher's reopen starts them afresh.
+// One opening's choices; a reopen (after an import, or a DPI or display
+// change) keeps only the album chosen.
 struct MattingsState {
     int album = 0;
     int listed[kAlbumCount] = {-1, -1};  // list index of each album's board
@@ -211,17 +214,17 @@ Status BuildList(HWND dialog) {
 }
 
 Status InitialiseMattings(HWND dialog) {
-    gMattings = {};
+    gMattings = MattingsState{.album = gMattings.album};
     if (Status s = PreparePreviewViews(); s != kOk) return s;
     HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
     if (strip == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PlaceStrip(dialog, strip);
     if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
-    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
+    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, kAlbumRadios[gMattings.album]);
     SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, gDisplayState->albums[0].folderName);
     SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, gDisplayState->albums[1].folderName);
     if (GetSystemMetrics(SM_CMONITORS) < 2) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
-    if (Status s = BuildMattingTile(0); s != kOk) return s;
+    if (Status s = BuildMattingTile(gMattings.album); s != kOk) return s;
     return BuildList(dialog);
 }
 
@@ -266,6 +269,8 @@ Status ImportBoards(HWND dialog) {
         wchar_t source[kPathChars], target[kPathChars];
         if (!JoinPath(folder.c_str(), name.c_str(), source) || !JoinPath(boards, name.c_str(), target))
             return Fail(QV_SITE(kModule), kErrInvalidArgument, name.c_str());
+        // A board chosen in the boards folder itself is there already.
+        if (SamePath(source, target)) continue;
         // A board that replaces the one in use must be one the next start
         // can cut a tile from.
         if (Status s = CheckBoardFile(source); s != kOk) return s;
@@ -352,6 +357,7 @@ Status CheckBoardFile(const wchar_t* path) {
 Status OpenMattingsPanel(HWND owner) {
     if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    gMattings = {};
     return LaunchPanel(owner, kMattings);
 }
 

@@ -295,6 +295,55 @@ TEST_F(BoardAndPhrasePanels, BoardListSkipsNonBoardsKeepsTheAlbumsBoardAndAClick
     EXPECT_NE(script.boxes[0].find(missing), std::wstring::npos);
 }
 
+// Boards chosen in the boards folder itself are there already: the import
+// goes on past them, and the panel opens again on the album the user had
+// chosen, whose board the next click changes.
+TEST_F(BoardAndPhrasePanels, ImportingBoardsAlreadyThereGoesOnAndTheChosenAlbumStays) {
+    // The import's dialog opens on the Pictures folder: here the boards folder.
+    const std::wstring pictures = e2e::KnownFolder(FOLDERID_Pictures);
+    CreateDirectoryW(pictures.c_str(), nullptr);
+    for (const wchar_t* name : {L"a.png", L"b.png"})
+        ASSERT_TRUE(WriteImage(pictures + L"\\" + name, 120, 100, 0x8090A0));
+    wcscpy(gUserSettings->mattingsPath, pictures.c_str());
+    for (AlbumSlot& slot : gDisplayState->albums) wcscpy(slot.mattingFile, L"a.png");
+    gDisplayState->albums[1].inUse = 1;
+    const std::wstring title = L"Matting Boards Photos - Quorvel";
+    HWND first = nullptr;
+    PanelScript script;
+    script.title = title;
+    script.steps = {
+        [&](HWND p) {
+            first = p;
+            CheckRadioButton(p, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM2_RADIO);
+            Command(p, IDC_ALBUM2_RADIO);
+            script.title = L"no step inside the file dialog";
+            std::thread chooser([] {
+                e2e::ChooseInFileDialog(GetCurrentProcessId(), TextOf(IDS_BOARD_IMPORT_TITLE), L"\"a.png\" \"b.png\"");
+            });
+            Command(p, IDC_IMPORT_MATTINGS);
+            chooser.join();
+            script.title = title;
+        },
+        [&](HWND p) {
+            EXPECT_NE(p, first) << "the panel opens again with the boards listed";
+            EXPECT_EQ(IsDlgButtonChecked(p, IDC_ALBUM2_RADIO), BST_CHECKED);
+            HWND list = GetDlgItem(p, IDC_BOARD_LIST);
+            LVFINDINFOW find = {};
+            find.flags = LVFI_STRING;
+            find.psz = L"b.png";
+            NMITEMACTIVATE click = {};
+            click.hdr = {list, IDC_BOARD_LIST, static_cast<UINT>(NM_CLICK)};
+            click.iItem = ListView_FindItem(list, -1, &find);
+            SendMessageW(p, WM_NOTIFY, IDC_BOARD_LIST, reinterpret_cast<LPARAM>(&click));
+            SendMessageW(p, WM_COMMAND, IDCANCEL, 0);
+        },
+    };
+    ASSERT_EQ(RunScripted(script, [&] { return OpenMattingsPanel(owner); }), kOk);
+    EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
+    EXPECT_STREQ(gDisplayState->albums[1].mattingFile, L"b.png");
+    EXPECT_STREQ(gDisplayState->albums[0].mattingFile, L"a.png");
+}
+
 TEST_F(BoardAndPhrasePanels, ABoardMustDecodeAndHaveAHundredPixelSides) {
     Board(L"small.png", 120, 90);
     Board(L"square.png", 100, 100);
