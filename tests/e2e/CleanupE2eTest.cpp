@@ -94,28 +94,24 @@ bool IsLink(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-// Makes `link` a link to the folder `target`. Wine's CreateSymbolicLinkW
-// makes nothing, but Wine shows a Unix symbolic link as a link (a reparse
-// point), so there ln makes one between the folders' Unix names. Wine
-// starts a Unix program without a process to wait for: the link is there
-// when it shows.
+// Makes `link` a link to the folder `target`: Wine shows a Unix symbolic
+// link as a link (a reparse point), and its CreateSymbolicLinkW makes
+// nothing, so ln makes one between the folders' Unix names. Wine starts a
+// Unix program without a process to wait for: the link is there when it
+// shows.
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link)) return true;
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName =
         reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
     if (unixName == nullptr) return false;
     auto unixPath = [&](const std::wstring& path) {
-        std::wstring wide;
-        if (char* name = unixName(path.c_str())) {
-            wide.assign(name, name + strlen(name));
-            HeapFree(GetProcessHeap(), 0, name);
-        }
-        return wide;
+        char* name = unixName(path.c_str());
+        const std::wstring wide = name ? std::wstring(name, name + strlen(name)) : L"";
+        HeapFree(GetProcessHeap(), 0, name);
+        return QuoteArg(wide);
     };
-    std::wstring commandLine = L"ln -s " + QuoteArg(unixPath(target)) + L" " + QuoteArg(unixPath(link));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    std::wstring commandLine = L"ln -s " + unixPath(target) + L" " + unixPath(link);
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started))

@@ -63,24 +63,6 @@ TEST(CopyCommonToUser, ACopyThatStopsHalfWayLeavesNoUserFolderAndIsDoneAgain) {
     EXPECT_EQ(Listing(records.root.Path()), (Names{L"common", L"user"}));
 }
 
-// Repair puts the installed files back over the user's copies, and brings
-// nothing else in.
-TEST(CopyCommonToUser, RepairPutsTheShippedFilesBack) {
-    ProcessRecords records;
-    const std::wstring common = records.root / L"common", user = records.root / L"user";
-    CreateDirectoryW(common.c_str(), nullptr);
-    CreateDirectoryW(user.c_str(), nullptr);
-    ASSERT_TRUE(WriteBytes(common + L"\\Quorvel.ini", "installed"));
-    MakeTree(common, {L"stray.bat"});
-    ASSERT_TRUE(WriteBytes(user + L"\\Quorvel.ini", "changed"));
-    MakeTree(user, {L"Quorvel_ErrorsLog.csv"});
-    wcscpy(gAppState->commonFolder, common.c_str());
-    wcscpy(gAppState->userFolder, user.c_str());
-    EXPECT_EQ(CopyCommonToUser(), kOk);
-    EXPECT_EQ(ReadBytes(user + L"\\Quorvel.ini"), "installed");
-    EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"Quorvel_ErrorsLog.csv"}));
-}
-
 TEST(CopyCommonToUser, MissingCommonFolderGives10001) {
     ProcessRecords records;
     wcscpy(gAppState->commonFolder, (records.root / L"absent").c_str());
