@@ -222,6 +222,14 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                 OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
                 gMode.cleanupMode = true;
                 gMode.ownerWindow = GetActiveWindow();
+                // The program's mutex, held while the cleanup runs, keeps a
+                // program from starting beneath it; when a program holds it
+                // already, the cleanup refuses (CleanupRepair).
+                gMode.instanceMutex = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");
+                if (gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+                    CloseHandle(gMode.instanceMutex);
+                    gMode.instanceMutex = nullptr;
+                }
             } else {
                 gMode.regularProgram = true;
                 gMode.instanceMutex = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");

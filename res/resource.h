@@ -54,13 +54,14 @@
 #define IDS_RESTORE_PLAN_FAILED 30010
 #define IDS_TOO_MANY_PICTURES 30011
 
-/* Cleanup: its summary, its notice when nothing was cleaned, and the default
-   phrases it writes back */
+/* Cleanup: its summary, its notices when nothing was cleaned, and the
+   default phrases it writes back */
 #define IDS_CLEANUP_SUMMARY 30012
 #define IDS_DEFAULT_PHRASE1 30013
 #define IDS_DEFAULT_PHRASE2 30014
 #define IDS_DEFAULT_SAVER_PHRASE 30015
 #define IDS_NOTHING_CLEANED 30016
+#define IDS_CLEANUP_BUSY 30017
 
 /* Album frame */
 #define IDS_JOIN_FAILED 31200

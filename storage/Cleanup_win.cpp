@@ -42,12 +42,21 @@ bool Untouchable(const WIN32_FIND_DATAW& found) {
 // user never had, or a file something else deleted first.
 bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+// True when `path` is a link (a reparse point) to somewhere else.
+bool IsLinkOnDisk(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // Calls `visit` for each entry of `folder` matching `pattern`; false when
-// the folder is there but cannot be listed.
+// the folder is there but cannot be listed. A folder that is itself a link,
+// whether a root, a default album or a cache folder, is not listed: what it
+// leads to is not the program's.
 template <typename Visit>
 bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     wchar_t search[kPathChars];
     if (folder[0] == L'\0' || !JoinPath(folder, pattern, search)) return false;
+    if (IsLinkOnDisk(folder)) return true;
     WIN32_FIND_DATAW found;
     FindHandle find(FindFirstFileW(search, &found));
     if (!find) return Gone(GetLastError());
@@ -61,8 +70,7 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
 }
 
 bool IsLink(std::u16string_view folder) {
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(std::u16string(folder).c_str()));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return IsLinkOnDisk(reinterpret_cast<const wchar_t*>(std::u16string(folder).c_str()));
 }
 
 // Keeps `path` when it may be cleaned, else takes the program's default
@@ -83,7 +91,9 @@ public:
     void DeleteOne(const wchar_t* path) {
         if (!DeleteFileW(path) && !Gone(GetLastError())) ++failures;
     }
+    // A folder that is a link stays, as the user made it.
     void RemoveOne(const wchar_t* path) {
+        if (IsLinkOnDisk(path)) return;
         if (!RemoveDirectoryW(path) && !Gone(GetLastError())) ++failures;
     }
 
@@ -107,7 +117,7 @@ public:
         const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
             if (!IsFolder(found)) return;
             wchar_t cache[kPathChars];
-            if (!JoinPath(album, L"BMP", cache)) return;
+            if (!JoinPath(album, L"BMP", cache) || IsLinkOnDisk(cache)) return;
             ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });
@@ -261,6 +271,17 @@ void Tell(unsigned formatId, Args... args) {
         DebugLine(L"Quorvel: Error occured at file %ls line %d\n", gErrorLocation.sourceName, gErrorLocation.line);
 }
 
+// Each run names itself by a mutex (the start-up takes them): the saver
+// showing its albums by "Quorvel_Saver", the program, and a cleanup run
+// while it lasts, by "Quorvel_RegExe". This process's own does not count.
+bool AnotherRunIsOpen() {
+    auto open = [](const wchar_t* name) {
+        return static_cast<bool>(KernelHandle(OpenMutexW(SYNCHRONIZE, FALSE, name)));
+    };
+    const bool ownsProgramMutex = (gMode.regularProgram || gMode.cleanupMode) && gMode.instanceMutex != nullptr;
+    return open(L"Quorvel_Saver") || (!ownsProgramMutex && open(L"Quorvel_RegExe"));
+}
+
 }  // namespace
 
 Status CleanupRepair() {
@@ -281,6 +302,13 @@ Status CleanupRepair() {
     }
     const bool albums = albumsPath[0] != L'\0', boards = mattingsPath[0] != L'\0';
     Cleaner cleaner;
+
+    // A running saver or program shows the albums from their caches and
+    // boards; nothing is touched beneath it.
+    if (AnotherRunIsOpen()) {
+        Tell(IDS_CLEANUP_BUSY);
+        return kOk;
+    }
 
     // A temporary folder that stays is still in use (a batch file of it
     // running, another run of the program); nothing else is then touched,

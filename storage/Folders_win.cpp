@@ -9,6 +9,7 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"
+#include "storage/StorageRules.h"
 
 namespace quorvel {
 
@@ -27,39 +28,28 @@ bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kP
     return SUCCEEDED(found) && base != nullptr && JoinPath(base, tail, out);
 }
 
-bool IsDotName(const wchar_t* name) { return name[0] == L'.'; }
-
-// Copies the files of `from` into `to` and walks its folders while `depth`
-// allows; a folder below the last allowed level stops the copy with 10083.
-Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
-    wchar_t search[kPathChars];
-    if (!JoinPath(from, L"*.*", search)) return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, from);
-    WIN32_FIND_DATAW found;
-    const FindHandle find(FindFirstFileW(search, &found));
-    if (!find) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kSettingsModule), search);
-        return kErrFindFirstFile;
-    }
-    do {
+// Copies the shipped files (ShippedUserFiles) of the machine-wide folder
+// `from` into `to`, and nothing else found there: every account of the
+// machine may add files and folders to it. A shipped file that folder lacks
+// is left out. With `replace`, a copy already in `to` is put back as
+// installed and a failed copy stops with 10033. Without it, a file in `to`
+// stays as it is, and a copy that fails is left to the command that needs
+// the file, which reports it there.
+Status CopyShippedFiles(const wchar_t* from, const wchar_t* to, bool replace) {
+    for (std::u16string_view name : ShippedUserFiles()) {
+        const std::u16string terminated(name);
+        const wchar_t* wide = reinterpret_cast<const wchar_t*>(terminated.c_str());
         wchar_t source[kPathChars], target[kPathChars];
-        if (!JoinPath(from, found.cFileName, source) || !JoinPath(to, found.cFileName, target))
-            return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, found.cFileName);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (IsDotName(found.cFileName)) continue;
-            if (depth == 0) return Fail(QV_SITE(kSettingsModule), kErrFirstTimeInit, source);
-            if (!PathExists(target) && !CreateDirectoryW(target, nullptr)) {
-                SaveWindowsError();
-                SetErrorLocation(QV_SITE(kSettingsModule), target);
-                return kErrCreateFolder;
-            }
-            if (Status s = CopyLevel(source, target, depth - 1); s != kOk) return s;
-        } else if (!CopyFileW(source, target, FALSE)) {
-            SaveWindowsError();
-            SetErrorLocation(QV_SITE(kSettingsModule), source);
-            return kErrCopyFile;
-        }
-    } while (FindNextFileW(find.get(), &found));
+        if (!JoinPath(from, wide, source) || !JoinPath(to, wide, target))
+            return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, wide);
+        if (!replace && PathExists(target)) continue;
+        const DWORD attributes = GetFileAttributesW(source);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (CopyFileW(source, target, !replace) || !replace) continue;
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kSettingsModule), source);
+        return kErrCopyFile;
+    }
     return kOk;
 }
 
@@ -68,10 +58,10 @@ Status CopyLevel(const wchar_t* from, const wchar_t* to, int depth) {
 Status CopyCommonToUser() {
     if (!PathExists(gAppState->commonFolder))
         return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, gAppState->commonFolder);
-    // Files at the top, two folder levels below it; a third level is not
-    // part of what the installer puts there. A repair copies over the
-    // per-user folder as it stands.
-    if (PathExists(gAppState->userFolder)) return CopyLevel(gAppState->commonFolder, gAppState->userFolder, 2);
+    // A repair puts the installed files back over the per-user folder as it
+    // stands.
+    if (PathExists(gAppState->userFolder))
+        return CopyShippedFiles(gAppState->commonFolder, gAppState->userFolder, true);
 
     // A first copy is made beside the per-user folder and takes its name only
     // when complete: start-up copies only when there is no per-user folder,
@@ -84,7 +74,7 @@ Status CopyCommonToUser() {
         SetErrorLocation(QV_SITE(kSettingsModule), partial.c_str());
         return kErrCreateFolder;
     }
-    if (Status s = CopyLevel(gAppState->commonFolder, partial.c_str(), 2); s != kOk) return s;
+    if (Status s = CopyShippedFiles(gAppState->commonFolder, partial.c_str(), true); s != kOk) return s;
     if (!MoveFileW(partial.c_str(), gAppState->userFolder)) {
         // Another start of the program (the saver beside the program) may
         // have completed its own copy first.
@@ -95,6 +85,8 @@ Status CopyCommonToUser() {
     }
     return kOk;
 }
+
+void RestoreShippedFiles() { (void)CopyShippedFiles(gAppState->commonFolder, gAppState->userFolder, false); }
 
 Status WriteRegistryRecord() {
     HKEY record = nullptr;
@@ -167,8 +159,11 @@ Status ComputeFolders() {
     if (!PathExists(gAppState->commonFolder)) return Fail(QV_SITE(kModule), kErrFirstTimeInit, gAppState->commonFolder);
     if (!KnownFolderPath(FOLDERID_RoamingAppData, company, gAppState->userFolder))
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    if (!PathExists(gAppState->userFolder))
+    if (!PathExists(gAppState->userFolder)) {
         if (Status s = CopyCommonToUser(); s != kOk) return s;
+    } else {
+        RestoreShippedFiles();
+    }
     wcscpy(gAppState->errorLogFolder, gAppState->userFolder);
     if (!KnownFolderPath(FOLDERID_LocalAppData, L"Microsoft\\Windows\\Themes\\Quorvel", gAppState->themeFolder) ||
         !KnownFolderPath(FOLDERID_ProgramFilesX86, company, gAppState->installFolder)) {

@@ -7,7 +7,14 @@
 namespace quorvel {
 
 [[nodiscard]] Status ComputeFolders();
+// The first-time copy, and Repair's: the shipped files of the machine-wide
+// folder (ShippedUserFiles), put into a new per-user folder as a whole, or
+// over the per-user copies.
 [[nodiscard]] Status CopyCommonToUser();
+// Copies again each shipped file the per-user folder lacks (emptied by
+// hand, or made by a sync tool before the first start); a file there is
+// never replaced.
+void RestoreShippedFiles();
 [[nodiscard]] Status WriteRegistryRecord();
 // A text value of the program's own registry record: `chars` characters of
 // buffer; 10075 when the value is not there.

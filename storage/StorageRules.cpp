@@ -91,18 +91,22 @@ bool IsKeptUserFolder(std::u16string_view folderName) {
     return EqualsNoCaseAscii(folderName, u"QuorvelAlbums") || EqualsNoCaseAscii(folderName, u"QuorvelMattingBoards");
 }
 
+std::span<const std::u16string_view> ShippedUserFiles() {
+    static constexpr std::u16string_view kShipped[] = {u"Quorvel.ini",
+                                                       u"QuorvelHelp.bat",
+                                                       u"QuorvelHelpAbout.bat",
+                                                       u"QuorvelHelpImportAlbums.bat",
+                                                       u"QuorvelHelpMattingBoards.bat",
+                                                       u"QuorvelHelpMonitorMapping.bat",
+                                                       u"QuorvelHelpOverlayPhrases.bat",
+                                                       u"QuorvelHelpPhotoPanel.bat",
+                                                       u"QuorvelHelpPowerScreenSaver.bat",
+                                                       u"QuorvelTerms.bat"};
+    return kShipped;
+}
+
 bool IsKeptUserFile(std::u16string_view fileName) {
-    static constexpr std::u16string_view kKept[] = {u"QuorvelHelp.bat",
-                                                    u"QuorvelHelpAbout.bat",
-                                                    u"QuorvelHelpImportAlbums.bat",
-                                                    u"QuorvelHelpMattingBoards.bat",
-                                                    u"QuorvelHelpMonitorMapping.bat",
-                                                    u"QuorvelHelpOverlayPhrases.bat",
-                                                    u"QuorvelHelpPhotoPanel.bat",
-                                                    u"QuorvelHelpPowerScreenSaver.bat",
-                                                    u"QuorvelTerms.bat",
-                                                    u"Quorvel.ini"};
-    for (auto kept : kKept)
+    for (auto kept : ShippedUserFiles())
         if (EqualsNoCaseAscii(fileName, kept)) return true;
     return false;
 }

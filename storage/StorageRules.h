@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string_view>
 
 namespace quorvel {
@@ -31,6 +32,13 @@ bool IsKeptDefaultAlbumPhoto(int albumIndex, std::u16string_view fileName);
 bool IsKeptBoard(std::u16string_view fileName);
 bool IsKeptUserFolder(std::u16string_view folderName);
 bool IsKeptUserFile(std::u16string_view fileName);
+
+// The files the package puts into the machine-wide data folder for each
+// user: the settings file and the help batch files. That folder is open to
+// every account of the machine, so the first-time copy and Repair copy
+// these names and nothing else found there; a start copies again any of
+// them the per-user folder lacks, and the cleanup keeps them.
+std::span<const std::u16string_view> ShippedUserFiles();
 
 // True when `path` lies below `folder` (Windows paths, letters compared
 // without regard to case, either separator); the folder itself is not below

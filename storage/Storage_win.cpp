@@ -83,6 +83,14 @@ void DefaultFolder(const wchar_t* configured, const wchar_t* defaultName, wchar_
     }
 }
 
+// A copy keeps the size and the time of last write of what it was copied
+// from; a picture of the user's that merely has a default board's name does
+// not.
+bool IsCopyOf(const WIN32_FILE_ATTRIBUTE_DATA& file, const WIN32_FIND_DATAW& original) {
+    return file.nFileSizeHigh == original.nFileSizeHigh && file.nFileSizeLow == original.nFileSizeLow &&
+           CompareFileTime(&file.ftLastWriteTime, &original.ftLastWriteTime) == 0;
+}
+
 bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
     if (!SafeName(name)) return false;
     wchar_t path[kPathChars];
@@ -215,26 +223,40 @@ Status CopyDefaultMattings() {
         SetErrorLocation(QV_SITE(kModule), search);
         return kErrFindFirstFile;
     }
-    int copied = 0;
+    // The boards folder may be one the user chose, holding their own
+    // pictures: a default board is copied only where no file of its name is,
+    // and a file there is never replaced. The first two default boards the
+    // folder then holds as installed become the albums' boards; a picture of
+    // the user's that carries a default board's name only when there are not
+    // two such.
+    std::wstring installed[kAlbumCount], own[kAlbumCount];
+    int installedCount = 0, ownCount = 0;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
         wchar_t source[kPathChars], target[kPathChars];
         if (!JoinPath(sourceFolder, found.cFileName, source) || !JoinPath(mattingsPath, found.cFileName, target))
             continue;
-        if (!CopyFileW(source, target, FALSE)) {
+        WIN32_FILE_ATTRIBUTE_DATA there;
+        bool copy = true;
+        if (GetFileAttributesExW(target, GetFileExInfoStandard, &there)) {
+            if (there.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            copy = IsCopyOf(there, found);
+        } else if (!CopyFileW(source, target, TRUE)) {
             SaveWindowsError();
             SetErrorLocation(QV_SITE(kModule), source);
             return kErrCopyFile;
         }
-        // The first two boards become the albums' boards.
-        if (copied < kAlbumCount && gDisplayState != nullptr) {
-            wcsncpy(gDisplayState->albums[copied].mattingFile, found.cFileName, kPathChars - 1);
-            gDisplayState->albums[copied].mattingFile[kPathChars - 1] = L'\0';
-        }
-        ++copied;
+        if (copy && installedCount < kAlbumCount) installed[installedCount++] = found.cFileName;
+        if (!copy && ownCount < kAlbumCount) own[ownCount++] = found.cFileName;
     } while (FindNextFileW(find.get(), &found));
-    if (copied < 2) return Fail(QV_SITE(kModule), kErrMissingMatting, sourceFolder);
+    for (int i = 0; installedCount < kAlbumCount && i < ownCount; ++i) installed[installedCount++] = own[i];
+    if (installedCount < kAlbumCount) return Fail(QV_SITE(kModule), kErrMissingMatting, sourceFolder);
+    if (gDisplayState != nullptr)
+        for (int album = 0; album < kAlbumCount; ++album) {
+            wcsncpy(gDisplayState->albums[album].mattingFile, installed[album].c_str(), kPathChars - 1);
+            gDisplayState->albums[album].mattingFile[kPathChars - 1] = L'\0';
+        }
     return kOk;
 }
 

@@ -60,6 +60,28 @@ wixl -a x64 \
   -D BinDir="$rel_bin" -D DataDir=data -D Version="$version" \
   -o "$msi" installer/Quorvel.wxs
 
+# The machine-wide data folder ("Fenwold Quorvel" in the common
+# application-data folder) would inherit that folder's rights, which let
+# every user add files and folders to it. wixl has no element for a
+# folder's rights, so the MsiLockPermissionsEx row (Windows Installer 5)
+# is added to the package here: a protected list that gives the system and
+# administrators full control and users read and execute. Its Table and
+# LockObject name the CreateFolder row of that folder (installer/Quorvel.wxs).
+tables=$(mktemp -d)
+trap 'rm -rf "$tables"' EXIT
+{
+  printf 'MsiLockPermissionsEx\tLockObject\tTable\tSDDL\tCondition\r\n'
+  printf 's72\ts72\ts32\ts0\tS255\r\n'
+  printf 'MsiLockPermissionsEx\tMsiLockPermissionsEx\r\n'
+  printf 'CommonDataRights\tCOMMONDIR\tCreateFolder\t%s\t\r\n' \
+    'D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
+} > "$tables/MsiLockPermissionsEx.idt"
+msibuild "$msi" -i "$tables/MsiLockPermissionsEx.idt"
+if ! msiinfo export "$msi" CreateFolder | grep -q '^COMMONDIR[[:space:]]'; then
+  echo "build-msi: the package creates no folder COMMONDIR, so its rights cannot be set" >&2
+  exit 1
+fi
+
 # A short listing proves the package holds what the source names.
 files=$(msiinfo export "$msi" File | tail -n +4 | wc -l)
 echo "build-msi: $msi ($(stat -c %s "$msi") bytes, $files files, version $version)"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,38 @@ std::wstring Summary(int count) {
 bool HasLineContaining(const std::vector<std::wstring>& lines, const std::wstring& text) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const std::wstring& l) { return l.find(text) != std::wstring::npos; });
+}
+
+bool IsLink(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Makes `link` a link to the folder `target`: Wine shows a Unix symbolic
+// link as a link (a reparse point), and its CreateSymbolicLinkW makes
+// nothing, so ln makes one between the folders' Unix names. Wine starts a
+// Unix program without a process to wait for: the link is there when it
+// shows.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName =
+        reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (unixName == nullptr) return false;
+    auto unixPath = [&](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::wstring wide = name ? std::wstring(name, name + strlen(name)) : L"";
+        HeapFree(GetProcessHeap(), 0, name);
+        return QuoteArg(wide);
+    };
+    std::wstring commandLine = L"ln -s " + unixPath(target) + L" " + unixPath(link);
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return WaitUntil([&] { return IsLink(link); }, 10000);
 }
 
 const std::vector<std::wstring>& KeptUserFiles() {
@@ -285,4 +318,44 @@ TEST(CleanupMode, AnAlbumsRootOutsideTheUserFolderKeepsTheUsersOwnFiles) {
     EXPECT_EQ(ReadTextFile(JoinPath(RoamingAppData(), L"Fenwold Other\\data.txt")), L"another program");
     // The settings point at the default root again.
     EXPECT_EQ(UserSetting(L"AlbumsPath"), L"");
+}
+
+// A user who keeps photos elsewhere may link the program's folders to them.
+// While the saver shows the albums the cleanup refuses and touches nothing;
+// then it leaves a linked default album and a linked cache folder as they
+// are, with everything behind them.
+TEST(CleanupMode, LeavesARunningSaverAndLinkedFoldersAlone) {
+    FirstRun();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(WriteText(UserPath(L"notes.txt"), "stray"));
+
+    Process saver;
+    ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    ASSERT_NE(WaitForAlbumWindow(saver), nullptr);
+    const auto refused = RunCleanup();
+    EXPECT_TRUE(HasLineContaining(
+        refused, L"Quorvel: nothing was cleaned up, because Quorvel is running. Please close every other Quorvel"));
+    EXPECT_TRUE(FileExists(UserPath(L"notes.txt")));
+    EXPECT_EQ(Finish(saver), 0u);
+
+    const std::wstring photos = L"C:\\MyPhotos", cache = L"C:\\MyCache";
+    ASSERT_TRUE(MakeFolder(photos));
+    ASSERT_TRUE(CopyBoard(L"05.jpg", JoinPath(photos, L"beach.jpg")));
+    ASSERT_TRUE(MakeFolder(cache));
+    ASSERT_TRUE(WriteText(JoinPath(cache, L"beach.BMP"), "BM the user's own"));
+    ASSERT_TRUE(WriteText(JoinPath(cache, L"TurnedUpright"), ""));
+    const std::wstring default1 = JoinPath(Albums(), L"DefaultAlbum1"), default2 = JoinPath(Albums(), L"DefaultAlbum2");
+    ASSERT_TRUE(DeleteTree(default1));
+    ASSERT_TRUE(MakeFolderLink(default1, photos));
+    ASSERT_TRUE(!FolderExists(JoinPath(default2, L"BMP")) || DeleteTree(JoinPath(default2, L"BMP")));
+    ASSERT_TRUE(MakeFolderLink(JoinPath(default2, L"BMP"), cache));
+
+    const auto lines = RunCleanup();
+
+    EXPECT_EQ(ListFolder(photos), std::vector<std::wstring>{L"beach.jpg"});
+    EXPECT_EQ(ListFolder(cache), (std::vector<std::wstring>{L"TurnedUpright", L"beach.BMP"}));
+    EXPECT_TRUE(IsLink(default1));
+    EXPECT_TRUE(IsLink(JoinPath(default2, L"BMP")));
+    EXPECT_FALSE(FileExists(UserPath(L"notes.txt"))) << "the cleanup ran";
+    EXPECT_FALSE(HasLineContaining(lines, L"could not be deleted")) << "a link left alone is no failure";
 }

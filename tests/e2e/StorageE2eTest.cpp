@@ -18,9 +18,6 @@ const wchar_t kCaption[] = L"Quorvel from Fenwold";
 const wchar_t kRecordKey[] = L"Software\\Fenwold\\Quorvel";
 const wchar_t kAlbum1Picture[] = L"0V_0H_ZoomIn_2_256.png";
 const wchar_t kAlbum2Picture[] = L"0V_0H_ZoomOut_2_256.png";
-const wchar_t kFirstTimeFailure[] =
-    L"Unexpected or missing file or folder during first time initialization.Please run Quorvel repair from Control "
-    L"Panel";
 
 std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
 std::wstring UserPath(const std::wstring& relative) { return JoinPath(UserFolder(), relative); }
@@ -102,46 +99,23 @@ int CountImages(const std::wstring& folder) {
 
 // ---- first run -------------------------------------------------------------
 
-TEST(StorageFirstRun, CopiesTheSharedFilesAndTwoFolderLevels) {
+// A new user gets the files the package put into the machine-wide folder
+// for each user; the theme package is used where it was installed.
+TEST(StorageFirstRun, CopiesThePackagesFilesForEachUser) {
     const std::wstring data = InstalledDataFolder();
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras"));
-    ASSERT_TRUE(WriteText(data + L"\\Extras\\one.txt", "first level"));
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras\\More"));
-    ASSERT_TRUE(WriteText(data + L"\\Extras\\More\\two.txt", "second level"));
-    // Folders named with a leading dot belong to tools, not to the program:
-    // they are not copied and do not count as a third level.
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras\\More\\.svn"));
-    ASSERT_TRUE(MakeFolder(data + L"\\.cache"));
-    ASSERT_TRUE(WriteText(data + L"\\.cache\\x.txt", "tool data"));
     ASSERT_FALSE(FolderExists(UserFolder()));
 
     EXPECT_EQ(RunProgram(), 0u);
 
     int files = 0;
     for (const std::wstring& name : ListFolder(data)) {
-        if (!FileExists(JoinPath(data, name))) continue;
+        if (name == L"QuorvelW7.themepack") continue;
         ++files;
         EXPECT_TRUE(SameFile(JoinPath(data, name), UserPath(name))) << Narrow(name);
     }
-    EXPECT_EQ(files, 11) << "Quorvel.ini, the nine batch files and the theme package";
-    EXPECT_TRUE(SameFile(data + L"\\Extras\\one.txt", UserPath(L"Extras\\one.txt")));
-    EXPECT_TRUE(SameFile(data + L"\\Extras\\More\\two.txt", UserPath(L"Extras\\More\\two.txt")));
-    EXPECT_FALSE(FolderExists(UserPath(L"Extras\\More\\.svn")));
-    EXPECT_FALSE(FolderExists(UserPath(L".cache")));
+    EXPECT_EQ(files, 10) << "Quorvel.ini and the nine batch files";
+    EXPECT_FALSE(FileExists(UserPath(L"QuorvelW7.themepack")));
     EXPECT_FALSE(FileExists(ErrorLog()));
-}
-
-TEST(StorageFirstRun, AThirdFolderLevelStopsStartUp) {
-    const std::wstring data = InstalledDataFolder();
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras"));
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras\\More"));
-    ASSERT_TRUE(MakeFolder(data + L"\\Extras\\More\\Deep"));
-    ASSERT_TRUE(WriteText(data + L"\\Extras\\More\\Deep\\three.txt", "third level"));
-
-    ExpectBox(InstalledProgram(L"Quorvel.exe"), L"", kCaption, kFirstTimeFailure);
-    EXPECT_FALSE(FileExists(UserPath(L"Extras\\More\\Deep\\three.txt")));
-    // Start-up ended before the albums were prepared.
-    EXPECT_FALSE(FolderExists(Albums()));
 }
 
 // ---- registry record -----------------------------------------------------------
@@ -229,7 +203,10 @@ TEST(StorageAlbums, MoreThanSeventyPhotosAreWarnedAboutAndKept) {
 
 // ---- matting boards ------------------------------------------------------------
 
-TEST(StorageBoards, AMissingChosenBoardBringsBackAllDefaultBoards) {
+// A chosen board that has gone brings the missing default boards back;
+// a file already there, changed by the user or the user's own picture in a
+// boards folder they chose, is never replaced.
+TEST(StorageBoards, AMissingChosenBoardBringsBackTheMissingDefaultBoardsOnly) {
     ASSERT_EQ(RunProgram(), 0u);
     ASSERT_EQ(UserSetting(L"CurrentMatting1"), L"01.jpg");
     ASSERT_EQ(UserSetting(L"CurrentMatting2"), L"02.jpg");
@@ -244,14 +221,30 @@ TEST(StorageBoards, AMissingChosenBoardBringsBackAllDefaultBoards) {
     EXPECT_FALSE(FileExists(JoinPath(Boards(), L"10.jpg")));
     EXPECT_FALSE(SameFile(JoinPath(Boards(), L"03.jpg"), JoinPath(ProgramBoards(), L"03.jpg")));
 
-    // Album 2's board has gone: every default board is copied in again.
+    // Album 2's board has gone: the default boards missing are copied in
+    // again, the one changed in place stays the user's.
     ASSERT_TRUE(SetUserSetting(L"CurrentMatting2", L"sox.jpg"));
     ASSERT_TRUE(DeleteFileW(JoinPath(Boards(), L"sox.jpg").c_str()));
     EXPECT_EQ(RunProgram(), 0u);
     for (const auto& name : DefaultBoardNames())
-        EXPECT_TRUE(SameFile(JoinPath(Boards(), name), JoinPath(ProgramBoards(), name))) << Narrow(name);
+        if (name != L"03.jpg")
+            EXPECT_TRUE(SameFile(JoinPath(Boards(), name), JoinPath(ProgramBoards(), name))) << Narrow(name);
+    EXPECT_TRUE(SameFile(JoinPath(Boards(), L"03.jpg"), board5));
     EXPECT_TRUE(FileExists(JoinPath(Boards(), L"mine.jpg")));
     EXPECT_EQ(CountImages(Boards()), 20);
+
+    // A boards folder of the user's own pictures, two of them named as
+    // default boards are, and a chosen board gone from it.
+    const std::wstring mine = L"C:\\MyPictures";
+    ASSERT_TRUE(MakeFolder(mine));
+    for (const wchar_t* name : {L"01.jpg", L"07.jpg", L"holiday.jpg"})
+        ASSERT_TRUE(CopyFileW(board5.c_str(), JoinPath(mine, name).c_str(), FALSE)) << Narrow(name);
+    ASSERT_TRUE(SetUserSetting(L"MattingsPath", mine));
+    ASSERT_TRUE(SetUserSetting(L"CurrentMatting1", L"gone.jpg"));
+    EXPECT_EQ(RunProgram(), 0u);
+    for (const wchar_t* name : {L"01.jpg", L"07.jpg", L"holiday.jpg"})
+        EXPECT_TRUE(SameFile(JoinPath(mine, name), board5)) << Narrow(name);
+    EXPECT_TRUE(SameFile(JoinPath(mine, L"02.jpg"), JoinPath(ProgramBoards(), L"02.jpg")));
 }
 
 TEST(StorageBoards, ThumbnailCacheFilesAreNeverCopied) {

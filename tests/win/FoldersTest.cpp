@@ -26,28 +26,20 @@ std::wstring RegText(const wchar_t* name) {
 
 }  // namespace
 
-TEST(CopyCommonToUser, CopiesFilesAndTwoFolderLevels) {
+// Every account of the machine may add files and folders to the
+// machine-wide folder: only the files the package put there are copied, and
+// nothing found beside them, a third folder level included, stops the copy.
+TEST(CopyCommonToUser, CopiesOnlyTheShippedFiles) {
     ProcessRecords records;
     const std::wstring common = records.root / L"common", user = records.root / L"user";
     CreateDirectoryW(common.c_str(), nullptr);
-    MakeTree(common, {L"Quorvel.ini", L"QuorvelHelp.bat", L"Help\\", L"Help\\a.txt", L"Help\\Pics\\",
-                      L"Help\\Pics\\b.png", L".hidden\\", L".hidden\\skip.txt"});
+    MakeTree(common,
+             {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat", L"QuorvelW7.themepack", L"stray.exe",
+              L"DefaultAlbum1\\", L"DefaultAlbum1\\bad.jpg", L"A\\", L"A\\B\\", L"A\\B\\C\\", L"A\\B\\C\\deep.txt"});
     wcscpy(gAppState->commonFolder, common.c_str());
     wcscpy(gAppState->userFolder, user.c_str());
     EXPECT_EQ(CopyCommonToUser(), kOk);
-    for (const wchar_t* p : {L"Quorvel.ini", L"QuorvelHelp.bat", L"Help\\a.txt", L"Help\\Pics\\b.png"})
-        EXPECT_TRUE(PathExists((user + L"\\" + p).c_str())) << std::string(p, p + wcslen(p));
-    EXPECT_FALSE(PathExists((user + L"\\.hidden").c_str()));
-}
-
-TEST(CopyCommonToUser, AThirdFolderLevelStopsWith10083) {
-    ProcessRecords records;
-    const std::wstring common = records.root / L"common";
-    CreateDirectoryW(common.c_str(), nullptr);
-    MakeTree(common, {L"A\\", L"A\\B\\", L"A\\B\\C\\", L"A\\B\\C\\deep.txt"});
-    wcscpy(gAppState->commonFolder, common.c_str());
-    wcscpy(gAppState->userFolder, (records.root / L"user").c_str());
-    EXPECT_EQ(CopyCommonToUser(), kErrFirstTimeInit);
+    EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat"}));
 }
 
 // A copy that stops half-way must not leave a per-user folder behind: the
@@ -56,16 +48,18 @@ TEST(CopyCommonToUser, ACopyThatStopsHalfWayLeavesNoUserFolderAndIsDoneAgain) {
     ProcessRecords records;
     const std::wstring common = records.root / L"common", user = records.root / L"user";
     CreateDirectoryW(common.c_str(), nullptr);
-    MakeTree(common, {L"Quorvel.ini", L"QuorvelHelp.bat", L"A\\", L"A\\B\\", L"A\\B\\C\\"});
+    MakeTree(common, {L"Quorvel.ini", L"QuorvelHelp.bat"});
+    // What an earlier attempt left where the copy goes: a folder in the
+    // way of a file.
+    MakeTree(records.root.Path(), {L"user.partial\\", L"user.partial\\QuorvelHelp.bat\\"});
     wcscpy(gAppState->commonFolder, common.c_str());
     wcscpy(gAppState->userFolder, user.c_str());
-    EXPECT_EQ(CopyCommonToUser(), kErrFirstTimeInit);
+    EXPECT_EQ(CopyCommonToUser(), kErrCopyFile);
     EXPECT_FALSE(PathExists(user.c_str()));
 
-    RemoveDirectoryW((common + L"\\A\\B\\C").c_str());
+    RemoveDirectoryW((records.root / L"user.partial\\QuorvelHelp.bat").c_str());
     EXPECT_EQ(CopyCommonToUser(), kOk);
-    for (const wchar_t* p : {L"Quorvel.ini", L"QuorvelHelp.bat", L"A\\B"})
-        EXPECT_TRUE(PathExists((user + L"\\" + p).c_str())) << std::string(p, p + wcslen(p));
+    EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelHelp.bat"}));
     EXPECT_EQ(Listing(records.root.Path()), (Names{L"common", L"user"}));
 }
 
@@ -74,6 +68,25 @@ TEST(CopyCommonToUser, MissingCommonFolderGives10001) {
     wcscpy(gAppState->commonFolder, (records.root / L"absent").c_str());
     EXPECT_EQ(CopyCommonToUser(), kErrInvalidArgument);
     EXPECT_EQ(std::wstring(gErrorLocation.extraText), records.root / L"absent");
+}
+
+// A per-user folder emptied by hand, or made by a sync tool before the
+// first start: each start copies again the shipped files it lacks from the
+// installed machine-wide folder, and keeps every file it has.
+TEST(ComputeFolders, CopiesAgainTheShippedFilesTheUserFolderLacks) {
+    ProcessRecords records;
+    ASSERT_EQ(ComputeFolders(), kOk);
+    const std::wstring user = gAppState->userFolder, common = gAppState->commonFolder;
+    ASSERT_TRUE(DeleteFileW((user + L"\\QuorvelHelp.bat").c_str()));
+    ASSERT_TRUE(WriteBytes(user + L"\\Quorvel.ini", "the user's settings"));
+    ASSERT_TRUE(WriteBytes(common + L"\\stray.bat", "another account's"));
+
+    EXPECT_EQ(ComputeFolders(), kOk);
+    EXPECT_EQ(ReadBytes(user + L"\\QuorvelHelp.bat"), ReadBytes(common + L"\\QuorvelHelp.bat"));
+    EXPECT_EQ(ReadBytes(user + L"\\Quorvel.ini"), "the user's settings");
+    EXPECT_FALSE(PathExists((user + L"\\stray.bat").c_str()));
+    DeleteFileW((common + L"\\stray.bat").c_str());
+    RemoveTree(user);
 }
 
 TEST(WriteRegistryRecord, CreatesTheKeyLevelByLevelAndWritesThreeValues) {

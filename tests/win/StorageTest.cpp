@@ -346,6 +346,22 @@ TEST(CopyDefaultMattings, SkipsEveryThumbnailCacheName) {
     EXPECT_EQ(Mattings(), (std::set<std::wstring>{L"01.jpg", L"02.jpg"}));
 }
 
+// A boards folder the user chose may hold a picture of their own under a
+// default board's name: the albums take default boards, copied now or
+// before, not the user's picture.
+TEST(CopyDefaultMattings, TheAlbumsTakeDefaultBoardsNotTheUsersOfTheSameName) {
+    ProcessRecords records;
+    DefaultContent content(3);
+    const std::wstring boards = UserPath(records, L"Boards");
+    CreateDirectoryW(boards.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(boards + L"\\01.jpg", "the user's own picture"));
+    wcscpy(gUserSettings->mattingsPath, boards.c_str());
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(CopyDefaultMattings(), kOk);
+        EXPECT_EQ(Mattings(), (std::set<std::wstring>{L"02.jpg", L"03.jpg"})) << "run " << run;
+    }
+}
+
 TEST(CopyDefaultMattings, OneBoardGives10052) {
     ProcessRecords records;
     DefaultContent content(1);
