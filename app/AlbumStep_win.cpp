@@ -1,5 +1,7 @@
 #include "app/AlbumStep_win.h"
 
+#include <vector>
+
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "display/Decode_win.h"
@@ -8,8 +10,25 @@
 #include "storage/Folders_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
+#include "ui/AlbumFolders_win.h"
+#include "res/resource.h"
 
 namespace quorvel {
+
+namespace {
+
+// An album none of whose photos can be shown gives way to the default album,
+// as an album without photos does.
+Status DecodeShownAlbum(int album, PhotoPixels pixels) {
+    const Status s = DecodeAlbum(album, PhotoItems::kSkip, pixels);
+    if (s != kErrMissingPhotos) return s;
+    gErrorLocation = {};
+    if (Status d = CreateDefaultAlbum(album); d != kOk) return d;
+    if (Status d = PrepareAlbumFolder(album); d != kOk) return d;
+    return DecodeAlbum(album, PhotoItems::kSkip, pixels);
+}
+
+}  // namespace
 
 Status PrepareAlbums() {
     if (Status s = SettleAlbumsRoot(); s != kOk) return s;
@@ -29,11 +48,15 @@ Status PrepareAlbums() {
             const PhotoPixels pixels = EffectsRebuildFromPhotos(gUserSettings->effects[album])
                                            ? PhotoPixels::kHold
                                            : PhotoPixels::kSizesOnly;
-            if (Status s = DecodeAlbum(album, PhotoItems::kSkip, pixels); s != kOk) return s;
+            if (Status s = DecodeShownAlbum(album, pixels); s != kOk) return s;
         } else {
             ReleaseAlbumPixels(album);
         }
     }
+    // The photos left out are in the error log; the program and the
+    // settings screen also name them once, the saver never stops for a box.
+    const std::vector<RefusedPhoto> refused = TakeUntoldRefusedPhotos();
+    if (!gMode.showMode && !gMode.previewMode) TellRefusedPhotos(nullptr, IDS_PHOTOS_LEFT_OUT, refused);
     // Font defaults, the albums' font colours, effect codes and stitch modes.
     FixSettingsDefaults();
     if (Status s = PrepareMattings(); s != kOk) return s;

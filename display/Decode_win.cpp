@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
@@ -180,8 +181,8 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // was made from the photo as it is now; the photo file then only gives its
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoItems items,
-                     PhotoPixels pixels, PhotoRecord* record, CacheState* state) {
+Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoPixels pixels,
+                     PhotoRecord* record, CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -212,8 +213,7 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         return kOk;
     }
     *state = CacheState::kUsed;
-    if (items == PhotoItems::kSkip) return kOk;
-    return ReadPhotoFileProperties(photoPath, *record);
+    return kOk;
 }
 
 Status MakeCacheCopy(int type, const wchar_t* photoPath, const wchar_t* cachePath, const PhotoRecord& record) {
@@ -300,14 +300,66 @@ void MarkCopies(const AlbumFolders& folders, bool upright) {
         CreateFileW(folders.uprightMark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Where a photo named `name` of the album folder `album` lies and where its
+// cache copy goes: a start cannot take a photo when either runs past the
+// path limit.
+Status PlacePhoto(const wchar_t* album, const wchar_t* cacheFolder, const wchar_t* name, int type,
+                  wchar_t (&photoPath)[kPathChars], wchar_t (&cachePath)[kPathChars]) {
+    const std::u16string cacheName = CacheFileName(Portable(name), type);
+    if (!JoinPath(album, name, photoPath) || !JoinPath(cacheFolder, Wide(cacheName), cachePath))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
+    return kOk;
+}
+
+Status CheckSides(const PixelBlock& pixels, const wchar_t* path) {
+    if (std::min(pixels.width, pixels.height) < SmallestSide()) return Fail(QV_SITE(kModule), kErrPhotoTooSmall, path);
+    return kOk;
+}
+
+// The photos left out this run: each is logged once, however often its
+// album is decoded again, and told to the user once.
+struct RefusedThisRun {
+    std::vector<std::wstring> logged;  // full paths
+    std::vector<RefusedPhoto> untold;
+};
+
+RefusedThisRun& Refused() {
+    static RefusedThisRun refused;
+    return refused;
+}
+
+// One error-log row for a photo left out, from the location its refusal
+// recorded (the photo's path or name); the run goes on without a box.
+void NoteRefusedPhoto(const AlbumSlot& slot, const AlbumFolders& folders, const wchar_t* name, Status reason) {
+    RefusedThisRun& refused = Refused();
+    const std::wstring path = std::wstring(folders.album) + L"\\" + name;
+    if (std::find(refused.logged.begin(), refused.logged.end(), path) == refused.logged.end()) {
+        wchar_t text[kMessageChars];
+        (void)LoadText(reason, text, sizeof text);
+        (void)WriteErrorLog(reason, text);
+        refused.logged.push_back(path);
+        refused.untold.push_back({std::wstring(slot.folderName) + L"\\" + name, reason});
+    }
+    gErrorLocation = {};
+}
+
+// Decodes photo k of the album. *refused tells that a failure is the
+// photo's own (start-up's rule refuses it), so the album can go on without
+// it; any other failure is the folder's or the disk's.
 Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
-                 PhotoPixels wanted, bool* firstPortrait) {
+                 PhotoPixels wanted, bool* firstPortrait, bool* refused) {
+    *refused = false;
+    const auto refuse = [refused](Status s) {
+        *refused = true;
+        return s;
+    };
     PhotoRecord& record = slot.photos[k];
     record = PhotoRecord{};
     wchar_t photoPath[kPathChars], cachePath[kPathChars];
+    if (Status s = PlacePhoto(folders.album, folders.cache, found.cFileName, slot.photoType, photoPath, cachePath);
+        s != kOk)
+        return refuse(s);
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    if (!JoinPath(folders.album, found.cFileName, photoPath) || !JoinPath(folders.cache, Wide(cacheName), cachePath))
-        return Fail(QV_SITE(kModule), kErrInvalidArgument, found.cFileName);
     wcscpy(gDisplayState->scratchPath, photoPath);
     record.fileName = Portable(found.cFileName);
 
@@ -318,7 +370,9 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     // Under a changed setting each photo's orientation tells whether its
     // copy must be made again, so its EXIF items are read whatever was asked.
     if (upright != folders.madeUpright) items = PhotoItems::kRead;
-    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, items, wanted, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, wanted, &record, &cache); s != kOk) return s;
+    if (cache == CacheState::kUsed && items == PhotoItems::kRead)
+        if (Status s = ReadPhotoFileProperties(photoPath, record); s != kOk) return refuse(s);
     // A copy made under the other setting is made again only for a photo the
     // setting turns; the others look the same either way and keep any change
     // the Photos tools made.
@@ -326,15 +380,15 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         !UprightSteps(PhotoOrientation(record.properties)).empty())
         cache = CacheState::kStale;
     if (cache != CacheState::kUsed) {
-        if (Status s = DecodePhoto(photoPath, items == PhotoItems::kRead || upright, &record); s != kOk) return s;
+        if (Status s = DecodePhoto(photoPath, items == PhotoItems::kRead || upright, &record); s != kOk)
+            return refuse(s);
         if (upright)
             if (Status s = TurnUpright(record.block, PhotoOrientation(record.properties)); s != kOk)
-                return Fail(QV_SITE(kModule), s, photoPath);
+                return refuse(Fail(QV_SITE(kModule), s, photoPath));
     }
 
     const PixelBlock& pixels = record.block;
-    if (std::min(pixels.width, pixels.height) < SmallestSide())
-        return Fail(QV_SITE(kModule), kErrPhotoTooSmall, photoPath);
+    if (Status s = CheckSides(pixels, photoPath); s != kOk) return refuse(s);
     record.fileName = cacheName;
     // A cache copy of the photo as it is now is left as it is (the Photos
     // tools keep it), unless it is broken.
@@ -391,6 +445,18 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
     return kOk;
 }
 
+Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_t* name, int type) {
+    if (source == nullptr || album == nullptr || name == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    wchar_t cacheFolder[kPathChars], photoPath[kPathChars], cachePath[kPathChars];
+    if (!JoinPath(album, L"BMP", cacheFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
+    if (Status s = PlacePhoto(album, cacheFolder, name, type, photoPath, cachePath); s != kOk) return s;
+    PhotoRecord photo;
+    if (Status s = DecodePhoto(source, false, &photo); s != kOk) return s;
+    return CheckSides(photo.block, source);
+}
+
+std::vector<RefusedPhoto> TakeUntoldRefusedPhotos() { return std::exchange(Refused().untold, {}); }
+
 Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
         album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
@@ -425,7 +491,14 @@ Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     int k = 0;
     bool firstPortrait = false;
     for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
-        if (Status s = DecodeOne(slot, folders, files[index], k, items, pixels, &firstPortrait); s != kOk) return s;
+        bool refused = false;
+        const Status s = DecodeOne(slot, folders, files[index], k, items, pixels, &firstPortrait, &refused);
+        if (refused) {
+            NoteRefusedPhoto(slot, folders, files[index].cFileName, s);
+            slot.photos[k] = PhotoRecord{};
+            continue;
+        }
+        if (s != kOk) return s;
         ++k;
     }
 

@@ -3,6 +3,8 @@
 // the matting-board thumbnail, and releasing an album again.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/AppState_win.h"
 #include "base/PhotoRecord.h"
@@ -15,17 +17,39 @@ namespace quorvel {
 // Codes 10053, 10040, 10034.
 [[nodiscard]] Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record);
 
+// Start-up's own rule for a photo of an album, which the import and an
+// album change apply too before they copy or commit anything, so that no
+// album they make stops a start: the photo, once it is `name` in the album
+// folder `album`, and its cache copy lie within the path limit (10001), the
+// file at `source` decodes (DecodePhoto's codes), and its smaller side is at
+// least 100 pixels, 20 in preview mode (10050).
+[[nodiscard]] Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_t* name, int type);
+
+// A photo an album cannot show, and the code that says why.
+struct RefusedPhoto {
+    std::wstring name;
+    Status reason = kOk;
+};
+
+// The photos DecodeAlbum left out since the last call, named by album folder
+// and file name, each once a run: the program tells the user about them.
+std::vector<RefusedPhoto> TakeUntoldRefusedPhotos();
+
 // Fills the album's photo records, its mismatch flags and its cache. A photo
 // whose cache copy is sound and carries the photo's own last-write time
 // takes its pixels from there, since the Photos tools change only the cache
 // copies; the photo file is decoded to make a missing, broken or outdated
 // cache copy (which then gets the photo's time), or when the reader refuses
-// the copy. Returns the first failure. The photos' EXIF items are read only
-// when asked (the Photos panel lists them; the albums on show never use
-// them, and reading them opens each photo file once more).
+// the copy. The photos' EXIF items are read only when asked (the Photos
+// panel lists them; the albums on show never use them, and reading them
+// opens each photo file once more).
 // The photos' pixels are held in the records, or only their sizes (the
 // album step: the join then reads each cache copy straight into the strip;
 // a photo whose copy the reader refuses keeps its pixels).
+// A photo that CheckAlbumPhoto's rule refuses costs only itself: it is left
+// out with one error-log row a run, and an album left with no photo gives
+// 10023. A failure that is not the photo's own (the cache folder or a copy
+// cannot be written) ends the decoding.
 enum class PhotoItems { kSkip, kRead };
 enum class PhotoPixels { kHold, kSizesOnly };
 [[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead,

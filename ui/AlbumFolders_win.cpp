@@ -11,6 +11,7 @@
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
 #include "display/Decode_win.h"
+#include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
 #include "res/resource.h"
@@ -62,7 +63,8 @@ bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, u
     return false;
 }
 
-bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type) {
+bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
+                         const std::vector<std::u16string>& checked) {
     int count = 0;
     *type = 0;
     if (Status s = FindAlbumImages(folder, &count, type); s != kOk) {
@@ -83,19 +85,47 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
     WIN32_FIND_DATAW found;
     FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
     if (!find) return false;
-    int decoded = 0;
+    int listed = 0;
+    std::vector<RefusedPhoto> refused;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (!NameHasPhotoType(reinterpret_cast<const char16_t*>(found.cFileName), *type)) continue;
+        const std::u16string name = reinterpret_cast<const char16_t*>(found.cFileName);
+        if (!NameHasPhotoType(name, *type)) continue;
+        ++listed;
+        if (std::find(checked.begin(), checked.end(), name) != checked.end()) continue;
         wchar_t path[kPathChars];
-        PhotoRecord photo;
-        if (!JoinPath(folder, found.cFileName, path) || DecodePhoto(path, false, &photo) != kOk) {
-            WarnWithFormat(owner, IDS_ALBUM_PHOTO_UNREADABLE, found.cFileName);
-            return false;
-        }
-        ++decoded;
-    } while (decoded < kMaxAlbumPhotos && FindNextFileW(find.get(), &found));
-    return decoded > 0;
+        const Status s = JoinPath(folder, found.cFileName, path) ? CheckAlbumPhoto(path, folder, found.cFileName, *type)
+                                                                 : kErrInvalidArgument;
+        gErrorLocation = {};
+        if (s != kOk) refused.push_back({found.cFileName, s});
+    } while (listed < kMaxAlbumPhotos && FindNextFileW(find.get(), &found));
+    TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);
+    return listed > 0 && refused.empty();
+}
+
+void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedPhoto>& refused) {
+    if (refused.empty()) return;
+    std::wstring list;
+    for (const RefusedPhoto& photo : refused) {
+        wchar_t reason[kMessageChars];
+        (void)LoadText(photo.reason, reason, sizeof reason);
+        list += L"\n" + photo.name + L" (" + reason + L")";
+    }
+    // Seventy names may not fit a message buffer.
+    const std::wstring format = LoadWideFormat(formatId);
+    std::vector<wchar_t> text(format.size() + list.size() + 1);
+    swprintf(text.data(), text.size(), format.c_str(), list.c_str());
+    MessageBoxW(owner, text.data(), gAppState->caption, MB_OK | MB_ICONWARNING);
+}
+
+void UseAlbumFolder(int album, const wchar_t* name) {
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (_wcsicmp(slot.folderName, name) != 0) (void)WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, nullptr);
+    wcsncpy(slot.folderName, name, kAlbumFolderChars - 1);
+    slot.folderName[kAlbumFolderChars - 1] = L'\0';
+    wcsncpy(gUserSettings->albumFolderName[album], name, kPathChars - 1);
+    gUserSettings->albumFolderName[album][kPathChars - 1] = L'\0';
+    NoteSettingsChange(kSettingsAlbums);
 }
 
 }  // namespace quorvel

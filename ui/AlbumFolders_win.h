@@ -3,7 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "base/AppState_win.h"
+#include "display/Decode_win.h"
 
 namespace quorvel {
 
@@ -22,9 +26,21 @@ void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const w
 bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId);
 
 // True when `folder` holds photos the display can show: at least one of an
-// album type, and each of the first 70 decodes. More than 70 shows the same
-// warning as a start. A failure has been shown to the user, the photo that
-// does not decode named; the album in use is not touched either way.
-bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type);
+// album type, and each of the first 70 passes start-up's own rule
+// (CheckAlbumPhoto). More than 70 shows the same warning as a start. A
+// failure has been shown to the user, every photo refused named; the album
+// in use is not touched either way. The photos named in `checked` were
+// checked already (an import checks its photos before it copies them).
+bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
+                         const std::vector<std::u16string>& checked = {});
+
+// One warning naming each photo and why it cannot be shown: the
+// string-table format `formatId`, whose %s takes the list.
+void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedPhoto>& refused);
+
+// Album `album` (0 or 1) becomes the folder `name` below the albums root;
+// the settings take it with the next write. The photo order the user gave
+// the album's former folder is forgotten, as it belongs to that folder.
+void UseAlbumFolder(int album, const wchar_t* name);
 
 }  // namespace quorvel

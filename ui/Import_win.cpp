@@ -2,11 +2,13 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
+#include "display/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
@@ -39,6 +41,28 @@ void ForgetCacheCopy(const wchar_t* album, const std::u16string& name) {
     wchar_t cache[kPathChars], copy[kPathChars];
     if (!JoinPath(album, L"BMP", cache) || !JoinPath(cache, Wide(CacheFileName(name, type)).c_str(), copy)) return;
     DeleteFileW(copy);
+}
+
+// The chosen photos that `album` can show by start-up's own rule; the
+// others are named to the user and left where they are.
+FileSelection AdmittedPhotos(HWND owner, const FileSelection& selection, const wchar_t* album) {
+    FileSelection admitted{selection.folder, {}};
+    std::vector<RefusedPhoto> refused;
+    const std::wstring folder = Wide(selection.folder);
+    for (const std::u16string& each : selection.names) {
+        const std::wstring name = Wide(each);
+        wchar_t source[kPathChars];
+        Status s = JoinPath(folder.c_str(), name.c_str(), source) ? kOk : kErrInvalidArgument;
+        if (s == kOk) s = CheckAlbumPhoto(source, album, name.c_str(), TypeOfName(each));
+        gErrorLocation = {};
+        if (s == kOk) {
+            admitted.names.push_back(each);
+        } else {
+            refused.push_back({name, s});
+        }
+    }
+    TellRefusedPhotos(owner, IDS_IMPORT_PHOTOS_REFUSED, refused);
+    return admitted;
 }
 
 // Copies the chosen files into `album`, replacing same-named ones; *copied
@@ -78,14 +102,6 @@ void WarnOtherTypes(HWND owner, const FileSelection& selection, int albumType) {
     MessageBoxW(owner, text, gAppState->caption, MB_OK | MB_ICONWARNING);
 }
 
-// Album 1 becomes the folder; the settings take it with the next write.
-void UseAsFirstAlbum(const wchar_t* name) {
-    wcsncpy(gDisplayState->albums[0].folderName, name, kAlbumFolderChars - 1);
-    gDisplayState->albums[0].folderName[kAlbumFolderChars - 1] = L'\0';
-    wcsncpy(gUserSettings->albumFolderName[0], name, kPathChars - 1);
-    NoteSettingsChange(kSettingsAlbums);
-}
-
 // One batch: *more tells whether the user asked for another.
 Status ImportBatch(HWND owner, int* copied, bool* more) {
     *more = false;
@@ -114,13 +130,15 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
 
 Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_t* album, int* copied, bool* used) {
     *used = false;
-    if (Status s = CopySelection(owner, selection, album, copied); s != kOk) return s;
+    const FileSelection admitted = AdmittedPhotos(owner, selection, album);
+    if (admitted.names.empty()) return kOk;
+    if (Status s = CopySelection(owner, admitted, album, copied); s != kOk) return s;
     const std::u16string_view path(reinterpret_cast<const char16_t*>(album));
     const std::wstring name = Wide(LastComponent(path));
     int type = 0;
-    if (!AlbumFolderShowable(owner, album, name.c_str(), &type)) return kOk;
-    UseAsFirstAlbum(name.c_str());
-    WarnOtherTypes(owner, selection, type);
+    if (!AlbumFolderShowable(owner, album, name.c_str(), &type, admitted.names)) return kOk;
+    UseAlbumFolder(0, name.c_str());
+    WarnOtherTypes(owner, admitted, type);
     *used = true;
     return kOk;
 }
@@ -131,8 +149,11 @@ Status OpenImport(HWND owner) {
     int copied = 0;
     Status status = kOk;
     for (bool more = true; more && status == kOk;) status = ImportBatch(owner, &copied, &more);
-    if (copied == 0) return status;
+    // Reported here whatever was copied: a failure returned would leave the
+    // album windows standing still, as their timers restart only after a
+    // runner that succeeded.
     ReportError(status, 1);
+    if (copied == 0) return kOk;
     if (gDisplayState->lastMonitor > 0) ReportError(OpenMonitorsPanel(owner), 1);
     if (!gMode.configureMode) gMode.restartRequested = true;
     return kOk;

@@ -197,9 +197,7 @@ Status ChangeAlbum(HWND dialog, int album) {
     const std::wstring name(name16.begin(), name16.end());
     int type = 0;
     if (!AlbumFolderShowable(dialog, chosen, name.c_str(), &type)) return kOk;
-    wcsncpy(gDisplayState->albums[album].folderName, name.c_str(), kAlbumFolderChars - 1);
-    wcsncpy(gUserSettings->albumFolderName[album], name.c_str(), kPathChars - 1);
-    NoteSettingsChange(kSettingsAlbums);
+    UseAlbumFolder(album, name.c_str());
     gMonitors.changed = true;
     WriteBack();
     Fill(dialog);

@@ -1,7 +1,8 @@
 // Faults from outside the program, injected into an installed Quorvel:
 // broken photos, a broken bitmap cache, a hostile settings file and a
-// saver killed mid-run. Each run must give the user one clear message box
-// or the sound default, and leave every file of the user's as it was.
+// saver killed mid-run. Each run must give the user at most one clear
+// message box, or the sound default, and leave every file of the user's as
+// it was.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -73,48 +74,75 @@ std::optional<MessageBoxInfo> RunAndReadBox(const std::wstring& args = L"") {
     return box;
 }
 
+// Rows of the error log that name `name`.
+int LogRowsNaming(const std::wstring& name) {
+    const std::wstring log = ReadTextFile(UserPath(L"Quorvel_ErrorsLog.csv")).value_or(L"");
+    int rows = 0;
+    for (std::size_t at = log.find(name); at != std::wstring::npos; at = log.find(name, at + 1)) ++rows;
+    return rows;
+}
+
 }  // namespace
 
-// Photos a camera, a copy or another program broke. The album's photos
-// are read, never written, whatever state they are in.
-TEST(FaultPhotos, EachBrokenPhotoGivesOneBoxAndStaysAsItWas) {
+// Photos a sync tool, a download or another program broke cost only
+// themselves: the program and the saver start with the album's good photo,
+// the saver without a box, the program naming them once; each run logs one
+// row for each. An album with no photo that shows gives way to the default
+// album. The album's photos are read, never written, whatever state they are in.
+TEST(FaultPhotos, BrokenPhotosAreLeftOutAndTheAlbumStarts) {
     ASSERT_FALSE(RunAndReadBox().has_value());
     const auto good = ReadFileBytes(JoinPath(Albums(), std::wstring(L"DefaultAlbum1\\") + kAlbum1Picture));
     ASSERT_TRUE(good.has_value());
     const auto jpeg = ReadFileBytes(InstalledProgram(L"QuorvelMattingBoards\\01.jpg"));
     ASSERT_TRUE(jpeg.has_value());
     const std::string text = "These are my notes, not a photo.\r\n";
-    // 20000 x 20000: 1.2 GB of pixels, refused by its header's size before
-    // any of it is decoded.
+    const std::wstring broken = JoinPath(Albums(), L"Broken");
+    ASSERT_TRUE(CreateDirectoryW(broken.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(broken, L"good.jpg"), *jpeg));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(broken, L"cut.jpg"), {jpeg->begin(), jpeg->begin() + jpeg->size() / 3}));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(broken, L"empty.jpg"), {}));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(broken, L"notes.jpg"), {text.begin(), text.end()}));
+    ASSERT_TRUE(SetUserSetting(L"CurrentAlbumFolderName1", L"Broken"));
+    const Snapshot before = TakeSnapshot(broken);
+    const wchar_t* const left[] = {L"cut.jpg", L"empty.jpg", L"notes.jpg"};
+
+    Process saver;
+    ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    ASSERT_NE(WaitForAlbumWindow(saver), nullptr);
+    EXPECT_EQ(Finish(saver), 0u) << "no box waits for nobody";
+    for (const wchar_t* name : left) EXPECT_EQ(LogRowsNaming(name), 1) << Narrow(name);
+    EXPECT_EQ(LogRowsNaming(L"good.jpg"), 0);
+    EXPECT_EQ(ListFolder(JoinPath(broken, L"BMP")), std::vector<std::wstring>{L"good.BMP"}) << "the good photo shows";
+
+    const auto box = RunAndReadBox();
+    ASSERT_TRUE(box.has_value());
+    for (const wchar_t* name : left) {
+        EXPECT_NE(box->text.find(std::wstring(L"Broken\\") + name), std::wstring::npos) << Narrow(name);
+        EXPECT_EQ(LogRowsNaming(name), 2) << Narrow(name);
+    }
+    EXPECT_EQ(box->text.find(L"good.jpg"), std::wstring::npos);
+    EXPECT_EQ(TakeSnapshot(broken), before);
+
+    // 20000 x 20000 (1.2 GB of pixels), refused by its header's size before
+    // any of it is decoded, beside a PNG cut short: nothing of the album shows.
     const auto huge = ReadFileBytes(JoinPath(TestProgramFolder(), L"fixtures\\huge.png"));
     ASSERT_TRUE(huge.has_value());
-    struct Fault {
-        const wchar_t* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    const Fault faults[] = {
-        {L"cut.jpg", std::vector<std::uint8_t>(jpeg->begin(), jpeg->begin() + jpeg->size() / 3)},
-        {L"cut.png", std::vector<std::uint8_t>(good->begin(), good->begin() + good->size() / 3)},
-        {L"empty.jpg", {}},
-        {L"notes.jpg", std::vector<std::uint8_t>(text.begin(), text.end())},
-        {L"huge.png", *huge},
-    };
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(Narrow(fault.name));
-        const std::wstring album = JoinPath(Albums(), std::wstring(L"Broken-") + fault.name);
-        ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
-        ASSERT_TRUE(WriteFileBytes(JoinPath(album, fault.name), fault.bytes));
-        ASSERT_TRUE(SetUserSetting(L"CurrentAlbumFolderName1", std::wstring(L"Broken-") + fault.name));
-        const Snapshot before = TakeSnapshot(album);
-
-        const auto box = RunAndReadBox();
-        ASSERT_TRUE(box.has_value());
-        // None can be shown (GDI+ cannot open the broken ones): the album
-        // cannot be shown, and the run ends after this one box.
-        EXPECT_EQ(Narrow(box->text), "Invalid image dimension");
-        EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
-        EXPECT_EQ(TakeSnapshot(album), before);
-    }
+    const std::wstring none = JoinPath(Albums(), L"NoneShows");
+    ASSERT_TRUE(CreateDirectoryW(none.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(none, L"huge.png"), *huge));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(none, L"cut.png"), {good->begin(), good->begin() + good->size() / 3}));
+    ASSERT_TRUE(SetUserSetting(L"CurrentAlbumFolderName1", L"NoneShows"));
+    const Snapshot noneBefore = TakeSnapshot(none);
+    Process saverAgain;
+    ASSERT_TRUE(saverAgain.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
+    ASSERT_NE(WaitForAlbumWindow(saverAgain), nullptr) << "the default album shows";
+    EXPECT_EQ(Finish(saverAgain), 0u);
+    EXPECT_EQ(LogRowsNaming(L"huge.png"), 1);
+    const auto named = RunAndReadBox();
+    ASSERT_TRUE(named.has_value());
+    EXPECT_NE(named->text.find(L"NoneShows\\huge.png"), std::wstring::npos);
+    EXPECT_NE(named->text.find(L"NoneShows\\cut.png"), std::wstring::npos);
+    EXPECT_EQ(TakeSnapshot(none), noneBefore);
 }
 
 // A cache file cut short (a crash while it was written) and one whose

@@ -106,6 +106,21 @@ double ShareOf(HWND window, COLORREF colour) {
     return capture ? FractionOfColour(*capture, colour, 2) : 0.0;
 }
 
+// The window moves on by itself: three frames in a row differ, which one
+// repaint after a box cannot give.
+bool Glides(HWND window) {
+    auto last = CaptureWindow(window);
+    for (int change = 0; change < 2; ++change)
+        if (!last || !WaitUntil([&] {
+                auto now = CaptureWindow(window);
+                if (!now || CountDifferentPixels(*last, *now) == 0) return false;
+                last = std::move(now);
+                return true;
+            }))
+            return false;
+    return true;
+}
+
 void Close(Process& p, HWND album) {
     PostMessageW(album, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
@@ -140,34 +155,95 @@ TEST(Import, ThreePhotosBecomeAlbumOneAndGlide) {
     Close(p, rebuilt);
 }
 
-TEST(Import, APhotoThatDoesNotDecodeLeavesAlbumOneAsItWas) {
+// Photos a start would refuse (one that does not decode, one of 80 x 80
+// pixels) are named and not copied, and album 1 stays as it was; an import
+// whose copy fails leaves the album windows gliding.
+TEST(Import, RefusedPhotosAreNamedAndNotCopiedAndAFailedImportLeavesTheAlbumGliding) {
+    const std::wstring pictures = KnownFolder(FOLDERID_Pictures);
     const std::string text = "not a photo";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(KnownFolder(FOLDERID_Pictures), L"broken.jpg"),
-                               std::vector<std::uint8_t>(text.begin(), text.end())));
+    ASSERT_TRUE(WriteFileBytes(JoinPath(pictures, L"broken.jpg"), std::vector<std::uint8_t>(text.begin(), text.end())));
+    Capture small;
+    small.width = small.height = 80;
+    small.bgra.assign(80 * 80 * 4, 0x80);
+    ASSERT_TRUE(SaveBmp(small, JoinPath(pictures, L"small.bmp")));
+    ASSERT_TRUE(WritePicture(JoinPath(pictures, L"lake.bmp"), RGB(20, 180, 60)));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
     HWND album = VisibleWindowOf(p, L"Album1 Window");
     ASSERT_NE(album, nullptr);
     const std::wstring before = UserSetting(L"CurrentAlbumFolderName1");
-    const std::wstring broken = JoinPath(AlbumsRoot(), L"Broken");
-    ASSERT_TRUE(CreateDirectoryW(broken.c_str(), nullptr));
+    const std::wstring refused = JoinPath(AlbumsRoot(), L"Refused");
+    ASSERT_TRUE(CreateDirectoryW(refused.c_str(), nullptr));
     ASSERT_TRUE(PressHomeButton(p, album, IDC_IMPORT_ALBUM));
-    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kImportTitle, L"broken.jpg"));
-    ASSERT_TRUE(ChooseFolder(p, kDestinationTitle, broken));
-    EXPECT_NE(AnswerBox(p, L"OK").find(L"broken.jpg"), std::wstring::npos) << "the failing photo is named";
-    HWND rebuilt = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        rebuilt = VisibleWindowOf(p, L"Album1 Window");
-        return rebuilt != nullptr && rebuilt != album;
-    }));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kImportTitle, L"\"broken.jpg\" \"small.bmp\""));
+    ASSERT_TRUE(ChooseFolder(p, kDestinationTitle, refused));
+    const std::wstring said = AnswerBox(p, L"OK");
+    EXPECT_NE(said.find(L"broken.jpg"), std::wstring::npos) << "each refused photo is named";
+    EXPECT_NE(said.find(L"small.bmp"), std::wstring::npos);
+    EXPECT_TRUE(Glides(album)) << "the same album window, gliding on";
+    EXPECT_TRUE(ListFolder(refused).empty());
     EXPECT_EQ(UserSetting(L"CurrentAlbumFolderName1"), before);
-    Close(p, rebuilt);
+
+    // A folder of the photo's name stands where its copy would go.
+    const std::wstring blocked = JoinPath(AlbumsRoot(), L"Blocked");
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(JoinPath(blocked, L"lake.bmp").c_str(), nullptr));
+    ASSERT_TRUE(PressHomeButton(p, album, IDC_IMPORT_ALBUM));
+    ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kImportTitle, L"lake.bmp"));
+    ASSERT_TRUE(ChooseFolder(p, kDestinationTitle, blocked));
+    EXPECT_EQ(AnswerBox(p, L"OK"), L"Error copying file");
+    EXPECT_TRUE(Glides(album)) << "the album's timers run again after a failed import";
+    EXPECT_EQ(UserSetting(L"CurrentAlbumFolderName1"), before);
+    Close(p, album);
     // The next start shows the album as before.
     Process again;
     ASSERT_TRUE(again.Start(InstalledProgram(L"Quorvel.exe")));
     HWND next = VisibleWindowOf(again, L"Album1 Window");
     ASSERT_NE(next, nullptr);
     Close(again, next);
+}
+
+// Monitor mapping's "Change album" refuses a folder holding a photo a start
+// would refuse, naming it, and takes a folder whose photos all show.
+TEST(AlbumChange, AFolderWithAPhotoAStartWouldRefuseIsNotTakenAndASoundOneIs) {
+    const COLORREF green = RGB(20, 180, 60);
+    Process p;
+    HWND album = nullptr;
+    HWND panel = StartWithMonitorsPanel(p, &album);
+    ASSERT_NE(panel, nullptr);
+    const std::wstring small = JoinPath(AlbumsRoot(), L"Small"), sound = JoinPath(AlbumsRoot(), L"Sound");
+    for (const std::wstring& folder : {small, sound}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    // Three photos, as one alone fills too little of the window to tell.
+    ASSERT_TRUE(WritePicture(JoinPath(small, L"lake.bmp"), green));
+    for (const wchar_t* name : {L"lake 1.bmp", L"lake 2.bmp", L"lake 3.bmp"})
+        ASSERT_TRUE(WritePicture(JoinPath(sound, name), green));
+    Capture tiny;
+    tiny.width = tiny.height = 80;
+    tiny.bgra.assign(80 * 80 * 4, 0x80);
+    ASSERT_TRUE(SaveBmp(tiny, JoinPath(small, L"tiny.bmp")));
+    const std::wstring title =
+        L"Change DefaultAlbum1 as current folder for album 1\nNote: you can also rename or delete "
+        L"sub-folders";
+    HWND radio = FindControl(panel, IDC_ALBUM1_RADIO);
+
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_CHANGE_ALBUM1)));
+    ASSERT_TRUE(ChooseFolder(p, title, small));
+    const std::wstring said = AnswerBox(p, L"OK", panel);
+    EXPECT_NE(said.find(L"tiny.bmp"), std::wstring::npos) << Narrow(said);
+    EXPECT_EQ(said.find(L"lake.bmp"), std::wstring::npos);
+    EXPECT_EQ(ControlText(radio), L"DefaultAlbum1");
+
+    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_CHANGE_ALBUM1)));
+    ASSERT_TRUE(ChooseFolder(p, title, sound));
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(radio) == L"Sound"; }));
+    PostMessageW(panel, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([] { return UserSetting(L"CurrentAlbumFolderName1") == L"Sound"; }));
+    HWND rebuilt = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        rebuilt = VisibleWindowOf(p, L"Album1 Window");
+        return rebuilt != nullptr && ShareOf(rebuilt, green) > 0.02;
+    })) << "the new album shows";
+    Close(p, rebuilt);
 }
 
 TEST(TwoMonitors, MappingPanelPutsEachAlbumOnItsMonitorAndRefusesAlbumOneWithoutOne) {

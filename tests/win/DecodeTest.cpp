@@ -6,6 +6,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -171,8 +172,14 @@ TEST_F(Decoding, AWidthIsCutToAMultipleOf4AndTheSizeRuleFollowsTheMode) {
     EXPECT_EQ(rowBytes, 1916 * 3);
 
     MakeAlbum(1, L"Low", 4, {{L"low.png", L"low.png"}});
-    EXPECT_EQ(DecodeAlbum(1), kErrPhotoTooSmall);
+    (void)TakeUntoldRefusedPhotos();
+    EXPECT_EQ(DecodeAlbum(1), kErrMissingPhotos) << "its only photo is left out";
+    const std::vector<RefusedPhoto> refused = TakeUntoldRefusedPhotos();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].name, L"Low\\low.png");
+    EXPECT_EQ(refused[0].reason, kErrPhotoTooSmall);
     gMode.previewMode = true;
+    gDisplayState->albums[1].photoCount = 1;
     EXPECT_EQ(DecodeAlbum(1), kOk);
     EXPECT_EQ(Photo(1, 0).block.height, 99);
 }
@@ -386,6 +393,39 @@ TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
     ASSERT_TRUE(WriteVector(bmpFolder + L"\\BMP\\p.BMP", truncated));
     ASSERT_EQ(DecodeAlbum(1), kOk);
     EXPECT_EQ(Bytes(bmpFolder + L"\\BMP\\p.BMP"), Bytes(FixturePath(L"photo.bmp")));
+}
+
+// A sync tool's empty file, a text file named as a photo and a download cut
+// short cost only themselves: the album shows its good photo, each is logged
+// once a run however often the album is decoded, and named to be told once.
+TEST_F(Decoding, APhotoThatCannotBeShownIsLeftOutWithOneLogRow) {
+    const std::wstring folder = MakeAlbum(0, L"Mixed", 1, {{L"photo.jpg", L"good.jpg"}});
+    const std::vector<std::uint8_t> jpeg = Bytes(FixturePath(L"photo.jpg"));
+    ASSERT_TRUE(WriteVector(folder + L"\\empty.jpg", {}));
+    ASSERT_TRUE(WriteBytes(folder + L"\\notes.jpg", "These are my notes, not a photo.\r\n"));
+    ASSERT_TRUE(WriteVector(folder + L"\\cut.jpg", {jpeg.begin(), jpeg.begin() + jpeg.size() / 3}));
+    gDisplayState->albums[0].photoCount = 4;
+    (void)TakeUntoldRefusedPhotos();
+
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(gDisplayState->albums[0].photoCount, 1);
+        EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(Photo(0, 0).fileName.c_str())), L"good.BMP");
+        EXPECT_EQ(Photo(0, 0).block.width, 132);
+    }
+    const std::string log = ReadBytes(records.root / L"Quorvel_ErrorsLog.csv");
+    for (const char* name : {"empty.jpg", "notes.jpg", "cut.jpg"}) {
+        std::size_t rows = 0;
+        for (std::size_t at = log.find(name); at != std::string::npos; at = log.find(name, at + 1)) ++rows;
+        EXPECT_EQ(rows, 1u) << name;
+    }
+    EXPECT_EQ(log.find("good.jpg"), std::string::npos);
+    std::vector<std::wstring> named;
+    for (const RefusedPhoto& photo : TakeUntoldRefusedPhotos()) named.push_back(photo.name);
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, (std::vector<std::wstring>{L"Mixed\\cut.jpg", L"Mixed\\empty.jpg", L"Mixed\\notes.jpg"}));
+    EXPECT_TRUE(TakeUntoldRefusedPhotos().empty());
+    EXPECT_FALSE(FileExists((folder + L"\\BMP\\cut.BMP").c_str(), nullptr));
 }
 
 // A virus scanner or a viewer holding the copy open for a moment does not

@@ -14,6 +14,7 @@
 
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
+#include "storage/Settings_win.h"
 #include "ui/AlbumFolders_win.h"
 #include "ui/FileSelection_win.h"
 #include "ui/Import_win.h"
@@ -137,12 +138,12 @@ TEST(Import, AReplacedPhotoLosesItsCacheCopyAndPhotosOfAnotherTypeAreNamed) {
     const std::wstring album = records.root / L"Lakes";
     ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((album + L"\\BMP").c_str(), nullptr));
-    ASSERT_TRUE(WriteImage(album + L"\\shore.jpg", 8, 8, 0xFF0000));
+    ASSERT_TRUE(WriteImage(album + L"\\shore.jpg", 100, 100, 0xFF0000));
     const std::u16string cacheName = CacheFileName(u"shore.jpg", 1);
     const std::wstring cache = album + L"\\BMP\\" + std::wstring(cacheName.begin(), cacheName.end());
     ASSERT_TRUE(WriteBytes(cache, "the old pixels"));
-    ASSERT_TRUE(WriteImage(source / L"shore.jpg", 8, 8, 0x0000FF));
-    ASSERT_TRUE(WriteImage(source / L"dunes.png", 8, 8, 0x00FF00));
+    ASSERT_TRUE(WriteImage(source / L"shore.jpg", 100, 100, 0x0000FF));
+    ASSERT_TRUE(WriteImage(source / L"dunes.png", 100, 100, 0x00FF00));
     const Batch batch = ImportBatchInto(source.Path(), {u"shore.jpg", u"dunes.png"}, album);
     ASSERT_EQ(batch.status, kOk);
     EXPECT_EQ(batch.copied, 2);
@@ -160,7 +161,7 @@ TEST(Import, SeventyOnePhotosWarnAsAtStartAndAPhotoAlreadyInTheAlbumIsNotCopied)
     const std::wstring album = records.root / L"Forest";
     ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
     for (int i = 0; i < 71; ++i)
-        ASSERT_TRUE(WriteImage(album + L"\\tree " + std::to_wstring(i) + L".bmp", 8, 8, 0x206020));
+        ASSERT_TRUE(WriteImage(album + L"\\tree " + std::to_wstring(i) + L".bmp", 100, 100, 0x206020));
     const Batch batch = ImportBatchInto(album, {u"tree 0.bmp"}, album);
     ASSERT_EQ(batch.status, kOk);
     EXPECT_EQ(batch.copied, 0);
@@ -168,6 +169,71 @@ TEST(Import, SeventyOnePhotosWarnAsAtStartAndAPhotoAlreadyInTheAlbumIsNotCopied)
     EXPECT_STREQ(gDisplayState->albums[0].folderName, L"Forest");
     EXPECT_EQ(ReadBytes(album + L"\\tree 0.bmp").size(), ReadBytes(album + L"\\tree 1.bmp").size());
     EXPECT_EQ(batch.said, std::vector<std::wstring>{L"Forest contains 71 pictures. Maximum allowed is: 70"});
+}
+
+// A photo a start would refuse, too small or with a name whose cache copy
+// would run past the path limit, is named and left where it is; the others
+// are imported.
+TEST(Import, APhotoAStartWouldRefuseIsNamedAndNotCopied) {
+    ProcessRecords records;
+    GdiplusSession gdiplus;
+    TempFolder source;
+    const std::wstring album = records.root / L"Lakes";
+    ASSERT_TRUE(CreateDirectoryW(album.c_str(), nullptr));
+    // The photo's own path fits, at 259 characters; its cache copy's, in
+    // "BMP", does not.
+    const std::wstring longName = std::wstring(254 - album.size(), L'w') + L".png";
+    ASSERT_TRUE(WriteImage(source / L"small.png", 80, 80, 0x2080C0));
+    ASSERT_TRUE(WriteImage(source / longName, 200, 150, 0x2080C0));
+    ASSERT_TRUE(WriteImage(source / L"shore.png", 200, 150, 0x2080C0));
+    const Batch batch = ImportBatchInto(source.Path(), {u"small.png", U16(longName), u"shore.png"}, album);
+    ASSERT_EQ(batch.status, kOk);
+    EXPECT_EQ(batch.copied, 1);
+    EXPECT_TRUE(batch.used);
+    EXPECT_EQ(Listing(album), Names{L"shore.png"});
+    ASSERT_EQ(batch.said.size(), 1u);
+    EXPECT_NE(batch.said[0].find(L"\nsmall.png (A Photograph dimensions are too small."), std::wstring::npos);
+    EXPECT_NE(batch.said[0].find(L"\n" + longName + L" (Error: Invalid argument)"), std::wstring::npos);
+}
+
+// Monitor mapping's "Change album" takes no folder holding a photo a start
+// would refuse, and names it.
+TEST(AlbumChange, AFolderHoldingAPhotoAStartWouldRefuseIsNotTaken) {
+    ProcessRecords records;
+    GdiplusSession gdiplus;
+    const std::wstring folder = records.root / L"Shore";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteImage(folder + L"\\tiny.png", 80, 80, 0x2080C0));
+    ASSERT_TRUE(WriteImage(folder + L"\\wide.png", 200, 150, 0x2080C0));
+    BoxWatcher watcher;
+    int type = 0;
+    EXPECT_FALSE(AlbumFolderShowable(nullptr, folder.c_str(), L"Shore", &type));
+    const std::vector<SeenBox> boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"\ntiny.png ("), std::wstring::npos);
+    EXPECT_EQ(boxes[0].text.find(L"wide.png"), std::wstring::npos);
+}
+
+// The order the user gave album 1's photos belongs to its folder: importing
+// into the album's own folder keeps it, into another folder forgets it, so
+// same-named photos there come in that folder's own order.
+TEST(Import, AStoredPhotoOrderStaysWithItsFolder) {
+    ProcessRecords records;
+    GdiplusSession gdiplus;
+    TempFolder source;
+    for (const wchar_t* name : {L"a.png", L"b.png", L"c.png"})
+        ASSERT_TRUE(WriteImage(source / name, 200, 150, 0x2080C0));
+    const std::wstring lakes = records.root / L"Lakes", dunes = records.root / L"Dunes";
+    ASSERT_TRUE(CreateDirectoryW(lakes.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(dunes.c_str(), nullptr));
+    ASSERT_TRUE(ImportBatchInto(source.Path(), {u"a.png", u"b.png"}, lakes).used);
+    ASSERT_EQ(WriteSettingTextById(IDS_KEY_PHOTO_ORDER, 1, L"b.BMP|a.BMP"), kOk);
+
+    ASSERT_TRUE(ImportBatchInto(source.Path(), {u"c.png"}, lakes).used);
+    EXPECT_EQ(ReadPhotoOrder(0), u"b.BMP|a.BMP");
+    ASSERT_TRUE(ImportBatchInto(source.Path(), {u"a.png", u"b.png"}, dunes).used);
+    EXPECT_STREQ(gDisplayState->albums[0].folderName, L"Dunes");
+    EXPECT_EQ(ReadPhotoOrder(0), u"");
 }
 
 TEST(MonitorsPanel, AReopenAfterADisplayChangeCountsTheMonitorsAgain) {

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "app/AlbumStep_win.h"
 #include "base/ErrorReporter_win.h"
@@ -310,26 +311,45 @@ TEST(PrepareAlbums, TheSettingsStitchModeOutlastsAMismatchFoundInDecoding) {
     EXPECT_EQ(slot.stitchMode, 1);
 }
 
-TEST(PrepareAlbums, DecodingFailuresEndTheStep) {
-    const struct {
-        const char* name;
-        int photoHeight, boardHeight;
-        Status code;
-    } cases[] = {{"photo 96 high", 96, kBoardSide, kErrPhotoTooSmall}, {"board 90 high", 304, 90, kErrMattingTooSmall}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+TEST(PrepareAlbums, ABoardTooSmallEndsTheStep) {
+    ProcessRecords records;
+    DefaultContent content;
+    MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
+    MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2);
+    CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
+    ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), 150, 90, 0x808080));
+    wcscpy(gUserSettings->albumFolderName[0], L"Small");
+    for (int a = 0; a < 2; ++a) wcscpy(gDisplayState->albums[a].mattingFile, L"mine.jpg");
+    EXPECT_EQ(PrepareAlbums(), kErrMattingTooSmall);
+    // Nothing after the failing step ran.
+    EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
+    EXPECT_EQ(gAppState->tempFolder[0], L'\0');
+}
+
+// Photos too small in any role cost only themselves: an album left without
+// one gives way to the default album, the program names them in one box,
+// the saver and its preview in none.
+TEST(PrepareAlbums, AnAlbumWithoutAPhotoThatShowsGivesWayToTheDefaultAlbum) {
+    for (int role = 0; role < 3; ++role) {
+        SCOPED_TRACE(role);
         ProcessRecords records;
         DefaultContent content;
-        MakeAlbum(UserPath(records, L"QuorvelAlbums"), 0);
-        MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2, L".jpg", 320, c.photoHeight);
-        CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
-        ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), 150, c.boardHeight, 0x808080));
-        wcscpy(gUserSettings->albumFolderName[0], L"Small");
-        for (int a = 0; a < 2; ++a) wcscpy(gDisplayState->albums[a].mattingFile, L"mine.jpg");
-        EXPECT_EQ(PrepareAlbums(), c.code);
-        // Nothing after the failing step ran.
-        EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
-        EXPECT_EQ(gAppState->tempFolder[0], L'\0');
+        gMode.showMode = role == 1;
+        gMode.previewMode = role == 2;
+        ChooseNewAlbum(records, 0, L"Small", 0);
+        MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2, L".jpg", 320, 16);
+        std::vector<SeenBox> boxes;
+        {
+            BoxWatcher watcher;
+            ASSERT_EQ(PrepareAlbums(), kOk);
+            boxes = watcher.Boxes();
+        }
+        EXPECT_EQ(std::wstring(gDisplayState->albums[0].folderName), L"DefaultAlbum1");
+        EXPECT_EQ(gDisplayState->albums[0].photoCount, 1);
+        ASSERT_EQ(boxes.size(), role == 0 ? 1u : 0u);
+        if (role == 0)
+            for (const wchar_t* name : {L"\nSmall\\p1000.jpg (", L"\nSmall\\p1001.jpg ("})
+                EXPECT_NE(boxes[0].text.find(name), std::wstring::npos);
     }
 }
 
