@@ -104,13 +104,32 @@ bool FileExists(const wchar_t* path, Status* code) {
     return false;
 }
 
-Status RunAndWait(const wchar_t* path, RunStyle style) {
+Status RunAndWait(const wchar_t* path, RunStyle style, HANDLE output) {
     if (path == nullptr || path[0] == L'\0') return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    const std::size_t length = wcslen(path);
+    const bool batch = length > 4 && _wcsicmp(path + length - 4, L".bat") == 0;
+    // /s takes exactly the outer pair of quotes; /d and /v:off keep the
+    // user's AutoRun command and delayed expansion out of the run.
+    wchar_t batchLine[] = L"cmd.exe /d /v:off /s /c \"\"%QuorvelBatch%\"\"";
+    wchar_t system[kPathChars], shell[kPathChars];
+    if (batch) {
+        const UINT n = GetSystemDirectoryW(system, kPathChars);
+        if (n == 0 || n >= kPathChars || !JoinPath(system, L"cmd.exe", shell) ||
+            !SetEnvironmentVariableW(L"QuorvelBatch", path)) {
+            SaveWindowsError();
+            return Fail(QV_SITE(kModule), kErrAppNotFound, path);
+        }
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    if (output != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+    }
     PROCESS_INFORMATION process = {};
     const DWORD flags = style == RunStyle::Quiet ? CREATE_NO_WINDOW : 0;
-    if (!CreateProcessW(path, nullptr, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(batch ? shell : path, batch ? batchLine : nullptr, nullptr, nullptr, output != nullptr, flags,
+                        nullptr, nullptr, &startup, &process)) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule));
         return kErrAppNotFound;
@@ -124,6 +143,18 @@ Status RunAndWait(const wchar_t* path, RunStyle style) {
     swprintf(code, 16, L"%lu", known ? exitCode : 0ul);
     SetErrorLocation(QV_SITE(kModule), code);
     return kErrAppFailed;
+}
+
+Status WriteBatchFile(const wchar_t* path, std::string_view text) {
+    if (path == nullptr || text.empty()) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return Fail(QV_SITE(kModule), kErrInvalidArgument, path);
+    const FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file && WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size())
+        return kOk;
+    SaveWindowsError();
+    return Fail(QV_SITE(kModule), kErrDiskWrite, path);
 }
 
 Status RunDisplaySettings() {

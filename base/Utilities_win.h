@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/AppState_win.h"
 
@@ -43,7 +44,17 @@ bool FileExists(const wchar_t* path, Status* code);
 // work alone (POWERCFG) opens no console window over the albums, and its
 // exit code is its answer: anything but 0 is 10014.
 enum class RunStyle { Shown, Quiet };
-[[nodiscard]] Status RunAndWait(const wchar_t* path, RunStyle style = RunStyle::Shown);
+// cmd takes a batch file's path from its command line, where it strips the
+// quotes around a path holding & ( ) ^ and expands %...%: the path reaches
+// it through the environment (%QuorvelBatch%) instead, expanded once and
+// inside quotes. With `output` (a file handle opened inheritable) the
+// program's standard output goes there.
+[[nodiscard]] Status RunAndWait(const wchar_t* path, RunStyle style = RunStyle::Shown, HANDLE output = nullptr);
+// Writes `text` as the whole of a batch file, replacing any older one. cmd
+// reads a batch file in the console's code page, so the text must be plain
+// ASCII, the same in every code page (anything else is 10001); a folder's
+// name reaches a batch file through the environment, or is not needed.
+[[nodiscard]] Status WriteBatchFile(const wchar_t* path, std::string_view text);
 [[nodiscard]] Status RunDisplaySettings();
 [[nodiscard]] Status CountFiles(const wchar_t* folder, const wchar_t* pattern, int* count);
 // Album photo types: 1 "*.jpg" ... 7 "*.tiff", 0 when none matched.

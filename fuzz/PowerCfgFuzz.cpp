@@ -16,6 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CapturedPlan plan = ParseActiveScheme(output);
     if (!plan.valid) return 0;
     if (!IsGuidShaped(plan.id)) std::abort();
+    for (const std::u16string& listed : plan.listed)
+        if (!IsGuidShaped(listed)) std::abort();
     (void)SetActiveCommand(plan.id);
     (void)PlanSwitchNeeded(plan.id, u"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c", false);
     return 0;

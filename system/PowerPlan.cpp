@@ -29,30 +29,55 @@ bool IsGuidShaped(std::u16string_view w) {
     return true;
 }
 
-CapturedPlan ParseActiveScheme(std::u16string_view output) {
+namespace {
+
+bool Blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\f' || c == u'\v'; }
+
+std::vector<std::u16string_view> Words(std::u16string_view line) {
     std::vector<std::u16string_view> words;
     std::size_t i = 0;
-    auto blank = [](char16_t c) {
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v';
-    };
-    while (i < output.size()) {
-        while (i < output.size() && blank(output[i])) ++i;
+    while (i < line.size()) {
+        while (i < line.size() && Blank(line[i])) ++i;
         const std::size_t start = i;
-        while (i < output.size() && !blank(output[i])) ++i;
-        if (i > start) words.push_back(output.substr(start, i - start));
+        while (i < line.size() && !Blank(line[i])) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
     }
+    return words;
+}
+
+}  // namespace
+
+CapturedPlan ParseActiveScheme(std::u16string_view output) {
     CapturedPlan plan;
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        if (!IsGuidShaped(words[w])) continue;
-        plan.valid = true;
-        plan.id = std::u16string(words[w]);
-        for (std::size_t n = w + 1; n < words.size(); ++n) {
-            plan.name += words[n];
-            plan.name += u' ';
+    bool first = true;
+    for (std::size_t start = 0; start < output.size();) {
+        std::size_t end = output.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) end = output.size();
+        const std::vector<std::u16string_view> words = Words(output.substr(start, end - start));
+        start = end + 1;
+        if (words.empty()) continue;
+        std::size_t w = 0;
+        while (w < words.size() && !IsGuidShaped(words[w])) ++w;
+        if (first) {
+            first = false;
+            if (w == words.size()) return plan;
+            plan.valid = true;
+            plan.id = std::u16string(words[w]);
+            for (++w; w < words.size(); ++w) {
+                plan.name += words[w];
+                plan.name += u' ';
+            }
+        } else if (w < words.size()) {
+            plan.listed.emplace_back(words[w]);
         }
-        break;
     }
     return plan;
+}
+
+bool PlanListed(const CapturedPlan& plan, std::u16string_view id) {
+    for (const std::u16string& listed : plan.listed)
+        if (EqualsNoCaseAscii(listed, id)) return true;
+    return false;
 }
 
 bool PlanSwitchNeeded(const std::u16string& startingId, const std::u16string& chosenId, bool useDefaultPlan) {
@@ -60,10 +85,10 @@ bool PlanSwitchNeeded(const std::u16string& startingId, const std::u16string& ch
     return !EqualsNoCaseAscii(startingId, chosenId);
 }
 
-std::u16string CaptureCommand(const std::u16string& outputPath) {
-    return u"POWERCFG -GETACTIVESCHEME > \"" + outputPath + u"\"";
-}
+std::string CaptureCommand() { return "@POWERCFG -GETACTIVESCHEME && POWERCFG -LIST"; }
 
-std::u16string SetActiveCommand(const std::u16string& planId) { return u"POWERCFG -SETACTIVE " + planId; }
+std::string SetActiveCommand(std::u16string_view planId) {
+    return IsGuidShaped(planId) ? "POWERCFG -SETACTIVE " + ToAscii(planId) : std::string();
+}
 
 }  // namespace quorvel

@@ -35,58 +35,32 @@ bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
     return false;
 }
 
-// Text in the ANSI code page, refusing any character it has no byte for: a
-// '?' in its place would name another file.
-bool ToAnsi(const std::u16string& text, std::string* ansi) {
-    // UTF-8 writes every character and takes neither the flag nor the
-    // question.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lossy = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, flags, W(text), -1, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
-    if (bytes <= 0 || lossy) return false;
-    ansi->assign(bytes - 1, '\0');
-    WideCharToMultiByte(CP_ACP, flags, W(text), -1, ansi->data(), bytes, nullptr, nullptr);
-    return true;
+// A plan operation that failed or that Windows refused costs only the
+// switch: one row in the error log and no box, as the saver has nobody to
+// answer one.
+void LogPlanFailure(Status code) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(code, text, sizeof text);
+    (void)WriteErrorLog(code, text);
+    gErrorLocation = {};
 }
 
-// A path a batch file can carry: as it is when the ANSI code page writes
-// it, else in its short (8.3) form, which is plain ASCII.
-std::u16string BatchPath(const wchar_t* path) {
-    std::string ansi;
-    if (ToAnsi(U16(path), &ansi)) return U16(path);
-    wchar_t shortPath[kPathChars];
-    const DWORD n = GetShortPathNameW(path, shortPath, kPathChars);
-    return n > 0 && n < kPathChars ? U16(shortPath) : U16(path);
-}
-
-// One line in the ANSI code page, no line break after it, replacing any
-// older file.
-bool WriteBatchLine(const wchar_t* path, const std::u16string& line) {
-    std::string ansi;
-    if (!ToAnsi(line, &ansi)) {
-        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-        return false;
-    }
-    const FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), ansi.data(), DWORD(ansi.size()), &written, nullptr) && written == ansi.size();
-}
-
-// Writes "SetActPlan.bat" for `id` and runs it.
-Status RunSetActive(const wchar_t* id) {
+// Writes `line` as the batch file `name` of the temporary folder and runs
+// it, its output going to `output` when given; a run that fails or ends in
+// failure is located at `runSite`.
+Status RunBatch(const wchar_t* name, const std::string& line, ErrorSite runSite, HANDLE output = nullptr) {
     wchar_t batch[kPathChars];
-    if (!TempFile(L"SetActPlan.bat", batch)) return kErrInvalidArgument;
-    if (!WriteBatchLine(batch, SetActiveCommand(U16(id)))) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), batch);
-        return kErrDiskWrite;
-    }
-    if (Status s = RunAndWait(batch, RunStyle::Quiet); s != kOk) {
-        SetErrorLocation(kSwitchBatchSite, batch);
+    if (!TempFile(name, batch)) return kErrInvalidArgument;
+    if (Status s = WriteBatchFile(batch, line); s != kOk) return s;
+    if (Status s = RunAndWait(batch, RunStyle::Quiet, output); s != kOk) {
+        SetErrorLocation(runSite, batch);
         return s;
     }
     return kOk;
+}
+
+Status RunSetActive(const wchar_t* id) {
+    return RunBatch(L"SetActPlan.bat", SetActiveCommand(U16(id)), kSwitchBatchSite);
 }
 
 // The program and the saver may both switch at once, so each keeps the
@@ -97,13 +71,15 @@ unsigned OriginalPlanKey() { return gMode.regularProgram ? IDS_KEY_ORIGINAL_PLAN
 // crash, a power cut) left the user's plan in the settings file. It goes
 // back before the capture, which would otherwise take the video plan for
 // the user's own. While another run of the role is alive the record is
-// that run's, and it restores it itself.
-Status RestoreLeftPlan() {
-    if (gMode.sameRoleRunning) return kOk;
+// that run's, and it restores it itself. A plan Windows no longer has, or
+// will not make active, cannot be put back: the refusal is logged once and
+// the record let go.
+void RestoreLeftPlan() {
+    if (gMode.sameRoleRunning) return;
     wchar_t id[100];
-    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return kOk;
-    if (Status s = RunSetActive(id); s != kOk) return s;
-    return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
+    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return;
+    if (Status s = RunSetActive(id); s != kOk) LogPlanFailure(s);
+    (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
 bool SwitchNeeded() {
@@ -113,45 +89,40 @@ bool SwitchNeeded() {
 
 }  // namespace
 
-Status CapturePowerPlan() {
-    wchar_t batch[kPathChars], output[kPathChars];
-    if (!TempFile(L"GetPowPl.bat", batch) || !TempFile(L"ActivePowerPlan.txt", output)) return kErrInvalidArgument;
+Status CapturePowerPlan(CapturedPlan* captured) {
+    *captured = {};
     gDisplayState->startingPlanName[0] = L'\0';
     gDisplayState->startingPlanId[0] = L'\0';
-    if (!WriteBatchLine(batch, CaptureCommand(BatchPath(gAppState->tempFolder) + u"\\ActivePowerPlan.txt"))) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), batch);
-        return kErrDiskWrite;
-    }
-    Sleep(3);
-    if (Status s = RunAndWait(batch, RunStyle::Quiet); s != kOk) {
-        // The batch ended in failure (POWERCFG refused, or is missing):
-        // nothing was captured, so nothing is switched and the user's plan
-        // stays as it is.
-        if (s == kErrAppFailed) return kOk;
-        SetErrorLocation(kCaptureBatchSite, batch);
-        return s;
-    }
-    Sleep(3);
-    const FileHandle file(
-        CreateFileW(output, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    wchar_t output[kPathChars];
+    if (!TempFile(L"ActivePowerPlan.txt", output)) return kErrInvalidArgument;
+    // The program opens the output file itself, so its name never passes
+    // through cmd.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const FileHandle file(CreateFileW(output, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         SaveWindowsError();
         SetErrorLocation(kCaptureOutputSite, output);
         return kErrDiskWrite;
     }
-    char buffer[4096];
+    Sleep(3);
+    if (Status s = RunBatch(L"GetPowPl.bat", CaptureCommand(), kCaptureBatchSite, file.get()); s != kOk) return s;
+    // The active plan and then the list, a line for each plan.
+    std::string buffer(16384, '\0');
     DWORD read = 0;
-    ReadFile(file.get(), buffer, sizeof buffer - 1, &read, nullptr);
-    // A console tool's redirected output is in the OEM code page.
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    ReadFile(file.get(), buffer.data(), DWORD(buffer.size()), &read, nullptr);
+    // A console tool's output is in the OEM code page.
     std::wstring text(read, L'\0');
-    const int chars = MultiByteToWideChar(CP_OEMCP, 0, buffer, int(read), text.data(), int(text.size()));
+    const int chars = MultiByteToWideChar(CP_OEMCP, 0, buffer.data(), int(read), text.data(), int(text.size()));
     text.resize(chars > 0 ? chars : 0);
 
-    const CapturedPlan plan = ParseActiveScheme(reinterpret_cast<const char16_t*>(text.c_str()));
-    if (!plan.valid) return kOk;  // nothing usable: the plan stays as the user has it
-    wcsncpy(gDisplayState->startingPlanId, W(plan.id), 99);
-    wcsncpy(gDisplayState->startingPlanName, W(plan.name), 149);
+    // An answer without a plan id (POWERCFG refused, or said something
+    // else) is a failed capture: the plan stays as the user has it.
+    *captured = ParseActiveScheme(reinterpret_cast<const char16_t*>(text.c_str()));
+    if (!captured->valid) return Fail(kCaptureOutputSite, kErrAppFailed, output);
+    wcsncpy(gDisplayState->startingPlanId, W(captured->id), 99);
+    wcsncpy(gDisplayState->startingPlanName, W(captured->name), 149);
     return kOk;
 }
 
@@ -167,14 +138,41 @@ Status StartPowerPlan() {
     wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
     wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version
-    if (Status s = RestoreLeftPlan(); s != kOk) return s;
-    if (Status s = CapturePowerPlan(); s != kOk) return s;
-    if (!SwitchNeeded()) return kOk;
+    // A system without POWERCFG (Wine has none) has no plans to switch.
+    wchar_t powercfg[kPathChars];
+    if (!JoinPath(gAppState->systemFolder, L"powercfg.exe", powercfg) || !PathExists(powercfg)) {
+        gDisplayState->chosenPlanId[0] = L'\0';
+        return kOk;
+    }
+    RestoreLeftPlan();
+    CapturedPlan captured;
+    if (Status s = CapturePowerPlan(&captured); s != kOk) {
+        LogPlanFailure(s);
+        return kOk;
+    }
+    // A plan this Windows lacks (a Modern Standby laptop has only Balanced,
+    // and the Windows 7 and 8 plans are not among the stock ones) cannot
+    // be chosen in the Power panel; a run that would have switched to it
+    // says why it did not.
+    const bool wanted = SwitchNeeded();
+    if (!PlanListed(captured, choice.id)) {
+        gDisplayState->chosenPlanId[0] = L'\0';
+        if (wanted) {
+            SetErrorLocation(QV_SITE(kModule), W(choice.id));
+            LogPlanFailure(kErrPowerSchemeUntested);
+        }
+        return kOk;
+    }
+    if (!wanted) return kOk;
     // Recorded before the switch, so that no moment exists in which the
     // video plan is active and the user's plan is known nowhere. Without
     // the record (the settings write has shown why) the plan is left alone.
     if (WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId) != kOk) return kOk;
-    if (Status s = SetActivePowerPlan(false); s != kOk) return s;
+    if (Status s = SetActivePowerPlan(false); s != kOk) {
+        LogPlanFailure(s);
+        (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
+        return kOk;
+    }
     gDisplayState->planSwitched = 1;
     return kOk;
 }

@@ -2,14 +2,19 @@
 // back at exit, through POWERCFG run from batch files in the temp folder.
 #pragma once
 #include "base/AppState_win.h"
+#include "system/PowerPlan.h"
 
 namespace quorvel {
 
 // Chooses the plan, puts back a plan an earlier run of this role left
-// switched, captures the active one and switches when needed.
+// switched, captures the active one and switches when needed. What Windows
+// refuses (a plan it lacks, a switch a policy forbids, POWERCFG's answer)
+// costs only the switch: a row in the error log, and the start goes on
+// with the user's plan.
 [[nodiscard]] Status StartPowerPlan();
-// Writes and runs "GetPowPl.bat" and reads "ActivePowerPlan.txt".
-[[nodiscard]] Status CapturePowerPlan();
+// Writes and runs "GetPowPl.bat" and reads "ActivePowerPlan.txt" into the
+// starting plan and `captured` (with every plan Windows listed).
+[[nodiscard]] Status CapturePowerPlan(CapturedPlan* captured);
 // Runs "SetActPlan.bat" for the starting plan (restore) or the chosen one.
 [[nodiscard]] Status SetActivePowerPlan(bool restore);
 // At exit: restores the starting plan when the start switched it; a

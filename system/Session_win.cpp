@@ -20,7 +20,9 @@ const wchar_t kModule[] = L"Quorvel";
 }  // namespace
 
 // START takes its first quoted word as the window title, so the title comes
-// first ("") and the quoted saver path after it is what runs.
+// first ("") and the quoted saver path after it is what runs. The install
+// folder reaches the batch file through the environment: written into it,
+// its name could read as another in the console's code page, or as commands.
 Status LockWithSaver() {
     if (gAppState == nullptr || gUserSettings == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t secure[kDesktopValueBytes / sizeof(wchar_t)];
@@ -29,21 +31,15 @@ Status LockWithSaver() {
     wchar_t path[kPathChars];
     if (!JoinPath(gAppState->tempFolder, locks ? L"FenwoldLok.bat" : L"FenwoldNoLok.bat", path))
         return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->tempFolder);
-    wchar_t command[kPathChars * 2];
-    swprintf(command, kPathChars * 2,
-             L"echo off\r\nstart \"\" /wait \"%ls\\Quorvel.scr\" /s & rundll32 user32.dll,LockWorkStation\r\n",
-             gAppState->installFolder);
-    char text[kPathChars * 4];
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, command, -1, text, sizeof text, nullptr, nullptr);
-    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || bytes <= 0 || !WriteFile(file.get(), text, static_cast<DWORD>(bytes - 1), &written, nullptr) ||
-        written != static_cast<DWORD>(bytes - 1)) {
+    if (!SetEnvironmentVariableW(L"QuorvelFolder", gAppState->installFolder)) {
         SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), path);
-        return kErrDiskWrite;
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->installFolder);
     }
-    file.reset();  // written and closed before it runs
+    if (Status s = WriteBatchFile(path,
+                                  "echo off\r\nstart \"\" /wait \"%QuorvelFolder%\\Quorvel.scr\" /s & rundll32 "
+                                  "user32.dll,LockWorkStation\r\n");
+        s != kOk)
+        return s;
     return RunAndWait(path);
 }
 

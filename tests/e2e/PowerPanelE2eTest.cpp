@@ -21,7 +21,6 @@ const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
 const wchar_t kOtherTheme[] = L"C:\\Windows\\Resources\\Themes\\aero.theme";
 const wchar_t kThemeLog[] = L"C:\\theme-double\\log.txt";
 
-
 std::wstring Desktop(const wchar_t* value) { return RegReadString(HKEY_CURRENT_USER, kDesktop, value).value_or(L""); }
 std::wstring CurrentTheme() { return RegReadString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme").value_or(L""); }
 bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
@@ -188,10 +187,7 @@ TEST_F(PowerPanel, AThemeWindowsNeverUnpacksIsReportedAndNothingChanges) {
 }
 
 TEST_F(PowerPanel, TheDefaultPlanChoiceReachesTheSettingsFile) {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    ASSERT_TRUE(CopyFileW(JoinPath(TestProgramFolder(), L"powercfg.exe").c_str(),
-                          JoinPath(system, L"powercfg.exe").c_str(), FALSE));
+    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
     Open();
     EXPECT_EQ(ControlText(Control(IDC_VIDEO_PLAN)), L"(High performance)");
     EXPECT_EQ(ControlText(Control(IDC_DEFAULT_PLAN)), L"Default plan (Balanced) ");
@@ -214,6 +210,19 @@ TEST_F(PowerPanel, TheDefaultPlanChoiceReachesTheSettingsFile) {
     EXPECT_TRUE(WaitUntil([&] {
         return ReadTextFile(ini).value_or(L"").find(L"UseDefaultPowerPlan=1") != std::wstring::npos;
     })) << ReadTextFile(ini).value_or(L"(no file)");
+}
+
+// A laptop whose Windows has only Balanced: the video plan cannot be
+// chosen, and the user's own plan is the one named and checked.
+TEST_F(PowerPanel, AVideoPlanWindowsLacksCannotBeChosen) {
+    const std::wstring balanced = std::wstring(kBalancedPlan) + L" (Balanced)";
+    InstallPowercfgDouble(balanced, balanced);
+    Open();
+    EXPECT_EQ(ControlText(Control(IDC_VIDEO_PLAN)), L"(High performance)");
+    EXPECT_FALSE(IsEnabled(Control(IDC_VIDEO_PLAN)));
+    EXPECT_EQ(ControlText(Control(IDC_DEFAULT_PLAN)), L"Default plan (Balanced) ");
+    EXPECT_TRUE(IsChecked(Control(IDC_DEFAULT_PLAN)));
+    CloseAnyway();
 }
 
 TEST_F(PowerPanel, OpensInAProfileWithoutThemesOrVideoPlan) {

@@ -18,16 +18,6 @@ void SetInstalledSetting(const wchar_t* key, const wchar_t* value) {
 
 bool IsAlbumWindow(HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); }
 
-// Runs the saver until it shows, then ends it with a key as a user would.
-std::optional<DWORD> RunSaver() {
-    Process p;
-    EXPECT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
-    EXPECT_NE(window, nullptr);
-    if (window != nullptr) PressKey(window, VK_SPACE);
-    return p.WaitExit();
-}
-
 std::wstring TempSaver() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempSaver"); }
 
 std::wstring UserIni() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini"); }
@@ -41,12 +31,42 @@ std::wstring UserSetting(const wchar_t* key) {
 // What the double was asked ("-SETACTIVE no window" ...), one call a line.
 std::wstring CallLog() { return DoubleLog(L"calls.txt"); }
 
+// Makes the double refuse `command` ("-SETACTIVE"); "" refuses nothing.
+void RefuseInDouble(const std::wstring& command) {
+    const std::string text(command.begin(), command.end());
+    ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"fail.txt"),
+                               std::vector<std::uint8_t>(text.begin(), text.end())));
+}
+
+// The error log's rows; a row's message may hold a line break, its end is
+// the last separator and the line break after it.
+std::vector<std::wstring> ErrorLogRows() {
+    std::wstring log =
+        ReadTextFile(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel_ErrorsLog.csv")).value_or(L"");
+    log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
+    std::vector<std::wstring> rows;
+    for (std::size_t start = 0, end; (end = log.find(L" , \n", start)) != std::wstring::npos; start = end + 4)
+        rows.push_back(log.substr(start, end - start));
+    return rows;
+}
+
 HWND StartUntilShown(Process& p, const wchar_t* program, const wchar_t* args) {
     EXPECT_TRUE(p.Start(InstalledProgram(program), args));
     HWND window = WaitForWindow(p.Pid(), IsAlbumWindow);
     EXPECT_NE(window, nullptr);
     EXPECT_TRUE(window != nullptr && WaitUntilAnswering(window));
     return window;
+}
+
+// Runs the saver until it shows and answers, when its plan is settled;
+// no box may have come up. Then ends it with a key as a user would.
+std::optional<DWORD> RunSaver() {
+    Process p;
+    HWND window = StartUntilShown(p, L"Quorvel.scr", L"/s");
+    if (window == nullptr) return std::nullopt;
+    for (HWND w : TopLevelWindows(p.Pid())) EXPECT_NE(ClassName(w), L"#32770") << "a box came up";
+    PressKey(window, VK_SPACE);
+    return p.WaitExit();
 }
 
 }  // namespace
@@ -149,21 +169,32 @@ TEST(PowerPlan, ASaverAfterACrashRestoresTheUsersPlanFirst) {
     EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
 }
 
-// A profile folder whose name the ANSI code page cannot write: the batch
-// files still reach POWERCFG, without a console window.
-TEST(PowerPlan, AProfileOutsideTheCodePageStillSwitchesAndRestores) {
-    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
-    const std::wstring profile = L"C:\\\x0424\x043e\x0442\x043e \x5199\x771f";
-    const std::wstring roaming = profile + L"\\AppData";
-    ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(roaming.c_str(), nullptr));
-    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER,
-                               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                               L"AppData", roaming));
-    ASSERT_EQ(RoamingAppData(), roaming);
-    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
-    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n");
-    EXPECT_EQ(CallLog(), L"-GETACTIVESCHEME no window\n-SETACTIVE no window\n-SETACTIVE no window\n");
+// Profile folders whose names a batch file in the ANSI code page cannot
+// carry: one the console's code page reads as another name, one with the
+// characters cmd reads as commands, and one the ANSI code page cannot
+// write at all. The batch files still reach POWERCFG, without a console
+// window, and the plan is switched and put back.
+TEST(PowerPlan, AnyProfileFolderStillSwitchesAndRestores) {
+    for (const std::wstring profile :
+         {L"C:\\M\x00fcller", L"C:\\50% & (Co) ^x!", L"C:\\\x0424\x043e\x0442\x043e \x5199\x771f"}) {
+        InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
+        DeleteFileW(JoinPath(kPowercfgDoubleFolder, L"log.txt").c_str());
+        DeleteFileW(JoinPath(kPowercfgDoubleFolder, L"calls.txt").c_str());
+        const std::wstring roaming = profile + L"\\AppData";
+        ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(roaming.c_str(), nullptr));
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER,
+                                   L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                   L"AppData", roaming));
+        ASSERT_EQ(RoamingAppData(), roaming);
+        EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.scr"), L"/s"), 0u);
+        EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n" + kBalancedPlan + L"\n")
+            << Narrow(profile);
+        EXPECT_EQ(CallLog(),
+                  L"-GETACTIVESCHEME no window\n-LIST no window\n-SETACTIVE no window\n-SETACTIVE no window\n")
+            << Narrow(profile);
+        EXPECT_FALSE(FileExists(JoinPath(roaming, L"Fenwold Quorvel\\Quorvel_ErrorsLog.csv"))) << Narrow(profile);
+    }
 }
 
 // A slow POWERCFG does not keep the saver off the screen: its first frame
@@ -188,17 +219,54 @@ TEST(PowerPlan, TheSaverIsDrawnWhilePowercfgIsStillAnswering) {
     EXPECT_EQ(p.WaitExit(), 0u);
 }
 
-// POWERCFG refusing the switch is a failure of the start, not a silent one.
-TEST(PowerPlan, ARefusedSwitchStopsTheStart) {
-    InstallPowercfgDouble(std::wstring(kBalancedPlan) + L" (Balanced)");
-    const std::string refuse = "-SETACTIVE";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"fail.txt"),
-                               std::vector<std::uint8_t>(refuse.begin(), refuse.end())));
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    auto box = WaitForMessageBox(p.Pid());
-    ASSERT_TRUE(box);
-    EXPECT_NE(box->text.find(L"Application was found but failed to execute"), std::wstring::npos) << Narrow(box->text);
-    ASSERT_TRUE(Answer(*box, L"OK"));
-    EXPECT_EQ(p.WaitExit(), 0u);
+// Windows refuses the plan the saver would switch to, or has none to
+// give: the saver still shows, without a box, the user's plan stays, and
+// each refusal is one row in the error log.
+TEST(PowerPlan, APlanWindowsRefusesCostsOnlyTheSwitch) {
+    const std::wstring balanced = std::wstring(kBalancedPlan) + L" (Balanced)";
+    std::size_t rows = 0;
+    // Each run adds one row to the log, naming what was refused.
+    auto expectOneMoreRow = [&](const wchar_t* code) {
+        const std::vector<std::wstring> log = ErrorLogRows();
+        const std::size_t before = rows;
+        rows = log.size();
+        ASSERT_EQ(rows, before + 1);
+        EXPECT_NE(log.back().find(code), std::wstring::npos) << Narrow(log.back());
+    };
+
+    // A laptop that has only Balanced: the video plan is never asked for.
+    InstallPowercfgDouble(balanced, balanced);
+    EXPECT_EQ(RunSaver(), 0u);
+    EXPECT_EQ(SetActiveLog(), L"");
+    EXPECT_EQ(DoubleLog(L"active.txt"), balanced);
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
+    expectOneMoreRow(L" , 10059-");
+
+    // A policy refuses every switch: nothing to put back at the end.
+    InstallPowercfgDouble(balanced);
+    RefuseInDouble(L"-SETACTIVE");
+    EXPECT_EQ(RunSaver(), 0u);
+    EXPECT_EQ(SetActiveLog(), std::wstring(kHighPerformancePlan) + L"\n");
+    EXPECT_EQ(DoubleLog(L"active.txt"), balanced);
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
+    expectOneMoreRow(L" , 10014-");
+
+    // A crashed run's record names a plan deleted since: it is let go, and
+    // the run switches and restores as usual.
+    const std::wstring gone = L"0d1b5e2c-7a4f-4c1e-9b3a-5f6e7d8c9a0b";
+    InstallPowercfgDouble(balanced);
+    ASSERT_TRUE(DeleteFileW(JoinPath(kPowercfgDoubleFolder, L"log.txt").c_str()));
+    RefuseInDouble(L"");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"OriginalPowerPlanSaver", gone.c_str(), UserIni().c_str()));
+    EXPECT_EQ(RunSaver(), 0u);
+    EXPECT_EQ(SetActiveLog(), gone + L"\n" + kHighPerformancePlan + L"\n" + kBalancedPlan + L"\n");
+    EXPECT_EQ(UserSetting(L"OriginalPowerPlanSaver"), L"");
+    expectOneMoreRow(L" , 10014-");
+
+    // POWERCFG will not even say which plan is active: nothing is switched.
+    ASSERT_TRUE(DeleteFileW(JoinPath(kPowercfgDoubleFolder, L"log.txt").c_str()));
+    RefuseInDouble(L"-GETACTIVESCHEME");
+    EXPECT_EQ(RunSaver(), 0u);
+    EXPECT_EQ(SetActiveLog(), L"");
+    expectOneMoreRow(L" , 10014-");
 }

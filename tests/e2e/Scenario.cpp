@@ -65,7 +65,7 @@ HWND WaitForAlbumWindow(const Process& p) {
     return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
 }
 
-void InstallPowercfgDouble(const std::wstring& activeLine) {
+void InstallPowercfgDouble(const std::wstring& activeLine, const std::wstring& plans) {
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     ASSERT_TRUE(CopyFileW(JoinPath(TestProgramFolder(), L"powercfg.exe").c_str(),
@@ -74,6 +74,9 @@ void InstallPowercfgDouble(const std::wstring& activeLine) {
     const std::string line(activeLine.begin(), activeLine.end());
     ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"active.txt"),
                                std::vector<std::uint8_t>(line.begin(), line.end())));
+    const std::string list(plans.begin(), plans.end());
+    ASSERT_TRUE(WriteFileBytes(JoinPath(kPowercfgDoubleFolder, L"plans.txt"),
+                               std::vector<std::uint8_t>(list.begin(), list.end())));
 }
 
 std::wstring DoubleLog(const wchar_t* name) {

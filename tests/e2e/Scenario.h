@@ -29,11 +29,17 @@ std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& a
 bool WritePicture(const std::wstring& path, COLORREF colour);
 
 // POWERCFG, which Wine lacks, as a test double that answers with
-// `activeLine` and records what it is asked in kPowercfgDoubleFolder.
+// `activeLine`, knows the plans of `plans` ("<id> <name>" a line) and
+// records what it is asked in kPowercfgDoubleFolder.
 inline constexpr wchar_t kPowercfgDoubleFolder[] = L"C:\\powercfg-double";
 inline constexpr wchar_t kBalancedPlan[] = L"381b4222-f694-41f0-9685-ff5bb260df2e";
 inline constexpr wchar_t kHighPerformancePlan[] = L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c";
-void InstallPowercfgDouble(const std::wstring& activeLine);
+// The plans a desktop Windows 10 comes with.
+inline constexpr wchar_t kDesktopPlans[] =
+    L"381b4222-f694-41f0-9685-ff5bb260df2e (Balanced)\n"
+    L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c (High performance)\n"
+    L"a1841308-3541-4fab-bc81-f71556f20b4a (Power saver)\n";
+void InstallPowercfgDouble(const std::wstring& activeLine, const std::wstring& plans = kDesktopPlans);
 // One of the double's records, without carriage returns.
 std::wstring DoubleLog(const wchar_t* name);
 // The plan ids POWERCFG was asked to make active, one per line.

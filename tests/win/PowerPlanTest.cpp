@@ -13,13 +13,14 @@ using namespace quorvel::test;
 TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
     ProcessRecords records;
     wcscpy(gAppState->tempFolder, records.root.Path().c_str());
-    // Wine has no POWERCFG: the capture runs, finds no plan and leaves the
-    // plan alone, but its batch file is written as on Windows.
-    EXPECT_EQ(CapturePowerPlan(), kOk);
-    const std::wstring output = records.root / L"ActivePowerPlan.txt";
-    const std::string expected = "POWERCFG -GETACTIVESCHEME > \"" + std::string(output.begin(), output.end()) + "\"";
-    EXPECT_EQ(ReadBytes(records.root / L"GetPowPl.bat"), expected);
+    // Wine has no POWERCFG: the capture runs, cmd ends it with its "not
+    // found" code and nothing is captured, but its batch file is written
+    // as on Windows.
+    CapturedPlan captured;
+    EXPECT_EQ(CapturePowerPlan(&captured), kErrAppFailed);
+    EXPECT_EQ(ReadBytes(records.root / L"GetPowPl.bat"), "@POWERCFG -GETACTIVESCHEME && POWERCFG -LIST");
     EXPECT_STREQ(gDisplayState->startingPlanId, L"");
+    EXPECT_FALSE(captured.valid);
 
     // Nor can the switch run: cmd ends the batch with its "not found"
     // code, which is a failure, not a switch.
@@ -32,11 +33,18 @@ TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
     EXPECT_TRUE(ReadBytes(records.root / L"SetActPlan.bat").empty());
 }
 
-TEST(PowerPlanFiles, AStartOnWindowsWithoutAPlanWritesNothing) {
+// Neither a Windows version without a video plan nor a system without
+// POWERCFG (Wine) has a plan to switch: no batch file, nothing to choose in
+// the Power panel, nothing logged.
+TEST(PowerPlanFiles, AStartWithoutAPlanOrPowercfgWritesNothing) {
     ProcessRecords records;
     wcscpy(gAppState->tempFolder, records.root.Path().c_str());
-    gAppState->windowsVersion = WindowsVersion::Vista;
-    EXPECT_EQ(StartPowerPlan(), kOk);
-    EXPECT_STREQ(gDisplayState->chosenPlanId, L"");
-    EXPECT_TRUE(ReadBytes(records.root / L"GetPowPl.bat").empty());
+    wcscpy(gAppState->systemFolder, records.root.Path().c_str());
+    for (const WindowsVersion version : {WindowsVersion::Vista, WindowsVersion::Win10}) {
+        gAppState->windowsVersion = version;
+        EXPECT_EQ(StartPowerPlan(), kOk);
+        EXPECT_STREQ(gDisplayState->chosenPlanId, L"");
+        EXPECT_TRUE(ReadBytes(records.root / L"GetPowPl.bat").empty());
+        EXPECT_TRUE(ReadBytes(records.root / L"Quorvel_ErrorsLog.csv").empty());
+    }
 }
