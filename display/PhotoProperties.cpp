@@ -1,6 +1,7 @@
 #include "display/PhotoProperties.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/Text.h"
 
@@ -182,6 +183,29 @@ std::vector<PropertyItem> ParseTiff(std::span<const std::uint8_t> tiff) {
 }
 
 }  // namespace
+
+std::vector<PropertyItem> TakePropertyBlock(std::span<const std::uint8_t> block, std::uint32_t count) {
+    std::vector<PropertyItem> items;
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(block.data());
+    const std::uintptr_t end = first + block.size();
+    const std::size_t fits = std::min<std::size_t>(count, block.size() / sizeof(GdiPropertyItem));
+    items.reserve(fits);
+    for (std::size_t i = 0; i < fits; ++i) {
+        GdiPropertyItem header;
+        std::memcpy(&header, block.data() + i * sizeof(GdiPropertyItem), sizeof header);
+        PropertyItem item;
+        item.id = header.id;
+        item.type = header.type;
+        const auto at = reinterpret_cast<std::uintptr_t>(header.value);
+        const std::uintptr_t length = header.length;
+        if (at != 0 && at >= first && at <= end && length <= end - at) {
+            const std::uint8_t* value = block.data() + (at - first);
+            item.value.assign(value, value + length);
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
 
 bool MayHoldExif(std::span<const std::uint8_t> head) {
     return StartsAsTiff(head) || (head.size() >= kExifSignatureBytes && head[0] == 0xFF && head[1] == 0xD8);

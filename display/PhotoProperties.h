@@ -92,6 +92,20 @@ int PhotoOrientation(const std::vector<PropertyItem>& items);
 // them. Malformed entries are skipped; nothing outside `file` is read.
 std::vector<PropertyItem> ParseExifProperties(std::span<const std::uint8_t> file);
 
+// GDI+'s PropertyItem as it lies in the block GdipGetAllPropertyItems fills
+// (the same layout as Gdiplus::PropertyItem, which the Windows side checks).
+struct GdiPropertyItem {
+    std::uint32_t id;
+    std::uint32_t length;
+    std::uint16_t type;
+    const void* value;
+};
+
+// The items of GDI+'s block: `count` item headers followed by their
+// values. Only the headers that fit in the block are read, and a value whose
+// pointer does not lie inside the block is left empty.
+std::vector<PropertyItem> TakePropertyBlock(std::span<const std::uint8_t> block, std::uint32_t count);
+
 // True when a file starting with these bytes can hold EXIF items that
 // ParseExifProperties reads: a JPEG or a TIFF file. Other files are not
 // read a second time for their metadata.
