@@ -31,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(block.data() + at, &header, sizeof header);
     }
     const std::vector<PropertyItem> items = TakePropertyBlock(block, count);
-    if (items.size() > count) std::abort();
+    std::size_t kept = 0;
+    for (const PropertyItem& item : items) kept += item.value.size();
+    if (items.size() > count || items.size() > kPropertyItemsKept || kept > block.size() || kept > kPropertyBytesKept)
+        std::abort();
     return 0;
 }

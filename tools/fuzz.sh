@@ -32,8 +32,10 @@ for target in "${targets[@]}"; do
   log=$root/build/fuzz-logs/$target.log
   mkdir -p "$corpus"
   # -timeout: one input taking seconds is a fault of its own (a loop that
-  # does not end), reported like a crash.
-  nice -n 19 "$build/${target}Fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  # does not end), reported like a crash. The memory limits likewise: no
+  # input of these parsers (at most a 64 KB EXIF block) may make them hold
+  # hundreds of megabytes, nor ask for one block of more than 64 MB.
+  nice -n 19 "$build/${target}Fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -malloc_limit_mb=64 \
     -print_final_stats=1 -artifact_prefix="$root/build/fuzz-crashes/$target-" \
     "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1
   rc=$?

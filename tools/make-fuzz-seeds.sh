@@ -36,6 +36,50 @@ convert -size 8x8 xc:'#669933' -compress none -define tiff:endian=msb "$dir/tagg
 exiftool -q -overwrite_original "${tags[@]}" "$dir/tagged.jpg" "$dir/tagged-le.tif" "$dir/tagged-be.tif"
 convert -size 8x8 xc:'#999999' "$dir/plain.jpg"
 exiftool -q -overwrite_original -all= "$dir/plain.jpg"
+# The largest EXIF block a JPEG holds, its first directory as full of
+# entries as it can be, every entry's value the whole block (shown tags and
+# others alternating), and the EXIF pointer back to that directory.
+python3 - "$dir/overlapping.jpg" <<'PY'
+import struct, sys
+count = (65533 - 6 - 8 - 2 - 4) // 12
+entries = b''
+for i in range(count - 1):
+    tag = 37510 if i % 2 else 37500  # the user comment, the maker note
+    entries += struct.pack('<HHII', tag, 7, 65000, 8)
+entries += struct.pack('<HHII', 34665, 4, 1, 8)
+tiff = b'II*\0' + struct.pack('<I', 8) + struct.pack('<H', count) + entries + b'\0' * 4
+tiff += b'\0' * (65000 + 8 - len(tiff))
+app1 = b'Exif\0\0' + tiff
+jpeg = b'\xff\xd8\xff\xe1' + struct.pack('>H', len(app1) + 2) + app1 + b'\xff\xd9'
+open(sys.argv[1], 'wb').write(jpeg)
+PY
+
+# GDI+'s property block as it hands out a camera photo's items: a 16-bit
+# item count, then 24-byte item headers whose value pointers are written as
+# offsets from the block's start (the fuzzer turns them into pointers), then
+# the values; and a block whose headers all share one long value.
+dir=$(seed_dir PropertyBlock)
+python3 - "$dir" <<'PY'
+import struct, sys
+def block(items, shared=False):
+    at = len(items) * 24
+    headers, values = b'', b''
+    for tag, kind, value in items:
+        if shared and values:
+            headers += struct.pack('<IIH6xQ', tag, len(items[0][2]), kind, len(items) * 24)
+            continue
+        headers += struct.pack('<IIH6xQ', tag, len(value), kind, at)
+        values += value
+        at += len(value)
+    return struct.pack('<H', len(items)) + headers + values
+camera = [(271, 2, b'Fenwold\0'), (272, 2, b'QV 1\0'), (274, 3, struct.pack('<H', 6)),
+          (33434, 5, struct.pack('<II', 1, 125)), (33437, 5, struct.pack('<II', 56, 10)),
+          (34855, 3, struct.pack('<H', 200)), (36864, 7, b'0231'),
+          (36867, 2, b'2024:05:06 07:08:09\0'), (37380, 10, struct.pack('<ii', -7, 10)),
+          (37510, 7, b'ASCII\0\0\0Seed'), (20625, 4, struct.pack('<I', 8))]
+open(f'{sys.argv[1]}/camera.bin', 'wb').write(block(camera))
+open(f'{sys.argv[1]}/shared.bin', 'wb').write(block([(37510, 7, b'c' * 2000)] * 64, shared=True))
+PY
 
 # The heads of photos of every type whose header states a size (a JPEG
 # with its EXIF block before the frame header), 4 KB each, and a TIFF's.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -503,6 +504,73 @@ TEST(MetadataFile, MalformedStructuresAreSkippedWithinBounds) {
     const auto exif = Jpeg(writer.Write(FirstDirectory(), {}));
     late.insert(late.end(), exif.begin() + 2, exif.end());
     EXPECT_TRUE(ParseExifProperties(late).empty());
+}
+
+std::size_t ValueBytes(const std::vector<PropertyItem>& items) {
+    std::size_t bytes = 0;
+    for (const PropertyItem& item : items) bytes += item.value.size();
+    return bytes;
+}
+
+// One EXIF block of a few KB could make every entry point at the same long
+// value, and the EXIF pointer back at the directory holding them.
+TEST(MetadataFile, OverlappingValuesAndADirectoryLoopKeepNoMoreThanTheFileHolds) {
+    std::vector<TiffWriter::Entry> entries = FirstDirectory();
+    for (int i = 0; i < 2000; ++i) {
+        const std::uint16_t tag = i % 2 ? std::uint16_t(kTagUserComment) : std::uint16_t(37500);  // a shown tag and the maker note
+        entries.push_back({tag, kTypeUndefined, 20000, {}, {}, 8u});
+    }
+    entries.push_back({kTagExifIfd, kTypeLong, 1, {8}, {}, {}});
+    const auto file = Jpeg(TiffWriter(false).Write(entries, {}));
+    const auto items = ParseExifProperties(file);
+    EXPECT_LE(ValueBytes(items), file.size());
+    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const PropertyItem& i) { return i.id == kTagMake; }), 1);
+    PhotoRecord photo;
+    photo.properties = items;
+    EXPECT_EQ(FormatPropertyRow(PropertyRow::kMake, photo, 1, EnglishTexts()), u"Fenwold");
+    ASSERT_NE(FindPhotoProperty(items, kTagUserComment), nullptr);
+    EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
+}
+
+// GDI+'s block: item headers, then the values they point at; with
+// `shared`, every header points at the first item's value.
+std::vector<std::uint8_t> Block(const std::vector<PropertyItem>& items, bool shared = false) {
+    std::vector<std::size_t> offsets;
+    std::size_t size = items.size() * sizeof(GdiPropertyItem);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        offsets.push_back(shared ? offsets.empty() ? size : offsets[0] : size);
+        if (!shared || i == 0) size += items[i].value.size();
+    }
+    std::vector<std::uint8_t> block(size);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PropertyItem& item = shared ? items[0] : items[i];
+        const GdiPropertyItem header{items[i].id, std::uint32_t(item.value.size()), items[i].type,
+                                     block.data() + offsets[i]};
+        std::memcpy(block.data() + i * sizeof header, &header, sizeof header);
+        std::copy(item.value.begin(), item.value.end(), block.begin() + std::ptrdiff_t(offsets[i]));
+    }
+    return block;
+}
+
+TEST(MetadataBlock, OnlyValuesInsideTheBlockAreTakenAndOverlapsAreNotMultiplied) {
+    auto block = Block({Ascii(kTagMake, "Fenwold"), Short(kTagIsoSpeed, 200), Ascii(kTagModel, "QV1")});
+    // The model's value pointer runs one byte past the block.
+    GdiPropertyItem model;
+    std::memcpy(&model, block.data() + 2 * sizeof model, sizeof model);
+    model.value = block.data() + block.size() - model.length + 1;
+    std::memcpy(block.data() + 2 * sizeof model, &model, sizeof model);
+    auto items = TakePropertyBlock(block, 9);  // counts more items than the block holds
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(PropertyBytesText(items[0]), u"Fenwold");
+    EXPECT_EQ(PropertyShort(items[1]), 200);
+    EXPECT_TRUE(items[2].value.empty());
+
+    std::vector<PropertyItem> many(2000, PropertyItem{kTagUserComment, kTypeUndefined, {}});
+    many[0].value.assign(20000, 'c');
+    block = Block(many, true);
+    items = TakePropertyBlock(block, std::uint32_t(many.size()));
+    EXPECT_LE(ValueBytes(items), block.size());
+    EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
 }
 
 TEST(MetadataFile, OnlyJpegAndTiffFilesAreReadAgainForTheirItems) {
