@@ -81,13 +81,15 @@ open(f'{sys.argv[1]}/camera.bin', 'wb').write(block(camera))
 open(f'{sys.argv[1]}/shared.bin', 'wb').write(block([(37510, 7, b'c' * 2000)] * 64, shared=True))
 PY
 
-# The heads of photos of every type whose header states a size (a JPEG
-# with its EXIF block before the frame header), 4 KB each, and a TIFF's.
+# Small photos of every type the albums hold: a JPEG with its EXIF block
+# before the frame header, a TIFF of each byte order (its directory after
+# the pixels) and an animated GIF.
 dir=$(seed_dir PhotoHeader)
-convert -size 64x48 xc:'#336699' "$work/head.jpg"
-exiftool -q -overwrite_original "${tags[@]}" "$work/head.jpg"
-for ext in png gif bmp tif; do convert -size 64x48 xc:'#996633' "$work/head.$ext"; done
-for file in "$work"/head.*; do head -c 4096 "$file" >"$dir/$(basename "$file")"; done
+convert -size 64x48 xc:'#336699' "$dir/head.jpg"
+exiftool -q -overwrite_original "${tags[@]}" "$dir/head.jpg"
+for ext in png gif bmp tif; do convert -size 64x48 xc:'#996633' -depth 8 -compress none "$dir/head.$ext"; done
+convert -size 64x48 xc:'#996633' -depth 8 -compress none -define tiff:endian=msb "$dir/head-be.tif"
+convert -size 64x48 -delay 10 xc:'#996633' xc:'#336699' -page +8+8 "$dir/animated.gif"
 
 # The dialog templates as the resource compiler lays them out, each after
 # the two bytes of a point size.
