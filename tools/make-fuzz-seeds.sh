@@ -24,6 +24,25 @@ for photo in "$root"/data/program/res/*.png; do
 done
 convert "$root/data/program/QuorvelMattingBoards/sox.jpg" -resize '124x120!' -type truecolor "BMP3:$dir/sox.bmp"
 
+# A place byte (columns to the left in its low half, rows above in its
+# high half), then a cache BMP: the seeds above, and one with its rows top
+# first.
+dir=$(seed_dir CacheRows)
+for file in "$corpus"/BitmapCache/*.bmp; do
+  { printf '\000'; cat "$file"; } >"$dir/$(basename "$file")"
+  { printf '\065'; cat "$file"; } >"$dir/placed-$(basename "$file")"
+done
+python3 - "$corpus/BitmapCache/sox.bmp" "$dir/top-first.bmp" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+width, height = struct.unpack_from('<ii', data, 18)
+stride = (width * 3 + 3) // 4 * 4
+rows = [data[54 + r * stride:54 + (r + 1) * stride] for r in range(height)]
+struct.pack_into('<i', data, 22, -height)
+data[54:] = b''.join(reversed(rows))
+open(sys.argv[2], 'wb').write(b'\x12' + bytes(data))
+PY
+
 # Small photos carrying every tag the properties list shows.
 dir=$(seed_dir Exif)
 tags=(-Make=Fenwold -Model="QV 1" -Software=Quorvel -Artist=Ann -Copyright="(c) Ann"
@@ -153,6 +172,43 @@ write "$dir/folder.bin" $'\x01' 'Holiday 2024'
 write "$dir/parent.bin" $'\x02' '..\..\Windows'
 write "$dir/device.bin" $'\x01' 'COM1.jpg'
 write "$dir/board.bin" $'\x0c' 'smilies.jpg'
+
+# A key (its length in a byte, then its UTF-16 units), then a settings
+# section as GetPrivateProfileSection hands it over: the installed file's,
+# one of blanks, quotes and other cases, and one without the key.
+dir=$(seed_dir ProfileSection)
+python3 - "$root/data/common/Quorvel.ini" "$dir" <<'PY'
+import sys
+def seed(name, key, entries):
+    text = key + ''.join(e + '\0' for e in entries) + '\0'
+    open(f'{sys.argv[2]}/{name}', 'wb').write(bytes([len(key)]) + text.encode('utf-16-le'))
+lines = open(sys.argv[1], encoding='utf-16').read().splitlines()
+entries = [line for line in lines if line and not line.startswith('[')]
+seed('installed.bin', 'FontSize', entries)
+seed('quoted.bin', 'CurrentAlbumFolderName1',
+     ['; a comment', ' currentalbumfoldername1 =  " Holiday 2024 "  ', 'CurrentAlbumFolderName1=second'])
+seed('missing.bin', 'Monitor7', entries[:8] + ['Monitor7', '=7'])
+PY
+
+# The number of names in the folder, then the names, then the stored order
+# (zero-separated UTF-16): as written, with photos gone and added, and
+# edited by hand.
+dir=$(seed_dir PhotoOrder)
+write "$dir/written.bin" $'\x03' 'IMG_1.BMP' 'IMG_2.BMP' 'IMG_3.BMP' 'IMG_3.BMP|IMG_1.BMP|IMG_2.BMP'
+write "$dir/changed.bin" $'\x03' 'a.BMP' 'c.BMP' 'd.BMP' 'B.bmp|A.BMP||c.bmp|c.BMP'
+write "$dir/edited.bin" $'\x02' 'x.BMP' 'y.BMP' ' y.BMP |||x.BMP|'
+
+# A file dialog's first-name offset (16 bits), then its result buffer: one
+# full path, and a folder with several names and stale text after the list.
+dir=$(seed_dir FileSelection)
+python3 - "$dir" <<'PY'
+import struct, sys
+def seed(name, offset, buffer):
+    open(f'{sys.argv[1]}/{name}', 'wb').write(struct.pack('<H', offset) + buffer.encode('utf-16-le'))
+seed('single.bin', 22, 'C:\\Users\\ann\\Pictures\\smilies.jpg\0')
+seed('several.bin', 22, 'C:\\Users\\ann\\Pictures\0a.jpg\0b b.png\0\0old.jpg\0')
+seed('root.bin', 4, 'D:\\\0one.jpg\0\0')
+PY
 
 # A byte of link answers, then a path and the per-user folder.
 dir=$(seed_dir StorageRules)
