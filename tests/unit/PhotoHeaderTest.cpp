@@ -28,10 +28,13 @@ Bytes Png(std::uint32_t w, std::uint32_t h) {
 Bytes Jpeg(std::uint16_t w, std::uint16_t h, std::size_t bytes, int segments = 1) {
     Bytes b = {0xFF, 0xD8};
     for (int i = 0; i < segments; ++i) {
-        b.insert(b.end(), {0xFF, 0xE2, std::uint8_t((bytes + 2) >> 8), std::uint8_t(bytes + 2)});
-        b.insert(b.end(), bytes, 0xFF);  // marker-like bytes inside the block must be skipped
+        Put(b, 0xFFE2, 2, true);
+        Put(b, bytes + 2, 2, true);
+        b.resize(b.size() + bytes, 0xFF);  // marker-like bytes inside the block must be skipped
     }
-    b.insert(b.end(), {0xFF, 0xFF, 0xC2, 0, 17, 8});
+    Put(b, 0xFFFFC2, 3, true);  // a fill byte, then a progressive frame header
+    Put(b, 17, 2, true);
+    b.push_back(8);
     Put(b, h, 2, true);
     Put(b, w, 2, true);
     b.push_back(3);
