@@ -532,43 +532,20 @@ TEST(MetadataFile, OverlappingValuesAndADirectoryLoopKeepNoMoreThanTheFileHolds)
     EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
 }
 
-// GDI+'s block: item headers, then the values they point at; with
-// `shared`, every header points at the first item's value.
-std::vector<std::uint8_t> Block(const std::vector<PropertyItem>& items, bool shared = false) {
-    std::vector<std::size_t> offsets;
-    std::size_t size = items.size() * sizeof(GdiPropertyItem);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        offsets.push_back(shared ? offsets.empty() ? size : offsets[0] : size);
-        if (!shared || i == 0) size += items[i].value.size();
-    }
-    std::vector<std::uint8_t> block(size);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const PropertyItem& item = shared ? items[0] : items[i];
-        const GdiPropertyItem header{items[i].id, std::uint32_t(item.value.size()), items[i].type,
-                                     block.data() + offsets[i]};
+// GDI+'s block: `count` item headers of `tag`, then one value they all point at.
+std::vector<std::uint8_t> SharedValueBlock(std::uint32_t tag, std::size_t count, std::size_t valueBytes) {
+    std::vector<std::uint8_t> block(count * sizeof(GdiPropertyItem) + valueBytes, 'c');
+    const std::uint8_t* value = block.data() + count * sizeof(GdiPropertyItem);
+    for (std::size_t i = 0; i < count; ++i) {
+        const GdiPropertyItem header{tag, std::uint32_t(valueBytes), kTypeUndefined, value};
         std::memcpy(block.data() + i * sizeof header, &header, sizeof header);
-        std::copy(item.value.begin(), item.value.end(), block.begin() + std::ptrdiff_t(offsets[i]));
     }
     return block;
 }
 
-TEST(MetadataBlock, OnlyValuesInsideTheBlockAreTakenAndOverlapsAreNotMultiplied) {
-    auto block = Block({Ascii(kTagMake, "Fenwold"), Short(kTagIsoSpeed, 200), Ascii(kTagModel, "QV1")});
-    // The model's value pointer runs one byte past the block.
-    GdiPropertyItem model;
-    std::memcpy(&model, block.data() + 2 * sizeof model, sizeof model);
-    model.value = block.data() + block.size() - model.length + 1;
-    std::memcpy(block.data() + 2 * sizeof model, &model, sizeof model);
-    auto items = TakePropertyBlock(block, 9);  // counts more items than the block holds
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(PropertyBytesText(items[0]), u"Fenwold");
-    EXPECT_EQ(PropertyShort(items[1]), 200);
-    EXPECT_TRUE(items[2].value.empty());
-
-    std::vector<PropertyItem> many(2000, PropertyItem{kTagUserComment, kTypeUndefined, {}});
-    many[0].value.assign(20000, 'c');
-    block = Block(many, true);
-    items = TakePropertyBlock(block, std::uint32_t(many.size()));
+TEST(MetadataBlock, HeadersSharingOneValueAreNotMultiplied) {
+    const auto block = SharedValueBlock(kTagUserComment, 2000, 20000);
+    const auto items = TakePropertyBlock(block, 2000);
     EXPECT_LE(ValueBytes(items), block.size());
     EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
 }
