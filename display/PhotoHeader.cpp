@@ -141,7 +141,9 @@ PhotoHeaderSize TiffSize(WindowReader& file) {
     const std::uint8_t* head = file.At(0, 8);
     if (head == nullptr) return {};
     const bool big = head[0] == 'M';
-    auto number = [big](const std::uint8_t* b, int bytes) { return big ? BigEndian(b, bytes) : LittleEndian(b, bytes); };
+    auto number = [big](const std::uint8_t* b, int bytes) {
+        return big ? BigEndian(b, bytes) : LittleEndian(b, bytes);
+    };
     const bool bigTiff = number(head + 2, 2) == 43;
     // A BigTIFF states 8-byte offsets, and its first directory's after them.
     if (bigTiff && ((head = file.At(0, 16)) == nullptr || number(head + 4, 2) != 8)) return {};
@@ -154,8 +156,8 @@ PhotoHeaderSize TiffSize(WindowReader& file) {
     std::uint64_t width = 0, height = 0;
     bool hasWidth = false, hasHeight = false;
     for (std::uint64_t i = 0; i < count && !(hasWidth && hasHeight); ++i) {
-        const std::uint8_t* entry = file.At(directory + std::uint64_t(countBytes) + i * std::uint64_t(entryBytes),
-                                            std::size_t(entryBytes));
+        const std::uint8_t* entry =
+            file.At(directory + std::uint64_t(countBytes) + i * std::uint64_t(entryBytes), std::size_t(entryBytes));
         if (entry == nullptr) return {};
         const std::uint64_t tag = number(entry, 2), type = number(entry + 2, 2);
         if (tag != 256 && tag != 257) continue;

@@ -517,7 +517,8 @@ std::size_t ValueBytes(const std::vector<PropertyItem>& items) {
 TEST(MetadataFile, OverlappingValuesAndADirectoryLoopKeepNoMoreThanTheFileHolds) {
     std::vector<TiffWriter::Entry> entries = FirstDirectory();
     for (int i = 0; i < 2000; ++i) {
-        const std::uint16_t tag = i % 2 ? std::uint16_t(kTagUserComment) : std::uint16_t(37500);  // a shown tag and the maker note
+        const std::uint16_t tag =
+            i % 2 ? std::uint16_t(kTagUserComment) : std::uint16_t(37500);  // a shown tag and the maker note
         entries.push_back({tag, kTypeUndefined, 20000, {}, {}, 8u});
     }
     entries.push_back({kTagExifIfd, kTypeLong, 1, {8}, {}, {}});

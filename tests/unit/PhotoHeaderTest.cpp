@@ -79,8 +79,8 @@ TEST(PhotoHeader, EachFormatStatesItsSize) {
     EXPECT_TRUE(jpeg.known);
     EXPECT_EQ(jpeg.width, 6000);
     EXPECT_EQ(jpeg.height, 4000);
-    const PhotoHeaderSize gif = Size({'G', 'I', 'F', '8', '9', 'a', 0x20, 0x03, 0x58, 0x02, 0, 0, 0, 0x2C, 0, 0, 0, 0,
-                                      0x20, 0x03, 0x58, 0x02, 0});
+    const PhotoHeaderSize gif = Size(
+        {'G', 'I', 'F', '8', '9', 'a', 0x20, 0x03, 0x58, 0x02, 0, 0, 0, 0x2C, 0, 0, 0, 0, 0x20, 0x03, 0x58, 0x02, 0});
     EXPECT_EQ(gif.width, 800);
     EXPECT_EQ(gif.height, 600);
     Bytes bmp(26, 0);
@@ -108,8 +108,8 @@ TEST(PhotoHeader, AHeaderDeepInTheFileOrAPictureBeyondTheScreenCounts) {
     stray.insert(stray.begin() + 106, {0x00, 0x12, 0xFF, 0x00});
     EXPECT_EQ(Size(stray).height, 4000);
     // A GIF's 1 x 1 screen after a comment, with a 20000 x 20000 picture on it.
-    const PhotoHeaderSize gif = Size({'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x21, 0xFE, 2, 'h', 'i', 0,
-                                      0x2C, 0, 0, 0, 0, 0x20, 0x4E, 0x20, 0x4E, 0});
+    const PhotoHeaderSize gif = Size({'G', 'I', 'F', '8', '9',  'a', 1, 0, 1, 0,    0,    0,    0,    0x21, 0xFE,
+                                      2,   'h', 'i', 0,   0x2C, 0,   0, 0, 0, 0x20, 0x4E, 0x20, 0x4E, 0});
     EXPECT_TRUE(PhotoSizeRefused(gif));
     EXPECT_EQ(gif.width, 20000);
 }
