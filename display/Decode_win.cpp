@@ -155,16 +155,14 @@ void StampPhotoTime(const wchar_t* cachePath, const FILETIME& photoTime) {
     if (file) SetFileTime(file.get(), nullptr, nullptr, &photoTime);
 }
 
-// The first bytes of a photo file, for the size its header states; empty
-// when the file cannot be read (the decoder then reports it).
-std::vector<std::uint8_t> PhotoHead(const wchar_t* path) {
+// The size a photo file's header states; unknown when the file cannot be
+// read.
+PhotoHeaderSize PhotoHead(const wchar_t* path) {
     FileHandle file(
         CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::vector<std::uint8_t> head(kPhotoHeadBytes);
-    DWORD read = 0;
-    if (!file || !ReadFile(file.get(), head.data(), DWORD(head.size()), &read, nullptr)) return {};
-    head.resize(read);
-    return head;
+    if (!file) return {};
+    HandleByteSource source(file.get());
+    return SizeFromPhotoHeader(source);
 }
 
 // A copy (a cache copy, a board's thumbnail) stands for the file it was made
@@ -429,7 +427,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
 
 Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record) {
     if (path == nullptr || record == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    if (PhotoTooLarge(SizeFromPhotoHeader(PhotoHead(path)))) return Fail(QV_SITE(kModule), kErrImageDimension, path);
+    if (PhotoSizeRefused(PhotoHead(path))) return Fail(QV_SITE(kModule), kErrImageDimension, path);
     Gdiplus::Bitmap bitmap(path, FALSE);
     const UINT width = bitmap.GetWidth(), height = bitmap.GetHeight();
     // Rows are kept without padding, so the width is cut to a multiple of 4

@@ -3,30 +3,32 @@
 // tries to hold it.
 #pragma once
 #include <cstdint>
-#include <span>
+
+#include "display/BitmapCache.h"
 
 namespace quorvel {
 
 struct PhotoHeaderSize {
-    bool known = false;  // false: not a PNG, JPEG, GIF or BMP head, or cut before the size
+    bool known = false;  // false: not a PNG, JPEG, GIF, BMP or TIFF file, or cut before the size
     std::int64_t width = 0;
     std::int64_t height = 0;
 };
 
-// The size in the first bytes of a PNG, JPEG (its first frame header),
-// GIF or BMP file. Other files, TIFF among them, give an unknown size.
-PhotoHeaderSize SizeFromPhotoHeader(std::span<const std::uint8_t> head);
+// The size a PNG, JPEG, GIF, BMP or TIFF file states: a JPEG's first frame
+// header, wherever its segments put it; the larger of a GIF's screen and its
+// first picture; a TIFF's first directory (the picture a decoder shows).
+// Only the few bytes it needs are read, in small windows, skipping over
+// segments and blocks; any other file gives an unknown size.
+PhotoHeaderSize SizeFromPhotoHeader(ByteSource& file);
 
 // The most pixels one photo may have: 256 megapixels (768 MB at 24 bits),
 // beyond any camera's photo and most stitched panoramas. An album joins
 // its photos into one strip, so a bigger one would leave nothing for it.
 constexpr std::int64_t kLargestPhotoPixels = 256LL * 1024 * 1024;
 
-// How much of a photo file SizeFromPhotoHeader is given: enough to pass a
-// JPEG's EXIF block and colour profile before its frame header.
-constexpr std::size_t kPhotoHeadBytes = 256 * 1024;
-
-// True when the header states a size beyond kLargestPhotoPixels.
-bool PhotoTooLarge(const PhotoHeaderSize& size);
+// True when the header states more than kLargestPhotoPixels, or no size at
+// all: a photo whose size is unknown could have any size, so it is refused
+// too rather than decoded whole.
+bool PhotoSizeRefused(const PhotoHeaderSize& size);
 
 }  // namespace quorvel

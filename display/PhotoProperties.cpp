@@ -1,6 +1,7 @@
 #include "display/PhotoProperties.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/Text.h"
 
@@ -116,6 +117,64 @@ std::size_t TypeSize(std::uint16_t type) {
 // Width of one number inside a value, for turning it little-endian.
 std::size_t ElementSize(std::uint16_t type) { return type == 5 || type == 10 ? 4 : TypeSize(type); }
 
+bool ValueUsed(std::uint32_t tag) {
+    switch (tag) {
+        case kTagImageDescription:
+        case kTagMake:
+        case kTagModel:
+        case kTagOrientation:
+        case kTagSoftware:
+        case kTagArtist:
+        case kTagImageTitle:
+        case kTagCopyright:
+        case kTagExposureTime:
+        case kTagFNumber:
+        case kTagIsoSpeed:
+        case kTagExifVersion:
+        case kTagDateTimeOriginal:
+        case kTagExposureBias:
+        case kTagMaxAperture:
+        case kTagMeteringMode:
+        case kTagFocalLength:
+        case kTagUserComment:
+        case kTagWhiteBalance:
+        case kTagContrast:
+        case kTagSaturation:
+        case kTagSharpness: return true;
+        default: return false;
+    }
+}
+
+// Collects one reading's items within the limits of kPropertyBytesKept and
+// kPropertyItemsKept.
+class ItemKeeper {
+public:
+    explicit ItemKeeper(std::size_t sourceBytes) : bytesLeft_(std::min(sourceBytes, kPropertyBytesKept)) {}
+
+    bool Full() const { return items_.size() >= kPropertyItemsKept; }
+
+    // The item as kept, or none when it is left out.
+    PropertyItem* Keep(std::uint32_t id, std::uint16_t type, std::span<const std::uint8_t> value) {
+        if (Full()) return nullptr;
+        const bool used = ValueUsed(id);
+        if (used && value.size() > bytesLeft_) return nullptr;
+        PropertyItem& item = items_.emplace_back();
+        item.id = id;
+        item.type = type;
+        if (used) {
+            item.value.assign(value.begin(), value.end());
+            bytesLeft_ -= value.size();
+        }
+        return &item;
+    }
+
+    std::vector<PropertyItem> Take() { return std::move(items_); }
+
+private:
+    std::vector<PropertyItem> items_;
+    std::size_t bytesLeft_;
+};
+
 struct TiffReader {
     std::span<const std::uint8_t> data;
     bool bigEndian = false;
@@ -124,34 +183,31 @@ struct TiffReader {
         return offset <= data.size() && size <= data.size() - offset;
     }
 
-    // Appends the directory's entries; gives the EXIF directory's offset.
-    std::optional<std::uint32_t> ReadDirectory(std::uint32_t offset, std::vector<PropertyItem>& items) const {
+    // Keeps the directory's entries; gives the EXIF directory's offset.
+    std::optional<std::uint32_t> ReadDirectory(std::uint32_t offset, ItemKeeper& keeper) const {
         if (!Has(offset, 2)) return std::nullopt;
         const std::uint16_t count = Read16(&data[offset], bigEndian);
         std::optional<std::uint32_t> exif;
-        for (std::uint32_t i = 0; i < count; ++i) {
+        for (std::uint32_t i = 0; i < count && !keeper.Full(); ++i) {
             const std::uint64_t entry = std::uint64_t(offset) + 2 + std::uint64_t(i) * 12;
             if (!Has(entry, 12)) break;
             const std::uint8_t* e = &data[entry];
-            PropertyItem item;
-            item.id = Read16(e, bigEndian);
-            item.type = Read16(e + 2, bigEndian);
-            const std::uint64_t size = std::uint64_t(Read32(e + 4, bigEndian)) * TypeSize(item.type);
-            if (TypeSize(item.type) == 0) continue;
+            const std::uint16_t id = Read16(e, bigEndian);
+            const std::uint16_t type = Read16(e + 2, bigEndian);
+            const std::uint64_t size = std::uint64_t(Read32(e + 4, bigEndian)) * TypeSize(type);
+            if (TypeSize(type) == 0) continue;
             std::uint64_t at = entry + 8;
             if (size > 4) at = Read32(e + 8, bigEndian);
             if (!Has(at, size)) continue;
-            item.value.assign(data.begin() + at, data.begin() + at + size);
-            const std::size_t width = ElementSize(item.type);
-            if (bigEndian && width > 1) {
-                for (std::size_t k = 0; k + width <= item.value.size(); k += width) {
-                    std::reverse(item.value.begin() + k, item.value.begin() + k + width);
-                }
+            if (id == kTagExifIfd && (type == kTypeLong || type == kTypeSignedLong) && size == 4) {
+                exif = Read32(e + 8, bigEndian);
             }
-            if (item.id == kTagExifIfd && (item.type == kTypeLong || item.type == kTypeSignedLong) && size == 4) {
-                exif = Read32(item.value.data(), false);
+            PropertyItem* item = keeper.Keep(id, type, data.subspan(at, size));
+            const std::size_t width = ElementSize(type);
+            if (item == nullptr || !bigEndian || width == 1) continue;
+            for (std::size_t k = 0; k + width <= item->value.size(); k += width) {
+                std::reverse(item->value.begin() + k, item->value.begin() + k + width);
             }
-            items.push_back(std::move(item));
         }
         return exif;
     }
@@ -165,23 +221,41 @@ bool StartsAsTiff(std::span<const std::uint8_t> file) {
 }
 
 std::vector<PropertyItem> ParseTiff(std::span<const std::uint8_t> tiff) {
-    std::vector<PropertyItem> items;
-    if (tiff.size() < 8) return items;
+    if (tiff.size() < 8) return {};
     TiffReader reader{tiff, false};
     if (tiff[0] == 'M' && tiff[1] == 'M') {
         reader.bigEndian = true;
     } else if (tiff[0] != 'I' || tiff[1] != 'I') {
-        return items;
+        return {};
     }
-    if (Read16(&tiff[2], reader.bigEndian) != 42) return items;
-    const std::optional<std::uint32_t> exif = reader.ReadDirectory(Read32(&tiff[4], reader.bigEndian), items);
-    // The EXIF directory is read once: a pointer back into a directory
-    // already read cannot make this loop.
-    if (exif) reader.ReadDirectory(*exif, items);
-    return items;
+    if (Read16(&tiff[2], reader.bigEndian) != 42) return {};
+    ItemKeeper keeper(tiff.size());
+    const std::uint32_t first = Read32(&tiff[4], reader.bigEndian);
+    const std::optional<std::uint32_t> exif = reader.ReadDirectory(first, keeper);
+    // Each directory is read once: a pointer back to the first cannot make
+    // this loop or read it again.
+    if (exif && *exif != first) reader.ReadDirectory(*exif, keeper);
+    return keeper.Take();
 }
 
 }  // namespace
+
+std::vector<PropertyItem> TakePropertyBlock(std::span<const std::uint8_t> block, std::uint32_t count) {
+    ItemKeeper keeper(block.size());
+    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(block.data());
+    const std::uintptr_t end = first + block.size();
+    const std::size_t fits = std::min<std::size_t>(count, block.size() / sizeof(GdiPropertyItem));
+    for (std::size_t i = 0; i < fits && !keeper.Full(); ++i) {
+        GdiPropertyItem header;
+        std::memcpy(&header, block.data() + i * sizeof(GdiPropertyItem), sizeof header);
+        const auto at = reinterpret_cast<std::uintptr_t>(header.value);
+        const std::uintptr_t length = header.length;
+        std::span<const std::uint8_t> value;
+        if (at != 0 && at >= first && at <= end && length <= end - at) value = block.subspan(at - first, length);
+        keeper.Keep(header.id, header.type, value);
+    }
+    return keeper.Take();
+}
 
 bool MayHoldExif(std::span<const std::uint8_t> head) {
     return StartsAsTiff(head) || (head.size() >= kExifSignatureBytes && head[0] == 0xFF && head[1] == 0xD8);

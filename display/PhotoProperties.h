@@ -86,11 +86,36 @@ std::int64_t CaptureTimeOf(const std::vector<PropertyItem>& items);
 // UprightSteps), 0 when it has none.
 int PhotoOrientation(const std::vector<PropertyItem>& items);
 
+// What one reading of a photo's items keeps, however many its file or
+// GDI+ gives: the values of the tags the program shows or uses, up to the
+// size of what was read and at most kPropertyBytesKept bytes in all (a
+// value that would pass that is left out); of every other tag only the id
+// and type, since the list shows a photo's dates only when it has items;
+// the first kPropertyItemsKept items. Entries may share their value bytes,
+// so without these limits a small block could fill the memory.
+constexpr std::size_t kPropertyBytesKept = 64 * 1024;
+constexpr std::size_t kPropertyItemsKept = 1024;
+
 // Reads the property items straight from a JPEG (its "Exif" APP1 segment)
 // or TIFF file: the entries of the first directory and of the EXIF
-// directory, in file order, values turned into little-endian as GDI+ gives
-// them. Malformed entries are skipped; nothing outside `file` is read.
+// directory (each read once), in file order, values turned into
+// little-endian as GDI+ gives them, kept as above. Malformed entries are
+// skipped; nothing outside `file` is read.
 std::vector<PropertyItem> ParseExifProperties(std::span<const std::uint8_t> file);
+
+// GDI+'s PropertyItem as it lies in the block GdipGetAllPropertyItems fills
+// (the same layout as Gdiplus::PropertyItem, which the Windows side checks).
+struct GdiPropertyItem {
+    std::uint32_t id;
+    std::uint32_t length;
+    std::uint16_t type;
+    const void* value;
+};
+
+// The items of GDI+'s block: `count` item headers followed by their
+// values, kept as above. Only the headers that fit in the block are read,
+// and a value whose pointer does not lie inside the block is left empty.
+std::vector<PropertyItem> TakePropertyBlock(std::span<const std::uint8_t> block, std::uint32_t count);
 
 // True when a file starting with these bytes can hold EXIF items that
 // ParseExifProperties reads: a JPEG or a TIFF file. Other files are not

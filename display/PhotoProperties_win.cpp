@@ -1,6 +1,7 @@
 #include "display/PhotoProperties_win.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <new>
 #include <vector>
 
@@ -38,26 +39,10 @@ std::vector<std::uint8_t> ReadExifFile(const wchar_t* path) {
     return bytes;
 }
 
-// Copies GDI+'s block: item headers whose value pointers lie inside it.
-void TakeItems(const std::vector<std::uint8_t>& block, UINT count, std::vector<PropertyItem>& items) {
-    const auto* headers = reinterpret_cast<const Gdiplus::PropertyItem*>(block.data());
-    const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(block.data());
-    const std::uintptr_t end = first + block.size();
-    const UINT fits = static_cast<UINT>(std::min<std::size_t>(count, block.size() / sizeof(Gdiplus::PropertyItem)));
-    items.reserve(fits);
-    for (UINT i = 0; i < fits; ++i) {
-        PropertyItem item;
-        item.id = headers[i].id;
-        item.type = headers[i].type;
-        const auto at = reinterpret_cast<std::uintptr_t>(headers[i].value);
-        const std::uintptr_t length = headers[i].length;
-        if (at != 0 && at >= first && at <= end && length <= end - at) {
-            const auto* value = reinterpret_cast<const std::uint8_t*>(at);
-            item.value.assign(value, value + length);
-        }
-        items.push_back(std::move(item));
-    }
-}
+static_assert(sizeof(GdiPropertyItem) == sizeof(Gdiplus::PropertyItem) &&
+              offsetof(GdiPropertyItem, length) == offsetof(Gdiplus::PropertyItem, length) &&
+              offsetof(GdiPropertyItem, type) == offsetof(Gdiplus::PropertyItem, type) &&
+              offsetof(GdiPropertyItem, value) == offsetof(Gdiplus::PropertyItem, value));
 
 }  // namespace
 
@@ -71,7 +56,7 @@ Status ReadPhotoProperties(Gdiplus::Image& image, PhotoRecord& record, const wch
             std::vector<std::uint8_t> block(bytes, 0);
             if (image.GetAllPropertyItems(bytes, count, reinterpret_cast<Gdiplus::PropertyItem*>(block.data())) ==
                 Gdiplus::Ok) {
-                TakeItems(block, count, record.properties);
+                record.properties = TakePropertyBlock(block, count);
             }
         }
         if (FindPhotoProperty(record.properties, kTagExifVersion) == nullptr) {

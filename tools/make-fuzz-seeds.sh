@@ -24,6 +24,25 @@ for photo in "$root"/data/program/res/*.png; do
 done
 convert "$root/data/program/QuorvelMattingBoards/sox.jpg" -resize '124x120!' -type truecolor "BMP3:$dir/sox.bmp"
 
+# A place byte (columns to the left in its low half, rows above in its
+# high half), then a cache BMP: the seeds above, and one with its rows top
+# first.
+dir=$(seed_dir CacheRows)
+for file in "$corpus"/BitmapCache/*.bmp; do
+  { printf '\000'; cat "$file"; } >"$dir/$(basename "$file")"
+  { printf '\065'; cat "$file"; } >"$dir/placed-$(basename "$file")"
+done
+python3 - "$corpus/BitmapCache/sox.bmp" "$dir/top-first.bmp" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+width, height = struct.unpack_from('<ii', data, 18)
+stride = (width * 3 + 3) // 4 * 4
+rows = [data[54 + r * stride:54 + (r + 1) * stride] for r in range(height)]
+struct.pack_into('<i', data, 22, -height)
+data[54:] = b''.join(reversed(rows))
+open(sys.argv[2], 'wb').write(b'\x12' + bytes(data))
+PY
+
 # Small photos carrying every tag the properties list shows.
 dir=$(seed_dir Exif)
 tags=(-Make=Fenwold -Model="QV 1" -Software=Quorvel -Artist=Ann -Copyright="(c) Ann"
@@ -36,14 +55,60 @@ convert -size 8x8 xc:'#669933' -compress none -define tiff:endian=msb "$dir/tagg
 exiftool -q -overwrite_original "${tags[@]}" "$dir/tagged.jpg" "$dir/tagged-le.tif" "$dir/tagged-be.tif"
 convert -size 8x8 xc:'#999999' "$dir/plain.jpg"
 exiftool -q -overwrite_original -all= "$dir/plain.jpg"
+# The largest EXIF block a JPEG holds, its first directory as full of
+# entries as it can be, every entry's value the whole block (shown tags and
+# others alternating), and the EXIF pointer back to that directory.
+python3 - "$dir/overlapping.jpg" <<'PY'
+import struct, sys
+count = (65533 - 6 - 8 - 2 - 4) // 12
+entries = b''
+for i in range(count - 1):
+    tag = 37510 if i % 2 else 37500  # the user comment, the maker note
+    entries += struct.pack('<HHII', tag, 7, 65000, 8)
+entries += struct.pack('<HHII', 34665, 4, 1, 8)
+tiff = b'II*\0' + struct.pack('<I', 8) + struct.pack('<H', count) + entries + b'\0' * 4
+tiff += b'\0' * (65000 + 8 - len(tiff))
+app1 = b'Exif\0\0' + tiff
+jpeg = b'\xff\xd8\xff\xe1' + struct.pack('>H', len(app1) + 2) + app1 + b'\xff\xd9'
+open(sys.argv[1], 'wb').write(jpeg)
+PY
 
-# The heads of photos of every type whose header states a size (a JPEG
-# with its EXIF block before the frame header), 4 KB each, and a TIFF's.
+# GDI+'s property block as it hands out a camera photo's items: a 16-bit
+# item count, then 24-byte item headers whose value pointers are written as
+# offsets from the block's start (the fuzzer turns them into pointers), then
+# the values; and a block whose headers all share one long value.
+dir=$(seed_dir PropertyBlock)
+python3 - "$dir" <<'PY'
+import struct, sys
+def block(items, shared=False):
+    at = len(items) * 24
+    headers, values = b'', b''
+    for tag, kind, value in items:
+        if shared and values:
+            headers += struct.pack('<IIH6xQ', tag, len(items[0][2]), kind, len(items) * 24)
+            continue
+        headers += struct.pack('<IIH6xQ', tag, len(value), kind, at)
+        values += value
+        at += len(value)
+    return struct.pack('<H', len(items)) + headers + values
+camera = [(271, 2, b'Fenwold\0'), (272, 2, b'QV 1\0'), (274, 3, struct.pack('<H', 6)),
+          (33434, 5, struct.pack('<II', 1, 125)), (33437, 5, struct.pack('<II', 56, 10)),
+          (34855, 3, struct.pack('<H', 200)), (36864, 7, b'0231'),
+          (36867, 2, b'2024:05:06 07:08:09\0'), (37380, 10, struct.pack('<ii', -7, 10)),
+          (37510, 7, b'ASCII\0\0\0Seed'), (20625, 4, struct.pack('<I', 8))]
+open(f'{sys.argv[1]}/camera.bin', 'wb').write(block(camera))
+open(f'{sys.argv[1]}/shared.bin', 'wb').write(block([(37510, 7, b'c' * 2000)] * 64, shared=True))
+PY
+
+# Small photos of every type the albums hold: a JPEG with its EXIF block
+# before the frame header, a TIFF of each byte order (its directory after
+# the pixels) and an animated GIF.
 dir=$(seed_dir PhotoHeader)
-convert -size 64x48 xc:'#336699' "$work/head.jpg"
-exiftool -q -overwrite_original "${tags[@]}" "$work/head.jpg"
-for ext in png gif bmp tif; do convert -size 64x48 xc:'#996633' "$work/head.$ext"; done
-for file in "$work"/head.*; do head -c 4096 "$file" >"$dir/$(basename "$file")"; done
+convert -size 64x48 xc:'#336699' "$dir/head.jpg"
+exiftool -q -overwrite_original "${tags[@]}" "$dir/head.jpg"
+for ext in png gif bmp tif; do convert -size 64x48 xc:'#996633' -depth 8 -compress none "$dir/head.$ext"; done
+convert -size 64x48 xc:'#996633' -depth 8 -compress none -define tiff:endian=msb "$dir/head-be.tif"
+convert -size 64x48 -delay 10 xc:'#996633' xc:'#336699' -page +8+8 "$dir/animated.gif"
 
 # The dialog templates as the resource compiler lays them out, each after
 # the two bytes of a point size.
@@ -107,6 +172,43 @@ write "$dir/folder.bin" $'\x01' 'Holiday 2024'
 write "$dir/parent.bin" $'\x02' '..\..\Windows'
 write "$dir/device.bin" $'\x01' 'COM1.jpg'
 write "$dir/board.bin" $'\x0c' 'smilies.jpg'
+
+# A key (its length in a byte, then its UTF-16 units), then a settings
+# section as GetPrivateProfileSection hands it over: the installed file's,
+# one of blanks, quotes and other cases, and one without the key.
+dir=$(seed_dir ProfileSection)
+python3 - "$root/data/common/Quorvel.ini" "$dir" <<'PY'
+import sys
+def seed(name, key, entries):
+    text = key + ''.join(e + '\0' for e in entries) + '\0'
+    open(f'{sys.argv[2]}/{name}', 'wb').write(bytes([len(key)]) + text.encode('utf-16-le'))
+lines = open(sys.argv[1], encoding='utf-16').read().splitlines()
+entries = [line for line in lines if line and not line.startswith('[')]
+seed('installed.bin', 'FontSize', entries)
+seed('quoted.bin', 'CurrentAlbumFolderName1',
+     ['; a comment', ' currentalbumfoldername1 =  " Holiday 2024 "  ', 'CurrentAlbumFolderName1=second'])
+seed('missing.bin', 'Monitor7', entries[:8] + ['Monitor7', '=7'])
+PY
+
+# The number of names in the folder, then the names, then the stored order
+# (zero-separated UTF-16): as written, with photos gone and added, and
+# edited by hand.
+dir=$(seed_dir PhotoOrder)
+write "$dir/written.bin" $'\x03' 'IMG_1.BMP' 'IMG_2.BMP' 'IMG_3.BMP' 'IMG_3.BMP|IMG_1.BMP|IMG_2.BMP'
+write "$dir/changed.bin" $'\x03' 'a.BMP' 'c.BMP' 'd.BMP' 'B.bmp|A.BMP||c.bmp|c.BMP'
+write "$dir/edited.bin" $'\x02' 'x.BMP' 'y.BMP' ' y.BMP |||x.BMP|'
+
+# A file dialog's first-name offset (16 bits), then its result buffer: one
+# full path, and a folder with several names and stale text after the list.
+dir=$(seed_dir FileSelection)
+python3 - "$dir" <<'PY'
+import struct, sys
+def seed(name, offset, buffer):
+    open(f'{sys.argv[1]}/{name}', 'wb').write(struct.pack('<H', offset) + buffer.encode('utf-16-le'))
+seed('single.bin', 22, 'C:\\Users\\ann\\Pictures\\smilies.jpg\0')
+seed('several.bin', 22, 'C:\\Users\\ann\\Pictures\0a.jpg\0b b.png\0\0old.jpg\0')
+seed('root.bin', 4, 'D:\\\0one.jpg\0\0')
+PY
 
 # A byte of link answers, then a path and the per-user folder.
 dir=$(seed_dir StorageRules)

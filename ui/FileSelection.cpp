@@ -19,10 +19,11 @@ FileSelection SplitFileSelection(std::u16string_view buffer, std::size_t fileOff
     FileSelection selection;
     if (fileOffset == 0 || fileOffset >= buffer.size()) return selection;
     if (buffer[fileOffset - 1] != u'\0') {
-        const std::u16string_view name = TextAt(buffer, fileOffset);
-        if (name.empty()) return selection;
-        selection.folder = std::u16string(WithoutTrailingSeparators(buffer.substr(0, fileOffset)));
-        selection.names.emplace_back(name);
+        // The offset splits the one path; past its end it splits nothing.
+        const std::u16string_view path = TextAt(buffer, 0);
+        if (fileOffset >= path.size()) return selection;
+        selection.folder = std::u16string(WithoutTrailingSeparators(path.substr(0, fileOffset)));
+        selection.names.emplace_back(path.substr(fileOffset));
         return selection;
     }
     const std::u16string_view folder = TextAt(buffer, 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -503,6 +504,51 @@ TEST(MetadataFile, MalformedStructuresAreSkippedWithinBounds) {
     const auto exif = Jpeg(writer.Write(FirstDirectory(), {}));
     late.insert(late.end(), exif.begin() + 2, exif.end());
     EXPECT_TRUE(ParseExifProperties(late).empty());
+}
+
+std::size_t ValueBytes(const std::vector<PropertyItem>& items) {
+    std::size_t bytes = 0;
+    for (const PropertyItem& item : items) bytes += item.value.size();
+    return bytes;
+}
+
+// One EXIF block of a few KB could make every entry point at the same long
+// value, and the EXIF pointer back at the directory holding them.
+TEST(MetadataFile, OverlappingValuesAndADirectoryLoopKeepNoMoreThanTheFileHolds) {
+    std::vector<TiffWriter::Entry> entries = FirstDirectory();
+    for (int i = 0; i < 2000; ++i) {
+        const std::uint16_t tag =
+            i % 2 ? std::uint16_t(kTagUserComment) : std::uint16_t(37500);  // a shown tag and the maker note
+        entries.push_back({tag, kTypeUndefined, 20000, {}, {}, 8u});
+    }
+    entries.push_back({kTagExifIfd, kTypeLong, 1, {8}, {}, {}});
+    const auto file = Jpeg(TiffWriter(false).Write(entries, {}));
+    const auto items = ParseExifProperties(file);
+    EXPECT_LE(ValueBytes(items), file.size());
+    EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const PropertyItem& i) { return i.id == kTagMake; }), 1);
+    PhotoRecord photo;
+    photo.properties = items;
+    EXPECT_EQ(FormatPropertyRow(PropertyRow::kMake, photo, 1, EnglishTexts()), u"Fenwold");
+    ASSERT_NE(FindPhotoProperty(items, kTagUserComment), nullptr);
+    EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
+}
+
+// GDI+'s block: `count` item headers of `tag`, then one value they all point at.
+std::vector<std::uint8_t> SharedValueBlock(std::uint32_t tag, std::size_t count, std::size_t valueBytes) {
+    std::vector<std::uint8_t> block(count * sizeof(GdiPropertyItem) + valueBytes, 'c');
+    const std::uint8_t* value = block.data() + count * sizeof(GdiPropertyItem);
+    for (std::size_t i = 0; i < count; ++i) {
+        const GdiPropertyItem header{tag, std::uint32_t(valueBytes), kTypeUndefined, value};
+        std::memcpy(block.data() + i * sizeof header, &header, sizeof header);
+    }
+    return block;
+}
+
+TEST(MetadataBlock, HeadersSharingOneValueAreNotMultiplied) {
+    const auto block = SharedValueBlock(kTagUserComment, 2000, 20000);
+    const auto items = TakePropertyBlock(block, 2000);
+    EXPECT_LE(ValueBytes(items), block.size());
+    EXPECT_EQ(FindPhotoProperty(items, kTagUserComment)->value.size(), 20000u);
 }
 
 TEST(MetadataFile, OnlyJpegAndTiffFilesAreReadAgainForTheirItems) {

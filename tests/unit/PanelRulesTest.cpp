@@ -35,6 +35,11 @@ TEST(ImportFileList, OneNameIsSplitAtItsOffset) {
     EXPECT_EQ(got.folder, u"D:");
     EXPECT_EQ(got.names, (std::vector<std::u16string>{u"x.png"}));
     EXPECT_TRUE(SplitFileSelection(std::u16string(u"\0\0", 2), 0).names.empty());
+    // An offset past the path's end splits nothing: the folder would hold
+    // the stale text up to it.
+    got = SplitFileSelection(std::u16string(u"C:\\a\0stale\\x.jpg\0", 17), 11);
+    EXPECT_TRUE(got.names.empty());
+    EXPECT_TRUE(got.folder.empty());
 }
 
 TEST(ImportFileList, ADialogThatFailsIsNotTakenForCancel) {

@@ -304,6 +304,46 @@ TEST_F(Decoding, ATiffOnlyAlbumIsFoundThroughItsOwnTypeAndDecodes) {
     EXPECT_EQ(slot.photoCount, 2);
 }
 
+// GDI+ decodes a photo whole at whatever size it has, so a photo is decoded
+// only when its header states a size within the limit, wherever in the file
+// the header lies.
+TEST_F(Decoding, OnlyAPhotoWhoseHeaderStatesAnAcceptableSizeIsDecoded) {
+    const std::wstring folder = albumsRoot_ + L"\\Sizes";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::vector<std::uint8_t> jpeg = Bytes(FixturePath(L"photo.jpg"));
+    ASSERT_GT(jpeg.size(), 2u);
+    // Blocks such as a big colour profile's put the frame header past 256 KB.
+    std::vector<std::uint8_t> deep(jpeg.begin(), jpeg.begin() + 2);
+    for (int i = 0; i < 5; ++i) {
+        deep.insert(deep.end(), {0xFF, 0xE2, 0xFD, 0xEA});
+        deep.insert(deep.end(), 65000, 'p');
+    }
+    deep.insert(deep.end(), jpeg.begin() + 2, jpeg.end());
+    PhotoRecord photo;
+    ASSERT_TRUE(WriteVector(folder + L"\\deep.jpg", deep));
+    ASSERT_EQ(DecodePhoto((folder + L"\\deep.jpg").c_str(), false, &photo), kOk);
+    EXPECT_EQ(photo.block.width, 132);
+
+    // The same photo, its frame header stating 20000 x 20000 pixels.
+    std::vector<std::uint8_t> huge = deep;
+    const std::uint8_t frame[] = {0xFF, 0xC0};
+    const auto at = std::search(huge.begin() + 2 + 5 * 65004, huge.end(), frame, frame + 2);
+    ASSERT_NE(at, huge.end());
+    for (std::size_t side : {5u, 7u}) at[side] = 0x4E, at[side + 1] = 0x20;
+    ASSERT_TRUE(WriteVector(folder + L"\\huge.jpg", huge));
+    EXPECT_EQ(DecodePhoto((folder + L"\\huge.jpg").c_str(), false, &photo), kErrImageDimension);
+
+    // An icon holding the PNG photo, named as a JPEG: GDI+ decodes it, but no
+    // photo header states its size.
+    const std::vector<std::uint8_t> png = Bytes(FixturePath(L"photo.png"));
+    std::vector<std::uint8_t> icon = {0, 0, 1, 0, 1, 0, 132, 104, 0, 0, 1, 0, 32, 0};
+    for (std::uint32_t v : {std::uint32_t(png.size()), 22u})
+        for (int k = 0; k < 4; ++k) icon.push_back(std::uint8_t(v >> (8 * k)));
+    icon.insert(icon.end(), png.begin(), png.end());
+    ASSERT_TRUE(WriteVector(folder + L"\\icon.jpg", icon));
+    EXPECT_EQ(DecodePhoto((folder + L"\\icon.jpg").c_str(), false, &photo), kErrImageDimension);
+}
+
 TEST_F(Decoding, ADecodedPhotoKeepsItsExifItemsAndDateTaken) {
     ASSERT_TRUE(FileExists(FixturePath(L"meta_made").c_str(), nullptr)) << "the metadata photos were not made";
     MakeAlbum(0, L"Dated", 1, {{L"meta_full.jpg", L"dated.jpg"}});
