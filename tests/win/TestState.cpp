@@ -85,6 +85,8 @@ void MakeTree(const std::wstring& root, std::initializer_list<const wchar_t*> pa
         const std::wstring full = root + L"\\" + p;
         if (full.back() == L'\\')
             CreateDirectoryW(full.substr(0, full.size() - 1).c_str(), nullptr);
+        else if (full.ends_with(L".ini"))
+            WriteBytes(full, "\xFF\xFE");  // a settings file as the package installs it: UTF-16LE, marked
         else
             WriteBytes(full, "x");
     }
