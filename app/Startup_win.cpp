@@ -41,6 +41,18 @@ namespace quorvel {
 
 namespace {
 
+// The program's mutex, owned; none when another run holds it already
+// (*heldElsewhere) or it cannot be made.
+HANDLE TakeProgramMutex(bool* heldElsewhere) {
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kProgramMutex);
+    *heldElsewhere = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (*heldElsewhere) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
 const wchar_t kModule[] = L"Quorvel";
 // Locations the error log has always named.
 constexpr ErrorSite kDpiAwarenessSite{kModule, 3137};
@@ -216,7 +228,8 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
               W(sw.switchText), W(sw.handleText));
 
     switch (RoleFromExtension(parts.extension)) {
-        case Role::RegularOrCleanup:
+        case Role::RegularOrCleanup: {
+            bool heldElsewhere = false;
             OutputDebugStringW(L"Quorvel as regular exe is launching\n");
             if (sw.valid && IsSwitch(sw.switchText, u'd')) {
                 OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
@@ -225,22 +238,17 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                 // The program's mutex, held while the cleanup runs, keeps a
                 // program from starting beneath it; when a program holds it
                 // already, the cleanup refuses (CleanupRepair).
-                gMode.instanceMutex = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");
-                if (gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-                    CloseHandle(gMode.instanceMutex);
-                    gMode.instanceMutex = nullptr;
-                }
+                gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
             } else {
                 gMode.regularProgram = true;
-                gMode.instanceMutex = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");
-                if (gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-                    CloseHandle(gMode.instanceMutex);
-                    gMode.instanceMutex = nullptr;
+                gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
+                if (heldElsewhere) {
                     OutputDebugStringW(L"Another instance of Quorvel already running\n");
                     Shutdown();
                 }
             }
             return true;
+        }
         case Role::ScreenSaver: {
             OutputDebugStringW(L"Screen saver mode of Quorvel\n");
             const std::int64_t handle = HandleValue(sw.handleText);
@@ -269,7 +277,7 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                 gMode.showMode = true;
                 // Savers may overlap (Lock starts one); the mutex tells the
                 // power plan whether another saver still owns a switch.
-                gMode.instanceMutex = CreateMutexW(nullptr, FALSE, L"Quorvel_Saver");
+                gMode.instanceMutex = CreateMutexW(nullptr, FALSE, kSaverMutex);
                 gMode.sameRoleRunning = gMode.instanceMutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
             } else {
                 *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);

@@ -84,6 +84,11 @@ struct ErrorLocation {
 };
 
 // How the process was started; fixed once the command line has been read.
+// The mutexes by which each run names itself: the program (and a cleanup
+// run while it lasts), and the saver showing its albums.
+inline constexpr wchar_t kProgramMutex[] = L"Quorvel_RegExe";
+inline constexpr wchar_t kSaverMutex[] = L"Quorvel_Saver";
+
 struct ModeState {
     bool regularProgram;
     bool cleanupMode;

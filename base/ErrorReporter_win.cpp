@@ -100,6 +100,15 @@ Status ReportError(Status code, int nonFatal) {
     return code;
 }
 
+void LogFailure(Status code) {
+    if (gAppState == nullptr || code == kOk) return;
+    wchar_t text[kMessageChars];
+    if (LoadStringW(gAppState->instance, code, text, kMessageChars) <= 0)
+        swprintf(text, kMessageChars, kMissingStringFormat, code);
+    (void)WriteErrorLog(code, text);
+    gErrorLocation = {};
+}
+
 Status WriteErrorLog(Status code, const wchar_t* text) {
     if (code == kOk) return kOk;
     // Before the folders are known there is nowhere to keep a log; the box

@@ -44,6 +44,10 @@ void SaveWindowsError();
 // nonFatal 1 shows a box and returns the code; 0 raises FatalError.
 Status ReportError(Status code, int nonFatal);
 [[nodiscard]] Status WriteErrorLog(Status code, const wchar_t* text);
+// A failure that costs only what failed (a photo left out, a power-plan
+// switch not made): one row in the error log at its location, no box, and
+// the location cleared for the next.
+void LogFailure(Status code);
 
 // Debugger output: formats like swprintf and sends it to OutputDebugStringW.
 void DebugLine(const wchar_t* format, ...);

@@ -330,15 +330,18 @@ RefusedThisRun& Refused() {
 // recorded (the photo's path or name); the run goes on without a box.
 void NoteRefusedPhoto(const AlbumSlot& slot, const AlbumFolders& folders, const wchar_t* name, Status reason) {
     RefusedThisRun& refused = Refused();
-    const std::wstring path = std::wstring(folders.album) + L"\\" + name;
-    if (std::find(refused.logged.begin(), refused.logged.end(), path) == refused.logged.end()) {
-        wchar_t text[kMessageChars];
-        (void)LoadText(reason, text, sizeof text);
-        (void)WriteErrorLog(reason, text);
-        refused.logged.push_back(path);
-        refused.untold.push_back({std::wstring(slot.folderName) + L"\\" + name, reason});
+    wchar_t path[kPathChars], shown[kPathChars];
+    if (!JoinPath(folders.album, name, path) || !JoinPath(slot.folderName, name, shown)) {
+        gErrorLocation = {};
+        return;
     }
-    gErrorLocation = {};
+    if (std::find(refused.logged.begin(), refused.logged.end(), path) != refused.logged.end()) {
+        gErrorLocation = {};
+        return;
+    }
+    LogFailure(reason);
+    refused.logged.push_back(path);
+    refused.untold.push_back({shown, reason});
 }
 
 // Decodes photo k of the album. *refused tells that a failure is the

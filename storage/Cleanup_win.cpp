@@ -271,15 +271,14 @@ void Tell(unsigned formatId, Args... args) {
         DebugLine(L"Quorvel: Error occured at file %ls line %d\n", gErrorLocation.sourceName, gErrorLocation.line);
 }
 
-// Each run names itself by a mutex (the start-up takes them): the saver
-// showing its albums by "Quorvel_Saver", the program, and a cleanup run
-// while it lasts, by "Quorvel_RegExe". This process's own does not count.
+// Each run names itself by a mutex (the start-up takes them); this
+// process's own does not count.
 bool AnotherRunIsOpen() {
     auto open = [](const wchar_t* name) {
         return static_cast<bool>(KernelHandle(OpenMutexW(SYNCHRONIZE, FALSE, name)));
     };
     const bool ownsProgramMutex = (gMode.regularProgram || gMode.cleanupMode) && gMode.instanceMutex != nullptr;
-    return open(L"Quorvel_Saver") || (!ownsProgramMutex && open(L"Quorvel_RegExe"));
+    return open(kSaverMutex) || (!ownsProgramMutex && open(kProgramMutex));
 }
 
 }  // namespace

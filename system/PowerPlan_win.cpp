@@ -35,16 +35,6 @@ bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
     return false;
 }
 
-// A plan operation that failed or that Windows refused costs only the
-// switch: one row in the error log and no box, as the saver has nobody to
-// answer one.
-void LogPlanFailure(Status code) {
-    wchar_t text[kMessageChars];
-    (void)LoadText(code, text, sizeof text);
-    (void)WriteErrorLog(code, text);
-    gErrorLocation = {};
-}
-
 // Writes `line` as the batch file `name` of the temporary folder and runs
 // it, its output going to `output` when given; a run that fails or ends in
 // failure is located at `runSite`.
@@ -78,7 +68,7 @@ void RestoreLeftPlan() {
     if (gMode.sameRoleRunning) return;
     wchar_t id[100];
     if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return;
-    if (Status s = RunSetActive(id); s != kOk) LogPlanFailure(s);
+    if (Status s = RunSetActive(id); s != kOk) LogFailure(s);
     (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
@@ -147,7 +137,7 @@ Status StartPowerPlan() {
     RestoreLeftPlan();
     CapturedPlan captured;
     if (Status s = CapturePowerPlan(&captured); s != kOk) {
-        LogPlanFailure(s);
+        LogFailure(s);
         return kOk;
     }
     // A plan this Windows lacks (a Modern Standby laptop has only Balanced,
@@ -159,7 +149,7 @@ Status StartPowerPlan() {
         gDisplayState->chosenPlanId[0] = L'\0';
         if (wanted) {
             SetErrorLocation(QV_SITE(kModule), W(choice.id));
-            LogPlanFailure(kErrPowerSchemeUntested);
+            LogFailure(kErrPowerSchemeUntested);
         }
         return kOk;
     }
@@ -169,7 +159,7 @@ Status StartPowerPlan() {
     // the record (the settings write has shown why) the plan is left alone.
     if (WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId) != kOk) return kOk;
     if (Status s = SetActivePowerPlan(false); s != kOk) {
-        LogPlanFailure(s);
+        LogFailure(s);
         (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
         return kOk;
     }
