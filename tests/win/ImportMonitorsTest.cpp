@@ -171,8 +171,8 @@ TEST(Import, SeventyOnePhotosWarnAsAtStartAndAPhotoAlreadyInTheAlbumIsNotCopied)
     EXPECT_EQ(batch.said, std::vector<std::wstring>{L"Forest contains 71 pictures. Maximum allowed is: 70"});
 }
 
-// A photo a start would refuse, too small or with a name whose cache copy
-// would run past the path limit, is named and left where it is; the others
+// A photo with a name whose cache copy would run past the path limit is one
+// a start would refuse: it is named and left where it is, and the others
 // are imported.
 TEST(Import, APhotoAStartWouldRefuseIsNamedAndNotCopied) {
     ProcessRecords records;
@@ -183,35 +183,15 @@ TEST(Import, APhotoAStartWouldRefuseIsNamedAndNotCopied) {
     // The photo's own path fits, at 259 characters; its cache copy's, in
     // "BMP", does not.
     const std::wstring longName = std::wstring(254 - album.size(), L'w') + L".png";
-    ASSERT_TRUE(WriteImage(source / L"small.png", 80, 80, 0x2080C0));
     ASSERT_TRUE(WriteImage(source / longName, 200, 150, 0x2080C0));
     ASSERT_TRUE(WriteImage(source / L"shore.png", 200, 150, 0x2080C0));
-    const Batch batch = ImportBatchInto(source.Path(), {u"small.png", U16(longName), u"shore.png"}, album);
+    const Batch batch = ImportBatchInto(source.Path(), {U16(longName), u"shore.png"}, album);
     ASSERT_EQ(batch.status, kOk);
     EXPECT_EQ(batch.copied, 1);
     EXPECT_TRUE(batch.used);
     EXPECT_EQ(Listing(album), Names{L"shore.png"});
     ASSERT_EQ(batch.said.size(), 1u);
-    EXPECT_NE(batch.said[0].find(L"\nsmall.png (A Photograph dimensions are too small."), std::wstring::npos);
     EXPECT_NE(batch.said[0].find(L"\n" + longName + L" (Error: Invalid argument)"), std::wstring::npos);
-}
-
-// Monitor mapping's "Change album" takes no folder holding a photo a start
-// would refuse, and names it.
-TEST(AlbumChange, AFolderHoldingAPhotoAStartWouldRefuseIsNotTaken) {
-    ProcessRecords records;
-    GdiplusSession gdiplus;
-    const std::wstring folder = records.root / L"Shore";
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_TRUE(WriteImage(folder + L"\\tiny.png", 80, 80, 0x2080C0));
-    ASSERT_TRUE(WriteImage(folder + L"\\wide.png", 200, 150, 0x2080C0));
-    BoxWatcher watcher;
-    int type = 0;
-    EXPECT_FALSE(AlbumFolderShowable(nullptr, folder.c_str(), L"Shore", &type));
-    const std::vector<SeenBox> boxes = watcher.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].text.find(L"\ntiny.png ("), std::wstring::npos);
-    EXPECT_EQ(boxes[0].text.find(L"wide.png"), std::wstring::npos);
 }
 
 // The order the user gave album 1's photos belongs to its folder: importing
