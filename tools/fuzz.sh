@@ -5,7 +5,9 @@
 # build/fuzz-corpus/<target>, starting from the checked-in seeds
 # (fuzz/corpus/<target>); a crash leaves its input in build/fuzz-crashes and
 # fails the run. The last status line of each run (executions, coverage,
-# corpus) is printed and kept in build/fuzz-logs/<target>.log.
+# corpus) is printed and kept in build/fuzz-logs/<target>.log. Targets run
+# QV_JOBS (default 2) at a time; each first runs every input of its corpus,
+# so even a run of a few seconds (the test command's) checks all the seeds.
 # Usage: tools/fuzz.sh [seconds per target, default 60] [target name ...]
 set -uo pipefail
 
@@ -13,6 +15,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 shift || true
 build=$root/build/fuzz
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 nice -n 19 cmake --build "$build" -j"${QV_JOBS:-2}" >/dev/null || { echo "fuzz: build failed" >&2; exit 1; }
@@ -31,10 +34,9 @@ fi
 export ASAN_OPTIONS="quarantine_size_mb=64${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 
 mkdir -p "$root/build/fuzz-crashes" "$root/build/fuzz-logs"
-failed=0
-for target in "${targets[@]}"; do
-  corpus=$root/build/fuzz-corpus/$target
-  log=$root/build/fuzz-logs/$target.log
+
+fuzz_one() {  # fuzz_one <target>: runs it and prints one line of its result
+  local target=$1 corpus=$root/build/fuzz-corpus/$1 log=$root/build/fuzz-logs/$1.log rc status
   mkdir -p "$corpus"
   # -timeout: one input taking seconds is a fault of its own (a loop that
   # does not end), reported like a crash. The memory limits likewise: no
@@ -50,7 +52,10 @@ for target in "${targets[@]}"; do
   else
     echo "fuzz $target: FAIL (see $log)"
     grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -n5
-    failed=1
   fi
-done
-exit $failed
+  return $rc
+}
+export -f fuzz_one
+export root build seconds
+
+printf '%s\n' "${targets[@]}" | xargs -P "${QV_JOBS:-2}" -I{} bash -c 'fuzz_one "$1"' _ {}

@@ -71,7 +71,7 @@ if [ $do_native = 1 ]; then
     step native-tests run_ctest build/native
   fi
   # Short enough for every submission; the long runs are in docs/reliability.md.
-  step fuzz tools/fuzz.sh "${QV_FUZZ_SECONDS:-10}"
+  step fuzz tools/fuzz.sh "${QV_FUZZ_SECONDS:-3}"
 fi
 if [ $do_win = 1 ]; then
   if step windows-build tools/build.sh --win-only; then
