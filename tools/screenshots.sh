@@ -156,7 +156,7 @@ begin() {  # begin <dpi> [monitors]: a fresh prefix at that DPI on its own X ser
 end() {
   qv_stop_prefix "$prefix"
   qv_stop_xvfb
-  rm -rf "$prefix"
+  qv_remove_prefix "$prefix"
 }
 
 start() { "$WINE" "$QV_PROGRAM_DIR_WIN\\$1" ${2:+"$2"} >/dev/null 2>&1 & }

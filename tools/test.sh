@@ -59,8 +59,14 @@ run_ctest() {  # run_ctest <build dir>: ctest, counting its results
 
 # Prefixes kept by failed tests of earlier runs are large (about 700 MB
 # each); those younger than half an hour may belong to a run in progress.
+# A run that was killed may have left its overlay (and the mounts of a
+# fault test inside it) mounted: those go first.
 if [ -d "$root/build/wine-prefixes" ]; then
-  find "$root/build/wine-prefixes" -mindepth 1 -maxdepth 1 -mmin +30 -exec rm -rf {} +
+  find "$root/build/wine-prefixes" -mindepth 1 -maxdepth 1 -mmin +30 -print0 |
+    while IFS= read -r -d '' old; do
+      mountpoint -q "$old" && umount -R -l "$old"
+      rm -rf "$old"
+    done
 fi
 
 step setup-deps tools/setup-deps.sh || { echo "cannot install dependencies" >&2; exit 1; }

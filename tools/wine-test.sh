@@ -45,9 +45,10 @@ cleanup() {
   local m
   for m in "${mounts[@]}"; do umount "$m" || { echo "wine-test: cannot unmount $m" >&2; rc=125; }; done
   if [ "${QUORVEL_KEEP_PREFIX:-0}" = 1 ] || [ "$rc" != 0 ]; then
+    qv_remove_prefix "$prefix" keep
     echo "wine-test: prefix kept at $prefix (exit code $rc)" >&2
   else
-    rm -rf "$prefix"
+    qv_remove_prefix "$prefix"
   fi
 }
 trap cleanup EXIT
