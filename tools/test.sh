@@ -38,10 +38,10 @@ step() {  # step <name> <command...>: runs and records one stage
   return $rc
 }
 
-run_ctest() {  # run_ctest <build dir>: ctest, counting its results
-  local dir=$1 log rc line total bad
+run_ctest() {  # run_ctest <build dir> <jobs>: ctest, counting its results
+  local dir=$1 jobs=$2 log rc line total bad
   log=$(mktemp)
-  (cd "$dir" && ctest --output-on-failure -j2 "${ctest_args[@]}") 2>&1 | tee "$log"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" "${ctest_args[@]}") 2>&1 | tee "$log"
   rc=${PIPESTATUS[0]}
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
   if [ -n "$line" ]; then
@@ -74,14 +74,17 @@ step layers tools/check-layers.py
 
 if [ $do_native = 1 ]; then
   if step native-build tools/build.sh --native-only; then
-    step native-tests run_ctest build/native
+    step native-tests run_ctest build/native "$(nproc)"
   fi
   # Short enough for every submission; the long runs are in docs/reliability.md.
   step fuzz tools/fuzz.sh "${QV_FUZZ_SECONDS:-3}"
 fi
 if [ $do_win = 1 ]; then
   if step windows-build tools/build.sh --win-only; then
-    step windows-tests run_ctest build/win
+    # A Windows test spends most of its time waiting for Wine and for
+    # windows to show, so twice as many run as there are cores
+    # (QV_TEST_JOBS to change it).
+    step windows-tests run_ctest build/win "${QV_TEST_JOBS:-$(($(nproc) * 2))}"
   fi
 fi
 
