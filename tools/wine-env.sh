@@ -7,7 +7,11 @@
 
 QV_ROOT=${QV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QV_BUILD_WIN=${QV_BUILD_WIN:-$QV_ROOT/build/win}
-QV_TEMPLATE=${QV_TEMPLATE:-$QV_ROOT/build/wine-template}
+# The booted template depends only on Wine and on how qv_boot_prefix sets it
+# up (QV_TEMPLATE_CONFIG, raised whenever that changes), not on the tree, so
+# every clone and worktree of the user shares one, as they share ccache.
+QV_TEMPLATE_CONFIG=config-5
+QV_TEMPLATE=${QV_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvel/wine-template-$QV_TEMPLATE_CONFIG}
 QV_PREFIXES=${QV_PREFIXES:-$QV_ROOT/build/wine-prefixes}
 # The installer package the end-to-end tests install (tools/build.sh makes it).
 QV_MSI=${QV_MSI:-$QV_BUILD_WIN/Quorvel.msi}
@@ -225,7 +229,7 @@ qv_boot_prefix() {
 # The template is rebuilt when the Wine version changes; the stamp is written
 # last so that an interrupted build is redone. flock makes parallel callers
 # wait for one builder.
-qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "config-5"; }
+qv_template_stamp() { "$WINE" --version 2>/dev/null; echo "$QV_TEMPLATE_CONFIG"; }
 
 qv_ensure_template() {
   local lockfd stamp started saved_display=${DISPLAY:-} saved_xvfb=${QV_XVFB_PID:-} ok=1
