@@ -11,7 +11,7 @@ QV_BUILD_WIN=${QV_BUILD_WIN:-$QV_ROOT/build/win}
 # up (QV_TEMPLATE_CONFIG, raised whenever that changes), not on the tree, so
 # every clone and worktree of the user shares one, as they share ccache.
 QV_TEMPLATE_CONFIG=config-5
-QV_TEMPLATE=${QV_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvel/wine-template-$QV_TEMPLATE_CONFIG}
+QV_TEMPLATE=${QV_TEMPLATE:-${XDG_CACHE_HOME:-${HOME:-$QV_ROOT/build}/.cache}/quorvel/wine-template-$QV_TEMPLATE_CONFIG}
 QV_PREFIXES=${QV_PREFIXES:-$QV_ROOT/build/wine-prefixes}
 # The installer package the end-to-end tests install (tools/build.sh makes it).
 QV_MSI=${QV_MSI:-$QV_BUILD_WIN/Quorvel.msi}
