@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace quorvel;
 
 namespace {
 
-SwitchArgs Read(std::initializer_list<const char16_t*> rest) {
+SwitchArgs Read(const std::vector<const char16_t*>& rest) {
     std::vector<std::u16string> args{u"C:\\Program Files (x86)\\Fenwold Quorvel\\Quorvel.scr"};
     for (const char16_t* a : rest) args.emplace_back(a);
     return ReadSwitch(args);
@@ -14,57 +16,54 @@ SwitchArgs Read(std::initializer_list<const char16_t*> rest) {
 
 }  // namespace
 
-TEST(ReadSwitch, NoArgumentGivesEmptySwitchAndHandle) {
-    const SwitchArgs s = Read({});
-    EXPECT_TRUE(s.valid);
-    EXPECT_TRUE(s.switchText.empty());
-    EXPECT_TRUE(s.handleText.empty());
-}
-
-TEST(ReadSwitch, ShortSwitchTakesHandleFromSecondArgument) {
-    SwitchArgs s = Read({u"/p", u"1234"});
-    EXPECT_TRUE(s.valid);
-    EXPECT_EQ(s.switchText, u"/p");
-    EXPECT_EQ(s.handleText, u"1234");
-    s = Read({u"s"});
-    EXPECT_EQ(s.switchText, u"s");
-    EXPECT_TRUE(s.handleText.empty());
-}
-
-TEST(ReadSwitch, ColonFormSplitsSwitchAndHandle) {
-    SwitchArgs s = Read({u"/p:65602"});
-    EXPECT_TRUE(s.valid);
-    EXPECT_EQ(s.switchText, u"/p");
-    EXPECT_EQ(s.handleText, u"65602");
-    s = Read({u"c:42"});
-    EXPECT_TRUE(s.valid);
-    EXPECT_EQ(s.switchText, u"c");
-    EXPECT_EQ(s.handleText, u"42");
-    s = Read({u"/c:"});
-    EXPECT_TRUE(s.valid);
-    EXPECT_EQ(s.switchText, u"/c");
-    EXPECT_TRUE(s.handleText.empty());
-}
-
-TEST(ReadSwitch, LongArgumentWithoutEarlyColonIsInvalid) {
-    EXPECT_FALSE(Read({u"abc"}).valid);
-    EXPECT_FALSE(Read({u"/pp:12"}).valid);  // colon is the fourth character
-    EXPECT_FALSE(Read({u""}).valid);
-}
-
-TEST(ReadSwitch, HandleLongerThanNineteenCharactersIsRefusedNotCut) {
-    // Cutting "12345678901234567890" to 19 characters would name another
-    // window; such a handle is refused like any invalid argument.
-    EXPECT_TRUE(Read({u"/p", u"1234567890123456789"}).valid);
-    EXPECT_FALSE(Read({u"/p", u"12345678901234567890"}).valid);
-    EXPECT_FALSE(Read({u"/p:12345678901234567890"}).valid);
+// Each form the command line may take: the switch and the handle it is
+// split into, or a refusal, which the program answers like any invalid
+// argument.
+TEST(ReadSwitch, SplitsEachFormOrRefusesIt) {
+    const struct {
+        const char* what;
+        std::vector<const char16_t*> args;
+        bool valid;
+        const char16_t* switchText;
+        const char16_t* handleText;
+    } cases[] = {
+        {"no argument", {}, true, u"", u""},
+        {"short switch, handle in the second argument", {u"/p", u"1234"}, true, u"/p", u"1234"},
+        {"bare letter without a handle", {u"s"}, true, u"s", u""},
+        {"colon form", {u"/p:65602"}, true, u"/p", u"65602"},
+        {"colon form of a bare letter", {u"c:42"}, true, u"c", u"42"},
+        {"colon form with nothing after it", {u"/c:"}, true, u"/c", u""},
+        {"a nineteen-character handle", {u"/p", u"1234567890123456789"}, true, u"/p", u"1234567890123456789"},
+        {"long argument without a colon", {u"abc"}, false, u"", u""},
+        {"colon as the fourth character", {u"/pp:12"}, false, u"", u""},
+        {"empty argument", {u""}, false, u"", u""},
+        // Cutting a twenty-character handle to nineteen would name another
+        // window.
+        {"a twenty-character handle", {u"/p", u"12345678901234567890"}, false, u"", u""},
+        {"a twenty-character handle in colon form", {u"/p:12345678901234567890"}, false, u"", u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const SwitchArgs s = Read(c.args);
+        EXPECT_EQ(s.valid, c.valid);
+        if (!c.valid) continue;
+        EXPECT_EQ(s.switchText, c.switchText);
+        EXPECT_EQ(s.handleText, c.handleText);
+    }
 }
 
 TEST(IsSwitch, AcceptsSlashDashAndBareLetterInEitherCase) {
-    for (const char16_t* text : {u"/s", u"-s", u"s", u"/S", u"S"}) EXPECT_TRUE(IsSwitch(text, u's'));
-    EXPECT_FALSE(IsSwitch(u"/x", u's'));
-    EXPECT_FALSE(IsSwitch(u"ss", u's'));
-    EXPECT_FALSE(IsSwitch(u"", u's'));
+    const struct {
+        const char16_t* text;
+        bool isS;
+    } cases[] = {
+        {u"/s", true}, {u"-s", true},  {u"s", true},   {u"/S", true},
+        {u"S", true},  {u"/x", false}, {u"ss", false}, {u"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(IsSwitch(c.text, u's'), c.isS);
+    }
 }
 
 TEST(RoleFromExtension, ByExtensionIgnoringCase) {

@@ -40,10 +40,24 @@ TEST(ErrorLogLine, WindowsErrorIsSigned) {
     EXPECT_NE(line.find(u" , Quorvel , 928 , "), std::u16string::npos);
 }
 
-TEST(OsNames, LogNames) {
-    EXPECT_EQ(OsLogName(WindowsVersion::Win81, false), u"Win81");
-    EXPECT_EQ(OsLogName(WindowsVersion::Other, false), u"?");
-    EXPECT_EQ(OsLogName(WindowsVersion::Vista, true), u"Vista-64bit");
+// The operating system as the log names it. AppState is allocated
+// zero-filled, so until start-up has detected the version the log names it
+// "?", not some real Windows.
+TEST(ErrorLogLine, NamesTheWindowsItRunsOn) {
+    const struct {
+        const char* what;
+        WindowsVersion version;
+        bool windows64;
+        const char16_t* name;
+    } cases[] = {
+        {"Windows 8.1", WindowsVersion::Win81, false, u"Win81"},
+        {"64-bit Vista", WindowsVersion::Vista, true, u"Vista-64bit"},
+        {"not yet detected", WindowsVersion{}, false, u"?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(OsLogName(c.version, c.windows64), c.name);
+    }
 }
 
 TEST(CtimeText, MatchesTheRuntimeForm) { EXPECT_EQ(CtimeText(2026, 0, 5, 1, 9, 3, 7), u"Mon Jan 05 09:03:07 2026"); }

@@ -88,65 +88,102 @@ TEST(WalkAdapters, InclusiveRectanglesPrimaryAndUntouchedAlbums) {
     EXPECT_EQ(t.entries[1].deviceIndex, 1);
 }
 
-TEST(MapAlbums, OneMonitorWithAStaleSecondAlbumGetsTheDefault) {
-    MonitorTable t = Table({Screen(0, 0, true)}, {1});
-    const MappingResult r = MapAlbums(t, MappingMode::Program);
-    EXPECT_TRUE(r.onlyOneDisplay);
-    EXPECT_EQ(Albums(t), (std::vector<int>{0}));
-    EXPECT_TRUE(r.albumInUse[0]);
-    EXPECT_FALSE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, ProgramModeTwoMonitorsLeavesThePrimaryFree) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)});
-    const MappingResult r = MapAlbums(t, MappingMode::Program);
-    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0}));
-    EXPECT_TRUE(r.albumInUse[0]);
-    EXPECT_FALSE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, ProgramModePrimaryInTheMiddleGivesTwoGroups) {
-    MonitorTable t = Table({Screen(-1920, 0), Screen(0, 0, true), Screen(1920, 0)});
-    const MappingResult r = MapAlbums(t, MappingMode::Program);
-    EXPECT_EQ(Albums(t), (std::vector<int>{0, -1, 1}));
-    EXPECT_TRUE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, ProgramModeRowLeftOfThePrimaryJoinsOneGroup) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(-1920, 0), Screen(-3840, 0), Screen(-5760, 0)});
-    const MappingResult r = MapAlbums(t, MappingMode::Program);
-    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0, 0, 0}));
-    EXPECT_FALSE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, ProgramModeAThirdGroupKeepsItsOldValue) {
-    // Two far apart screens start A and B; a third touching neither keeps -1.
-    MonitorTable t = Table({Screen(0, 0, true), Screen(10000, 0), Screen(20000, 0), Screen(30000, 0)});
-    MapAlbums(t, MappingMode::Program);
-    EXPECT_EQ(Albums(t), (std::vector<int>{-1, 0, 1, -1}));
-}
-
-TEST(MapAlbums, SaverModeWithStoredValuesStopsAtTheSecondAlbum) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0)}, {0, 1, 0});
-    const MappingResult r = MapAlbums(t, MappingMode::SaverOrConfigure);
-    EXPECT_FALSE(r.defaultWritten);
-    EXPECT_TRUE(r.albumInUse[0]);
-    EXPECT_TRUE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, SaverModeDefaultShowsTheFirstAlbumEverywhere) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)}, {-1, 5});
-    const MappingResult r = MapAlbums(t, MappingMode::SaverOrConfigure);
-    EXPECT_TRUE(r.defaultWritten);
-    EXPECT_EQ(Albums(t), (std::vector<int>{0, 0}));
-    EXPECT_FALSE(r.albumInUse[1]);
-}
-
-TEST(MapAlbums, PreviewLeavesEverythingAlone) {
-    MonitorTable t = Table({Screen(0, 0, true)}, {-1});
-    const MappingResult r = MapAlbums(t, MappingMode::Preview);
-    EXPECT_EQ(Albums(t), (std::vector<int>{-1}));
-    EXPECT_FALSE(r.albumInUse[0]);
+// Each row: the monitors as the walk stores them, the album fields the
+// settings held (-1 for none), and the mapping that follows.
+TEST(MapAlbums, StoredOrDefaultMappingOfEachLayout) {
+    const struct {
+        const char* what;
+        std::vector<AdapterInfo> adapters;
+        std::vector<int> stored;
+        MappingMode mode;
+        std::vector<int> albums;
+        bool firstInUse, secondInUse, defaultWritten, onlyOneDisplay;
+    } cases[] = {
+        {"one monitor with a stale second album gets the default",
+         {Screen(0, 0, true)},
+         {1},
+         MappingMode::Program,
+         {0},
+         true,
+         false,
+         true,
+         true},
+        {"program, two monitors: the primary stays free",
+         {Screen(0, 0, true), Screen(1920, 0)},
+         {},
+         MappingMode::Program,
+         {-1, 0},
+         true,
+         false,
+         true,
+         false},
+        {"program, the primary in the middle: two groups",
+         {Screen(-1920, 0), Screen(0, 0, true), Screen(1920, 0)},
+         {},
+         MappingMode::Program,
+         {0, -1, 1},
+         true,
+         true,
+         true,
+         false},
+        {"program, a row left of the primary joins one group",
+         {Screen(0, 0, true), Screen(-1920, 0), Screen(-3840, 0), Screen(-5760, 0)},
+         {},
+         MappingMode::Program,
+         {-1, 0, 0, 0},
+         true,
+         false,
+         true,
+         false},
+        // Two far apart screens start A and B; a third touching neither
+        // keeps its old value.
+        {"program, a third group keeps its old value",
+         {Screen(0, 0, true), Screen(10000, 0), Screen(20000, 0), Screen(30000, 0)},
+         {},
+         MappingMode::Program,
+         {-1, 0, 1, -1},
+         true,
+         true,
+         true,
+         false},
+        {"saver, stored values are kept",
+         {Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0)},
+         {0, 1, 0},
+         MappingMode::SaverOrConfigure,
+         {0, 1, 0},
+         true,
+         true,
+         false,
+         false},
+        {"saver, the default shows the first album everywhere",
+         {Screen(0, 0, true), Screen(1920, 0)},
+         {-1, 5},
+         MappingMode::SaverOrConfigure,
+         {0, 0},
+         true,
+         false,
+         true,
+         false},
+        {"preview leaves everything alone",
+         {Screen(0, 0, true)},
+         {-1},
+         MappingMode::Preview,
+         {-1},
+         false,
+         false,
+         false,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MonitorTable t = Table(c.adapters, c.stored);
+        const MappingResult r = MapAlbums(t, c.mode);
+        EXPECT_EQ(Albums(t), c.albums);
+        EXPECT_EQ(r.albumInUse[0], c.firstInUse);
+        EXPECT_EQ(r.albumInUse[1], c.secondInUse);
+        EXPECT_EQ(r.defaultWritten, c.defaultWritten);
+        EXPECT_EQ(r.onlyOneDisplay, c.onlyOneDisplay);
+    }
 }
 
 TEST(Touches, ComparesEdgesOnly) {
@@ -158,40 +195,68 @@ TEST(Touches, ComparesEdgesOnly) {
     EXPECT_FALSE(Touches({1921, 0, 3840, 1079}, g));
 }
 
-TEST(AlbumAreaOf, WorkAreaOutsideTheSaverAndOneRowShort) {
-    MonitorTable t = Table({Screen(0, 0, true)}, {0});
-    t.entries[0].work = {0, 0, 1919, 1039};  // a 40-pixel taskbar at the bottom
-    AlbumRect program, saver, none;
-    ASSERT_EQ(AlbumAreaOf(t, 0, false, &program), kOk);
-    EXPECT_EQ(program.width, 1920);
-    EXPECT_EQ(program.height, 1039);
-    ASSERT_EQ(AlbumAreaOf(t, 0, true, &saver), kOk);
-    EXPECT_EQ(saver.height, 1079);
-    EXPECT_EQ(saver.x, 0);
-    EXPECT_EQ(AlbumAreaOf(t, 1, true, &none), kErrNoMonitorsMapped);
-}
-
-TEST(AlbumAreaOf, ATaskbarAtTheSideNarrowsTheAreaAndAnEmptyAreaIsRefused) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0)}, {0, 0});
-    t.entries[0].work = {60, 0, 1919, 1079};  // the taskbar on the left of the primary only
-    AlbumRect r;
-    ASSERT_EQ(AlbumAreaOf(t, 0, false, &r), kOk);
-    EXPECT_EQ(r.x, 60);
-    EXPECT_EQ(r.width, 3840 - 60);
-    EXPECT_EQ(r.height, 1079);
-
-    MonitorTable one = Table({Screen(0, 0, true)}, {0});
-    one.entries[0].work = {0, 0, 1919, 0};
-    EXPECT_EQ(AlbumAreaOf(one, 0, false, &r), kErrNotPositive);
-}
-
-TEST(AlbumAreaOf, BoundingRectangleOfSeveralMonitors) {
-    MonitorTable t = Table({Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0, false, 1280, 1024)}, {-1, 1, 1});
-    AlbumRect r;
-    ASSERT_EQ(AlbumAreaOf(t, 1, true, &r), kOk);
-    EXPECT_EQ(r.x, 1920);
-    EXPECT_EQ(r.width, 1920 + 1280);
-    EXPECT_EQ(r.height, 1079);
+// The rectangle an album window covers: one row short of its monitors,
+// and outside the saver only what the taskbar leaves free.
+TEST(AlbumAreaOf, BoundingRectangleOfTheAlbumsMonitors) {
+    const MonitorRect whole{0, 0, 1919, 1079};
+    const struct {
+        const char* what;
+        std::vector<AdapterInfo> adapters;
+        std::vector<int> stored;
+        MonitorRect firstWork;  // the first monitor's work area
+        int album;
+        bool saver;
+        Status status;
+        AlbumRect area;
+    } cases[] = {
+        {"a taskbar at the bottom, program",
+         {Screen(0, 0, true)},
+         {0},
+         {0, 0, 1919, 1039},
+         0,
+         false,
+         kOk,
+         {0, 0, 1920, 1039}},
+        {"a taskbar at the bottom, saver",
+         {Screen(0, 0, true)},
+         {0},
+         {0, 0, 1919, 1039},
+         0,
+         true,
+         kOk,
+         {0, 0, 1920, 1079}},
+        {"an album on no monitor", {Screen(0, 0, true)}, {0}, whole, 1, true, kErrNoMonitorsMapped, {}},
+        {"a taskbar on the left of the primary only",
+         {Screen(0, 0, true), Screen(1920, 0)},
+         {0, 0},
+         {60, 0, 1919, 1079},
+         0,
+         false,
+         kOk,
+         {60, 0, 3840 - 60, 1079}},
+        {"nothing left free", {Screen(0, 0, true)}, {0}, {0, 0, 1919, 0}, 0, false, kErrNotPositive, {}},
+        {"several monitors",
+         {Screen(0, 0, true), Screen(1920, 0), Screen(3840, 0, false, 1280, 1024)},
+         {-1, 1, 1},
+         whole,
+         1,
+         true,
+         kOk,
+         {1920, 0, 1920 + 1280, 1079}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MonitorTable t = Table(c.adapters, c.stored);
+        t.entries[0].work = c.firstWork;
+        AlbumRect r;
+        const Status status = AlbumAreaOf(t, c.album, c.saver, &r);
+        EXPECT_EQ(status, c.status);
+        if (status != kOk || c.status != kOk) continue;
+        EXPECT_EQ(r.x, c.area.x);
+        EXPECT_EQ(r.y, c.area.y);
+        EXPECT_EQ(r.width, c.area.width);
+        EXPECT_EQ(r.height, c.area.height);
+    }
 }
 
 TEST(LeavesFirstAlbumDark, OnlyWhenTheSecondAlbumHasAMonitorAndTheFirstNone) {

@@ -15,34 +15,49 @@ TEST(NumberedKey, ReplacesTheLastCharacter) {
     EXPECT_EQ(NumberedKey(u"", 3), u"");
 }
 
-TEST(ParseSettingNumber, TruncatesFloatingPointText) {
-    EXPECT_EQ(ParseSettingNumber(u"72.9").value, 72);
-    EXPECT_EQ(ParseSettingNumber(u"-72.9").value, -72);
-    EXPECT_EQ(ParseSettingNumber(u"  16711680").value, 16711680);
-    EXPECT_EQ(ParseSettingNumber(u"\t3").value, 3);
-    EXPECT_EQ(ParseSettingNumber(u"2x").value, 2);
-    EXPECT_TRUE(ParseSettingNumber(u"0").ok);
-}
-
-TEST(ParseSettingNumber, NoNumberReadsZero) {
-    for (const char16_t* text : {u"", u"   ", u"abc", u"\u0394"}) {
-        const SettingNumber n = ParseSettingNumber(text);
-        EXPECT_EQ(n.value, 0);
-        EXPECT_FALSE(n.ok);
+// A number in the settings file is read as the runtime reads floating-point
+// text, truncated toward zero; beyond 32 bits it saturates, and text that
+// holds no number reads 0 and is not taken.
+TEST(ParseSettingNumber, TruncatesSaturatesOrReadsNothing) {
+    const struct {
+        const char16_t* text;
+        std::int32_t value;
+        bool ok;
+    } cases[] = {
+        {u"0", 0, true},
+        {u"72.9", 72, true},
+        {u"-72.9", -72, true},
+        {u"  16711680", 16711680, true},
+        {u"\t3", 3, true},
+        {u"2x", 2, true},
+        {u"1e30", 2147483647, true},
+        {u"-1e30", -2147483647 - 1, true},
+        // A colour above 0x7FFFFFFF is never written: COLORREF tops at 0x00FFFFFF.
+        {u"4294967295", 2147483647, true},
+        {u"", 0, false},
+        {u"   ", 0, false},
+        {u"abc", 0, false},
+        {u"\u0394", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        const SettingNumber n = ParseSettingNumber(c.text);
+        EXPECT_EQ(n.value, c.value);
+        EXPECT_EQ(n.ok, c.ok);
     }
 }
 
-TEST(ParseSettingNumber, OutOfRangeSaturates) {
-    EXPECT_EQ(ParseSettingNumber(u"1e30").value, 2147483647);
-    EXPECT_EQ(ParseSettingNumber(u"-1e30").value, -2147483647 - 1);
-    // A colour above 0x7FFFFFFF is never written: COLORREF tops at 0x00FFFFFF.
-    EXPECT_EQ(ParseSettingNumber(u"4294967295").value, 2147483647);
-}
-
 TEST(MonitorAlbumIndex, OnlyAlbumNumbersNameAnAlbum) {
-    EXPECT_EQ(MonitorAlbumIndex(1), 0);
-    EXPECT_EQ(MonitorAlbumIndex(2), 1);
-    for (std::int32_t stored : {0, 3, -1, 65538, 2147483647, -2147483647 - 1}) EXPECT_EQ(MonitorAlbumIndex(stored), -1);
+    const struct {
+        std::int32_t stored;
+        int album;  // -1 for none
+    } cases[] = {
+        {1, 0}, {2, 1}, {0, -1}, {3, -1}, {-1, -1}, {65538, -1}, {2147483647, -1}, {-2147483647 - 1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(MonitorAlbumIndex(c.stored), c.album);
+    }
 }
 
 TEST(FormatSettingNumber, DecimalIntegers) {

@@ -6,26 +6,26 @@
 
 using namespace quorvel;
 
-TEST(VersionFromNumbers, NewestMatchFirst) {
-    EXPECT_EQ(VersionFromNumbers(10, 0), WindowsVersion::Win10);
-    EXPECT_EQ(VersionFromNumbers(6, 3), WindowsVersion::Win81);
-    EXPECT_EQ(VersionFromNumbers(6, 4), WindowsVersion::Win81);
-    EXPECT_EQ(VersionFromNumbers(6, 1), WindowsVersion::Win7);
-    EXPECT_EQ(VersionFromNumbers(5, 1), WindowsVersion::WinXP);
-    EXPECT_EQ(VersionFromNumbers(3, 51), WindowsVersion::Other);
+// What start-up makes of the version Windows reports: the newest version
+// the numbers reach, whether the program runs there, and the line it sends
+// to the debugger output (none for a version it does not know).
+TEST(VersionFromNumbers, NewestMatchFirstWithItsDebuggerLine) {
+    const struct {
+        unsigned major, minor;
+        WindowsVersion version;
+        bool supported;
+        const char16_t* debugLine;
+    } cases[] = {
+        {10, 0, WindowsVersion::Win10, true, u"Win10\n"},   {6, 4, WindowsVersion::Win81, true, u"Win8.1\n"},
+        {6, 3, WindowsVersion::Win81, true, u"Win8.1\n"},   {6, 1, WindowsVersion::Win7, true, u"Win7\n"},
+        {6, 0, WindowsVersion::Vista, true, u"WinVista\n"}, {5, 2, WindowsVersion::WinXP64, false, u"WinXP64\n"},
+        {5, 1, WindowsVersion::WinXP, false, u"WinXP\n"},   {3, 51, WindowsVersion::Other, false, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor);
+        const WindowsVersion v = VersionFromNumbers(c.major, c.minor);
+        EXPECT_EQ(v, c.version);
+        EXPECT_EQ(IsSupportedVersion(v), c.supported);
+        EXPECT_EQ(std::u16string(OsDebugName(v)), c.debugLine);
+    }
 }
-
-TEST(WindowsVersion, SupportedAreVistaToTen) {
-    EXPECT_TRUE(IsSupportedVersion(WindowsVersion::Vista));
-    EXPECT_FALSE(IsSupportedVersion(WindowsVersion::WinXP64));
-    EXPECT_FALSE(IsSupportedVersion(WindowsVersion::Other));
-}
-
-TEST(WindowsVersion, DebugNames) {
-    EXPECT_EQ(std::u16string(OsDebugName(WindowsVersion::Win81)), u"Win8.1\n");
-    EXPECT_EQ(std::u16string(OsDebugName(WindowsVersion::Vista)), u"WinVista\n");
-}
-
-// AppState is allocated zero-filled; until start-up has detected the
-// version, the error log must name it "?", not some real Windows.
-TEST(WindowsVersion, ZeroFilledIsUnknown) { EXPECT_EQ(WindowsVersion{}, WindowsVersion::Other); }

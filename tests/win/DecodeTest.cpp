@@ -452,6 +452,9 @@ TEST_F(Decoding, ACopyAnotherProgramHoldsOpenForAMomentIsStillRewritten) {
     HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    // The hold is the case itself, not a wait for something: a refused open
+    // leaves no trace to wait on, and a fifth of a second lies well inside the
+    // second the rewrite waits.
     std::thread letGo([reader] {
         Sleep(200);
         CloseHandle(reader);

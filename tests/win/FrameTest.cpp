@@ -362,7 +362,11 @@ TEST(FramePhrase, CopiesAtMostTheGivenLengthAndClears) {
     SetAlbumPhrase(0, L"Dunes", 5);
     SetAlbumPhrase(0, nullptr, 5);
     EXPECT_STREQ(frame.View()->phrase, L"");
-    SetAlbumPhrase(1, L"no view", 7);  // album 2 has none: ignored
+    // Album 2 has no view here: its phrase goes nowhere, not into album 1.
+    SetAlbumPhrase(0, L"Dunes", 5);
+    SetAlbumPhrase(1, L"no view", 7);
+    EXPECT_STREQ(frame.View()->phrase, L"Dunes");
+    EXPECT_EQ(gDisplayState->albums[1].view, nullptr);
 }
 
 TEST(FrameView, PrepareTakesColourPhraseAndFontFromTheSettings) {

@@ -271,8 +271,8 @@ TEST(WriteSettings, RefusedWriteShowsAndReturns10061) {
     // A settings "file" that is a folder cannot be written.
     CreateDirectoryW(records.settingsFile().c_str(), nullptr);
     BoxWatcher boxes;
+    // The box is modal on this thread: the watcher has seen it when the write returns.
     EXPECT_EQ(WriteSettingTextById(IDS_KEY_FONT_NAME, 0, L"Arial"), kErrIniWrite);
-    Sleep(300);
     const auto seen = boxes.Boxes();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"Quorvel.ini not found in C:\\Users\\CurrentUserName\\AppData\\Local\\Fenwold\\Quorvel");
