@@ -87,25 +87,16 @@ bool InstalledByPackage() {
 
 }  // namespace
 
-TEST(Installer, ProgramStartedInItsInstallFolderFindsTheDefaultContent) {
+// Started from the Start menu, in its own folder, the program finds the
+// content the package put beside it; uninstalling then takes the program
+// away but leaves the user's albums, settings and record.
+TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
     ExpectDefaultContentCopied();
-}
 
-TEST(Installer, SaverStartedFromTheSystemFolderFindsTheContentBesideItself) {
-    // Windows starts a screen saver with the system folder as its current
-    // folder, where there is no "res" and no boards folder.
-    ASSERT_FALSE(FolderExists(JoinPath(SystemFolder(), L"res")));
-    EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.scr"), L"/s", SystemFolder()), 0u);
-    ExpectDefaultContentCopied();
-}
-
-TEST(Installer, UninstallRemovesTheProgramAndKeepsTheUsersAlbums) {
     if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
     const std::wstring package = PackagePath();
     ASSERT_TRUE(FileExists(package)) << Narrow(package);
-
-    ASSERT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
     const std::wstring trip = UserPath(L"QuorvelAlbums\\Trip");
     ASSERT_TRUE(CreateDirectoryW(trip.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(JoinPath(InstallFolder(), L"QuorvelMattingBoards\\05.jpg").c_str(),
@@ -131,4 +122,12 @@ TEST(Installer, UninstallRemovesTheProgramAndKeepsTheUsersAlbums) {
     EXPECT_TRUE(FileExists(UserPath(std::wstring(L"QuorvelAlbums\\DefaultAlbum1\\") + kAlbum1Picture)));
     EXPECT_EQ(ReadFileBytes(UserPath(L"Quorvel.ini")), settings);
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), UserFolder());
+}
+
+TEST(Installer, SaverStartedFromTheSystemFolderFindsTheContentBesideItself) {
+    // Windows starts a screen saver with the system folder as its current
+    // folder, where there is no "res" and no boards folder.
+    ASSERT_FALSE(FolderExists(JoinPath(SystemFolder(), L"res")));
+    EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.scr"), L"/s", SystemFolder()), 0u);
+    ExpectDefaultContentCopied();
 }

@@ -1,8 +1,8 @@
-// Starting Quorvel in each role and with faulty command lines, as a user or
-// Windows' screen-saver settings would, and what it leaves behind.
+// Starting Quorvel in each role, as a user or Windows' screen-saver settings
+// would, and the starts it refuses with a box.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <functional>
 
 #include "tests/e2e/Driver.h"
 
@@ -17,12 +17,12 @@ const wchar_t kPreviewHandle[] =
 const wchar_t kConfigureHandle[] =
     L"Sorry, command line argument for configuration (c) mode misses a valid handle to a parent window";
 
-std::wstring ErrorLog() { return JoinPath(JoinPath(RoamingAppData(), L"Fenwold Quorvel"), L"Quorvel_ErrorsLog.csv"); }
+std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
 
-// Starts the program, expects one box with `text`, answers OK and returns
-// the exit code.
-std::optional<DWORD> ExpectOneBox(const std::wstring& program, const std::wstring& args, const std::wstring& text,
-                                  const std::wstring& caption = kCaption) {
+// Starts the program, expects one box with `caption` and `text`, answers
+// OK and returns the exit code.
+std::optional<DWORD> ExpectOneBox(const std::wstring& program, const std::wstring& args, const std::wstring& caption,
+                                  const std::wstring& text) {
     Process p;
     EXPECT_TRUE(p.Start(program, args)) << p.StartError();
     const auto box = WaitForMessageBox(p.Pid());
@@ -48,33 +48,72 @@ bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& text) {
     return false;
 }
 
-}  // namespace
-
-TEST(CommandLine, UnknownSwitchIsRefused) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"/x", kNotValid), 0u);
+// Moves `path` aside for one case; false when it cannot.
+bool MoveAside(const std::wstring& path) { return MoveFileW(path.c_str(), (path + L".away").c_str()) != FALSE; }
+bool PutBack(const std::wstring& path) {
+    return (!FolderExists(path) || DeleteTree(path)) && MoveFileW((path + L".away").c_str(), path.c_str()) != FALSE;
 }
 
-TEST(CommandLine, ThreeLettersWithoutColonAreRefused) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"abc", kNotValid), 0u);
+// A start that shows one box and ends: the box, and what the case changes
+// in the prefix before the start and puts back after it, so that each case
+// meets a machine as installed and a user who never started Quorvel.
+struct RefusedStart {
+    const char* name;
+    std::wstring program;
+    std::wstring args;
+    std::wstring caption;
+    std::wstring text;
+    std::function<bool()> prepare = [] { return true; };
+    std::function<bool()> restore = [] { return true; };
+};
+
+// Each role's start with a command line Windows or a user may give. How the
+// arguments are read is the unit tests' (ReadSwitch, IsSwitch, HandleValue,
+// RoleFromExtension); these are the boxes and the roles that follow.
+void ExpectRefusedStarts() {
+    const std::wstring scr = InstalledProgram(L"Quorvel.scr"), exe = InstalledProgram(L"Quorvel.exe");
+    const std::wstring boards = InstalledProgram(L"QuorvelMattingBoards");
+    const RefusedStart cases[] = {
+        {"a switch no role has", scr, L"/x", kCaption, kNotValid},
+        // Cut to 19 characters, the handle would name another window.
+        {"a handle too long to read, refused not cut", scr, L"/p 12345678901234567890", kCaption, kNotValid},
+        {"a preview without a handle", scr, L"/p", kCaption, kPreviewHandle},
+        {"a configuration with a handle that is no window", scr, L"/c 123456", kCaption, kConfigureHandle},
+        {"a copy named neither .exe nor .scr", JoinPath(InstalledDataFolder(), L"Quorvel.bin"), L"", kCaption,
+         L"Application was found but failed to execute for some reason.",
+         [exe] { return CopyFileW(exe.c_str(), JoinPath(InstalledDataFolder(), L"Quorvel.bin").c_str(), FALSE) != 0; },
+         [] { return DeleteFileW(JoinPath(InstalledDataFolder(), L"Quorvel.bin").c_str()) != FALSE; }},
+        {"Windows XP", exe, L"", kCaption, L"Current operating system not supported.",
+         [] { return SetWineVersion(L"winxp"); },
+         [] {
+             return RegDeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Quorvel.exe") &&
+                    RegDeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Quorvel.scr");
+         }},
+        {"the machine-wide data gone", exe, L"", kCaption,
+         L"Unexpected or missing file or folder during first time initialization.Please run Quorvel repair from "
+         L"Control Panel",
+         [] { return MoveAside(InstalledDataFolder()); }, [] { return PutBack(InstalledDataFolder()); }},
+        // The album step fails after the first-time copy: start-up's own
+        // catcher shows it under the program's name.
+        {"one default board installed", exe, L"", L"Quorvel", L"Missing matting board photo file",
+         [boards] {
+             return MoveAside(boards) && CreateDirectoryW(boards.c_str(), nullptr) &&
+                    CopyFileW(JoinPath(boards + L".away", L"01.jpg").c_str(), JoinPath(boards, L"01.jpg").c_str(),
+                              FALSE);
+         },
+         [boards] { return PutBack(boards) && (!FolderExists(UserFolder()) || DeleteTree(UserFolder())); }},
+    };
+    for (const RefusedStart& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.prepare());
+        EXPECT_EQ(ExpectOneBox(c.program, c.args, c.caption, c.text), 0u);
+        ASSERT_TRUE(c.restore());
+    }
 }
 
-TEST(CommandLine, PreviewWithoutHandleIsRefused) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"/p", kPreviewHandle), 0u);
-}
-
-TEST(CommandLine, PreviewWithHandleZeroIsRefused) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"/p 0", kPreviewHandle), 0u);
-}
-
-TEST(CommandLine, TooLongHandleIsRefusedNotCut) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"/p 12345678901234567890", kNotValid), 0u);
-}
-
-TEST(CommandLine, ConfigureWithABadHandleIsRefused) {
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.scr"), L"/c 123456", kConfigureHandle), 0u);
-}
-
-TEST(CommandLine, PreviewAcceptsAWindowHandleInColonForm) {
+// "/p:<handle>", as Windows' settings start the preview: it appears inside
+// the parent and lives as long as the parent.
+void ExpectPreviewInsideItsParent() {
     HWND parent = MakeParentWindow();
     ASSERT_NE(parent, nullptr);
     Process p;
@@ -82,7 +121,6 @@ TEST(CommandLine, PreviewAcceptsAWindowHandleInColonForm) {
     options.captureDebugOutput = true;
     const std::wstring args = L"/p:" + std::to_wstring(reinterpret_cast<INT_PTR>(parent));
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), args, options));
-    // The preview appears inside the parent and lives as long as the parent.
     auto pump = [] {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -107,18 +145,25 @@ TEST(CommandLine, PreviewAcceptsAWindowHandleInColonForm) {
     EXPECT_FALSE(HasLine(lines, kPreviewHandle));
 }
 
-TEST(Roles, AnyOtherExtensionEndsWith10014) {
-    const std::wstring copy = JoinPath(InstalledDataFolder(), L"Quorvel.bin");
-    ASSERT_TRUE(CopyFileW(InstalledProgram(L"Quorvel.exe").c_str(), copy.c_str(), FALSE));
-    EXPECT_EQ(ExpectOneBox(copy, L"", L"Application was found but failed to execute for some reason."), 0u);
+// The program ignores the saver's switches: "Quorvel.exe /s" is the program
+// with its captioned album window, not the full-screen saver.
+void ExpectExeWithSaverSwitchRunsAsTheProgram() {
+    Process p;
+    StartOptions options;
+    options.captureDebugOutput = true;
+    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"/s", options));
+    HWND window = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+    const auto lines = p.DebugLines();
+    EXPECT_TRUE(HasLine(lines, L"Quorvel as regular exe is launching"));
+    EXPECT_FALSE(HasLine(lines, L"Screen saver mode of Quorvel"));
 }
 
-TEST(Roles, WindowsXpIsRefused) {
-    ASSERT_TRUE(SetWineVersion(L"winxp"));
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.exe"), L"", L"Current operating system not supported."), 0u);
-}
-
-TEST(Roles, SecondRegularProgramEndsAtOnceWithoutAWindow) {
+// A second program while one runs ends at once, without a window or a box.
+void ExpectSecondProgramEndsAtOnce() {
     // The first instance holds the named mutex for as long as it runs.
     HANDLE first = CreateMutexW(nullptr, TRUE, L"Quorvel_RegExe");
     ASSERT_NE(first, nullptr);
@@ -132,62 +177,24 @@ TEST(Roles, SecondRegularProgramEndsAtOnceWithoutAWindow) {
     CloseHandle(first);
 }
 
-TEST(Roles, CleanupRunEndsWithoutWritingTheErrorLog) {
-    Process p;
-    StartOptions options;
-    options.captureDebugOutput = true;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"-d", options));
-    EXPECT_EQ(p.WaitExit(), 0u);
-    EXPECT_TRUE(HasLine(p.DebugLines(), L"Quorvel: File Cleanup mode detected"));
-    EXPECT_FALSE(FileExists(ErrorLog()));
-}
+}  // namespace
 
-TEST(Roles, ExeIgnoresSaverSwitchesAndRunsAsTheProgram) {
-    Process p;
-    StartOptions options;
-    options.captureDebugOutput = true;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe"), L"/s", options));
-    // The program's album window, not the saver's full-screen one.
-    HWND window = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(p.WaitExit(), 0u);
-    const auto lines = p.DebugLines();
-    EXPECT_TRUE(HasLine(lines, L"Quorvel as regular exe is launching"));
-    EXPECT_FALSE(HasLine(lines, L"Screen saver mode of Quorvel"));
-}
-
-TEST(FirstRun, CopiesTheSharedDataAndWritesTheRegistryRecord) {
-    const std::wstring user = JoinPath(RoamingAppData(), L"Fenwold Quorvel");
-    ASSERT_FALSE(FolderExists(user));
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    HWND window = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
-    ASSERT_NE(window, nullptr);
-    PressKey(window, VK_SPACE);
-    EXPECT_EQ(p.WaitExit(), 0u);
-    EXPECT_TRUE(FolderExists(user));
-    const std::vector<std::wstring> copied = ListFolder(user);
-    // The theme package is opened where it is installed; every other file
-    // of the machine-wide folder is the user's own copy.
-    for (const std::wstring& name : ListFolder(InstalledDataFolder()))
-        if (!name.ends_with(L".themepack"))
-            EXPECT_NE(std::find(copied.begin(), copied.end(), name), copied.end()) << std::string(name.begin(), name.end());
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), user);
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"ThemePath"),
-              JoinPath(LocalAppData(), L"Microsoft\\Windows\\Themes\\Quorvel"));
-    EXPECT_EQ(RegReadDword(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"installed"), 1u);
-    EXPECT_FALSE(FileExists(ErrorLog()));
-}
-
-TEST(FirstRun, MissingSharedDataEndsWith10083) {
-    const std::wstring data = InstalledDataFolder();
-    const std::wstring moved = data + L".away";
-    ASSERT_TRUE(MoveFileW(data.c_str(), moved.c_str()));
-    EXPECT_EQ(ExpectOneBox(InstalledProgram(L"Quorvel.exe"), L"",
-                           L"Unexpected or missing file or folder during first time initialization.Please run Quorvel "
-                           L"repair from Control Panel"),
-              0u);
-    MoveFileW(moved.c_str(), data.c_str());
+TEST(CommandLine, EachRoleStartsOrIsRefusedWithItsBox) {
+    ASSERT_FALSE(FolderExists(UserFolder()));
+    {
+        SCOPED_TRACE("refused starts");
+        ExpectRefusedStarts();
+    }
+    {
+        SCOPED_TRACE("a preview inside its parent");
+        ExpectPreviewInsideItsParent();
+    }
+    {
+        SCOPED_TRACE("the program started with the saver's switch");
+        ExpectExeWithSaverSwitchRunsAsTheProgram();
+    }
+    {
+        SCOPED_TRACE("a second program");
+        ExpectSecondProgramEndsAtOnce();
+    }
 }

@@ -199,7 +199,15 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     wcscpy(gUserSettings->albumFolderName[1], L"Alps");
     wcscpy(gDisplayState->albums[0].mattingFile, L"mine.jpg");
     wcscpy(gDisplayState->albums[1].mattingFile, L"mine.jpg");
-    ASSERT_EQ(PrepareAlbums(), kOk);
+    {
+        BoxWatcher watcher;
+        ASSERT_EQ(PrepareAlbums(), kOk);
+        EXPECT_TRUE(watcher.Boxes().empty());
+    }
+    // The fall-back is silent: no box, no log, and the folder the settings
+    // named is not made.
+    EXPECT_FALSE(PathExists(UserPath(records, L"Quorvel_ErrorsLog.csv").c_str()));
+    EXPECT_FALSE(PathExists(UserPath(records, L"Gone").c_str()));
     EXPECT_EQ(std::wstring(gUserSettings->albumsPath), UserPath(records, L"QuorvelAlbums"));
     EXPECT_EQ(std::wstring(gUserSettings->mattingsPath), UserPath(records, L"QuorvelMattingBoards"));
     for (int a = 0; a < 2; ++a) {
@@ -234,10 +242,21 @@ TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
 }
 
+// Seventy photos is the limit itself: no warning. One more is warned
+// about; the album shows the first seventy and the user's file stays.
 TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     ProcessRecords records;
     DefaultContent content;
-    ChooseNewAlbum(records, 0, L"Big", 71);
+    ChooseNewAlbum(records, 0, L"Big", 70);
+    {
+        BoxWatcher watcher;
+        ASSERT_EQ(SettleAlbumsRoot(), kOk);
+        ASSERT_EQ(PrepareAlbumFolder(0), kOk);
+        EXPECT_TRUE(watcher.Boxes().empty());
+    }
+    EXPECT_EQ(gDisplayState->albums[0].photoCount, 70);
+    const std::wstring big = UserPath(records, L"QuorvelAlbums\\Big");
+    ASSERT_TRUE(CopyFileW((big + L"\\p1000.jpg").c_str(), (big + L"\\p1070.jpg").c_str(), FALSE));
     std::vector<SeenBox> boxes;
     {
         BoxWatcher watcher;
@@ -253,6 +272,9 @@ TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     int cached = 0;
     ASSERT_EQ(CountFiles(UserPath(records, L"QuorvelAlbums\\Big\\BMP").c_str(), L"*.BMP", &cached), kOk);
     EXPECT_EQ(cached, 70);
+    int photos = 0;
+    ASSERT_EQ(CountFiles(big.c_str(), L"*.jpg", &photos), kOk);
+    EXPECT_EQ(photos, 71);
 }
 
 TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
@@ -261,7 +283,11 @@ TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
     ChooseNewAlbum(records, 1, L"Notes", 3, L".txt");
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gDisplayState->albums[1].folderName), L"DefaultAlbum2");
+    // The choice is replaced for this run only: start-up writes no settings,
+    // and the user's folder is left as it was.
     EXPECT_EQ(std::wstring(gUserSettings->albumFolderName[1]), L"DefaultAlbum2");
+    EXPECT_FALSE(PathExists(records.settingsFile().c_str()));
+    EXPECT_EQ(Listing(UserPath(records, L"QuorvelAlbums\\Notes")), (Names{L"p1000.txt", L"p1001.txt", L"p1002.txt"}));
     EXPECT_EQ(gDisplayState->albums[1].photoCount, 1);
     ASSERT_EQ(DecodeAlbum(1), kOk);
     EXPECT_EQ(ColourAt(gDisplayState->albums[1].photos[0].block, 0, 0), kZoomOutColour);
@@ -342,19 +368,6 @@ TEST(PrepareAlbums, APreviewAlbumWithoutAPhotoThatShowsGivesWayToTheDefaultAlbum
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 1);
 }
 
-TEST(CopyDefaultMattings, SkipsEveryThumbnailCacheName) {
-    ProcessRecords records;
-    DefaultContent content(2);
-    for (const wchar_t* name : {L"thumbs.db", L"THUMBS.DB", L"THUMBS", L"Thu"}) content.AddOther(name);
-    CreateDirectoryW(UserPath(records, L"Boards").c_str(), nullptr);
-    wcscpy(gUserSettings->mattingsPath, UserPath(records, L"Boards").c_str());
-    ASSERT_EQ(CopyDefaultMattings(), kOk);
-    int count = 0;
-    ASSERT_EQ(CountFiles(gUserSettings->mattingsPath, L"*", &count), kOk);
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(Mattings(), (std::set<std::wstring>{L"01.jpg", L"02.jpg"}));
-}
-
 // A boards folder the user chose may hold a picture of their own under a
 // default board's name: the albums take default boards, copied now or
 // before, not the user's picture.
@@ -371,6 +384,8 @@ TEST(CopyDefaultMattings, TheAlbumsTakeDefaultBoardsNotTheUsersOfTheSameName) {
     }
 }
 
+// Explorer's thumbnail cache beside the one board is no second board, and
+// is not copied (which names are such caches is IsThumbnailCacheName's).
 TEST(CopyDefaultMattings, OneBoardGives10052) {
     ProcessRecords records;
     DefaultContent content(1);
@@ -378,6 +393,31 @@ TEST(CopyDefaultMattings, OneBoardGives10052) {
     CreateDirectoryW(UserPath(records, L"Boards").c_str(), nullptr);
     wcscpy(gUserSettings->mattingsPath, UserPath(records, L"Boards").c_str());
     EXPECT_EQ(CopyDefaultMattings(), kErrMissingMatting);
+    EXPECT_EQ(Listing(UserPath(records, L"Boards")), Names{L"01.jpg"});
+}
+
+// While both chosen boards are there the boards folder stays as the user
+// made it. A chosen board that has gone brings back the default boards the
+// folder lacks; a file already there, a default board the user changed or
+// a picture of their own, is never replaced.
+TEST(PrepareMattings, AChosenBoardGoneBringsBackOnlyTheMissingDefaultBoards) {
+    ProcessRecords records;
+    DefaultContent content(3);
+    const std::wstring boards = UserPath(records, L"QuorvelMattingBoards");
+    CreateDirectoryW(boards.c_str(), nullptr);
+    ASSERT_TRUE(WriteImage(boards + L"\\01.jpg", kBoardSide, kBoardSide, 0x102030));
+    ASSERT_TRUE(WriteImage(boards + L"\\mine.jpg", kBoardSide, kBoardSide, 0x302010));
+    const std::string changed = ReadBytes(boards + L"\\01.jpg");
+    wcscpy(gDisplayState->albums[0].mattingFile, L"01.jpg");
+    wcscpy(gDisplayState->albums[1].mattingFile, L"mine.jpg");
+    ASSERT_EQ(PrepareMattings(), kOk);
+    EXPECT_EQ(Listing(boards), (Names{L"01.jpg", L"mine.jpg"}));
+
+    wcscpy(gDisplayState->albums[1].mattingFile, L"gone.jpg");
+    ASSERT_EQ(PrepareMattings(), kOk);
+    EXPECT_EQ(Listing(boards), (Names{L"01.jpg", L"02.jpg", L"03.jpg", L"mine.jpg"}));
+    EXPECT_EQ(ReadBytes(boards + L"\\01.jpg"), changed);
+    EXPECT_EQ(ReadBytes(boards + L"\\02.jpg"), ReadBytes(content.folder / L"QuorvelMattingBoards\\02.jpg"));
 }
 
 TEST(CopyDefaultMattings, EmptyPathMeansTheDefaultFolder) {
