@@ -6,7 +6,7 @@
 #   Windows ctest  unit tests, Win32 integration tests and e2e tests, each
 #                  under Wine in a fresh prefix (tools/wine-test.sh)
 # Options: --native-only, --win-only; extra ctest arguments after "--",
-# e.g. tools/test.sh --win-only -- -R Harness
+# e.g. tools/test.sh --win-only -- -R CommandLine
 set -u
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
