@@ -57,11 +57,27 @@ void ExpectFits(HWND dialog, const std::string& what) {
         }
 }
 
+// Configure mode hides the album phrases: the saver phrase takes their place
+// rather than leaving an empty block, and the dialog keeps no spare height.
+void ExpectNoEmptyBlock(HWND home, const std::string& what) {
+    SCOPED_TRACE(what);
+    const RECT header = Rect(FindControl(home, IDC_HOME_HEADER));
+    const RECT saver = Rect(FindControl(home, IDC_SAVER_GROUP));
+    const RECT firstButton = Rect(FindControl(home, IDC_IMPORT_ALBUM));
+    // The saver group starts where the album group did, level with the
+    // first button of the right-hand column.
+    EXPECT_LE(saver.top - header.bottom, firstButton.top - header.bottom + 8);
+    int lowest = 0;
+    for (HWND c = GetWindow(home, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsControlVisible(c)) lowest = std::max<int>(lowest, Rect(c).bottom);
+    EXPECT_LE(ClientRect(home).bottom - lowest, 2 * (firstButton.top - header.bottom) + 8);
+}
+
 // A dialog of the program other than Home and other than a message box.
 HWND WaitForPanel(DWORD pid) {
     return WaitForWindow(pid, [](HWND w) {
-        return ClassName(w) == L"#32770" && WindowText(w) != kHome && WindowText(w).find(L"Quorvel") != std::wstring::npos &&
-               FindControl(w, 0xFFFF) == nullptr;
+        return ClassName(w) == L"#32770" && WindowText(w) != kHome &&
+               WindowText(w).find(L"Quorvel") != std::wstring::npos && FindControl(w, 0xFFFF) == nullptr;
     });
 }
 
@@ -77,8 +93,8 @@ void ClosePanel(const Process& p, HWND panel) {
 
 class DialogFit : public ::testing::Test {
 protected:
-    // The configure screen: Home without the album controls, About, and the
-    // panels it opens.
+    // The configure screen: Home without the album controls, and without
+    // the room they took, About, and the panels it opens.
     void ConfigureScreen(int dpi) {
         Process p;
         ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
@@ -86,6 +102,7 @@ protected:
         ASSERT_NE(home, nullptr);
         const std::string at = " at " + std::to_string(dpi) + " DPI";
         ExpectFits(home, "configure Home" + at);
+        ExpectNoEmptyBlock(home, "configure Home" + at);
         for (int button : {IDC_PHOTOS_PANEL, IDC_MATTINGS_PANEL, IDC_PHRASES_PANEL, IDC_MONITORS_PANEL}) {
             ASSERT_TRUE(ClickButton(FindControl(home, button)));
             HWND panel = WaitForPanel(p.Pid());
@@ -129,24 +146,5 @@ protected:
 TEST_F(DialogFit, OnALaptopScreen) { EveryDialogAtEveryDpi(); }
 TEST_F(DialogFit, OnAFullHdScreen) { EveryDialogAtEveryDpi(); }
 TEST_F(DialogFit, OnA4kScreen) { EveryDialogAtEveryDpi(); }
-
-// Configure mode hides the album phrases: the saver phrase takes their place
-// rather than leaving an empty block, and the dialog keeps no spare height.
-TEST(ConfigureHome, LeavesNoEmptyBlockWhereTheAlbumGroupWas) {
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
-    HWND home = WaitForWindow(p.Pid(), kHome);
-    ASSERT_NE(home, nullptr);
-    const RECT header = Rect(FindControl(home, IDC_HOME_HEADER));
-    const RECT saver = Rect(FindControl(home, IDC_SAVER_GROUP));
-    const RECT firstButton = Rect(FindControl(home, IDC_IMPORT_ALBUM));
-    // The saver group starts where the album group did, level with the
-    // first button of the right-hand column.
-    EXPECT_LE(saver.top - header.bottom, firstButton.top - header.bottom + 8);
-    int lowest = 0;
-    for (HWND c = GetWindow(home, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
-        if (IsControlVisible(c)) lowest = std::max<int>(lowest, Rect(c).bottom);
-    EXPECT_LE(ClientRect(home).bottom - lowest, 2 * (firstButton.top - header.bottom) + 8);
-}
 
 }  // namespace

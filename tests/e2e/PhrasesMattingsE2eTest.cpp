@@ -98,6 +98,8 @@ public:
         if (block_ != nullptr) VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
         if (process_ != nullptr) CloseHandle(process_);
     }
+    // The index of the selected item, or -1.
+    int Selected() { return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); }
     // The index of the item of that text, or -1.
     int Find(const std::wstring& text) {
         const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
@@ -146,46 +148,14 @@ TEST_F(ProgramPanel, PhrasesPanelTakesAGreekPhraseInAChosenColourToTheFileAndThe
     ASSERT_TRUE(WaitUntil([&] { return IniHas(L"CurrentUserSaying1=" + greek); })) << ReadTextFile(Ini()).value_or(L"");
     EXPECT_TRUE(IniHas(L"FontColor1=255\r\n") || IniHas(L"FontColor1=255\n"));
     EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(255, 0, 0)) > 200; }));
-
-    // Pure black is kept and shown as black.
-    panel = Open(IDC_PHRASES_PANEL, kPhrases);
-    ASSERT_NE(panel, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_SELECT_FONT)));
-    ASSERT_TRUE(ChooseFontColour(p, L"Black"));
-    ASSERT_TRUE(WaitUntil([&] { return FindWindowByTitle(p.Pid(), L"Font") == nullptr; }));
-    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IniHas(L"FontColor1=65793"); })) << ReadTextFile(Ini()).value_or(L"");
-    EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(0, 0, 0)) > 200; }));
 }
 
-// On a display scaled to 144 DPI the font dialog opens on the phrase's own
-// size, so that OK without a change keeps it.
-TEST(PhrasesFontDialog, OkWithoutAChangeKeepsTheSizeOnAScaledDisplay) {
-    ASSERT_TRUE(RegWriteDword(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", 144));
-    // A face the prefix has, so that the dialog finds the font it is given.
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"FontName", L"Tahoma",
-                                           JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr")));
-    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
-    ASSERT_NE(home, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(home, IDC_PHRASES_PANEL)));
-    HWND panel = WaitForWindow(p.Pid(), kPhrases);
-    ASSERT_NE(panel, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(panel, IDC_SELECT_FONT)));
-    HWND font = WaitForWindow(p.Pid(), L"Font");
-    ASSERT_NE(font, nullptr);
-    ASSERT_TRUE(ClickButton(FindControl(font, IDOK)));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(font); }));
-    PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(panel); }));
-    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_EQ(p.WaitExit(), 0u);
-    EXPECT_TRUE(IniHas(L"FontName=Tahoma\r\n")) << ReadTextFile(Ini()).value_or(L"");
-    EXPECT_TRUE(IniHas(L"FontSize=72\r\n")) << ReadTextFile(Ini()).value_or(L"");
-}
-
-TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbum) {
+// A text file named as a picture is refused and leaves the board of that
+// name alone; boards imported with it are listed, and one clicked frames
+// the album.
+TEST_F(ProgramPanel, MattingsPanelRefusesATextFileNamedAsAPictureAndAClickedImportedBoardFramesTheAlbum) {
+    const std::string text = "not a picture at all";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(Pictures(), L"01.jpg"), std::vector<std::uint8_t>(text.begin(), text.end())));
     ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"red board.bmp"), RGB(220, 0, 0)));
     ASSERT_TRUE(WritePicture(JoinPath(Pictures(), L"blue board.bmp"), RGB(0, 0, 220)));
     Start();
@@ -193,6 +163,23 @@ TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbu
     ASSERT_NE(panel, nullptr);
     const auto before = SendMessageW(FindControl(panel, IDC_BOARD_LIST), LVM_GETITEMCOUNT, 0, 0);
     EXPECT_GT(before, 1);
+    const std::wstring boards = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelMattingBoards\\01.jpg");
+    const auto board = ReadFileBytes(boards);
+    ASSERT_TRUE(board);
+
+    ASSERT_TRUE(Import(p, panel, L"01.jpg"));
+    const auto refused = WaitForBox(p.Pid());
+    ASSERT_TRUE(refused) << "the import is refused";
+    ASSERT_TRUE(Answer(*refused, L"OK"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refused->hwnd); }));
+    EXPECT_EQ(ReadFileBytes(boards), board) << "the board in use is not replaced";
+    ASSERT_TRUE(IsWindow(panel));
+    EXPECT_EQ(SendMessageW(FindControl(panel, IDC_BOARD_LIST), LVM_GETITEMCOUNT, 0, 0), before);
+    {
+        RemoteList list(p, FindControl(panel, IDC_BOARD_LIST));
+        EXPECT_EQ(list.Selected(), list.Find(L"01.jpg")) << "the album keeps its board";
+    }
+
     ASSERT_TRUE(Import(p, panel, L"\"red board.bmp\" \"blue board.bmp\""));
     // The panel opens again with the new boards listed.
     HWND reopened = nullptr;
@@ -214,25 +201,4 @@ TEST_F(ProgramPanel, MattingsPanelListsImportedBoardsAndAClickedOneFramesTheAlbu
     ASSERT_TRUE(WaitUntil([&] { return IniHas(L"CurrentMatting1=red board.bmp"); }))
         << ReadTextFile(Ini()).value_or(L"");
     EXPECT_TRUE(WaitUntil([&] { return BandPixels(album, RGB(220, 0, 0)) > 50000; }));
-}
-
-TEST_F(ProgramPanel, MattingsPanelRefusesATextFileNamedAsAPictureAndKeepsTheBoard) {
-    const std::string text = "not a picture at all";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(Pictures(), L"01.jpg"), std::vector<std::uint8_t>(text.begin(), text.end())));
-    Start();
-    HWND panel = Open(IDC_MATTINGS_PANEL, kMattings);
-    ASSERT_NE(panel, nullptr);
-    const std::wstring boards = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelMattingBoards\\01.jpg");
-    const auto board = ReadFileBytes(boards);
-    ASSERT_TRUE(board);
-    ASSERT_TRUE(Import(p, panel, L"01.jpg"));
-    HWND box = WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF); });
-    ASSERT_NE(box, nullptr) << "the import is refused";
-    const auto info = ReadMessageBox(box);
-    ASSERT_TRUE(info);
-    ASSERT_TRUE(Answer(*info, L"OK"));
-    EXPECT_EQ(ReadFileBytes(boards), board) << "the board in use is not replaced";
-    EXPECT_TRUE(IsWindow(panel));
-    PostMessageW(panel, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return IniHas(L"CurrentMatting1=01.jpg"); }));
 }

@@ -7,16 +7,13 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
 namespace {
 
 constexpr int kBand = 100;  // matting band width outside the preview
-
-HWND WaitForAlbumWindow(const Process& p, const wchar_t* className = L"Album1 Window") {
-    return WaitForWindow(p.Pid(), [&](HWND w) { return ClassName(w) == className && IsVisible(w); });
-}
 
 // Pixels of a rectangle of a capture, for comparing areas.
 std::vector<COLORREF> Area(const Capture& c, int x0, int y0, int w, int h) {
@@ -62,9 +59,24 @@ int BestHorizontalShift(const Capture& a, const Capture& b, int x0, int y0, int 
     return best;
 }
 
+// Moves the pointer as a mouse would and makes sure it lands on the pixel.
+bool MoveTo(int x, int y) {
+    MoveMouse(x, y);
+    POINT p;
+    if (GetCursorPos(&p) && (p.x != x || p.y != y)) SetCursorPos(x, y);
+    return GetCursorPos(&p) && p.x == x && p.y == y;
+}
+
+std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
+
 }  // namespace
 
-TEST(Saver, CoversTheScreenWithAFramedGlidingAlbum) {
+// The saver covers the screen with album 1 framed in tiled bands and its
+// phrase, and glides it. Mouse moves of up to ten pixels in all from where
+// the pointer rested do not end it; eleven do.
+TEST(Saver, CoversTheScreenGlidesAndEndsOnlyWhenTheMouseMovesElevenPixels) {
+    // The pointer rests where the saver's window will appear.
+    ASSERT_TRUE(MoveTo(400, 300));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
     HWND window = WaitForAlbumWindow(p);
@@ -74,16 +86,20 @@ TEST(Saver, CoversTheScreenWithAFramedGlidingAlbum) {
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
-    Sleep(1500);
-    const auto first = CaptureWindow(window);
-    Sleep(1000);
-    const auto second = CaptureWindow(window);
-    ASSERT_TRUE(first && second);
-    const int w = first->width, h = first->height;
+    // The first mouse message the saver reads records where the pointer
+    // rests: one it must answer, before the pointer moves.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(
+        SendMessageTimeoutW(window, WM_MOUSEMOVE, 0, MAKELPARAM(400, 300), SMTO_NORMAL, kDefaultTimeoutMs, &answer));
 
     // The phrase: the saver's own phrase, in album 1's colour (blue), in the
-    // top band and nowhere in the bottom band.
-    EXPECT_GT(CountNear(*first, 0, 0, w, kBand, RGB(0, 0, 255), 60), 300);
+    // top band once the first frame is drawn, and nowhere in the bottom band.
+    std::optional<Capture> first;
+    ASSERT_TRUE(WaitUntil([&] {
+        first = CaptureWindow(window);
+        return first && CountNear(*first, 0, 0, first->width, kBand, RGB(0, 0, 255), 60) > 300;
+    })) << "no phrase in album 1's colour in the top band";
+    const int w = first->width, h = first->height;
     EXPECT_LT(CountNear(*first, 0, h - kBand, w, kBand, RGB(0, 0, 255), 60), 30);
     // Tiles: the bottom band repeats every band width across, the side bands
     // repeat every band width down.
@@ -92,40 +108,28 @@ TEST(Saver, CoversTheScreenWithAFramedGlidingAlbum) {
     EXPECT_GT(Repeats(*first, w - kBand + 5, kBand, 80, h - 3 * kBand - 10, 0, kBand), 0.98);
     // The viewport moves, and its first moves are to the right.
     const auto before = Area(*first, kBand, kBand, w - 2 * kBand, h - 2 * kBand);
-    const auto after = Area(*second, kBand, kBand, w - 2 * kBand, h - 2 * kBand);
-    EXPECT_NE(before, after);
+    std::optional<Capture> second;
+    ASSERT_TRUE(WaitUntil([&] {
+        second = CaptureWindow(window);
+        return second && second->width == w && second->height == h &&
+               Area(*second, kBand, kBand, w - 2 * kBand, h - 2 * kBand) != before;
+    })) << "the viewport does not move";
     EXPECT_GT(BestHorizontalShift(*first, *second, kBand, kBand + 50, w - 2 * kBand, 200), 0);
 
-    PressKey(window, VK_SPACE);
+    // 5 right and 5 down, in two moves: the saver reads them before its
+    // next frames and goes on.
+    ASSERT_TRUE(MoveTo(403, 301));
+    ASSERT_TRUE(MoveTo(405, 305));
+    EXPECT_TRUE(GlideGoesOn(p, window)) << "5 right and 5 down ended the saver";
+    ASSERT_TRUE(MoveTo(406, 305));
     EXPECT_EQ(p.WaitExit(), 0u);
-    EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempSaver")));
+    EXPECT_FALSE(FolderExists(JoinPath(UserFolder(), L"TempSaver")));
 }
 
-// Moves the pointer as a mouse would and makes sure it lands on the pixel.
-void MoveTo(int x, int y) {
-    MoveMouse(x, y);
-    POINT p;
-    if (GetCursorPos(&p) && (p.x != x || p.y != y)) SetCursorPos(x, y);
-    Sleep(300);
-}
-
-TEST(Saver, SmallMouseMovesDoNotEndItElevenPixelsDo) {
-    // The pointer rests where the saver's window will appear: its first
-    // mouse message records that position.
-    MoveTo(400, 300);
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    HWND window = WaitForAlbumWindow(p);
-    ASSERT_NE(window, nullptr);
-    Sleep(1000);
-    MoveTo(403, 301);
-    MoveTo(405, 305);
-    EXPECT_FALSE(p.WaitExit(1500).has_value()) << "5 right and 5 down ended the saver";
-    MoveTo(406, 305);
-    EXPECT_EQ(p.WaitExit(), 0u);
-}
-
-TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
+// The program's album window: its title, the items of its window menu, F1
+// and F2, minimising and restoring it; a second program ends at once while
+// it runs, and closing the window ends the program.
+TEST(ProgramMode, AlbumWindowOpensHomeAboutAndHelpAndClosingItEndsTheProgram) {
     Process p;
     StartOptions options;
     options.captureDebugOutput = true;
@@ -133,7 +137,13 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
     HWND window = WaitForAlbumWindow(p);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"DefaultAlbum1 - Quorvel from Fenwold. Click on window menu(<-) for home dialog");
-    EXPECT_TRUE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
+    EXPECT_TRUE(FolderExists(JoinPath(UserFolder(), L"TempExe")));
+
+    Process second;
+    ASSERT_TRUE(second.Start(InstalledProgram(L"Quorvel.exe")));
+    EXPECT_EQ(second.WaitExit(), 0u);
+    EXPECT_TRUE(TopLevelWindows(second.Pid(), true).empty());
+    EXPECT_TRUE(p.IsRunning());
 
     // The three items of the window menu: Home and About open their dialogs
     // over the album window, Help runs the Home help batch file. (Wine does
@@ -147,17 +157,50 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     }
-    const std::wstring record = JoinPath(RoamingAppData(), L"help-runs.txt");
-    const std::string batch = "echo run>>\"" + std::string(record.begin(), record.end()) + "\"\r\n";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelHelp.bat"),
-                               std::vector<std::uint8_t>(batch.begin(), batch.end())));
+    const std::wstring record = JoinPath(UserFolder(), L"help-runs.txt");
+    WriteRecordingBatch(L"QuorvelHelp.bat", record);
     PostMessageW(window, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
-    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
+    EXPECT_TRUE(WaitUntil([&] { return Runs(record) == 1; }));
+    // F1 runs the same help: it asks first, as it was opened before.
+    SendKey(window, VK_F1);
+    const auto question = WaitForBox(p.Pid());
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, L"You have previously opened this help screen.\nAre you sure you closed it?");
+    ASSERT_TRUE(Answer(*question, L"Yes"));
+    EXPECT_TRUE(WaitUntil([&] { return Runs(record) == 2; }));
+
+    // F2 opens Home. One monitor shows only album 1: album 2's label and
+    // edit are hidden. Unchanged phrases are only noticed.
+    SendKey(window, VK_F2);
+    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_LABEL)), L"DefaultAlbum1");
+    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_PHRASE)), L"ALL IS WELL!");
+    EXPECT_TRUE(IsControlVisible(FindControl(home, IDC_ALBUM1_PHRASE)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_PHRASE)));
+    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_LABEL)));
+    const std::wstring ini = JoinPath(UserFolder(), L"Quorvel.ini");
+    const auto before = ReadFileBytes(ini);
+    for (const wchar_t* text : {L"ALL IS WELL!", L"all is well!"}) {
+        SendMessageW(FindControl(home, IDC_ALBUM1_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        ASSERT_TRUE(ClickButton(FindControl(home, IDC_UPDATE_PHRASE)));
+        const auto box = WaitForBox(p.Pid());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, L"Phrases have not changed");
+        ASSERT_TRUE(Answer(*box, IDOK));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->hwnd); }));
+    }
+    // Closing Home returns to the album window; it closes after the
+    // updates' handlers are over, so the file is as they left it.
+    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(home); }));
+    EXPECT_EQ(ReadFileBytes(ini), before);
+    EXPECT_TRUE(p.IsRunning());
 
     // Minimise and restore: the viewport is sized again from the restored
     // client area and the glide starts over.
     ShowWindowAsync(window, SW_MINIMIZE);
-    Sleep(800);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }));
     const std::size_t linesBefore = p.DebugLines().size();
     ShowWindowAsync(window, SW_RESTORE);
     ASSERT_TRUE(WaitUntil([&] {
@@ -169,21 +212,7 @@ TEST(ProgramMode, AlbumWindowIsTitledAndClosingItEndsTheProgram) {
 
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
-    EXPECT_FALSE(FolderExists(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\TempExe")));
-}
-
-TEST(ProgramMode, ASecondProgramEndsAtOnceWhileTheFirstRuns) {
-    Process first;
-    ASSERT_TRUE(first.Start(InstalledProgram(L"Quorvel.exe")));
-    HWND window = WaitForAlbumWindow(first);
-    ASSERT_NE(window, nullptr);
-    Process second;
-    ASSERT_TRUE(second.Start(InstalledProgram(L"Quorvel.exe")));
-    EXPECT_EQ(second.WaitExit(), 0u);
-    EXPECT_TRUE(TopLevelWindows(second.Pid(), true).empty());
-    EXPECT_TRUE(first.IsRunning());
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(first.WaitExit(), 0u);
+    EXPECT_FALSE(FolderExists(JoinPath(UserFolder(), L"TempExe")));
 }
 
 TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
@@ -215,59 +244,4 @@ TEST(Preview, DrawsInsideTheParentAndEndsWithIt) {
         return (code = p.WaitExit(0)).has_value();
     }));
     EXPECT_EQ(*code, 0u);
-}
-
-TEST(ProgramMode, F2OpensHomeAndUnchangedPhrasesWriteNothing) {
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
-    HWND window = WaitForAlbumWindow(p);
-    ASSERT_NE(window, nullptr);
-    SendKey(window, VK_F2);
-    HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
-    ASSERT_NE(home, nullptr);
-    // One monitor shows only album 1: album 2's label and edit are hidden.
-    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_LABEL)), L"DefaultAlbum1");
-    EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM1_PHRASE)), L"ALL IS WELL!");
-    EXPECT_TRUE(IsControlVisible(FindControl(home, IDC_ALBUM1_PHRASE)));
-    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_PHRASE)));
-    EXPECT_FALSE(IsControlVisible(FindControl(home, IDC_ALBUM2_LABEL)));
-
-    const std::wstring ini = JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini");
-    const auto before = ReadFileBytes(ini);
-    for (const wchar_t* text : {L"ALL IS WELL!", L"all is well!"}) {
-        SendMessageW(FindControl(home, IDC_ALBUM1_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        ASSERT_TRUE(ClickButton(FindControl(home, IDC_UPDATE_PHRASE)));
-        HWND boxWindow = WaitForWindow(p.Pid(), [](HWND w) {
-            return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF) != nullptr && IsVisible(w);
-        });
-        ASSERT_NE(boxWindow, nullptr);
-        const auto box = ReadMessageBox(boxWindow);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(box->text, L"Phrases have not changed");
-        ASSERT_TRUE(Answer(*box, IDOK));
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(boxWindow); }));
-    }
-    EXPECT_EQ(ReadFileBytes(ini), before);
-
-    PostMessageW(home, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(home); }));
-    EXPECT_TRUE(p.IsRunning());  // closing Home returns to the album windows
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(p.WaitExit(), 0u);
-}
-
-TEST(ProgramMode, F1RunsTheHomeHelp) {
-    Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
-    HWND window = WaitForAlbumWindow(p);
-    ASSERT_NE(window, nullptr);
-    // The help batch file records each run.
-    const std::wstring record = JoinPath(RoamingAppData(), L"help-runs.txt");
-    const std::string batch = "echo run>>\"" + std::string(record.begin(), record.end()) + "\"\r\n";
-    ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\QuorvelHelp.bat"),
-                               std::vector<std::uint8_t>(batch.begin(), batch.end())));
-    SendKey(window, VK_F1);
-    EXPECT_TRUE(WaitUntil([&] { return FileExists(record); }));
-    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(p.WaitExit(), 0u);
 }

@@ -61,6 +61,67 @@ bool WritePicture(const std::wstring& path, COLORREF colour) {
     return SaveBmp(picture, path);
 }
 
+namespace {
+
+// A message box: a dialog of the box's text control (id 0xFFFF), its icon
+// and buttons, nothing else. A file dialog has labels of that id too.
+bool IsMessageBox(HWND w) {
+    if (ClassName(w) != L"#32770" || FindControl(w, 0xFFFF) == nullptr) return false;
+    for (HWND child : Children(w)) {
+        const std::wstring name = ClassName(child);
+        if (lstrcmpiW(name.c_str(), L"Static") != 0 && lstrcmpiW(name.c_str(), L"Button") != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<MessageBoxInfo> WaitForBox(DWORD pid, DWORD timeoutMs) {
+    HWND box = WaitForWindow(pid, IsMessageBox, timeoutMs);
+    if (box == nullptr) return std::nullopt;
+    return ReadMessageBox(box);
+}
+
+std::vector<HWND> OpenBoxes(DWORD pid) {
+    std::vector<HWND> boxes;
+    for (HWND w : TopLevelWindows(pid, true))
+        if (IsMessageBox(w)) boxes.push_back(w);
+    return boxes;
+}
+
+bool GlideGoesOn(const Process& p, HWND window, int frames) {
+    // The middle of the picture, away from the bands and the phrase.
+    const RECT client = ClientRect(window);
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    const RECT middle{w / 4, h / 2 - 40, w * 3 / 4, h / 2 + 40};
+    auto last = CaptureWindow(window, true, &middle);
+    int drawn = 0;
+    WaitUntil([&] {
+        if (!p.IsRunning()) return true;
+        auto now = CaptureWindow(window, true, &middle);
+        if (now && (!last || CountDifferentPixels(*now, *last) > 0)) {
+            if (last) ++drawn;
+            last = std::move(now);
+        }
+        return drawn >= frames;
+    });
+    return p.IsRunning() && drawn >= frames;
+}
+
+void WriteRecordingBatch(const std::wstring& name, const std::wstring& record) {
+    const std::string line = "echo run>>\"" + Narrow(record) + "\"\r\n";
+    ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\" + name),
+                               std::vector<std::uint8_t>(line.begin(), line.end())));
+}
+
+int Runs(const std::wstring& record) {
+    const auto text = ReadTextFile(record);
+    if (!text) return 0;
+    int n = 0;
+    for (std::size_t at = text->find(L"run"); at != std::wstring::npos; at = text->find(L"run", at + 1)) ++n;
+    return n;
+}
+
 HWND WaitForAlbumWindow(const Process& p) {
     return WaitForWindow(p.Pid(), [](HWND w) { return ClassName(w) == L"Album1 Window" && IsVisible(w); });
 }

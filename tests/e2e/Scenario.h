@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/Driver.h"
 
@@ -20,6 +21,28 @@ std::optional<DWORD> Finish(Process& p);
 
 // The first album window of a started program, once it shows.
 HWND WaitForAlbumWindow(const Process& p);
+
+// The next message box of the process. Unlike WaitForMessageBox, which
+// reads any dialog of statics and buttons as one, only a dialog of the
+// box's text control, icon and buttons: Home, About and the file dialogs
+// are never taken for a box.
+std::optional<MessageBoxInfo> WaitForBox(DWORD pid, DWORD timeoutMs = kDefaultTimeoutMs);
+
+// The message boxes the process has open, shown or still being opened.
+std::vector<HWND> OpenBoxes(DWORD pid);
+
+// True once `window` has drawn `frames` more frames of its glide; false as
+// soon as the process ends. The glide is driven by timer messages, which a
+// thread takes only after every posted and input message and after a quit
+// it posted itself: a program that has read a key or a mouse move that
+// ends it draws no further frame.
+bool GlideGoesOn(const Process& p, HWND window, int frames = 3);
+
+// Writes `name` into the user folder as a batch file that appends a line
+// to `record` each time it runs: the help and terms files are batch files.
+void WriteRecordingBatch(const std::wstring& name, const std::wstring& record);
+// How many times such a batch file has run.
+int Runs(const std::wstring& record);
 
 // Starts `program` (in `workingFolder` when given) and finishes the run.
 std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args = L"",

@@ -7,6 +7,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Scenario.h"
 
 using namespace quorvel::e2e;
 
@@ -14,9 +15,14 @@ namespace {
 
 bool AlbumWindowOf(HWND w, const wchar_t* cls) { return ClassName(w) == cls && IsVisible(w); }
 
-HWND WaitForAlbum(const Process& p, const wchar_t* cls, DWORD timeoutMs = kDefaultTimeoutMs) {
-    return WaitForWindow(
-        p.Pid(), [cls](HWND w) { return AlbumWindowOf(w, cls); }, timeoutMs);
+HWND WaitForAlbum(const Process& p, const wchar_t* cls) {
+    return WaitForWindow(p.Pid(), [cls](HWND w) { return AlbumWindowOf(w, cls); });
+}
+
+// The display the scenarios need: two 1920 x 1080 monitors side by side.
+void ExpectTwoMonitors() {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 3840);
 }
 
 void StoreMapping(const wchar_t* monitor1, const wchar_t* monitor2) {
@@ -25,10 +31,11 @@ void StoreMapping(const wchar_t* monitor1, const wchar_t* monitor2) {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"Monitor2", monitor2, ini.c_str()));
 }
 
+std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
+
 std::wstring UserSetting(const wchar_t* key) {
     wchar_t value[256] = L"";
-    GetPrivateProfileStringW(L"Header", key, L"<none>", value, 256,
-                             JoinPath(RoamingAppData(), L"Fenwold Quorvel\\Quorvel.ini").c_str());
+    GetPrivateProfileStringW(L"Header", key, L"<none>", value, 256, JoinPath(UserFolder(), L"Quorvel.ini").c_str());
     return value;
 }
 
@@ -40,21 +47,19 @@ std::size_t TopBandDifference(const Capture& a, const Capture& b) {
 }
 
 // The saver with album 1 on the first monitor and album 2 on the second.
-void StartWallSaver(Process& p) {
+void StartWallSaver(Process& p, HWND& album1, HWND& album2) {
     StoreMapping(L"1", L"2");
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    ASSERT_NE(WaitForAlbum(p, L"Album1 Window"), nullptr);
-    ASSERT_NE(WaitForAlbum(p, L"Album2 Window"), nullptr);
+    album1 = WaitForAlbum(p, L"Album1 Window");
+    album2 = WaitForAlbum(p, L"Album2 Window");
+    ASSERT_NE(album1, nullptr);
+    ASSERT_NE(album2, nullptr);
 }
 
 }  // namespace
 
-TEST(TwoMonitors, TheDisplayHasTwoMonitors) {
-    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
-    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 3840);
-}
-
 TEST(TwoMonitors, ProgramWithNothingStoredLeavesThePrimaryFree) {
+    ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitors());
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
     HWND album1 = WaitForAlbum(p, L"Album1 Window");
@@ -63,51 +68,40 @@ TEST(TwoMonitors, ProgramWithNothingStoredLeavesThePrimaryFree) {
     GetWindowRect(album1, &r);
     EXPECT_EQ(r.left, 1920);
     EXPECT_EQ(r.right - r.left, 1920);
-    EXPECT_EQ(WaitForAlbum(p, L"Album2 Window", 1500), nullptr);
+    // The start opens every album window before its thread answers.
+    ASSERT_TRUE(WaitUntilAnswering(album1));
+    for (HWND w : TopLevelWindows(p.Pid(), true)) EXPECT_NE(ClassName(w), L"Album2 Window");
     PostMessageW(album1, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(p.WaitExit(), 0u);
 }
 
-TEST(TwoMonitors, SaverWithStoredValuesShowsBothAlbumsAndOnlyAlbumOnesKeysEndIt) {
-    StoreMapping(L"1", L"2");
+// With both albums stored the saver shows album 1 on the first monitor and
+// album 2 on the second, both gliding. Only album 1's window takes keys, so
+// a key posted to album 2's does not end the saver, while a key a user
+// presses, which goes to the active window, does. So does a mouse moved
+// over the second monitor: it counts as over the first.
+TEST(TwoMonitors, SaverShowsBothAlbumsAndEndsOnAKeyPressOrAMouseMoveOverTheSecondMonitor) {
+    ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitors());
+    {
+        Process p;
+        HWND album1 = nullptr, album2 = nullptr;
+        ASSERT_NO_FATAL_FAILURE(StartWallSaver(p, album1, album2));
+        RECT r1, r2;
+        GetWindowRect(album1, &r1);
+        GetWindowRect(album2, &r2);
+        EXPECT_EQ(r1.left, 0);
+        EXPECT_EQ(r2.left, 1920);
+        EXPECT_EQ(r2.right - r2.left, 1920);
+        EXPECT_TRUE(GlideGoesOn(p, album1, 1)) << "album 1 glides";
+        EXPECT_TRUE(GlideGoesOn(p, album2, 1)) << "album 2 glides";
+        SendKey(album2, VK_SPACE);
+        EXPECT_TRUE(GlideGoesOn(p, album1)) << "a key on album 2's window ended the saver";
+        ASSERT_TRUE(PressKey(nullptr, VK_SPACE));
+        EXPECT_EQ(p.WaitExit(), 0u);
+    }
     Process p;
-    ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
-    HWND album1 = WaitForAlbum(p, L"Album1 Window");
-    HWND album2 = WaitForAlbum(p, L"Album2 Window");
-    ASSERT_NE(album1, nullptr);
-    ASSERT_NE(album2, nullptr);
-    RECT r1, r2;
-    GetWindowRect(album1, &r1);
-    GetWindowRect(album2, &r2);
-    EXPECT_EQ(r1.left, 0);
-    EXPECT_EQ(r2.left, 1920);
-    EXPECT_EQ(r2.right - r2.left, 1920);
-    // Both glide.
-    const auto a1 = CaptureWindow(album1), a2 = CaptureWindow(album2);
-    Sleep(1500);
-    const auto b1 = CaptureWindow(album1), b2 = CaptureWindow(album2);
-    ASSERT_TRUE(a1 && a2 && b1 && b2);
-    EXPECT_GT(CountDifferentPixels(*a1, *b1), 1000u);
-    EXPECT_GT(CountDifferentPixels(*a2, *b2), 1000u);
-    // A key on album 2's window does not end the saver; on album 1's it does.
-    SendKey(album2, VK_SPACE);
-    EXPECT_FALSE(p.WaitExit(1500).has_value());
-    SendKey(album1, VK_SPACE);
-    EXPECT_EQ(p.WaitExit(), 0u);
-}
-
-// What a user does ends the saver on a wall: a key press goes to the active
-// window, and a mouse moved over the second monitor counts as over the first.
-TEST(TwoMonitors, SaverEndsOnARealKeyPress) {
-    Process p;
-    ASSERT_NO_FATAL_FAILURE(StartWallSaver(p));
-    ASSERT_TRUE(PressKey(nullptr, VK_SPACE));
-    EXPECT_EQ(p.WaitExit(), 0u);
-}
-
-TEST(TwoMonitors, SaverEndsOnAMouseMoveOverTheSecondMonitor) {
-    Process p;
-    ASSERT_NO_FATAL_FAILURE(StartWallSaver(p));
+    HWND album1 = nullptr, album2 = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWallSaver(p, album1, album2));
     // Moves the program has not read yet are merged into one, so the mouse
     // goes to and fro, as a hand does, until the saver ends.
     int moves = 0;
@@ -120,6 +114,7 @@ TEST(TwoMonitors, SaverEndsOnAMouseMoveOverTheSecondMonitor) {
 }
 
 TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
+    ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitors());
     StoreMapping(L"1", L"2");
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.exe")));
@@ -127,7 +122,7 @@ TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
     HWND album2 = WaitForAlbum(p, L"Album2 Window");
     ASSERT_NE(album1, nullptr);
     ASSERT_NE(album2, nullptr);
-    Sleep(500);
+    ASSERT_TRUE(WaitUntilAnswering(album1));
     SendKey(album1, VK_F2);
     HWND home = WaitForWindow(p.Pid(), L"Home - Quorvel");
     ASSERT_NE(home, nullptr);
@@ -137,11 +132,15 @@ TEST(TwoMonitors, HomeOverTwoAlbumsUpdatesOnlyTheChangedPhrase) {
     EXPECT_EQ(ControlText(FindControl(home, IDC_ALBUM2_PHRASE)), L"I GOT THIS!");
     EXPECT_TRUE(IsControlVisible(FindControl(home, IDC_ALBUM2_PHRASE)));
 
-    // F2 again with Home open opens no second Home.
+    // F2 again with Home open opens no second Home: F1 after it runs the
+    // help once the F2 has been handled.
+    const std::wstring help = JoinPath(UserFolder(), L"help-runs.txt");
+    WriteRecordingBatch(L"QuorvelHelp.bat", help);
     SendKey(album1, VK_F2);
-    Sleep(800);
+    SendKey(album1, VK_F1);
+    ASSERT_TRUE(WaitUntil([&] { return Runs(help) == 1; }));
     int homes = 0;
-    for (HWND w : TopLevelWindows(p.Pid())) homes += WindowText(w) == L"Home - Quorvel";
+    for (HWND w : TopLevelWindows(p.Pid(), true)) homes += WindowText(w) == L"Home - Quorvel";
     EXPECT_EQ(homes, 1);
 
     const auto before = CaptureWindow(album2);
