@@ -537,27 +537,33 @@ std::wstring StripMnemonic(const std::wstring& text) {
 
 // ---- message boxes ------------------------------------------------------------
 
+bool IsMessageBox(HWND hwnd) {
+    if (!hwnd || ClassName(hwnd) != L"#32770" || FindControl(hwnd, 0xFFFF) == nullptr) return false;
+    for (HWND child : Children(hwnd)) {
+        const std::wstring cls = Lower(ClassName(child));
+        if (cls != L"static" && cls != L"button") return false;
+    }
+    return true;
+}
+
 std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd) {
-    if (!hwnd || ClassName(hwnd) != L"#32770") return std::nullopt;
+    if (!IsMessageBox(hwnd)) return std::nullopt;
     MessageBoxInfo box;
     box.hwnd = hwnd;
     box.caption = WindowText(hwnd);
-    // Windows and current Wine give the text control the id 0xFFFF; older
-    // Wine used 100. Fall back to the first non-icon static with text.
-    HWND textControl = FindControl(hwnd, 0xFFFF);
-    if (!textControl) textControl = FindControl(hwnd, 100);
-    for (HWND child : Children(hwnd)) {
-        std::wstring cls = Lower(ClassName(child));
-        if (cls == L"button") {
-            if (IsWindowVisible(child)) box.buttons.push_back(StripMnemonic(ControlText(child)));
-        } else if (!textControl && cls == L"static" && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON &&
-                   !ControlText(child).empty()) {
-            textControl = child;
-        }
-    }
-    if (!textControl || box.buttons.empty()) return std::nullopt;
-    box.text = ControlText(textControl);
+    for (HWND child : Children(hwnd))
+        if (Lower(ClassName(child)) == L"button" && IsWindowVisible(child))
+            box.buttons.push_back(StripMnemonic(ControlText(child)));
+    if (box.buttons.empty()) return std::nullopt;
+    box.text = ControlText(FindControl(hwnd, 0xFFFF));
     return box;
+}
+
+std::vector<HWND> OpenMessageBoxes(DWORD pid) {
+    std::vector<HWND> boxes;
+    for (HWND w : TopLevelWindows(pid, true))
+        if (IsMessageBox(w)) boxes.push_back(w);
+    return boxes;
 }
 
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {

@@ -145,8 +145,15 @@ struct MessageBoxInfo {
     std::vector<std::wstring> buttons;  // texts without '&', in tab order
 };
 
-// Reads a dialog as a message box; nothing if it does not look like one.
+// A message box: a dialog holding only the box's text control (id 0xFFFF,
+// as Windows and Wine give it), its icon and its buttons. Home, About and
+// the file dialogs are never taken for one (a file dialog has labels of
+// that id too, but also lists and edits).
+bool IsMessageBox(HWND hwnd);
+// Reads a dialog as a message box; nothing if it is not one.
 std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd);
+// The message boxes the process has open, shown or still being opened.
+std::vector<HWND> OpenMessageBoxes(DWORD pid);
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs = kDefaultTimeoutMs);
 bool Answer(const MessageBoxInfo& box, const std::wstring& buttonText);
 bool Answer(const MessageBoxInfo& box, int buttonId);

@@ -81,11 +81,11 @@ protected:
     }
     // Expects the one box the process shows to say `text`, and answers OK.
     void ExpectOnlyBox(const std::wstring& text) {
-        const auto box = WaitForBox(p.Pid());
+        const auto box = WaitForMessageBox(p.Pid());
         ASSERT_TRUE(box);
         EXPECT_EQ(box->caption, kCaption);
         EXPECT_EQ(box->text, text);
-        EXPECT_EQ(OpenBoxes(p.Pid()).size(), 1u) << "another box is open beside it";
+        EXPECT_EQ(OpenMessageBoxes(p.Pid()).size(), 1u) << "another box is open beside it";
         ASSERT_TRUE(Answer(*box, L"OK"));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->hwnd); }));
     }
@@ -182,7 +182,7 @@ TEST_F(HomeScreen, HelpAsksTheSecondTimeAndAboutCopiesTheLogShowsTheTermsOnceAnd
     PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
     ASSERT_TRUE(WaitUntil([&] { return Runs(help) == 1; }));
     PostMessageW(home, WM_SYSCOMMAND, IDM_PANEL_HELP, 0);
-    const auto question = WaitForBox(p.Pid());
+    const auto question = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text, L"You have previously opened this help screen.\nAre you sure you closed it?");
     EXPECT_EQ(question->buttons, (std::vector<std::wstring>{L"Yes", L"No"}));
@@ -215,7 +215,7 @@ TEST_F(HomeScreen, HelpAsksTheSecondTimeAndAboutCopiesTheLogShowsTheTermsOnceAnd
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
     ASSERT_NE(WaitForWindow(p.Pid(), kCopySource), nullptr);
-    EXPECT_TRUE(OpenBoxes(p.Pid()).empty()) << "cancelling the first dialog";
+    EXPECT_TRUE(OpenMessageBoxes(p.Pid()).empty()) << "cancelling the first dialog";
     EXPECT_EQ(FindWindowByTitle(p.Pid(), kCopyTarget, true), nullptr) << "cancelling the first dialog";
     ASSERT_TRUE(ChooseInFileDialog(p.Pid(), kCopySource, log));
     HWND save = WaitForWindow(p.Pid(), kCopyTarget);
@@ -224,7 +224,7 @@ TEST_F(HomeScreen, HelpAsksTheSecondTimeAndAboutCopiesTheLogShowsTheTermsOnceAnd
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_COPY_LOG)));
     ASSERT_NE(WaitForWindow(p.Pid(), kCopySource), nullptr);
-    EXPECT_TRUE(OpenBoxes(p.Pid()).empty()) << "cancelling the second dialog";
+    EXPECT_TRUE(OpenMessageBoxes(p.Pid()).empty()) << "cancelling the second dialog";
 
     // Both dialogs answered: the log is copied and the copy named.
     const std::wstring copy = JoinPath(InstalledDataFolder(), L"copied-log.csv");
@@ -238,7 +238,7 @@ TEST_F(HomeScreen, HelpAsksTheSecondTimeAndAboutCopiesTheLogShowsTheTermsOnceAnd
     WriteRecordingBatch(L"QuorvelTerms.bat", terms);
     for (int press = 1; press <= 2; ++press) {
         ASSERT_TRUE(ClickButton(FindControl(about, IDC_SHOW_TERMS)));
-        const auto box = WaitForBox(p.Pid());
+        const auto box = WaitForMessageBox(p.Pid());
         ASSERT_TRUE(box) << press;
         EXPECT_EQ(box->caption, L"Quorvel");
         ASSERT_TRUE(Answer(*box, L"OK"));
@@ -275,7 +275,7 @@ TEST_F(HomeScreen, CleanupAsksThenResetsAndEndsTheProgram) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_CLEANUP)));
-    const auto box = WaitForBox(p.Pid());
+    const auto box = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text,
               L"Files or folders imported or changed after installation of Quorvel are about to be either deleted or "
@@ -295,12 +295,12 @@ TEST_F(HomeScreen, ARepairThatFailsIsReportedAndEndsTheProgramNormally) {
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(ClickButton(FindControl(about, IDC_REPAIR)));
-    auto box = WaitForBox(p.Pid());
+    auto box = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(box);
     ASSERT_TRUE(Answer(*box, L"Yes"));
     const HWND question = box->hwnd;
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
-    box = WaitForBox(p.Pid());
+    box = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(box) << "the failure is shown";
     EXPECT_EQ(box->caption, kCaption);
     ASSERT_TRUE(Answer(*box, L"OK"));

@@ -164,7 +164,7 @@ TEST_F(PhotosPanel, TurnsHalvesAndDeletesTheHighlightedPhotoForGood) {
         HWND shown = WaitForAlbumWindow(p);
         return shown != nullptr && WaitUntilAnswering(shown, 2000);
     }));
-    EXPECT_TRUE(OpenBoxes(p.Pid()).empty()) << "a failure is shown";
+    EXPECT_TRUE(OpenMessageBoxes(p.Pid()).empty()) << "a failure is shown";
 }
 
 }  // namespace

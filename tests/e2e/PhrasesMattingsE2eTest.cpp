@@ -168,7 +168,7 @@ TEST_F(ProgramPanel, MattingsPanelRefusesATextFileNamedAsAPictureAndAClickedImpo
     ASSERT_TRUE(board);
 
     ASSERT_TRUE(Import(p, panel, L"01.jpg"));
-    const auto refused = WaitForBox(p.Pid());
+    const auto refused = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(refused) << "the import is refused";
     ASSERT_TRUE(Answer(*refused, L"OK"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refused->hwnd); }));

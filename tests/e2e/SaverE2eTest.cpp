@@ -163,7 +163,7 @@ TEST(ProgramMode, AlbumWindowOpensHomeAboutAndHelpAndClosingItEndsTheProgram) {
     EXPECT_TRUE(WaitUntil([&] { return Runs(record) == 1; }));
     // F1 runs the same help: it asks first, as it was opened before.
     SendKey(window, VK_F1);
-    const auto question = WaitForBox(p.Pid());
+    const auto question = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text, L"You have previously opened this help screen.\nAre you sure you closed it?");
     ASSERT_TRUE(Answer(*question, L"Yes"));
@@ -184,7 +184,7 @@ TEST(ProgramMode, AlbumWindowOpensHomeAboutAndHelpAndClosingItEndsTheProgram) {
     for (const wchar_t* text : {L"ALL IS WELL!", L"all is well!"}) {
         SendMessageW(FindControl(home, IDC_ALBUM1_PHRASE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
         ASSERT_TRUE(ClickButton(FindControl(home, IDC_UPDATE_PHRASE)));
-        const auto box = WaitForBox(p.Pid());
+        const auto box = WaitForMessageBox(p.Pid());
         ASSERT_TRUE(box);
         EXPECT_EQ(box->text, L"Phrases have not changed");
         ASSERT_TRUE(Answer(*box, IDOK));

@@ -61,34 +61,6 @@ bool WritePicture(const std::wstring& path, COLORREF colour) {
     return SaveBmp(picture, path);
 }
 
-namespace {
-
-// A message box: a dialog of the box's text control (id 0xFFFF), its icon
-// and buttons, nothing else. A file dialog has labels of that id too.
-bool IsMessageBox(HWND w) {
-    if (ClassName(w) != L"#32770" || FindControl(w, 0xFFFF) == nullptr) return false;
-    for (HWND child : Children(w)) {
-        const std::wstring name = ClassName(child);
-        if (lstrcmpiW(name.c_str(), L"Static") != 0 && lstrcmpiW(name.c_str(), L"Button") != 0) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-std::optional<MessageBoxInfo> WaitForBox(DWORD pid, DWORD timeoutMs) {
-    HWND box = WaitForWindow(pid, IsMessageBox, timeoutMs);
-    if (box == nullptr) return std::nullopt;
-    return ReadMessageBox(box);
-}
-
-std::vector<HWND> OpenBoxes(DWORD pid) {
-    std::vector<HWND> boxes;
-    for (HWND w : TopLevelWindows(pid, true))
-        if (IsMessageBox(w)) boxes.push_back(w);
-    return boxes;
-}
-
 bool GlideGoesOn(const Process& p, HWND window, int frames) {
     // The middle of the picture, away from the bands and the phrase.
     const RECT client = ClientRect(window);

@@ -22,15 +22,6 @@ std::optional<DWORD> Finish(Process& p);
 // The first album window of a started program, once it shows.
 HWND WaitForAlbumWindow(const Process& p);
 
-// The next message box of the process. Unlike WaitForMessageBox, which
-// reads any dialog of statics and buttons as one, only a dialog of the
-// box's text control, icon and buttons: Home, About and the file dialogs
-// are never taken for a box.
-std::optional<MessageBoxInfo> WaitForBox(DWORD pid, DWORD timeoutMs = kDefaultTimeoutMs);
-
-// The message boxes the process has open, shown or still being opened.
-std::vector<HWND> OpenBoxes(DWORD pid);
-
 // True once `window` has drawn `frames` more frames of its glide; false as
 // soon as the process ends. The glide is driven by timer messages, which a
 // thread takes only after every posted and input message and after a quit
