@@ -10,6 +10,25 @@ char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A'
 
 }  // namespace
 
+std::vector<std::u16string> ProgramArguments(const std::vector<std::u16string>& args,
+                                             const std::u16string& modulePath) {
+    if (modulePath.empty()) return args;
+    // The fewest leading arguments that join into the path; otherwise the
+    // first alone stands for it, whatever it says.
+    std::size_t pathArgs = args.empty() ? 0 : 1;
+    std::u16string joined;
+    for (std::size_t n = 1; n <= args.size(); ++n) {
+        joined += (n > 1 ? u" " : u"") + args[n - 1];
+        if (EqualsNoCaseAscii(joined, modulePath)) {
+            pathArgs = n;
+            break;
+        }
+    }
+    std::vector<std::u16string> out{modulePath};
+    out.insert(out.end(), args.begin() + static_cast<std::ptrdiff_t>(pathArgs), args.end());
+    return out;
+}
+
 SwitchArgs ReadSwitch(const std::vector<std::u16string>& args) {
     SwitchArgs out;
     if (args.size() < 2) return out;

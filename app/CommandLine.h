@@ -17,6 +17,13 @@ struct SwitchArgs {
     std::u16string handleText;  // window handle as decimal text, may be empty
 };
 
+// The arguments with the program's own path first: `modulePath`, as the
+// loader has it, in place of what the starter wrote there. Windows may start
+// an idle-time saver by its short (8.3) path, or by a long one left unquoted,
+// which splits at its spaces into several arguments that are not switches.
+// An empty modulePath leaves the arguments as they are.
+std::vector<std::u16string> ProgramArguments(const std::vector<std::u16string>& args, const std::u16string& modulePath);
+
 // args[0] is the program path; args[1] and args[2] are read.
 SwitchArgs ReadSwitch(const std::vector<std::u16string>& args);
 

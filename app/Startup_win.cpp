@@ -412,6 +412,20 @@ void Shutdown() {
 
 namespace {
 
+// The program's own path as the loader has it, whatever the command line
+// says; empty when it cannot be read.
+std::u16string ModulePath() {
+    constexpr std::size_t kLongestPath = 32768;
+    std::vector<wchar_t> path(kPathChars);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) return std::u16string(reinterpret_cast<const char16_t*>(path.data()), n);
+        if (path.size() >= kLongestPath) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
 void InstallHooks() {
     gHooks.openHome = OpenHome;
     gHooks.openAbout = OpenAbout;
@@ -429,9 +443,10 @@ int RunProgram(HINSTANCE instance) {
     InstallHooks();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::u16string> args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    std::vector<std::u16string> written;
+    for (int i = 0; i < argc; ++i) written.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     if (argv != nullptr) LocalFree(argv);
+    const std::vector<std::u16string> args = ProgramArguments(written, ModulePath());
 
     if (!AllocateAppState()) {
         SetErrorLocation(kAppStateMemorySite);

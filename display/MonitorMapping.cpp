@@ -4,6 +4,12 @@
 
 namespace quorvel {
 
+std::optional<DisplayMode> ShownMode(const std::optional<DisplayMode>& current,
+                                     const std::optional<DisplayMode>& saved) {
+    if (current && current->width > 0 && current->height > 0) return current;
+    return saved;
+}
+
 int WalkAdapters(MonitorTable& table, const std::function<std::optional<AdapterInfo>(int)>& adapter,
                  const std::function<void(int, int)>& store) {
     int count = 0;

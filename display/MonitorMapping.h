@@ -36,12 +36,24 @@ struct MonitorTable {
     std::int32_t count = 0;
 };
 
+// A display adapter's mode: its place on the virtual screen and its size.
+struct DisplayMode {
+    std::int32_t x = 0, y = 0;
+    std::uint32_t width = 0, height = 0;
+};
+
+// The mode the adapter shows now, or, when that cannot be read, the one
+// saved in the registry for the next logon. They differ under Remote Desktop
+// and after a change that was not saved. Nothing when neither can be read.
+std::optional<DisplayMode> ShownMode(const std::optional<DisplayMode>& current,
+                                     const std::optional<DisplayMode>& saved);
+
 // One display adapter as the walk sees it.
 struct AdapterInfo {
     bool attachedToDesktop = false;
     bool primary = false;
     std::int32_t x = 0, y = 0;
-    std::uint32_t width = 0, height = 0;  // 0 when the registry settings were unreadable
+    std::uint32_t width = 0, height = 0;  // 0 when no mode could be read
 };
 
 // Walks adapters 0, 1, 2... (`adapter` returns nothing past the last one)

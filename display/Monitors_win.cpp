@@ -28,6 +28,13 @@ MappingMode CurrentMappingMode() {
     return MappingMode::Program;
 }
 
+std::optional<DisplayMode> ReadMode(const wchar_t* device, DWORD which) {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsW(device, which, &mode)) return std::nullopt;
+    return DisplayMode{mode.dmPosition.x, mode.dmPosition.y, mode.dmPelsWidth, mode.dmPelsHeight};
+}
+
 }  // namespace
 
 MonitorTable TableFromState() {
@@ -67,21 +74,19 @@ int EnumerateMonitors() {
         DISPLAY_DEVICEW adapter = {};
         adapter.cb = sizeof adapter;
         if (!EnumDisplayDevicesW(nullptr, i, &adapter, 0)) return std::nullopt;
-        DEVMODEW mode = {};
-        mode.dmSize = sizeof mode;
-        if (!EnumDisplaySettingsW(adapter.DeviceName, ENUM_REGISTRY_SETTINGS, &mode)) {
-            OutputDebugStringW(L"Quorvel:Store default failed\n");
-            mode = {};
-        }
+        const std::optional<DisplayMode> shown = ShownMode(ReadMode(adapter.DeviceName, ENUM_CURRENT_SETTINGS),
+                                                           ReadMode(adapter.DeviceName, ENUM_REGISTRY_SETTINGS));
+        if (!shown) OutputDebugStringW(L"Quorvel:Store default failed\n");
+        const DisplayMode mode = shown.value_or(DisplayMode{});
         adapters.resize(i + 1);
         adapters[i] = adapter;
         AdapterInfo info;
         info.attachedToDesktop = (adapter.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) != 0;
         info.primary = (adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0;
-        info.x = mode.dmPosition.x;
-        info.y = mode.dmPosition.y;
-        info.width = mode.dmPelsWidth;
-        info.height = mode.dmPelsHeight;
+        info.x = mode.x;
+        info.y = mode.y;
+        info.width = mode.width;
+        info.height = mode.height;
         return info;
     };
     auto store = [&adapters](int entry, int adapterIndex) {

@@ -6,6 +6,7 @@
 #include "base/Utilities_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Storage_win.h"
+#include "system/SaverChoice.h"
 #include "system/SaverRegistry_win.h"
 #include "system/SaverWait.h"
 
@@ -19,6 +20,7 @@ constexpr ErrorSite kThemePackageSite{kModule, 404};
 const wchar_t kSaverValue[] = L"SCRNSAVE.EXE";
 // What the user had before Quorvel took over, in the program's record.
 const wchar_t kPreviousSaver[] = L"PreviousScreenSaver";
+const wchar_t kPreviousSaverActive[] = L"PreviousScreenSaverActive";
 const wchar_t kPreviousTheme[] = L"PreviousTheme";
 // Windows unpacks a theme package after the shell has returned, and a large
 // one takes a few seconds.
@@ -45,6 +47,36 @@ Status TellWindows(UINT action, UINT value) {
     SaveWindowsError();
     SetErrorLocation(QV_SITE(kModule));
     return kErrWindowsFunction;
+}
+
+// What Windows has before Quorvel takes over, kept in the program's record.
+Status KeepUsersSaver() {
+    wchar_t path[kDesktopValueBytes / sizeof(wchar_t)];
+    const Status read = ReadDesktopValue(kSaverValue, path);
+    if (read != kOk && read != kErrRegistryMissing) return read;
+    gErrorLocation = {};
+    SaverState before;
+    if (read == kOk) before.path = reinterpret_cast<const char16_t*>(path);
+    // A session that cannot tell goes by the value: a saver named is on.
+    BOOL active = FALSE;
+    before.active = SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) ? active != FALSE : read == kOk;
+    const SaverRecord record = RecordOfSaver(before);
+    if (Status s = WriteRecordText(kPreviousSaver, reinterpret_cast<const wchar_t*>(record.path.c_str())); s != kOk)
+        return s;
+    return WriteRecordText(kPreviousSaverActive, reinterpret_cast<const wchar_t*>(record.active.c_str()));
+}
+
+// A text of the program's record; nothing when the record lacks it.
+Status ReadKeptText(const wchar_t* name, std::optional<std::u16string>* text) {
+    wchar_t kept[kPathChars];
+    const Status read = ReadRecordText(name, kept, kPathChars);
+    if (read == kErrRegistryMissing) {
+        gErrorLocation = {};
+        return kOk;
+    }
+    if (read != kOk) return read;
+    *text = reinterpret_cast<const char16_t*>(kept);
+    return kOk;
 }
 
 Status OpenWithShell(const wchar_t* file, const wchar_t* folder) {
@@ -75,24 +107,22 @@ Status InstallScreenSaver() {
     bool current = false;
     if (Status s = IsCurrentScreenSaver(&current); s != kOk) return s;
     if (!current) {
-        // A missing value leaves an empty record: the blank saver comes back.
-        wchar_t previous[kDesktopValueBytes / sizeof(wchar_t)];
-        const Status read = ReadDesktopValue(kSaverValue, previous);
-        if (read != kOk && read != kErrRegistryMissing) return read;
-        gErrorLocation = {};
-        if (Status s = WriteRecordText(kPreviousSaver, previous); s != kOk) return s;
+        if (Status s = KeepUsersSaver(); s != kOk) return s;
     }
     if (Status s = WriteDesktopValue(kSaverValue, saver); s != kOk) return s;
     return TellWindows(SPI_SETSCREENSAVEACTIVE, TRUE);
 }
 
 Status UninstallScreenSaver() {
-    wchar_t previous[kPathChars] = L"";
-    if (Status s = ReadRecordText(kPreviousSaver, previous, kPathChars); s != kOk && s != kErrRegistryMissing) return s;
-    gErrorLocation = {};
-    if (previous[0] == L'\0' && !JoinPath(gAppState->systemFolder, L"scrnsave.scr", previous))
-        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->systemFolder);
-    return WriteDesktopValue(kSaverValue, previous);
+    std::optional<std::u16string> path, active;
+    if (Status s = ReadKeptText(kPreviousSaver, &path); s != kOk) return s;
+    if (Status s = ReadKeptText(kPreviousSaverActive, &active); s != kOk) return s;
+    const SaverState restore = SaverToRestore(path, active);
+    const Status written = restore.path
+                               ? WriteDesktopValue(kSaverValue, reinterpret_cast<const wchar_t*>(restore.path->c_str()))
+                               : DeleteDesktopValue(kSaverValue);
+    if (written != kOk) return written;
+    return TellWindows(SPI_SETSCREENSAVEACTIVE, restore.active ? TRUE : FALSE);
 }
 
 Status SetSaverWait(int minutes) {

@@ -11,7 +11,8 @@ namespace quorvel {
 // Makes the installed "Quorvel.scr" the active screen saver; never names a
 // file that is not there (10038).
 [[nodiscard]] Status InstallScreenSaver();
-// Puts back the saver the user had, or Windows' blank saver when none was kept.
+// Puts back the saver the user had, with screen saving on or off as it was;
+// "(None)" when nothing was kept.
 [[nodiscard]] Status UninstallScreenSaver();
 [[nodiscard]] Status SetSaverWait(int minutes);
 [[nodiscard]] Status SetLockOnResume(bool lock);

@@ -67,6 +67,20 @@ Status WriteDesktopValue(const wchar_t* name, const wchar_t* text) {
     return kOk;
 }
 
+Status DeleteDesktopValue(const wchar_t* name) {
+    if (name == nullptr || name[0] == L'\0') return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrOpenRegistry);
+    }
+    const RegistryKey key(opened);
+    const LONG result = RegDeleteValueW(key.get(), name);
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) return kOk;
+    gErrorLocation.windowsError = static_cast<DWORD>(result);
+    return Fail(QV_SITE(kModule), kErrWriteRegistry, name);
+}
+
 Status ScreenSaverPath(wchar_t (&path)[kPathChars]) {
     if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const int n = swprintf(path, kPathChars, L"%ls\\%ls.scr", gAppState->installFolder, gAppState->programName);

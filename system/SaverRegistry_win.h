@@ -15,6 +15,10 @@ constexpr int kDesktopValueBytes = 512;
 // when the value cannot be written.
 [[nodiscard]] Status WriteDesktopValue(const wchar_t* name, const wchar_t* text);
 
+// Removes a value; one that is not there is no error. 10042 when the key
+// cannot be opened, 10043 when the value cannot be removed.
+[[nodiscard]] Status DeleteDesktopValue(const wchar_t* name);
+
 // The program's screen saver: "Quorvel.scr" in installFolder.
 [[nodiscard]] Status ScreenSaverPath(wchar_t (&path)[kPathChars]);
 

@@ -28,6 +28,12 @@ std::wstring Read(const wchar_t* key, const wchar_t* name) {
     return value;
 }
 
+// What the running session goes by, not only what the registry holds.
+bool SaverActive() {
+    BOOL active = FALSE;
+    return SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) && active;
+}
+
 void Write(const wchar_t* key, const wchar_t* name, const std::wstring& text) {
     ASSERT_EQ(
         RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t))),
@@ -61,19 +67,25 @@ TEST_F(SaverInstall, NeverNamesASaverFileThatIsNotThere) {
     EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), kOtherSaver);
 }
 
-TEST_F(SaverInstall, UntickingGivesBackTheUsersSaverOrElseTheBlankOne) {
+TEST_F(SaverInstall, UntickingGivesBackTheUsersSaverOrNone) {
     ASSERT_TRUE(WriteBytes(Saver(), "MZ"));
+    // Another saver, with screen saving off.
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_UPDATEINIFILE));
     ASSERT_EQ(InstallScreenSaver(), kOk);
     EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), Saver());
     // Ticking again keeps what the user had, not Quorvel itself.
     ASSERT_EQ(InstallScreenSaver(), kOk);
     ASSERT_EQ(UninstallScreenSaver(), kOk);
     EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), kOtherSaver);
+    EXPECT_FALSE(SaverActive());
 
+    // "(None)": no value, and screen saving off.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE");
     ASSERT_EQ(InstallScreenSaver(), kOk);
+    EXPECT_TRUE(SaverActive());
     ASSERT_EQ(UninstallScreenSaver(), kOk);
-    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), L"C:\\windows\\system32\\scrnsave.scr");
+    EXPECT_EQ(Read(kDesktop, L"SCRNSAVE.EXE"), L"(none)");
+    EXPECT_FALSE(SaverActive());
 }
 
 TEST_F(SaverInstall, TheWaitAndTheLockReachTheRunningSession) {
