@@ -1,8 +1,7 @@
 // Faults from outside the program, injected into an installed Quorvel:
-// broken photos, a broken bitmap cache, a hostile settings file and
-// folders the program cannot write. Each run must give the user at most
-// one clear message box, or the sound default, and leave every file of the
-// user's as it was.
+// broken photos, a hostile settings file and folders the program cannot
+// write. Each run must give the user at most one clear message box, or the
+// sound default, and leave every file of the user's as it was.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -137,31 +136,6 @@ TEST(FaultPhotos, BrokenPhotosAreLeftOutAndTheAlbumStarts) {
     EXPECT_NE(named->text.find(L"NoneShows\\huge.png"), std::wstring::npos);
     EXPECT_NE(named->text.find(L"NoneShows\\cut.png"), std::wstring::npos);
     EXPECT_EQ(TakeSnapshot(none), noneBefore);
-}
-
-// A cache file cut short (a crash while it was written) and one whose
-// header claims more rows than it holds: both are made again from the
-// photo, silently, and the photo is not touched.
-TEST(FaultCache, BrokenCacheFilesAreMadeAgainFromThePhotos) {
-    ASSERT_FALSE(RunAndReadBox().has_value());
-    const std::wstring album = JoinPath(Albums(), L"DefaultAlbum1");
-    const std::wstring cache = JoinPath(album, L"BMP");
-    const auto names = ListFolder(cache);
-    ASSERT_EQ(names.size(), 1u);
-    const std::wstring cacheFile = JoinPath(cache, names[0]);
-    const auto sound = ReadFileBytes(cacheFile);
-    ASSERT_TRUE(sound.has_value() && sound->size() > 54);
-    const Snapshot photos = TakeSnapshot(album);
-
-    std::vector<std::uint8_t> cut(sound->begin(), sound->begin() + sound->size() / 2);
-    std::vector<std::uint8_t> lying = *sound;
-    lying[22] = 0xFF;  // the height's low byte: far more rows than the file holds
-    for (const auto& broken : {cut, lying}) {
-        ASSERT_TRUE(WriteFileBytes(cacheFile, broken));
-        EXPECT_FALSE(RunAndReadBox().has_value());
-        EXPECT_EQ(ReadFileBytes(cacheFile), sound);
-        EXPECT_EQ(TakeSnapshot(album), photos);
-    }
 }
 
 // Quorvel.ini edited by hand or by another program: folder names that
