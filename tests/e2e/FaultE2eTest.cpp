@@ -174,27 +174,31 @@ bool SetInstalledSetting(const wchar_t* key, const std::wstring& value) {
                                       JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()) != FALSE;
 }
 
-// An albums root on a read-only volume, both albums showing the user's
-// folder there: the album's cache folder cannot be made. One box says so,
-// and the user's photo is untouched.
-TEST(FaultVolumes, AReadOnlyAlbumsRootGivesOneBox) {
+// An albums root the program cannot write, each from a first start. On a
+// read-only volume, both albums showing the user's folder there, the
+// album's cache folder cannot be made: one box says so, and the user's
+// photo is untouched. On a volume too small for the cache the default
+// albums' photos fit, their cache copies do not: one box, and no cut-short
+// cache file is left to be taken for a sound one.
+TEST(FaultVolumes, AnAlbumsRootThatCannotBeWrittenGivesOneBox) {
     SKIP_UNLESS_MOUNTED();
-    ASSERT_TRUE(SetInstalledSetting(L"AlbumsPath", L"C:\\ReadOnly\\Albums"));
-    ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName1", L"Mine"));
-    ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName2", L"Mine"));
-    const Snapshot before = TakeSnapshot(L"C:\\ReadOnly\\Albums");
-    ASSERT_EQ(before.size(), 1u);
-    const auto box = RunAndReadBox();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(Narrow(box->text), "Unable to create folder");
-    EXPECT_EQ(TakeSnapshot(L"C:\\ReadOnly\\Albums"), before);
-}
-
-// An albums root on a volume too small for the cache: the default albums'
-// photos fit, their cache copies do not. One box, and no cut-short cache
-// file is left to be taken for a sound one.
-TEST(FaultVolumes, AFullAlbumsVolumeGivesOneBox) {
-    SKIP_UNLESS_MOUNTED();
+    {
+        SCOPED_TRACE("a read-only albums root");
+        ASSERT_TRUE(SetInstalledSetting(L"AlbumsPath", L"C:\\ReadOnly\\Albums"));
+        ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName1", L"Mine"));
+        ASSERT_TRUE(SetInstalledSetting(L"CurrentAlbumFolderName2", L"Mine"));
+        const Snapshot before = TakeSnapshot(L"C:\\ReadOnly\\Albums");
+        ASSERT_EQ(before.size(), 1u);
+        const auto box = RunAndReadBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(Narrow(box->text), "Unable to create folder");
+        EXPECT_EQ(TakeSnapshot(L"C:\\ReadOnly\\Albums"), before);
+    }
+    SCOPED_TRACE("a full albums volume");
+    ASSERT_TRUE(DeleteTree(JoinPath(RoamingAppData(), L"Fenwold Quorvel")));
+    for (const wchar_t* key : {L"CurrentAlbumFolderName1", L"CurrentAlbumFolderName2"})
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Header", key, nullptr,
+                                               JoinPath(InstalledDataFolder(), L"Quorvel.ini").c_str()));
     ASSERT_TRUE(CreateDirectoryW(L"Q:\\Albums", nullptr));
     ASSERT_TRUE(SetInstalledSetting(L"AlbumsPath", L"Q:\\Albums"));
     const auto box = RunAndReadBox();
