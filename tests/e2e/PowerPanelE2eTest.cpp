@@ -29,16 +29,6 @@ std::wstring InstalledTheme() {
     return JoinPath(LocalAppData(), L"Microsoft\\Windows\\Themes\\Quorvel\\Quorvel.theme");
 }
 
-// A message box: a dialog with the message text control.
-bool IsMessageBox(HWND w) { return ClassName(w) == L"#32770" && FindControl(w, 0xFFFF) != nullptr; }
-
-// The next message box.
-std::optional<MessageBoxInfo> NextBox(DWORD pid) {
-    HWND box = WaitForWindow(pid, IsMessageBox);
-    if (box == nullptr) return std::nullopt;
-    return ReadMessageBox(box);
-}
-
 // Ticks or unticks a box as a click would: the state, then the notification.
 bool Tick(HWND dialog, int id, bool on) {
     HWND box = FindControl(dialog, id);
@@ -106,7 +96,7 @@ protected:
     // the only box: none came up before it and stayed.
     void CloseAnyway() {
         PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
-        auto box = NextBox(program->Pid());
+        auto box = WaitForMessageBox(program->Pid());
         ASSERT_TRUE(box);
         EXPECT_EQ(box->text, L"Quorvel is not your current screen saver. Would you like to proceed anyway?");
         const auto boxes = TopLevelWindows(program->Pid());
@@ -147,7 +137,7 @@ TEST_F(PowerPanel, TheSaverAndThemeTicksSetWindowsOwnSettingsAndTheirUntickGives
     ASSERT_TRUE(WaitUntil([&] { return Desktop(L"SCRNSAVE.EXE") == kOtherSaver; })) << Desktop(L"SCRNSAVE.EXE");
 
     ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
-    const auto box = NextBox(p.Pid());
+    const auto box = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text,
               L"Windows did not unpack the Quorvel theme in time, so the theme was not applied. Please try again.");
@@ -205,7 +195,7 @@ TEST_F(PowerPanel, ThePlanChoiceReachesTheSettingsFileAndAVideoPlanWindowsLacksC
         PostMessageW(panel, WM_COMMAND, IDOK, 0);
         PostMessageW(panel, WM_COMMAND, IDCANCEL, 0);
         PostMessageW(panel, WM_SYSCOMMAND, SC_CLOSE, 0);
-        auto box = NextBox(desktop.Pid());
+        auto box = WaitForMessageBox(desktop.Pid());
         ASSERT_TRUE(box);
         ASSERT_TRUE(Answer(*box, L"No"));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->hwnd); }));
