@@ -185,7 +185,7 @@ void OnCommand(HWND dialog, int id) {
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;
         case IDC_LOCK: Lock(dialog); break;
-        case IDC_SLEEP: SleepNow(); break;
+        case IDC_SLEEP: ReportError(SleepNow(dialog), 1); break;
         case IDC_PHRASES_PANEL: RequestPanel(dialog, kPanelPhrases); break;
         case IDC_IMPORT_ALBUM: RequestPanel(dialog, kPanelImport); break;
         case IDC_MONITORS_PANEL: RequestPanel(dialog, kPanelMonitorMapping); break;

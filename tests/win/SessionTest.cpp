@@ -1,11 +1,21 @@
 // The Lock batch file, chosen by the desktop's
-// "ScreenSaverIsSecure" value.
+// "ScreenSaverIsSecure" value; Sleep as each kind of PC has it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <powrprof.h>
+#include <delayimp.h>
+
+#include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "base/Utilities_win.h"
+#include "res/resource.h"
 #include "system/Session_win.h"
+#include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -93,6 +103,129 @@ TEST_F(Lock, RunsTheSaverWhateverTheFoldersAreNamed) {
 TEST_F(Lock, AnUnwritableFolderGives10036) {
     wcscpy(gAppState->tempFolder, (records.root / L"missing\\deeper").c_str());
     EXPECT_EQ(LockWithSaver(), kErrDiskWrite);
+}
+
+// What Windows answers Sleep, as the test sets it: Wine's SetSuspendState
+// always succeeds and its capabilities never change.
+struct PowerAnswers {
+    SYSTEM_POWER_CAPABILITIES capabilities{};
+    DWORD capabilitiesError = 0;  // GetPwrCapabilities refused with it
+    DWORD suspendError = 0;       // SetSuspendState refused with it
+    int suspends = 0;
+    bool hibernate = false;
+};
+PowerAnswers gPower;
+
+BOOLEAN WINAPI AnswerCapabilities(PSYSTEM_POWER_CAPABILITIES out) {
+    if (gPower.capabilitiesError != 0) return SetLastError(gPower.capabilitiesError), FALSE;
+    *out = gPower.capabilities;
+    return TRUE;
+}
+
+BOOLEAN WINAPI AnswerSuspend(BOOLEAN hibernate, BOOLEAN, BOOLEAN) {
+    ++gPower.suspends;
+    gPower.hibernate = hibernate != FALSE;
+    if (gPower.suspendError != 0) return SetLastError(gPower.suspendError), FALSE;
+    return TRUE;
+}
+
+// powrprof is delay-loaded: the loader's helper asks this hook before it
+// binds each of its functions, so the program's calls reach the answers.
+FARPROC WINAPI BindPowerAnswers(unsigned note, PDelayLoadInfo info) {
+    if (note != dliNotePreGetProcAddress || !info->dlp.fImportByName || _stricmp(info->szDll, "powrprof.dll") != 0)
+        return nullptr;
+    if (std::strcmp(info->dlp.szProcName, "GetPwrCapabilities") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&AnswerCapabilities));
+    if (std::strcmp(info->dlp.szProcName, "SetSuspendState") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&AnswerSuspend));
+    return nullptr;
+}
+
+// Windows' winnt.h names the byte at 0x14 AoAc (Modern Standby).
+void SetModernStandby(SYSTEM_POWER_CAPABILITIES& capabilities) { reinterpret_cast<BYTE*>(&capabilities)[0x14] = TRUE; }
+
+// Turning the displays off is a system command to the window; the window
+// here records it instead of passing it to Windows.
+WNDPROC gStaticProcedure = nullptr;
+LPARAM gMonitorPower = 0;
+LRESULT CALLBACK RecordMonitorPower(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MONITORPOWER) return gMonitorPower = lParam, 0;
+    return CallWindowProcW(gStaticProcedure, window, message, wParam, lParam);
+}
+
+class SleepCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousHook = __pfnDliNotifyHook2;
+        __pfnDliNotifyHook2 = BindPowerAnswers;
+        gPower = {};
+        gMonitorPower = 0;
+        owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        gStaticProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordMonitorPower)));
+        gErrorLocation = {};
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        __pfnDliNotifyHook2 = previousHook;
+    }
+    ProcessRecords records;
+    PfnDliHook previousHook = nullptr;
+    HWND owner = nullptr;
+};
+
+// Modern Standby has no S1-S3: SetSuspendState hibernates there, or does
+// nothing; the PC sleeps as its power button makes it, displays off first.
+TEST_F(SleepCommand, EachKindOfPcGetsTheSleepItHas) {
+    const std::wstring noSleep = [] {
+        wchar_t text[kMessageChars] = L"";
+        (void)LoadText(IDS_NO_SLEEP, text, sizeof text);
+        return std::wstring(text);
+    }();
+    const struct {
+        const char* name;
+        bool s3, modernStandby;
+        int suspends;
+        LPARAM monitorPower;
+        std::wstring box;
+    } cases[] = {
+        {"S3", true, false, 1, 0, L""},
+        {"Modern Standby, hibernation on", false, true, 0, 2, L""},
+        {"no sleep state, hibernation on", false, false, 0, 0, noSleep},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gPower = {};
+        gMonitorPower = 0;
+        gPower.capabilities.SystemS3 = c.s3;
+        gPower.capabilities.SystemS4 = gPower.capabilities.HiberFilePresent = TRUE;
+        if (c.modernStandby) SetModernStandby(gPower.capabilities);
+        std::vector<SeenBox> boxes;
+        {
+            BoxWatcher watcher;
+            EXPECT_EQ(SleepNow(owner), kOk);
+            boxes = watcher.Boxes();
+        }
+        EXPECT_EQ(gPower.suspends, c.suspends);
+        EXPECT_FALSE(gPower.hibernate);
+        EXPECT_EQ(gMonitorPower, c.monitorPower);
+        EXPECT_EQ(boxes.empty() ? L"" : boxes.front().text, c.box);
+    }
+}
+
+TEST_F(SleepCommand, ARefusedCallIsReported) {
+    gPower.capabilities.SystemS3 = TRUE;
+    gPower.suspendError = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(SleepNow(owner), kErrSuspendRefused);
+    EXPECT_EQ(gErrorLocation.windowsError, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_STREQ(gErrorLocation.extraText, L"SetSuspendState");
+
+    gErrorLocation = {};
+    gPower = {};
+    gPower.capabilitiesError = ERROR_GEN_FAILURE;
+    EXPECT_EQ(SleepNow(owner), kErrWindowsFunction);
+    EXPECT_EQ(gErrorLocation.windowsError, static_cast<DWORD>(ERROR_GEN_FAILURE));
+    EXPECT_EQ(gPower.suspends, 0);
 }
 
 }  // namespace
