@@ -85,6 +85,7 @@ enum : Status {
     kErrFirstTimeInit = 10083,
     kErrRegistryKeys = 10084,
     kErrThemeNotUnpacked = 10085,
+    kErrSuspendRefused = 10086,
 };
 
 enum : unsigned {

@@ -69,6 +69,12 @@ int ShowNotice(const wchar_t* text, UINT style) {
     return answer;
 }
 
+int ShowNotice(unsigned textId) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(textId, text, sizeof text);
+    return ShowNotice(text, MB_OK);
+}
+
 int AskOwner(const wchar_t* text, UINT style) {
     const wchar_t* caption = gAppState ? gAppState->programName : L"";
     return MessageBoxW(gMode.ownerWindow, text, caption, (style & ~MB_RIGHT) | MB_TASKMODAL);

@@ -32,6 +32,8 @@ static_assert(kCopyDestinationDialogFlags == 0x280826);
 // becomes "%ls").
 std::wstring LoadWideFormat(unsigned id);
 int ShowNotice(const wchar_t* text, UINT style);
+// The same for string textId of the table, with OK.
+int ShowNotice(unsigned textId);
 int AskOwner(const wchar_t* text, UINT style);
 // Fills `out` with folder + "\" + name. When that would not fit a path,
 // `out` is left empty and the answer is false: a cut path could name some

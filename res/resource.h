@@ -251,6 +251,7 @@
 #define IDS_NOT_DEFAULT_SAVER 31413
 #define IDS_TERMS_NOTICE 31414
 #define IDS_DEFAULT_PLAN_FORMAT 31418
+#define IDS_NO_SLEEP 31419
 
 /* Photo properties list: row labels, column titles, value words and
    value formats (31300-31399) */
@@ -358,7 +359,7 @@
 #define IDS_IMPORT_PHOTOS_REFUSED 33440
 #define IDS_PHOTOS_LEFT_OUT 33441
 
-/* Failure codes 10000 to 10085 and questions 20000 to 20008 are string ids
+/* Failure codes 10000 to 10086 and questions 20000 to 20008 are string ids
    too; their names live in base/ErrorCodes.h. */
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include <cstddef>
 #include <cwchar>
 
 #include "base/ErrorReporter_win.h"
@@ -9,6 +10,7 @@
 #include "base/Utilities_win.h"
 #include "storage/Settings_win.h"
 #include "system/SaverRegistry_win.h"
+#include "system/SleepChoice.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -16,6 +18,49 @@ namespace quorvel {
 namespace {
 
 const wchar_t kModule[] = L"Quorvel";
+
+// Windows' winnt.h names the three bytes after FastSystemS4 Hiberboot,
+// WakeAlarmPresent and AoAc; MinGW-w64's still calls them spare2.
+constexpr std::size_t kAoAcOffset = 0x14;
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, FastSystemS4) + 3 == kAoAcOffset);
+
+[[nodiscard]] Status ReadPowerCapabilities(PowerCapabilities* capabilities) {
+    SYSTEM_POWER_CAPABILITIES windows = {};  // before Windows 8 nothing fills AoAc
+    if (!GetPwrCapabilities(&windows)) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrWindowsFunction, L"GetPwrCapabilities");
+    }
+    capabilities->systemS1 = windows.SystemS1 != FALSE;
+    capabilities->systemS2 = windows.SystemS2 != FALSE;
+    capabilities->systemS3 = windows.SystemS3 != FALSE;
+    capabilities->hibernation = windows.SystemS4 != FALSE && windows.HiberFilePresent != FALSE;
+    capabilities->aoAc = reinterpret_cast<const BYTE*>(&windows)[kAoAcOffset] != FALSE;
+    return kOk;
+}
+
+[[nodiscard]] Status Suspend() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+        ShowNotice(IDS_SHUTDOWN_TOKEN_FAILED);
+        return kOk;
+    }
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+    const KernelHandle token(opened);
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+    if (GetLastError() != ERROR_SUCCESS) {
+        ShowNotice(IDS_SHUTDOWN_ADJUST_FAILED);
+        return kOk;
+    }
+    // Sleep, not hibernation; wake events kept (the force flag does nothing).
+    if (!SetSuspendState(FALSE, FALSE, FALSE)) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrSuspendRefused, L"SetSuspendState");
+    }
+    return kOk;
+}
 
 }  // namespace
 
@@ -43,27 +88,18 @@ Status LockWithSaver() {
     return RunAndWait(path);
 }
 
-int SleepNow() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
-        wchar_t text[kMessageChars];
-        (void)LoadText(IDS_SHUTDOWN_TOKEN_FAILED, text, sizeof text);
-        return ShowNotice(text, MB_OK);
+Status SleepNow(HWND window) {
+    PowerCapabilities capabilities;
+    if (Status s = ReadPowerCapabilities(&capabilities); s != kOk) return s;
+    switch (ChooseSleep(capabilities)) {
+        case SleepAction::Suspend: return Suspend();
+        case SleepAction::DisplaysOff:
+            // A system command carried out by DefWindowProc; 2 is "off".
+            SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+            return kOk;
+        case SleepAction::NoSleep: ShowNotice(IDS_NO_SLEEP); return kOk;
     }
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
-    const KernelHandle token(opened);
-    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
-    const DWORD error = GetLastError();
-    if (error == ERROR_SUCCESS) {
-        SetSuspendState(FALSE, FALSE, FALSE);  // sleep, not forced, wake events kept
-        return 0;
-    }
-    wchar_t text[kMessageChars];
-    (void)LoadText(IDS_SHUTDOWN_ADJUST_FAILED, text, sizeof text);
-    return ShowNotice(text, MB_OK);
+    return kOk;
 }
 
 }  // namespace quorvel

@@ -8,7 +8,11 @@ namespace quorvel {
 // Writes the lock batch file into tempFolder (locking after the saver only
 // when the desktop asks for the logon on resume) and runs it.
 [[nodiscard]] Status LockWithSaver();
-// Suspends the machine; returns the button of a failure notice, else 0.
-int SleepNow();
+// Puts the PC to sleep as it sleeps (system/SleepChoice.h): suspends it,
+// turns the displays off through `window` (a window of this thread whose
+// procedure leaves WM_SYSCOMMAND to DefWindowProc), or tells the user it
+// cannot sleep. The shutdown privilege refused is shown as a notice; a
+// capability read or suspend Windows refuses is returned to report.
+[[nodiscard]] Status SleepNow(HWND window);
 
 }  // namespace quorvel

@@ -73,12 +73,6 @@ HWND AlbumWindow(int album) {
     return window != nullptr && IsWindow(window) ? window : nullptr;
 }
 
-void Notice(unsigned textId) {
-    wchar_t text[kMessageChars];
-    (void)LoadText(textId, text, sizeof text);
-    ShowNotice(text, MB_OK);
-}
-
 void FillAlbumPhrases(HWND dialog) {
     for (int album = 0; album < kAlbumCount; ++album) {
         if (!AlbumInUse(album)) {
@@ -146,7 +140,7 @@ void UpdateAlbumPhrases(HWND dialog) {
     if (changed)
         WritePhrases();
     else
-        Notice(IDS_PHRASES_UNCHANGED);
+        ShowNotice(IDS_PHRASES_UNCHANGED);
 }
 
 void UpdateSaverPhrase(HWND dialog) {
@@ -154,7 +148,7 @@ void UpdateSaverPhrase(HWND dialog) {
     wchar_t text[kPhraseChars] = L"";
     GetDlgItemTextW(dialog, IDC_SAVER_PHRASE, text, kPhraseChars);
     if (_wcsicmp(text, gUserSettings->screenSaverPhrase) == 0) {
-        Notice(IDS_SAVER_PHRASE_UNCHANGED);
+        ShowNotice(IDS_SAVER_PHRASE_UNCHANGED);
         return;
     }
     wcsncpy(gUserSettings->screenSaverPhrase, text, kPhraseChars - 1);
@@ -191,7 +185,7 @@ void OnCommand(HWND dialog, int id) {
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;
         case IDC_LOCK: Lock(dialog); break;
-        case IDC_SLEEP: SleepNow(); break;
+        case IDC_SLEEP: ReportError(SleepNow(dialog), 1); break;
         case IDC_PHRASES_PANEL: RequestPanel(dialog, kPanelPhrases); break;
         case IDC_IMPORT_ALBUM: RequestPanel(dialog, kPanelImport); break;
         case IDC_MONITORS_PANEL: RequestPanel(dialog, kPanelMonitorMapping); break;

@@ -1,11 +1,21 @@
 // The Lock batch file, chosen by the desktop's
-// "ScreenSaverIsSecure" value.
+// "ScreenSaverIsSecure" value; Sleep as each kind of PC has it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <powrprof.h>
+#include <delayimp.h>
+
+#include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "base/Utilities_win.h"
+#include "res/resource.h"
 #include "system/Session_win.h"
+#include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -93,6 +103,109 @@ TEST_F(Lock, RunsTheSaverWhateverTheFoldersAreNamed) {
 TEST_F(Lock, AnUnwritableFolderGives10036) {
     wcscpy(gAppState->tempFolder, (records.root / L"missing\\deeper").c_str());
     EXPECT_EQ(LockWithSaver(), kErrDiskWrite);
+}
+
+// What Windows answers Sleep, as the test sets it: Wine's SetSuspendState
+// always succeeds and its capabilities never change.
+struct PowerAnswers {
+    SYSTEM_POWER_CAPABILITIES capabilities{};
+    DWORD capabilitiesError = 0;  // GetPwrCapabilities refused with it
+    DWORD suspendError = 0;       // SetSuspendState refused with it
+    int suspends = 0;
+    bool hibernate = false;
+};
+PowerAnswers gPower;
+
+BOOLEAN WINAPI AnswerCapabilities(PSYSTEM_POWER_CAPABILITIES out) {
+    if (gPower.capabilitiesError != 0) return SetLastError(gPower.capabilitiesError), FALSE;
+    *out = gPower.capabilities;
+    return TRUE;
+}
+
+BOOLEAN WINAPI AnswerSuspend(BOOLEAN hibernate, BOOLEAN, BOOLEAN) {
+    ++gPower.suspends;
+    gPower.hibernate = hibernate != FALSE;
+    if (gPower.suspendError != 0) return SetLastError(gPower.suspendError), FALSE;
+    return TRUE;
+}
+
+// powrprof is delay-loaded: the loader's helper asks this hook before it
+// binds each of its functions, so the program's calls reach the answers.
+FARPROC WINAPI BindPowerAnswers(unsigned note, PDelayLoadInfo info) {
+    if (note != dliNotePreGetProcAddress || !info->dlp.fImportByName || _stricmp(info->szDll, "powrprof.dll") != 0)
+        return nullptr;
+    if (std::strcmp(info->dlp.szProcName, "GetPwrCapabilities") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&AnswerCapabilities));
+    if (std::strcmp(info->dlp.szProcName, "SetSuspendState") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&AnswerSuspend));
+    return nullptr;
+}
+
+// Turning the displays off is a system command to the window; the window
+// here records it instead of passing it to Windows.
+WNDPROC gStaticProcedure = nullptr;
+LPARAM gMonitorPower = 0;
+LRESULT CALLBACK RecordMonitorPower(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MONITORPOWER) return gMonitorPower = lParam, 0;
+    return CallWindowProcW(gStaticProcedure, window, message, wParam, lParam);
+}
+
+class SleepCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousHook = __pfnDliNotifyHook2;
+        __pfnDliNotifyHook2 = BindPowerAnswers;
+        owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        gStaticProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordMonitorPower)));
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        __pfnDliNotifyHook2 = previousHook;
+    }
+    ProcessRecords records;
+    PfnDliHook previousHook = nullptr;
+    HWND owner = nullptr;
+};
+
+// Modern Standby has no S1-S3: SetSuspendState hibernates there, or does
+// nothing. A call Windows refuses comes back to be reported.
+TEST_F(SleepCommand, EachKindOfPcGetsTheSleepItHasAndARefusalIsReported) {
+    wchar_t noSleep[kMessageChars] = L"";
+    ASSERT_EQ(LoadText(IDS_NO_SLEEP, noSleep, sizeof noSleep), kOk);
+    const struct {
+        const char* name;
+        bool s3, modernStandby;
+        DWORD capabilitiesError, suspendError;
+        Status status;
+        int suspends;
+        LPARAM monitorPower;
+        const wchar_t* box;
+    } cases[] = {
+        {"S3", true, false, 0, 0, kOk, 1, 0, L""},
+        {"Modern Standby, hibernation on", false, true, 0, 0, kOk, 0, 2, L""},
+        {"no sleep state, hibernation on", false, false, 0, 0, kOk, 0, 0, noSleep},
+        {"suspend refused", true, false, 0, ERROR_ACCESS_DENIED, kErrSuspendRefused, 1, 0, L""},
+        {"capabilities refused", true, false, ERROR_GEN_FAILURE, 0, kErrWindowsFunction, 0, 0, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gPower = {.capabilitiesError = c.capabilitiesError, .suspendError = c.suspendError};
+        gPower.capabilities.SystemS3 = c.s3;
+        gPower.capabilities.SystemS4 = gPower.capabilities.HiberFilePresent = TRUE;
+        // Windows' winnt.h names the byte at 0x14 AoAc.
+        reinterpret_cast<BYTE*>(&gPower.capabilities)[0x14] = c.modernStandby;
+        gMonitorPower = 0;
+        gErrorLocation = {};
+        BoxWatcher watcher;
+        EXPECT_EQ(SleepNow(owner), c.status);
+        EXPECT_EQ(gErrorLocation.windowsError, c.capabilitiesError | c.suspendError);
+        EXPECT_EQ(gPower.suspends, c.suspends);
+        EXPECT_FALSE(gPower.hibernate);
+        EXPECT_EQ(gMonitorPower, c.monitorPower);
+        const std::vector<SeenBox> boxes = watcher.Boxes();
+        EXPECT_EQ(boxes.empty() ? L"" : boxes.front().text, c.box);
+    }
 }
 
 }  // namespace
