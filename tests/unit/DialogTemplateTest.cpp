@@ -88,11 +88,9 @@ TEST(PanelOpening, GoesToTheMonitorItIsOnWithThatDpisTemplateAndPlace) {
         const auto choice = ChooseTemplate(c.dpi, c.systemDpi);
         EXPECT_EQ(choice.large, c.expected.large);
         EXPECT_EQ(choice.pointSize, c.expected.points);
-        const ScreenRect placed = PlacePanel(c.width, c.height, c.aim, kMonitors[monitor].work);
-        EXPECT_EQ(placed.left, c.expected.placed.left);
-        EXPECT_EQ(placed.top, c.expected.placed.top);
-        EXPECT_EQ(placed.right, c.expected.placed.right);
-        EXPECT_EQ(placed.bottom, c.expected.placed.bottom);
+        const ScreenRect p = PlacePanel(c.width, c.height, c.aim, kMonitors[monitor].work), &e = c.expected.placed;
+        EXPECT_EQ(std::vector<int>({p.left, p.top, p.right, p.bottom}),
+                  std::vector<int>({e.left, e.top, e.right, e.bottom}));
     }
     EXPECT_EQ(PanelMonitorFor({}, {0, 0, 10, 10}), -1);
 }
