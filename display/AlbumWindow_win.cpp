@@ -339,12 +339,15 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
     if (text == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
     if (Status s = JoinPhotos(album, 0); s != kOk) return s;
     if (gMode.previewMode) {
+        // The host belongs to the screen-saver settings, often a process of
+        // another DPI awareness, which the preview window takes as its child.
+        // Its client area is read, and the preview made, in the host's own
+        // units: no size is converted between DPI scales on the way.
+        const WindowDpiContext hostUnits(owner);
         RECT client;
         GetClientRect(owner, &client);
-        if (Status s = CreateAlbumWindow(album, owner, client.left, client.top, client.right - client.left + 1,
-                                         client.bottom - client.top + 1);
-            s != kOk)
-            return s;
+        const AlbumRect area = PreviewArea(client.left, client.top, client.right, client.bottom);
+        if (Status s = CreateAlbumWindow(album, owner, area.x, area.y, area.width, area.height); s != kOk) return s;
         OutputDebugStringW(L"Small Quorvel preview: Created Window\n");
     } else {
         int x = 0, y = 0, w = 0, h = 0;

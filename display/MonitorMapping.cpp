@@ -104,6 +104,10 @@ MappingResult MapAlbums(MonitorTable& table, MappingMode mode) {
     return result;
 }
 
+AlbumRect PreviewArea(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
 Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area) {
     bool found = false;
     MonitorRect box;

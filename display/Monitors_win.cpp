@@ -150,6 +150,34 @@ RECT WorkAreaAt(int x, int y) {
     return work;
 }
 
+namespace {
+
+// Windows 7 to 10 1511 lack these, so they are looked up when first asked for.
+template <typename Function>
+Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+using SetThreadContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+
+SetThreadContextFn SetThreadContext() {
+    static const auto set = User32Function<SetThreadContextFn>("SetThreadDpiAwarenessContext");
+    return set;
+}
+
+}  // namespace
+
+WindowDpiContext::WindowDpiContext(HWND window) {
+    using WindowContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+    static const auto windowContext = User32Function<WindowContextFn>("GetWindowDpiAwarenessContext");
+    if (window == nullptr || windowContext == nullptr || SetThreadContext() == nullptr) return;
+    if (DPI_AWARENESS_CONTEXT context = windowContext(window)) previous_ = SetThreadContext()(context);
+}
+
+WindowDpiContext::~WindowDpiContext() {
+    if (previous_ != nullptr) SetThreadContext()(previous_);
+}
+
 Status GetCurrentDpi(int x, int y) {
     HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
     UINT dpi = 96;

@@ -75,6 +75,47 @@ int PointSizeToFit(int points, int width, int height, int workWidth, int workHei
     return std::max(smallest, std::min(fitted, points - 1));
 }
 
+namespace {
+
+std::int64_t Overlap(std::int32_t aLow, std::int32_t aHigh, std::int32_t bLow, std::int32_t bHigh) {
+    return std::max<std::int64_t>(0, std::int64_t{std::min(aHigh, bHigh)} - std::max(aLow, bLow));
+}
+
+// How far apart two spans are; 0 when they meet.
+std::int64_t Gap(std::int32_t aLow, std::int32_t aHigh, std::int32_t bLow, std::int32_t bHigh) {
+    return std::max<std::int64_t>({0, std::int64_t{bLow} - aHigh, std::int64_t{aLow} - bHigh});
+}
+
+}  // namespace
+
+int PanelMonitorFor(std::span<const PanelMonitor> monitors, const ScreenRect& aim) {
+    int best = -1;
+    std::int64_t bestShare = 0;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const ScreenRect& m = monitors[i].area;
+        const std::int64_t share =
+            Overlap(aim.left, aim.right, m.left, m.right) * Overlap(aim.top, aim.bottom, m.top, m.bottom);
+        if (share > bestShare) best = static_cast<int>(i), bestShare = share;
+    }
+    if (best >= 0) return best;
+    std::int64_t bestDistance = 0;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const ScreenRect& m = monitors[i].area;
+        const std::int64_t dx = Gap(aim.left, aim.right, m.left, m.right);
+        const std::int64_t dy = Gap(aim.top, aim.bottom, m.top, m.bottom);
+        if (best < 0 || dx * dx + dy * dy < bestDistance) best = static_cast<int>(i), bestDistance = dx * dx + dy * dy;
+    }
+    return best;
+}
+
+ScreenRect PlacePanel(int width, int height, const ScreenRect& aim, const ScreenRect& work) {
+    const int workWidth = std::max(0, work.right - work.left), workHeight = std::max(0, work.bottom - work.top);
+    const int w = std::min(width, workWidth), h = std::min(height, workHeight);
+    const int left = std::clamp(aim.left + (aim.right - aim.left) / 2 - w / 2, work.left, work.right - w);
+    const int top = std::clamp(aim.top + (aim.bottom - aim.top) / 2 - h / 2, work.top, work.bottom - h);
+    return {left, top, left + w, top + h};
+}
+
 FontRewrite RewriteTemplateFont(const std::uint8_t* data, std::size_t size, std::uint16_t pointSize,
                                 std::vector<std::uint8_t>& out) {
     out.clear();

@@ -1,10 +1,12 @@
 // Dialog templates as bytes: which of a panel's two templates suits the
-// display, and the copy of an extended template whose font is rewritten to
-// "Segoe UI" at a chosen point size. Portable so that the byte rules are
-// unit-tested natively; the Windows side only finds, loads and shows.
+// display, the monitor and place a panel opens at, and the copy of an
+// extended template whose font is rewritten to "Segoe UI" at a chosen point
+// size. Portable so that the rules are unit-tested natively; the Windows
+// side only finds, loads and shows.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace quorvel {
@@ -31,6 +33,30 @@ int SmallestReadablePoints(int systemDpi);
 // one point smaller, since the frame does not shrink with the font; never
 // below `smallest`. 0 when it fits, or when it is already at the smallest.
 int PointSizeToFit(int points, int width, int height, int workWidth, int workHeight, int smallest);
+
+// A rectangle on the virtual screen as Windows gives it: right and bottom
+// exclusive.
+struct ScreenRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// One monitor as a panel sees it: the whole of it, and what the taskbar and
+// other docked bars leave free.
+struct PanelMonitor {
+    ScreenRect area;
+    ScreenRect work;
+};
+
+// The monitor of a panel aimed at `aim` (the primary monitor's work area at
+// its first opening, then the place it was at, or the one Windows suggests
+// after moving it to a monitor of another DPI), as Windows picks the monitor
+// of a rectangle: the one holding the largest part of it, the nearest when
+// none holds any. -1 when there is no monitor.
+int PanelMonitorFor(std::span<const PanelMonitor> monitors, const ScreenRect& aim);
+
+// A panel of width x height pixels centred on `aim`, no larger than the work
+// area, and moved into it where it would stick out.
+ScreenRect PlacePanel(int width, int height, const ScreenRect& aim, const ScreenRect& work);
 
 enum class FontRewrite {
     Rewritten,  // `out` holds the copy with the new typeface

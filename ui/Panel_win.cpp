@@ -55,6 +55,12 @@ struct PanelInstance {
     bool initialised = false;  // the panel's own set-up ran
     int points = 0;            // the font size of this opening
     int fittedPoints = 0;      // a smaller size that fits the work area, or 0
+    // Where the opening goes: the primary monitor's work area at first, then
+    // where the panel was when it ended itself to be opened again.
+    ScreenRect aim;
+    int givenDpi = 0;  // the DPI Windows gave with a DPI change; 0: the monitor's is measured
+    int dpi = 96;      // the DPI this opening is built for
+    ScreenRect work;   // the work area of its monitor
 };
 
 const wchar_t kInstanceProperty[] = L"QuorvelPanel";
@@ -67,7 +73,7 @@ PanelInstance* InstanceOf(HWND dialog) { return static_cast<PanelInstance*>(GetP
 bool RefitToWorkArea(HWND dialog, PanelInstance& instance) {
     RECT r;
     if (instance.points <= 0 || !GetWindowRect(dialog, &r)) return false;
-    const RECT work = WorkAreaAt(0, 0);
+    const ScreenRect& work = instance.work;
     const int points = PointSizeToFit(instance.points, r.right - r.left, r.bottom - r.top, work.right - work.left,
                                       work.bottom - work.top, SmallestReadablePoints(SystemDpi()));
     if (points == 0) return false;
@@ -133,6 +139,59 @@ void OnPanelDestroy(HWND dialog, PanelInstance& instance) {
         instance.panel->onDestroy(dialog, instance.reopen);
 }
 
+ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Ends the panel so that LaunchPanel opens it again at `aim`, at the DPI
+// given, or measured on that monitor when none is.
+void ReopenAt(HWND dialog, PanelInstance& instance, const RECT& aim, int dpi) {
+    instance.reopen = true;
+    instance.fittedPoints = 0;  // the new display chooses afresh
+    instance.aim = ToScreenRect(aim);
+    instance.givenDpi = dpi;
+    EndPanel(dialog, 0);
+}
+
+// Windows has moved the panel to a monitor of another DPI: it opens again
+// where Windows suggests, built for that DPI (where it is, when no place
+// comes with the message).
+void OnPanelDpiChanged(HWND dialog, PanelInstance& instance, int dpi, const RECT* suggested) {
+    if (dpi == instance.dpi) return;
+    RECT where;
+    if (suggested != nullptr)
+        where = *suggested;
+    else if (!GetWindowRect(dialog, &where))
+        return;
+    ReopenAt(dialog, instance, where, dpi);
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<PanelMonitor>*>(list)->push_back(
+            {ToScreenRect(info.rcMonitor), ToScreenRect(info.rcWork)});
+    return TRUE;
+}
+
+// The monitor of this opening, its work area and DPI, which also becomes
+// currentDpi (Home scales its font by it).
+Status AimOpening(PanelInstance& instance) {
+    std::vector<PanelMonitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const int chosen = PanelMonitorFor(monitors, instance.aim);
+    const PanelMonitor monitor = chosen >= 0 ? monitors[chosen] : PanelMonitor{{}, ToScreenRect(WorkAreaAt(0, 0))};
+    instance.work = monitor.work;
+    if (instance.givenDpi > 0) {
+        gMode.currentDpi = std::max(instance.givenDpi, 96);
+    } else if (Status s = GetCurrentDpi((monitor.area.left + monitor.area.right) / 2,
+                                        (monitor.area.top + monitor.area.bottom) / 2);
+               s != kOk) {
+        return s;
+    }
+    instance.dpi = gMode.currentDpi;
+    return kOk;
+}
+
 INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wParam, LPARAM lParam) {
     const PanelDescription& panel = *instance.panel;
     if (INT_PTR result = FALSE; panel.onMessage != nullptr && panel.onMessage(dialog, message, wParam, lParam, &result))
@@ -146,7 +205,7 @@ INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wPar
             if (!instance.reopen && ScreenSizeChanged()) ReopenPanel(dialog);
             return TRUE;
         case WM_DPICHANGED:
-            if (DpiDiffers(wParam)) ReopenPanel(dialog);
+            OnPanelDpiChanged(dialog, instance, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_COMMAND:
             if (panel.onCommand != nullptr) panel.onCommand(dialog, LOWORD(wParam));
@@ -229,15 +288,6 @@ void FillButtonPalette() {
 
 int ScaleByDpi(int n) { return MulDiv(n, gMode.currentDpi, 100); }
 
-Status ChooseTemplateSize(HWND owner, int* large, float* scale) {
-    if (owner == nullptr || large == nullptr || scale == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
-    const TemplateChoice choice = ChooseTemplate(gMode.currentDpi, SystemDpi());
-    *large = choice.large ? 1 : 0;
-    *scale = choice.scale;
-    return kOk;
-}
-
 INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int templateId, int pointSize,
                           int* patched, LPARAM parameter) {
     if (patched != nullptr) *patched = 0;
@@ -266,19 +316,21 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
 }
 
 Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, int* openings) {
+    if (owner == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PanelInstance instance;
     instance.panel = &panel;
+    // A panel opens centred on the primary monitor, sized for its DPI; when
+    // it ends itself to be opened again, it opens where it was.
+    instance.aim = ToScreenRect(WorkAreaAt(0, 0));
     INT_PTR ended = 0;
     int opened = 0;
     do {
         instance.reopen = false;
         instance.initialised = false;
-        int large = 1;
-        float scale = 1.0f;
-        if (Status s = ChooseTemplateSize(owner, &large, &scale); s != kOk) return s;
-        const int templateId = large ? panel.largeTemplate : panel.smallTemplate;
-        instance.points = instance.fittedPoints > 0 ? instance.fittedPoints
-                                                    : static_cast<int>(std::lround((large ? 12.0f : 9.0f) * scale));
+        if (Status s = AimOpening(instance); s != kOk) return s;
+        const TemplateChoice choice = ChooseTemplate(instance.dpi, SystemDpi());
+        const int templateId = choice.large ? panel.largeTemplate : panel.smallTemplate;
+        instance.points = instance.fittedPoints > 0 ? instance.fittedPoints : choice.pointSize;
         ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, instance.points, nullptr,
                                   reinterpret_cast<LPARAM>(&instance));
         if (ended == -1) return Fail(panel.site, kErrCreateDialog);
@@ -296,23 +348,26 @@ void EndPanel(HWND dialog, INT_PTR result) {
 }
 
 void ReopenPanel(HWND dialog) {
-    if (PanelInstance* instance = InstanceOf(dialog)) {
-        instance->reopen = true;
-        instance->fittedPoints = 0;  // the new display chooses afresh
+    PanelInstance* instance = InstanceOf(dialog);
+    RECT where;
+    if (instance == nullptr || !GetWindowRect(dialog, &where)) {
+        EndPanel(dialog, 0);
+        return;
     }
-    EndPanel(dialog, 0);
+    ReopenAt(dialog, *instance, where, 0);
 }
 
 void CenterPanel(HWND window) {
     RECT r;
     if (window == nullptr || !GetWindowRect(window, &r)) return;
-    // Centred in what the primary monitor leaves free of the taskbar,
-    // whichever side it is docked on.
-    const RECT work = WorkAreaAt(0, 0);
-    const int workW = work.right - work.left, workH = work.bottom - work.top;
-    const int w = std::min<int>(r.right - r.left, workW);
-    const int h = std::min<int>(r.bottom - r.top, workH);
-    MoveWindow(window, work.left + workW / 2 - w / 2, work.top + workH / 2 - h / 2, w, h, FALSE);
+    // A panel goes where its opening is aimed, within its monitor's work
+    // area; any other window is centred in what the primary monitor leaves
+    // free of the taskbar, whichever side it is docked on.
+    const PanelInstance* instance = InstanceOf(window);
+    const ScreenRect work = instance != nullptr ? instance->work : ToScreenRect(WorkAreaAt(0, 0));
+    const ScreenRect placed =
+        PlacePanel(r.right - r.left, r.bottom - r.top, instance != nullptr ? instance->aim : work, work);
+    MoveWindow(window, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, FALSE);
 }
 
 Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels) {
@@ -369,8 +424,8 @@ void KeepPictureShape(HWND dialog, int controlId) {
     auto* picture = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP info = {};
     RECT r;
-    if (picture == nullptr || GetObjectW(picture, sizeof info, &info) == 0 || info.bmWidth <= 0 ||
-        info.bmHeight <= 0 || !GetWindowRect(control, &r))
+    if (picture == nullptr || GetObjectW(picture, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0 ||
+        !GetWindowRect(control, &r))
         return;
     const double scale = std::min(static_cast<double>(r.right - r.left) / info.bmWidth,
                                   static_cast<double>(r.bottom - r.top) / std::abs(info.bmHeight));
@@ -702,7 +757,5 @@ bool ScreenSizeChanged() {
     gScreenSize = {width, height};
     return true;
 }
-
-bool DpiDiffers(WPARAM wParam) { return static_cast<int>(LOWORD(wParam)) != gMode.currentDpi; }
 
 }  // namespace quorvel

@@ -80,9 +80,6 @@ void FillButtonPalette();
 // n scaled from 100 % to the current DPI.
 int ScaleByDpi(int n);
 
-// large: 1 or 0; scale: currentDpi / 100. Measures the primary monitor first.
-[[nodiscard]] Status ChooseTemplateSize(HWND owner, int* large, float* scale);
-
 // Runs the template as a modal dialog, its font rewritten to "Segoe UI" at
 // pointSize (0 keeps the size). Returns the dialog's result or -1.
 INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int templateId, int pointSize,
@@ -138,16 +135,21 @@ Result WithinPanelBoundary(HWND window, Result failed, Body&& body) {
     return failed;
 }
 
-// Runs the panel until it ends without asking to be reopened: each time from
-// the template that suits the DPI, its font rewritten. result receives the
-// panel's result, openings how often it was opened.
+// Runs the panel until it ends without asking to be reopened: first centred
+// on the primary monitor, then each time where it was (after a DPI change,
+// where Windows put it), from the template that suits the DPI of that
+// monitor, its font rewritten. result receives the panel's result, openings
+// how often it was opened.
 [[nodiscard]] Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result = nullptr,
                                  int* openings = nullptr);
 // Ends the panel (its hover subclasses removed first) with the result.
 void EndPanel(HWND dialog, INT_PTR result);
-// Ends the panel so that OpenPanel opens it again, sized for the display.
+// Ends the panel so that LaunchPanel opens it again where it is, sized for
+// the display there.
 void ReopenPanel(HWND dialog);
 
+// A panel: where its opening is aimed, within its monitor's work area; any
+// other window: centred above the primary monitor's taskbar.
 void CenterPanel(HWND window);
 // The hook of the panels' file dialogs: centres them above the taskbar.
 UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
@@ -207,9 +209,8 @@ void PaintGroupBoxInTextColour(HWND control);
 // the set-up, after the hiding.
 void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved);
 
-// The reopen triggers: true when the panel must end itself to be opened
-// again (and then ScreenSize holds the new size).
+// The display-change trigger: true when the panel must end itself to be
+// opened again (and then ScreenSize holds the new size).
 bool ScreenSizeChanged();
-bool DpiDiffers(WPARAM wParam);
 
 }  // namespace quorvel

@@ -9,7 +9,11 @@
 
 using quorvel::ChooseTemplate;
 using quorvel::FontRewrite;
+using quorvel::PanelMonitor;
+using quorvel::PanelMonitorFor;
+using quorvel::PlacePanel;
 using quorvel::RewriteTemplateFont;
+using quorvel::ScreenRect;
 
 namespace {
 
@@ -39,6 +43,56 @@ TEST(ChooseTemplate, PicksTheTemplateAndPointSizeByDpi) {
     }
     EXPECT_FLOAT_EQ(ChooseTemplate(144, 96).scale, 1.44f);
     EXPECT_FLOAT_EQ(ChooseTemplate(50, 96).scale, 0.96f);
+}
+
+// A 1920 x 1080 primary monitor at 100 % with its taskbar below, and a
+// 2560 x 1440 one at 150 % to its right.
+const PanelMonitor kMonitors[] = {
+    {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+    {{1920, 0, 4480, 1440}, {1920, 0, 4480, 1400}},
+};
+
+struct Opened {
+    int monitor;
+    bool large;
+    int points;
+    ScreenRect placed;
+};
+
+struct OpeningCase {
+    const char* name;
+    ScreenRect aim;  // the primary's work area, the panel's place, or the place Windows suggests
+    int dpi;         // the DPI Windows gave, or the monitor's
+    int systemDpi;
+    int width, height;  // the panel as opened from the template chosen
+    Opened expected;
+};
+
+TEST(PanelOpening, GoesToTheMonitorItIsOnWithThatDpisTemplateAndPlace) {
+    const OpeningCase cases[] = {
+        {"first opening", {0, 0, 1920, 1040}, 96, 96, 800, 600, {0, true, 12, {560, 220, 1360, 820}}},
+        // Where Windows suggests on the 150 % monitor; mostly on it; back.
+        {"onto 150 %", {2200, 100, 3400, 1000}, 144, 96, 1000, 700, {1, false, 13, {2300, 200, 3300, 900}}},
+        {"across the edge", {1700, 200, 2500, 800}, 144, 96, 1000, 700, {1, false, 13, {1920, 150, 2920, 850}}},
+        {"back to 100 %", {300, 400, 1100, 1000}, 96, 96, 800, 600, {0, true, 12, {300, 400, 1100, 1000}}},
+        // A system DPI above the monitor's keeps the small template.
+        {"system 150 %", {2000, 100, 2800, 700}, 96, 144, 800, 600, {1, false, 9, {2000, 100, 2800, 700}}},
+        {"over the taskbar", {2000, 1300, 2800, 1700}, 144, 96, 800, 600, {1, false, 13, {2000, 800, 2800, 1400}}},
+        {"off every monitor", {5000, 100, 5400, 400}, 192, 96, 1200, 900, {1, false, 17, {3280, 0, 4480, 900}}},
+        {"too large", {0, 0, 1920, 1040}, 96, 96, 3000, 2000, {0, true, 12, {0, 0, 1920, 1040}}},
+    };
+    for (const OpeningCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int monitor = PanelMonitorFor(kMonitors, c.aim);
+        ASSERT_EQ(monitor, c.expected.monitor);
+        const auto choice = ChooseTemplate(c.dpi, c.systemDpi);
+        EXPECT_EQ(choice.large, c.expected.large);
+        EXPECT_EQ(choice.pointSize, c.expected.points);
+        const ScreenRect p = PlacePanel(c.width, c.height, c.aim, kMonitors[monitor].work), &e = c.expected.placed;
+        EXPECT_EQ(std::vector<int>({p.left, p.top, p.right, p.bottom}),
+                  std::vector<int>({e.left, e.top, e.right, e.bottom}));
+    }
+    EXPECT_EQ(PanelMonitorFor({}, {0, 0, 10, 10}), -1);
 }
 
 void PutWord(std::vector<std::uint8_t>& b, std::uint16_t w) {

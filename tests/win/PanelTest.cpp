@@ -15,6 +15,8 @@
 #include "ui/GlyphDraw_win.h"
 #include "ui/Home_win.h"
 #include "res/resource.h"
+#include "display/Monitors_win.h"
+#include "tests/win/PanelScript.h"
 #include "tests/win/TestState.h"
 
 using namespace quorvel;
@@ -400,18 +402,60 @@ TEST_F(Panels, RecordsTheScreenAndTheMessageFont) {
     EXPECT_EQ(gUiMessageFont, nullptr);
 }
 
-TEST_F(Panels, ScalesAndComparesByTheCurrentDpi) {
+TEST_F(Panels, ScalesByTheCurrentDpi) {
     gMode.currentDpi = 144;
     EXPECT_EQ(ScaleByDpi(100), 144);
     EXPECT_EQ(ScaleByDpi(10), 14);
-    EXPECT_FALSE(DpiDiffers(MAKEWPARAM(144, 144)));
-    EXPECT_TRUE(DpiDiffers(MAKEWPARAM(96, 96)));
-    int large = 0;
-    float scale = 0;
-    EXPECT_EQ(ChooseTemplateSize(nullptr, &large, &scale), kErrInvalidArgument);
-    ASSERT_EQ(ChooseTemplateSize(GetDesktopWindow(), &large, &scale), kOk);
-    EXPECT_GE(gMode.currentDpi, 96);
-    EXPECT_FLOAT_EQ(scale, gMode.currentDpi / 100.0f);
+}
+
+// Windows moves a panel dragged onto a monitor of another DPI and sends it
+// WM_DPICHANGED with the new DPI and the place it suggests there (Wine has
+// one DPI for every monitor and never sends it, so the test does). The panel
+// opens again at that place, from the template and at the font size of the
+// new DPI; the DPI it was opened at changes nothing, whatever another panel
+// measured meanwhile.
+TEST_F(Panels, ADpiChangeReopensThePanelWhereWindowsPutItWithThatDpisTemplate) {
+    const PanelDescription about{
+        .largeTemplate = IDD_ABOUT, .smallTemplate = IDD_ABOUT_SMALL, .site = ErrorSite{L"test", 7}};
+    const RECT work = WorkAreaAt(0, 0);
+    RECT suggested = {}, placed = {};
+    PanelScript script;
+    script.title = L"About - Quorvel";
+    script.steps = {
+        [&](HWND panel) {
+            // As when another panel opened over it on a monitor of 150 %.
+            gMode.currentDpi = 144;
+            RECT same;
+            GetWindowRect(panel, &same);
+            SendMessageW(panel, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&same));
+        },
+        [&](HWND panel) {
+            RECT r;
+            GetWindowRect(panel, &r);
+            suggested = {work.left + 10, work.top + 20, work.left + 10 + (r.right - r.left) * 3 / 2,
+                         work.top + 20 + (r.bottom - r.top) * 3 / 2};
+            SendMessageW(panel, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        },
+        [&](HWND panel) {
+            Record(panel);
+            GetWindowRect(panel, &placed);
+            EndPanel(panel, 0);
+        },
+    };
+    EXPECT_EQ(LaunchPanel(nullptr, about), kErrInvalidArgument);
+    int openings = 0;
+    ASSERT_EQ(RunScripted(script, [&] { return LaunchPanel(GetDesktopWindow(), about, nullptr, &openings); }), kOk);
+    EXPECT_EQ(openings, 2);
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(13, systemDpi, 72)) << "144 DPI: the small template at 13 points";
+    EXPECT_EQ(gMode.currentDpi, 144);
+    const ScreenRect expected = PlacePanel(placed.right - placed.left, placed.bottom - placed.top,
+                                           {suggested.left, suggested.top, suggested.right, suggested.bottom},
+                                           {work.left, work.top, work.right, work.bottom});
+    EXPECT_EQ(placed.left, expected.left);
+    EXPECT_EQ(placed.top, expected.top);
 }
 
 TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
