@@ -90,6 +90,11 @@ struct AlbumRect {
 // when nothing of it is left free.
 [[nodiscard]] Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area);
 
+// An album window's rectangle in its area: the strip's size, at most the
+// area's. The program's window keeps the area's top-left corner; the
+// saver's is centred in the area, the saver's cover showing black round it.
+AlbumRect AlbumWindowIn(const AlbumRect& area, std::int32_t stripWidth, std::int32_t stripHeight, bool centred);
+
 // The mapping panel's working copy: the table's monitors ordered by their
 // left edges, so that Monitor 1 is the leftmost whatever its device order.
 MonitorTable SortedByLeftEdge(const MonitorTable& table);
