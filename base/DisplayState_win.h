@@ -95,6 +95,9 @@ struct DisplayState {
     MonitorInfo monitors[kMaxMonitors];
     std::int32_t primaryMonitor;
     std::int32_t lastMonitor;
+    // The screen saver's black cover over every monitor, which owns the
+    // saver's album windows; null outside the saver.
+    HWND saverCover;
     // The power plan active when the display started, and the one chosen
     // to run under (empty when the Windows version has none).
     wchar_t startingPlanId[100];

@@ -126,6 +126,65 @@ Status GlideOnce(int album, AlbumView& view, LONGLONG when, bool* rebuildFailed)
     return status;
 }
 
+constexpr wchar_t kSaverCoverClass[] = L"Quorvel Saver Cover";
+
+// The saver's cover hands the input it sees to album 1's window, whose rules
+// end the saver (a key, a mouse moved more than ten pixels, a click), and
+// a click on it leaves the activation with album 1.
+LRESULT CALLBACK SaverCoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_SYSCOMMAND:
+            if (const AlbumView* lead = ViewOf(0); lead != nullptr && IsWindow(lead->window))
+                return SendMessageW(lead->window, message, wParam, lParam);
+            break;
+        case WM_NCDESTROY:
+            if (gDisplayState != nullptr && gDisplayState->saverCover == window) gDisplayState->saverCover = nullptr;
+            break;
+        default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The saver covers every monitor whole: one black topmost window over the
+// virtual screen (the bounding rectangle of all monitors), made before the
+// album windows, which it owns, so that they stay above it. A cover from an
+// earlier start goes first.
+Status OpenSaverCover() {
+    if (gDisplayState->saverCover != nullptr) DestroyWindow(gDisplayState->saverCover);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(gAppState->instance, kSaverCoverClass, &wc)) {
+        wc.lpfnWndProc = SaverCoverProc;
+        wc.hInstance = gAppState->instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = kSaverCoverClass;
+        if (RegisterClassExW(&wc) == 0) {
+            SaveWindowsError();
+            return Fail(QV_SITE(kModule), kErrClassRegistration);
+        }
+    }
+    // A tool window, so that the taskbar shows no button for it.
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kSaverCoverClass, L"", WS_POPUP,
+                                 GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
+                                 nullptr, gAppState->instance, nullptr);
+    if (cover == nullptr) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrCreateWindow);
+    }
+    gDisplayState->saverCover = cover;
+    ShowWindow(cover, SW_SHOWNA);
+    return kOk;
+}
+
 }  // namespace
 
 Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height) {
@@ -158,24 +217,30 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
 
     wchar_t title[kTextBufferChars];
     swprintf(title, kTextBufferChars, LoadWideFormat(IDS_ALBUM_TITLE).c_str(), slot.folderName, gAppState->caption);
-    const int w = std::min(slot.strip.width, width);
-    const int h = std::min(slot.strip.height, height);
+    // The saver's window is centred over its monitors, its cover black
+    // round it; the program's keeps the area's corner.
+    const AlbumRect placed = AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.showMode);
+    const int w = placed.width;
+    const int h = placed.height;
     // Album 1's window keeps the activation, so that keys reach it: in the
     // saver they end the display, in the program F2 opens Home.
     const bool activate = album == 0;
 
     if (view->window != nullptr && IsWindow(view->window)) {
         ShowWindow(view->window, activate ? SW_RESTORE : SW_SHOWNOACTIVATE);
-        MoveWindow(view->window, x, y, w, h - 1, TRUE);
+        MoveWindow(view->window, placed.x, placed.y, w, h - 1, TRUE);
         SetWindowTextW(view->window, title);
     } else {
         DWORD style = WS_OVERLAPPEDWINDOW;
+        DWORD extendedStyle = 0;
         HWND parent = owner;
         if (gMode.previewMode) {
             style = WS_CHILD;
         } else if (gMode.showMode) {
+            // Above the taskbar, and above the saver's cover, which owns it.
             style = WS_POPUP;
-            parent = GetDesktopWindow();
+            extendedStyle = WS_EX_TOPMOST;
+            parent = gDisplayState->saverCover != nullptr ? gDisplayState->saverCover : GetDesktopWindow();
         }
         if (Status s = BuildMattingTile(album); s != kOk) return s;
         // The window procedure sizes the viewport on WM_SIZE during creation,
@@ -186,8 +251,8 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         if (state == nullptr) return Fail(QV_SITE(kModule), kErrMemory);
         state->album = album;
         state->role = album == 0 ? AlbumRole::kLead : AlbumRole::kSecond;
-        HWND window =
-            CreateWindowExW(0, view->className, title, style, x, y, w, h, parent, nullptr, gAppState->instance, &state);
+        HWND window = CreateWindowExW(extendedStyle, view->className, title, style, placed.x, placed.y, w, h, parent,
+                                      nullptr, gAppState->instance, &state);
         if (window == nullptr) {
             SaveWindowsError();
             return Fail(QV_SITE(kModule), kErrCreateWindow);
@@ -364,6 +429,8 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
 Status OpenAlbumWindows(HWND owner) {
     for (int album = 0; album < 2; ++album)
         if (Status s = PrepareAlbumView(album); s != kOk) return s;
+    if (gMode.showMode)
+        if (Status s = OpenSaverCover(); s != kOk) return s;
     const wchar_t* phrase1 = gUserSettings->phrase[0];
     if (Status s = OpenAlbumDisplay(owner, 0, kAlbum1Interval, phrase1, static_cast<int>(wcslen(phrase1))); s != kOk)
         return s;

@@ -1,5 +1,6 @@
 // The album windows: one top-level window per album in use (a child of the
-// settings dialog's preview in /p), a window timer per album that glides the
+// settings dialog's preview in /p; in /s topmost, owned by the saver's
+// cover over every monitor), a window timer per album that glides the
 // viewport one pixel per tick (or, with SmoothGlide, frames at the display's
 // refresh between whole pixels), and the viewport's size and memory bitmap.
 #pragma once
@@ -66,8 +67,9 @@ void StopAlbumTimer(int album);
 extern void (*gGlideFrameShown)(int album);
 void CloseAlbumView(int album);
 
-// Start-up's album step: the views of both albums, album 1's window at 65
-// ms and, when album 2 has photos and is in use, album 2's at 100 ms.
+// Start-up's album step: the views of both albums, in the screen saver its
+// black topmost cover over every monitor, album 1's window at 65 ms and,
+// when album 2 has photos and is in use, album 2's at 100 ms.
 // Failures are returned, for the start-up to report as fatal.
 [[nodiscard]] Status OpenAlbumWindows(HWND owner);
 

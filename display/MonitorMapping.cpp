@@ -139,6 +139,17 @@ Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRe
     return kOk;
 }
 
+AlbumRect AlbumWindowIn(const AlbumRect& area, std::int32_t stripWidth, std::int32_t stripHeight, bool centred) {
+    AlbumRect r = area;
+    r.width = std::min(stripWidth, area.width);
+    r.height = std::min(stripHeight, area.height);
+    if (centred) {
+        r.x += (area.width - r.width) / 2;
+        r.y += (area.height - r.height) / 2;
+    }
+    return r;
+}
+
 MonitorTable SortedByLeftEdge(const MonitorTable& table) {
     MonitorTable sorted = table;
     const int count = std::clamp(table.count, 0, kMonitorSlots);

@@ -78,8 +78,19 @@ qv_start_xvfb() {
 # this runs Xorg with the dummy video driver and turns on its extra outputs
 # with xrandr. Wine then reports one monitor per output. Sets DISPLAY and
 # QV_XVFB_PID like qv_start_xvfb, so qv_stop_xvfb ends it too.
+# QV_MONITOR_SIZES ("1920x1080 2560x1440") gives the outputs after the first
+# other sizes, in order; the first stays 1920 x 1080.
 qv_start_monitors() {
-  local count=${1:-2} dir fdfile i output previous=DUMMY0
+  local count=${1:-2} dir fdfile i output previous=DUMMY0 mode width=0 height=1080 size
+  local -a sizes
+  read -r -a sizes <<<"${QV_MONITOR_SIZES:-}"
+  sizes[0]=1920x1080
+  for ((i = 1; i < count; i++)); do sizes[i]=${sizes[i]:-1920x1080}; done
+  for ((i = 0; i < count; i++)); do
+    size=${sizes[i]}
+    width=$((width + ${size%x*}))
+    [ "${size#*x}" -gt "$height" ] && height=${size#*x}
+  done
   dir=$(mktemp -d "${TMPDIR:-/tmp}/qv-xorg.XXXXXX")
   cat >"$dir/xorg.conf" <<EOF2
 Section "Device"
@@ -100,7 +111,7 @@ Section "Screen"
   SubSection "Display"
     Depth 24
     Modes "1920x1080"
-    Virtual $((1920 * count)) 1080
+    Virtual $width $height
   EndSubSection
 EndSection
 EOF2
@@ -122,7 +133,14 @@ EOF2
   xrandr --newmode qv1080 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync 2>/dev/null
   for ((i = 1; i < count; i++)); do
     output=DUMMY$i
-    xrandr --addmode "$output" qv1080 && xrandr --output "$output" --mode qv1080 --right-of "$previous" ||
+    mode=qv1080
+    if [ "${sizes[i]}" != 1920x1080 ]; then
+      mode=qv${sizes[i]}
+      # shellcheck disable=SC2046  # the modeline's numbers, one argument each
+      xrandr --newmode "$mode" $(gtf "${sizes[i]%x*}" "${sizes[i]#*x}" 60 | sed -n 's/^ *Modeline "[^"]*" *//p') \
+        2>/dev/null
+    fi
+    xrandr --addmode "$output" "$mode" && xrandr --output "$output" --mode "$mode" --right-of "$previous" ||
       { qv_log "xrandr could not add monitor $output"; qv_stop_xvfb; return 1; }
     previous=$output
   done

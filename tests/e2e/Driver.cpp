@@ -656,20 +656,12 @@ COLORREF Capture::At(int x, int y) const {
     return RGB(p[2], p[1], p[0]);
 }
 
-std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly, const RECT* part) {
-    RECT r{};
-    if (clientOnly) {
-        GetClientRect(hwnd, &r);
-    } else {
-        GetWindowRect(hwnd, &r);
-        OffsetRect(&r, -r.left, -r.top);
-    }
-    if (part != nullptr && !IntersectRect(&r, &r, part)) return std::nullopt;
+namespace {
+
+// The rectangle r of the device context's surface, as a capture.
+std::optional<Capture> CaptureFrom(HDC source, const RECT& r) {
     int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return std::nullopt;
-
-    HDC source = clientOnly ? GetDC(hwnd) : GetWindowDC(hwnd);
-    if (!source) return std::nullopt;
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -696,7 +688,32 @@ std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly, const RECT* par
     }
     if (dib) DeleteObject(dib);
     DeleteDC(memory);
+    return result;
+}
+
+}  // namespace
+
+std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly, const RECT* part) {
+    RECT r{};
+    if (clientOnly) {
+        GetClientRect(hwnd, &r);
+    } else {
+        GetWindowRect(hwnd, &r);
+        OffsetRect(&r, -r.left, -r.top);
+    }
+    if (part != nullptr && !IntersectRect(&r, &r, part)) return std::nullopt;
+    HDC source = clientOnly ? GetDC(hwnd) : GetWindowDC(hwnd);
+    if (!source) return std::nullopt;
+    std::optional<Capture> result = CaptureFrom(source, r);
     ReleaseDC(hwnd, source);
+    return result;
+}
+
+std::optional<Capture> CaptureScreen(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return std::nullopt;
+    std::optional<Capture> result = CaptureFrom(screen, area);
+    ReleaseDC(nullptr, screen);
     return result;
 }
 

@@ -183,6 +183,8 @@ struct Capture {
 // With `part`, only that rectangle of the client or window area (its own
 // coordinates): a small read disturbs a running program less.
 std::optional<Capture> CaptureWindow(HWND hwnd, bool clientOnly = true, const RECT* part = nullptr);
+// What the screen shows in `area` (screen coordinates), every monitor's.
+std::optional<Capture> CaptureScreen(const RECT& area);
 bool ColoursClose(COLORREF a, COLORREF b, int tolerance = 0);
 // Share of pixels within `tolerance` of `colour`, 0.0 .. 1.0.
 double FractionOfColour(const Capture& capture, COLORREF colour, int tolerance = 0);

@@ -71,21 +71,27 @@ std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"
 
 }  // namespace
 
-// The saver covers the screen with album 1 framed in tiled bands and its
-// phrase, and glides it. Mouse moves of up to ten pixels in all from where
-// the pointer rested do not end it; eleven do.
-TEST(Saver, CoversTheScreenGlidesAndEndsOnlyWhenTheMouseMovesElevenPixels) {
-    // The pointer rests where the saver's window will appear.
+// The saver covers the whole screen, above the taskbar: on a 4K screen,
+// higher than the album's strip, album 1's window is centred, framed in
+// tiled bands with its phrase, and black shows round it. It glides, and
+// mouse moves of up to ten pixels in all from where the pointer rested do
+// not end it, even over the black; eleven do.
+TEST(Saver, CoversTheScreenGlidesAndEndsOnlyWhenTheMouseMovesElevenPixelsOnA4kScreen) {
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_EQ(screen.bottom, 2160);
+    const RECT taskbar = ShowStandInTaskbar(screen);
+    // The pointer rests over the black above the saver's album window.
     ASSERT_TRUE(MoveTo(400, 300));
     Process p;
     ASSERT_TRUE(p.Start(InstalledProgram(L"Quorvel.scr"), L"/s"));
     HWND window = WaitForAlbumWindow(p);
     ASSERT_NE(window, nullptr);
-    RECT r;
-    GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN));
+    // The strip's 3200 x 1200, centred in the screen less its last row.
+    const RECT r = Rect(window);
+    EXPECT_EQ(r.left, 320);
+    EXPECT_EQ(r.top, 479);
+    EXPECT_EQ(r.right - r.left, 3200);
+    EXPECT_EQ(r.bottom - r.top, 1200);
     // The first mouse message the saver reads records where the pointer
     // rests: one it must answer, before the pointer moves.
     DWORD_PTR answer = 0;
@@ -115,6 +121,13 @@ TEST(Saver, CoversTheScreenGlidesAndEndsOnlyWhenTheMouseMovesElevenPixels) {
                Area(*second, kBand, kBand, w - 2 * kBand, h - 2 * kBand) != before;
     })) << "the viewport does not move";
     EXPECT_GT(BestHorizontalShift(*first, *second, kBand, kBand + 50, w - 2 * kBand, 200), 0);
+
+    // Every pixel of the screen is the saver's, the taskbar's too, and all
+    // round the album is black.
+    EXPECT_EQ(PointsNotCoveredBy(p.Pid(), screen).size(), 0u);
+    EXPECT_EQ(PointsNotCoveredBy(p.Pid(), taskbar).size(), 0u) << "the taskbar shows over the saver";
+    EXPECT_TRUE(WaitUntil([&] { return LitPixelsAround(screen, {r}) == std::optional<std::size_t>(0); }))
+        << "the saver is not black round the album";
 
     // 5 right and 5 down, in two moves: the saver reads them before its
     // next frames and goes on.

@@ -80,6 +80,68 @@ bool GlideGoesOn(const Process& p, HWND window, int frames) {
     return p.IsRunning() && drawn >= frames;
 }
 
+RECT ShowStandInTaskbar(const RECT& monitor) {
+    static const wchar_t* const kClass = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = CreateSolidBrush(RGB(0, 255, 0));
+        wc.lpszClassName = L"QuorvelStandInTaskbar";
+        RegisterClassExW(&wc);
+        return wc.lpszClassName;
+    }();
+    const RECT bar{monitor.left, monitor.bottom - 40, monitor.right, monitor.bottom};
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP, bar.left,
+                                  bar.top, bar.right - bar.left, bar.bottom - bar.top, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+    return bar;
+}
+
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> rects;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT rect, LPARAM found) -> BOOL {
+            reinterpret_cast<std::vector<RECT>*>(found)->push_back(*rect);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&rects));
+    return rects;
+}
+
+std::vector<POINT> PointsNotCoveredBy(DWORD pid, const RECT& area, int step) {
+    std::vector<POINT> uncovered;
+    auto along = [step](LONG from, LONG to) {
+        std::vector<LONG> at;
+        for (LONG v = from; v < to - 1; v += step) at.push_back(v);
+        at.push_back(to - 1);
+        return at;
+    };
+    for (LONG y : along(area.top, area.bottom))
+        for (LONG x : along(area.left, area.right)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(WindowFromPoint(POINT{x, y}), &owner);
+            if (owner != pid) uncovered.push_back({x, y});
+        }
+    return uncovered;
+}
+
+std::optional<std::size_t> LitPixelsAround(const RECT& area, const std::vector<RECT>& kept) {
+    const auto screen = CaptureScreen(area);
+    if (!screen) return std::nullopt;
+    std::size_t lit = 0;
+    for (int y = 0; y < screen->height; ++y)
+        for (int x = 0; x < screen->width; ++x) {
+            const POINT p{area.left + x, area.top + y};
+            if (std::none_of(kept.begin(), kept.end(), [&](const RECT& r) { return PtInRect(&r, p); }))
+                lit += screen->At(x, y) != RGB(0, 0, 0);
+        }
+    return lit;
+}
+
 void WriteRecordingBatch(const std::wstring& name, const std::wstring& record) {
     const std::string line = "echo run>>\"" + Narrow(record) + "\"\r\n";
     ASSERT_TRUE(WriteFileBytes(JoinPath(RoamingAppData(), L"Fenwold Quorvel\\" + name),

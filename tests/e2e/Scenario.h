@@ -29,6 +29,24 @@ HWND WaitForAlbumWindow(const Process& p);
 // ends it draws no further frame.
 bool GlideGoesOn(const Process& p, HWND window, int frames = 3);
 
+// Shows a stand-in for the Windows taskbar, which Wine lacks: a topmost
+// green bar, 40 pixels high, along the foot of `monitor` (screen
+// coordinates), that never takes the activation. Returns where it is.
+RECT ShowStandInTaskbar(const RECT& monitor);
+
+// Every monitor of the display, in screen coordinates.
+std::vector<RECT> MonitorRects();
+
+// The points of `area`, a grid `step` pixels apart with its last row and
+// column on the area's edges, where the window on top is not one of `pid`:
+// what the process leaves of the screen for others to show.
+std::vector<POINT> PointsNotCoveredBy(DWORD pid, const RECT& area, int step = 40);
+
+// The pixels the screen shows in `area` (screen coordinates) outside every
+// rectangle of `kept` that are not black; nothing when the screen cannot
+// be read.
+std::optional<std::size_t> LitPixelsAround(const RECT& area, const std::vector<RECT>& kept);
+
 // Writes `name` into the user folder as a batch file that appends a line
 // to `record` each time it runs: the help and terms files are batch files.
 void WriteRecordingBatch(const std::wstring& name, const std::wstring& record);

@@ -1,9 +1,12 @@
 // Quorvel on a wall of two monitors side by side (each test runs on a
-// display of two 1920 x 1080 monitors, see tests/e2e/CMakeLists.txt): which
-// album each monitor shows, and the Home dialog over two album windows.
+// display of two 1920 x 1080 monitors, or of a 1920 x 1080 and a 2560 x 1440
+// one, see tests/e2e/CMakeLists.txt): which album each monitor shows, the
+// saver covering them, and the Home dialog over two album windows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
@@ -76,22 +79,42 @@ TEST(TwoMonitors, ProgramWithNothingStoredLeavesThePrimaryFree) {
 }
 
 // With both albums stored the saver shows album 1 on the first monitor and
-// album 2 on the second, both gliding. Only album 1's window takes keys, so
+// album 2 on the second, larger one, both gliding, and covers both monitors
+// whole, above their taskbars: album 2's window, lower than the monitor, is
+// centred on it with black round it. Only album 1's window takes keys, so
 // a key posted to album 2's does not end the saver, while a key a user
 // presses, which goes to the active window, does. So does a mouse moved
 // over the second monitor: it counts as over the first.
-TEST(TwoMonitors, SaverShowsBothAlbumsAndEndsOnAKeyPressOrAMouseMoveOverTheSecondMonitor) {
-    ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitors());
+TEST(TwoUnequalMonitors, SaverCoversBothShowsBothAlbumsAndEndsOnAKeyPressOrAMouseMoveOverTheSecond) {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1920 + 2560);
+    ASSERT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), 1440);
+    const std::vector<RECT> monitors = MonitorRects();
     {
+        std::vector<RECT> taskbars;
+        for (const RECT& m : monitors) taskbars.push_back(ShowStandInTaskbar(m));
         Process p;
         HWND album1 = nullptr, album2 = nullptr;
         ASSERT_NO_FATAL_FAILURE(StartWallSaver(p, album1, album2));
-        RECT r1, r2;
-        GetWindowRect(album1, &r1);
-        GetWindowRect(album2, &r2);
+        const RECT r1 = Rect(album1), r2 = Rect(album2);
         EXPECT_EQ(r1.left, 0);
+        EXPECT_EQ(r1.top, 0);
+        // Album 2's strip, 1200 high, centred in the 2560 x 1440 monitor less
+        // its last row.
         EXPECT_EQ(r2.left, 1920);
-        EXPECT_EQ(r2.right - r2.left, 1920);
+        EXPECT_EQ(r2.top, 119);
+        EXPECT_EQ(r2.right - r2.left, 2560);
+        EXPECT_EQ(r2.bottom - r2.top, 1200);
+        ASSERT_TRUE(WaitUntilAnswering(album1));
+        for (const RECT& m : monitors) {
+            SCOPED_TRACE("the monitor at x = " + std::to_string(m.left));
+            EXPECT_EQ(PointsNotCoveredBy(p.Pid(), m).size(), 0u);
+            EXPECT_TRUE(WaitUntil([&] {
+                return LitPixelsAround(m, {r1, r2}) == std::optional<std::size_t>(0);
+            })) << "the saver is not black round the albums";
+        }
+        for (const RECT& taskbar : taskbars)
+            EXPECT_EQ(PointsNotCoveredBy(p.Pid(), taskbar).size(), 0u) << "a taskbar shows over the saver";
         EXPECT_TRUE(GlideGoesOn(p, album1, 1)) << "album 1 glides";
         EXPECT_TRUE(GlideGoesOn(p, album2, 1)) << "album 2 glides";
         SendKey(album2, VK_SPACE);
@@ -107,7 +130,7 @@ TEST(TwoMonitors, SaverShowsBothAlbumsAndEndsOnAKeyPressOrAMouseMoveOverTheSecon
     int moves = 0;
     EXPECT_TRUE(WaitUntil([&] {
         ++moves;
-        MoveMouse(2880 + moves % 2 * 100, 540);
+        MoveMouse(3200 + moves % 2 * 100, 720);
         return !p.IsRunning();
     }));
     EXPECT_EQ(p.WaitExit(), 0u);

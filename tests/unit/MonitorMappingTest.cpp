@@ -259,6 +259,7 @@ TEST(AlbumAreaOf, BoundingRectangleOfTheAlbumsMonitors) {
     }
 }
 
+<<<<<<< HEAD
 // Rounds as Windows does when it maps a size from one DPI scale to another.
 int Scaled(int n, int to, int from) { return (n * to + from / 2) / from; }
 
@@ -282,6 +283,42 @@ TEST(PreviewArea, CoversTheHostAt100150And200Percent) {
         const int width = Scaled(seen.width, 96, h.dpi), height = Scaled(seen.height, 96, h.dpi);
         EXPECT_TRUE(width >= h.width && width <= h.width + 1) << width;
         EXPECT_TRUE(height >= h.height && height <= h.height + 1) << height;
+=======
+// The window over an album's area: the strip's size at most; the saver's
+// centred, the program's at the area's corner.
+TEST(AlbumWindowIn, TheStripsSizeAtMostTheAreasCentredInTheSaver) {
+    const struct {
+        const char* what;
+        AlbumRect area;
+        std::int32_t stripWidth, stripHeight;
+        bool centred;
+        AlbumRect window;
+    } cases[] = {
+        {"a strip larger than a 1080p monitor, saver", {0, 0, 1920, 1079}, 3200, 1200, true, {0, 0, 1920, 1079}},
+        {"a strip lower than a 4K monitor, saver", {0, 0, 3840, 2159}, 3200, 1200, true, {320, 479, 3200, 1200}},
+        {"a strip lower than a 4K monitor, program", {0, 0, 3840, 2119}, 3200, 1200, false, {0, 0, 3200, 1200}},
+        {"a strip lower than a second 1440p monitor, saver",
+         {1920, 0, 2560, 1439},
+         3200,
+         1200,
+         true,
+         {1920, 119, 2560, 1200}},
+        {"a narrow strip higher than a monitor left of the primary, saver",
+         {-1920, -200, 1920, 1079},
+         1000,
+         1500,
+         true,
+         {-1460, -200, 1000, 1079}},
+        {"a narrow strip, program", {1920, 0, 1920, 1039}, 1000, 1500, false, {1920, 0, 1000, 1039}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AlbumRect r = AlbumWindowIn(c.area, c.stripWidth, c.stripHeight, c.centred);
+        EXPECT_EQ(r.x, c.window.x);
+        EXPECT_EQ(r.y, c.window.y);
+        EXPECT_EQ(r.width, c.window.width);
+        EXPECT_EQ(r.height, c.window.height);
+>>>>>>> windows-b
     }
 }
 
