@@ -90,19 +90,17 @@ struct AlbumRect {
 // when nothing of it is left free.
 [[nodiscard]] Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area);
 
-<<<<<<< HEAD
 // The preview's album window inside its host, from the host's client
 // rectangle (right and bottom exclusive) as read in the units the window is
 // made in: from the client area's top-left corner, one pixel wider and
 // higher, so that it covers the client area whole even where Windows
 // converts the size between two DPI scales on the way.
 AlbumRect PreviewArea(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-=======
+
 // An album window's rectangle in its area: the strip's size, at most the
 // area's. The program's window keeps the area's top-left corner; the
 // saver's is centred in the area, the saver's cover showing black round it.
 AlbumRect AlbumWindowIn(const AlbumRect& area, std::int32_t stripWidth, std::int32_t stripHeight, bool centred);
->>>>>>> windows-b
 
 // The mapping panel's working copy: the table's monitors ordered by their
 // left edges, so that Monitor 1 is the leftmost whatever its device order.

@@ -259,7 +259,6 @@ TEST(AlbumAreaOf, BoundingRectangleOfTheAlbumsMonitors) {
     }
 }
 
-<<<<<<< HEAD
 // Rounds as Windows does when it maps a size from one DPI scale to another.
 int Scaled(int n, int to, int from) { return (n * to + from / 2) / from; }
 
@@ -283,7 +282,9 @@ TEST(PreviewArea, CoversTheHostAt100150And200Percent) {
         const int width = Scaled(seen.width, 96, h.dpi), height = Scaled(seen.height, 96, h.dpi);
         EXPECT_TRUE(width >= h.width && width <= h.width + 1) << width;
         EXPECT_TRUE(height >= h.height && height <= h.height + 1) << height;
-=======
+    }
+}
+
 // The window over an album's area: the strip's size at most; the saver's
 // centred, the program's at the area's corner.
 TEST(AlbumWindowIn, TheStripsSizeAtMostTheAreasCentredInTheSaver) {
@@ -318,7 +319,6 @@ TEST(AlbumWindowIn, TheStripsSizeAtMostTheAreasCentredInTheSaver) {
         EXPECT_EQ(r.y, c.window.y);
         EXPECT_EQ(r.width, c.window.width);
         EXPECT_EQ(r.height, c.window.height);
->>>>>>> windows-b
     }
 }
 
