@@ -50,8 +50,8 @@ void GiveUserAThemeAndTheHandlers() {
         ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, type + L"\\shell\\open\\command", L"", command));
     }
     SHCreateDirectoryExW(nullptr, WindowsThemes().c_str(), nullptr);
-    const std::string theme = "[Theme]\r\nDisplayName=Lake\r\n\r\n[Control Panel\\Desktop]\r\nWallpaper=" +
-                              Narrow(kUsersWallpaper) + "\r\n";
+    const std::string theme =
+        "[Theme]\r\nDisplayName=Lake\r\n\r\n[Control Panel\\Desktop]\r\nWallpaper=" + Narrow(kUsersWallpaper) + "\r\n";
     ASSERT_TRUE(WriteFileBytes(UsersTheme(), std::vector<std::uint8_t>(theme.begin(), theme.end())));
     ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme", UsersTheme()));
     ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kDesktop, L"Wallpaper", kUsersWallpaper));
