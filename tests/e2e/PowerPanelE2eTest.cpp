@@ -40,15 +40,19 @@ bool Tick(HWND dialog, int id, bool on) {
     return ClickButton(box);
 }
 
-// The theme handlers of the prefix: theme_double.exe for both kinds of
-// file. The user's own theme, with its picture, is Windows' current one.
-void GiveUserAThemeAndTheHandlers() {
+// The theme handlers of the prefix, which has none of its own:
+// theme_double.exe for both kinds of file.
+void RegisterThemeDouble() {
     const std::wstring command = L"\"" + JoinPath(TestProgramFolder(), L"theme_double.exe") + L"\" \"%1\"";
     for (const wchar_t* kind : {L"themepack", L"theme"}) {
         const std::wstring type = std::wstring(L"QuorvelTest.") + kind;
         ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, std::wstring(L".") + kind, L"", type));
         ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, type + L"\\shell\\open\\command", L"", command));
     }
+}
+
+// The user's own theme, with its picture, is Windows' current one.
+void GiveUserATheme() {
     SHCreateDirectoryExW(nullptr, WindowsThemes().c_str(), nullptr);
     const std::string theme =
         "[Theme]\r\nDisplayName=Lake\r\n\r\n[Control Panel\\Desktop]\r\nWallpaper=" + Narrow(kUsersWallpaper) + "\r\n";
@@ -114,12 +118,13 @@ protected:
 
 // The saver group as a user goes through it. The saver tick makes Quorvel
 // Windows' screen saver, with the wait and the lock chosen here, and the
-// untick gives the user's saver back. The theme tick has Windows apply
-// Quorvel's own theme at once, with its picture and the saver, and nothing
-// waits; its untick has Windows apply the user's theme again and gives
-// their saver back.
+// untick gives the user's saver back. A theme the shell cannot open is
+// reported and changes nothing. The theme tick has Windows apply Quorvel's
+// own theme at once, with its picture and the saver, and nothing waits;
+// its untick has Windows apply the user's theme again and gives their
+// saver back.
 TEST_F(PowerPanel, TheSaverAndThemeTicksSetWindowsOwnSettingsAndTheirUntickGivesTheUsersBack) {
-    ASSERT_NO_FATAL_FAILURE(GiveUserAThemeAndTheHandlers());
+    ASSERT_NO_FATAL_FAILURE(GiveUserATheme());
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
     EXPECT_EQ(ControlText(Control(IDC_WAIT_MINUTES)), L"10");
@@ -137,6 +142,18 @@ TEST_F(PowerPanel, TheSaverAndThemeTicksSetWindowsOwnSettingsAndTheirUntickGives
     ASSERT_TRUE(Tick(panel, IDC_SET_SAVER, false));
     ASSERT_TRUE(WaitUntil([&] { return Desktop(L"SCRNSAVE.EXE") == kOtherSaver; })) << Desktop(L"SCRNSAVE.EXE");
 
+    ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
+    const auto box = WaitForMessageBox(p.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, L"Windows API error");
+    ASSERT_TRUE(Answer(*box, L"OK"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Control(IDC_SET_THEME)); }));
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
+    EXPECT_EQ(Desktop(L"SCRNSAVE.EXE"), kOtherSaver);
+    EXPECT_EQ(CurrentTheme(), UsersTheme());
+    EXPECT_EQ(Desktop(L"Wallpaper"), kUsersWallpaper);
+
+    ASSERT_NO_FATAL_FAILURE(RegisterThemeDouble());
     ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
     ASSERT_TRUE(WaitUntil([&] { return SamePath(Desktop(L"Wallpaper"), ThemePicture()); })) << Desktop(L"Wallpaper");
     ASSERT_TRUE(WaitUntil([&] { return IsChecked(Control(IDC_SET_SAVER)); }));
