@@ -84,7 +84,6 @@ enum : Status {
     kErrBitsPerPixel = 10082,
     kErrFirstTimeInit = 10083,
     kErrRegistryKeys = 10084,
-    kErrThemeNotUnpacked = 10085,
     kErrSuspendRefused = 10086,
 };
 

@@ -1,14 +1,19 @@
 #include "system/SaverInstall_win.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Storage_win.h"
 #include "system/SaverChoice.h"
 #include "system/SaverRegistry_win.h"
 #include "system/SaverWait.h"
+#include "system/ThemeChoice.h"
 
 namespace quorvel {
 
@@ -16,20 +21,26 @@ namespace {
 
 const wchar_t kModule[] = L"ScreenSaver";
 // Locations the error log has always named.
-constexpr ErrorSite kThemePackageSite{kModule, 404};
+constexpr ErrorSite kOpenThemeSite{kModule, 404};
 const wchar_t kSaverValue[] = L"SCRNSAVE.EXE";
 // What the user had before Quorvel took over, in the program's record.
 const wchar_t kPreviousSaver[] = L"PreviousScreenSaver";
 const wchar_t kPreviousSaverActive[] = L"PreviousScreenSaverActive";
 const wchar_t kPreviousTheme[] = L"PreviousTheme";
-// Windows unpacks a theme package after the shell has returned, and a large
-// one takes a few seconds.
-constexpr DWORD kUnpackWaitMs = 15000;
-constexpr DWORD kUnpackPollMs = 100;
+const wchar_t kPreviousWallpaper[] = L"PreviousWallpaper";
+const wchar_t kWallpaperValue[] = L"Wallpaper";
+// The desktop picture the package installs in commonFolder.
+const wchar_t kShippedPicture[] = L"QuorvelTheme.jpg";
 constexpr UINT kTellWindows = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
 
-Status ThemePath(wchar_t (&path)[kPathChars]) {
-    if (JoinPath(gAppState->themeFolder, L"Quorvel.theme", path)) return kOk;
+std::u16string_view Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// Quorvel's theme file and its picture in themeFolder.
+Status ThemePaths(wchar_t (&theme)[kPathChars], wchar_t (&picture)[kPathChars]) {
+    if (JoinPath(gAppState->themeFolder, L"Quorvel.theme", theme) &&
+        JoinPath(gAppState->themeFolder, L"Quorvel.jpg", picture))
+        return kOk;
     SetErrorLocation(QV_SITE(kModule), gAppState->themeFolder);
     return kErrInvalidArgument;
 }
@@ -79,24 +90,66 @@ Status ReadKeptText(const wchar_t* name, std::optional<std::u16string>* text) {
     return kOk;
 }
 
+// Windows applies a theme file the shell opens, and shows it in
+// Personalization (Settings > Themes on Windows 10 and 11), without
+// activating the window over the albums.
 Status OpenWithShell(const wchar_t* file, const wchar_t* folder) {
     const auto result =
         reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", file, nullptr, folder, SW_SHOWNOACTIVATE));
     if (result > 32) return kOk;
     SaveWindowsError();
-    SetErrorLocation(kThemePackageSite, file);
+    SetErrorLocation(kOpenThemeSite, file);
     return kErrWindowsApi;
 }
 
-// The shell has only started the unpacking; the theme file is there once
-// Windows has written it.
-Status WaitForUnpackedTheme(const wchar_t* theme) {
-    const ULONGLONG deadline = GetTickCount64() + kUnpackWaitMs;
-    while (!PathExists(theme)) {
-        if (GetTickCount64() >= deadline) return Fail(QV_SITE(kModule), kErrThemeNotUnpacked, theme);
-        Sleep(kUnpackPollMs);
+// The theme and the desktop picture Windows has before Quorvel's theme. A
+// value Windows does not have is kept as none.
+Status KeepUsersTheme() {
+    wchar_t theme[kThemeChars], picture[kDesktopValueBytes / sizeof(wchar_t)];
+    if (GetCurrentTheme(theme) != kOk) theme[0] = L'\0';
+    if (ReadDesktopValue(kWallpaperValue, picture) != kOk) picture[0] = L'\0';
+    gErrorLocation = {};
+    if (Status s = WriteRecordText(kPreviousTheme, theme); s != kOk) return s;
+    return WriteRecordText(kPreviousWallpaper, picture);
+}
+
+// UTF-16 with its mark: the profile functions read such a file as Unicode,
+// so a path in any language reaches Windows whole.
+Status WriteUnicodeFile(const wchar_t* path, const std::u16string& text) {
+    const std::u16string marked = u"\xFEFF" + text;
+    const DWORD bytes = static_cast<DWORD>(marked.size() * sizeof(char16_t));
+    const FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file && WriteFile(file.get(), marked.data(), bytes, &written, nullptr) && written == bytes) return kOk;
+    SaveWindowsError();
+    return Fail(QV_SITE(kModule), kErrDiskWrite, path);
+}
+
+// Quorvel's theme in its own folder, made again at every tick: the picture
+// the package installed, and a theme file naming it and the saver.
+Status WriteQuorvelTheme(const wchar_t* theme, const wchar_t* picture, const wchar_t* saver) {
+    wchar_t shipped[kPathChars];
+    if (!JoinPath(gAppState->commonFolder, kShippedPicture, shipped))
+        return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->commonFolder);
+    const int made = SHCreateDirectoryExW(nullptr, gAppState->themeFolder, nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+        gErrorLocation.windowsError = static_cast<DWORD>(made);
+        SetErrorLocation(QV_SITE(kModule), gAppState->themeFolder);
+        return kErrCreateFolder;
     }
-    return kOk;
+    if (!CopyFileW(shipped, picture, FALSE)) {
+        SaveWindowsError();
+        SetErrorLocation(QV_SITE(kModule), shipped);
+        return kErrCopyFile;
+    }
+    return WriteUnicodeFile(theme, ThemeFileText(Portable(picture), Portable(saver)));
+}
+
+Status SetWallpaper(const wchar_t* picture) {
+    if (SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, const_cast<wchar_t*>(picture), kTellWindows)) return kOk;
+    SaveWindowsError();
+    SetErrorLocation(QV_SITE(kModule), picture);
+    return kErrWindowsFunction;
 }
 
 }  // namespace
@@ -141,51 +194,45 @@ Status SetLockOnResume(bool lock) {
 }
 
 Status InstallTheme() {
-    wchar_t saver[kPathChars], theme[kPathChars], package[kPathChars];
+    wchar_t saver[kPathChars], theme[kPathChars], picture[kPathChars];
     if (Status s = ExistingSaverPath(saver); s != kOk) return s;
-    if (Status s = ThemePath(theme); s != kOk) return s;
+    if (Status s = ThemePaths(theme, picture); s != kOk) return s;
     bool current = false;
     if (Status s = IsCurrentTheme(&current); s != kOk) return s;
     if (!current) {
-        wchar_t previous[kThemeChars] = L"";
-        if (GetCurrentTheme(previous) != kOk) previous[0] = L'\0';
-        gErrorLocation = {};
-        if (Status s = WriteRecordText(kPreviousTheme, previous); s != kOk) return s;
+        if (Status s = KeepUsersTheme(); s != kOk) return s;
     }
-    if (!PathExists(theme)) {
-        if (!JoinPath(gAppState->commonFolder, L"QuorvelW7.themepack", package))
-            return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->commonFolder);
-        if (Status s = OpenWithShell(package, gAppState->commonFolder); s != kOk) return s;
-        if (Status s = WaitForUnpackedTheme(theme); s != kOk) return s;
-    }
-    if (!WritePrivateProfileStringW(L"Boot", kSaverValue, saver, theme)) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), theme);
-        return kErrIniWrite;
-    }
+    if (Status s = WriteQuorvelTheme(theme, picture, saver); s != kOk) return s;
     if (Status s = OpenWithShell(theme, gAppState->themeFolder); s != kOk) return s;
     return SetCurrentTheme(1);
 }
 
 Status UninstallTheme() {
-    wchar_t previous[kPathChars] = L"";
-    if (Status s = ReadRecordText(kPreviousTheme, previous, kPathChars); s != kOk && s != kErrRegistryMissing) return s;
+    wchar_t theme[kPathChars], picture[kPathChars];
+    if (Status s = ReadRecordText(kPreviousTheme, theme, kPathChars); s != kOk && s != kErrRegistryMissing) return s;
+    if (Status s = ReadRecordText(kPreviousWallpaper, picture, kPathChars); s != kOk && s != kErrRegistryMissing)
+        return s;
     gErrorLocation = {};
-    return WriteCurrentTheme(previous);
+    const KeptTheme kept{std::u16string(Portable(theme)), PathExists(theme), std::u16string(Portable(picture)),
+                         PathExists(picture)};
+    const ThemeRestore restore = ThemeToRestore(kept, Portable(gAppState->themeFolder));
+    const Status applied =
+        restore.open ? OpenWithShell(Wide(*restore.open), nullptr) : SetWallpaper(Wide(restore.wallpaper));
+    if (applied != kOk) return applied;
+    return WriteCurrentTheme(Wide(restore.currentTheme));
 }
 
 Status IsCurrentTheme(bool* current) {
     if (current == nullptr || gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     *current = false;
-    wchar_t value[kThemeChars], theme[kPathChars];
+    wchar_t value[kThemeChars];
     const Status read = GetCurrentTheme(value);
     if (read == kErrOpenRegistry || read == kErrRegistryMissing || read == kErrRegistryBuffer) {
         gErrorLocation = {};
         return kOk;
     }
     if (read != kOk) return read;
-    if (Status s = ThemePath(theme); s != kOk) return s;
-    *current = SamePath(value, theme);
+    *current = IsQuorvelTheme(Portable(value), Portable(gAppState->themeFolder));
     return kOk;
 }
 

@@ -17,14 +17,17 @@ namespace quorvel {
 [[nodiscard]] Status SetSaverWait(int minutes);
 [[nodiscard]] Status SetLockOnResume(bool lock);
 
-// themeFolder's "Quorvel.theme" as the current theme: unpacked from the
-// theme package when it is not there yet, given the saver in its [Boot]
-// section, and applied by opening it.
+// Quorvel's theme: "Quorvel.theme" and its picture written into
+// themeFolder, the theme naming the picture and the saver, and opened once
+// with the shell, which has Windows apply it. The user's theme and picture
+// are kept first. Nothing waits for Windows.
 [[nodiscard]] Status InstallTheme();
-// Puts back the theme the user had; Windows shows it from then on.
+// Opens the user's theme again, so that Windows applies it; when its file
+// is gone, puts the user's picture back on the desktop instead.
 [[nodiscard]] Status UninstallTheme();
-// Whether the current theme is Quorvel's. A profile without the value, or
-// with one too long to be ours, has another theme: no error.
+// Whether the current theme is Quorvel's (IsQuorvelTheme). A profile
+// without the value, or with one too long to be ours, has another theme:
+// no error.
 [[nodiscard]] Status IsCurrentTheme(bool* current);
 
 }  // namespace quorvel

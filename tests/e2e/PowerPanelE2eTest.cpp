@@ -19,15 +19,18 @@ const wchar_t kDesktop[] = L"Control Panel\\Desktop";
 const wchar_t kThemes[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
 const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
 const wchar_t kOtherTheme[] = L"C:\\Windows\\Resources\\Themes\\aero.theme";
+const wchar_t kUsersWallpaper[] = L"C:\\users\\Public\\Pictures\\lake.jpg";
 const wchar_t kThemeLog[] = L"C:\\theme-double\\log.txt";
 
 std::wstring Desktop(const wchar_t* value) { return RegReadString(HKEY_CURRENT_USER, kDesktop, value).value_or(L""); }
 std::wstring UserFolder() { return JoinPath(RoamingAppData(), L"Fenwold Quorvel"); }
 std::wstring CurrentTheme() { return RegReadString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme").value_or(L""); }
 bool SamePath(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
-std::wstring InstalledTheme() {
-    return JoinPath(LocalAppData(), L"Microsoft\\Windows\\Themes\\Quorvel\\Quorvel.theme");
-}
+std::wstring WindowsThemes() { return JoinPath(LocalAppData(), L"Microsoft\\Windows\\Themes"); }
+std::wstring InstalledTheme() { return JoinPath(WindowsThemes(), L"Quorvel\\Quorvel.theme"); }
+std::wstring ThemePicture() { return JoinPath(WindowsThemes(), L"Quorvel\\Quorvel.jpg"); }
+// A theme the user made, where Windows 10 keeps it.
+std::wstring UsersTheme() { return JoinPath(WindowsThemes(), L"Custom.theme"); }
 
 // Ticks or unticks a box as a click would: the state, then the notification.
 bool Tick(HWND dialog, int id, bool on) {
@@ -37,17 +40,25 @@ bool Tick(HWND dialog, int id, bool on) {
     return ClickButton(box);
 }
 
-// The theme handlers of the prefix: theme_double.exe for both kinds of file,
-// and a package whose unpacking takes `delay` ("never" for never).
-void RegisterThemeDouble(const std::string& delay) {
+// The theme handlers of the prefix, which has none of its own:
+// theme_double.exe for both kinds of file.
+void RegisterThemeDouble() {
     const std::wstring command = L"\"" + JoinPath(TestProgramFolder(), L"theme_double.exe") + L"\" \"%1\"";
     for (const wchar_t* kind : {L"themepack", L"theme"}) {
         const std::wstring type = std::wstring(L"QuorvelTest.") + kind;
         ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, std::wstring(L".") + kind, L"", type));
         ASSERT_TRUE(RegWriteString(HKEY_CLASSES_ROOT, type + L"\\shell\\open\\command", L"", command));
     }
-    ASSERT_TRUE(WriteFileBytes(JoinPath(InstalledDataFolder(), L"QuorvelW7.themepack"),
-                               std::vector<std::uint8_t>(delay.begin(), delay.end())));
+}
+
+// The user's own theme, with its picture, is Windows' current one.
+void GiveUserATheme() {
+    SHCreateDirectoryExW(nullptr, WindowsThemes().c_str(), nullptr);
+    const std::string theme =
+        "[Theme]\r\nDisplayName=Lake\r\n\r\n[Control Panel\\Desktop]\r\nWallpaper=" + Narrow(kUsersWallpaper) + "\r\n";
+    ASSERT_TRUE(WriteFileBytes(UsersTheme(), std::vector<std::uint8_t>(theme.begin(), theme.end())));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kThemes, L"CurrentTheme", UsersTheme()));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kDesktop, L"Wallpaper", kUsersWallpaper));
 }
 
 // What the theme handler was asked to do, one line each.
@@ -55,12 +66,6 @@ std::wstring ThemeLog() {
     std::wstring log = ReadTextFile(kThemeLog).value_or(L"");
     log.erase(std::remove(log.begin(), log.end(), L'\r'), log.end());
     return log;
-}
-
-int Count(const std::wstring& text, const std::wstring& part) {
-    int n = 0;
-    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 std::wstring ThemeBootSaver() {
@@ -113,12 +118,13 @@ protected:
 
 // The saver group as a user goes through it. The saver tick makes Quorvel
 // Windows' screen saver, with the wait and the lock chosen here, and the
-// untick gives the user's saver back. The theme tick waits for Windows to
-// unpack the theme: one Windows never unpacks is reported and changes
-// nothing; one it unpacks is applied with the saver, and its untick gives
-// the user's theme and saver back.
+// untick gives the user's saver back. A theme the shell cannot open is
+// reported and changes nothing. The theme tick has Windows apply Quorvel's
+// own theme at once, with its picture and the saver, and nothing waits;
+// its untick has Windows apply the user's theme again and gives their
+// saver back.
 TEST_F(PowerPanel, TheSaverAndThemeTicksSetWindowsOwnSettingsAndTheirUntickGivesTheUsersBack) {
-    RegisterThemeDouble("never");
+    ASSERT_NO_FATAL_FAILURE(GiveUserATheme());
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
     EXPECT_EQ(ControlText(Control(IDC_WAIT_MINUTES)), L"10");
@@ -139,33 +145,36 @@ TEST_F(PowerPanel, TheSaverAndThemeTicksSetWindowsOwnSettingsAndTheirUntickGives
     ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
     const auto box = WaitForMessageBox(p.Pid());
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text,
-              L"Windows did not unpack the Quorvel theme in time, so the theme was not applied. Please try again.");
+    EXPECT_EQ(box->text, L"Windows API error");
     ASSERT_TRUE(Answer(*box, L"OK"));
     ASSERT_TRUE(WaitUntil([&] { return !IsChecked(Control(IDC_SET_THEME)); }));
     EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
     EXPECT_EQ(Desktop(L"SCRNSAVE.EXE"), kOtherSaver);
-    EXPECT_EQ(CurrentTheme(), kOtherTheme);
-    EXPECT_FALSE(FileExists(kThemeLog));
+    EXPECT_EQ(CurrentTheme(), UsersTheme());
+    EXPECT_EQ(Desktop(L"Wallpaper"), kUsersWallpaper);
 
-    RegisterThemeDouble("1500");
+    ASSERT_NO_FATAL_FAILURE(RegisterThemeDouble());
     ASSERT_TRUE(Tick(panel, IDC_SET_THEME, true));
-    ASSERT_TRUE(WaitUntil([&] { return Count(ThemeLog(), L"applied") == 1; })) << ThemeLog();
-    EXPECT_EQ(ThemeLog(), L"unpacked\napplied " + InstalledTheme() + L"\n");
-    // The unpacked theme keeps its own keys and gains the saver.
-    EXPECT_TRUE(SamePath(ThemeBootSaver(), InstalledProgram(L"Quorvel.scr"))) << ThemeBootSaver();
-    EXPECT_NE(ReadTextFile(InstalledTheme()).value_or(L"").find(L"DisplayName=Quorvel"), std::wstring::npos);
+    ASSERT_TRUE(WaitUntil([&] { return SamePath(Desktop(L"Wallpaper"), ThemePicture()); })) << Desktop(L"Wallpaper");
     ASSERT_TRUE(WaitUntil([&] { return IsChecked(Control(IDC_SET_SAVER)); }));
+    EXPECT_TRUE(IsChecked(Control(IDC_SET_THEME)));
+    EXPECT_TRUE(OpenMessageBoxes(p.Pid()).empty());
+    EXPECT_EQ(ThemeLog(), L"applied " + InstalledTheme() + L"\n");
+    const auto shipped = ReadFileBytes(JoinPath(InstalledDataFolder(), L"QuorvelTheme.jpg"));
+    ASSERT_TRUE(shipped);
+    EXPECT_EQ(ReadFileBytes(ThemePicture()), shipped);
+    EXPECT_TRUE(SamePath(ThemeBootSaver(), InstalledProgram(L"Quorvel.scr"))) << ThemeBootSaver();
     EXPECT_TRUE(SamePath(CurrentTheme(), InstalledTheme())) << CurrentTheme();
     EXPECT_TRUE(SamePath(Desktop(L"SCRNSAVE.EXE"), InstalledProgram(L"Quorvel.scr")));
 
-    // Unticking gives the user's own theme and saver back and opens nothing.
     ASSERT_TRUE(Tick(panel, IDC_SET_THEME, false));
+    ASSERT_TRUE(WaitUntil([&] { return Desktop(L"Wallpaper") == kUsersWallpaper; })) << Desktop(L"Wallpaper");
     ASSERT_TRUE(WaitUntil([&] { return Desktop(L"SCRNSAVE.EXE") == kOtherSaver; })) << Desktop(L"SCRNSAVE.EXE");
-    EXPECT_EQ(CurrentTheme(), kOtherTheme);
+    EXPECT_TRUE(SamePath(CurrentTheme(), UsersTheme())) << CurrentTheme();
+    EXPECT_FALSE(IsChecked(Control(IDC_SET_THEME)));
     EXPECT_FALSE(IsChecked(Control(IDC_SET_SAVER)));
     CloseAnyway();
-    EXPECT_EQ(Count(ThemeLog(), L"applied"), 1);
+    EXPECT_EQ(ThemeLog(), L"applied " + InstalledTheme() + L"\napplied " + UsersTheme() + L"\n");
 }
 
 // The plan group offers the video plan where Windows has it, and the

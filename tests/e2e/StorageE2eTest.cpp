@@ -42,9 +42,9 @@ void ExpectRecord() {
 }  // namespace
 
 // The saver's first start copies for the new user every file the package
-// put into the machine-wide folder, but the theme package, which is used
-// where it was installed. Every later start writes the registry record
-// again, whatever it finds. The program and the saver keep their batch
+// put into the machine-wide folder, but the theme's picture, which the
+// theme tick copies into the theme folder. Every later start writes the
+// registry record again, whatever it finds. The program and the saver keep their batch
 // files in a folder each and remove their own at their end: neither
 // touches the other's folder, and a file the program did not write stays,
 // without a word.
@@ -56,7 +56,7 @@ TEST(FirstRun, TheUsersCopyTheRegistryRecordAndEachRolesTemporaryFolder) {
     const std::wstring data = InstalledDataFolder();
     int files = 0;
     for (const std::wstring& name : ListFolder(data)) {
-        if (name.ends_with(L".themepack")) {
+        if (name == L"QuorvelTheme.jpg") {
             EXPECT_FALSE(FileExists(UserPath(name))) << Narrow(name);
             continue;
         }

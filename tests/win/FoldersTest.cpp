@@ -34,7 +34,7 @@ TEST(CopyCommonToUser, CopiesOnlyTheShippedFiles) {
     const std::wstring common = records.root / L"common", user = records.root / L"user";
     CreateDirectoryW(common.c_str(), nullptr);
     MakeTree(common,
-             {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat", L"QuorvelW7.themepack", L"stray.exe",
+             {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelTerms.bat", L"QuorvelTheme.jpg", L"stray.exe",
               L"DefaultAlbum1\\", L"DefaultAlbum1\\bad.jpg", L"A\\", L"A\\B\\", L"A\\B\\C\\", L"A\\B\\C\\deep.txt"});
     wcscpy(gAppState->commonFolder, common.c_str());
     wcscpy(gAppState->userFolder, user.c_str());

@@ -18,6 +18,7 @@ using namespace quorvel::test;
 namespace {
 
 const wchar_t kDesktop[] = L"Control Panel\\Desktop";
+const wchar_t kThemes[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes";
 const wchar_t kOtherSaver[] = L"C:\\windows\\system32\\Mystify.scr";
 
 std::wstring Read(const wchar_t* key, const wchar_t* name) {
@@ -45,17 +46,28 @@ protected:
     void SetUp() override {
         wcscpy(gAppState->installFolder, records.root.Path().c_str());
         wcscpy(gAppState->systemFolder, L"C:\\windows\\system32");
-        wcscpy(gAppState->themeFolder, (records.root / L"Themes").c_str());
+        wcscpy(gAppState->themeFolder, (records.root / L"Zoë\\Themes\\Quorvel").c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel");
         Write(kDesktop, L"SCRNSAVE.EXE", kOtherSaver);
+        wallpaper = Read(kDesktop, L"Wallpaper");
+        theme = Read(kThemes, L"CurrentTheme");
     }
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel");
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"SCRNSAVE.EXE");
+        if (wallpaper != L"(none)") Write(kDesktop, L"Wallpaper", wallpaper);
+        if (theme != L"(none)") Write(kThemes, L"CurrentTheme", theme);
     }
     std::wstring Saver() const { return records.root / L"Quorvel.scr"; }
     ProcessRecords records;
+    std::wstring wallpaper, theme;
 };
+
+std::wstring Profile(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+    wchar_t value[MAX_PATH] = L"";
+    GetPrivateProfileStringW(section, key, L"(none)", value, MAX_PATH, file.c_str());
+    return value;
+}
 
 }  // namespace
 
@@ -111,4 +123,37 @@ TEST_F(SaverInstall, TheWaitAndTheLockReachTheRunningSession) {
     EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"1");
     EXPECT_EQ(SetLockOnResume(false), kOk);
     EXPECT_EQ(Read(kDesktop, L"ScreenSaverIsSecure"), L"0");
+}
+
+// The tick writes Quorvel's theme where Windows reads it, paths in any
+// language whole; the shell of this prefix has no handler for themes, so it
+// is reported and Windows' current theme stays the user's. With the user's
+// theme file gone, the untick puts the user's picture back on the desktop.
+TEST_F(SaverInstall, TheThemeNamesItsPictureAndTheSaverAndItsUntickGivesBackTheUsersPicture) {
+    ASSERT_TRUE(WriteBytes(Saver(), "MZ"));
+    const std::wstring common = records.root / L"common", gone = records.root / L"Custom.theme";
+    const std::wstring lake = records.root / L"lake.bmp";
+    {
+        GdiplusSession gdiplus;
+        ASSERT_TRUE(WriteImage(lake, 8, 8, 0x3366CC));
+    }
+    ASSERT_TRUE(CreateDirectoryW(common.c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(common + L"\\QuorvelTheme.jpg", "JFIF"));
+    wcscpy(gAppState->commonFolder, common.c_str());
+    Write(kThemes, L"CurrentTheme", gone);
+    Write(kDesktop, L"Wallpaper", lake);
+
+    EXPECT_EQ(InstallTheme(), kErrWindowsApi);
+    EXPECT_EQ(Read(kThemes, L"CurrentTheme"), gone);
+    const std::wstring folder = gAppState->themeFolder, picture = folder + L"\\Quorvel.jpg";
+    EXPECT_EQ(ReadBytes(picture), "JFIF");
+    EXPECT_EQ(Profile(folder + L"\\Quorvel.theme", L"Control Panel\\Desktop", L"Wallpaper"), picture);
+    EXPECT_EQ(Profile(folder + L"\\Quorvel.theme", L"Boot", L"SCRNSAVE.EXE"), Saver());
+
+    // As Windows would have applied Quorvel's theme.
+    Write(kDesktop, L"Wallpaper", picture);
+    Write(kThemes, L"CurrentTheme", folder + L"\\Quorvel.theme");
+    ASSERT_EQ(UninstallTheme(), kOk);
+    EXPECT_EQ(Read(kDesktop, L"Wallpaper"), lake);
+    EXPECT_EQ(Read(kThemes, L"CurrentTheme"), gone);
 }
