@@ -311,16 +311,6 @@ std::vector<std::wstring> Process::DebugLines() const {
     return debugLines_;
 }
 
-bool Process::WaitForDebugLine(const std::wstring& text, DWORD timeoutMs) const {
-    return WaitUntil(
-        [&] {
-            auto lines = DebugLines();
-            return std::any_of(lines.begin(), lines.end(),
-                               [&](const std::wstring& l) { return l.find(text) != std::wstring::npos; });
-        },
-        timeoutMs);
-}
-
 // ---- windows ----------------------------------------------------------------
 
 namespace {

@@ -77,8 +77,6 @@ public:
 
     // OutputDebugString text so far, one entry per line, without line ends.
     std::vector<std::wstring> DebugLines() const;
-    // Waits for a debug line containing `text`.
-    bool WaitForDebugLine(const std::wstring& text, DWORD timeoutMs = kDefaultTimeoutMs) const;
 
 private:
     void DebugLoop(std::wstring program, std::wstring commandLine, StartOptions options, HANDLE started);
