@@ -85,11 +85,68 @@ bool InstalledByPackage() {
            RegReadString(HKEY_LOCAL_MACHINE, L"Software\\Fenwold\\Quorvel", L"StartMenuShortcut");
 }
 
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The package's entry in the installed-programs list (Settings > Apps),
+// found by the name it shows, in the 64-bit view an x64 package writes to.
+std::optional<std::wstring> UninstallEntry() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::optional<std::wstring> found;
+    wchar_t name[256];
+    for (DWORD i = 0; !found; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::wstring entry = std::wstring(kUninstallKey) + L"\\" + name;
+        if (RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Fenwold Quorvel") found = entry;
+    }
+    RegCloseKey(key);
+    return found;
+}
+
+// The icon Windows Installer published for an installed product, asked of
+// msi.dll as the installed-programs list asks it.
+std::wstring ProductIcon(const std::wstring& productCode) {
+    using GetProductInfo = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
+    HMODULE msi = LoadLibraryW(L"msi.dll");
+    const auto get =
+        msi ? reinterpret_cast<GetProductInfo>(reinterpret_cast<void*>(GetProcAddress(msi, "MsiGetProductInfoW")))
+            : nullptr;
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = MAX_PATH;
+    if (!get || get(productCode.c_str(), L"ProductIcon", path, &length) != ERROR_SUCCESS) path[0] = L'\0';
+    if (msi) FreeLibrary(msi);
+    return path;
+}
+
+// The entry shows the program's icon, its publisher, version and a contact
+// for help, and offers no "Modify" (the package has nothing to choose) but
+// keeps "Repair".
+void ExpectCompleteUninstallEntry(const std::wstring& entry) {
+    // The icon file Windows Installer keeps for the entry, with an optional
+    // ",index" after its path: the entry's DisplayIcon where it writes one,
+    // else the product's published icon, which the list shows for a
+    // package's entry (Wine writes only the latter).
+    std::wstring icon = RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayIcon").value_or(L"");
+    if (icon.empty()) icon = ProductIcon(entry.substr(entry.rfind(L'\\') + 1));
+    EXPECT_TRUE(!icon.empty() && FileExists(icon.substr(0, icon.find(L',')))) << Narrow(icon);
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, entry, L"Publisher"), L"Fenwold");
+    const auto version = RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion");
+    EXPECT_TRUE(version && std::count(version->begin(), version->end(), L'.') == 2) << Narrow(version.value_or(L""));
+    EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, entry, L"NoModify"), 1u);
+    EXPECT_NE(RegReadDword(HKEY_LOCAL_MACHINE, entry, L"NoRepair"), 1u);
+    const auto contact = RegReadString(HKEY_LOCAL_MACHINE, entry, L"Contact").value_or(L"") +
+                         RegReadString(HKEY_LOCAL_MACHINE, entry, L"HelpLink").value_or(L"");
+    EXPECT_FALSE(contact.empty());
+}
+
 }  // namespace
 
 // Started from the Start menu, in its own folder, the program finds the
 // content the package put beside it; uninstalling then takes the program
-// away but leaves the user's albums, settings and record.
+// away but leaves the user's albums, settings and record. While installed,
+// the package's entry in the installed-programs list is complete.
 TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
     ExpectDefaultContentCopied();
@@ -97,6 +154,9 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
     const std::wstring package = PackagePath();
     ASSERT_TRUE(FileExists(package)) << Narrow(package);
+    const auto entry = UninstallEntry();
+    ASSERT_TRUE(entry.has_value());
+    ExpectCompleteUninstallEntry(*entry);
     const std::wstring trip = UserPath(L"QuorvelAlbums\\Trip");
     ASSERT_TRUE(CreateDirectoryW(trip.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(JoinPath(InstallFolder(), L"QuorvelMattingBoards\\05.jpg").c_str(),
@@ -116,6 +176,7 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_FALSE(FolderExists(InstallFolder()));
     EXPECT_FALSE(FolderExists(InstalledDataFolder()));
     EXPECT_FALSE(InstalledByPackage());
+    EXPECT_FALSE(UninstallEntry().has_value());
 
     // The user's data stays: albums, settings and the registry record.
     EXPECT_TRUE(FileExists(JoinPath(trip, L"a.jpg")));
