@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Builds the Windows Installer package build/installer/Quorvel.msi with wixl
-# (Debian packages wixl and msitools) from installer/Quorvel.wxs, the built
-# program and the content under data/.
+# Builds the Windows Installer package build/installer/Quorvel-<version>.msi
+# with wixl (Debian packages wixl and msitools) from installer/Quorvel.wxs,
+# the built program and the content under data/.
 #
 # Usage: tools/build-msi.sh [BIN_DIR [MSI]]
+#        tools/build-msi.sh --version   prints the product version only
 #   BIN_DIR  folder holding the built Quorvel.exe and Quorvel.scr
 #            (default: build/win)
-#   MSI      the package to write (default: build/installer/Quorvel.msi)
+#   MSI      the package to write (default: build/installer/Quorvel-<version>.msi)
 # Environment: QV_VERSION  product version, default 1.0.0; raise it for a
 #                          package that must upgrade an installed one.
+#                          This default is the one place the version is set.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin=${1:-$root/build/win}
 version=${QV_VERSION:-1.0.0}
-msi=${2:-$root/build/installer/Quorvel.msi}
+if [ "${1:-}" = --version ]; then
+  echo "$version"
+  exit 0
+fi
+bin=${1:-$root/build/win}
+msi=${2:-$root/build/installer/Quorvel-$version.msi}
 mkdir -p "$(dirname "$msi")"
 msi=$(cd "$(dirname "$msi")" && pwd)/$(basename "$msi")
 out_dir=$(dirname "$msi")
@@ -37,11 +43,12 @@ missing=0
 while read -r src; do
   path=${src//\$(var.DataDir)/$root/data}
   path=${path//\$(var.BinDir)/$bin}
+  path=${path//\$(var.IconDir)/$root/res}
   if [ ! -f "$path" ]; then
     echo "build-msi: missing $path" >&2
     missing=1
   fi
-done < <(grep -o 'Source="[^"]*"' "$root/installer/Quorvel.wxs" | sed 's/^Source="//; s/"$//')
+done < <(grep -o 'Source\(File\)\?="[^"]*"' "$root/installer/Quorvel.wxs" | sed 's/^Source\(File\)\?="//; s/"$//')
 if [ $missing = 1 ]; then
   echo "build-msi: the pictures in data/program/ are made by tools/make_content.py" >&2
   exit 1
@@ -57,7 +64,7 @@ rel_bin=$(realpath --relative-to=. "$bin")
 # Its files still go to ProgramFilesFolder, the 32-bit program-files folder,
 # because that is where the program looks for them.
 wixl -a x64 \
-  -D BinDir="$rel_bin" -D DataDir=data -D Version="$version" \
+  -D BinDir="$rel_bin" -D DataDir=data -D IconDir=res -D Version="$version" \
   -o "$msi" installer/Quorvel.wxs
 
 # The machine-wide data folder ("Fenwold Quorvel" in the common

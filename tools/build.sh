@@ -38,15 +38,22 @@ build_win() {
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/wine-test.sh" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  # The end-to-end tests install this package, as a user would.
-  "$root/tools/build-msi.sh" "$dir" "$dir/Quorvel.msi"
+  # The package is named by its version. The tests and tools/run.sh install
+  # Quorvel.msi, a link beside it to the newest one built.
+  local version
+  version=$("$root/tools/build-msi.sh" --version)
+  "$root/tools/build-msi.sh" "$dir" "$dir/Quorvel-$version.msi"
+  ln -sfn "Quorvel-$version.msi" "$dir/Quorvel.msi"
+  package=$dir/Quorvel-$version.msi
 }
 
 if [ $do_native = 1 ]; then
   echo "== native build (build/native)"
   build_native
 fi
+package=
 if [ $do_win = 1 ]; then
   echo "== Windows build (build/win)"
   build_win
+  echo "== the installer package for Windows users: $package"
 fi
