@@ -45,6 +45,11 @@ build_win() {
   "$root/tools/build-msi.sh" "$dir" "$dir/Quorvel-$version.msi"
   ln -sfn "Quorvel-$version.msi" "$dir/Quorvel.msi"
   package=$dir/Quorvel-$version.msi
+  # The end-to-end tests upgrade the installed package with a newer one,
+  # the same program one patch version higher, written beside their
+  # program: it is not a package to hand to users.
+  QV_VERSION="${version%.*}.$((${version##*.} + 1))" \
+    "$root/tools/build-msi.sh" "$dir" "$dir/tests/e2e/Quorvel-upgrade.msi"
 }
 
 if [ $do_native = 1 ]; then

@@ -25,24 +25,6 @@ bool SetUserSetting(const wchar_t* key, const std::wstring& value) {
     return WritePrivateProfileStringW(L"Header", key, value.c_str(), UserPath(L"Quorvel.ini").c_str()) != FALSE;
 }
 
-// Every file below `folder` with its bytes, to compare a user's folder
-// before and after a run. The bitmap cache ("BMP") is the program's own.
-using Snapshot = std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>>;
-Snapshot TakeSnapshot(const std::wstring& folder) {
-    Snapshot files;
-    for (const auto& name : ListFolder(folder)) {
-        const std::wstring path = JoinPath(folder, name);
-        if (name == L"BMP") continue;
-        if (FolderExists(path)) {
-            for (auto& entry : TakeSnapshot(path))
-                files.emplace_back(name + L"\\" + entry.first, std::move(entry.second));
-        } else {
-            files.emplace_back(name, ReadFileBytes(path).value_or(std::vector<std::uint8_t>{}));
-        }
-    }
-    return files;
-}
-
 // The first message box of a run, answered; nothing when the run showed
 // its album windows or ended without one.
 std::optional<MessageBoxInfo> RunAndReadBox(const std::wstring& args = L"") {

@@ -1,12 +1,18 @@
 // The installed package as a user meets it: the program started from the
 // Start-menu shortcut's folder or from anywhere else finds the content the
-// package put beside it, and uninstalling takes the program away but not
-// the user's albums.
+// package put beside it, a newer package replaces it and an older one is
+// refused, and uninstalling takes the program away but not the user's
+// albums.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include <windows.h>
+// After windows.h, whose types they use.
+#include <msi.h>
+#include <msiquery.h>
 
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Scenario.h"
@@ -76,6 +82,37 @@ std::wstring PackagePath() {
     return WindowsPath(JoinPath(TestProgramFolder(), L"..\\..\\Quorvel.msi"));
 }
 
+// The same program packaged one version higher, which the build writes
+// beside this test program.
+std::wstring NewerPackagePath() { return JoinPath(TestProgramFolder(), L"Quorvel-upgrade.msi"); }
+
+// The product version a package installs, read from its Property table.
+std::wstring PackageVersion(const std::wstring& package) {
+    std::wstring version;
+    MSIHANDLE database = 0, view = 0, record = 0;
+    if (MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_READONLY, &database) == ERROR_SUCCESS &&
+        MsiDatabaseOpenViewW(database, L"SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'", &view) ==
+            ERROR_SUCCESS &&
+        MsiViewExecute(view, 0) == ERROR_SUCCESS && MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+        wchar_t text[64] = L"";
+        DWORD length = 64;
+        if (MsiRecordGetStringW(record, 1, text, &length) == ERROR_SUCCESS) version = text;
+    }
+    for (MSIHANDLE h : {record, view, database})
+        if (h) MsiCloseHandle(h);
+    return version;
+}
+
+// Runs Windows Installer's msiexec with `args` to its end: its exit code.
+std::optional<DWORD> Msiexec(const std::wstring& args) {
+    Process msiexec;
+    if (!msiexec.Start(JoinPath(SystemFolder(), L"msiexec.exe"), args)) {
+        ADD_FAILURE() << "msiexec did not start: " << msiexec.StartError();
+        return std::nullopt;
+    }
+    return msiexec.WaitExit(180000);
+}
+
 // The package's shortcut component keeps this value; a prefix into which
 // the harness only copied the files has none.
 bool InstalledByPackage() {
@@ -87,22 +124,31 @@ bool InstalledByPackage() {
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The package's entry in the installed-programs list (Settings > Apps),
-// found by the name it shows, in the 64-bit view an x64 package writes to.
-std::optional<std::wstring> UninstallEntry() {
+// The package's entries in the installed-programs list (Settings > Apps),
+// found by the name they show, in the 64-bit view an x64 package writes to.
+std::vector<std::wstring> UninstallEntries() {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::optional<std::wstring> found;
+        return {};
+    std::vector<std::wstring> found;
     wchar_t name[256];
-    for (DWORD i = 0; !found; ++i) {
+    for (DWORD i = 0;; ++i) {
         DWORD length = 256;
         if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::wstring entry = std::wstring(kUninstallKey) + L"\\" + name;
-        if (RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Fenwold Quorvel") found = entry;
+        if (RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayName") == L"Fenwold Quorvel") found.push_back(entry);
     }
     RegCloseKey(key);
     return found;
+}
+
+// The versions the installed-programs list shows for the package, one per
+// entry.
+std::vector<std::wstring> ListedVersions() {
+    std::vector<std::wstring> versions;
+    for (const auto& entry : UninstallEntries())
+        versions.push_back(RegReadString(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion").value_or(L"(none)"));
+    return versions;
 }
 
 // The icon Windows Installer published for an installed product, asked of
@@ -154,9 +200,9 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
     const std::wstring package = PackagePath();
     ASSERT_TRUE(FileExists(package)) << Narrow(package);
-    const auto entry = UninstallEntry();
-    ASSERT_TRUE(entry.has_value());
-    ExpectCompleteUninstallEntry(*entry);
+    const auto entries = UninstallEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    ExpectCompleteUninstallEntry(entries[0]);
     const std::wstring trip = UserPath(L"QuorvelAlbums\\Trip");
     ASSERT_TRUE(CreateDirectoryW(trip.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(JoinPath(InstallFolder(), L"QuorvelMattingBoards\\05.jpg").c_str(),
@@ -164,10 +210,7 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     const auto settings = ReadFileBytes(UserPath(L"Quorvel.ini"));
     ASSERT_TRUE(settings.has_value());
 
-    Process msiexec;
-    ASSERT_TRUE(msiexec.Start(JoinPath(SystemFolder(), L"msiexec.exe"), L"/x " + QuoteArg(package) + L" /qn"))
-        << msiexec.StartError();
-    ASSERT_EQ(msiexec.WaitExit(180000), 0u);
+    ASSERT_EQ(Msiexec(L"/x " + QuoteArg(package) + L" /qn"), 0u);
 
     EXPECT_FALSE(FileExists(JoinPath(InstallFolder(), L"Quorvel.exe")));
     EXPECT_FALSE(FileExists(JoinPath(InstallFolder(), L"Quorvel.scr")));
@@ -176,7 +219,7 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_FALSE(FolderExists(InstallFolder()));
     EXPECT_FALSE(FolderExists(InstalledDataFolder()));
     EXPECT_FALSE(InstalledByPackage());
-    EXPECT_FALSE(UninstallEntry().has_value());
+    EXPECT_TRUE(UninstallEntries().empty());
 
     // The user's data stays: albums, settings and the registry record.
     EXPECT_TRUE(FileExists(JoinPath(trip, L"a.jpg")));
@@ -191,4 +234,63 @@ TEST(Installer, SaverStartedFromTheSystemFolderFindsTheContentBesideItself) {
     ASSERT_FALSE(FolderExists(JoinPath(SystemFolder(), L"res")));
     EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.scr"), L"/s", SystemFolder()), 0u);
     ExpectDefaultContentCopied();
+}
+
+// A user who has used Quorvel and chosen it as the screen saver installs a
+// newer package: it replaces the installed one, so the installed-programs
+// list shows one entry at the new version, and leaves every file of the
+// user's and the screen-saver choice as they were. The older package is
+// then refused with the package's message and changes nothing.
+TEST(Installer, ANewerPackageUpgradesInPlaceAndAnOlderOneIsRefused) {
+    if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
+    const std::wstring older = PackagePath(), newer = NewerPackagePath();
+    ASSERT_TRUE(FileExists(older)) << Narrow(older);
+    ASSERT_TRUE(FileExists(newer)) << Narrow(newer);
+    const std::wstring newVersion = PackageVersion(newer);
+    ASSERT_FALSE(newVersion.empty());
+
+    ASSERT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
+    const std::string note = "mine\r\n", logLine = "2026-01-01 10:00:00;10048;a line of the user's record\r\n";
+    ASSERT_TRUE(WriteFileBytes(UserPath(L"QuorvelAlbums\\DefaultAlbum1\\notes.txt"), {note.begin(), note.end()}));
+    ASSERT_TRUE(WriteFileBytes(UserPath(L"Quorvel_ErrorsLog.csv"), {logLine.begin(), logLine.end()}));
+    const std::wstring saver = InstalledProgram(L"Quorvel.scr");
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE", saver));
+    const Snapshot users = TakeSnapshot(UserFolder());
+    ASSERT_GE(users.size(), 25u);  // the settings, the log, the note, two albums' photos and the boards
+    ASSERT_EQ(UninstallEntries().size(), 1u);
+
+    // The user's files, the screen-saver choice and the installed program,
+    // after each step.
+    const auto expectUntouched = [&](const char* step) {
+        SCOPED_TRACE(step);
+        EXPECT_TRUE(TakeSnapshot(UserFolder()) == users);
+        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), UserFolder());
+        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE"), saver);
+        EXPECT_TRUE(FileExists(saver));
+        EXPECT_TRUE(FileExists(InstalledProgram(L"Quorvel.exe")));
+        EXPECT_EQ(ListFolder(JoinPath(InstallFolder(), L"QuorvelMattingBoards")).size(), 19u);
+        EXPECT_TRUE(InstalledByPackage());
+    };
+
+    EXPECT_EQ(Msiexec(L"/i " + QuoteArg(newer) + L" /qn"), 0u);
+    EXPECT_EQ(ListedVersions(), std::vector<std::wstring>{newVersion});
+    expectUntouched("upgrade");
+    const auto upgraded = UninstallEntries();
+
+    // Started as a user starts it, with its basic interface, the older
+    // package tells why it stops, and Windows Installer ends the refused
+    // install with 1603.
+    Process downgrade;
+    ASSERT_TRUE(downgrade.Start(JoinPath(SystemFolder(), L"msiexec.exe"), L"/i " + QuoteArg(older) + L" /qb"))
+        << downgrade.StartError();
+    const auto refusal = WaitForMessageBox(downgrade.Pid(), 60000);
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->text, L"A newer version of Quorvel is already installed.");
+    EXPECT_TRUE(Answer(*refusal, IDOK));
+    EXPECT_EQ(downgrade.WaitExit(60000), DWORD{ERROR_INSTALL_FAILURE});
+    EXPECT_EQ(UninstallEntries(), upgraded);
+    EXPECT_EQ(ListedVersions(), std::vector<std::wstring>{newVersion});
+    expectUntouched("downgrade");
+
+    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
 }

@@ -35,6 +35,21 @@ std::optional<DWORD> Finish(Process& p) {
     return p.WaitExit();
 }
 
+Snapshot TakeSnapshot(const std::wstring& folder) {
+    Snapshot files;
+    for (const auto& name : ListFolder(folder)) {
+        const std::wstring path = JoinPath(folder, name);
+        if (name == L"BMP") continue;
+        if (FolderExists(path)) {
+            for (auto& entry : TakeSnapshot(path))
+                files.emplace_back(name + L"\\" + entry.first, std::move(entry.second));
+        } else {
+            files.emplace_back(name, ReadFileBytes(path).value_or(std::vector<std::uint8_t>{}));
+        }
+    }
+    return files;
+}
+
 std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args,
                               const std::wstring& workingFolder) {
     Process p;

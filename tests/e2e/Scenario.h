@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/Driver.h"
@@ -56,6 +58,11 @@ int Runs(const std::wstring& record);
 // Starts `program` (in `workingFolder` when given) and finishes the run.
 std::optional<DWORD> RunToEnd(const std::wstring& program, const std::wstring& args = L"",
                               const std::wstring& workingFolder = L"");
+
+// Every file below `folder` with its bytes, to compare a user's folder
+// before and after a step. The bitmap cache ("BMP") is the program's own.
+using Snapshot = std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>>;
+Snapshot TakeSnapshot(const std::wstring& folder);
 
 // A one-colour 240 x 160 picture written as a BMP file.
 bool WritePicture(const std::wstring& path, COLORREF colour);
