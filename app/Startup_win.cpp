@@ -420,7 +420,7 @@ std::u16string ModulePath() {
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
-        if (n < path.size()) return std::u16string(reinterpret_cast<const char16_t*>(path.data()), n);
+        if (n < path.size()) return std::u16string(AsU16(path.data()), n);
         if (path.size() >= kLongestPath) return {};
         path.resize(path.size() * 2);
     }
@@ -444,7 +444,7 @@ int RunProgram(HINSTANCE instance) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::u16string> written;
-    for (int i = 0; i < argc; ++i) written.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    for (int i = 0; i < argc; ++i) written.emplace_back(AsU16(argv[i]));
     if (argv != nullptr) LocalFree(argv);
     const std::vector<std::u16string> args = ProgramArguments(written, ModulePath());
 

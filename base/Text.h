@@ -1,5 +1,6 @@
 // UTF-16 text helpers of the portable core. The Windows side passes its
-// wchar_t text (16 bits there) through AsU16 / AsWide without copying.
+// wchar_t text (16 bits there) through AsU16 / AsWide (base/Utilities_win.h)
+// without copying.
 #pragma once
 #include <string>
 #include <string_view>

@@ -13,6 +13,11 @@
 
 namespace quorvel {
 
+// wchar_t text is UTF-16 on Windows, as the portable core's char16_t text:
+// the two pass into each other without a copy.
+inline const char16_t* AsU16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
 // The two file dialogs of the About dialog's log copy. The source is chosen
 // in the old-style open dialog and must exist; the destination in an
 // explorer-style save dialog that asks before overwriting. Both carry the

@@ -26,7 +26,6 @@ constexpr ErrorSite kUserFolderListingSite{kModule, 547};
 constexpr ErrorSite kResetSettingsSite{kModule, 690};
 constexpr ErrorSite kCleanupStartSite{kModule, 814};
 
-const char16_t* U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
 bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
@@ -70,17 +69,17 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
 }
 
 bool IsLink(std::u16string_view folder) {
-    return IsLinkOnDisk(reinterpret_cast<const wchar_t*>(std::u16string(folder).c_str()));
+    return IsLinkOnDisk(AsWide(std::u16string(folder).c_str()));
 }
 
 // Keeps `path` when it may be cleaned, else takes the program's default
 // folder `name`; empty when that may not be cleaned either. False when the
 // default folder's path does not fit.
 bool ChooseCleanableRoot(wchar_t (&path)[kPathChars], const wchar_t* name) {
-    const char16_t* user = U16(gAppState->userFolder);
-    if (IsCleanableRoot(U16(path), user, IsLink)) return true;
+    const char16_t* user = AsU16(gAppState->userFolder);
+    if (IsCleanableRoot(AsU16(path), user, IsLink)) return true;
     if (!JoinPath(gAppState->userFolder, name, path)) return false;
-    if (!IsCleanableRoot(U16(path), user, IsLink)) path[0] = L'\0';
+    if (!IsCleanableRoot(AsU16(path), user, IsLink)) path[0] = L'\0';
     return true;
 }
 
@@ -130,7 +129,7 @@ public:
 
     void DeleteImportedAlbums(const wchar_t* albumsPath) {
         const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
-            if (IsFolder(found) && !IsKeptAlbumFolder(U16(found.cFileName))) EmptyAndRemove(album);
+            if (IsFolder(found) && !IsKeptAlbumFolder(AsU16(found.cFileName))) EmptyAndRemove(album);
         });
         if (!listed) {
             ++failures;
@@ -149,7 +148,7 @@ public:
                 ForEachEntry(folder, L"*", [this, album](const WIN32_FIND_DATAW& found, const wchar_t* path) {
                     if (IsFolder(found))
                         RemoveOne(path);
-                    else if (!IsKeptDefaultAlbumPhoto(album, U16(found.cFileName)))
+                    else if (!IsKeptDefaultAlbumPhoto(album, AsU16(found.cFileName)))
                         DeleteOne(path);
                 });
             if (!listed) ++failures;
@@ -161,7 +160,7 @@ public:
             ForEachEntry(mattingsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
                 if (IsFolder(found))
                     EmptyAndRemove(path);
-                else if (!IsKeptBoard(U16(found.cFileName)))
+                else if (!IsKeptBoard(AsU16(found.cFileName)))
                     DeleteOne(path);
             });
         if (!listed) {
@@ -173,8 +172,8 @@ public:
     void ExamineUserFolder(const wchar_t* userFolder) {
         const bool listed = ForEachEntry(userFolder, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* path) {
             if (IsFolder(found)) {
-                if (!IsKeptUserFolder(U16(found.cFileName))) EmptyAndRemove(path);
-            } else if (!IsKeptUserFile(U16(found.cFileName))) {
+                if (!IsKeptUserFolder(AsU16(found.cFileName))) EmptyAndRemove(path);
+            } else if (!IsKeptUserFile(AsU16(found.cFileName))) {
                 DeleteOne(path);
             }
         });

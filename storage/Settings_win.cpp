@@ -26,13 +26,12 @@ constexpr ErrorSite kSettingsKeySite{L"utilities", 3232};
 
 constexpr int kKeyChars = 64;
 
-const char16_t* U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
 // Loads the key name of `keyId`, numbered for album or monitor `number`.
 Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
     if (Status s = LoadText(keyId, key, sizeof key); s != kOk) return s;
     if (number > 0) {
-        const std::u16string numbered = NumberedKey(U16(key), number);
+        const std::u16string numbered = NumberedKey(AsU16(key), number);
         wcsncpy(key, reinterpret_cast<const wchar_t*>(numbered.c_str()), kKeyChars - 1);
         key[kKeyChars - 1] = L'\0';
     }
@@ -144,7 +143,7 @@ Status ReadSettingText(const wchar_t* file, const wchar_t* section, const wchar_
         return Fail(kSettingsKeySite, kErrInvalidArgument);
     const int chars = bufferBytes / 2;
     GetPrivateProfileStringW(section, key, L"", buffer, chars, file);
-    const std::u16string_view trimmed = TrimLeadingBlanks(U16(buffer));
+    const std::u16string_view trimmed = TrimLeadingBlanks(AsU16(buffer));
     if (trimmed.size() != std::char_traits<wchar_t>::length(buffer))
         wmemmove(buffer, buffer + (std::char_traits<wchar_t>::length(buffer) - trimmed.size()), trimmed.size() + 1);
     return buffer[0] == L'\0' ? kErrIniEntry : kOk;
@@ -176,7 +175,7 @@ Status ReadSettingNumber(const wchar_t* key, std::int32_t* value) {
     SettingsFilePath(path);
     wchar_t text[64];
     if (Status s = ReadSettingText(path, section, key, text, sizeof text); s != kOk) return s;
-    const SettingNumber n = ParseSettingNumber(U16(text));
+    const SettingNumber n = ParseSettingNumber(AsU16(text));
     *value = n.value;
     return n.ok ? kOk : kErrIniEntry;
 }
@@ -254,7 +253,7 @@ public:
         buffer[0] = L'\0';
         wchar_t key[kKeyChars];
         if (KeyName(keyId, number, key) != kOk) return;
-        const std::u16string value = ProfileSectionValue(text_, U16(key)).value_or(u"");
+        const std::u16string value = ProfileSectionValue(text_, AsU16(key)).value_or(u"");
         const std::u16string_view trimmed =
             TrimLeadingBlanks(std::u16string_view(value).substr(0, static_cast<std::size_t>(bufferBytes / 2 - 1)));
         std::copy(trimmed.begin(), trimmed.end(), reinterpret_cast<char16_t*>(buffer));
@@ -265,7 +264,7 @@ public:
     void Number(unsigned keyId, int number, std::int32_t* value) const {
         wchar_t text[64];
         Text(keyId, number, text, sizeof text);
-        *value = ParseSettingNumber(U16(text)).value;
+        *value = ParseSettingNumber(AsU16(text)).value;
     }
 
 private:

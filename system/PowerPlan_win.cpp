@@ -109,7 +109,7 @@ Status CapturePowerPlan(CapturedPlan* captured) {
 
     // An answer without a plan id (POWERCFG refused, or said something
     // else) is a failed capture: the plan stays as the user has it.
-    *captured = ParseActiveScheme(reinterpret_cast<const char16_t*>(text.c_str()));
+    *captured = ParseActiveScheme(AsU16(text.c_str()));
     if (!captured->valid) return Fail(kCaptureOutputSite, kErrAppFailed, output);
     wcsncpy(gDisplayState->startingPlanId, W(captured->id), 99);
     wcsncpy(gDisplayState->startingPlanName, W(captured->name), 149);

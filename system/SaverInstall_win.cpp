@@ -33,8 +33,6 @@ const wchar_t kWallpaperValue[] = L"Wallpaper";
 const wchar_t kShippedPicture[] = L"QuorvelTheme.jpg";
 constexpr UINT kTellWindows = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
 
-std::u16string_view Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // Quorvel's theme file and its picture in themeFolder.
 Status ThemePaths(wchar_t (&theme)[kPathChars], wchar_t (&picture)[kPathChars]) {
@@ -67,14 +65,14 @@ Status KeepUsersSaver() {
     if (read != kOk && read != kErrRegistryMissing) return read;
     gErrorLocation = {};
     SaverState before;
-    if (read == kOk) before.path = reinterpret_cast<const char16_t*>(path);
+    if (read == kOk) before.path = AsU16(path);
     // A session that cannot tell goes by the value: a saver named is on.
     BOOL active = FALSE;
     before.active = SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) ? active != FALSE : read == kOk;
     const SaverRecord record = RecordOfSaver(before);
-    if (Status s = WriteRecordText(kPreviousSaver, reinterpret_cast<const wchar_t*>(record.path.c_str())); s != kOk)
+    if (Status s = WriteRecordText(kPreviousSaver, AsWide(record.path.c_str())); s != kOk)
         return s;
-    return WriteRecordText(kPreviousSaverActive, reinterpret_cast<const wchar_t*>(record.active.c_str()));
+    return WriteRecordText(kPreviousSaverActive, AsWide(record.active.c_str()));
 }
 
 // A text of the program's record; nothing when the record lacks it.
@@ -86,7 +84,7 @@ Status ReadKeptText(const wchar_t* name, std::optional<std::u16string>* text) {
         return kOk;
     }
     if (read != kOk) return read;
-    *text = reinterpret_cast<const char16_t*>(kept);
+    *text = AsU16(kept);
     return kOk;
 }
 
@@ -142,7 +140,7 @@ Status WriteQuorvelTheme(const wchar_t* theme, const wchar_t* picture, const wch
         SetErrorLocation(QV_SITE(kModule), shipped);
         return kErrCopyFile;
     }
-    return WriteUnicodeFile(theme, ThemeFileText(Portable(picture), Portable(saver)));
+    return WriteUnicodeFile(theme, ThemeFileText(AsU16(picture), AsU16(saver)));
 }
 
 Status SetWallpaper(const wchar_t* picture) {
@@ -172,7 +170,7 @@ Status UninstallScreenSaver() {
     if (Status s = ReadKeptText(kPreviousSaverActive, &active); s != kOk) return s;
     const SaverState restore = SaverToRestore(path, active);
     const Status written = restore.path
-                               ? WriteDesktopValue(kSaverValue, reinterpret_cast<const wchar_t*>(restore.path->c_str()))
+                               ? WriteDesktopValue(kSaverValue, AsWide(restore.path->c_str()))
                                : DeleteDesktopValue(kSaverValue);
     if (written != kOk) return written;
     return TellWindows(SPI_SETSCREENSAVEACTIVE, restore.active ? TRUE : FALSE);
@@ -213,13 +211,13 @@ Status UninstallTheme() {
     if (Status s = ReadRecordText(kPreviousWallpaper, picture, kPathChars); s != kOk && s != kErrRegistryMissing)
         return s;
     gErrorLocation = {};
-    const KeptTheme kept{std::u16string(Portable(theme)), PathExists(theme), std::u16string(Portable(picture)),
+    const KeptTheme kept{std::u16string(AsU16(theme)), PathExists(theme), std::u16string(AsU16(picture)),
                          PathExists(picture)};
-    const ThemeRestore restore = ThemeToRestore(kept, Portable(gAppState->themeFolder));
+    const ThemeRestore restore = ThemeToRestore(kept, AsU16(gAppState->themeFolder));
     const Status applied =
-        restore.open ? OpenWithShell(Wide(*restore.open), nullptr) : SetWallpaper(Wide(restore.wallpaper));
+        restore.open ? OpenWithShell(AsWide(restore.open->c_str()), nullptr) : SetWallpaper(AsWide(restore.wallpaper.c_str()));
     if (applied != kOk) return applied;
-    return WriteCurrentTheme(Wide(restore.currentTheme));
+    return WriteCurrentTheme(AsWide(restore.currentTheme.c_str()));
 }
 
 Status IsCurrentTheme(bool* current) {
@@ -232,7 +230,7 @@ Status IsCurrentTheme(bool* current) {
         return kOk;
     }
     if (read != kOk) return read;
-    *current = IsQuorvelTheme(Portable(value), Portable(gAppState->themeFolder));
+    *current = IsQuorvelTheme(AsU16(value), AsU16(gAppState->themeFolder));
     return kOk;
 }
 
