@@ -259,32 +259,6 @@ TEST(AlbumAreaOf, BoundingRectangleOfTheAlbumsMonitors) {
     }
 }
 
-// Rounds as Windows does when it maps a size from one DPI scale to another.
-int Scaled(int n, int to, int from) { return (n * to + from / 2) / from; }
-
-// The preview's host is another program's window, often DPI-unaware: at
-// 150 % its 152 x 112 client area is 228 x 168 pixels to a thread aware of
-// each monitor's DPI. Read in the host's own units, the preview is made in
-// them; read in the thread's, Windows maps the size back to the host's.
-// Either way the preview covers the host's client area, a pixel over at most.
-TEST(PreviewArea, CoversTheHostAt100150And200Percent) {
-    struct Host {
-        int dpi;            // of the monitor; the host's units are 96 DPI ones
-        int width, height;  // its client area in its own units
-    };
-    const Host hosts[] = {{96, 152, 112}, {144, 152, 112}, {144, 151, 111}, {192, 152, 112}, {192, 301, 199}};
-    for (const Host& h : hosts) {
-        SCOPED_TRACE(testing::Message() << h.dpi << " DPI, " << h.width << " x " << h.height);
-        const AlbumRect own = PreviewArea(4, 6, 4 + h.width, 6 + h.height);
-        EXPECT_EQ(std::vector<int>({own.x, own.y, own.width, own.height}),
-                  std::vector<int>({4, 6, h.width + 1, h.height + 1}));
-        const AlbumRect seen = PreviewArea(0, 0, Scaled(h.width, h.dpi, 96), Scaled(h.height, h.dpi, 96));
-        const int width = Scaled(seen.width, 96, h.dpi), height = Scaled(seen.height, 96, h.dpi);
-        EXPECT_TRUE(width >= h.width && width <= h.width + 1) << width;
-        EXPECT_TRUE(height >= h.height && height <= h.height + 1) << height;
-    }
-}
-
 // The window over an album's area: the strip's size at most; the saver's
 // centred, the program's at the area's corner.
 TEST(AlbumWindowIn, TheStripsSizeAtMostTheAreasCentredInTheSaver) {
