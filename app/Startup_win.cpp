@@ -180,7 +180,7 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
     if (wParam == PM_REMOVE && msg != nullptr && (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP) &&
         msg->wParam == VK_F1)
-        ReportError(RunHelp(L"QuorvelHelp.bat", kHelpHome), 1);
+        ShowError(RunHelp(L"QuorvelHelp.bat", kHelpHome));
     return 0;
 }
 
@@ -191,7 +191,7 @@ void Initialise(HINSTANCE) {
             const DWORD thread = GetWindowThreadProcessId(gDisplayState->albums[0].view->window, nullptr);
             gMode.keyboardHook = SetWindowsHookExW(WH_GETMESSAGE, KeyboardHook, nullptr, thread);
         }
-        ReportError(status, 0);
+        RaiseFatal(status);
     } catch (const FatalError& e) {
         ShowFatalText(e.text, gAppState->caption);
         PostQuitMessage(1);
@@ -214,7 +214,7 @@ void MessageLoop() {
         }
         if (got == -1) break;
         if (!gMode.restartRequested) break;
-        ReportError(StartupSequence(gMode.ownerWindow, 1), 1);
+        ShowError(StartupSequence(gMode.ownerWindow, 1));
     }
 }
 
@@ -288,7 +288,7 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
         case Role::Unknown: break;
     }
     SetErrorLocation(kRoleSite);
-    ReportError(kErrAppFailed, 0);  // raises
+    RaiseFatal(kErrAppFailed);  // raises
     return true;
 }
 
@@ -309,14 +309,14 @@ void TakeOwnerWindow() {
         gMode.ownerWindow = GetDesktopWindow();
         if (!IsWindow(gMode.ownerWindow)) {
             SetErrorLocation(kDesktopOwnerSite);
-            ReportError(kErrInvalidArgument, 0);
+            RaiseFatal(kErrInvalidArgument);
         }
         OutputDebugStringW(L"Quorvel: GetDesktopWindow() worked\n");
         return;
     }
     if (!IsWindow(gMode.ownerWindow)) {
         SetErrorLocation(kOwnerWindowSite);
-        ReportError(kErrInvalidArgument, 0);
+        RaiseFatal(kErrInvalidArgument);
     }
     OutputDebugStringW(L"Quorvel: owner window from command line\n");
 }
@@ -338,20 +338,20 @@ Status StartupSequence(HWND owner, int quick) {
         FillButtonPalette();
         ReadAllSettings();
         if (!gMode.cleanupMode) {
-            if (Status s = PrepareAlbums(); s != kOk) return ReportError(s, 0);
+            if (Status s = PrepareAlbums(); s != kOk) { RaiseFatal(s); return s; }
         }
         if (gMode.configureMode) {
             const Status status = OpenHome(owner);
-            ReportError(status, 0);
+            RaiseFatal(status);
             return status;
         }
         if (gMode.cleanupMode) {
-            ReportError(CleanupRepair(), 1);
+            ShowError(CleanupRepair());
             PostQuitMessage(0);
             return kOk;
         }
         const Status status = OpenAlbumWindows(owner);
-        ReportError(status, 0);
+        RaiseFatal(status);
         // The power plan is switched once, at the first start of a display
         // (the quick flag is set on restarts); the configuration screen
         // neither switches nor restores, as it shows no album. Asking
@@ -363,7 +363,7 @@ Status StartupSequence(HWND owner, int quick) {
             // A wait that dispatches nothing, so the window system presents
             // what was just painted before the thread blocks on POWERCFG.
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-            if (Status s = StartPowerPlan(); s != kOk) return ReportError(s, 0);
+            if (Status s = StartPowerPlan(); s != kOk) { RaiseFatal(s); return s; }
         }
         return status;
     } catch (const FatalError& e) {
@@ -450,7 +450,7 @@ int RunProgram(HINSTANCE instance) {
 
     if (!AllocateAppState()) {
         SetErrorLocation(kAppStateMemorySite);
-        ReportError(kErrMemory, 1);
+        ShowError(kErrMemory);
         Shutdown();
     }
     gAppState->instance = instance;
@@ -462,7 +462,7 @@ int RunProgram(HINSTANCE instance) {
         if (!ChooseRole(args, &returnCode)) return returnCode;
         DetectOperatingSystem();
         if (!IsSupportedVersion(gAppState->windowsVersion)) {
-            ReportError(kErrUnsupportedOs, 1);
+            ShowError(kErrUnsupportedOs);
             Shutdown();
         }
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

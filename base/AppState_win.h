@@ -72,7 +72,7 @@ struct AppState {
 };
 
 // Where the failure being reported arose. Set by the failing site, read and
-// cleared by ReportError, so one failure is logged and shown once however
+// cleared by ShowError or RaiseFatal, so one failure is logged and shown once however
 // many callers pass its code upward.
 struct ErrorLocation {
     wchar_t sourceName[kPathChars];

@@ -60,9 +60,13 @@ void DebugLine(const wchar_t* format, ...) {
     OutputDebugStringW(line);
 }
 
-Status ReportError(Status code, int nonFatal) {
-    if (gAppState == nullptr) return 1;
-    if (gAppState->reporting || code == kOk) return kOk;
+namespace {
+
+// Logs the failure once and leaves its text in gAppState->errorText. False
+// when there is nothing to show: no AppState yet, kOk, a report already
+// under way, or the cleanup run, whose screen reports by itself.
+bool BeginReport(Status code) {
+    if (gAppState == nullptr || gAppState->reporting || code == kOk) return false;
     gAppState->reporting = 1;
 
     const int loaded = LoadStringW(gAppState->instance, code, gAppState->errorText, kMessageChars);
@@ -79,25 +83,26 @@ Status ReportError(Status code, int nonFatal) {
     if (!gErrorLocation.logged && !gMode.cleanupMode) (void)WriteErrorLog(code, gAppState->errorText);
     gErrorLocation.logged = true;
     ClearLocation();
+    gAppState->reporting = 0;
+    return !gMode.cleanupMode;
+}
 
-    if (gMode.cleanupMode) {
-        // The cleanup screen reports by itself.
-        gAppState->reporting = 0;
-        return code;
-    }
-    if (nonFatal == 0) {
-        // The guard is cleared before raising: the catchers end the process,
-        // but the Home dialog shows the text and carries on, and its later
-        // failures must still be reported.
-        gAppState->reporting = 0;
-        throw FatalError{gAppState->errorText};
-    }
+}  // namespace
+
+void ShowError(Status code) {
+    if (!BeginReport(code)) return;
     if (!gErrorLocation.shown) {
+        gAppState->reporting = 1;
         MessageBoxW(nullptr, gAppState->errorText, gAppState->caption, MB_TASKMODAL | MB_ICONERROR);
         gErrorLocation.shown = true;
+        gAppState->reporting = 0;
     }
-    gAppState->reporting = 0;
-    return code;
+}
+
+void RaiseFatal(Status code) {
+    // The start-up frames end the process, but the Home dialog shows the
+    // text and carries on, so no report is left under way when raising.
+    if (BeginReport(code)) throw FatalError{gAppState->errorText};
 }
 
 void LogFailure(Status code) {

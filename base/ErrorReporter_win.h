@@ -1,7 +1,7 @@
 // Every failure is a numbered code. The site where it arises records where
 // (SetErrorLocation, plus extraText and windowsError where it has them);
-// callers pass the first non-zero code up unchanged; ReportError logs it once
-// and shows it once, or raises it as FatalError for the start-up frames.
+// callers pass the first non-zero code up unchanged; the boundary logs it once
+// and shows it once (ShowError), or raises it as FatalError (RaiseFatal) for the start-up frames.
 #pragma once
 #include <string>
 
@@ -9,7 +9,7 @@
 
 namespace quorvel {
 
-// The text of a fatal failure, raised by ReportError and caught by the
+// The text of a fatal failure, raised by RaiseFatal and caught by the
 // start-up frames, which show it and end the process.
 struct FatalError {
     std::wstring text;
@@ -41,8 +41,12 @@ void SetErrorExtra(const wchar_t* extra);
 // Saves GetLastError() as the windows error of the current failure.
 void SaveWindowsError();
 
-// nonFatal 1 shows a box and returns the code; 0 raises FatalError.
-Status ReportError(Status code, int nonFatal);
+// A failure that the user is told of and the program goes on from: one
+// error-log row and one box. kOk shows nothing.
+void ShowError(Status code);
+// A failure that ends the start: one error-log row, then FatalError for the
+// start-up frames, which show it and end the process. kOk does nothing.
+void RaiseFatal(Status code);
 [[nodiscard]] Status WriteErrorLog(Status code, const wchar_t* text);
 // A failure that costs only what failed (a photo left out, a power-plan
 // switch not made): one row in the error log at its location, no box, and

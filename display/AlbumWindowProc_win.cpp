@@ -83,7 +83,7 @@ private:
 // raised as fatal, and this procedure's boundary ends the display. Other
 // failures are returned for the caller to judge.
 Status RaiseFailedRebuild(Status status, bool rebuildFailed) {
-    if (rebuildFailed) ReportError(status, 0);
+    if (rebuildFailed) RaiseFatal(status);
     return status;
 }
 
@@ -99,7 +99,7 @@ void OnPaint(HWND window, const AlbumWindowState& state) {
     PaintingFlag painting(window);
     if (Status s = RenderFrame(state.album, 1); s != kOk) {
         StopAlbumTimer(state.album);
-        ReportError(s, 1);
+        ShowError(s);
     }
 }
 
@@ -127,7 +127,7 @@ void OnSize(HWND window, AlbumWindowState& state, WPARAM type, LPARAM lParam) {
 
 // Opens Home or About over this window unless it is open already.
 void OpenDialogOver(HWND window, DWORD alreadyOpen, Status (*open)(HWND)) {
-    if (!alreadyOpen && open != nullptr) ReportError(open(window), 1);
+    if (!alreadyOpen && open != nullptr) ShowError(open(window));
 }
 
 // A panel that changed what the windows show, or a DPI or display change,
@@ -141,7 +141,7 @@ void MakeWayForRestart(HWND window) {
 }
 
 void OnHelp() {
-    if (gHooks.openHomeHelp != nullptr) ReportError(gHooks.openHomeHelp(), 1);
+    if (gHooks.openHomeHelp != nullptr) ShowError(gHooks.openHomeHelp());
 }
 
 LRESULT OnEraseBackground(HWND window, const AlbumWindowState& state, HDC dc) {

@@ -39,7 +39,7 @@ public:
 // the code still goes up to the caller.
 Status ShowHere(Status code, ErrorSite site) {
     SetErrorLocation(site);
-    (void)ReportError(code, 1);
+    (void)ShowError(code);
     return code;
 }
 

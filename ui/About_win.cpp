@@ -92,7 +92,7 @@ void ShowTerms(HWND dialog) {
     MessageBoxW(dialog, text, gAppState->programName, MB_OK | MB_ICONEXCLAMATION);
     if (gAppState->helpOpened[kHelpTerms]) return;
     wchar_t path[kPathChars];
-    if (JoinPath(gAppState->userFolder, L"QuorvelTerms.bat", path)) ReportError(RunAndWait(path), 1);
+    if (JoinPath(gAppState->userFolder, L"QuorvelTerms.bat", path)) ShowError(RunAndWait(path));
     gAppState->helpOpened[kHelpTerms] = 1;
 }
 
@@ -108,15 +108,15 @@ void OnCommand(HWND dialog, int id) {
         case IDCANCEL: EndPanel(dialog, id); break;
         case IDC_CLEANUP:
             if (!Agreed(dialog, kAskCleanup)) break;
-            ReportError(CleanupRepair(), 1);
+            ShowError(CleanupRepair());
             PostQuitMessage(0);
             break;
         case IDC_REPAIR:
             if (!Agreed(dialog, kAskRepairFirst)) break;
-            if (gHooks.repairAlbums != nullptr) ReportError(gHooks.repairAlbums(), 1);
+            if (gHooks.repairAlbums != nullptr) ShowError(gHooks.repairAlbums());
             PostQuitMessage(0);
             break;
-        case IDC_COPY_LOG: ReportError(CopyLogFile(dialog), 1); break;
+        case IDC_COPY_LOG: ShowError(CopyLogFile(dialog)); break;
         case IDC_SHOW_TERMS: ShowTerms(dialog); break;
         default: break;
     }

@@ -68,7 +68,7 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
     int count = 0;
     *type = 0;
     if (Status s = FindAlbumImages(folder, &count, type); s != kOk) {
-        ReportError(s, 1);
+        ShowError(s);
         return false;
     }
     if (count == 0) {

@@ -159,12 +159,12 @@ void UpdateSaverPhrase(HWND dialog) {
 void Lock(HWND dialog) {
     if (gUserSettings != nullptr)
         GetDlgItemTextW(dialog, IDC_SAVER_PHRASE, gUserSettings->screenSaverPhrase, kPhraseChars);
-    ReportError(LockWithSaver(), 1);
+    ShowError(LockWithSaver());
 }
 
 void RequestPanel(HWND dialog, PanelId panel) {
     if (gMode.configureMode && panel != kPanelPower) {
-        if (PanelRunner run = gPanelRunners[panel]) ReportError(run(dialog), 1);
+        if (PanelRunner run = gPanelRunners[panel]) ShowError(run(dialog));
         WriteChangedSettings();
         return;
     }
@@ -185,7 +185,7 @@ void OnCommand(HWND dialog, int id) {
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;
         case IDC_LOCK: Lock(dialog); break;
-        case IDC_SLEEP: ReportError(SleepNow(dialog), 1); break;
+        case IDC_SLEEP: ShowError(SleepNow(dialog)); break;
         case IDC_PHRASES_PANEL: RequestPanel(dialog, kPanelPhrases); break;
         case IDC_IMPORT_ALBUM: RequestPanel(dialog, kPanelImport); break;
         case IDC_MONITORS_PANEL: RequestPanel(dialog, kPanelMonitorMapping); break;
@@ -198,7 +198,7 @@ void OnCommand(HWND dialog, int id) {
 
 bool OnSysCommand(HWND, WPARAM command) {
     if (command != IDM_IMPORT_HELP) return false;
-    ReportError(RunHelp(L"QuorvelHelpImportAlbums.bat", kHelpImport), 1);
+    ShowError(RunHelp(L"QuorvelHelpImportAlbums.bat", kHelpImport));
     return true;
 }
 

@@ -152,9 +152,9 @@ Status OpenImport(HWND owner) {
     // Reported here whatever was copied: a failure returned would leave the
     // album windows standing still, as their timers restart only after a
     // runner that succeeded.
-    ReportError(status, 1);
+    ShowError(status);
     if (copied == 0) return kOk;
-    if (gDisplayState->lastMonitor > 0) ReportError(OpenMonitorsPanel(owner), 1);
+    if (gDisplayState->lastMonitor > 0) ShowError(OpenMonitorsPanel(owner));
     if (!gMode.configureMode) gMode.restartRequested = true;
     return kOk;
 }

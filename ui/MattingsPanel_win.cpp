@@ -251,7 +251,7 @@ Status ChooseBoard(HWND dialog, int index) {
 void OnBoardClick(HWND dialog, const NMITEMACTIVATE& click) {
     if (gMattings.busy || click.iItem < 0) return;
     gMattings.busy = true;
-    ReportError(ChooseBoard(dialog, click.iItem), 1);
+    ShowError(ChooseBoard(dialog, click.iItem));
     gMattings.busy = false;
 }
 
@@ -291,7 +291,7 @@ void ShowAlbum(HWND dialog, int album) {
     gMattings.album = album;
     SelectListed(dialog);
     InvalidateRect(BoardList(dialog), nullptr, TRUE);
-    ReportError(BuildMattingTile(album), 1);
+    ShowError(BuildMattingTile(album));
     InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
 }
 
@@ -299,7 +299,7 @@ void OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
         case IDCANCEL: EndPanel(dialog, id); break;
-        case IDC_IMPORT_MATTINGS: ReportError(ImportBoards(dialog), 1); break;
+        case IDC_IMPORT_MATTINGS: ShowError(ImportBoards(dialog)); break;
         case IDC_ALBUM1_RADIO: ShowAlbum(dialog, 0); break;
         case IDC_ALBUM2_RADIO: ShowAlbum(dialog, 1); break;
         default: break;
@@ -318,14 +318,14 @@ bool OnMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam, INT_PTR* result
 // This panel's help asks its question without an icon.
 bool OnSysCommand(HWND, WPARAM command) {
     if (command != IDM_PANEL_HELP) return false;
-    ReportError(RunHelp(L"QuorvelHelpMattingBoards.bat", kHelpMattings, MB_YESNO), 1);
+    ShowError(RunHelp(L"QuorvelHelpMattingBoards.bat", kHelpMattings, MB_YESNO));
     return true;
 }
 
 // OK, Cancel, Esc and the close command all leave the album with its board
 // freshly loaded; a reopen keeps the panel going instead.
 void OnDestroy(HWND dialog, bool reopening) {
-    if (!reopening) ReportError(ShowBoard(dialog, gMattings.album), 1);
+    if (!reopening) ShowError(ShowBoard(dialog, gMattings.album));
 }
 
 const PanelDescription kMattings{.largeTemplate = IDD_MATTINGS,

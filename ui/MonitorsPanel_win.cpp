@@ -272,11 +272,11 @@ void OnCommand(HWND dialog, int id) {
         case IDCANCEL: EndPanel(dialog, id); break;
         case IDC_ALBUM1_RADIO: gMonitors.target = 0; break;
         case IDC_ALBUM2_RADIO: gMonitors.target = 1; break;
-        case IDC_CHANGE_ALBUM1: ReportError(ChangeAlbum(dialog, 0), 1); break;
-        case IDC_CHANGE_ALBUM2: ReportError(ChangeAlbum(dialog, 1), 1); break;
-        case IDC_ALBUMS_ROOT_BROWSE: ReportError(ChangeStorageFolder(dialog, true), 1); break;
-        case IDC_MATTINGS_ROOT_BROWSE: ReportError(ChangeStorageFolder(dialog, false), 1); break;
-        case IDC_DISPLAY_SETTINGS: ReportError(ShowDisplaySettings(dialog), 1); break;
+        case IDC_CHANGE_ALBUM1: ShowError(ChangeAlbum(dialog, 0)); break;
+        case IDC_CHANGE_ALBUM2: ShowError(ChangeAlbum(dialog, 1)); break;
+        case IDC_ALBUMS_ROOT_BROWSE: ShowError(ChangeStorageFolder(dialog, true)); break;
+        case IDC_MATTINGS_ROOT_BROWSE: ShowError(ChangeStorageFolder(dialog, false)); break;
+        case IDC_DISPLAY_SETTINGS: ShowError(ShowDisplaySettings(dialog)); break;
         default: break;
     }
 }

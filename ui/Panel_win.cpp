@@ -106,7 +106,7 @@ INT_PTR OnPanelDrawItem(HWND dialog, PanelInstance& instance, const DRAWITEMSTRU
     const int count = static_cast<int>(instance.buttons.size());
     for (int i = 0; i < count; ++i)
         if (instance.buttons[i].controlId == static_cast<int>(item->CtlID)) {
-            ReportError(DrawGlyphButton(dialog, instance.buttons.data(), i, count, item), 1);
+            ShowError(DrawGlyphButton(dialog, instance.buttons.data(), i, count, item));
             return TRUE;
         }
     return FALSE;
@@ -126,8 +126,8 @@ bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM comman
         return true;
     }
     switch (command) {
-        case IDM_PANEL_ABOUT: ReportError(OpenAbout(dialog), 1); return true;
-        case IDM_PANEL_HELP: ReportError(RunHelp(panel.helpFile, panel.helpFlag), 1); return true;
+        case IDM_PANEL_ABOUT: ShowError(OpenAbout(dialog)); return true;
+        case IDM_PANEL_HELP: ShowError(RunHelp(panel.helpFile, panel.helpFlag)); return true;
         default: return false;
     }
 }
@@ -223,7 +223,7 @@ INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
             auto* instance = reinterpret_cast<PanelInstance*>(lParam);
             SetPropW(dialog, kInstanceProperty, instance);
             if (RefitToWorkArea(dialog, *instance)) return TRUE;
-            ReportError(InitialisePanel(dialog, *instance), 1);
+            ShowError(InitialisePanel(dialog, *instance));
             return TRUE;
         }
         PanelInstance* instance = InstanceOf(dialog);
@@ -240,7 +240,7 @@ void ReportPanelException(HWND window) {
         MessageBoxW(window, e.text.c_str(), gAppState->caption, MB_OK);
     } catch (...) {
         SetErrorLocation(QV_SITE(kModule));
-        ReportError(kErrMemory, 1);
+        ShowError(kErrMemory);
     }
 }
 

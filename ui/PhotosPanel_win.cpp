@@ -379,9 +379,9 @@ LRESULT CALLBACK PreviewProc(HWND preview, UINT message, WPARAM wParam, LPARAM l
 
 void ShowPhoto() {
     PlacePreview();
-    ReportError(SetUpPropertyList(), 1);
+    ShowError(SetUpPropertyList());
     RefreshPreview(true);
-    ReportError(ShowPhotoProperties(), 1);
+    ShowError(ShowPhotoProperties());
 }
 
 Status ShowAlbum() {
@@ -449,7 +449,7 @@ Status TransformPhoto(int kind) {
     }
     Changed();
     // The turned photo shows in its own shape, in the strip and the preview.
-    if (HasPhoto()) ReportError(DrawThumbnail(gPhotos.photo, true), 1);
+    if (HasPhoto()) ShowError(DrawThumbnail(gPhotos.photo, true));
     InvalidateRect(gPhotos.thumbnails, nullptr, FALSE);
     ShowPhoto();
     return status;
@@ -538,7 +538,7 @@ Status RunCommand(HWND dialog, int id) {
 void OnCommand(HWND dialog, int id) {
     BusyScope busy;
     if (!busy.Entered()) return;
-    ReportError(RunCommand(dialog, id), 1);
+    ShowError(RunCommand(dialog, id));
     if (id != IDCANCEL) SetFocus(gPhotos.thumbnails);
 }
 
@@ -552,7 +552,7 @@ bool DrawStatefulButton(HWND dialog, const DRAWITEMSTRUCT* item) {
     int count = 0;
     GlyphButton* table = PanelButtons(dialog, &count);
     if (look < 0 || table == nullptr || look >= count) return false;
-    ReportError(DrawGlyphButton(dialog, table, look, count, item), 1);
+    ShowError(DrawGlyphButton(dialog, table, look, count, item));
     return true;
 }
 

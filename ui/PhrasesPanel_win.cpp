@@ -180,7 +180,7 @@ void OnCommand(HWND dialog, int id) {
         case IDCANCEL: EndPanel(dialog, 0); break;
         default: break;
     }
-    ReportError(status, 1);
+    ShowError(status);
 }
 
 const PanelDescription kPhrases{.largeTemplate = IDD_PHRASES,

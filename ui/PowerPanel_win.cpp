@@ -99,26 +99,26 @@ Status OnInit(HWND dialog) {
 }
 
 void OnSaverBox(HWND dialog) {
-    ReportError(Checked(dialog, IDC_SET_SAVER) ? InstallScreenSaver() : UninstallScreenSaver(), 1);
-    ReportError(ShowInstalledState(dialog), 1);
+    ShowError(Checked(dialog, IDC_SET_SAVER) ? InstallScreenSaver() : UninstallScreenSaver());
+    ShowError(ShowInstalledState(dialog));
 }
 
 // The theme brings the saver with it, and takes it away again.
 void OnThemeBox(HWND dialog) {
     const bool on = Checked(dialog, IDC_SET_THEME);
     const Status status = on ? InstallTheme() : UninstallTheme();
-    ReportError(status, 1);
+    ShowError(status);
     if (status == kOk) {
         Check(dialog, IDC_SET_SAVER, on);
         OnSaverBox(dialog);
         return;
     }
-    ReportError(ShowInstalledState(dialog), 1);
+    ShowError(ShowInstalledState(dialog));
 }
 
 void OnLockBox(HWND dialog) {
     const Status status = SetLockOnResume(Checked(dialog, IDC_LOCK_ON_RESUME));
-    ReportError(status, 1);
+    ShowError(status);
     if (status != kOk) ShowLockOnResume(dialog);
 }
 
@@ -144,7 +144,7 @@ void OnScroll(HWND dialog, int action, int thumb) {
     const int next = WaitAfterScroll(minutes, action, thumb);
     if (next == minutes) return;
     ShowWait(dialog, next);
-    ReportError(SetSaverWait(next), 1);
+    ShowError(SetSaverWait(next));
 }
 
 // Closing while another saver is Windows' asks first.
@@ -152,7 +152,7 @@ bool OnSysCommand(HWND dialog, WPARAM command) {
     if ((command & 0xFFF0) != SC_CLOSE) return false;
     bool current = false;
     const Status status = IsCurrentScreenSaver(&current);
-    ReportError(status, 1);
+    ShowError(status);
     if (!current) {
         wchar_t question[kMessageChars];
         (void)LoadText(kAskNotCurrentSaver, question, sizeof question);

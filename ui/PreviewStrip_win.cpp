@@ -31,7 +31,7 @@ Status Paint(HWND strip, HDC dc, const PreviewStrip& preview) {
 void ReportOnce(Status status, PreviewStrip& preview) {
     if (status != kOk && !preview.failureReported) {
         preview.failureReported = true;
-        ReportError(status, 1);
+        ShowError(status);
     }
 }
 

@@ -1,5 +1,5 @@
-// ReportError and the error log against real message boxes and files.
-// ReportError shows its box modally on the calling thread, and the watcher
+// ShowError, RaiseFatal and the error log against real message boxes and files.
+// ShowError shows its box modally on the calling thread, and the watcher
 // records a box before it answers it, so every box a call shows is among
 // the watcher's boxes by the time the call returns: nothing to wait for.
 #include <gtest/gtest.h>
@@ -32,21 +32,22 @@ Status FailingSite(const std::wstring& folder) {
 // Each caller reports what it got and passes it up, as the program's layers do.
 Status Caller(int depth, const std::wstring& folder) {
     const Status s = depth == 0 ? FailingSite(folder) : Caller(depth - 1, folder);
-    return ReportError(s, 1);
+    ShowError(s);
+    return s;
 }
 
 }  // namespace
 
-TEST(ReportError, CodeZeroDoesNothing) {
+TEST(ErrorReport, CodeZeroDoesNothing) {
     ProcessRecords records;
     BoxWatcher boxes;
-    EXPECT_EQ(ReportError(kOk, 1), kOk);
-    EXPECT_EQ(ReportError(kOk, 0), kOk);  // no raise either
+    ShowError(kOk);
+    RaiseFatal(kOk);  // no raise either
     EXPECT_TRUE(LogOf(records).empty());
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST(ReportError, LogLineOfAFolderFailureOnWindows10) {
+TEST(ErrorReport, LogLineOfAFolderFailureOnWindows10) {
     ProcessRecords records;
     const std::wstring folder = records.root / L"NoSuchParent\\Album";
     {
@@ -64,7 +65,7 @@ TEST(ReportError, LogLineOfAFolderFailureOnWindows10) {
     EXPECT_TRUE(std::regex_match(log, line)) << log;
 }
 
-TEST(ReportError, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
+TEST(ErrorReport, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
     ProcessRecords records;
     BoxWatcher boxes;
     EXPECT_EQ(Caller(3, L"C:\\x"), kErrCreateFolder);
@@ -75,20 +76,22 @@ TEST(ReportError, OneFailurePassedUpThroughThreeCallersIsLoggedAndShownOnce) {
     EXPECT_EQ(seen[0].text, L"Unable to create folder");
 }
 
-TEST(ReportError, AFailureAfterAnEarlierReportedOneIsShownAndLoggedToo) {
+TEST(ErrorReport, AFailureAfterAnEarlierReportedOneIsShownAndLoggedToo) {
     ProcessRecords records;
     BoxWatcher boxes;
     EXPECT_EQ(Caller(0, L"C:\\x"), kErrCreateFolder);
-    EXPECT_EQ(ReportError(RunAndWait(L"C:\\no\\such\\program.exe"), 1), kErrAppNotFound);
+    const Status s = RunAndWait(L"C:\\no\\such\\program.exe");
+    EXPECT_EQ(s, kErrAppNotFound);
+    ShowError(s);
     EXPECT_EQ(CountLines(LogOf(records)), 2);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
-TEST(ReportError, MissingStringGivesProgrammingErrorInBoxAndLog) {
+TEST(ErrorReport, MissingStringGivesProgrammingErrorInBoxAndLog) {
     ProcessRecords records;
     BoxWatcher boxes;
     SetErrorLocation(ErrorSite{L"utilities", 12});
-    EXPECT_EQ(ReportError(10019, 1), 10019u);
+    ShowError(10019);
     EXPECT_NE(LogOf(records).find(" , 10019-0 , Programming error! String #: 10019 was not found. , utilities , 12 , "),
               std::string::npos)
         << LogOf(records);
@@ -97,41 +100,41 @@ TEST(ReportError, MissingStringGivesProgrammingErrorInBoxAndLog) {
     EXPECT_EQ(seen[0].text, L"Programming error! String #: 10019 was not found.");
 }
 
-TEST(ReportError, CleanupModeNeitherLogsNorShowsNorRaises) {
+TEST(ErrorReport, CleanupModeNeitherLogsNorShowsNorRaises) {
     ProcessRecords records;
     gMode.cleanupMode = true;
     BoxWatcher boxes;
     SetErrorLocation(ErrorSite{L"FileCleaner", 5});
-    EXPECT_EQ(ReportError(kErrDeleteFile, 0), kErrDeleteFile);
+    RaiseFatal(kErrDeleteFile);
     EXPECT_TRUE(LogOf(records).empty());
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(gAppState->reporting, 0u);
 }
 
-TEST(ReportError, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
+TEST(ErrorReport, FatalRaisesTheTextAndLaterFailuresAreStillReported) {
     ProcessRecords records;
     BoxWatcher boxes;
     SetErrorLocation(ErrorSite{L"Quorvel", 309});
     try {
-        ReportError(kErrAppFailed, 0);
+        RaiseFatal(kErrAppFailed);
         ADD_FAILURE() << "no exception";
     } catch (const FatalError& e) {
         EXPECT_EQ(e.text, L"Application was found but failed to execute for some reason.");
     }
-    EXPECT_TRUE(boxes.Boxes().empty());  // the catcher shows it, not ReportError
+    EXPECT_TRUE(boxes.Boxes().empty());  // the catcher shows it, not RaiseFatal
     SetErrorLocation(ErrorSite{L"Quorvel", 310});
-    EXPECT_EQ(ReportError(kErrMissingResource, 1), kErrMissingResource);
+    ShowError(kErrMissingResource);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(CountLines(LogOf(records)), 2);
 }
 
 // When AppState itself cannot be allocated there is no caption and no log
 // folder yet: the failure is passed up without a box or an exception.
-TEST(ReportError, BeforeAppStateExistsAFailureIsPassedUpQuietly) {
+TEST(ErrorReport, BeforeAppStateExistsAFailureIsPassedUpQuietly) {
     ASSERT_EQ(gAppState, nullptr);
     BoxWatcher boxes;
-    EXPECT_EQ(ReportError(kErrMemory, 1), 1u);
-    EXPECT_EQ(ReportError(kErrMemory, 0), 1u);  // no raise either
+    ShowError(kErrMemory);
+    RaiseFatal(kErrMemory);  // no raise either
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
