@@ -5,9 +5,10 @@
 
 namespace quorvel {
 
-using Status = std::uint32_t;
-
-enum : Status {
+// [[nodiscard]] on the type: a call whose status is dropped does not compile
+// (-Werror=unused-result), so a failure is either passed up, reported, or
+// dropped with a (void) and a comment saying why that is sound.
+enum [[nodiscard]] Status : std::uint32_t {
     kOk = 0,
     kErrThread = 10000,
     kErrInvalidArgument = 10001,

@@ -57,7 +57,7 @@ std::vector<SeenBox> CleanupFromAbout(Status* result) {
 // The text of the one box the cleanup showed from the About dialog, empty
 // when it showed none.
 std::wstring CleanupNoticeFromAbout() {
-    Status result = 1;
+    Status result = static_cast<Status>(1);
     const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
     EXPECT_EQ(result, kOk);
     EXPECT_LE(boxes.size(), 1u);
@@ -143,7 +143,7 @@ TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"Quorvel.ini", L"QuorvelAlbums\\", L"QuorvelAlbums\\Alps\\", L"QuorvelAlbums\\Alps\\a.jpg",
                     L"QuorvelAlbums\\Alps\\Raw\\", L"QuorvelAlbums\\Alps\\Raw\\a.nef", L"QuorvelMattingBoards\\"});
-    Status result = 1;
+    Status result = static_cast<Status>(1);
     const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
     EXPECT_EQ(result, kOk);
     ASSERT_EQ(boxes.size(), 1u);

@@ -375,7 +375,7 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
     // setting are made again.
     for (int upright : {0, 1, 0}) {
         SCOPED_TRACE(upright);
-        WriteSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, upright);
+        ASSERT_EQ(WriteSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, upright), kOk);
         ReadAllSettings();
         ASSERT_EQ(DecodeAlbum(0), kOk);
         for (int k = 0; k < 8; ++k) {

@@ -91,7 +91,7 @@ TEST(ErrorReport, MissingStringGivesProgrammingErrorInBoxAndLog) {
     ProcessRecords records;
     BoxWatcher boxes;
     SetErrorLocation(ErrorSite{L"utilities", 12});
-    ShowError(10019);
+    ShowError(static_cast<Status>(10019));
     EXPECT_NE(LogOf(records).find(" , 10019-0 , Programming error! String #: 10019 was not found. , utilities , 12 , "),
               std::string::npos)
         << LogOf(records);

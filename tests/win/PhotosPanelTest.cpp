@@ -30,9 +30,9 @@ namespace {
 
 const wchar_t kTitle[] = L"Photos Panel - Quorvel";
 
-std::wstring TextOf(Status code) {
+std::wstring TextOf(unsigned id) {
     wchar_t text[kMessageChars] = L"";
-    (void)LoadText(code, text, sizeof text);
+    (void)LoadText(id, text, sizeof text);
     return text;
 }
 
