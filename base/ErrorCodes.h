@@ -8,7 +8,10 @@ namespace quorvel {
 // [[nodiscard]] on the type: a call whose status is dropped does not compile
 // (-Werror=unused-result), so a failure is either passed up, reported, or
 // dropped with a (void) and a comment saying why that is sound.
+// clang-format 14 reads the attribute as an initialiser and joins the brace.
+// clang-format off
 enum [[nodiscard]] Status : std::uint32_t {
+    // clang-format on
     kOk = 0,
     kErrThread = 10000,
     kErrInvalidArgument = 10001,
