@@ -17,6 +17,15 @@ namespace quorvel {
 
 namespace {
 
+// One album's folder, with the warning when it holds more photos than the
+// album shows.
+Status PrepareAlbumFolderAndWarn(int album) {
+    int found = 0;
+    if (Status s = PrepareAlbumFolder(album, &found); s != kOk) return s;
+    if (found > kMaxAlbumPhotos) WarnTooManyPhotos(gDisplayState->albums[album].folderName, found);
+    return kOk;
+}
+
 // An album none of whose photos can be shown gives way to the default album,
 // as an album without photos does.
 Status DecodeShownAlbum(int album, PhotoPixels pixels) {
@@ -24,7 +33,7 @@ Status DecodeShownAlbum(int album, PhotoPixels pixels) {
     if (s != kErrMissingPhotos) return s;
     gErrorLocation = {};
     if (Status d = CreateDefaultAlbum(album); d != kOk) return d;
-    if (Status d = PrepareAlbumFolder(album); d != kOk) return d;
+    if (Status d = PrepareAlbumFolderAndWarn(album); d != kOk) return d;
     return DecodeAlbum(album, PhotoItems::kSkip, pixels);
 }
 
@@ -33,7 +42,7 @@ Status DecodeShownAlbum(int album, PhotoPixels pixels) {
 Status PrepareAlbums() {
     if (Status s = SettleAlbumsRoot(); s != kOk) return s;
     for (int album = 0; album < kAlbumCount; ++album)
-        if (Status s = PrepareAlbumFolder(album); s != kOk) return s;
+        if (Status s = PrepareAlbumFolderAndWarn(album); s != kOk) return s;
     // The mapping comes first so that only the albums shown are decoded:
     // album 1 always, album 2 when a monitor shows it. An album nobody sees
     // holds no pixels; the Photos panel decodes it when asked.

@@ -71,13 +71,18 @@ const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wch
 // A command-line fault: one box, then the program returns 0 at once.
 int CommandLineFault(unsigned textId) {
     wchar_t text[kMessageChars];
-    (void)LoadText(textId, text, sizeof text);
+    ShowError(LoadText(textId, text, sizeof text));
     MessageBoxW(nullptr, text, gAppState->caption, MB_OK);
     return 0;
 }
 
-void ShowFatalText(const std::wstring& text, const wchar_t* caption) {
-    MessageBoxW(nullptr, text.c_str(), caption, MB_OK);
+// A box captioned "Notification", which the start goes on from.
+Status Notify(unsigned textId) {
+    wchar_t caption[64], text[kMessageChars];
+    if (Status s = LoadText(IDS_NOTIFICATION, caption, sizeof caption); s != kOk) return s;
+    if (Status s = LoadText(textId, text, sizeof text); s != kOk) return s;
+    MessageBoxW(nullptr, text, caption, MB_OK);
+    return kOk;
 }
 
 bool AlbumWindowExists(int album) {
@@ -134,33 +139,27 @@ Status CheckDpiAwareness() {
         reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetProcessDpiAwareness")));
     if (getAwareness == nullptr) return Fail(kDpiAwarenessSite, kErrProcAddress, L"GetProcessDpiAwareness");
     PROCESS_DPI_AWARENESS awareness = PROCESS_DPI_UNAWARE;
-    wchar_t caption[64], text[kMessageChars];
-    (void)LoadText(IDS_NOTIFICATION, caption, sizeof caption);
-    if (FAILED(getAwareness(nullptr, &awareness))) {
-        (void)LoadText(IDS_DPI_AWARENESS_FAILED, text, sizeof text);
-        MessageBoxW(nullptr, text, caption, MB_OK);
-    } else if (awareness != PROCESS_PER_MONITOR_DPI_AWARE) {
-        (void)LoadText(IDS_DPI_NOT_PER_MONITOR, text, sizeof text);
-        MessageBoxW(nullptr, text, caption, MB_OK);
-    }
+    if (FAILED(getAwareness(nullptr, &awareness))) return Notify(IDS_DPI_AWARENESS_FAILED);
+    if (awareness != PROCESS_PER_MONITOR_DPI_AWARE) return Notify(IDS_DPI_NOT_PER_MONITOR);
     return kOk;
 }
 
-Status StartGdiplus() {
+// GDI+ that will not start ends the start with its own text (it has no
+// code), raised to the start-up frame.
+void StartGdiplus() {
     static bool seeded = false;
     if (!seeded) {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         seeded = true;
     }
-    if (gAppState->gdiplusStarted) return kOk;
+    if (gAppState->gdiplusStarted) return;
     Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&gAppState->gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
         wchar_t text[kMessageChars];
-        (void)LoadText(IDS_GDIPLUS_FAILED, text, sizeof text);
+        RaiseFatal(LoadText(IDS_GDIPLUS_FAILED, text, sizeof text));
         throw FatalError{text};
     }
     gAppState->gdiplusStarted = 1;
-    return kOk;
 }
 
 Status InitialiseSteps() {
@@ -169,7 +168,7 @@ Status InitialiseSteps() {
     gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
     if (gUserSettings == nullptr) return Fail(kSettingsMemorySite, kErrMemory);
     if (Status s = ComputeFolders(); s != kOk) return s;
-    if (Status s = StartGdiplus(); s != kOk) return s;
+    StartGdiplus();
     if (Status s = RecordScreenAndMessageFont(); s != kOk) return s;
     if (Status s = GetCurrentDpi(0, 0); s != kOk) return s;
     return StartupSequence(gMode.ownerWindow, gAppState->windowsVersion == WindowsVersion::Vista ? 1 : 0);
@@ -193,7 +192,7 @@ void Initialise(HINSTANCE) {
         }
         RaiseFatal(status);
     } catch (const FatalError& e) {
-        ShowFatalText(e.text, gAppState->caption);
+        ShowFatal(e, gAppState->caption);
         PostQuitMessage(1);
     }
 }
@@ -321,58 +320,83 @@ void TakeOwnerWindow() {
     OutputDebugStringW(L"Quorvel: owner window from command line\n");
 }
 
+// At exit, the plan the start switched goes back. One Windows refuses stays
+// recorded for the next start of this role, and the user is told.
+void RestorePlanOrTell() {
+    bool restored = true;
+    ShowError(RestorePowerPlan(&restored));
+    if (restored) return;
+    wchar_t text[kMessageChars];
+    ShowError(LoadText(IDS_RESTORE_PLAN_FAILED, text, sizeof text));
+    MessageBoxW(nullptr, text, gAppState->programName, MB_OK);
+}
+
+// The cleanup mode has no window: what the cleanup has to tell goes to the
+// debugger output, with the place of the last failure.
+void RunCleanupMode() {
+    std::wstring notice;
+    const Status s = CleanupRepair(&notice);
+    if (!notice.empty()) {
+        DebugLine(L"%ls\n", notice.c_str());
+        if (gErrorLocation.sourceName[0] != L'\0')
+            DebugLine(L"Quorvel: Error occured at file %ls line %d\n", gErrorLocation.sourceName, gErrorLocation.line);
+    }
+    ShowError(s);
+}
+
+// The power plan is switched once, at the first start of a display (the
+// quick flag is set on restarts); the configuration screen neither switches
+// nor restores, as it shows no album. Asking POWERCFG takes a moment, so
+// the albums' first frames are drawn first; the glide starts once the plan
+// is settled. The switch never ends the start.
+void SwitchPowerPlan() {
+    for (int album = 0; album < kAlbumCount; ++album)
+        if (AlbumWindowExists(album)) UpdateWindow(gDisplayState->albums[album].view->window);
+    // A wait that dispatches nothing, so the window system presents
+    // what was just painted before the thread blocks on POWERCFG.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    ShowError(StartPowerPlan());
+}
+
+// What a start opens: the albums, then Home, the cleanup or the album
+// windows. A failure is returned for the start-up sequence to end the start.
+Status OpenStart(HWND owner, int quick) {
+    FillButtonPalette();
+    ReadAllSettings();
+    if (!gMode.cleanupMode)
+        if (Status s = PrepareAlbums(); s != kOk) return s;
+    if (gMode.configureMode) return OpenHome(owner);
+    if (gMode.cleanupMode) {
+        RunCleanupMode();
+        PostQuitMessage(0);
+        return kOk;
+    }
+    if (Status s = OpenAlbumWindows(owner); s != kOk) return s;
+    if (quick == 0 && !gMode.previewMode) SwitchPowerPlan();
+    return kOk;
+}
+
 }  // namespace
 
 Status StartupSequence(HWND owner, int quick) {
-    try {
-        gMode.restartRequested = false;
-        if (gAppState == nullptr || !IsWindow(owner)) return Fail(kStartupArgumentSite, kErrInvalidArgument);
+    gMode.restartRequested = false;
+    if (gAppState == nullptr || !IsWindow(owner)) return Fail(kStartupArgumentSite, kErrInvalidArgument);
+    if (gAppState->appIcon == nullptr) {
+        gAppState->appIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(IDI_APP));
         if (gAppState->appIcon == nullptr) {
-            gAppState->appIcon = LoadIconW(gAppState->instance, MAKEINTRESOURCEW(IDI_APP));
-            if (gAppState->appIcon == nullptr) {
-                SaveWindowsError();
-                SetErrorLocation(kAppIconSite);
-                return kErrLoadIcon;
-            }
+            SaveWindowsError();
+            SetErrorLocation(kAppIconSite);
+            return kErrLoadIcon;
         }
-        FillButtonPalette();
-        ReadAllSettings();
-        if (!gMode.cleanupMode) {
-            if (Status s = PrepareAlbums(); s != kOk) { RaiseFatal(s); return s; }
-        }
-        if (gMode.configureMode) {
-            const Status status = OpenHome(owner);
-            RaiseFatal(status);
-            return status;
-        }
-        if (gMode.cleanupMode) {
-            ShowError(CleanupRepair());
-            PostQuitMessage(0);
-            return kOk;
-        }
-        const Status status = OpenAlbumWindows(owner);
-        RaiseFatal(status);
-        // The power plan is switched once, at the first start of a display
-        // (the quick flag is set on restarts); the configuration screen
-        // neither switches nor restores, as it shows no album. Asking
-        // POWERCFG takes a moment, so the albums' first frames are drawn
-        // first; the glide starts once the plan is settled.
-        if (quick == 0 && !gMode.previewMode) {
-            for (int album = 0; album < kAlbumCount; ++album)
-                if (AlbumWindowExists(album)) UpdateWindow(gDisplayState->albums[album].view->window);
-            // A wait that dispatches nothing, so the window system presents
-            // what was just painted before the thread blocks on POWERCFG.
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-            if (Status s = StartPowerPlan(); s != kOk) { RaiseFatal(s); return s; }
-        }
-        return status;
+    }
+    // A failure of the start ends it: raised, and answered here.
+    try {
+        RaiseFatal(OpenStart(owner, quick));
     } catch (const FatalError& e) {
-        ShowFatalText(e.text, gAppState->programName);
+        ShowFatal(e, gAppState->programName);
         PostQuitMessage(1);
     } catch (...) {
-        wchar_t text[kMessageChars];
-        (void)LoadText(IDS_OTHER_EXCEPTION, text, sizeof text);
-        ShowFatalText(text, gAppState->programName);
+        ShowUnexpectedFailure(gAppState->programName);
         PostQuitMessage(1);
     }
     return kOk;
@@ -391,7 +415,7 @@ void Shutdown() {
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }
     DeleteUiMessageFont();
-    if (!gMode.configureMode && !gMode.previewMode) RestorePowerPlan();
+    if (!gMode.configureMode && !gMode.previewMode) RestorePlanOrTell();
     if (gAppState != nullptr) {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
         for (HFONT font : gAppState->glyphFonts)
@@ -454,8 +478,8 @@ int RunProgram(HINSTANCE instance) {
         Shutdown();
     }
     gAppState->instance = instance;
-    (void)LoadText(IDS_CAPTION, gAppState->caption, sizeof gAppState->caption);
-    (void)LoadText(IDS_PROGRAM_NAME, gAppState->programName, sizeof gAppState->programName);
+    ShowError(LoadText(IDS_CAPTION, gAppState->caption, sizeof gAppState->caption));
+    ShowError(LoadText(IDS_PROGRAM_NAME, gAppState->programName, sizeof gAppState->programName));
 
     try {
         int returnCode = 0;
@@ -469,7 +493,7 @@ int RunProgram(HINSTANCE instance) {
         FillAppState(instance);
         TakeOwnerWindow();
     } catch (const FatalError& e) {
-        ShowFatalText(e.text, gAppState->caption);
+        ShowFatal(e, gAppState->caption);
         Shutdown();
     }
 

@@ -9,6 +9,7 @@
 #include "base/ErrorLogFormat.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
+#include "res/resource.h"
 
 namespace quorvel {
 
@@ -21,6 +22,12 @@ std::u16string U16(const wchar_t* text) { return reinterpret_cast<const char16_t
 // The log names the operating system's width, not the process's: a 32-bit
 // build sees 64-bit Windows through WOW64, this 64-bit build runs only there.
 bool Windows64() { return gAppState->wow64 != 0 || sizeof(void*) == 8; }
+
+// The text of string `id`, or the note that it is missing.
+void LoadReportText(unsigned id, wchar_t (&text)[kMessageChars]) {
+    if (LoadStringW(gAppState->instance, id, text, kMessageChars) <= 0)
+        swprintf(text, kMessageChars, kMissingStringFormat, id);
+}
 
 void ClearLocation() {
     gErrorLocation.sourceName[0] = L'\0';
@@ -69,8 +76,7 @@ bool BeginReport(Status code) {
     if (gAppState == nullptr || gAppState->reporting || code == kOk) return false;
     gAppState->reporting = 1;
 
-    const int loaded = LoadStringW(gAppState->instance, code, gAppState->errorText, kMessageChars);
-    if (loaded <= 0) swprintf(gAppState->errorText, kMessageChars, kMissingStringFormat, code);
+    LoadReportText(code, gAppState->errorText);
 
     OutputDebugStringW(gAppState->errorText);
     OutputDebugStringW(L"\n");
@@ -80,6 +86,7 @@ bool BeginReport(Status code) {
         OutputDebugStringW(gAppState->textBuffer);
     }
 
+    // A log that cannot be written has no one to tell but the box that follows.
     if (!gErrorLocation.logged && !gMode.cleanupMode) (void)WriteErrorLog(code, gAppState->errorText);
     gErrorLocation.logged = true;
     ClearLocation();
@@ -105,11 +112,22 @@ void RaiseFatal(Status code) {
     if (BeginReport(code)) throw FatalError{gAppState->errorText};
 }
 
+void ShowFatal(const FatalError& failure, const wchar_t* caption) {
+    MessageBoxW(nullptr, failure.text.c_str(), caption, MB_OK);
+}
+
+void ShowUnexpectedFailure(const wchar_t* caption) {
+    wchar_t text[kMessageChars];
+    LoadReportText(IDS_OTHER_EXCEPTION, text);
+    ShowFatal(FatalError{text}, caption);
+}
+
 void LogFailure(Status code) {
     if (gAppState == nullptr || code == kOk) return;
     wchar_t text[kMessageChars];
-    if (LoadStringW(gAppState->instance, code, text, kMessageChars) <= 0)
-        swprintf(text, kMessageChars, kMissingStringFormat, code);
+    LoadReportText(code, text);
+    // A failure that shows no box has nowhere else to go when the log
+    // cannot be written.
     (void)WriteErrorLog(code, text);
     gErrorLocation = {};
 }

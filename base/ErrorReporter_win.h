@@ -47,6 +47,11 @@ void ShowError(Status code);
 // A failure that ends the start: one error-log row, then FatalError for the
 // start-up frames, which show it and end the process. kOk does nothing.
 void RaiseFatal(Status code);
+// The box of a failure that ends the process or the display, shown by the
+// frame that caught it: FatalError's text, or "Other exception" for an
+// exception the program did not raise itself.
+void ShowFatal(const FatalError& failure, const wchar_t* caption);
+void ShowUnexpectedFailure(const wchar_t* caption);
 [[nodiscard]] Status WriteErrorLog(Status code, const wchar_t* text);
 // A failure that costs only what failed (a photo left out, a power-plan
 // switch not made): one row in the error log at its location, no box, and

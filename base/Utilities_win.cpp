@@ -21,8 +21,6 @@ constexpr ErrorSite kCountFilesSite{L"utilities", 464};
 constexpr ErrorSite kNoAlbumImagesSite{L"utilities", 417};
 constexpr ErrorSite kAlbumSearchSite{L"utilities", 425};
 
-const wchar_t* Caption() { return gAppState ? gAppState->caption : L""; }
-
 // The files a search yields. Given a photo type, only the names the decoder
 // takes count: a search for "*.tif" also yields "x.tiff" by its short name,
 // and an album counted by such names would have no photo to decode.
@@ -48,36 +46,15 @@ Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes) {
     if (LoadStringW(instance, id, buffer, chars) > 0) return kOk;
     wcsncpy(buffer, L"XXXX", chars - 1);
     buffer[chars - 1] = L'\0';
-    wchar_t message[kMessageChars];
-    swprintf(message, kMessageChars, L"Programming error! String #: %u was not found.", id);
-    MessageBoxW(nullptr, message, Caption(), MB_TASKMODAL | MB_ICONWARNING);
-    SetErrorLocation(kMissingTextSite);
-    return kErrResourceString;
+    return Fail(kMissingTextSite, kErrResourceString);
 }
 
-std::wstring LoadWideFormat(unsigned id) {
+Status LoadWideFormat(unsigned id, std::wstring* format) {
     wchar_t text[kMessageChars];
-    (void)LoadText(id, text, sizeof text);
-    const std::u16string format = WideTextFormat(reinterpret_cast<const char16_t*>(text));
-    return std::wstring(format.begin(), format.end());
-}
-
-int ShowNotice(const wchar_t* text, UINT style) {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    const int answer = MessageBoxW(nullptr, text, Caption(), style | MB_TASKMODAL);
-    SetCursor(previous);
-    return answer;
-}
-
-int ShowNotice(unsigned textId) {
-    wchar_t text[kMessageChars];
-    (void)LoadText(textId, text, sizeof text);
-    return ShowNotice(text, MB_OK);
-}
-
-int AskOwner(const wchar_t* text, UINT style) {
-    const wchar_t* caption = gAppState ? gAppState->programName : L"";
-    return MessageBoxW(gMode.ownerWindow, text, caption, (style & ~MB_RIGHT) | MB_TASKMODAL);
+    const Status s = LoadText(id, text, sizeof text);
+    const std::u16string wide = WideTextFormat(AsU16(text));
+    format->assign(wide.begin(), wide.end());
+    return s;
 }
 
 bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&out)[kPathChars]) {

@@ -1,8 +1,9 @@
-// Small helpers used everywhere: string loading, message boxes, path joins,
+// Small helpers used everywhere: string loading, path joins,
 // existence tests, running a program and waiting for it, counting album
 // images, and the flags of the log copy's file dialogs.
 #pragma once
 #include <cstdint>
+#include <cwchar>
 #include <string>
 #include <string_view>
 
@@ -31,15 +32,21 @@ static_assert(kCopySourceDialogFlags == 0x201824);
 static_assert(kCopyDestinationDialogFlags == 0x280826);
 
 // Loads string `id` into buffer (capacity bufferBytes / 2 characters). A
-// missing entry writes "XXXX", warns the user and returns 10017.
+// missing entry leaves "XXXX" in the buffer and returns kErrResourceString,
+// for the caller to pass up or report.
 [[nodiscard]] Status LoadText(unsigned id, wchar_t* buffer, int bufferBytes);
 // A format of the string table, ready for the wide printf family ("%s"
-// becomes "%ls").
-std::wstring LoadWideFormat(unsigned id);
-int ShowNotice(const wchar_t* text, UINT style);
-// The same for string textId of the table, with OK.
-int ShowNotice(unsigned textId);
-int AskOwner(const wchar_t* text, UINT style);
+// becomes "%ls"); "XXXX" and kErrResourceString when it is missing.
+[[nodiscard]] Status LoadWideFormat(unsigned id, std::wstring* format);
+// Fills `out` (capacity `chars`) with the string-table format `formatId`
+// and `args`, as swprintf does; filled even when the format is missing.
+template <typename... Args>
+[[nodiscard]] Status FormatText(wchar_t* out, std::size_t chars, unsigned formatId, Args... args) {
+    std::wstring format;
+    const Status s = LoadWideFormat(formatId, &format);
+    swprintf(out, chars, format.c_str(), args...);
+    return s;
+}
 // Fills `out` with folder + "\" + name. When that would not fit a path,
 // `out` is left empty and the answer is false: a cut path could name some
 // other file.

@@ -79,47 +79,51 @@ private:
     HWND window_;
 };
 
-// A failed strip rebuild leaves the album nothing to glide over: it is
-// raised as fatal, and this procedure's boundary ends the display. Other
-// failures are returned for the caller to judge.
-Status RaiseFailedRebuild(Status status, bool rebuildFailed) {
+// A failed strip rebuild leaves the album nothing to glide over: the
+// display ends, raised to this procedure's boundary.
+void EndIfRebuildFailed(Status status, bool rebuildFailed) {
     if (rebuildFailed) RaiseFatal(status);
-    return status;
-}
-
-Status RenderFrame(int album, int repaint) {
-    bool rebuildFailed = false;
-    const Status status = RenderAlbum(album, repaint, &rebuildFailed);
-    return RaiseFailedRebuild(status, rebuildFailed);
 }
 
 void OnPaint(HWND window, const AlbumWindowState& state) {
     PaintScope paint(window);
     if (ViewOf(state.album) == nullptr || state.painting) return;
     PaintingFlag painting(window);
-    if (Status s = RenderFrame(state.album, 1); s != kOk) {
+    bool rebuildFailed = false;
+    const Status s = RenderAlbum(state.album, 1, &rebuildFailed);
+    EndIfRebuildFailed(s, rebuildFailed);
+    if (s != kOk) {
         StopAlbumTimer(state.album);
         ShowError(s);
     }
 }
 
+// A tick's other failures are not reported: the timer would show the box
+// again at every tick. A paint meets the same failure, reports it once and
+// stops the timer.
 LRESULT OnTimer(const AlbumWindowState& state) {
-    (void)RenderFrame(state.album, 0);
+    bool rebuildFailed = false;
+    const Status s = RenderAlbum(state.album, 0, &rebuildFailed);
+    EndIfRebuildFailed(s, rebuildFailed);
     return 1;
 }
 
 // The smooth glide's frame, asked by its waiter at the display's refresh.
-// One may still arrive after the display stopped.
+// One may still arrive after the display stopped. Its other failures go
+// unreported, as a tick's do.
 LRESULT OnGlideFrame(HWND window, const AlbumWindowState& state, WPARAM refreshPeriod) {
     const AlbumView* view = ViewOf(state.album);
     bool rebuildFailed = false;
-    if (view != nullptr && view->timerRunning)
-        (void)RaiseFailedRebuild(ShowGlideFrame(state.album, static_cast<std::int64_t>(refreshPeriod), &rebuildFailed),
-                                 rebuildFailed);
+    if (view != nullptr && view->timerRunning) {
+        const Status s = ShowGlideFrame(state.album, static_cast<std::int64_t>(refreshPeriod), &rebuildFailed);
+        EndIfRebuildFailed(s, rebuildFailed);
+    }
     GlideFrameDrawn(window);
     return 0;
 }
 
+// A view the size leaves without a frame bitmap (a display of other than
+// 32 bits) is reported by the next paint, which has nothing to draw into.
 void OnSize(HWND window, AlbumWindowState& state, WPARAM type, LPARAM lParam) {
     if (ViewOf(state.album) != nullptr) (void)SizeAlbumView(window, type, state.album, LOWORD(lParam), HIWORD(lParam));
     state.painting = false;
@@ -321,14 +325,6 @@ LRESULT OnEndSession(WPARAM sessionEnds) {
     return 0;
 }
 
-// The boundary's answer to a failure raised below it, as the start-up
-// frames answer theirs: the text in a box, then the end of the display.
-LRESULT EndDisplay(const wchar_t* text) {
-    MessageBoxW(nullptr, text, gAppState ? gAppState->caption : L"", MB_OK);
-    PostQuitMessage(1);
-    return 0;
-}
-
 }  // namespace
 
 LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album) {
@@ -362,7 +358,7 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
             LOWORD(lParam), HIWORD(lParam), static_cast<int>(wParam), cx, cy, static_cast<int>(mode.dmPelsWidth),
             static_cast<int>(mode.dmPelsHeight), mode.dmLogPixels, static_cast<int>(mode.dmPosition.x),
             static_cast<int>(mode.dmPosition.y));
-        (void)GetCurrentDpi(mode.dmPosition.x, mode.dmPosition.y);
+        ShowError(GetCurrentDpi(mode.dmPosition.x, mode.dmPosition.y));
     } else {
         SaveWindowsError();
         DebugLine(L"Quorvel:Windows API failed LastErrorCode: %d\n", static_cast<int>(GetLastError()));
@@ -409,12 +405,14 @@ LRESULT CALLBACK AlbumWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             default: return DefWindowProcW(window, message, wParam, lParam);
         }
     } catch (const FatalError& e) {
-        return EndDisplay(e.text.c_str());
+        ShowFatal(e, gAppState ? gAppState->caption : L"");
     } catch (...) {
-        wchar_t text[kMessageChars];
-        (void)LoadText(IDS_OTHER_EXCEPTION, text, sizeof text);
-        return EndDisplay(text);
+        ShowUnexpectedFailure(gAppState ? gAppState->caption : L"");
     }
+    // The boundary's answer to a failure raised below it, as the start-up
+    // frames answer theirs: the text in a box, then the end of the display.
+    PostQuitMessage(1);
+    return 0;
 }
 
 }  // namespace quorvel

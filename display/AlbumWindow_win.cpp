@@ -216,7 +216,8 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
     }
 
     wchar_t title[kTextBufferChars];
-    swprintf(title, kTextBufferChars, LoadWideFormat(IDS_ALBUM_TITLE).c_str(), slot.folderName, gAppState->caption);
+    if (Status s = FormatText(title, kTextBufferChars, IDS_ALBUM_TITLE, slot.folderName, gAppState->caption); s != kOk)
+        return s;
     // The saver's window is centred over its monitors, its cover black
     // round it; the program's keeps the area's corner.
     const AlbumRect placed = AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.showMode);
@@ -262,11 +263,11 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         if (HMENU menu = GetSystemMenu(window, FALSE)) {
             wchar_t text[64];
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            (void)LoadText(IDS_ALBUM_MENU_HOME, text, sizeof text);
+            if (Status s = LoadText(IDS_ALBUM_MENU_HOME, text, sizeof text); s != kOk) return s;
             AppendMenuW(menu, MF_STRING, kMenuHome, text);
-            (void)LoadText(IDS_ALBUM_MENU_ABOUT, text, sizeof text);
+            if (Status s = LoadText(IDS_ALBUM_MENU_ABOUT, text, sizeof text); s != kOk) return s;
             AppendMenuW(menu, MF_STRING, kMenuAbout, text);
-            (void)LoadText(IDS_ALBUM_MENU_HELP, text, sizeof text);
+            if (Status s = LoadText(IDS_ALBUM_MENU_HELP, text, sizeof text); s != kOk) return s;
             AppendMenuW(menu, MF_STRING, kMenuHelp, text);
         }
         if (album == 0 && !WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION)) SaveWindowsError();

@@ -10,7 +10,6 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/MonitorMapping.h"
-#include "res/resource.h"
 
 namespace quorvel {
 
@@ -187,14 +186,7 @@ Status GetCurrentDpi(int x, int y) {
             reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetDpiForMonitor")));
         if (getDpi == nullptr) return Fail(kDpiLookupSite, kErrProcAddress, L"GetDpiForMonitor");
         UINT dpiY = 0;
-        if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) {
-            wchar_t caption[64], text[kMessageChars];
-            (void)LoadText(IDS_NOTIFICATION, caption, sizeof caption);
-            (void)LoadText(IDS_DPI_FOR_MONITOR_FAILED, text, sizeof text);
-            MessageBoxW(nullptr, text, caption, MB_OK);
-            SetErrorLocation(kDpiMeasureSite);
-            return kErrWindowsApi;
-        }
+        if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) return Fail(kDpiMeasureSite, kErrWindowsApi);
     } else {
         dpi = static_cast<UINT>(GetDeviceCaps(WindowDc().get(), LOGPIXELSX));
     }

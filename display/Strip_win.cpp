@@ -22,10 +22,11 @@ namespace {
 const wchar_t kModule[] = L"DecodeImage";
 
 Status JoinFailure(Status code, ErrorSite site) {
-    SetErrorLocation(site);
     if (gDisplayState != nullptr && gAppState != nullptr) {
         wchar_t format[kMessageChars] = {};
         wchar_t failure[kMessageChars] = {};
+        // The join's failure is the one to report: a missing format only
+        // leaves the failure's own text (the site is set below, after it).
         if (LoadText(IDS_JOIN_FAILED, format, sizeof format) != kOk) format[0] = L'\0';
         if (LoadStringW(gAppState->instance, code, failure, kMessageChars) <= 0) failure[0] = L'\0';
         // The table's text carries one %s; it is filled by hand, since the
@@ -37,9 +38,9 @@ Status JoinFailure(Status code, ErrorSite site) {
         else
             text += failure;
         wcsncpy(gDisplayState->scratchText, text.c_str(), std::size(gDisplayState->scratchText) - 1);
-        SetErrorExtra(gDisplayState->scratchText);
+        return Fail(site, code, gDisplayState->scratchText);
     }
-    return code;
+    return Fail(site, code);
 }
 
 Status AlbumToJoin(int album, AlbumSlot** slot) {

@@ -35,14 +35,6 @@ public:
     Gdiplus::GpGraphics* graphics = nullptr;
 };
 
-// GDI+ and memory failures are shown and logged here, where they arise;
-// the code still goes up to the caller.
-Status ShowHere(Status code, ErrorSite site) {
-    SetErrorLocation(site);
-    (void)ShowError(code);
-    return code;
-}
-
 }  // namespace
 
 Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int32_t targetHeight, double percent,
@@ -58,7 +50,7 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
     if (gdip::GdipCreateBitmapFromScan0(targetWidth, targetHeight, 0, PixelFormat24bppRGB, nullptr, &target.bitmap) !=
             Gdiplus::Ok ||
         gdip::GdipGetImageGraphicsContext(target.bitmap, &graphics.graphics) != Gdiplus::Ok)
-        return ShowHere(kErrGdiplus, QV_SITE(kModule));
+        return Fail(QV_SITE(kModule), kErrGdiplus);
 
     const std::int32_t cropWidth = static_cast<std::int32_t>(source.width * percent / 100.0 + 0.5);
     const std::int32_t cropHeight = static_cast<std::int32_t>(source.height * percent / 100.0 + 0.5);
@@ -77,7 +69,7 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
         try {
             share.assign(shareStride * cropHeight, 0);
         } catch (const std::bad_alloc&) {
-            return ShowHere(kErrMemory, QV_SITE(kModule));
+            return Fail(QV_SITE(kModule), kErrMemory);
         }
         for (std::int32_t row = 0; row < cropHeight; ++row)
             std::memcpy(share.data() + row * shareStride, source.Row(top + row) + 3 * left,
@@ -90,13 +82,13 @@ Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int
     if (gdip::GdipCreateBitmapFromScan0(cropWidth, cropHeight, stride, PixelFormat24bppRGB, scan0, &wrapped.bitmap) !=
             Gdiplus::Ok ||
         gdip::GdipDrawImageRectI(graphics.graphics, wrapped.bitmap, 0, 0, targetWidth, targetHeight) != Gdiplus::Ok)
-        return ShowHere(kErrGdiplus, QV_SITE(kModule));
+        return Fail(QV_SITE(kModule), kErrGdiplus);
 
     Gdiplus::GpRect whole(0, 0, targetWidth, targetHeight);
     Gdiplus::BitmapData locked = {};
     if (gdip::GdipBitmapLockBits(target.bitmap, &whole, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB, &locked) !=
         Gdiplus::Ok)
-        return ShowHere(kErrGdiplus, QV_SITE(kModule));
+        return Fail(QV_SITE(kModule), kErrGdiplus);
     const std::size_t rowBytes = ScaledRowBytes(targetWidth);
     const auto* bits = static_cast<const std::uint8_t*>(locked.Scan0);
     for (std::int32_t row = 0; row < targetHeight; ++row)

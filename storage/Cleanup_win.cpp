@@ -1,6 +1,7 @@
 #include "storage/Cleanup_win.h"
 
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "base/ErrorReporter_win.h"
@@ -239,35 +240,14 @@ Status WriteDefault(const DefaultSetting& setting) {
     return WriteSettingNumberById(setting.keyId, setting.number, setting.value);
 }
 
-// Later write failures have shown the settings-file box already; the rest
-// of the defaults are still worth writing.
-Status ResetSettings() {
-    bool first = true;
-    for (const DefaultSetting& setting : kDefaults) {
-        const Status s = WriteDefault(setting);
-        if (first && s != kOk) {
-            SetErrorLocation(kResetSettingsSite);
-            return s;
-        }
-        first = false;
-    }
-    return kOk;
-}
-
-// Shows the string-table text `formatId` filled with `args` from the About
-// dialog; the cleanup mode has no window, so there it goes to the debug
-// output with the place of the last failure.
+// The string-table text `formatId` filled with `args`: what the cleanup has
+// to tell the user.
 template <typename... Args>
-void Tell(unsigned formatId, Args... args) {
+[[nodiscard]] Status Tell(std::wstring* notice, unsigned formatId, Args... args) {
     wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(formatId).c_str(), args...);
-    if (!gMode.cleanupMode) {
-        MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
-        return;
-    }
-    DebugLine(L"%ls\n", text);
-    if (gErrorLocation.sourceName[0] != L'\0')
-        DebugLine(L"Quorvel: Error occured at file %ls line %d\n", gErrorLocation.sourceName, gErrorLocation.line);
+    const Status s = FormatText(text, kMessageChars, formatId, args...);
+    *notice = text;
+    return s;
 }
 
 // Each run names itself by a mutex (the start-up takes them); this
@@ -282,7 +262,8 @@ bool AnotherRunIsOpen() {
 
 }  // namespace
 
-Status CleanupRepair() {
+Status CleanupRepair(std::wstring* notice) {
+    notice->clear();
     if (gAppState == nullptr) return Fail(kCleanupStartSite, kErrInvalidArgument);
     // The paths as read from the settings file; an empty one is the default
     // folder under userFolder, which is what the installation made.
@@ -303,19 +284,13 @@ Status CleanupRepair() {
 
     // A running saver or program shows the albums from their caches and
     // boards; nothing is touched beneath it.
-    if (AnotherRunIsOpen()) {
-        Tell(IDS_CLEANUP_BUSY);
-        return kOk;
-    }
+    if (AnotherRunIsOpen()) return Tell(notice, IDS_CLEANUP_BUSY);
 
     // A temporary folder that stays is still in use (a batch file of it
     // running, another run of the program); nothing else is then touched,
     // and the user is told so rather than left to think it all went.
     OutputDebugStringW(L"Quorvel: Deleted temp files\n");
-    if (RemoveTempFiles() != kOk) {
-        Tell(IDS_NOTHING_CLEANED, gAppState->tempFolder);
-        return kOk;
-    }
+    if (RemoveTempFiles() != kOk) return Tell(notice, IDS_NOTHING_CLEANED, gAppState->tempFolder);
 
     OutputDebugStringW(L"Quorvel: Deleted bmp files\n");
     if (albums) cleaner.DeleteBitmapCaches(albumsPath);
@@ -332,11 +307,18 @@ Status CleanupRepair() {
     OutputDebugStringW(L"Quorvel: examined Fenwold folder\n");
     cleaner.ExamineUserFolder(gAppState->userFolder);
 
+    // A refused first default ends the cleanup: the file takes no write.
+    // After it the rest are still worth writing, and a later refusal is
+    // returned beside the summary.
     OutputDebugStringW(L"Quorvel: reset ini\n");
-    if (Status s = ResetSettings(); s != kOk) return s;
+    if (Status s = WriteDefault(kDefaults[0]); s != kOk) return Fail(kResetSettingsSite, s);
+    Status refused = kOk;
+    for (std::size_t i = 1; i < std::size(kDefaults); ++i)
+        if (Status s = WriteDefault(kDefaults[i]); s != kOk) refused = s;
 
-    if (cleaner.failures > 0) Tell(IDS_CLEANUP_SUMMARY, cleaner.failures, gAppState->userFolder);
-    return kOk;
+    const Status told =
+        cleaner.failures > 0 ? Tell(notice, IDS_CLEANUP_SUMMARY, cleaner.failures, gAppState->userFolder) : kOk;
+    return refused != kOk ? refused : told;
 }
 
 }  // namespace quorvel

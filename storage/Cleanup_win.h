@@ -2,6 +2,8 @@
 // at once in the "/d" cleanup mode, and from the About dialog's Cleanup
 // button after the user agreed.
 #pragma once
+#include <string>
+
 #include "base/AppState_win.h"
 
 namespace quorvel {
@@ -9,7 +11,8 @@ namespace quorvel {
 // Deletes imported albums, bitmap caches, imported boards and stray files
 // of the per-user folder, keeps what the installation put there, and writes
 // the default settings back. Deletion failures are counted and summarised,
-// never fatal.
-[[nodiscard]] Status CleanupRepair();
+// never fatal. *notice is what the user is to be told: that nothing was
+// cleaned and why, or how much could not be deleted; empty when all went.
+[[nodiscard]] Status CleanupRepair(std::wstring* notice);
 
 }  // namespace quorvel

@@ -86,6 +86,8 @@ Status CopyCommonToUser() {
     return kOk;
 }
 
+// A top-up is the best it can be: a file it cannot copy stays missing, as
+// before it, and what needs the file reports that when the file is used.
 void RestoreShippedFiles() { (void)CopyShippedFiles(gAppState->commonFolder, gAppState->userFolder, false); }
 
 Status WriteRegistryRecord() {

@@ -40,6 +40,14 @@ Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
 
 Status Section(wchar_t (&section)[kKeyChars]) { return LoadText(IDS_INI_SECTION, section, sizeof section); }
 
+// A write the file or the profile functions refuse: the text of
+// kErrIniWrite is the failure's extra text.
+Status RefusedWrite() {
+    wchar_t message[kMessageChars];
+    if (Status s = LoadText(kErrIniWrite, message, sizeof message); s != kOk) return s;
+    return Fail(QV_SITE(kModule), kErrIniWrite, message);
+}
+
 // The profile functions keep Unicode text only in a file that starts with a
 // UTF-16LE byte-order mark; a file they create themselves is ANSI and turns
 // Greek or emoji into '?'. They also read ANSI, but no other form a user's
@@ -48,30 +56,30 @@ Status Section(wchar_t (&section)[kKeyChars]) { return LoadText(IDS_INI_SECTION,
 // lost. So a file in such a form is converted to UTF-16LE with the mark
 // before it is read, an ANSI file before the first write, and a missing file
 // is created with the mark before the first write. The old file is kept as
-// "Quorvel.ini.bak". False when the file must not be written: it is no text
-// at all, or could not be converted.
-bool PrepareSettingsFile(const wchar_t* path, bool forWrite) {
+// "Quorvel.ini.bak". Refused (kErrIniWrite) when the file must not be
+// written: it is no text at all, or could not be converted.
+Status PrepareSettingsFile(const wchar_t* path, bool forWrite) {
     FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     const bool exists = static_cast<bool>(file);
     // A missing file is made before a write; anything else wrong with it the
     // profile functions report themselves.
-    if (!exists && (GetLastError() != ERROR_FILE_NOT_FOUND || !forWrite)) return true;
+    if (!exists && (GetLastError() != ERROR_FILE_NOT_FOUND || !forWrite)) return kOk;
     std::vector<std::uint8_t> bytes;
     if (exists) {
         LARGE_INTEGER size = {};
         if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 16 * 1024 * 1024)
-            return true;  // not a settings file; leave it to the profile functions
+            return kOk;  // not a settings file; leave it to the profile functions
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
         if (!bytes.empty() &&
             (!ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size()))
-            return true;
+            return kOk;
         file.reset();
     }
     const SettingsEncoding encoding = DetectSettingsEncoding(bytes);
-    if (encoding == SettingsEncoding::kNotText) return false;
-    if (encoding == SettingsEncoding::kUtf16Le || (encoding == SettingsEncoding::kAnsi && !forWrite)) return true;
+    if (encoding == SettingsEncoding::kNotText) return RefusedWrite();
+    if (encoding == SettingsEncoding::kUtf16Le || (encoding == SettingsEncoding::kAnsi && !forWrite)) return kOk;
 
     std::u16string text;
     if (encoding == SettingsEncoding::kAnsi) {
@@ -83,29 +91,20 @@ bool PrepareSettingsFile(const wchar_t* path, bool forWrite) {
         text = SettingsFileText(bytes, encoding);
     }
     const std::wstring kept = std::wstring(path) + L".bak";
-    if (!bytes.empty() && !CopyFileW(path, kept.c_str(), FALSE)) return false;
+    if (!bytes.empty() && !CopyFileW(path, kept.c_str(), FALSE)) return RefusedWrite();
     // Written beside the file and moved over it, so a failure midway never
     // leaves a half-converted settings file.
     const std::wstring temp = std::wstring(path) + L".new";
     FileHandle out(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) return false;
+    if (!out) return RefusedWrite();
     const unsigned char bom[2] = {0xFF, 0xFE};
     DWORD written = 0;
     BOOL ok = WriteFile(out.get(), bom, 2, &written, nullptr);
     if (ok && !text.empty()) ok = WriteFile(out.get(), text.data(), DWORD(text.size() * 2), &written, nullptr);
     out.reset();
-    if (ok && MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return true;
+    if (ok && MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return kOk;
     DeleteFileW(temp.c_str());
-    return false;
-}
-
-Status RefusedWrite() {
-    wchar_t message[kMessageChars];
-    (void)LoadText(kErrIniWrite, message, sizeof message);
-    SetErrorExtra(message);
-    MessageBoxW(GetActiveWindow(), message, gAppState ? gAppState->caption : L"", MB_ICONERROR);
-    SetErrorLocation(QV_SITE(kModule));
-    return kErrIniWrite;
+    return RefusedWrite();
 }
 
 // A null value removes the key.
@@ -115,20 +114,17 @@ Status WriteValue(const wchar_t* key, const wchar_t* value) {
     if (Status s = Section(section); s != kOk) return s;
     wchar_t path[kPathChars];
     SettingsFilePath(path);
-    if (!PrepareSettingsFile(path, true) || !WritePrivateProfileStringW(section, key, value, path))
-        return RefusedWrite();
-    return kOk;
+    if (Status s = PrepareSettingsFile(path, true); s != kOk) return s;
+    return WritePrivateProfileStringW(section, key, value, path) ? kOk : RefusedWrite();
 }
 
 // Before a group of writes: a file that cannot take them is refused once for
 // the group, not once for each of its keys.
-bool SettingsFileWritable() {
-    if (gAppState == nullptr) return false;
+Status SettingsFileWritable() {
+    if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t path[kPathChars];
     SettingsFilePath(path);
-    if (PrepareSettingsFile(path, true)) return true;
-    (void)RefusedWrite();
-    return false;
+    return PrepareSettingsFile(path, true);
 }
 
 }  // namespace
@@ -235,7 +231,9 @@ public:
         wchar_t section[kKeyChars], path[kPathChars];
         if (Section(section) != kOk) return;
         SettingsFilePath(path);
-        (void)PrepareSettingsFile(path, false);
+        // A file that cannot be converted is read as the profile functions
+        // read it; the first write refuses it, and the user is told then.
+        if (PrepareSettingsFile(path, false) != kOk) gErrorLocation = {};
         // The section is as long as its photo orders allow; the buffer grows
         // until it holds it all (a full buffer returns its size less 2).
         for (DWORD chars = 1 << 15; chars <= (1u << 24); chars *= 4) {
@@ -336,9 +334,10 @@ void FixSettingsDefaults() {
         }
 }
 
-void WritePhrases() {
+Status WritePhrases() {
     UserSettings* s = gUserSettings;
-    if (s == nullptr || !SettingsFileWritable()) return;
+    if (s == nullptr) return kOk;
+    if (Status st = SettingsFileWritable(); st != kOk) return st;
     for (int a = 0; a < 2; ++a) {
         // Without an album window (the configuration screen, or before the
         // windows are built) the phrase in memory is the user's; only a
@@ -348,77 +347,101 @@ void WritePhrases() {
             wcsncpy(s->phrase[a], view->phrase, 199);
             s->phrase[a][199] = L'\0';
         }
-        (void)WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
+        if (Status st = WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]); st != kOk) return st;
     }
-    (void)WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
+    return WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
 }
 
-void WriteSettings(unsigned groups) {
+namespace {
+
+Status WriteFont(UserSettings* s, DisplayState* d) {
+    for (int a = 0; a < 2; ++a) {
+        const AlbumView* view = d->albums[a].view;
+        if (view == nullptr || view->textColour == 0) continue;
+        s->fontColour[a] = view->textColour;
+        if (Status st = WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
+            st != kOk)
+            return st;
+    }
+    // The phrase font describes the user's choice once it exists; before
+    // that the values read from the file stand.
+    if (d->phraseFont != nullptr) {
+        wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
+        s->fontName[31] = L'\0';
+        s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
+        s->fontItalic = d->phraseLogFont.lfItalic;
+    }
+    if (Status st = WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName); st != kOk) return st;
+    if (Status st = WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold); st != kOk) return st;
+    if (Status st = WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic); st != kOk) return st;
+    return WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
+}
+
+Status WriteEffects(UserSettings* s, DisplayState* d) {
+    for (int a = 0; a < 2; ++a) {
+        s->effects[a] = d->albums[a].effectsEnabled;
+        if (Status st = WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]); st != kOk) return st;
+        s->stitchMode[a] = d->albums[a].stitchMode;
+        if (Status st = WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]); st != kOk) return st;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+Status WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
     DisplayState* d = gDisplayState;
-    if (s == nullptr || d == nullptr || groups == 0 || !SettingsFileWritable()) return;
+    if (s == nullptr || d == nullptr || groups == 0) return kOk;
+    if (Status st = SettingsFileWritable(); st != kOk) return st;
     if (groups & kSettingsAlbums)
         for (int a = 0; a < 2; ++a) {
             if (d->albums[a].folderName[0] != L'\0') {
                 wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
                 s->albumFolderName[a][kPathChars - 1] = L'\0';
             }
-            (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
+            if (Status st = WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]); st != kOk)
+                return st;
         }
-    if (groups & kSettingsPhrases) WritePhrases();
-    if (groups & kSettingsFont) {
-        for (int a = 0; a < 2; ++a) {
-            const AlbumView* view = d->albums[a].view;
-            if (view != nullptr && view->textColour != 0) {
-                s->fontColour[a] = view->textColour;
-                (void)WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
-            }
-        }
-        // The phrase font describes the user's choice once it exists; before
-        // that the values read from the file stand.
-        if (d->phraseFont != nullptr) {
-            wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
-            s->fontName[31] = L'\0';
-            s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
-            s->fontItalic = d->phraseLogFont.lfItalic;
-        }
-        (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);
-        (void)WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold);
-        (void)WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
-        (void)WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
-    }
+    if (groups & kSettingsPhrases)
+        if (Status st = WritePhrases(); st != kOk) return st;
+    if (groups & kSettingsFont)
+        if (Status st = WriteFont(s, d); st != kOk) return st;
     if (groups & kSettingsMapping)
         for (int m = 0; m < kMaxMonitors; ++m)
-            (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
+            if (Status st = WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1); st != kOk)
+                return st;
     if (groups & kSettingsLanguage) {
-        (void)WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english);
-        (void)WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish);
+        if (Status st = WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english); st != kOk) return st;
+        if (Status st = WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish); st != kOk) return st;
     }
     if (groups & kSettingsEffects)
-        for (int a = 0; a < 2; ++a) {
-            s->effects[a] = d->albums[a].effectsEnabled;
-            (void)WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]);
-            s->stitchMode[a] = d->albums[a].stitchMode;
-            (void)WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
-        }
-    if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
+        if (Status st = WriteEffects(s, d); st != kOk) return st;
+    if (groups & kSettingsStorage)
+        if (Status st = WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath); st != kOk) return st;
     if (groups & kSettingsPowerPlan)
-        (void)WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
-    if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
+        if (Status st = WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan); st != kOk)
+            return st;
+    if (groups & kSettingsStorage)
+        if (Status st = WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath); st != kOk) return st;
     if (groups & kSettingsBoards)
-        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+        for (int a = 0; a < 2; ++a)
+            if (Status st = WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile); st != kOk)
+                return st;
+    return kOk;
 }
 
-void WriteAllSettings() { WriteSettings(kAllSettings); }
+Status WriteAllSettings() { return WriteSettings(kAllSettings); }
 
 void NoteSettingsChange(unsigned groups) {
     if (gAppState != nullptr) gAppState->settingsChanged |= groups;
 }
 
-void WriteChangedSettings() {
-    if (gAppState == nullptr) return;
-    WriteSettings(gAppState->settingsChanged);
+Status WriteChangedSettings() {
+    if (gAppState == nullptr) return kOk;
+    const unsigned groups = gAppState->settingsChanged;
     gAppState->settingsChanged = 0;
+    return WriteSettings(groups);
 }
 
 }  // namespace quorvel

@@ -46,21 +46,22 @@ void SettingsFilePath(wchar_t (&path)[kPathChars]);
 [[nodiscard]] Status ReadSettingTextById(unsigned keyId, int number, wchar_t* buffer, int bufferBytes);
 [[nodiscard]] Status ReadSettingNumber(const wchar_t* key, std::int32_t* value);
 [[nodiscard]] Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value);
-Status WriteSettingNumber(const wchar_t* key, std::int32_t value);
-Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value);
+// A write the file refuses gives kErrIniWrite, with its text as the extra text.
+[[nodiscard]] Status WriteSettingNumber(const wchar_t* key, std::int32_t value);
+[[nodiscard]] Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value);
 // A null text removes the key.
-Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
+[[nodiscard]] Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text);
 
 // The order the user gave album `album`'s (0 or 1) photos, as
 // PhotoOrderText keeps it: written from the album's records at once, since
 // no other record keeps it; read back empty when there is none.
-Status WritePhotoOrder(int album);
+[[nodiscard]] Status WritePhotoOrder(int album);
 std::u16string ReadPhotoOrder(int album);
 
 void ReadAllSettings();
 // Writes every setting from UserSettings and DisplayState, as after a panel
-// in the program.
-void WriteAllSettings();
+// in the program. The writes stop at the first the file refuses.
+[[nodiscard]] Status WriteAllSettings();
 
 // Groups of settings that a panel changes together.
 enum SettingsGroup : unsigned {
@@ -76,14 +77,14 @@ enum SettingsGroup : unsigned {
     kAllSettings = 511,
 };
 // Writes only the groups named, in the order WriteAllSettings writes them.
-void WriteSettings(unsigned groups);
+[[nodiscard]] Status WriteSettings(unsigned groups);
 // The configuration screen writes after each panel only what that panel
 // changed: a full write would also store the monitor mapping it made up for
 // itself (album 1 everywhere) over the program's own. A panel notes what it
 // changes; WriteChangedSettings writes those groups and forgets them.
 void NoteSettingsChange(unsigned groups);
-void WriteChangedSettings();
-void WritePhrases();
+[[nodiscard]] Status WriteChangedSettings();
+[[nodiscard]] Status WritePhrases();
 
 // The in-memory fixes made after the read: an empty font name, a zero font
 // size and zero colours get their defaults; the language flags are fixed.

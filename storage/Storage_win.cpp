@@ -1,5 +1,6 @@
 #include "storage/Storage_win.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -99,13 +100,7 @@ bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
 
 }  // namespace
 
-void WarnTooManyPhotos(const wchar_t* folderName, int count) {
-    wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(IDS_TOO_MANY_PICTURES).c_str(), folderName, count, kMaxAlbumPhotos);
-    MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
-}
-
-Status PrepareAlbumFolder(int album) {
+Status PrepareAlbumFolder(int album, int* found) {
     const wchar_t* albumsPath = gUserSettings->albumsPath;
     if (!AlbumFolderUsable(album, albumsPath))
         if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
@@ -113,10 +108,8 @@ Status PrepareAlbumFolder(int album) {
     AlbumSlot& slot = gDisplayState->albums[album];
     // A slot holds 70 photo records; the album keeps its first 70 in
     // directory order.
-    if (slot.photoCount > kMaxAlbumPhotos) {
-        WarnTooManyPhotos(slot.folderName, slot.photoCount);
-        slot.photoCount = kMaxAlbumPhotos;
-    }
+    *found = slot.photoCount;
+    slot.photoCount = std::min(slot.photoCount, kMaxAlbumPhotos);
     if (slot.photoCount == 0) {
         if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
         if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;

@@ -13,12 +13,11 @@ constexpr int kThemeChars = 512;
 // The storage steps of start-up's album step (app/AlbumStep_win.h): the
 // albums root, with the default albums when it is new; one album's folder
 // (the default album when the configured one is unusable or empty), its
-// photos counted and capped at 70; the boards folder, with the default
-// boards when the chosen ones are missing; the temporary folder.
+// photos counted and capped at 70 (*found: the count before the cap); the
+// boards folder, with the default boards when the chosen ones are missing;
+// the temporary folder.
 [[nodiscard]] Status SettleAlbumsRoot();
-[[nodiscard]] Status PrepareAlbumFolder(int album);
-// The warning that an album of `count` photos shows only its first 70.
-void WarnTooManyPhotos(const wchar_t* folderName, int count);
+[[nodiscard]] Status PrepareAlbumFolder(int album, int* found);
 [[nodiscard]] Status PrepareMattings();
 [[nodiscard]] Status PrepareTempFolder();
 

@@ -64,12 +64,12 @@ unsigned OriginalPlanKey() { return gMode.regularProgram ? IDS_KEY_ORIGINAL_PLAN
 // that run's, and it restores it itself. A plan Windows no longer has, or
 // will not make active, cannot be put back: the refusal is logged once and
 // the record let go.
-void RestoreLeftPlan() {
-    if (gMode.sameRoleRunning) return;
+Status RestoreLeftPlan() {
+    if (gMode.sameRoleRunning) return kOk;
     wchar_t id[100];
-    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return;
+    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return kOk;
     if (Status s = RunSetActive(id); s != kOk) LogFailure(s);
-    (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
+    return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
 bool SwitchNeeded() {
@@ -122,19 +122,14 @@ Status SetActivePowerPlan(bool restore) {
     return RunSetActive(id);
 }
 
-Status StartPowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
-    wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
-    wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
-    if (choice.id.empty()) return kOk;  // no plan of its own on this version
-    // A system without POWERCFG (Wine has none) has no plans to switch.
-    wchar_t powercfg[kPathChars];
-    if (!JoinPath(gAppState->systemFolder, L"powercfg.exe", powercfg) || !PathExists(powercfg)) {
-        gDisplayState->chosenPlanId[0] = L'\0';
-        return kOk;
-    }
-    RestoreLeftPlan();
+namespace {
+
+// Captures the user's plan and switches to the chosen one when that is
+// needed. What Windows refuses costs only the switch: one row in the error
+// log. A settings file that refuses the record of the user's plan stops the
+// switch, since no moment may exist in which the video plan is active and
+// the user's is known nowhere; that refusal is returned.
+Status CaptureAndSwitch(const PlanChoice& choice) {
     CapturedPlan captured;
     if (Status s = CapturePowerPlan(&captured); s != kOk) {
         LogFailure(s);
@@ -154,30 +149,47 @@ Status StartPowerPlan() {
         return kOk;
     }
     if (!wanted) return kOk;
-    // Recorded before the switch, so that no moment exists in which the
-    // video plan is active and the user's plan is known nowhere. Without
-    // the record (the settings write has shown why) the plan is left alone.
-    if (WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId) != kOk) return kOk;
+    if (Status s = WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId); s != kOk) return s;
     if (Status s = SetActivePowerPlan(false); s != kOk) {
         LogFailure(s);
-        (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
-        return kOk;
+        return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
     }
     gDisplayState->planSwitched = 1;
     return kOk;
 }
 
-void RestorePowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr || gDisplayState->planSwitched == 0) return;
-    if (SetActivePowerPlan(true) == kOk) {
-        gDisplayState->planSwitched = 0;
-        (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
-        return;
+}  // namespace
+
+Status StartPowerPlan() {
+    if (gAppState == nullptr || gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
+    wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
+    wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
+    if (choice.id.empty()) return kOk;  // no plan of its own on this version
+    // A system without POWERCFG (Wine has none) has no plans to switch.
+    wchar_t powercfg[kPathChars];
+    if (!JoinPath(gAppState->systemFolder, L"powercfg.exe", powercfg) || !PathExists(powercfg)) {
+        gDisplayState->chosenPlanId[0] = L'\0';
+        return kOk;
     }
-    // The record stays, so the next start of this role puts the plan back.
-    wchar_t text[kMessageChars];
-    (void)LoadText(IDS_RESTORE_PLAN_FAILED, text, sizeof text);
-    MessageBoxW(nullptr, text, gAppState->programName, MB_OK);
+    // A record the file will not let go is told, and the capture still
+    // runs: the Power panel names the plan it found.
+    const Status forgotten = RestoreLeftPlan();
+    if (Status s = CaptureAndSwitch(choice); s != kOk) return s;
+    return forgotten;
+}
+
+Status RestorePowerPlan(bool* restored) {
+    *restored = true;
+    if (gAppState == nullptr || gDisplayState == nullptr || gDisplayState->planSwitched == 0) return kOk;
+    // A refused restore keeps the record, so the next start of this role
+    // puts the plan back; the caller tells the user.
+    if (SetActivePowerPlan(true) != kOk) {
+        *restored = false;
+        return kOk;
+    }
+    gDisplayState->planSwitched = 0;
+    return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
 }  // namespace quorvel

@@ -10,15 +10,16 @@ namespace quorvel {
 // switched, captures the active one and switches when needed. What Windows
 // refuses (a plan it lacks, a switch a policy forbids, POWERCFG's answer)
 // costs only the switch: a row in the error log, and the start goes on
-// with the user's plan.
+// with the user's plan. A settings write the file refuses is returned.
 [[nodiscard]] Status StartPowerPlan();
 // Writes and runs "GetPowPl.bat" and reads "ActivePowerPlan.txt" into the
 // starting plan and `captured` (with every plan Windows listed).
 [[nodiscard]] Status CapturePowerPlan(CapturedPlan* captured);
 // Runs "SetActPlan.bat" for the starting plan (restore) or the chosen one.
 [[nodiscard]] Status SetActivePowerPlan(bool restore);
-// At exit: restores the starting plan when the start switched it; a
-// failure only shows its box.
-void RestorePowerPlan();
+// At exit: restores the starting plan when the start switched it, and lets
+// its record go (a refused write is returned). A restore Windows refuses
+// leaves *restored false and the record in place.
+[[nodiscard]] Status RestorePowerPlan(bool* restored);
 
 }  // namespace quorvel

@@ -38,10 +38,10 @@ static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, FastSystemS4) + 3 == kAoAcOffs
     return kOk;
 }
 
-[[nodiscard]] Status Suspend() {
+[[nodiscard]] Status Suspend(unsigned* notice) {
     HANDLE opened = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
-        ShowNotice(IDS_SHUTDOWN_TOKEN_FAILED);
+        *notice = IDS_SHUTDOWN_TOKEN_FAILED;
         return kOk;
     }
     TOKEN_PRIVILEGES privileges = {};
@@ -51,7 +51,7 @@ static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, FastSystemS4) + 3 == kAoAcOffs
     const KernelHandle token(opened);
     AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
     if (GetLastError() != ERROR_SUCCESS) {
-        ShowNotice(IDS_SHUTDOWN_ADJUST_FAILED);
+        *notice = IDS_SHUTDOWN_ADJUST_FAILED;
         return kOk;
     }
     // Sleep, not hibernation; wake events kept (the force flag does nothing).
@@ -88,16 +88,17 @@ Status LockWithSaver() {
     return RunAndWait(path);
 }
 
-Status SleepNow(HWND window) {
+Status SleepNow(HWND window, unsigned* notice) {
+    *notice = 0;
     PowerCapabilities capabilities;
     if (Status s = ReadPowerCapabilities(&capabilities); s != kOk) return s;
     switch (ChooseSleep(capabilities)) {
-        case SleepAction::Suspend: return Suspend();
+        case SleepAction::Suspend: return Suspend(notice);
         case SleepAction::DisplaysOff:
             // A system command carried out by DefWindowProc; 2 is "off".
             SendMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
             return kOk;
-        case SleepAction::NoSleep: ShowNotice(IDS_NO_SLEEP); return kOk;
+        case SleepAction::NoSleep: *notice = IDS_NO_SLEEP; return kOk;
     }
     return kOk;
 }

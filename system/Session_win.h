@@ -10,9 +10,10 @@ namespace quorvel {
 [[nodiscard]] Status LockWithSaver();
 // Puts the PC to sleep as it sleeps (system/SleepChoice.h): suspends it,
 // turns the displays off through `window` (a window of this thread whose
-// procedure leaves WM_SYSCOMMAND to DefWindowProc), or tells the user it
-// cannot sleep. The shutdown privilege refused is shown as a notice; a
-// capability read or suspend Windows refuses is returned to report.
-[[nodiscard]] Status SleepNow(HWND window);
+// procedure leaves WM_SYSCOMMAND to DefWindowProc). *notice is the text
+// the user is to be told instead (no sleep on this PC, the shutdown
+// privilege refused), or 0; a capability read or suspend Windows refuses
+// is returned to report.
+[[nodiscard]] Status SleepNow(HWND window, unsigned* notice);
 
 }  // namespace quorvel

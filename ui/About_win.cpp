@@ -10,6 +10,7 @@
 #include "base/Hooks_win.h"
 #include "ui/Help_win.h"
 #include "ui/Panel_win.h"
+#include "ui/Notices_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Text.h"
@@ -47,7 +48,7 @@ Status InitialiseAbout(HWND dialog) {
     if (Status s = IsCurrentScreenSaver(&current); s != kOk) return s;
     if (!current) {
         wchar_t text[kMessageChars];
-        (void)LoadText(IDS_NOT_DEFAULT_SAVER, text, sizeof text);
+        if (Status s = LoadText(IDS_NOT_DEFAULT_SAVER, text, sizeof text); s != kOk) return s;
         SetDlgItemTextW(dialog, IDC_SAVER_STATUS, text);
     }
     return kOk;
@@ -56,7 +57,7 @@ Status InitialiseAbout(HWND dialog) {
 // Fills `name` through a file dialog: 1 chosen, 0 cancelled, or a code.
 Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter, wchar_t* name, int* chosen) {
     wchar_t title[kMessageChars];
-    (void)LoadText(titleId, title, sizeof title);
+    if (Status s = LoadText(titleId, title, sizeof title); s != kOk) return s;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -88,7 +89,7 @@ Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter
 
 void ShowTerms(HWND dialog) {
     wchar_t text[kMessageChars];
-    (void)LoadText(IDS_TERMS_NOTICE, text, sizeof text);
+    ShowError(LoadText(IDS_TERMS_NOTICE, text, sizeof text));
     MessageBoxW(dialog, text, gAppState->programName, MB_OK | MB_ICONEXCLAMATION);
     if (gAppState->helpOpened[kHelpTerms]) return;
     wchar_t path[kPathChars];
@@ -98,7 +99,7 @@ void ShowTerms(HWND dialog) {
 
 bool Agreed(HWND dialog, unsigned questionId) {
     wchar_t question[kMessageChars];
-    (void)LoadText(questionId, question, sizeof question);
+    ShowError(LoadText(questionId, question, sizeof question));
     return MessageBoxW(dialog, question, gAppState->programName, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
@@ -108,7 +109,7 @@ void OnCommand(HWND dialog, int id) {
         case IDCANCEL: EndPanel(dialog, id); break;
         case IDC_CLEANUP:
             if (!Agreed(dialog, kAskCleanup)) break;
-            ShowError(CleanupRepair());
+            CleanupAndTell();
             PostQuitMessage(0);
             break;
         case IDC_REPAIR:
@@ -166,9 +167,15 @@ Status CopyLogFile(HWND owner) {
         return kErrCopyFile;
     }
     wchar_t text[kMessageChars * 2];
-    swprintf(text, kMessageChars * 2, LoadWideFormat(IDS_COPIED).c_str(), source, destination);
+    if (Status s = FormatText(text, kMessageChars * 2, IDS_COPIED, source, destination); s != kOk) return s;
     ShowNotice(text, MB_OK);
     return kOk;
+}
+
+void CleanupAndTell() {
+    std::wstring notice;
+    ShowError(CleanupRepair(&notice));
+    if (!notice.empty()) MessageBoxW(nullptr, notice.c_str(), gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace quorvel

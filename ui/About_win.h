@@ -11,4 +11,8 @@ namespace quorvel {
 // open and a save dialog centred on the screen. Cancelling does nothing.
 [[nodiscard]] Status CopyLogFile(HWND owner);
 
+// The cleanup as About's button runs it: a failure is shown, then what the
+// cleanup has to tell (it refused, or files stayed) in a box of its own.
+void CleanupAndTell();
+
 }  // namespace quorvel

@@ -40,7 +40,7 @@ Status BrowseForFolder(HWND owner, const wchar_t* root, const wchar_t* title, wc
         SaveWindowsError();
         path[0] = L'\0';
         wchar_t text[kMessageChars];
-        (void)LoadText(IDS_PATH_FROM_ID_FAILED, text, sizeof text);
+        if (Status s = LoadText(IDS_PATH_FROM_ID_FAILED, text, sizeof text); s != kOk) return s;
         return Fail(QV_SITE(kModule), kErrWindowsApi, text);
     }
     *chosen = true;
@@ -49,8 +49,14 @@ Status BrowseForFolder(HWND owner, const wchar_t* root, const wchar_t* title, wc
 
 void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const wchar_t* second) {
     wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(formatId).c_str(), first, second);
+    ShowError(FormatText(text, kMessageChars, formatId, first, second));
     MessageBoxW(owner, text, gAppState->caption, MB_OK | MB_ICONWARNING);
+}
+
+void WarnTooManyPhotos(const wchar_t* folderName, int count) {
+    wchar_t text[kMessageChars];
+    ShowError(FormatText(text, kMessageChars, IDS_TOO_MANY_PICTURES, folderName, count, kMaxAlbumPhotos));
+    MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
 }
 
 bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId) {
@@ -108,24 +114,27 @@ void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedP
     std::wstring list;
     for (const RefusedPhoto& photo : refused) {
         wchar_t reason[kMessageChars];
-        (void)LoadText(photo.reason, reason, sizeof reason);
+        ShowError(LoadText(photo.reason, reason, sizeof reason));
         list += L"\n" + photo.name + L" (" + reason + L")";
     }
     // Seventy names may not fit a message buffer.
-    const std::wstring format = LoadWideFormat(formatId);
+    std::wstring format;
+    ShowError(LoadWideFormat(formatId, &format));
     std::vector<wchar_t> text(format.size() + list.size() + 1);
     swprintf(text.data(), text.size(), format.c_str(), list.c_str());
     MessageBoxW(owner, text.data(), gAppState->caption, MB_OK | MB_ICONWARNING);
 }
 
-void UseAlbumFolder(int album, const wchar_t* name) {
+Status UseAlbumFolder(int album, const wchar_t* name) {
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (_wcsicmp(slot.folderName, name) != 0) (void)WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, nullptr);
+    const Status forgotten =
+        _wcsicmp(slot.folderName, name) != 0 ? WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, nullptr) : kOk;
     wcsncpy(slot.folderName, name, kAlbumFolderChars - 1);
     slot.folderName[kAlbumFolderChars - 1] = L'\0';
     wcsncpy(gUserSettings->albumFolderName[album], name, kPathChars - 1);
     gUserSettings->albumFolderName[album][kPathChars - 1] = L'\0';
     NoteSettingsChange(kSettingsAlbums);
+    return forgotten;
 }
 
 }  // namespace quorvel

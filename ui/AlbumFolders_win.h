@@ -34,13 +34,17 @@ bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, u
 bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
                          const std::vector<std::u16string>& checked = {});
 
+// The warning that an album of `count` photos shows only its first 70.
+void WarnTooManyPhotos(const wchar_t* folderName, int count);
+
 // One warning naming each photo and why it cannot be shown: the
 // string-table format `formatId`, whose %s takes the list.
 void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedPhoto>& refused);
 
 // Album `album` (0 or 1) becomes the folder `name` below the albums root;
 // the settings take it with the next write. The photo order the user gave
-// the album's former folder is forgotten, as it belongs to that folder.
-void UseAlbumFolder(int album, const wchar_t* name);
+// the album's former folder is forgotten, as it belongs to that folder; the
+// album changes even when the file refuses that (the status says so).
+[[nodiscard]] Status UseAlbumFolder(int album, const wchar_t* name);
 
 }  // namespace quorvel

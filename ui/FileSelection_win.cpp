@@ -27,7 +27,7 @@ Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelectio
     std::vector<wchar_t> buffer(kSelectionBufferChars, L'\0');
     const std::wstring filter = LoadFilterList(filterId);
     wchar_t title[kMessageChars];
-    (void)LoadText(titleId, title, sizeof title);
+    if (Status s = LoadText(titleId, title, sizeof title); s != kOk) return s;
     PWSTR pictures = nullptr;
     SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures);
     const TaskMemory<PWSTR> ownedPictures(pictures);

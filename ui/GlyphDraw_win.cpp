@@ -213,7 +213,8 @@ Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, co
     if (previous != nullptr) SelectObject(item->hDC, previous);
     DrawCaption(item->hDC, caption, client, glyphRight);
 
-    if (ownFont) (void)SelectGlyphFont(item->hDC, item->rcItem, record.faceScale, &previous);
+    if (ownFont)
+        if (Status s = SelectGlyphFont(item->hDC, item->rcItem, record.faceScale, &previous); s != kOk) return s;
     DrawGlyph(item->hDC, glyph[0], place, gAppState->glyphColour, ownFont);
     if (record.secondGlyph != 0) DrawGlyph(item->hDC, second[0], secondPlace, gAppState->glyphHotColour, ownFont);
     if (previous != nullptr) SelectObject(item->hDC, previous);

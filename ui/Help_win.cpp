@@ -1,4 +1,5 @@
 #include "ui/Help_win.h"
+#include "ui/Notices_win.h"
 
 #include <cwchar>
 

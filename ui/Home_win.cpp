@@ -16,6 +16,7 @@
 #include "ui/PhrasesPanel_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
+#include "ui/Notices_win.h"
 #include "storage/Settings_win.h"
 #include "base/Hooks_win.h"
 #include "system/Session_win.h"
@@ -138,7 +139,7 @@ void UpdateAlbumPhrases(HWND dialog) {
         changed = true;
     }
     if (changed)
-        WritePhrases();
+        ShowError(WritePhrases());
     else
         ShowNotice(IDS_PHRASES_UNCHANGED);
 }
@@ -152,7 +153,7 @@ void UpdateSaverPhrase(HWND dialog) {
         return;
     }
     wcsncpy(gUserSettings->screenSaverPhrase, text, kPhraseChars - 1);
-    WritePhrases();
+    ShowError(WritePhrases());
 }
 
 // The saver that runs before the lock shows the phrase in the edit.
@@ -162,10 +163,18 @@ void Lock(HWND dialog) {
     ShowError(LockWithSaver());
 }
 
+// A PC that cannot sleep, or a shutdown privilege refused, is told in a notice.
+void SleepOrTell(HWND dialog) {
+    unsigned notice = 0;
+    const Status s = SleepNow(dialog, &notice);
+    if (notice != 0) ShowNotice(notice);
+    ShowError(s);
+}
+
 void RequestPanel(HWND dialog, PanelId panel) {
     if (gMode.configureMode && panel != kPanelPower) {
         if (PanelRunner run = gPanelRunners[panel]) ShowError(run(dialog));
-        WriteChangedSettings();
+        ShowError(WriteChangedSettings());
         return;
     }
     gAppState->panelRequest[panel] = 1;
@@ -185,7 +194,7 @@ void OnCommand(HWND dialog, int id) {
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;
         case IDC_LOCK: Lock(dialog); break;
-        case IDC_SLEEP: ShowError(SleepNow(dialog)); break;
+        case IDC_SLEEP: SleepOrTell(dialog); break;
         case IDC_PHRASES_PANEL: RequestPanel(dialog, kPanelPhrases); break;
         case IDC_IMPORT_ALBUM: RequestPanel(dialog, kPanelImport); break;
         case IDC_MONITORS_PANEL: RequestPanel(dialog, kPanelMonitorMapping); break;
@@ -260,7 +269,8 @@ Status RunRequestedPanel(HWND owner) {
                 status = gPanelRunners[panel](owner);
                 break;
             }
-        WriteAllSettings();
+        // A refused write is shown, and the display goes on as the panel left it.
+        ShowError(WriteAllSettings());
         if (status == kOk) {
             if (!gMode.restartRequested) {
                 for (int album = 0; album < kAlbumCount; ++album) StartAlbumTimer(album);

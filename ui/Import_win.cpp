@@ -15,6 +15,7 @@
 #include "ui/AlbumFolders_win.h"
 #include "ui/FileSelection_win.h"
 #include "ui/MonitorsPanel_win.h"
+#include "ui/Notices_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -97,8 +98,8 @@ void WarnOtherTypes(HWND owner, const FileSelection& selection, int albumType) {
         if (!NameHasPhotoType(name, albumType)) ++others;
     if (others == 0) return;
     wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(IDS_IMPORT_OTHER_TYPE).c_str(), others,
-             Wide(PhotoTypePattern(albumType)).c_str());
+    ShowError(
+        FormatText(text, kMessageChars, IDS_IMPORT_OTHER_TYPE, others, Wide(PhotoTypePattern(albumType)).c_str()));
     MessageBoxW(owner, text, gAppState->caption, MB_OK | MB_ICONWARNING);
 }
 
@@ -111,7 +112,7 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
         return s;
     wchar_t root[kPathChars], title[kMessageChars], destination[kPathChars];
     AlbumsFolder(root);
-    (void)LoadText(IDS_IMPORT_DESTINATION_TITLE, title, sizeof title);
+    if (Status s = LoadText(IDS_IMPORT_DESTINATION_TITLE, title, sizeof title); s != kOk) return s;
     if (Status s = BrowseForFolder(owner, root, title, destination, &chosen); s != kOk || !chosen) return s;
     const std::u16string_view path(reinterpret_cast<const char16_t*>(destination));
     if (!AlbumFolderAccepted(owner, destination, root, IDS_NOT_A_SUB_FOLDER)) return kOk;
@@ -121,7 +122,7 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
     bool used = false;
     if (Status s = ImportIntoFolder(owner, selection, album, copied, &used); s != kOk || !used) return s;
     wchar_t question[kMessageChars];
-    (void)LoadText(kAskImportMore, question, sizeof question);
+    if (Status s = LoadText(kAskImportMore, question, sizeof question); s != kOk) return s;
     *more = AskOwner(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
     return kOk;
 }
@@ -137,7 +138,9 @@ Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_
     const std::wstring name = Wide(LastComponent(path));
     int type = 0;
     if (!AlbumFolderShowable(owner, album, name.c_str(), &type, admitted.names)) return kOk;
-    UseAlbumFolder(0, name.c_str());
+    // The album is switched even when the settings refuse to forget the
+    // former folder's photo order; the refusal is shown and the import goes on.
+    ShowError(UseAlbumFolder(0, name.c_str()));
     WarnOtherTypes(owner, admitted, type);
     *used = true;
     return kOk;

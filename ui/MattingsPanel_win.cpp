@@ -123,7 +123,10 @@ bool AddThumbnail(const wchar_t* path, HDC dc, HBITMAP canvas, SIZE side, HIMAGE
     PhotoRecord board;
     if (DecodePhoto(path, false, &board) != kOk) return false;
     std::vector<std::uint8_t> scaled(ScaledBytes(side.cx, side.cy));
-    if (CropAndScale(board.block, side.cx, side.cy, 100.0, scaled.data(), scaled.size()) != kOk) return false;
+    if (Status s = CropAndScale(board.block, side.cx, side.cy, 100.0, scaled.data(), scaled.size()); s != kOk) {
+        ShowError(s);
+        return false;
+    }
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
     header.biWidth = side.cx;

@@ -14,6 +14,7 @@
 #include "storage/StorageRules.h"
 #include "ui/AlbumFolders_win.h"
 #include "ui/Panel_win.h"
+#include "ui/Notices_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -85,7 +86,7 @@ const wchar_t* AlbumName(int album) { return gDisplayState->albums[album].folder
 
 std::wstring Text(unsigned id) {
     wchar_t text[kMessageChars];
-    (void)LoadText(id, text, sizeof text);
+    ShowError(LoadText(id, text, sizeof text));
     return text;
 }
 
@@ -188,7 +189,8 @@ void OnMonitorCheck(HWND dialog, int position) {
 Status ChangeAlbum(HWND dialog, int album) {
     wchar_t root[kPathChars], title[kMessageChars], chosen[kPathChars];
     AlbumsFolder(root);
-    swprintf(title, kMessageChars, LoadWideFormat(IDS_CHANGE_ALBUM_TITLE).c_str(), AlbumName(album), album + 1);
+    if (Status s = FormatText(title, kMessageChars, IDS_CHANGE_ALBUM_TITLE, AlbumName(album), album + 1); s != kOk)
+        return s;
     bool picked = false;
     if (Status s = BrowseForFolder(dialog, root, title, chosen, &picked); s != kOk || !picked) return s;
     const std::u16string_view path(reinterpret_cast<const char16_t*>(chosen));
@@ -197,7 +199,7 @@ Status ChangeAlbum(HWND dialog, int album) {
     const std::wstring name(name16.begin(), name16.end());
     int type = 0;
     if (!AlbumFolderShowable(dialog, chosen, name.c_str(), &type)) return kOk;
-    UseAlbumFolder(album, name.c_str());
+    ShowError(UseAlbumFolder(album, name.c_str()));
     gMonitors.changed = true;
     WriteBack();
     Fill(dialog);

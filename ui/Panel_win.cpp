@@ -254,7 +254,7 @@ UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
 
 std::wstring LoadFilterList(unsigned textId) {
     wchar_t text[kMessageChars];
-    (void)LoadText(textId, text, sizeof text);
+    ShowError(LoadText(textId, text, sizeof text));
     std::wstring list = text;
     std::replace(list.begin(), list.end(), L'|', L'\0');
     return list + L'\0';
@@ -618,7 +618,7 @@ void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     for (const PanelMenuItem& item : items) {
         wchar_t text[64];
-        (void)LoadText(item.textId, text, sizeof text);
+        ShowError(LoadText(item.textId, text, sizeof text));
         AppendMenuW(menu, MF_STRING, item.command, text);
     }
 }

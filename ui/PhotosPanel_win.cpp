@@ -24,6 +24,7 @@
 #include "storage/Settings_win.h"
 #include "ui/GlyphDraw_win.h"
 #include "ui/Panel_win.h"
+#include "ui/Notices_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -421,7 +422,8 @@ Status DeletePhoto() {
     const Status status = DeleteAlbumPhoto(gPhotos.album, gPhotos.photo);
     if (status == kErrLastPhoto) {
         wchar_t text[kMessageChars];
-        if (LoadText(kErrLastPhoto, text, sizeof text) == kOk) ShowNotice(text, MB_OK | MB_ICONINFORMATION);
+        if (Status s = LoadText(kErrLastPhoto, text, sizeof text); s != kOk) return s;
+        ShowNotice(text, MB_OK | MB_ICONINFORMATION);
         return kOk;
     }
     if (status != kOk) return status;
@@ -458,9 +460,8 @@ Status TransformPhoto(int kind) {
 Status HalveAlbum() {
     EndPreview();
     wchar_t question[kMessageChars];
-    if (LoadText(kAskHalveResolution, question, sizeof question) == kOk &&
-        AskOwner(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return kOk;
+    if (Status s = LoadText(kAskHalveResolution, question, sizeof question); s != kOk) return s;
+    if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return kOk;
     Status status = kOk;
     {
         WaitCursor wait;
@@ -504,8 +505,8 @@ void ToggleActualSize(HWND dialog) {
     StopDrag();
     RefreshPreview(true);
     wchar_t caption[kMessageChars];
-    if (LoadText(gPhotos.fit ? IDS_ACTUAL_SIZE : IDS_FIT_WINDOW, caption, sizeof caption) == kOk)
-        SetDlgItemTextW(dialog, IDC_ACTUAL_SIZE, caption);
+    ShowError(LoadText(gPhotos.fit ? IDS_ACTUAL_SIZE : IDS_FIT_WINDOW, caption, sizeof caption));
+    SetDlgItemTextW(dialog, IDC_ACTUAL_SIZE, caption);
     InvalidateRect(GetDlgItem(dialog, IDC_ACTUAL_SIZE), nullptr, FALSE);
 }
 

@@ -107,7 +107,7 @@ Status InitialisePhrases(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_SAVER_PHRASE, EM_LIMITTEXT, kPhraseLimit, 0);
     CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
     wchar_t english[32];
-    (void)LoadText(IDS_LANGUAGE_ENGLISH, english, sizeof english);
+    if (Status s = LoadText(IDS_LANGUAGE_ENGLISH, english, sizeof english); s != kOk) return s;
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_RESETCONTENT, 0, 0);
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(english));
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_SETCURSEL, 0, 0);

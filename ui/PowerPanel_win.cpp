@@ -12,6 +12,7 @@
 #include "system/SaverRegistry_win.h"
 #include "system/SaverWait.h"
 #include "ui/Panel_win.h"
+#include "ui/Notices_win.h"
 
 namespace quorvel {
 
@@ -70,7 +71,7 @@ void ShowPlans(HWND dialog) {
     const bool videoPlan = gDisplayState->chosenPlanId[0] != L'\0';
     SetDlgItemTextW(dialog, IDC_VIDEO_PLAN, gDisplayState->chosenPlanName);
     wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(IDS_DEFAULT_PLAN_FORMAT).c_str(), gDisplayState->startingPlanName);
+    ShowError(FormatText(text, kMessageChars, IDS_DEFAULT_PLAN_FORMAT, gDisplayState->startingPlanName));
     SetDlgItemTextW(dialog, IDC_DEFAULT_PLAN, text);
     EnableWindow(GetDlgItem(dialog, IDC_VIDEO_PLAN), videoPlan);
     const bool useDefault = gUserSettings->useDefaultPowerPlan != 0 || !videoPlan;
@@ -155,7 +156,7 @@ bool OnSysCommand(HWND dialog, WPARAM command) {
     ShowError(status);
     if (!current) {
         wchar_t question[kMessageChars];
-        (void)LoadText(kAskNotCurrentSaver, question, sizeof question);
+        ShowError(LoadText(kAskNotCurrentSaver, question, sizeof question));
         if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return true;
     }
     EndPanel(dialog, 0);

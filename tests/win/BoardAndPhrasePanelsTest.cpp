@@ -139,7 +139,7 @@ TEST_F(BoardAndPhrasePanels, TheChosenFontKeepsItsSizeWeightAndBlack) {
     EXPECT_EQ(gDisplayState->phraseLogFont.lfHeight, PhraseFontHeight(40));
     EXPECT_EQ(gUserSettings->fontSize, 40);
     EXPECT_EQ(gDisplayState->albums[0].view->textColour, 0x010101u);
-    WriteSettings(kSettingsFont);
+    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
     wchar_t bold[8], colour[16];
     GetPrivateProfileStringW(L"Header", L"FontBold", L"", bold, 8, records.settingsFile().c_str());
     GetPrivateProfileStringW(L"Header", L"FontColor1", L"", colour, 16, records.settingsFile().c_str());

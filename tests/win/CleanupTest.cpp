@@ -10,6 +10,7 @@
 #include "storage/Settings_win.h"
 #include "base/Utilities_win.h"
 #include "storage/Cleanup_win.h"
+#include "ui/About_win.h"
 #include "res/resource.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
@@ -47,19 +48,24 @@ std::wstring InstalledSettingsFile() {
     return path;
 }
 
-// Runs the cleanup as the About dialog does and returns the boxes it showed.
-std::vector<SeenBox> CleanupFromAbout(Status* result) {
+// The cleanup as the /d run starts it: what it has to tell is no box.
+Status Cleanup() {
+    std::wstring notice;
+    return CleanupRepair(&notice);
+}
+
+// Runs the cleanup as the About dialog does and returns the boxes it showed:
+// a failure would be among them.
+std::vector<SeenBox> CleanupFromAbout() {
     BoxWatcher watcher;
-    *result = CleanupRepair();
+    CleanupAndTell();
     return watcher.Boxes();
 }
 
 // The text of the one box the cleanup showed from the About dialog, empty
 // when it showed none.
 std::wstring CleanupNoticeFromAbout() {
-    Status result = static_cast<Status>(1);
-    const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
-    EXPECT_EQ(result, kOk);
+    const std::vector<SeenBox> boxes = CleanupFromAbout();
     EXPECT_LE(boxes.size(), 1u);
     return boxes.empty() ? L"" : boxes[0].text;
 }
@@ -102,7 +108,7 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
     wcscpy(gUserSettings->mattingsPath, L"");
     WritePrivateProfileStringW(L"Header", L"FontSize", L"12", (user + L"\\Quorvel.ini").c_str());
 
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), (Names{L"DefaultAlbum1", L"DefaultAlbum2"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum1"), (Names{L"0V_0H_ZoomIn_2_256.png"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums\\DefaultAlbum2"),
@@ -132,7 +138,7 @@ TEST(CleanupRepair, WritesTheSettingsTheInstallerShips) {
     gMode.cleanupMode = true;
     const std::wstring installed = InstalledSettingsFile();
     ASSERT_TRUE(PathExists(installed.c_str())) << "not installed: " << installed;
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     const std::vector<std::wstring> written = HeaderLines(records.settingsFile());
     EXPECT_FALSE(written.empty());
     EXPECT_EQ(written, HeaderLines(installed));
@@ -143,9 +149,7 @@ TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"Quorvel.ini", L"QuorvelAlbums\\", L"QuorvelAlbums\\Alps\\", L"QuorvelAlbums\\Alps\\a.jpg",
                     L"QuorvelAlbums\\Alps\\Raw\\", L"QuorvelAlbums\\Alps\\Raw\\a.nef", L"QuorvelMattingBoards\\"});
-    Status result = static_cast<Status>(1);
-    const std::vector<SeenBox> boxes = CleanupFromAbout(&result);
-    EXPECT_EQ(result, kOk);
+    const std::vector<SeenBox> boxes = CleanupFromAbout();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Quorvel: 2 imported files or sub folders could not be deleted from " + user +
                                  L".Please run Quorvel repair from Control Panel");
@@ -165,7 +169,7 @@ TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
                                    L"QuorvelMattingBoards\\", L"QuorvelMattingBoards\\17.jpg"});
     wcscpy(gUserSettings->albumsPath, (elsewhere / L"Albums").c_str());
     wcscpy(gUserSettings->mattingsPath, (elsewhere / L"Boards").c_str());
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     // The user's own folders keep everything; the program's default
     // folders are returned to the installed state instead.
     EXPECT_EQ(Listing(elsewhere / L"Albums"), (Names{L"DefaultAlbum1", L"Mine"}));
@@ -186,7 +190,7 @@ TEST(CleanupRepair, TheUserFolderItselfIsNeitherAlbumsNorBoardsFolder) {
                     L"QuorvelMattingBoards\\17.jpg"});
     wcscpy(gUserSettings->albumsPath, user.c_str());
     wcscpy(gUserSettings->mattingsPath, (user + L"\\").c_str());
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     EXPECT_EQ(Listing(user), (Names{L"Quorvel.ini", L"QuorvelAlbums", L"QuorvelHelp.bat", L"QuorvelMattingBoards"}));
     EXPECT_EQ(Listing(user + L"\\QuorvelAlbums"), Names{});
     EXPECT_EQ(Listing(user + L"\\QuorvelMattingBoards"), (Names{L"01.jpg"}));
@@ -216,7 +220,7 @@ TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"stray.txt", L"TempExe\\", L"TempExe\\FenwoldLok.bat", L"TempExe\\locked.txt"});
     wcscpy(gAppState->tempFolder, (user + L"\\TempExe").c_str());
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     EXPECT_TRUE(PathExists((user + L"\\stray.txt").c_str()));
     EXPECT_FALSE(PathExists((user + L"\\TempExe\\FenwoldLok.bat").c_str()));
     EXPECT_FALSE(PathExists((user + L"\\Quorvel.ini").c_str()));
@@ -228,7 +232,7 @@ TEST(CleanupRepair, TheTempFolderGoesFirst) {
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"TempSaver\\", L"TempSaver\\GetPowPl.bat", L"TempSaver\\SetActPlan.bat"});
     wcscpy(gAppState->tempFolder, (user + L"\\TempSaver").c_str());
-    EXPECT_EQ(CleanupRepair(), kOk);
+    EXPECT_EQ(Cleanup(), kOk);
     EXPECT_FALSE(PathExists((user + L"\\TempSaver").c_str()));
     EXPECT_EQ(Setting(IDS_KEY_FONT_NAME, 0), L"Arial");
 }

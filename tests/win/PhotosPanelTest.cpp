@@ -153,7 +153,7 @@ TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
     EXPECT_TRUE(reopened);
     EXPECT_TRUE(gMode.restartRequested) << "the display is rebuilt for the new stitch mode";
 
-    WriteChangedSettings();
+    ASSERT_EQ(WriteChangedSettings(), kOk);
     const std::wstring file = records.settingsFile();
     wchar_t effects[16] = L"", stitch[16] = L"", keys[1024] = L"";
     GetPrivateProfileStringW(L"Header", L"CurrentEffects1", L"", effects, 16, file.c_str());

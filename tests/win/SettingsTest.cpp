@@ -135,7 +135,7 @@ TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
     const wchar_t emoji[] = L"Calm \U0001F333\U0001F30A \u65e5\u672c";
     wcscpy(gUserSettings->phrase[0], greek);
     wcscpy(gUserSettings->phrase[1], emoji);
-    WritePhrases();
+    ASSERT_EQ(WritePhrases(), kOk);
     const std::string bytes = ReadBytes(records.settingsFile());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // created as UTF-16LE
@@ -168,7 +168,7 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
         ReadAllSettings();
         EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
         wcscpy(gUserSettings->phrase[0], greek);
-        WritePhrases();
+        ASSERT_EQ(WritePhrases(), kOk);
         EXPECT_EQ(ReadRaw(file, L"CurrentUserSaying1"), greek);
         EXPECT_EQ(ReadRaw(file, L"ScreenSaverSaying"), L"Back at 3");
         EXPECT_EQ(ReadRaw(file, L"FontName"), L"Georgia");
@@ -182,7 +182,9 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
     ASSERT_TRUE(WriteBytes(file, photo));
     ReadAllSettings();
     BoxWatcher boxes;
-    WritePhrases();
+    const Status refused = WritePhrases();
+    EXPECT_EQ(refused, kErrIniWrite);
+    ShowError(refused);
     EXPECT_EQ(ReadBytes(file), photo);
     EXPECT_EQ(boxes.Boxes().size(), 1u) << "one refusal for the phrases together";
     EXPECT_EQ(GetFileAttributesW((file + L".bak").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -194,7 +196,7 @@ TEST(WriteSettings, ZeroColourIsNotWrittenBack) {
     AlbumView view = {};
     view.textColour = 0;
     gDisplayState->albums[0].view = &view;
-    WriteAllSettings();
+    ASSERT_EQ(WriteAllSettings(), kOk);
     gDisplayState->albums[0].view = nullptr;
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontColor1"), L"16711680");
 }
@@ -208,11 +210,11 @@ TEST(WriteSettings, AfterAPanelOnlyTheGroupsItChangedAreWritten) {
     for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = 0;
     wcscpy(d.albums[0].mattingFile, L"new.jpg");
     NoteSettingsChange(kSettingsBoards);
-    WriteChangedSettings();
+    ASSERT_EQ(WriteChangedSettings(), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg");
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"Monitor2"), L"2");
     wcscpy(d.albums[0].mattingFile, L"newer.jpg");
-    WriteChangedSettings();
+    ASSERT_EQ(WriteChangedSettings(), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg") << "the change was written once";
 }
 
@@ -238,7 +240,7 @@ TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
     d.albums[1].effectsEnabled = 5;
     for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = -1;
     d.monitors[1].album = 1;
-    WriteAllSettings();
+    ASSERT_EQ(WriteAllSettings(), kOk);
 
     const std::wstring file = records.settingsFile();
     EXPECT_EQ(ReadRaw(file, L"CurrentAlbumFolderName1"), L"DefaultAlbum1");
@@ -266,17 +268,22 @@ TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
     EXPECT_EQ(gDisplayState->monitors[1].album, 1);
 }
 
-TEST(WriteSettings, RefusedWriteShowsAndReturns10061) {
+// The write shows nothing itself; the caller's report shows the text.
+TEST(WriteSettings, ARefusedWriteReturns10061WithItsTextAndItsReportShowsIt) {
     ProcessRecords records;
     // A settings "file" that is a folder cannot be written.
     CreateDirectoryW(records.settingsFile().c_str(), nullptr);
     BoxWatcher boxes;
-    // The box is modal on this thread: the watcher has seen it when the write returns.
-    EXPECT_EQ(WriteSettingTextById(IDS_KEY_FONT_NAME, 0, L"Arial"), kErrIniWrite);
+    const Status refused = WriteSettingTextById(IDS_KEY_FONT_NAME, 0, L"Arial");
+    EXPECT_EQ(refused, kErrIniWrite);
+    const std::wstring extra = gErrorLocation.extraText;
+    EXPECT_TRUE(boxes.Boxes().empty());
+    // The box is modal on this thread: the watcher has seen it when the report returns.
+    ShowError(refused);
     const auto seen = boxes.Boxes();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"Quorvel.ini not found in C:\\Users\\CurrentUserName\\AppData\\Local\\Fenwold\\Quorvel");
-    EXPECT_STREQ(gErrorLocation.extraText, seen[0].text.c_str());
+    EXPECT_EQ(extra, seen[0].text);
 }
 
 TEST(ReadSettingText, BadArgumentsGive10001) {
@@ -296,10 +303,10 @@ TEST(WriteSettings, ARegularPhraseFontIsNotStoredAsBold) {
     wcscpy(d.phraseLogFont.lfFaceName, L"Arial");
     d.phraseLogFont.lfWeight = FW_NORMAL;
     d.phraseFont = CreateFontIndirectW(&d.phraseLogFont);
-    WriteSettings(kSettingsFont);
+    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"0");
     d.phraseLogFont.lfWeight = FW_SEMIBOLD;
-    WriteSettings(kSettingsFont);
+    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"1");
     DeleteObject(d.phraseFont);
     d.phraseFont = nullptr;

@@ -235,7 +235,8 @@ TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
     DefaultContent content;
     ChooseNewAlbum(records, 0, L"Hills", 3);
     ASSERT_EQ(SettleAlbumsRoot(), kOk);
-    ASSERT_EQ(PrepareAlbumFolder(0), kOk);
+    int found = 0;
+    ASSERT_EQ(PrepareAlbumFolder(0, &found), kOk);
     ASSERT_EQ(gDisplayState->albums[0].photoCount, 3);
     ASSERT_TRUE(DeleteFileW(UserPath(records, L"QuorvelAlbums\\Hills\\p1001.jpg").c_str()));
     EXPECT_EQ(DecodeAlbum(0), kOk);
@@ -251,7 +252,9 @@ TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     {
         BoxWatcher watcher;
         ASSERT_EQ(SettleAlbumsRoot(), kOk);
-        ASSERT_EQ(PrepareAlbumFolder(0), kOk);
+        int found = 0;
+        ASSERT_EQ(PrepareAlbumFolder(0, &found), kOk);
+        EXPECT_EQ(found, 70);
         EXPECT_TRUE(watcher.Boxes().empty());
     }
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 70);
