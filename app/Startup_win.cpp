@@ -362,7 +362,7 @@ void SwitchPowerPlan() {
 // windows. A failure is returned for the start-up sequence to end the start.
 Status OpenStart(HWND owner, int quick) {
     FillButtonPalette();
-    ReadAllSettings();
+    if (Status s = ReadAllSettings(); s != kOk) return s;
     if (!gMode.cleanupMode)
         if (Status s = PrepareAlbums(); s != kOk) return s;
     if (gMode.configureMode) return OpenHome(owner);

@@ -100,7 +100,10 @@ int wmain() {
     AlbumView& view = *slot.view;
     view.timerInterval = kAlbum1Interval;
     gGlideFrameShown = NoteShown;
-    StartAlbumTimer(0);
+    if (StartAlbumTimer(0) != kOk) {
+        std::printf("the glide could not be paced\n");
+        return 1;
+    }
     Glide(3.0, nullptr, nullptr);
 
     std::vector<LONGLONG> shown, handled, refreshes;

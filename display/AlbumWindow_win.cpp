@@ -277,19 +277,20 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
     return kOk;
 }
 
-void StartAlbumTimer(int album) {
+Status StartAlbumTimer(int album) {
     AlbumView* view = ViewOf(album);
     if (view == nullptr || view->window == nullptr || view->timerInterval <= 0 || view->viewportWidth <= 0 ||
         view->timerRunning)
-        return;
+        return kOk;
     InvalidateRect(view->window, nullptr, FALSE);
     if (GlidesSmoothly()) {
         RestartGlideClock(*view);
-        if (PaceGlide(view->window) != kOk) return;
+        if (Status s = PaceGlide(view->window); s != kOk) return s;
     } else {
         SetTimer(view->window, album + 1, view->timerInterval, nullptr);
     }
     view->timerRunning = 1;
+    return kOk;
 }
 
 void StopAlbumTimer(int album) {
@@ -422,7 +423,7 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
     }
     SetAlbumPhrase(album, text, length);
     ViewOf(album)->timerInterval = static_cast<std::int32_t>(interval);
-    StartAlbumTimer(album);
+    if (Status s = StartAlbumTimer(album); s != kOk) return s;
     gDisplayState->albums[album].windowMade = 1;
     return kOk;
 }

@@ -44,7 +44,9 @@ struct AlbumWindowState {
 // calls it reports them as fatal.
 [[nodiscard]] Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* text, int length);
 [[nodiscard]] Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int height);
-void StartAlbumTimer(int album);
+// The album's timer, or its place among the smooth glide's paced windows
+// (kErrThread when the glide's waiter cannot start).
+[[nodiscard]] Status StartAlbumTimer(int album);
 void StopAlbumTimer(int album);
 [[nodiscard]] Status SizeAlbumView(HWND window, WPARAM type, int album, int clientWidth, int clientHeight);
 // One tick of the glide; after every fifth turn a rebuild of the strip with

@@ -224,12 +224,13 @@ namespace {
 
 // The settings section, read once: the start reads some thirty keys, and each
 // GetPrivateProfileString opens the file again. Values are read from it as
-// that function reads them, into the same buffers.
+// that function reads them, into the same buffers. A name the string table
+// lacks reads as empty, and the first such failure is kept.
 class SectionReader {
 public:
     SectionReader() {
         wchar_t section[kKeyChars], path[kPathChars];
-        if (Section(section) != kOk) return;
+        if ((failure_ = Section(section)) != kOk) return;
         SettingsFilePath(path);
         // A file that cannot be converted is read as the profile functions
         // read it; the first write refuses it, and the user is told then.
@@ -247,19 +248,24 @@ public:
         text_.clear();
     }
 
-    void Text(unsigned keyId, int number, wchar_t* buffer, int bufferBytes) const {
+    Status Failure() const { return failure_; }
+
+    void Text(unsigned keyId, int number, wchar_t* buffer, int bufferBytes) {
         buffer[0] = L'\0';
         wchar_t key[kKeyChars];
-        if (KeyName(keyId, number, key) != kOk) return;
+        if (Status s = KeyName(keyId, number, key); s != kOk) {
+            if (failure_ == kOk) failure_ = s;
+            return;
+        }
         const std::u16string value = ProfileSectionValue(text_, AsU16(key)).value_or(u"");
         const std::u16string_view trimmed =
             TrimLeadingBlanks(std::u16string_view(value).substr(0, static_cast<std::size_t>(bufferBytes / 2 - 1)));
         std::copy(trimmed.begin(), trimmed.end(), reinterpret_cast<char16_t*>(buffer));
         buffer[trimmed.size()] = L'\0';
     }
-    void Text(unsigned keyId, wchar_t* buffer, int bufferBytes) const { Text(keyId, 0, buffer, bufferBytes); }
+    void Text(unsigned keyId, wchar_t* buffer, int bufferBytes) { Text(keyId, 0, buffer, bufferBytes); }
 
-    void Number(unsigned keyId, int number, std::int32_t* value) const {
+    void Number(unsigned keyId, int number, std::int32_t* value) {
         wchar_t text[64];
         Text(keyId, number, text, sizeof text);
         *value = ParseSettingNumber(AsU16(text)).value;
@@ -267,16 +273,17 @@ public:
 
 private:
     std::u16string text_;
+    Status failure_ = kOk;
 };
 
 }  // namespace
 
-void ReadAllSettings() {
+Status ReadAllSettings() {
     UserSettings* s = gUserSettings;
-    if (s == nullptr || gAppState == nullptr) return;
+    if (s == nullptr || gAppState == nullptr) return kOk;
     DisplayState* d = gDisplayState;
     std::int32_t n = 0;
-    const SectionReader read;
+    SectionReader read;
 
     read.Text(IDS_KEY_ALBUMS_PATH, s->albumsPath, sizeof s->albumsPath);
     for (int a = 0; a < 2; ++a)
@@ -316,6 +323,7 @@ void ReadAllSettings() {
     read.Number(IDS_KEY_DEFAULT_POWER_PLAN, 0, &s->useDefaultPowerPlan);
     read.Number(IDS_KEY_TURN_UPRIGHT, 0, &s->turnPhotosUpright);
     read.Number(IDS_KEY_SMOOTH_GLIDE, 0, &s->smoothGlide);
+    return read.Failure();
 }
 
 void FixSettingsDefaults() {

@@ -58,7 +58,9 @@ void SettingsFilePath(wchar_t (&path)[kPathChars]);
 [[nodiscard]] Status WritePhotoOrder(int album);
 std::u16string ReadPhotoOrder(int album);
 
-void ReadAllSettings();
+// Reads every setting; a key name missing from the string table reads as
+// empty, and the first such failure is returned.
+[[nodiscard]] Status ReadAllSettings();
 // Writes every setting from UserSettings and DisplayState, as after a panel
 // in the program. The writes stop at the first the file refuses.
 [[nodiscard]] Status WriteAllSettings();

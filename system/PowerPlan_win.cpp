@@ -25,14 +25,12 @@ constexpr ErrorSite kSwitchBatchSite{kModule, 903};
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 std::u16string U16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 
-// The path of a file in tempFolder; false, with the location set, when it
-// would not fit. A cleanup (About's, or a /d run beside this one) may have
-// removed the folder since the start, so it is made again.
-bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
-    if (PrepareTempFolder() != kOk) return false;
-    if (JoinPath(gAppState->tempFolder, name, path)) return true;
-    SetErrorLocation(QV_SITE(kModule), name);
-    return false;
+// The path of a file in tempFolder. A cleanup (About's, or a /d run beside
+// this one) may have removed the folder since the start, so it is made again.
+Status TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
+    if (Status s = PrepareTempFolder(); s != kOk) return s;
+    if (JoinPath(gAppState->tempFolder, name, path)) return kOk;
+    return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
 }
 
 // Writes `line` as the batch file `name` of the temporary folder and runs
@@ -40,7 +38,7 @@ bool TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
 // failure is located at `runSite`.
 Status RunBatch(const wchar_t* name, const std::string& line, ErrorSite runSite, HANDLE output = nullptr) {
     wchar_t batch[kPathChars];
-    if (!TempFile(name, batch)) return kErrInvalidArgument;
+    if (Status s = TempFile(name, batch); s != kOk) return s;
     if (Status s = WriteBatchFile(batch, line); s != kOk) return s;
     if (Status s = RunAndWait(batch, RunStyle::Quiet, output); s != kOk) {
         SetErrorLocation(runSite, batch);
@@ -84,7 +82,7 @@ Status CapturePowerPlan(CapturedPlan* captured) {
     gDisplayState->startingPlanName[0] = L'\0';
     gDisplayState->startingPlanId[0] = L'\0';
     wchar_t output[kPathChars];
-    if (!TempFile(L"ActivePowerPlan.txt", output)) return kErrInvalidArgument;
+    if (Status s = TempFile(L"ActivePowerPlan.txt", output); s != kOk) return s;
     // The program opens the output file itself, so its name never passes
     // through cmd.
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};

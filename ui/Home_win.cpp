@@ -273,7 +273,7 @@ Status RunRequestedPanel(HWND owner) {
         ShowError(WriteAllSettings());
         if (status == kOk) {
             if (!gMode.restartRequested) {
-                for (int album = 0; album < kAlbumCount; ++album) StartAlbumTimer(album);
+                for (int album = 0; album < kAlbumCount; ++album) ShowError(StartAlbumTimer(album));
             } else {
                 // The rebuild replaces the album windows, `owner` among
                 // them: the new ones belong to the program's owner window,

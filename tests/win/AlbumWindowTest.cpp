@@ -188,13 +188,13 @@ TEST(AlbumWindows, ADpiChangeOnAlbumTwoRestartsTheWholeDisplay) {
 TEST(AlbumWindows, SmoothGlideDrawsWhenItsWaiterAsksAndStopsWithTheWindow) {
     ProcessRecords records;
     ASSERT_TRUE(WritePrivateProfileStringW(L"Header", L"SmoothGlide", L"1", records.settingsFile().c_str()));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     TwoAlbumWindows windows;
     ASSERT_TRUE(windows.made);
     const HWND window = View(0).window;
     const std::int32_t startX = View(0).pan.centreX;
     View(0).timerInterval = kAlbum1Interval;
-    StartAlbumTimer(0);
+    ASSERT_EQ(StartAlbumTimer(0), kOk);
     EXPECT_FALSE(KillTimer(window, 1)) << "no window timer";
     int frames = 0;
     const DWORD giveUp = GetTickCount() + 20000;

@@ -376,7 +376,7 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
     for (int upright : {0, 1, 0}) {
         SCOPED_TRACE(upright);
         ASSERT_EQ(WriteSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, upright), kOk);
-        ReadAllSettings();
+        EXPECT_EQ(ReadAllSettings(), kOk);
         ASSERT_EQ(DecodeAlbum(0), kOk);
         for (int k = 0; k < 8; ++k) {
             SCOPED_TRACE(k);

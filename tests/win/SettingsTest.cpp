@@ -35,7 +35,7 @@ TEST(ReadAllSettings, MissingOrBlankValuesGetTheirDefaultsAfterStartUp) {
     ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
                                Ini({L"CurrentUserSaying1=  ALL IS WELL!", L"FontSize=0", L"English=0", L"Spanish=1",
                                     L"Monitor3=2", L"Monitor2=0", L"FontColor1=0", L"FontColor2=255"})));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     FixSettingsDefaults();
     EXPECT_STREQ(gUserSettings->fontName, L"Milano LET");
     EXPECT_STREQ(gUserSettings->phrase[0], L"ALL IS WELL!");
@@ -56,7 +56,7 @@ TEST(ReadAllSettings, ReadsEachValueAsGetPrivateProfileStringDoes) {
     ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
                                Ini({L"CurrentUserSaying1 =  \"ALL IS WELL!\"  ", L"currentusersaying2='I GOT THIS!\"",
                                     L"FontName=\t'Georgia'", L"FontSize= 12 ", L"FontSize=40"})));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     EXPECT_STREQ(gUserSettings->phrase[0], L"ALL IS WELL!");
     EXPECT_EQ(gUserSettings->phrase[0], ReadRaw(records.settingsFile(), L"CurrentUserSaying1"));
     EXPECT_EQ(gUserSettings->phrase[1], ReadRaw(records.settingsFile(), L"CurrentUserSaying2"));
@@ -66,7 +66,7 @@ TEST(ReadAllSettings, ReadsEachValueAsGetPrivateProfileStringDoes) {
 
 TEST(ReadAllSettings, NoFontSizeKeyGivesMinus72AndNoFileReadsEmpty) {
     ProcessRecords records;
-    ReadAllSettings();  // no file at all
+    EXPECT_EQ(ReadAllSettings(), kOk);  // no file at all
     FixSettingsDefaults();
     EXPECT_EQ(gUserSettings->fontSize, -72);
     EXPECT_STREQ(gUserSettings->albumsPath, L"");
@@ -82,7 +82,7 @@ TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
              L"CurrentMatting2=sox.jpg", L"ScreenSaverSaying=OUT TO LUNCH UNTIL 2:00", L"FontName=Georgia",
              L"FontBold=1", L"FontItalic=1", L"CurrentEffects1=3", L"CurrentEffects2=1", L"CurrentStitchMode1=2",
              L"CurrentStitchMode2=0", L"UseDefaultPowerPlan=1", L"Monitor1=1", L"Monitor6=2"})));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     EXPECT_EQ(gUserSettings->fontSize, 72);
     EXPECT_STREQ(gUserSettings->albumFolderName[0], L"Autumn");
     EXPECT_STREQ(gUserSettings->albumFolderName[1], L"Coast");
@@ -114,7 +114,7 @@ TEST(ReadAllSettings, AFontSizeTheFontDialogDoesNotOfferIsHeldToItsRange) {
                                                              {L"FontSize=40", 40}};
     for (const auto& [line, size] : sizes) {
         ASSERT_TRUE(WriteUtf16File(records.settingsFile(), Ini({line})));
-        ReadAllSettings();
+        EXPECT_EQ(ReadAllSettings(), kOk);
         EXPECT_EQ(gUserSettings->fontSize, size) << line;
     }
 }
@@ -125,7 +125,7 @@ TEST(ReadAllSettings, AMonitorValueThatNamesNoAlbumLeavesTheMonitorWithout) {
     ProcessRecords records;
     ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
                                Ini({L"Monitor1=-1e30", L"Monitor2=65538", L"Monitor3=1e30", L"Monitor4=3"})));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     for (int m = 0; m < 4; ++m) EXPECT_EQ(gDisplayState->monitors[m].album, -1) << "Monitor" << m + 1;
 }
 
@@ -140,7 +140,7 @@ TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // created as UTF-16LE
     gUserSettings->phrase[0][0] = gUserSettings->phrase[1][0] = L'\0';
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     EXPECT_STREQ(gUserSettings->phrase[0], greek);
     EXPECT_STREQ(gUserSettings->phrase[1], emoji);
 }
@@ -165,7 +165,7 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
         ProcessRecords records;
         const std::wstring file = records.settingsFile();
         ASSERT_TRUE(WriteBytes(file, bytes));
-        ReadAllSettings();
+        EXPECT_EQ(ReadAllSettings(), kOk);
         EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
         wcscpy(gUserSettings->phrase[0], greek);
         ASSERT_EQ(WritePhrases(), kOk);
@@ -180,7 +180,7 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
     const std::wstring file = records.settingsFile();
     const std::string photo("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00", 14);
     ASSERT_TRUE(WriteBytes(file, photo));
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     BoxWatcher boxes;
     const Status refused = WritePhrases();
     EXPECT_EQ(refused, kErrIniWrite);
@@ -261,7 +261,7 @@ TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
 
     UserSettings before = s;
     std::memset(&s, 0, sizeof s);
-    ReadAllSettings();
+    EXPECT_EQ(ReadAllSettings(), kOk);
     EXPECT_STREQ(s.albumFolderName[1], before.albumFolderName[1]);
     EXPECT_STREQ(s.mattingsPath, before.mattingsPath);
     EXPECT_EQ(s.stitchMode[1], 2);
