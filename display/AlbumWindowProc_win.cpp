@@ -13,11 +13,9 @@
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Hooks_win.h"
-#include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/GlidePacer_win.h"
 #include "display/Monitors_win.h"
-#include "res/resource.h"
 
 namespace quorvel {
 

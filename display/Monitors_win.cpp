@@ -8,7 +8,6 @@
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
-#include "base/Utilities_win.h"
 #include "display/MonitorMapping.h"
 
 namespace quorvel {
