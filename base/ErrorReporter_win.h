@@ -1,7 +1,14 @@
-// Every failure is a numbered code. The site where it arises records where
-// (SetErrorLocation, plus extraText and windowsError where it has them);
-// callers pass the first non-zero code up unchanged; the boundary logs it once
-// and shows it once (ShowError), or raises it as FatalError (RaiseFatal) for the start-up frames.
+// Every failure is a numbered Status, which no caller can drop unseen. The
+// site where it arises records where (Fail or SetErrorLocation, plus
+// extraText and windowsError where it has them) and returns the code; callers
+// pass the first non-zero code up unchanged, and a function either returns a
+// code or raises, never both. The boundary decides, and this reporter is the
+// one place below ui/ that shows a box: a window or dialog procedure, or a
+// start-up step the program goes on from, logs and shows it once
+// (ShowError); the start-up sequence raises it as FatalError (RaiseFatal),
+// and the frame that catches it shows it (ShowFatal) and ends the process or
+// the display. A failure that costs only what failed is one log row
+// (LogFailure).
 #pragma once
 #include <string>
 
