@@ -56,7 +56,7 @@ bool FileExists(const wchar_t* path, Status* code);
 // How RunAndWait starts a program. Shown: as the user would, its console
 // window included, whatever it ends with. Quiet: a batch file run for its
 // work alone (POWERCFG) opens no console window over the albums, and its
-// exit code is its answer: anything but 0 is 10014.
+// exit code is its answer: anything but 0 is kErrAppFailed.
 enum class RunStyle { Shown, Quiet };
 // cmd takes a batch file's path from its command line, where it strips the
 // quotes around a path holding & ( ) ^ and expands %...%: the path reaches
@@ -66,7 +66,7 @@ enum class RunStyle { Shown, Quiet };
 [[nodiscard]] Status RunAndWait(const wchar_t* path, RunStyle style = RunStyle::Shown, HANDLE output = nullptr);
 // Writes `text` as the whole of a batch file, replacing any older one. cmd
 // reads a batch file in the console's code page, so the text must be plain
-// ASCII, the same in every code page (anything else is 10001); a folder's
+// ASCII, the same in every code page (anything else is kErrInvalidArgument); a folder's
 // name reaches a batch file through the environment, or is not needed.
 [[nodiscard]] Status WriteBatchFile(const wchar_t* path, std::string_view text);
 [[nodiscard]] Status RunDisplaySettings();

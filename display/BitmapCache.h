@@ -84,8 +84,8 @@ public:
 // words as every BMP row is (a width that is a multiple of 4 needs none).
 // The rows go to the sink a band of about 1 MB at a time, so no copy of the
 // whole file is made (and Wine writes one huge buffer ten times slower than
-// the same bytes in bands). Codes: 10001 an inconsistent block, 10034 no
-// memory for a band, 10036 the sink refused a write.
+// the same bytes in bands). Codes: kErrInvalidArgument an inconsistent block, kErrMemory no
+// memory for a band, kErrDiskWrite the sink refused a write.
 [[nodiscard]] Status WriteCacheFile(const PixelBlock& block, ByteSink& sink);
 
 // The same file's bytes in memory.
@@ -93,18 +93,18 @@ public:
 
 // Reads the headers and, when `block` is given, the pixels, top row first.
 // Without a block only the header values are given; the block's rows come
-// without the file's padding. Codes: 10001 not a BMP
-// or a broken header, 10053 impossible dimensions, 10060
-// a colour table, 10082 not 24 bits per
-// pixel or compressed, 10036 the file is shorter than its headers say,
-// 10034 no memory. The caller's old block is released first.
+// without the file's padding. Codes: kErrInvalidArgument not a BMP
+// or a broken header, kErrImageDimension impossible dimensions, kErrColourTable
+// a colour table, kErrBitsPerPixel not 24 bits per
+// pixel or compressed, kErrDiskWrite the file is shorter than its headers say,
+// kErrMemory no memory. The caller's old block is released first.
 [[nodiscard]] Status ReadCacheBitmap(ByteSource& source, CacheBitmapInfo* info, PixelBlock* block);
 
 // Reads the pixels of a cache file whose headers ReadCacheBitmap gave as
 // `info` straight into the rows of `strip`, top row first from (byteOffset,
 // topRow) on: row by row from the source's bytes when it holds them, else a
 // band of rows at a time. No block of the whole photo is made.
-// 10001 when the photo does not fit there, else ReadCacheBitmap's codes.
+// kErrInvalidArgument when the photo does not fit there, else ReadCacheBitmap's codes.
 [[nodiscard]] Status ReadCacheRowsInto(ByteSource& source, const CacheBitmapInfo& info, PixelBlock& strip,
                                        std::size_t byteOffset, std::int32_t topRow);
 

@@ -14,15 +14,15 @@ namespace quorvel {
 // Decodes one photo file with GDI+: 24-bit pixels, top row first, the width
 // cut down to a multiple of 4. With readProperties the photo's property
 // items and its date taken are kept in the record too (ReadPhotoProperties).
-// Codes 10053, 10040, 10034.
+// Codes kErrImageDimension, kErrGdiplus, kErrMemory.
 [[nodiscard]] Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record);
 
 // Start-up's own rule for a photo of an album, which the import and an
 // album change apply too before they copy or commit anything, so that no
 // album they make stops a start: the photo, once it is `name` in the album
-// folder `album`, and its cache copy lie within the path limit (10001), the
+// folder `album`, and its cache copy lie within the path limit (kErrInvalidArgument), the
 // file at `source` decodes (DecodePhoto's codes), and its smaller side is at
-// least 100 pixels, 20 in preview mode (10050).
+// least 100 pixels, 20 in preview mode (kErrPhotoTooSmall).
 [[nodiscard]] Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_t* name, int type);
 
 // A photo an album cannot show, and the code that says why.
@@ -48,7 +48,7 @@ std::vector<RefusedPhoto> TakeUntoldRefusedPhotos();
 // a photo whose copy the reader refuses keeps its pixels).
 // A photo that CheckAlbumPhoto's rule refuses costs only itself: it is left
 // out with one error-log row a run, and an album left with no photo gives
-// 10023. A failure that is not the photo's own (the cache folder or a copy
+// kErrMissingPhotos. A failure that is not the photo's own (the cache folder or a copy
 // cannot be written) ends the decoding.
 enum class PhotoItems { kSkip, kRead };
 enum class PhotoPixels { kHold, kSizesOnly };
@@ -78,7 +78,7 @@ void ReleaseAlbumPixels(int album);
 
 // Reads the cache copy of the album's photo `photo`, whose record holds only
 // its sizes, straight into the strip from (byteOffset, topRow) on. A copy
-// whose size no longer matches the record gives 10053.
+// whose size no longer matches the record gives kErrImageDimension.
 [[nodiscard]] Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset,
                                       std::int32_t topRow);
 

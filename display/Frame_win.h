@@ -23,20 +23,20 @@ std::int32_t MattingBandWidth();
 void FillTopDownHeader(BITMAPINFOHEADER& header, std::int32_t width, std::int32_t height);
 
 // Makes the album's view (text colour and phrase from the settings) and, for
-// album 0, the phrase font from the font settings. 10001 when a process
+// album 0, the phrase font from the font settings. kErrInvalidArgument when a process
 // record is missing.
 [[nodiscard]] Status PrepareAlbumView(int album);
 
 // Creates the phrase font from DisplayState's LOGFONTW, first resetting an
-// empty face name to the default description. 10006 when GDI refuses.
+// empty face name to the default description. kErrCreateFont when GDI refuses.
 [[nodiscard]] Status CreatePhraseFont();
 
 // Cuts the B x B tile from the top-left corner of the album's matting
-// thumbnail. 10001 without a view, or for a thumbnail not above 19 pixels a
+// thumbnail. kErrInvalidArgument without a view, or for a thumbnail not above 19 pixels a
 // side or smaller than the tile.
 [[nodiscard]] Status BuildMattingTile(int album);
 
-// Tiles the four bands of the view's memory bitmap. 10051 when a tile is not
+// Tiles the four bands of the view's memory bitmap. kErrBitmapDisplay when a tile is not
 // drawn whole.
 [[nodiscard]] Status DrawMattingTiles(int album);
 
@@ -51,7 +51,7 @@ void SetAlbumPhrase(int album, const wchar_t* text, int length);
 void DrawPhraseText(HDC dc, RECT area, const wchar_t* text, COLORREF colour, UINT format);
 
 // The album's tile repeated across the top of `dc`, from (0, 0) to `width`.
-// 10001 without a tile; 10051 when GDI draws fewer rows than the tile has.
+// kErrInvalidArgument without a tile; kErrBitmapDisplay when GDI draws fewer rows than the tile has.
 [[nodiscard]] Status DrawTileRow(HDC dc, int album, int width);
 
 // A 32-bit top-down DIB section of width x height and its pixels, so that
@@ -65,7 +65,7 @@ HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std
 // or to the album window's own device context when target is nullptr.
 // It never waits: pacing the frames is the caller's (the window timer).
 // Returns 0 without drawing while the view lacks a viewport or a tile;
-// 10051 when GDI draws fewer rows than asked; 10001 without a window context.
+// kErrBitmapDisplay when GDI draws fewer rows than asked; kErrInvalidArgument without a window context.
 [[nodiscard]] Status DrawAlbumFrame(int album, int repaint, HDC target);
 
 }  // namespace quorvel

@@ -19,7 +19,7 @@ constexpr UINT kGlideFrameMessage = WM_APP + 17;
 LONGLONG GlideClock();
 
 // Adds the window to the paced ones, starting the thread with the first.
-// 10000 when the thread cannot be started.
+// kErrThread when the thread cannot be started.
 [[nodiscard]] Status PaceGlide(HWND window);
 // Takes the window out; the thread ends, and is waited for, with the last.
 void StopPacingGlide(HWND window);

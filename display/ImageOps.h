@@ -33,7 +33,7 @@ PixelBlock Halve(const PixelBlock& photo);
 // The block-replacing forms the panel uses: the photo gets the transformed
 // (or halved) pixels, every one of them (the cache writes rows of any
 // width), or stays unchanged on failure. An empty photo is left alone (0).
-// Unknown kind: 10001; no memory: 10034; a half with no pixels: 10053.
+// Unknown kind: kErrInvalidArgument; no memory: kErrMemory; a half with no pixels: kErrImageDimension.
 [[nodiscard]] Status TransformPixels(PixelBlock& photo, int kind);
 [[nodiscard]] Status HalvePixels(PixelBlock& photo);
 

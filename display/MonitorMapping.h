@@ -86,7 +86,7 @@ struct AlbumRect {
 
 // The bounding rectangle of the album's monitors, one row short of the
 // inclusive height; outside the screen saver, of their work areas (each
-// kept within its monitor). 10055 when no monitor shows the album, 10012
+// kept within its monitor). kErrNoMonitorsMapped when no monitor shows the album, kErrNotPositive
 // when nothing of it is left free.
 [[nodiscard]] Status AlbumAreaOf(const MonitorTable& table, int album, bool saverMode, AlbumRect* area);
 

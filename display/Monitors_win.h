@@ -12,9 +12,9 @@ MonitorTable TableFromState();
 void TableToState(const MonitorTable& table);
 // Fills the monitor table and the primary index; returns the count (0-6).
 int EnumerateMonitors();
-// 0, or 10081 when no monitor is attached. Preview mode does nothing.
+// 0, or kErrNoMonitors when no monitor is attached. Preview mode does nothing.
 [[nodiscard]] Status MapAlbumsToMonitors();
-// Position and size of the album's window, or 10055 when no monitor shows it.
+// Position and size of the album's window, or kErrNoMonitorsMapped when no monitor shows it.
 [[nodiscard]] Status AlbumArea(int album, int* x, int* y, int* width, int* height);
 // The work area of the monitor nearest (x, y), right and bottom exclusive:
 // the monitor less the taskbar and other docked bars, on whichever side.

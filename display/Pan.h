@@ -34,7 +34,7 @@ enum class PanOutcome { Moved, Turned };
 
 // One tick: copies the viewport out of the strip at the current centre and
 // moves one step, or, when the viewport would leave the strip, steps back
-// and turns. 10001 for sizes that cannot pan; 10054 when the window does
+// and turns. kErrInvalidArgument for sizes that cannot pan; kErrTopLeft when the window does
 // not lie inside the strip.
 [[nodiscard]] Status PanOnce(const PixelBlock& strip, PanState& pan, const FramePixels& viewport, PanOutcome* outcome);
 
@@ -52,7 +52,7 @@ std::int64_t GlidePosition(std::int64_t elapsed, std::int64_t frequency, std::in
 // The smooth glide's frame, `fraction`/256 of a tick past the pan: the
 // viewport drawn between the window the next tick shows and the one after
 // it. At a corner, where the next tick turns or the one after would leave
-// the strip, the frame holds on the last whole window. 10001 and 10054 as
+// the strip, the frame holds on the last whole window. kErrInvalidArgument and kErrTopLeft as
 // PanOnce.
 [[nodiscard]] Status DrawGlide(const PixelBlock& strip, const PanState& pan, std::int32_t fraction,
                                const FramePixels& viewport);

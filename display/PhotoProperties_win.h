@@ -14,7 +14,7 @@ namespace quorvel {
 
 // Replaces the record's property items with every item of the open image,
 // in GDI+'s order, and sets its date taken. A GDI+ failure stays the image's
-// last status and leaves the photo without items; no memory gives 10034.
+// last status and leaves the photo without items; no memory gives kErrMemory.
 // When GDI+ hands out no EXIF directory (Wine gives none for JPEG files and
 // only the first directory of TIFF files), a JPEG or TIFF photo file at
 // `path` is read as well and the items GDI+ did not give are added after

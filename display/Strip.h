@@ -36,8 +36,8 @@ struct StripSize {
 };
 
 // Width: the photo widths summed, plus a gap after every photo but the last
-// in collage mode. Height: the tallest photo. 10001 for a photo without
-// pixels or size; 10034 when a row of the strip would not fit in 32 bits.
+// in collage mode. Height: the tallest photo. kErrInvalidArgument for a photo without
+// pixels or size; kErrMemory when a row of the strip would not fit in 32 bits.
 [[nodiscard]] Status MeasureStrip(std::span<const PhotoRecord> photos, int stitchMode, StripSize& size);
 
 // The strip row where a collage photo of the given height starts: it sits in
@@ -69,18 +69,18 @@ using PlacePhoto = std::function<Status(std::size_t photo, PixelBlock& strip, st
 
 // Softens each seam of a joined strip: for seam i, the first height(i) rows
 // of the 30 pixels straddling the seam between photo i and i+1. Needs at least
-// two widths; fewer leave the strip alone. 10001 for mismatched lists or a
-// height above the strip's, 10047 when a band would reach outside a row.
+// two widths; fewer leave the strip alone. kErrInvalidArgument for mismatched lists or a
+// height above the strip's, kErrMemoryAccess when a band would reach outside a row.
 [[nodiscard]] Status BlurSeams(PixelBlock& strip, std::span<const std::int32_t> widths,
                                std::span<const std::int32_t> heights);
 
 // Softens the seam band that starts `start` bytes into each of the strip's
-// first `rows` rows. 10047 when the band would reach outside a row.
+// first `rows` rows. kErrMemoryAccess when the band would reach outside a row.
 [[nodiscard]] Status BlurSeamAt(PixelBlock& strip, std::int64_t start, std::int32_t rows);
 
 // Copies rows firstRow .. firstRow + rowCount - 1 of a photo into the strip
 // at (byteOffset, topRow + firstRow), recoloured by effectBits (0 none);
-// rows past the photo's foot or the strip's are left out. 10034 when the
+// rows past the photo's foot or the strip's are left out. kErrMemory when the
 // recolouring's band cannot be had.
 [[nodiscard]] Status CopyPhotoRows(const PixelBlock& photo, int effectBits, std::size_t byteOffset, std::int32_t topRow,
                                    std::int32_t firstRow, std::int32_t rowCount, PixelBlock& strip);
@@ -93,7 +93,7 @@ void BlackenColumn(PixelBlock& strip, std::size_t byteOffset, std::size_t bytes,
 // Blurs one 30-pixel row of the seam band in place (90 bytes, blue-green-red).
 // Each blurred pixel is the integer mean of a window of the unblurred row;
 // the windows narrow towards the band's ends, and pixels 0 to 2 and 29 keep
-// their value. 10047 if a window would reach outside the row.
+// their value. kErrMemoryAccess if a window would reach outside the row.
 [[nodiscard]] Status BlurSeamRow(std::uint8_t* row);
 
 // The first window position and width used for band pixel p (0..29); a width
@@ -106,8 +106,8 @@ BlurWindow SeamBlurWindow(std::int32_t p);
 
 // Copies `rows` rows of viewport.width pixels out of the strip, starting at
 // strip pixel (left, top), into the top rows of the viewport, widening each
-// pixel to 32 bits on the way. 10054 when the window does not lie inside the
-// strip, 10001 for an empty block.
+// pixel to 32 bits on the way. kErrTopLeft when the window does not lie inside the
+// strip, kErrInvalidArgument for an empty block.
 [[nodiscard]] Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t rows,
                                      const FramePixels& viewport);
 
@@ -116,7 +116,7 @@ BlurWindow SeamBlurWindow(std::int32_t p);
 // pixel away at (left + dx, top + dy) (one of dx, dy is 0, the other 1 or
 // -1), weighted weight/256 toward the neighbour. Weight 0 is
 // CopyStripWindow and reads nothing of the neighbour; otherwise both windows
-// must lie inside the strip (10054). 10001 for a weight outside 0..255 or
+// must lie inside the strip (kErrTopLeft). kErrInvalidArgument for a weight outside 0..255 or
 // another step.
 [[nodiscard]] Status BlendStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t top, std::int32_t dx,
                                       std::int32_t dy, std::int32_t weight, std::int32_t rows,

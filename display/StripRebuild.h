@@ -30,7 +30,7 @@ struct ColumnSpan {
 };
 
 // Starts a rebuild with effectBits over a strip the photos were joined into
-// in stitchMode. 10001 when the strip does not have the photos' joined size.
+// in stitchMode. kErrInvalidArgument when the strip does not have the photos' joined size.
 [[nodiscard]] Status BeginStripRebuild(std::span<const PhotoRecord> photos, int stitchMode, const PixelBlock& strip,
                                        int effectBits, StripRebuildState& state);
 
@@ -39,8 +39,8 @@ struct ColumnSpan {
 // between new and old colours: a frame shows either the old colours or the
 // new, never a cut between them. Should the frame have reached that edge,
 // the photos it shows are finished at once instead. The state stops running
-// once the strip is done. 10001 for a strip or photos other than at the
-// start; 10034 or 10047 as JoinPhotos.
+// once the strip is done. kErrInvalidArgument for a strip or photos other than at the
+// start; kErrMemory or kErrMemoryAccess as JoinPhotos.
 [[nodiscard]] Status ContinueStripRebuild(std::span<const PhotoRecord> photos, int stitchMode, PixelBlock& strip,
                                           StripRebuildState& state, std::int64_t pixels, ColumnSpan shown);
 

@@ -9,15 +9,15 @@ namespace quorvel {
 // Deletes photo `photo` of album `album` for good: its cache copy, then the
 // photo file of the album's own type with the cache copy's name (a file of
 // the same name and another type, such as a camera's RAW file, stays), then
-// its record, pixels and properties. 10044 (shown by the caller) for an
-// album's only photo; 10045 when a file cannot be deleted; 10015 when the
-// photo file has gone; 10001 for a selection out of range.
+// its record, pixels and properties. kErrLastPhoto (shown by the caller) for an
+// album's only photo; kErrDeleteFile when a file cannot be deleted; kErrFindFirstFile when the
+// photo file has gone; kErrInvalidArgument for a selection out of range.
 [[nodiscard]] Status DeleteAlbumPhoto(int album, int photo);
 
 // Reads the EXIF items and date taken of photo `photo` of album `album` from
 // its photo file into its record. A photo file that cannot be opened as a
-// picture leaves the record as it is, as decoding would; 10034 no memory;
-// 10001 for a selection out of range.
+// picture leaves the record as it is, as decoding would; kErrMemory no memory;
+// kErrInvalidArgument for a selection out of range.
 [[nodiscard]] Status ReadAlbumPhotoItems(int album, int photo);
 
 // Swaps photo `photo` with its neighbour in `direction` (-1 towards the

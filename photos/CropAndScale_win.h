@@ -19,9 +19,9 @@ constexpr std::size_t ScaledBytes(std::int32_t width, std::int32_t height) {
 // Writes a targetWidth x targetHeight 24-bit picture (top row first, rows
 // ScaledRowBytes apart) of the centred `percent` share of source into
 // destination, which must hold ScaledBytes(targetWidth, targetHeight) bytes.
-// 10001 for missing pixels or destination, sizes of 0 or less, a percent
-// not above 0 or above 100, or a destination too small; 10040 for GDI+
-// failures and 10034 for no memory. GDI+ must be started.
+// kErrInvalidArgument for missing pixels or destination, sizes of 0 or less, a percent
+// not above 0 or above 100, or a destination too small; kErrGdiplus for GDI+
+// failures and kErrMemory for no memory. GDI+ must be started.
 [[nodiscard]] Status CropAndScale(const PixelBlock& source, std::int32_t targetWidth, std::int32_t targetHeight,
                                   double percent, std::uint8_t* destination, std::size_t destinationBytes);
 

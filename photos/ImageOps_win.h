@@ -9,7 +9,7 @@ namespace quorvel {
 
 // Turns or flips photo `photo` of album `album` (TransformKind) and rewrites
 // its cache file. Nothing is done (0) for a selection out of range or a
-// photo without pixels. 10034 (no memory) and 10053 (nothing left after the
+// photo without pixels. kErrMemory (no memory) and kErrImageDimension (nothing left after the
 // width cut) leave the photo as it was; cache writing errors as the writer
 // gives them.
 [[nodiscard]] Status TransformAlbumPhoto(int album, int photo, int kind);
@@ -17,7 +17,7 @@ namespace quorvel {
 // Halves every photo of the album in order, rewriting each cache file; the
 // first failure stops, and photos already halved stay halved. When any
 // photo's half would be smaller than the album photos' smallest side, which
-// every later start would refuse, nothing is halved: 10050, whose text the
+// every later start would refuse, nothing is halved: kErrPhotoTooSmall, whose text the
 // caller shows.
 [[nodiscard]] Status HalveAlbumPhotos(int album);
 

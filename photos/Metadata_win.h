@@ -15,7 +15,7 @@ namespace quorvel {
 const PropertyItem* FindPhotoProperty(int album, int photo, std::uint32_t tag);
 
 // The list's labels, words and formats from the string table; a missing
-// entry gives 10017 (with its id as the error detail).
+// entry gives kErrResourceString (with its id as the error detail).
 [[nodiscard]] Status LoadPropertyTexts(PropertyTexts& texts);
 
 }  // namespace quorvel

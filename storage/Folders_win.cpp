@@ -32,7 +32,7 @@ bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kP
 // `from` into `to`, and nothing else found there: every account of the
 // machine may add files and folders to it. A shipped file that folder lacks
 // is left out. With `replace`, a copy already in `to` is put back as
-// installed and a failed copy stops with 10033. Without it, a file in `to`
+// installed and a failed copy stops with kErrCopyFile. Without it, a file in `to`
 // stays as it is, and a copy that fails is left to the command that needs
 // the file, which reports it there.
 Status CopyShippedFiles(const wchar_t* from, const wchar_t* to, bool replace) {

@@ -17,7 +17,7 @@ namespace quorvel {
 void RestoreShippedFiles();
 [[nodiscard]] Status WriteRegistryRecord();
 // A text value of the program's own registry record: `chars` characters of
-// buffer; 10075 when the value is not there.
+// buffer; kErrRegistryMissing when the value is not there.
 [[nodiscard]] Status ReadRecordText(const wchar_t* name, wchar_t* buffer, int chars);
 [[nodiscard]] Status WriteRecordText(const wchar_t* name, const wchar_t* text);
 

@@ -9,7 +9,7 @@
 namespace quorvel {
 
 // Makes the installed "Quorvel.scr" the active screen saver; never names a
-// file that is not there (10038).
+// file that is not there (kErrFileMissing).
 [[nodiscard]] Status InstallScreenSaver();
 // Puts back the saver the user had, with screen saving on or off as it was;
 // "(None)" when nothing was kept.

@@ -7,16 +7,16 @@ namespace quorvel {
 
 constexpr int kDesktopValueBytes = 512;
 
-// Reads a text value into buffer (kDesktopValueBytes bytes). 10075 when the
-// value does not exist, 10074 when it does not fit, 10048 otherwise.
+// Reads a text value into buffer (kDesktopValueBytes bytes). kErrRegistryMissing when the
+// value does not exist, kErrRegistryBuffer when it does not fit, kErrReadRegistry otherwise.
 [[nodiscard]] Status ReadDesktopValue(const wchar_t* name, wchar_t* buffer);
 
-// Writes a text value (REG_SZ): 10042 when the key cannot be opened, 10043
+// Writes a text value (REG_SZ): kErrOpenRegistry when the key cannot be opened, kErrWriteRegistry
 // when the value cannot be written.
 [[nodiscard]] Status WriteDesktopValue(const wchar_t* name, const wchar_t* text);
 
-// Removes a value; one that is not there is no error. 10042 when the key
-// cannot be opened, 10043 when the value cannot be removed.
+// Removes a value; one that is not there is no error. kErrOpenRegistry when the key
+// cannot be opened, kErrWriteRegistry when the value cannot be removed.
 [[nodiscard]] Status DeleteDesktopValue(const wchar_t* name);
 
 // The program's screen saver: "Quorvel.scr" in installFolder.

@@ -11,7 +11,7 @@ namespace quorvel {
 
 // Opens the dialog titled and filtered by the two string-table texts.
 // *chosen is false after Cancel; a failure of the dialog itself (a result
-// too long for its buffer among them) is 10057 with the dialog's own code.
+// too long for its buffer among them) is kErrWindowsApi with the dialog's own code.
 [[nodiscard]] Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelection* selection,
                                  bool* chosen);
 

@@ -17,7 +17,7 @@ constexpr int kSmallestBoardSide = 100;
 [[nodiscard]] Status OpenMattingsPanel(HWND owner);
 
 // 0 when the file decodes and its shorter side is at least
-// kSmallestBoardSide; 10049 when it is smaller, the decoder's code when it
+// kSmallestBoardSide; kErrMattingTooSmall when it is smaller, the decoder's code when it
 // does not decode. Both the click and the import ask this first.
 [[nodiscard]] Status CheckBoardFile(const wchar_t* path);
 

@@ -101,7 +101,7 @@ struct PanelMenuItem {
 struct PanelDescription {
     int largeTemplate = 0;
     int smallTemplate = 0;
-    ErrorSite site{};       // recorded with 10005
+    ErrorSite site{};       // recorded with kErrCreateDialog
     int panelRequest = -1;  // PanelId cleared at the end, or -1
     std::span<const GlyphButtonSpec> buttons{};
     std::span<const int> colouredControls{};  // statics and group boxes in the text colour
@@ -118,7 +118,7 @@ struct PanelDescription {
 };
 
 // Shows the exception being handled as the panels do: a FatalError's text
-// in a box, anything else as 10034 (only an allocation fails that way
+// in a box, anything else as kErrMemory (only an allocation fails that way
 // here). Call it only from inside a catch block.
 void ReportPanelException(HWND window);
 
@@ -159,8 +159,8 @@ UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM wParam, LPARA
 std::wstring LoadFilterList(unsigned textId);
 // Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
 [[nodiscard]] Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels);
-// The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
-// carry padding, 10060 for fewer than 16 bits per pixel.
+// The reading part of LoadButtonTemplate: kErrWidthNotMultipleOf4 when the 24-bit rows would
+// carry padding, kErrColourTable for fewer than 16 bits per pixel.
 [[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
 // A control larger than width x height is made that size, centred where
 // the dialog laid it out.

@@ -7,7 +7,7 @@
 
 namespace quorvel {
 
-// Opens the panel (again after a DPI or display change). 10001 without the
+// Opens the panel (again after a DPI or display change). kErrInvalidArgument without the
 // process records.
 [[nodiscard]] Status OpenPhrasesPanel(HWND owner);
 

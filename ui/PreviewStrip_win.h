@@ -29,9 +29,9 @@ using PreviewSource = PreviewContent (*)();
 [[nodiscard]] Status AttachPreviewStrip(HWND strip, PreviewSource source);
 
 // Draws the preview of `content` into dc over width x height pixels: the
-// tile row and the text drawn off-screen, then copied. 10082 on a display
-// that is not 32 bits per pixel, 10041 when the bitmap cannot be made,
-// 10051 when the tile is not drawn whole, 10001 for an album without view.
+// tile row and the text drawn off-screen, then copied. kErrBitsPerPixel on a display
+// that is not 32 bits per pixel, kErrCreateBitmap when the bitmap cannot be made,
+// kErrBitmapDisplay when the tile is not drawn whole, kErrInvalidArgument for an album without view.
 [[nodiscard]] Status PaintPreview(HDC dc, int width, int height, const PreviewContent& content);
 
 }  // namespace quorvel
