@@ -15,7 +15,7 @@
 #include "base/Hooks_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 #include "display/Monitors_win.h"
 #include "res/resource.h"
 

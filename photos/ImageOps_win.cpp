@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "base/ErrorReporter_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "base/DisplayState_win.h"
-#include "display/ImageOps.h"
+#include "imaging/ImageOps.h"
 
 namespace quorvel {
 

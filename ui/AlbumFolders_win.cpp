@@ -10,7 +10,7 @@
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/AppState_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 
 namespace quorvel {
 

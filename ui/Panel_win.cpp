@@ -12,7 +12,7 @@
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "display/Monitors_win.h"
-#include "photos/CropAndScale_win.h"
+#include "imaging/CropAndScale_win.h"
 #include "base/Utilities_win.h"
 #include "ui/About_win.h"
 #include "ui/GlyphDraw_win.h"

@@ -11,7 +11,7 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/Frame_win.h"
-#include "display/Strip.h"
+#include "strip/Strip.h"
 #include "storage/Settings_win.h"
 #include "storage/SettingsFormat.h"
 #include "ui/Panel_win.h"

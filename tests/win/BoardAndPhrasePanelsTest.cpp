@@ -18,7 +18,7 @@
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "display/Frame_win.h"
-#include "display/Strip.h"
+#include "strip/Strip.h"
 #include "storage/Settings_win.h"
 #include "ui/MattingsPanel_win.h"
 #include "ui/Panel_win.h"

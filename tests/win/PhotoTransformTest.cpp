@@ -7,9 +7,9 @@
 #include <random>
 
 #include "storage/Storage_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "base/DisplayState_win.h"
-#include "display/ImageOps.h"
+#include "imaging/ImageOps.h"
 #include "tests/win/TestState.h"
 
 namespace quorvel {

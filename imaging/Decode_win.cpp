@@ -1,4 +1,4 @@
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 
 #include <windows.h>
 // GDI+ needs the COM property types that a lean windows.h leaves out.
@@ -21,10 +21,10 @@
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "display/BitmapCache.h"
-#include "display/ImageOps.h"
-#include "display/PhotoHeader.h"
-#include "display/PhotoProperties_win.h"
+#include "imaging/BitmapCache.h"
+#include "imaging/ImageOps.h"
+#include "imaging/PhotoHeader.h"
+#include "imaging/PhotoProperties_win.h"
 #include "base/DisplayState_win.h"
 
 namespace quorvel {
