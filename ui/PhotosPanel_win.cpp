@@ -18,7 +18,6 @@
 #include "photos/AlbumEdits_win.h"
 #include "imaging/CropAndScale_win.h"
 #include "imaging/ImageOps.h"
-#include "photos/ImageOps_win.h"
 #include "imaging/Metadata_win.h"
 #include "photos/PhotoPanelRules.h"
 #include "storage/Settings_win.h"

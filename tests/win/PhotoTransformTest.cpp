@@ -1,6 +1,6 @@
 // The geometric tools on an album's photo records, with their cache files
 // written and read back as the next decoding would.
-#include "photos/ImageOps_win.h"
+#include "photos/AlbumEdits_win.h"
 
 #include <gtest/gtest.h>
 
