@@ -236,7 +236,7 @@ struct KeptThumbnail {
 bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, KeptThumbnail* kept) {
     if (gMode.previewMode) return false;
     const std::wstring name = std::wstring(board) + L".bmp";
-    return JoinPath(boardsFolder, L"BMP", kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
+    return CacheFolderOf(boardsFolder, kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
 }
 
 // The kept thumbnail when it was made from the board as it is now; anything
@@ -275,8 +275,7 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
-        !JoinPath(folders->album, L"BMP", folders->cache) ||
-        !JoinPath(folders->album, Wide(pattern), folders->search) ||
+        !CacheFolderOf(folders->album, folders->cache) || !JoinPath(folders->album, Wide(pattern), folders->search) ||
         !JoinPath(folders->cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), folders->uprightMark)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
@@ -449,7 +448,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
 Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_t* name, int type) {
     if (source == nullptr || album == nullptr || name == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t cacheFolder[kPathChars], photoPath[kPathChars], cachePath[kPathChars];
-    if (!JoinPath(album, L"BMP", cacheFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
+    if (!CacheFolderOf(album, cacheFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
     if (Status s = PlacePhoto(album, cacheFolder, name, type, photoPath, cachePath); s != kOk) return s;
     PhotoRecord photo;
     if (Status s = DecodePhoto(source, false, &photo); s != kOk) return s;
@@ -594,11 +593,11 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
         return kErrInvalidArgument;
     }
     const AlbumSlot& slot = gDisplayState->albums[album];
-    wchar_t root[kPathChars];
+    wchar_t root[kPathChars], folder[kPathChars], cache[kPathChars];
     AlbumsFolder(root);
-    const int n =
-        swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName, Wide(slot.photos[photo].fileName));
-    if (n <= 0 || n >= kPathChars) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
+    if (!JoinPath(root, slot.folderName, folder) || !CacheFolderOf(folder, cache) ||
+        !JoinPath(cache, Wide(slot.photos[photo].fileName), path))
+        return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }
 

@@ -26,7 +26,6 @@ constexpr ErrorSite kUserFolderListingSite{kModule, 547};
 constexpr ErrorSite kResetSettingsSite{kModule, 690};
 constexpr ErrorSite kCleanupStartSite{kModule, 814};
 
-
 bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
 // Folders whose name begins with "." (the listing's own entries among them)
@@ -68,9 +67,7 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     return true;
 }
 
-bool IsLink(std::u16string_view folder) {
-    return IsLinkOnDisk(AsWide(std::u16string(folder).c_str()));
-}
+bool IsLink(std::u16string_view folder) { return IsLinkOnDisk(AsWide(std::u16string(folder).c_str())); }
 
 // Keeps `path` when it may be cleaned, else takes the program's default
 // folder `name`; empty when that may not be cleaned either. False when the
@@ -116,7 +113,7 @@ public:
         const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
             if (!IsFolder(found)) return;
             wchar_t cache[kPathChars];
-            if (!JoinPath(album, L"BMP", cache) || IsLinkOnDisk(cache)) return;
+            if (!CacheFolderOf(album, cache) || IsLinkOnDisk(cache)) return;
             ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });

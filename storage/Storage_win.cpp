@@ -167,6 +167,8 @@ void MattingsFolder(wchar_t (&path)[kPathChars]) {
     DefaultFolder(gUserSettings ? gUserSettings->mattingsPath : nullptr, L"QuorvelMattingBoards", path);
 }
 
+bool CacheFolderOf(const wchar_t* folder, wchar_t (&path)[kPathChars]) { return JoinPath(folder, L"BMP", path); }
+
 // Windows starts a screen saver in the system folder, so the default content
 // is looked for beside the program too.
 void DefaultContentPath(const wchar_t* relative, wchar_t (&path)[kPathChars]) {

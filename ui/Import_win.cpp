@@ -39,7 +39,7 @@ void ForgetCacheCopy(const wchar_t* album, const std::u16string& name) {
     const int type = TypeOfName(name);
     if (type == 0) return;
     wchar_t cache[kPathChars], copy[kPathChars];
-    if (!JoinPath(album, L"BMP", cache) || !JoinPath(cache, Wide(CacheFileName(name, type)).c_str(), copy)) return;
+    if (!CacheFolderOf(album, cache) || !JoinPath(cache, Wide(CacheFileName(name, type)).c_str(), copy)) return;
     DeleteFileW(copy);
 }
 
