@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "storage/PhotoOrder.h"
 #include "storage/Settings_win.h"
@@ -469,22 +470,18 @@ Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     AlbumFolders folders;
     if (Status s = AlbumFoldersOf(slot, &folders); s != kOk) return s;
 
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(folders.search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), folders.search);
-        return kErrFindFirstFile;
-    }
-    FindHandle guard(find);
     std::vector<WIN32_FIND_DATAW> files;
     std::vector<std::u16string> cacheNames;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) continue;
+    const bool listed = ForEachFile(folders.search, [&](const WIN32_FIND_DATAW& found) {
+        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) return true;
         files.push_back(found);
         cacheNames.push_back(CacheFileName(Portable(found.cFileName), slot.photoType));
-    } while (static_cast<int>(files.size()) < kMaxPhotos && FindNextFileW(find, &found));
+        return static_cast<int>(files.size()) < kMaxPhotos;
+    });
+    if (!listed) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrFindFirstFile, folders.search);
+    }
 
     // The order the user gave the photos in the Photos panel, so the strip
     // joins them that way; the folder's order otherwise.

@@ -8,6 +8,7 @@
 #include "storage/StorageRules.h"
 #include "storage/Storage_win.h"
 #include "base/Text.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
@@ -55,16 +56,12 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     wchar_t search[kPathChars];
     if (folder[0] == L'\0' || !JoinPath(folder, pattern, search)) return false;
     if (IsLinkOnDisk(folder)) return true;
-    WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileW(search, &found));
-    if (!find) return Gone(GetLastError());
-    do {
-        if (Untouchable(found)) continue;
+    const bool listed = ForEachFound(search, [&](const WIN32_FIND_DATAW& found) {
         wchar_t path[kPathChars];
-        if (!JoinPath(folder, found.cFileName, path)) continue;
-        visit(found, path);
-    } while (FindNextFileW(find.get(), &found));
-    return true;
+        if (!Untouchable(found) && JoinPath(folder, found.cFileName, path)) visit(found, path);
+        return true;
+    });
+    return listed || Gone(GetLastError());
 }
 
 bool IsLink(std::u16string_view folder) { return IsLinkOnDisk(AsWide(std::u16string(folder).c_str())); }

@@ -7,6 +7,7 @@
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
@@ -82,23 +83,21 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
         WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, folder);
         return false;
     }
-    WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
-    if (!find) return false;
     int listed = 0;
     std::vector<RefusedPhoto> refused;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::u16string name = reinterpret_cast<const char16_t*>(found.cFileName);
-        if (!NameHasPhotoType(name, *type)) continue;
+    const bool searched = ForEachFile(pattern, [&](const WIN32_FIND_DATAW& found) {
+        const std::u16string name = AsU16(found.cFileName);
+        if (!NameHasPhotoType(name, *type)) return true;
         ++listed;
-        if (std::find(checked.begin(), checked.end(), name) != checked.end()) continue;
+        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxAlbumPhotos;
         wchar_t path[kPathChars];
         const Status s = JoinPath(folder, found.cFileName, path) ? CheckAlbumPhoto(path, folder, found.cFileName, *type)
                                                                  : kErrInvalidArgument;
         gErrorLocation = {};
         if (s != kOk) refused.push_back({found.cFileName, s});
-    } while (listed < kMaxAlbumPhotos && FindNextFileW(find.get(), &found));
+        return listed < kMaxAlbumPhotos;
+    });
+    if (!searched) return false;
     TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);
     return listed > 0 && refused.empty();
 }

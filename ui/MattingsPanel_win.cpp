@@ -11,6 +11,7 @@
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
 #include "imaging/Decode_win.h"
@@ -160,26 +161,24 @@ Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST image
     wchar_t folder[kPathChars], pattern[kPathChars];
     MattingsFolder(folder);
     if (!JoinPath(folder, L"*.*", pattern)) return Fail(QV_SITE(kModule), kErrInvalidArgument, folder);
-    WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), pattern);
-        return kErrFindFirstFile;
-    }
     int count = 0;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::u16string_view name(reinterpret_cast<const char16_t*>(found.cFileName));
-        if (IsThumbnailCacheName(name)) continue;
+    Status added = kOk;
+    const bool listed = ForEachFile(pattern, [&](const WIN32_FIND_DATAW& found) {
+        if (IsThumbnailCacheName(AsU16(found.cFileName))) return true;
         const bool albumBoard = (gMattings.listed[0] < 0 && IsAlbumBoard(0, found.cFileName)) ||
                                 (gMattings.listed[1] < 0 && IsAlbumBoard(1, found.cFileName));
-        if (count >= kListedBoards && !albumBoard) continue;
+        if (count >= kListedBoards && !albumBoard) return true;
         wchar_t path[kPathChars];
-        if (!JoinPath(folder, found.cFileName, path) || !AddThumbnail(path, dc, canvas, side, images)) continue;
-        if (Status s = AddBoardItem(list, found.cFileName, count); s != kOk) return s;
+        if (!JoinPath(folder, found.cFileName, path) || !AddThumbnail(path, dc, canvas, side, images)) return true;
+        added = AddBoardItem(list, found.cFileName, count);
         ++count;
-    } while (FindNextFileW(find.get(), &found));
+        return added == kOk;
+    });
+    if (!listed) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrFindFirstFile, pattern);
+    }
+    if (added != kOk) return added;
     if (count == 0) return Fail(QV_SITE(kModule), kErrMissingMatting, folder);
     for (int album = 0; album < kAlbumCount; ++album)
         if (gDisplayState->albums[album].inUse && gMattings.listed[album] < 0)
