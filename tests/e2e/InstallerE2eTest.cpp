@@ -368,3 +368,26 @@ TEST(Installer, RepairNeedsTheOriginalPackageAndThenPutsBackTheInstalledFiles) {
     EXPECT_EQ(ReadFileBytes(board), boardBytes);
     EXPECT_TRUE(TakeSnapshot(UserFolder()) == users);
 }
+
+// The saver is showing the albums when a newer package is installed. The
+// upgrade completes (on Windows a file in use is replaced at the next
+// start, and msiexec says so with 3010), the saver goes on, and once it
+// ends the program starts from the newer install.
+TEST(Installer, AnUpgradeWhileTheSaverRunsCompletesAndTheProgramStartsAfterIt) {
+    if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
+    const std::wstring newer = NewerPackagePath();
+    Process saver;
+    ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s")) << saver.StartError();
+    const HWND album = WaitForAlbumWindow(saver);
+    ASSERT_NE(album, nullptr);
+
+    const auto upgraded = Msiexec(L"/i " + QuoteArg(newer) + L" /qn");
+    EXPECT_TRUE(upgraded == DWORD{ERROR_SUCCESS} || upgraded == DWORD{ERROR_SUCCESS_REBOOT_REQUIRED})
+        << upgraded.value_or(0);
+    EXPECT_EQ(ListedVersions(), std::vector<std::wstring>{PackageVersion(newer)});
+    EXPECT_TRUE(GlideGoesOn(saver, album));
+    EXPECT_EQ(Finish(saver), 0u);
+
+    EXPECT_TRUE(FileExists(InstalledProgram(L"Quorvel.scr")));
+    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
+}
