@@ -8,6 +8,7 @@
 
 #include "base/ErrorReporter_win.h"
 #include "base/Hooks_win.h"
+#include "ui/FileSelection_win.h"
 #include "ui/Help_win.h"
 #include "ui/Panel_win.h"
 #include "storage/Settings_win.h"

@@ -5,6 +5,7 @@
 
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
+#include "ui/ButtonFaces.h"
 #include "res/resource.h"
 
 namespace quorvel {

@@ -14,6 +14,7 @@
 #include "ui/MattingsPanel_win.h"
 #include "ui/PhotosPanel_win.h"
 #include "ui/PhrasesPanel_win.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
 #include "storage/Settings_win.h"

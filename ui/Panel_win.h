@@ -8,56 +8,14 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "ui/ButtonFaces.h"
 #include "ui/Help_win.h"
+#include "ui/PictureButtons_win.h"
 
 namespace quorvel {
-
-// One owner-drawn push button of a panel.
-struct GlyphButton {
-    std::int32_t controlId;  // 0: bitmap loaded, no control
-    HBITMAP normalFace;
-    HBITMAP defaultFace;  // never generated
-    HBITMAP greyFace;
-    HBITMAP pressedFace;
-    HBITMAP disabledFace;
-    HBITMAP hoverFace;
-    HBITMAP hoverSelectFace;
-    std::int32_t state[4];  // state[kHoverState] is the hover flag
-    std::int32_t pressedLook;
-    std::int32_t glyph;        // UTF-16 code unit; 0 or less: none
-    std::int32_t secondGlyph;  // 0: none
-    HWND control;
-    std::uint32_t secondPlacement;
-    std::uint32_t glyphPlacement;
-    std::uint32_t fontFlags;  // bit 0: keep the context's font
-    float faceScale = 1.0f;   // the faces' size against the template picture
-};
-
-constexpr int kHoverState = 2;
-
-// Placement flags of a glyph.
-enum : std::uint32_t {
-    kGlyphShiftLeft = 1,
-    kGlyphShiftRight = 2,
-    kGlyphRaise = 4,
-    kGlyphLower = 8,
-};
-
-// What a panel's table says about one button.
-struct GlyphButtonSpec {
-    int controlId;
-    int bitmapId;
-    int glyph;
-    int secondGlyph = 0;
-    std::uint32_t glyphPlacement = 0;
-    std::uint32_t secondPlacement = 0;
-    std::uint32_t fontFlags = 0;
-};
 
 struct ScreenDimensions {
     int width;
@@ -151,41 +109,6 @@ void ReopenPanel(HWND dialog);
 // A panel: where its opening is aimed, within its monitor's work area; any
 // other window: centred above the primary monitor's taskbar.
 void CenterPanel(HWND window);
-// The hook of the panels' file dialogs: centres them above the taskbar.
-UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
-// A file dialog's filter list from a string-table text whose pairs are
-// separated by "|", as the dialog wants it: each part null-ended, and an
-// empty part at the end.
-std::wstring LoadFilterList(unsigned textId);
-// Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
-[[nodiscard]] Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels);
-// The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
-// carry padding, 10060 for fewer than 16 bits per pixel.
-[[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
-// A control larger than width x height is made that size, centred where
-// the dialog laid it out.
-[[nodiscard]] Status FitControlToBitmap(HWND dialog, int controlId, int width, int height);
-// A picture static (SS_BITMAP | SS_REALSIZECONTROL) scales its picture to
-// the place the dialog laid out, whose shape depends on the font: the
-// static shrinks to the picture's shape inside that place, centred.
-void KeepPictureShape(HWND dialog, int controlId);
-// The picture scaled by `scale` (FaceScale), smoothly.
-[[nodiscard]] Status ScaleButtonPicture(PixelBlock* pixels, double scale);
-[[nodiscard]] Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record);
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
-                                  DWORD_PTR data);
-
-// Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
-// every button, subclasses it (the subclass id is the record's index) and
-// stores the table in the dialog. A record with control id 0 gets only its
-// faces; a control's later records are looks of it, set up by its first.
-[[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
-// The table stored in the dialog, or nullptr.
-GlyphButton* PanelButtons(HWND dialog, int* count);
-// Removes the hover subclass of every button that is still a window.
-void RemoveButtonHover(HWND dialog);
-void FreeGlyphButtons(GlyphButton* records, int count);
-
 [[nodiscard]] Status SetPanelIcons(HWND dialog);
 // A separator, then the items.
 void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items);
@@ -194,21 +117,6 @@ void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items);
 INT_PTR PaintPanelBackground(HWND dialog, HDC dc);
 // WM_CTLCOLORSTATIC for the panel's coloured texts.
 INT_PTR ColourPanelStatic(HDC dc);
-// A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
-// theme it takes them like the other texts.
-void UnthemeControl(HWND dialog, int controlId);
-// Themes, and Wine's own drawing, keep a group box's caption black whatever
-// WM_CTLCOLORSTATIC says, which cannot be read on the dark background: a
-// group box given here is drawn by the panel, its caption in the text
-// colour. Other controls are left as they are.
-void PaintGroupBoxInTextColour(HWND control);
-// Configure mode hides a group of controls: `moved` (a group box first, then
-// what it holds) moves up into the place of the hidden group box, and the
-// dialog loses the height no shown control needs any more, keeping the
-// bottom margin it had below `moved`, and is centred again. Call it from
-// the set-up, after the hiding.
-void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved);
-
 // The display-change trigger: true when the panel must end itself to be
 // opened again (and then ScreenSize holds the new size).
 bool ScreenSizeChanged();

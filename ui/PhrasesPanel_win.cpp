@@ -14,6 +14,7 @@
 #include "display/Strip.h"
 #include "storage/Settings_win.h"
 #include "storage/SettingsFormat.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PreviewStrip_win.h"
 #include "res/resource.h"

@@ -13,6 +13,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui/Panel_win.h"
 #include "ui/GlyphDraw_win.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Home_win.h"
 #include "res/resource.h"
 #include "display/Monitors_win.h"
