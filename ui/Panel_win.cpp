@@ -18,10 +18,7 @@
 
 namespace quorvel {
 
-ScreenDimensions gScreenSize;
-HFONT gUiMessageFont = nullptr;
-LOGFONTW gUiMessageLogFont;
-ButtonPalette gButtonPalette;
+UiState gUiState;
 
 namespace {
 
@@ -77,12 +74,9 @@ Status InitialisePanel(HWND dialog, PanelInstance& instance) {
         PaintGroupBoxInTextColour(GetDlgItem(dialog, id));
     }
     AppendPanelSystemMenu(dialog, panel.menu);
-    instance.buttons.assign(panel.buttons.size(), GlyphButton{});
+    instance.buttons = std::vector<GlyphButton>(panel.buttons.size());
     if (!panel.buttons.empty())
-        if (Status s = SetUpGlyphButtons(dialog, panel.buttons.data(), instance.buttons.data(),
-                                         static_cast<int>(panel.buttons.size()));
-            s != kOk)
-            return s;
+        if (Status s = SetUpGlyphButtons(dialog, panel.buttons, instance.buttons); s != kOk) return s;
     return panel.onInit != nullptr ? panel.onInit(dialog) : kOk;
 }
 
@@ -116,8 +110,11 @@ bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM comman
     }
 }
 
+// The buttons are freed with the dialog, their subclasses first, as they
+// hold the records.
 void OnPanelDestroy(HWND dialog, PanelInstance& instance) {
-    FreeGlyphButtons(instance.buttons.data(), static_cast<int>(instance.buttons.size()));
+    RemoveButtonHover(instance.buttons);
+    instance.buttons.clear();
     RemovePropW(dialog, kInstanceProperty);
     if (instance.initialised && instance.panel->onDestroy != nullptr)
         instance.panel->onDestroy(dialog, instance.reopen);
@@ -229,15 +226,14 @@ void ReportPanelException(HWND window) {
 }
 
 Status RecordScreenAndMessageFont() {
-    gScreenSize.width = GetSystemMetrics(SM_CXSCREEN);
-    gScreenSize.height = GetSystemMetrics(SM_CYSCREEN);
+    gUiState.screenSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     DeleteUiMessageFont();
-    gUiMessageLogFont = metrics.lfMessageFont;
-    gUiMessageFont = CreateFontIndirectW(&gUiMessageLogFont);
-    if (gUiMessageFont == nullptr) {
+    gUiState.messageLogFont = metrics.lfMessageFont;
+    gUiState.messageFont.reset(CreateFontIndirectW(&gUiState.messageLogFont));
+    if (!gUiState.messageFont) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule));
         return kErrWindowsApi;
@@ -245,13 +241,17 @@ Status RecordScreenAndMessageFont() {
     return kOk;
 }
 
-void DeleteUiMessageFont() {
-    if (gUiMessageFont != nullptr) DeleteObject(gUiMessageFont);
-    gUiMessageFont = nullptr;
-}
+void DeleteUiMessageFont() { gUiState.messageFont.reset(); }
 
 void FillButtonPalette() {
-    gButtonPalette = MakeButtonPalette(gAppState != nullptr ? gAppState->backgroundColour : 0x502428);
+    gUiState.buttonPalette = MakeButtonPalette(gAppState != nullptr ? gAppState->backgroundColour : 0x502428);
+}
+
+bool ScreenSizeChanged() {
+    const ScreenDimensions now{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (now.width == gUiState.screenSize.width && now.height == gUiState.screenSize.height) return false;
+    gUiState.screenSize = now;
+    return true;
 }
 
 int ScaleByDpi(int n) { return MulDiv(n, gMode.currentDpi, 100); }
@@ -311,7 +311,7 @@ Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, i
 }
 
 void EndPanel(HWND dialog, INT_PTR result) {
-    RemoveButtonHover(dialog);
+    RemoveButtonHover(PanelButtons(dialog));
     EndDialog(dialog, result);
 }
 
@@ -337,6 +337,12 @@ void CenterPanel(HWND window) {
         PlacePanel(r.right - r.left, r.bottom - r.top, instance != nullptr ? instance->aim : work, work);
     MoveWindow(window, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, FALSE);
 }
+
+std::span<GlyphButton> PanelButtons(HWND dialog) {
+    PanelInstance* instance = InstanceOf(dialog);
+    return instance != nullptr ? std::span<GlyphButton>(instance->buttons) : std::span<GlyphButton>();
+}
+
 Status SetPanelIcons(HWND dialog) {
     if (dialog == nullptr || gAppState == nullptr || gAppState->appIcon == nullptr)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
@@ -370,14 +376,6 @@ INT_PTR ColourPanelStatic(HDC dc) {
     SetTextColor(dc, gAppState->textColour);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(gAppState->backgroundBrush);
-}
-
-bool ScreenSizeChanged() {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    if (width == gScreenSize.width && height == gScreenSize.height) return false;
-    gScreenSize = {width, height};
-    return true;
 }
 
 }  // namespace quorvel

@@ -11,6 +11,7 @@
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
 #include "ui/ButtonFaces.h"
 #include "ui/Help_win.h"
 #include "ui/PictureButtons_win.h"
@@ -22,18 +23,28 @@ struct ScreenDimensions {
     int height;
 };
 
-// Primary screen size as last recorded; a panel that sees another size
-// after a display change reopens itself.
-extern ScreenDimensions gScreenSize;
-extern HFONT gUiMessageFont;
-extern LOGFONTW gUiMessageLogFont;
-extern ButtonPalette gButtonPalette;
+// The ui layer's one process-wide record: what every panel shares and what
+// outlives them. The start-up records the screen size and makes the message
+// font (RecordScreenAndMessageFont) and fills the palette of the picture
+// buttons' faces (FillButtonPalette); a panel that sees another screen size
+// after a display change records it and reopens (ScreenSizeChanged); the
+// shutdown deletes the font (DeleteUiMessageFont).
+struct UiState {
+    ScreenDimensions screenSize{};
+    FontHandle messageFont;
+    LOGFONTW messageLogFont{};
+    ButtonPalette buttonPalette;
+};
+extern UiState gUiState;
 
-// Start-up: records the screen size and makes UiMessageFont from the
-// system's message font (an earlier one is deleted first).
+// Start-up: records the screen size and makes the message font from the
+// system's (an earlier one is deleted first).
 [[nodiscard]] Status RecordScreenAndMessageFont();
 void DeleteUiMessageFont();
 void FillButtonPalette();
+// The display-change trigger: true when the panel must end itself to be
+// opened again (and then the record holds the new size).
+bool ScreenSizeChanged();
 
 // n scaled from 100 % to the current DPI.
 int ScaleByDpi(int n);
@@ -105,6 +116,8 @@ void EndPanel(HWND dialog, INT_PTR result);
 // Ends the panel so that LaunchPanel opens it again where it is, sized for
 // the display there.
 void ReopenPanel(HWND dialog);
+// The picture buttons of this opening of the panel, in its table's order.
+std::span<GlyphButton> PanelButtons(HWND dialog);
 
 // A panel: where its opening is aimed, within its monitor's work area; any
 // other window: centred above the primary monitor's taskbar.
@@ -117,8 +130,4 @@ void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items);
 INT_PTR PaintPanelBackground(HWND dialog, HDC dc);
 // WM_CTLCOLORSTATIC for the panel's coloured texts.
 INT_PTR ColourPanelStatic(HDC dc);
-// The display-change trigger: true when the panel must end itself to be
-// opened again (and then ScreenSize holds the new size).
-bool ScreenSizeChanged();
-
 }  // namespace quorvel

@@ -549,10 +549,10 @@ bool DrawStatefulButton(HWND dialog, const DRAWITEMSTRUCT* item) {
     if (item->CtlID == IDC_ACTUAL_SIZE) look = gPhotos.fit ? kFitLook : kActualSizeLook;
     for (const EffectControls& e : kEffects)
         if (static_cast<int>(item->CtlID) == e.button) look = gPhotos.effect.effect == e.bit ? kEffectOnLook : e.look;
-    int count = 0;
-    GlyphButton* table = PanelButtons(dialog, &count);
-    if (look < 0 || table == nullptr || look >= count) return false;
-    ShowError(DrawGlyphButton(dialog, table, look, count, item));
+    const std::span<GlyphButton> table = PanelButtons(dialog);
+    const int count = static_cast<int>(table.size());
+    if (look < 0 || look >= count) return false;
+    ShowError(DrawGlyphButton(dialog, table.data(), look, count, item));
     return true;
 }
 

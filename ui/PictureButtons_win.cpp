@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
-#include "base/Guards_win.h"
 #include "photos/CropAndScale_win.h"
+#include "ui/ButtonFaces.h"
 #include "ui/Panel_win.h"
 
 namespace quorvel {
@@ -19,9 +19,9 @@ namespace {
 
 const wchar_t kModule[] = L"Quorvel";
 
-HBITMAP MakeFace(const PixelBlock& pixels, ButtonFace face) {
-    std::vector<std::uint8_t> bits = MakeButtonFace(pixels, face, gButtonPalette);
-    if (bits.empty()) return nullptr;
+BitmapHandle MakeFace(const PixelBlock& pixels, ButtonFace face) {
+    std::vector<std::uint8_t> bits = MakeButtonFace(pixels, face, gUiState.buttonPalette);
+    if (bits.empty()) return BitmapHandle();
     BITMAP info = {};
     info.bmWidth = pixels.width;
     info.bmHeight = pixels.height;
@@ -29,7 +29,105 @@ HBITMAP MakeFace(const PixelBlock& pixels, ButtonFace face) {
     info.bmPlanes = 1;
     info.bmBitsPixel = 32;
     info.bmBits = bits.data();
-    return CreateBitmapIndirect(&info);
+    return BitmapHandle(CreateBitmapIndirect(&info));
+}
+
+// Moves the control to width x height, centred on `place` (screen coordinates).
+void CentreInPlace(HWND dialog, HWND control, const RECT& place, int width, int height, BOOL repaint) {
+    POINT topLeft{(place.left + place.right - width) / 2, (place.top + place.bottom - height) / 2};
+    ScreenToClient(dialog, &topLeft);
+    MoveWindow(control, topLeft.x, topLeft.y, width, height, repaint);
+}
+
+// A control larger than width x height is made that size, centred where
+// the dialog laid it out.
+Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
+    HWND control = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
+    RECT r;
+    if (control == nullptr || !GetWindowRect(control, &r)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (r.right - r.left + 1 <= width && r.bottom - r.top + 1 <= height) return kOk;
+    CentreInPlace(dialog, control, r, width, height, TRUE);
+    return kOk;
+}
+
+// The picture scaled by `scale` (FaceScale), smoothly.
+Status ScaleButtonPicture(PixelBlock* pixels, double scale) {
+    if (pixels == nullptr || pixels->Empty() || scale <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    const int width = std::max(1, static_cast<int>(std::lround(pixels->width * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(pixels->height * scale)));
+    std::vector<std::uint8_t> padded(ScaledBytes(width, height));
+    if (Status s = CropAndScale(*pixels, width, height, 100.0, padded.data(), padded.size()); s != kOk) return s;
+    PixelBlock scaled = PixelBlock::Make(width, height);
+    if (scaled.Empty()) return Fail(QV_SITE(kModule), kErrMemory);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(scaled.Row(y), padded.data() + y * ScaledRowBytes(width), static_cast<std::size_t>(width) * 3);
+    *pixels = std::move(scaled);
+    return kOk;
+}
+
+Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
+    if (record == nullptr || pixels.Empty()) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    struct Slot {
+        ButtonFace face;
+        BitmapHandle GlyphButton::*field;
+    };
+    static const Slot kOrder[] = {
+        {ButtonFace::Normal, &GlyphButton::normalFace},
+        {ButtonFace::Grey, &GlyphButton::greyFace},
+        {ButtonFace::Pressed, &GlyphButton::pressedFace},
+        {ButtonFace::Disabled, &GlyphButton::disabledFace},
+        {ButtonFace::HoverOnSelect, &GlyphButton::hoverSelectFace},
+        {ButtonFace::Hover, &GlyphButton::hoverFace},
+    };
+    for (const Slot& slot : kOrder) {
+        BitmapHandle face = MakeFace(pixels, slot.face);
+        if (!face) {
+            SaveWindowsError();
+            SetErrorLocation(QV_SITE(kModule));
+            return kErrCreateBitmap;
+        }
+        record->*slot.field = std::move(face);
+        if (slot.face == ButtonFace::Normal) {
+            BITMAP check;
+            if (GetObjectW(record->normalFace.get(), sizeof check, &check) == 0)
+                return Fail(QV_SITE(kModule), kErrBitmapDisplay);
+        }
+    }
+    return kOk;
+}
+
+LRESULT OnButtonHoverMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, GlyphButton& record) {
+    switch (message) {
+        case WM_MOUSEMOVE: {
+            UINT hoverTime = 100;
+            SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hoverTime, 0);
+            TRACKMOUSEEVENT track = {sizeof track, TME_HOVER, button, std::min<UINT>(hoverTime, 100)};
+            if (!TrackMouseEvent(&track)) OutputDebugStringW(L"Quorvel:TrackMouseEvent failed\n");
+            break;
+        }
+        case WM_MOUSEHOVER: {
+            if (wParam != 0) return 1;
+            for (std::int32_t& flag : record.state) flag = 0;
+            record.state[kHoverState] = 1;
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, button, 0};
+            TrackMouseEvent(&track);
+            InvalidateRect(button, nullptr, TRUE);
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            record.state[kHoverState] = 0;
+            InvalidateRect(button, nullptr, TRUE);
+            return 1;
+        default: break;
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+// The hover subclass of a button; its data is the button's record.
+LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR record) {
+    return WithinPanelBoundary<LRESULT>(button, 0, [&] {
+        return OnButtonHoverMessage(button, message, wParam, lParam, *reinterpret_cast<GlyphButton*>(record));
+    });
 }
 
 }  // namespace
@@ -72,17 +170,6 @@ Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels) {
     return ReadButtonBitmap(bitmap.get(), pixels);
 }
 
-Status FitControlToBitmap(HWND dialog, int controlId, int width, int height) {
-    HWND control = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
-    RECT r;
-    if (control == nullptr || !GetWindowRect(control, &r)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    if (r.right - r.left + 1 <= width && r.bottom - r.top + 1 <= height) return kOk;
-    POINT topLeft{(r.left + r.right - width) / 2, (r.top + r.bottom - height) / 2};
-    ScreenToClient(dialog, &topLeft);
-    MoveWindow(control, topLeft.x, topLeft.y, width, height, TRUE);
-    return kOk;
-}
-
 void KeepPictureShape(HWND dialog, int controlId) {
     HWND control = GetDlgItem(dialog, controlId);
     auto* picture = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
@@ -95,103 +182,14 @@ void KeepPictureShape(HWND dialog, int controlId) {
                                   static_cast<double>(r.bottom - r.top) / std::abs(info.bmHeight));
     const int width = static_cast<int>(info.bmWidth * scale);
     const int height = static_cast<int>(std::abs(info.bmHeight) * scale);
-    POINT topLeft{(r.left + r.right - width) / 2, (r.top + r.bottom - height) / 2};
-    ScreenToClient(dialog, &topLeft);
-    MoveWindow(control, topLeft.x, topLeft.y, width, height, FALSE);
+    CentreInPlace(dialog, control, r, width, height, FALSE);
 }
 
-Status ScaleButtonPicture(PixelBlock* pixels, double scale) {
-    if (pixels == nullptr || pixels->Empty() || scale <= 0) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    const int width = std::max(1, static_cast<int>(std::lround(pixels->width * scale)));
-    const int height = std::max(1, static_cast<int>(std::lround(pixels->height * scale)));
-    std::vector<std::uint8_t> padded(ScaledBytes(width, height));
-    if (Status s = CropAndScale(*pixels, width, height, 100.0, padded.data(), padded.size()); s != kOk) return s;
-    PixelBlock scaled = PixelBlock::Make(width, height);
-    if (scaled.Empty()) return Fail(QV_SITE(kModule), kErrMemory);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(scaled.Row(y), padded.data() + y * ScaledRowBytes(width), static_cast<std::size_t>(width) * 3);
-    *pixels = std::move(scaled);
-    return kOk;
-}
-
-Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record) {
-    if (record == nullptr || pixels.Empty()) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    struct Slot {
-        ButtonFace face;
-        HBITMAP GlyphButton::*field;
-    };
-    static const Slot kOrder[] = {
-        {ButtonFace::Normal, &GlyphButton::normalFace},
-        {ButtonFace::Grey, &GlyphButton::greyFace},
-        {ButtonFace::Pressed, &GlyphButton::pressedFace},
-        {ButtonFace::Disabled, &GlyphButton::disabledFace},
-        {ButtonFace::HoverOnSelect, &GlyphButton::hoverSelectFace},
-        {ButtonFace::Hover, &GlyphButton::hoverFace},
-    };
-    for (const Slot& slot : kOrder) {
-        HBITMAP face = MakeFace(pixels, slot.face);
-        if (face == nullptr) {
-            SaveWindowsError();
-            SetErrorLocation(QV_SITE(kModule));
-            return kErrCreateBitmap;
-        }
-        if (record->*slot.field != nullptr) DeleteObject(record->*slot.field);
-        record->*slot.field = face;
-        if (slot.face == ButtonFace::Normal) {
-            BITMAP check;
-            if (GetObjectW(face, sizeof check, &check) == 0) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
-        }
-    }
-    return kOk;
-}
-
-namespace {
-
-// The subclass id is the button's index in its dialog's table, so each
-// button finds its own record wherever the dialog has been moved.
-LRESULT OnButtonHoverMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index) {
-    int count = 0;
-    GlyphButton* table = PanelButtons(GetParent(button), &count);
-    GlyphButton* record = table != nullptr && index < static_cast<UINT_PTR>(count) ? &table[index] : nullptr;
-    switch (message) {
-        case WM_MOUSEMOVE: {
-            if (record == nullptr) return 1;
-            UINT hoverTime = 100;
-            SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hoverTime, 0);
-            TRACKMOUSEEVENT track = {sizeof track, TME_HOVER, button, std::min<UINT>(hoverTime, 100)};
-            if (!TrackMouseEvent(&track)) OutputDebugStringW(L"Quorvel:TrackMouseEvent failed\n");
-            break;
-        }
-        case WM_MOUSEHOVER: {
-            if (record == nullptr || wParam != 0) return 1;
-            for (std::int32_t& flag : record->state) flag = 0;
-            record->state[kHoverState] = 1;
-            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, button, 0};
-            TrackMouseEvent(&track);
-            InvalidateRect(button, nullptr, TRUE);
-            return 0;
-        }
-        case WM_MOUSELEAVE:
-            if (record != nullptr) record->state[kHoverState] = 0;
-            InvalidateRect(button, nullptr, TRUE);
-            return 1;
-        default: break;
-    }
-    return DefSubclassProc(button, message, wParam, lParam);
-}
-
-}  // namespace
-
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index, DWORD_PTR) {
-    return WithinPanelBoundary<LRESULT>(button, 0,
-                                        [&] { return OnButtonHoverMessage(button, message, wParam, lParam, index); });
-}
-
-Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count) {
-    if (dialog == nullptr || specs == nullptr || records == nullptr || count <= 0)
+Status SetUpGlyphButtons(HWND dialog, std::span<const GlyphButtonSpec> specs, std::span<GlyphButton> records) {
+    if (dialog == nullptr || specs.empty() || records.size() != specs.size())
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    std::vector<SIZE> pictures(static_cast<std::size_t>(count));  // each record's picture before scaling
-    for (int i = 0; i < count; ++i) {
+    std::vector<SIZE> pictures(specs.size());  // each record's picture before scaling
+    for (std::size_t i = 0; i < specs.size(); ++i) {
         const GlyphButtonSpec& spec = specs[i];
         GlyphButton& record = records[i];
         record.controlId = spec.controlId;
@@ -209,18 +207,19 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         // take the scale of the earlier record they go with.
         HWND control = spec.controlId != 0 ? GetDlgItem(dialog, spec.controlId) : nullptr;
         if (spec.controlId != 0 && control == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-        const GlyphButton* earlier = std::find_if(records, records + i, [&](const GlyphButton& e) {
-            const SIZE& p = pictures[&e - records];
+        const auto before = records.first(i);
+        const auto earlier = std::find_if(before.begin(), before.end(), [&](const GlyphButton& e) {
+            const SIZE& p = pictures[&e - records.data()];
             return control != nullptr ? e.control == control
                                       : p.cx == pixels.width && p.cy == pixels.height && e.control != nullptr;
         });
-        const bool firstLook = control != nullptr && earlier == records + i;
+        const bool firstLook = control != nullptr && earlier == before.end();
         double scale = 1.0;
         if (firstLook) {
             RECT laidOut;
             GetClientRect(control, &laidOut);
             scale = FaceScale(pixels.width, pixels.height, laidOut.right, laidOut.bottom);
-        } else if (earlier != records + i) {
+        } else if (earlier != before.end()) {
             scale = earlier->faceScale;
         }
         if (scale != 1.0)
@@ -230,42 +229,16 @@ Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton*
         record.control = control;
         if (!firstLook) continue;
         if (Status s = FitControlToBitmap(dialog, spec.controlId, pixels.width, pixels.height); s != kOk) return s;
-        if (!SetWindowSubclass(record.control, TrackButtonHover, static_cast<UINT_PTR>(i), 0))
+        if (!SetWindowSubclass(record.control, TrackButtonHover, i, reinterpret_cast<DWORD_PTR>(&record)))
             return Fail(QV_SITE(kModule), kErrWindowsApi);
     }
-    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(records));
-    SetWindowLongPtrW(dialog, DWLP_USER, count);
     return kOk;
 }
 
-GlyphButton* PanelButtons(HWND dialog, int* count) {
-    if (dialog == nullptr) return nullptr;
-    auto* table = reinterpret_cast<GlyphButton*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-    const auto n = static_cast<int>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (table == nullptr || n <= 0) return nullptr;
-    if (count != nullptr) *count = n;
-    return table;
-}
-
-void RemoveButtonHover(HWND dialog) {
-    int count = 0;
-    GlyphButton* table = PanelButtons(dialog, &count);
-    if (table == nullptr) return;
-    for (int i = 0; i < count; ++i)
-        if (table[i].control != nullptr && IsWindow(table[i].control))
-            RemoveWindowSubclass(table[i].control, TrackButtonHover, static_cast<UINT_PTR>(i));
-}
-
-void FreeGlyphButtons(GlyphButton* records, int count) {
-    if (records == nullptr) return;
-    for (int i = 0; i < count; ++i) {
-        GlyphButton& r = records[i];
-        for (HBITMAP* face : {&r.normalFace, &r.defaultFace, &r.greyFace, &r.pressedFace, &r.disabledFace, &r.hoverFace,
-                              &r.hoverSelectFace}) {
-            if (*face != nullptr) DeleteObject(*face);
-            *face = nullptr;
-        }
-    }
+void RemoveButtonHover(std::span<GlyphButton> records) {
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].control != nullptr && IsWindow(records[i].control))
+            RemoveWindowSubclass(records[i].control, TrackButtonHover, i);
 }
 
 }  // namespace quorvel

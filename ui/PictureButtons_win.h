@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <span>
 
 #include "base/ErrorCodes.h"
+#include "base/Guards_win.h"
 #include "base/PixelBlock.h"
 
 namespace quorvel {
@@ -14,13 +16,13 @@ namespace quorvel {
 // One owner-drawn push button of a panel.
 struct GlyphButton {
     std::int32_t controlId;  // 0: bitmap loaded, no control
-    HBITMAP normalFace;
-    HBITMAP defaultFace;  // never generated
-    HBITMAP greyFace;
-    HBITMAP pressedFace;
-    HBITMAP disabledFace;
-    HBITMAP hoverFace;
-    HBITMAP hoverSelectFace;
+    BitmapHandle normalFace;
+    BitmapHandle defaultFace;  // never generated
+    BitmapHandle greyFace;
+    BitmapHandle pressedFace;
+    BitmapHandle disabledFace;
+    BitmapHandle hoverFace;
+    BitmapHandle hoverSelectFace;
     std::int32_t state[4];  // state[kHoverState] is the hover flag
     std::int32_t pressedLook;
     std::int32_t glyph;        // UTF-16 code unit; 0 or less: none
@@ -58,28 +60,19 @@ struct GlyphButtonSpec {
 // The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
 // carry padding, 10060 for fewer than 16 bits per pixel.
 [[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
-// A control larger than width x height is made that size, centred where
-// the dialog laid it out.
-[[nodiscard]] Status FitControlToBitmap(HWND dialog, int controlId, int width, int height);
 // A picture static (SS_BITMAP | SS_REALSIZECONTROL) scales its picture to
 // the place the dialog laid out, whose shape depends on the font: the
 // static shrinks to the picture's shape inside that place, centred.
 void KeepPictureShape(HWND dialog, int controlId);
-// The picture scaled by `scale` (FaceScale), smoothly.
-[[nodiscard]] Status ScaleButtonPicture(PixelBlock* pixels, double scale);
-[[nodiscard]] Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record);
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
-                                  DWORD_PTR data);
 
-// Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
-// every button, subclasses it (the subclass id is the record's index) and
-// stores the table in the dialog. A record with control id 0 gets only its
-// faces; a control's later records are looks of it, set up by its first.
-[[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
-// The table stored in the dialog, or nullptr.
-GlyphButton* PanelButtons(HWND dialog, int* count);
+// Steps 2 and 3 of a panel's set-up: fills `records` (one per spec) from the
+// table, builds every button and subclasses it with its record, which must
+// therefore stay where it is until RemoveButtonHover. A record with control
+// id 0 gets only its faces; a control's later records are looks of it, set
+// up by its first.
+[[nodiscard]] Status SetUpGlyphButtons(HWND dialog, std::span<const GlyphButtonSpec> specs,
+                                       std::span<GlyphButton> records);
 // Removes the hover subclass of every button that is still a window.
-void RemoveButtonHover(HWND dialog);
-void FreeGlyphButtons(GlyphButton* records, int count);
+void RemoveButtonHover(std::span<GlyphButton> records);
 
 }  // namespace quorvel

@@ -199,8 +199,7 @@ struct HomeLike {
             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     }
     ~HomeLike() {
-        RemoveButtonHover(dialog);
-        FreeGlyphButtons(records, 2);
+        RemoveButtonHover(records);
         DestroyWindow(dialog);
     }
 };
@@ -218,10 +217,7 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     HomeLike home;
     ASSERT_NE(home.dialog, nullptr);
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224, 33, 0, 1}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
-    int count = 0;
-    EXPECT_EQ(PanelButtons(home.dialog, &count), home.records);
-    EXPECT_EQ(count, 2);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     const GlyphButton& lock = home.records[0];
     EXPECT_EQ(lock.control, GetDlgItem(home.dialog, IDC_LOCK));
     EXPECT_EQ(lock.glyph, 207);
@@ -232,15 +228,15 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     GetWindowRect(lock.control, &r);
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 56);
-    EXPECT_EQ(lock.defaultFace, nullptr);
-    for (HBITMAP face :
-         {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace, lock.hoverSelectFace})
-        EXPECT_NE(face, nullptr);
-    EXPECT_EQ(FacePixel(lock.normalFace, 80, 20), RGB(0x28, 0x24, 0xA0));
-    EXPECT_EQ(FacePixel(lock.hoverFace, 80, 20), RGB(0xFF, 0xFF, 0xB3));
-    EXPECT_EQ(FacePixel(lock.pressedFace, 80, 20), RGB(0, 0, 0));
-    EXPECT_EQ(FacePixel(lock.disabledFace, 80, 20), RGB(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(FacePixel(lock.normalFace, 0, 0), RGB(0x28, 0x24, 0x50));
+    EXPECT_FALSE(lock.defaultFace);
+    for (const BitmapHandle* face : {&lock.normalFace, &lock.greyFace, &lock.pressedFace, &lock.disabledFace,
+                                     &lock.hoverFace, &lock.hoverSelectFace})
+        EXPECT_TRUE(*face);
+    EXPECT_EQ(FacePixel(lock.normalFace.get(), 80, 20), RGB(0x28, 0x24, 0xA0));
+    EXPECT_EQ(FacePixel(lock.hoverFace.get(), 80, 20), RGB(0xFF, 0xFF, 0xB3));
+    EXPECT_EQ(FacePixel(lock.pressedFace.get(), 80, 20), RGB(0, 0, 0));
+    EXPECT_EQ(FacePixel(lock.disabledFace.get(), 80, 20), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(FacePixel(lock.normalFace.get(), 0, 0), RGB(0x28, 0x24, 0x50));
 
     // A hover on the button marks it; a leave clears the mark.
     POINT middle{80, 25};
@@ -250,12 +246,13 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     SendMessageW(lock.control, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(lock.state[kHoverState], 0);
 
-    RemoveButtonHover(home.dialog);
+    RemoveButtonHover(home.records);
     SendMessageW(lock.control, WM_MOUSEHOVER, 0, MAKELPARAM(middle.x, middle.y));
     EXPECT_EQ(lock.state[kHoverState], 0) << "the subclass is gone";
-    FreeGlyphButtons(home.records, 2);
-    EXPECT_EQ(lock.normalFace, nullptr);
-    EXPECT_EQ(lock.hoverSelectFace, nullptr);
+    const HBITMAP normal = lock.normalFace.get(), hoverSelect = lock.hoverSelectFace.get();
+    home.records[0] = GlyphButton{};
+    EXPECT_EQ(GetObjectType(normal), 0u) << "the faces go with their record";
+    EXPECT_EQ(GetObjectType(hoverSelect), 0u);
 }
 
 TEST_F(Panels, ALookWithoutAControlAndASecondLookOfOneButtonAreSetUpOnce) {
@@ -266,16 +263,15 @@ TEST_F(Panels, ALookWithoutAControlAndASecondLookOfOneButtonAreSetUpOnce) {
     const GlyphButtonSpec specs[3] = {
         {IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_LOCK, IDB_BUTTON_SLEEP, 224}, {0, IDB_BUTTON_COPY_LOG, 33}};
     GlyphButton records[3] = {};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, records, 3), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, records), kOk);
     HWND lock = GetDlgItem(home.dialog, IDC_LOCK);
     SendMessageW(lock, WM_MOUSEHOVER, 0, MAKELPARAM(80, 25));
     EXPECT_EQ(records[0].state[kHoverState], 1);
     EXPECT_EQ(records[1].state[kHoverState], 0) << "one subclass per control";
     EXPECT_EQ(records[1].control, lock);
     EXPECT_EQ(records[2].control, nullptr);
-    EXPECT_NE(records[2].normalFace, nullptr);
-    RemoveButtonHover(home.dialog);
-    FreeGlyphButtons(records, 3);
+    EXPECT_TRUE(records[2].normalFace);
+    RemoveButtonHover(records);
 }
 
 // Draws record `index` into a memory bitmap of the button's size and
@@ -312,7 +308,7 @@ Drawn Draw(HWND dialog, GlyphButton* table, int index, UINT action, UINT state, 
 TEST_F(Panels, DrawsTheFaceForTheButtonsState) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 0}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     GlyphButton* t = home.records;
     const COLORREF blue = RGB(0x28, 0x24, 0xA0), yellow = RGB(0xFF, 0xFF, 0xB3);
     // A spot away from the caption and the glyph.
@@ -338,7 +334,7 @@ TEST_F(Panels, DrawsTheFaceForTheButtonsState) {
 TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     LOGFONTW oem = {};
     GetObjectW(GetStockObject(OEM_FIXED_FONT), sizeof oem, &oem);
     ASSERT_EQ(Draw(home.dialog, home.records, 1, ODA_DRAWENTIRE, 0, 0, 0, 80).status, kOk);
@@ -357,7 +353,7 @@ TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
 TEST_F(Panels, HoverLightsTheButtonUnderTheMouseAfterTheDialogMoved) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     RECT before;
     GetWindowRect(home.dialog, &before);
     SetWindowPos(home.dialog, nullptr, before.left + 333, before.top + 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -388,19 +384,21 @@ TEST_F(Panels, CentresAboveTheTaskbarAndKeepsPanelsOnTheScreen) {
 
 TEST_F(Panels, RecordsTheScreenAndTheMessageFont) {
     ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
-    EXPECT_EQ(gScreenSize.width, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(gScreenSize.height, GetSystemMetrics(SM_CYSCREEN));
-    HFONT first = gUiMessageFont;
+    EXPECT_EQ(gUiState.screenSize.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(gUiState.screenSize.height, GetSystemMetrics(SM_CYSCREEN));
+    HFONT first = gUiState.messageFont.get();
     ASSERT_NE(first, nullptr);
-    EXPECT_NE(gUiMessageLogFont.lfHeight, 0);
+    EXPECT_NE(gUiState.messageLogFont.lfHeight, 0);
     ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
     EXPECT_EQ(GetObjectType(first), 0u) << "the earlier font is deleted";
     EXPECT_FALSE(ScreenSizeChanged());
-    gScreenSize.width -= 1;
+    gUiState.screenSize.width -= 1;
     EXPECT_TRUE(ScreenSizeChanged());
     EXPECT_FALSE(ScreenSizeChanged());
+    const HFONT second = gUiState.messageFont.get();
     DeleteUiMessageFont();
-    EXPECT_EQ(gUiMessageFont, nullptr);
+    EXPECT_EQ(gUiState.messageFont.get(), nullptr);
+    EXPECT_EQ(GetObjectType(second), 0u);
 }
 
 TEST_F(Panels, ScalesByTheCurrentDpi) {
