@@ -5,16 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/DialogTemplate.h"
-#include "base/ErrorReporter_win.h"
-#include "base/Guards_win.h"
-#include "display/Monitors_win.h"
 #include "base/Utilities_win.h"
+#include "display/Monitors_win.h"
 #include "ui/About_win.h"
+#include "ui/DialogTemplate.h"
 #include "ui/GlyphDraw_win.h"
 #include "ui/GroupBoxes_win.h"
-#include "ui/Help_win.h"
-#include "res/resource.h"
 
 namespace quorvel {
 
@@ -26,11 +22,12 @@ const wchar_t kModule[] = L"Quorvel";
 
 int SystemDpi() { return GetDeviceCaps(WindowDc().get(), LOGPIXELSX); }
 
-// One opening of a panel: its description, its button records and whether
-// it ended itself to be opened again. Held by LaunchPanel, found through a
-// window property of the dialog.
+// One launch of a panel: its parts and handlers, the button records of the
+// opening and whether it ended itself to be opened again. Held by
+// LaunchPanel, found through a window property of the dialog.
 struct PanelInstance {
-    const PanelDescription* panel = nullptr;
+    const PanelParts* parts = nullptr;
+    const panel_detail::BoundHandlers* handlers = nullptr;
     std::vector<GlyphButton> buttons;
     bool reopen = false;
     bool initialised = false;  // the panel's own set-up ran
@@ -65,59 +62,76 @@ bool RefitToWorkArea(HWND dialog, PanelInstance& instance) {
 }
 
 Status InitialisePanel(HWND dialog, PanelInstance& instance) {
-    const PanelDescription& panel = *instance.panel;
+    const PanelParts& parts = *instance.parts;
     instance.initialised = true;
     CenterPanel(dialog);
     if (Status s = SetPanelIcons(dialog); s != kOk) return s;
-    for (int id : panel.groupBoxes) {
+    for (int id : parts.groupBoxes) {
         UnthemeControl(dialog, id);
         PaintGroupBoxInTextColour(GetDlgItem(dialog, id));
     }
-    AppendPanelSystemMenu(dialog, panel.menu);
-    instance.buttons = std::vector<GlyphButton>(panel.buttons.size());
-    if (!panel.buttons.empty())
-        if (Status s = SetUpGlyphButtons(dialog, panel.buttons, instance.buttons); s != kOk) return s;
-    return panel.onInit != nullptr ? panel.onInit(dialog) : kOk;
+    AppendPanelSystemMenu(dialog, parts.menu);
+    instance.buttons = std::vector<GlyphButton>(parts.buttons.size());
+    if (!parts.buttons.empty())
+        if (Status s = SetUpGlyphButtons(dialog, parts.buttons, instance.buttons); s != kOk) return s;
+    return instance.handlers->init(dialog);
 }
 
-INT_PTR OnPanelDrawItem(HWND dialog, PanelInstance& instance, const DRAWITEMSTRUCT* item) {
+INT_PTR OnPanelDrawItem(HWND dialog, PanelInstance& instance, const DRAWITEMSTRUCT* item, Status* status) {
     const int count = static_cast<int>(instance.buttons.size());
     for (int i = 0; i < count; ++i)
         if (instance.buttons[i].controlId == static_cast<int>(item->CtlID)) {
-            ShowError(DrawGlyphButton(dialog, instance.buttons.data(), i, count, item));
+            *status = DrawGlyphButton(dialog, instance.buttons.data(), i, count, item);
             return TRUE;
         }
     return FALSE;
 }
 
-INT_PTR OnPanelColourStatic(const PanelDescription& panel, HDC dc, HWND control) {
-    const int id = GetDlgCtrlID(control);
-    for (int coloured : panel.colouredControls)
-        if (coloured == id) return ColourPanelStatic(dc);
-    return FALSE;
+// The program's dark background, and the dialog's result that says the
+// background is erased.
+INT_PTR PaintPanelBackground(HWND dialog, HDC dc) {
+    if (gAppState != nullptr && gAppState->backgroundBrush != nullptr) {
+        RECT r;
+        GetClientRect(dialog, &r);
+        FillRect(dc, &r, gAppState->backgroundBrush);
+    }
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+    return TRUE;
 }
 
-bool OnPanelSysCommand(HWND dialog, const PanelDescription& panel, WPARAM command) {
-    if (panel.onSysCommand != nullptr && panel.onSysCommand(dialog, command)) return true;
+// The panel's coloured texts on its background.
+INT_PTR OnPanelColourStatic(const PanelParts& parts, HDC dc, HWND control) {
+    const std::span<const int> coloured = parts.colouredControls;
+    if (std::find(coloured.begin(), coloured.end(), GetDlgCtrlID(control)) == coloured.end()) return FALSE;
+    SetTextColor(dc, gAppState->textColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(gAppState->backgroundBrush);
+}
+
+bool OnPanelSysCommand(HWND dialog, PanelInstance& instance, WPARAM command, Status* status) {
+    if (std::optional<Status> handled = instance.handlers->sysCommand(dialog, command)) {
+        *status = *handled;
+        return true;
+    }
     if ((command & 0xFFF0) == SC_CLOSE) {
         EndPanel(dialog, 0);
         return true;
     }
+    const PanelParts& parts = *instance.parts;
     switch (command) {
-        case IDM_PANEL_ABOUT: ShowError(OpenAbout(dialog)); return true;
-        case IDM_PANEL_HELP: ShowError(RunHelp(panel.helpFile, panel.helpFlag)); return true;
+        case IDM_PANEL_ABOUT: *status = OpenAbout(dialog); return true;
+        case IDM_PANEL_HELP: *status = RunHelp(parts.helpFile, parts.helpFlag, parts.helpQuestion); return true;
         default: return false;
     }
 }
 
 // The buttons are freed with the dialog, their subclasses first, as they
 // hold the records.
-void OnPanelDestroy(HWND dialog, PanelInstance& instance) {
+Status OnPanelDestroy(HWND dialog, PanelInstance& instance) {
     RemoveButtonHover(instance.buttons);
     instance.buttons.clear();
     RemovePropW(dialog, kInstanceProperty);
-    if (instance.initialised && instance.panel->onDestroy != nullptr)
-        instance.panel->onDestroy(dialog, instance.reopen);
+    return instance.initialised ? instance.handlers->destroy(dialog, instance.reopen) : kOk;
 }
 
 ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -173,42 +187,47 @@ Status AimOpening(PanelInstance& instance) {
     return kOk;
 }
 
-INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wParam, LPARAM lParam) {
-    const PanelDescription& panel = *instance.panel;
-    if (INT_PTR result = FALSE; panel.onMessage != nullptr && panel.onMessage(dialog, message, wParam, lParam, &result))
-        return result;
+// One message; `status` receives how the handler that took it went.
+INT_PTR Dispatch(HWND dialog, PanelInstance& instance, UINT message, WPARAM wParam, LPARAM lParam, Status* status) {
+    if (std::optional<Status> handled = instance.handlers->message(dialog, message, wParam, lParam)) {
+        *status = *handled;
+        return TRUE;
+    }
     switch (message) {
         case WM_ERASEBKGND: return PaintPanelBackground(dialog, reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLORSTATIC:
-            return OnPanelColourStatic(panel, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_DRAWITEM: return OnPanelDrawItem(dialog, instance, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return OnPanelColourStatic(*instance.parts, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_DRAWITEM:
+            return OnPanelDrawItem(dialog, instance, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), status);
         case WM_DISPLAYCHANGE:
             if (!instance.reopen && ScreenSizeChanged()) ReopenPanel(dialog);
             return TRUE;
         case WM_DPICHANGED:
             OnPanelDpiChanged(dialog, instance, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return TRUE;
-        case WM_COMMAND:
-            if (panel.onCommand != nullptr) panel.onCommand(dialog, LOWORD(wParam));
-            return TRUE;
-        case WM_SYSCOMMAND: return OnPanelSysCommand(dialog, panel, wParam) ? TRUE : FALSE;
-        case WM_DESTROY: OnPanelDestroy(dialog, instance); return FALSE;
+        case WM_COMMAND: *status = instance.handlers->command(dialog, LOWORD(wParam)); return TRUE;
+        case WM_SYSCOMMAND: return OnPanelSysCommand(dialog, instance, wParam, status) ? TRUE : FALSE;
+        case WM_DESTROY: *status = OnPanelDestroy(dialog, instance); return FALSE;
         default: return FALSE;
     }
 }
 
-// The one dialog procedure of every panel.
+// The one dialog procedure of every panel, and the one place that shows
+// what its handlers failed at.
 INT_PTR CALLBACK PanelProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return WithinPanelBoundary<INT_PTR>(dialog, FALSE, [&]() -> INT_PTR {
+        Status status = kOk;
+        INT_PTR result = FALSE;
         if (message == WM_INITDIALOG) {
             auto* instance = reinterpret_cast<PanelInstance*>(lParam);
             SetPropW(dialog, kInstanceProperty, instance);
-            if (RefitToWorkArea(dialog, *instance)) return TRUE;
-            ShowError(InitialisePanel(dialog, *instance));
-            return TRUE;
+            if (!RefitToWorkArea(dialog, *instance)) status = InitialisePanel(dialog, *instance);
+            result = TRUE;
+        } else if (PanelInstance* instance = InstanceOf(dialog)) {
+            result = Dispatch(dialog, *instance, message, wParam, lParam, &status);
         }
-        PanelInstance* instance = InstanceOf(dialog);
-        return instance != nullptr ? Dispatch(dialog, *instance, message, wParam, lParam) : FALSE;
+        ShowError(status);
+        return result;
     });
 }
 
@@ -283,10 +302,13 @@ INT_PTR OpenPanelTemplate(HINSTANCE instance, HWND owner, DLGPROC procedure, int
                                    parameter);
 }
 
-Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, int* openings) {
+namespace panel_detail {
+
+Status Launch(HWND owner, const PanelParts& parts, const BoundHandlers& handlers, INT_PTR* result, int* openings) {
     if (owner == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PanelInstance instance;
-    instance.panel = &panel;
+    instance.parts = &parts;
+    instance.handlers = &handlers;
     // A panel opens centred on the primary monitor, sized for its DPI; when
     // it ends itself to be opened again, it opens where it was.
     instance.aim = ToScreenRect(WorkAreaAt(0, 0));
@@ -297,18 +319,20 @@ Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result, i
         instance.initialised = false;
         if (Status s = AimOpening(instance); s != kOk) return s;
         const TemplateChoice choice = ChooseTemplate(instance.dpi, SystemDpi());
-        const int templateId = choice.large ? panel.largeTemplate : panel.smallTemplate;
+        const int templateId = choice.large ? parts.largeTemplate : parts.smallTemplate;
         instance.points = instance.fittedPoints > 0 ? instance.fittedPoints : choice.pointSize;
         ended = OpenPanelTemplate(gAppState->instance, owner, PanelProcedure, templateId, instance.points, nullptr,
                                   reinterpret_cast<LPARAM>(&instance));
-        if (ended == -1) return Fail(panel.site, kErrCreateDialog);
+        if (ended == -1) return Fail(parts.site, kErrCreateDialog);
         ++opened;
     } while (instance.reopen);
-    if (panel.panelRequest >= 0 && panel.panelRequest < kPanelCount) gAppState->panelRequest[panel.panelRequest] = 0;
+    if (parts.panelRequest >= 0 && parts.panelRequest < kPanelCount) gAppState->panelRequest[parts.panelRequest] = 0;
     if (result != nullptr) *result = ended;
     if (openings != nullptr) *openings = opened;
     return kOk;
 }
+
+}  // namespace panel_detail
 
 void EndPanel(HWND dialog, INT_PTR result) {
     RemoveButtonHover(PanelButtons(dialog));
@@ -360,22 +384,6 @@ void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items) {
         (void)LoadText(item.textId, text, sizeof text);
         AppendMenuW(menu, MF_STRING, item.command, text);
     }
-}
-
-INT_PTR PaintPanelBackground(HWND dialog, HDC dc) {
-    if (gAppState != nullptr && gAppState->backgroundBrush != nullptr) {
-        RECT r;
-        GetClientRect(dialog, &r);
-        FillRect(dc, &r, gAppState->backgroundBrush);
-    }
-    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
-    return TRUE;
-}
-
-INT_PTR ColourPanelStatic(HDC dc) {
-    SetTextColor(dc, gAppState->textColour);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(gAppState->backgroundBrush);
 }
 
 }  // namespace quorvel

@@ -58,7 +58,7 @@ INT_PTR CALLBACK RecordingProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {
 }
 
 // A panel that asks to be reopened once, as after a DPI change.
-Status RecordAndEnd(HWND dialog) {
+Status RecordAndEnd(HWND dialog, NoPanelState&) {
     Record(dialog);
     if (gSeen.openings == 1)
         ReopenPanel(dialog);
@@ -129,11 +129,11 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
 
     gSeen = {};
     gAppState->panelRequest[kPanelPower] = 1;
-    const PanelDescription launch{.largeTemplate = IDD_ABOUT,
-                                  .smallTemplate = IDD_ABOUT_SMALL,
-                                  .site = ErrorSite{L"test", 7},
-                                  .panelRequest = kPanelPower,
-                                  .onInit = RecordAndEnd};
+    const PanelDescription<> launch{.parts = {.largeTemplate = IDD_ABOUT,
+                                              .smallTemplate = IDD_ABOUT_SMALL,
+                                              .site = ErrorSite{L"test", 7},
+                                              .panelRequest = kPanelPower},
+                                    .onInit = RecordAndEnd};
     INT_PTR result = 0;
     int openings = 0;
     ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result, &openings), kOk);
@@ -144,7 +144,8 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     EXPECT_EQ(gSeen.title, L"About - Quorvel");
     EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));  // 96 DPI: the large template at 12 points
 
-    const PanelDescription missing{.largeTemplate = 4321, .smallTemplate = 4322, .site = ErrorSite{L"test", 7}};
+    const PanelDescription<> missing{
+        .parts = {.largeTemplate = 4321, .smallTemplate = 4322, .site = ErrorSite{L"test", 7}}};
     EXPECT_EQ(LaunchPanel(GetDesktopWindow(), missing, &result), kErrCreateDialog);
     EXPECT_EQ(gErrorLocation.line, 7);
 }
@@ -414,8 +415,8 @@ TEST_F(Panels, ScalesByTheCurrentDpi) {
 // new DPI; the DPI it was opened at changes nothing, whatever another panel
 // measured meanwhile.
 TEST_F(Panels, ADpiChangeReopensThePanelWhereWindowsPutItWithThatDpisTemplate) {
-    const PanelDescription about{
-        .largeTemplate = IDD_ABOUT, .smallTemplate = IDD_ABOUT_SMALL, .site = ErrorSite{L"test", 7}};
+    const PanelDescription<> about{
+        .parts = {.largeTemplate = IDD_ABOUT, .smallTemplate = IDD_ABOUT_SMALL, .site = ErrorSite{L"test", 7}}};
     const RECT work = WorkAreaAt(0, 0);
     RECT suggested = {}, placed = {};
     PanelScript script;
@@ -462,8 +463,7 @@ TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
     ASSERT_EQ(SetPanelIcons(home.dialog), kOk);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_BIG, 0)), gAppState->appIcon);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_SMALL, 0)), gAppState->appIcon);
-    const PanelMenuItem items[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
-    AppendPanelSystemMenu(home.dialog, items);
+    AppendPanelSystemMenu(home.dialog, kPanelMenu);
     HMENU menu = GetSystemMenu(home.dialog, FALSE);
     const int n = GetMenuItemCount(menu);
     wchar_t text[64];
