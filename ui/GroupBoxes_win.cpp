@@ -58,9 +58,7 @@ LRESULT OnGroupBoxMessage(HWND box, UINT message, WPARAM wParam, LPARAM lParam) 
             // The button class draws at once in its own colours: paint the
             // dialog there again, and the box over it.
             const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
-            RECT r;
-            GetWindowRect(box, &r);
-            MapWindowPoints(nullptr, GetParent(box), reinterpret_cast<POINT*>(&r), 2);
+            const RECT r = ChildRect(GetParent(box), box);
             RedrawWindow(GetParent(box), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             return result;
         }
@@ -81,17 +79,6 @@ void PaintGroupBoxInTextColour(HWND control) {
     if ((GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) return;
     SetWindowSubclass(control, PaintGroupBox, 0, 0);
 }
-
-namespace {
-
-RECT ChildRect(HWND dialog, HWND child) {
-    RECT r = {};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-}  // namespace
 
 void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved) {
     if (dialog == nullptr || moved.empty()) return;

@@ -362,6 +362,13 @@ void CenterPanel(HWND window) {
     MoveWindow(window, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, FALSE);
 }
 
+RECT ChildRect(HWND dialog, HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 std::span<GlyphButton> PanelButtons(HWND dialog) {
     PanelInstance* instance = InstanceOf(dialog);
     return instance != nullptr ? std::span<GlyphButton>(instance->buttons) : std::span<GlyphButton>();

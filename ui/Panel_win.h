@@ -158,6 +158,8 @@ std::span<GlyphButton> PanelButtons(HWND dialog);
 // A panel: where its opening is aimed, within its monitor's work area; any
 // other window: centred above the primary monitor's taskbar.
 void CenterPanel(HWND window);
+// A control's rectangle in its dialog's client area.
+RECT ChildRect(HWND dialog, HWND child);
 
 // Shows the exception being handled as the panels do: a FatalError's text
 // in a box, anything else as 10034 (only an allocation fails that way

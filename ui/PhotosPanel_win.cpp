@@ -151,13 +151,6 @@ private:
     bool entered_;
 };
 
-RECT ClientRectOf(HWND dialog, HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 Status DrawThumbnail(PhotosState& photos, int photo, bool replace) {
     std::vector<std::uint8_t> bits(ScaledBytes(kThumbWidth, kThumbHeight));
     const PixelBlock source = ShrinkForThumbnail(Slot(photos).photos[photo].block, kThumbWidth, kThumbHeight);
@@ -206,7 +199,7 @@ Status FillThumbnails(PhotosState& photos) {
         if (ListView_InsertItem(photos.thumbnails, &item) != photo) return Fail(QV_SITE(kModule), kErrListView);
     }
     SelectThumbnail(photos);
-    const RECT r = ClientRectOf(photos.dialog, photos.thumbnails);
+    const RECT r = ChildRect(photos.dialog, photos.thumbnails);
     MoveWindow(photos.thumbnails, r.left, r.top, r.right - r.left, kThumbHeight * 3 / 2, TRUE);
     return kOk;
 }
@@ -219,7 +212,7 @@ void PlacePreview(const PhotosState& photos) {
     GetWindowRect(photos.dialog, &panel);
     GetWindowRect(photos.thumbnails, &list);
     GetClientRect(photos.dialog, &client);
-    const RECT at = ClientRectOf(photos.dialog, photos.thumbnails);
+    const RECT at = ChildRect(photos.dialog, photos.thumbnails);
     const int maxWidth = client.right * kPreviewShareNumerator / kPreviewShareDenominator - at.left;
     const PreviewSize size =
         FitPreview(Photo(photos).width, Photo(photos).height, panel.bottom - list.bottom - 15, std::max(maxWidth, 2));
@@ -231,7 +224,7 @@ Status SetUpPropertyList(const PhotosState& photos) {
     RECT panel, list;
     GetWindowRect(photos.dialog, &panel);
     GetWindowRect(photos.thumbnails, &list);
-    const RECT preview = ClientRectOf(photos.dialog, photos.preview);
+    const RECT preview = ChildRect(photos.dialog, photos.preview);
     POINT bottomRight{panel.right - 11, panel.bottom - 15};
     POINT top{0, list.bottom + 5};
     ScreenToClient(photos.dialog, &bottomRight);
