@@ -4,9 +4,9 @@
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "display/Monitors_win.h"
-#include "display/Strip_win.h"
+#include "strip/Strip_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"

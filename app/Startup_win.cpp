@@ -29,7 +29,7 @@ using std::min;
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "base/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"

@@ -1,5 +1,5 @@
 // Where an album's viewport is on its strip and where it heads next: the
-// state of the glide that display/Pan.h moves one step per tick.
+// state of the glide that strip/Pan.h moves one step per tick.
 #pragma once
 #include <cstdint>
 

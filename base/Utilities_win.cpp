@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Text.h"
@@ -25,15 +26,11 @@ constexpr ErrorSite kAlbumSearchSite{L"utilities", 425};
 // takes count: a search for "*.tif" also yields "x.tiff" by its short name,
 // and an album counted by such names would have no photo to decode.
 int CountFound(const wchar_t* search, int photoType) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    FindHandle guard(find);
     int count = 0;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (photoType == 0 || NameHasPhotoType(reinterpret_cast<const char16_t*>(found.cFileName), photoType)) ++count;
-    } while (FindNextFileW(find, &found));
+    ForEachFile(search, [&](const WIN32_FIND_DATAW& found) {
+        if (photoType == 0 || NameHasPhotoType(AsU16(found.cFileName), photoType)) ++count;
+        return true;
+    });
     return count;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "display/BitmapCache.h"
+#include "imaging/BitmapCache.h"
 
 using namespace quorvel;
 

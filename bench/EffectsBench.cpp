@@ -16,7 +16,7 @@
 #include <time.h>
 
 #include "tests/oracles/LiteralEffects.h"
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 #include "bench/ThreadSeconds.h"
 
 namespace quorvel {

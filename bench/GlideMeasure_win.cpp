@@ -20,7 +20,7 @@
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/Frame_win.h"
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 #include "storage/Settings_win.h"
 
 using namespace quorvel;

@@ -26,9 +26,9 @@
 #include <new>
 #include <vector>
 
-#include "display/BitmapCache.h"
-#include "display/Strip.h"
-#include "display/StripRebuild.h"
+#include "imaging/BitmapCache.h"
+#include "strip/Strip.h"
+#include "strip/StripRebuild.h"
 #include "bench/ThreadSeconds.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "base/Guards_win.h"
 #include "base/Hooks_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 #include "display/Monitors_win.h"
 
 namespace quorvel {

@@ -15,10 +15,10 @@
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
 #include "display/Frame_win.h"
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 #include "display/Monitors_win.h"
-#include "display/Pan.h"
-#include "display/Strip_win.h"
+#include "strip/Pan.h"
+#include "strip/Strip_win.h"
 #include "res/resource.h"
 
 namespace quorvel {

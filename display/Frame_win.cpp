@@ -10,7 +10,7 @@
 #include "base/Guards_win.h"
 #include "storage/Settings_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/Strip.h"
+#include "strip/Strip.h"
 
 namespace quorvel {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "display/BitmapCache.h"
+#include "imaging/BitmapCache.h"
 
 using namespace quorvel;
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/BitmapCache.h"
+#include "imaging/BitmapCache.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace quorvel;

@@ -2,14 +2,14 @@
 // parser reads them from the file itself and the properties list formats
 // what it found: both must cope with every byte. Entries may share their
 // value bytes, so what a photo keeps must stay within the limits of
-// display/PhotoProperties.h, whatever the block makes of them.
+// imaging/PhotoProperties.h, whatever the block makes of them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
-#include "display/PhotoProperties.h"
-#include "photos/Metadata.h"
+#include "imaging/PhotoProperties.h"
+#include "imaging/Metadata.h"
 #include "tests/unit/EnglishPropertyTexts.h"
 
 using namespace quorvel;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "display/PhotoHeader.h"
+#include "imaging/PhotoHeader.h"
 
 using namespace quorvel;
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/PhotoProperties.h"
+#include "imaging/PhotoProperties.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace quorvel;

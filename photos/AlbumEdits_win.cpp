@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -9,8 +10,9 @@
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
-#include "display/Decode_win.h"
-#include "display/PhotoProperties_win.h"
+#include "imaging/Decode_win.h"
+#include "imaging/ImageOps.h"
+#include "imaging/PhotoProperties_win.h"
 #include "photos/PhotoPanelRules.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
@@ -20,6 +22,7 @@ namespace quorvel {
 namespace {
 
 const wchar_t kModule[] = L"PhotosDlg";
+const wchar_t kTransformModule[] = L"transform";
 
 bool Selected(int album, int photo) {
     return gDisplayState != nullptr && album >= 0 && album < kAlbumCount && photo >= 0 &&
@@ -50,7 +53,44 @@ Status PhotoFilePath(const AlbumSlot& slot, const std::u16string& cacheName, wch
     return kOk;
 }
 
+// Locates a failure of the pixel change itself; the cache functions locate
+// their own.
+Status Located(Status code, ErrorSite site) {
+    if (code != kOk) SetErrorLocation(site);
+    return code;
+}
+
+[[nodiscard]] Status RewriteCache(int album, int photo) {
+    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
+    return WriteCacheBitmap(gDisplayState->albums[album].photos[photo], gDisplayState->scratchPath);
+}
+
 }  // namespace
+
+Status TransformAlbumPhoto(int album, int photo, int kind) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return kOk;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (photo < 0 || photo >= slot.photoCount || photo >= kMaxPhotos || slot.photos[photo].block.Empty()) return kOk;
+    if (Status s = Located(TransformPixels(slot.photos[photo].block, kind), QV_SITE(kTransformModule)); s != kOk)
+        return s;
+    return RewriteCache(album, photo);
+}
+
+Status HalveAlbumPhotos(int album) {
+    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+        return Located(kErrInvalidArgument, QV_SITE(kTransformModule));
+    AlbumSlot& slot = gDisplayState->albums[album];
+    const int count = std::min(slot.photoCount, kMaxPhotos);
+    // Every later start would refuse the album, so nothing is halved.
+    for (int photo = 0; photo < count; ++photo)
+        if (!HalfKeepsSide(slot.photos[photo].block, kSmallestPhotoSide))
+            return Located(kErrPhotoTooSmall, QV_SITE(kTransformModule));
+    for (int photo = 0; photo < count; ++photo) {
+        if (Status s = Located(HalvePixels(slot.photos[photo].block), QV_SITE(kTransformModule)); s != kOk) return s;
+        if (Status s = RewriteCache(album, photo); s != kOk) return s;
+    }
+    return kOk;
+}
 
 Status DeleteAlbumPhoto(int album, int photo) {
     if (!Selected(album, photo)) return Fail(QV_SITE(kModule), kErrInvalidArgument);

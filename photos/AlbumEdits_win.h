@@ -1,10 +1,26 @@
-// Changes to an album's list of photos that the Photos panel makes: deleting
-// a photo for good, moving one along the album's order, and filling in the
-// EXIF items of a photo it shows.
+// The edits the Photos panel makes to an album: the geometric tools on its
+// decoded photos, made lasting by rewriting each changed photo's copy in the
+// album's bitmap cache (the panel wraps them with its wait cursor, question,
+// busy mark and preview refresh); deleting a photo for good, moving one
+// along the album's order, and filling in the EXIF items of a photo it shows.
 #pragma once
 #include "base/ErrorCodes.h"
 
 namespace quorvel {
+
+// Turns or flips photo `photo` of album `album` (TransformKind) and rewrites
+// its cache file. Nothing is done (0) for a selection out of range or a
+// photo without pixels. kErrMemory (no memory) and kErrImageDimension (nothing left after the
+// width cut) leave the photo as it was; cache writing errors as the writer
+// gives them.
+[[nodiscard]] Status TransformAlbumPhoto(int album, int photo, int kind);
+
+// Halves every photo of the album in order, rewriting each cache file; the
+// first failure stops, and photos already halved stay halved. When any
+// photo's half would be smaller than the album photos' smallest side, which
+// every later start would refuse, nothing is halved: kErrPhotoTooSmall, whose text the
+// caller shows.
+[[nodiscard]] Status HalveAlbumPhotos(int album);
 
 // Deletes photo `photo` of album `album` for good: its cache copy, then the
 // photo file of the album's own type with the cache copy's name (a file of

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 
 namespace quorvel {
 

@@ -9,6 +9,7 @@
 #include "storage/StorageRules.h"
 #include "storage/Storage_win.h"
 #include "base/Text.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
@@ -26,7 +27,6 @@ constexpr ErrorSite kMattingsListingSite{kModule, 393};
 constexpr ErrorSite kUserFolderListingSite{kModule, 547};
 constexpr ErrorSite kResetSettingsSite{kModule, 690};
 constexpr ErrorSite kCleanupStartSite{kModule, 814};
-
 
 bool IsFolder(const WIN32_FIND_DATAW& found) { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 
@@ -57,21 +57,15 @@ bool ForEachEntry(const wchar_t* folder, const wchar_t* pattern, Visit visit) {
     wchar_t search[kPathChars];
     if (folder[0] == L'\0' || !JoinPath(folder, pattern, search)) return false;
     if (IsLinkOnDisk(folder)) return true;
-    WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileW(search, &found));
-    if (!find) return Gone(GetLastError());
-    do {
-        if (Untouchable(found)) continue;
+    const bool listed = ForEachFound(search, [&](const WIN32_FIND_DATAW& found) {
         wchar_t path[kPathChars];
-        if (!JoinPath(folder, found.cFileName, path)) continue;
-        visit(found, path);
-    } while (FindNextFileW(find.get(), &found));
-    return true;
+        if (!Untouchable(found) && JoinPath(folder, found.cFileName, path)) visit(found, path);
+        return true;
+    });
+    return listed || Gone(GetLastError());
 }
 
-bool IsLink(std::u16string_view folder) {
-    return IsLinkOnDisk(AsWide(std::u16string(folder).c_str()));
-}
+bool IsLink(std::u16string_view folder) { return IsLinkOnDisk(AsWide(std::u16string(folder).c_str())); }
 
 // Keeps `path` when it may be cleaned, else takes the program's default
 // folder `name`; empty when that may not be cleaned either. False when the
@@ -117,7 +111,7 @@ public:
         const bool listed = ForEachEntry(albumsPath, L"*", [this](const WIN32_FIND_DATAW& found, const wchar_t* album) {
             if (!IsFolder(found)) return;
             wchar_t cache[kPathChars];
-            if (!JoinPath(album, L"BMP", cache) || IsLinkOnDisk(cache)) return;
+            if (!CacheFolderOf(album, cache) || IsLinkOnDisk(cache)) return;
             ForEachEntry(cache, L"*.BMP", [this](const WIN32_FIND_DATAW& bitmap, const wchar_t* path) {
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "storage/Folders_win.h"
 #include "storage/Settings_win.h"
@@ -160,6 +161,8 @@ void MattingsFolder(wchar_t (&path)[kPathChars]) {
     DefaultFolder(gUserSettings ? gUserSettings->mattingsPath : nullptr, L"QuorvelMattingBoards", path);
 }
 
+bool CacheFolderOf(const wchar_t* folder, wchar_t (&path)[kPathChars]) { return JoinPath(folder, L"BMP", path); }
+
 // Windows starts a screen saver in the system folder, so the default content
 // is looked for beside the program too.
 void DefaultContentPath(const wchar_t* relative, wchar_t (&path)[kPathChars]) {
@@ -209,13 +212,6 @@ Status CopyDefaultMattings() {
     wchar_t sourceFolder[kPathChars], search[kPathChars];
     DefaultContentPath(L"QuorvelMattingBoards", sourceFolder);
     if (!JoinPath(sourceFolder, L"*.*", search)) return Fail(QV_SITE(kModule), kErrInvalidArgument, sourceFolder);
-    WIN32_FIND_DATAW found;
-    const FindHandle find(FindFirstFileW(search, &found));
-    if (!find) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), search);
-        return kErrFindFirstFile;
-    }
     // The boards folder may be one the user chose, holding their own
     // pictures: a default board is copied only where no file of its name is,
     // and a file there is never replaced. The first two default boards the
@@ -224,25 +220,31 @@ Status CopyDefaultMattings() {
     // two such.
     std::wstring installed[kAlbumCount], own[kAlbumCount];
     int installedCount = 0, ownCount = 0;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (IsThumbnailCacheName(reinterpret_cast<const char16_t*>(found.cFileName))) continue;
+    Status copied = kOk;
+    const bool listed = ForEachFile(search, [&](const WIN32_FIND_DATAW& found) {
+        if (IsThumbnailCacheName(AsU16(found.cFileName))) return true;
         wchar_t source[kPathChars], target[kPathChars];
         if (!JoinPath(sourceFolder, found.cFileName, source) || !JoinPath(mattingsPath, found.cFileName, target))
-            continue;
+            return true;
         WIN32_FILE_ATTRIBUTE_DATA there;
         bool copy = true;
         if (GetFileAttributesExW(target, GetFileExInfoStandard, &there)) {
-            if (there.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            if (there.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
             copy = IsCopyOf(there, found);
         } else if (!CopyFileW(source, target, TRUE)) {
             SaveWindowsError();
-            SetErrorLocation(QV_SITE(kModule), source);
-            return kErrCopyFile;
+            copied = Fail(QV_SITE(kModule), kErrCopyFile, source);
+            return false;
         }
         if (copy && installedCount < kAlbumCount) installed[installedCount++] = found.cFileName;
         if (!copy && ownCount < kAlbumCount) own[ownCount++] = found.cFileName;
-    } while (FindNextFileW(find.get(), &found));
+        return true;
+    });
+    if (!listed) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrFindFirstFile, search);
+    }
+    if (copied != kOk) return copied;
     for (int i = 0; installedCount < kAlbumCount && i < ownCount; ++i) installed[installedCount++] = own[i];
     if (installedCount < kAlbumCount) return Fail(QV_SITE(kModule), kErrMissingMatting, sourceFolder);
     if (gDisplayState != nullptr)

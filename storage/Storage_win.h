@@ -35,6 +35,10 @@ constexpr int kThemeChars = 512;
 // the default folder under userFolder when that path is empty.
 void AlbumsFolder(wchar_t (&path)[kPathChars]);
 void MattingsFolder(wchar_t (&path)[kPathChars]);
+// The bitmap cache of an album folder, "<folder>\BMP"; the boards folder
+// keeps its boards' thumbnails the same way. False, with `path` empty, when
+// that does not fit a path.
+[[nodiscard]] bool CacheFolderOf(const wchar_t* folder, wchar_t (&path)[kPathChars]);
 // Where default content named by `relative` ("res\\...") is found: the
 // current directory when it holds it, else the program's own folder.
 void DefaultContentPath(const wchar_t* relative, wchar_t (&path)[kPathChars]);

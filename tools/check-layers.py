@@ -9,7 +9,7 @@ import pathlib
 import re
 import sys
 
-ORDER = ["base", "storage", "display", "system", "photos", "ui", "app"]
+ORDER = ["base", "storage", "imaging", "strip", "display", "system", "photos", "ui", "app"]
 ALWAYS = {"res"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
 

@@ -6,7 +6,7 @@ import json
 import os
 import sys
 
-LAYERS = ("base", "storage", "display", "system", "photos", "ui", "app")
+LAYERS = ("base", "storage", "imaging", "strip", "display", "system", "photos", "ui", "app")
 
 
 def main():

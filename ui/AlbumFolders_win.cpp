@@ -7,10 +7,11 @@
 
 #include "base/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
@@ -69,44 +70,41 @@ bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, u
     return false;
 }
 
-bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
-                         const std::vector<std::u16string>& checked) {
+Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type, bool* showable,
+                           const std::vector<std::u16string>& checked) {
     int count = 0;
     *type = 0;
-    if (Status s = FindAlbumImages(folder, &count, type); s != kOk) {
-        ShowError(s);
-        return false;
-    }
+    *showable = false;
+    if (Status s = FindAlbumImages(folder, &count, type); s != kOk) return s;
     if (count == 0) {
         WarnWithFormat(owner, IDS_ALBUM_FOLDER_EMPTY, folder);
-        return false;
+        return kOk;
     }
     if (count > kMaxAlbumPhotos) WarnTooManyPhotos(folderName, count);
     wchar_t pattern[kPathChars];
     const std::u16string typePattern = PhotoTypePattern(*type);
     if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
         WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, folder);
-        return false;
+        return kOk;
     }
-    WIN32_FIND_DATAW found;
-    FindHandle find(FindFirstFileExW(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
-    if (!find) return false;
     int listed = 0;
     std::vector<RefusedPhoto> refused;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::u16string name = reinterpret_cast<const char16_t*>(found.cFileName);
-        if (!NameHasPhotoType(name, *type)) continue;
+    const bool searched = ForEachFile(pattern, [&](const WIN32_FIND_DATAW& found) {
+        const std::u16string name = AsU16(found.cFileName);
+        if (!NameHasPhotoType(name, *type)) return true;
         ++listed;
-        if (std::find(checked.begin(), checked.end(), name) != checked.end()) continue;
+        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxAlbumPhotos;
         wchar_t path[kPathChars];
         const Status s = JoinPath(folder, found.cFileName, path) ? CheckAlbumPhoto(path, folder, found.cFileName, *type)
                                                                  : kErrInvalidArgument;
         gErrorLocation = {};
         if (s != kOk) refused.push_back({found.cFileName, s});
-    } while (listed < kMaxAlbumPhotos && FindNextFileW(find.get(), &found));
+        return listed < kMaxAlbumPhotos;
+    });
+    if (!searched) return kOk;
     TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);
-    return listed > 0 && refused.empty();
+    *showable = listed > 0 && refused.empty();
+    return kOk;
 }
 
 void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedPhoto>& refused) {

@@ -8,7 +8,7 @@
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "storage/StorageRules.h"
@@ -40,7 +40,7 @@ void ForgetCacheCopy(const wchar_t* album, const std::u16string& name) {
     const int type = TypeOfName(name);
     if (type == 0) return;
     wchar_t cache[kPathChars], copy[kPathChars];
-    if (!JoinPath(album, L"BMP", cache) || !JoinPath(cache, Wide(CacheFileName(name, type)).c_str(), copy)) return;
+    if (!CacheFolderOf(album, cache) || !JoinPath(cache, Wide(CacheFileName(name, type)).c_str(), copy)) return;
     DeleteFileW(copy);
 }
 
@@ -137,7 +137,10 @@ Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_
     const std::u16string_view path(reinterpret_cast<const char16_t*>(album));
     const std::wstring name = Wide(LastComponent(path));
     int type = 0;
-    if (!AlbumFolderShowable(owner, album, name.c_str(), &type, admitted.names)) return kOk;
+    bool showable = false;
+    if (Status s = AlbumFolderShowable(owner, album, name.c_str(), &type, &showable, admitted.names);
+        s != kOk || !showable)
+        return s;
     // The album is switched even when the settings refuse to forget the
     // former folder's photo order; the refusal is shown and the import goes on.
     ShowError(UseAlbumFolder(0, name.c_str()));

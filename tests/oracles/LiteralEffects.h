@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/PixelBlock.h"
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 
 namespace quorvel::literal {
 

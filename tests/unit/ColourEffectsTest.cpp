@@ -1,4 +1,4 @@
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 
 #include <gtest/gtest.h>
 

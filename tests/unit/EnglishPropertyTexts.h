@@ -3,7 +3,7 @@
 #pragma once
 #include <iterator>
 
-#include "photos/Metadata.h"
+#include "imaging/Metadata.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "display/ImageOps.h"
+#include "imaging/ImageOps.h"
 
 #include <gtest/gtest.h>
 

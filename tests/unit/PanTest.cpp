@@ -1,4 +1,4 @@
-#include "display/Pan.h"
+#include "strip/Pan.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/PhotoHeader.h"
+#include "imaging/PhotoHeader.h"
 
 using namespace quorvel;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 #include "photos/PhotoPanelRules.h"
 #include "storage/PhotoOrder.h"
 

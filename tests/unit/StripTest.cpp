@@ -1,4 +1,4 @@
-#include "display/Strip.h"
+#include "strip/Strip.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "display/BitmapCache.h"
-#include "display/ColourEffects.h"
-#include "display/StripRebuild.h"
+#include "imaging/BitmapCache.h"
+#include "imaging/ColourEffects.h"
+#include "strip/StripRebuild.h"
 
 namespace quorvel {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/DisplayState_win.h"
-#include "display/BitmapCache.h"
-#include "display/Decode_win.h"
+#include "imaging/BitmapCache.h"
+#include "imaging/Decode_win.h"
 #include "storage/Storage_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"

@@ -8,7 +8,7 @@
 #include "base/DisplayState_win.h"
 #include "base/Hooks_win.h"
 #include "display/Frame_win.h"
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 #include "storage/Settings_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"

@@ -16,9 +16,9 @@
 #include "base/ErrorReporter_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "display/BitmapCache.h"
-#include "display/Decode_win.h"
-#include "display/PhotoProperties.h"
+#include "imaging/BitmapCache.h"
+#include "imaging/Decode_win.h"
+#include "imaging/PhotoProperties.h"
 #include "res/resource.h"
 #include "tests/win/TestState.h"
 

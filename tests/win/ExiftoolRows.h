@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "photos/Metadata.h"
+#include "imaging/Metadata.h"
 
 namespace quorvel::test {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
-#include "display/Strip.h"
-#include "display/Strip_win.h"
+#include "strip/Strip.h"
+#include "strip/Strip_win.h"
 #include "display/AlbumWindow_win.h"
-#include "display/Pan.h"
+#include "strip/Pan.h"
 #include "tests/win/TestState.h"
 
 namespace quorvel {

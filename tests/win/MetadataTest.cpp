@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "display/PhotoProperties_win.h"
-#include "photos/Metadata_win.h"
+#include "imaging/PhotoProperties_win.h"
+#include "imaging/Metadata_win.h"
 #include "res/resource.h"
 #include "tests/win/ExiftoolRows.h"
 #include "tests/win/TestState.h"

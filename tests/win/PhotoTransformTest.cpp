@@ -1,15 +1,15 @@
 // The geometric tools on an album's photo records, with their cache files
 // written and read back as the next decoding would.
-#include "photos/ImageOps_win.h"
+#include "photos/AlbumEdits_win.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "storage/Storage_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "base/DisplayState_win.h"
-#include "display/ImageOps.h"
+#include "imaging/ImageOps.h"
 #include "tests/win/TestState.h"
 
 namespace quorvel {

@@ -14,8 +14,8 @@
 #include "base/ErrorReporter_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "display/Decode_win.h"
-#include "display/Strip_win.h"
+#include "imaging/Decode_win.h"
+#include "strip/Strip_win.h"
 #include "tests/win/BoxWatcher.h"
 #include "tests/win/TestState.h"
 

@@ -1,10 +1,10 @@
-#include "display/StripRebuild.h"
+#include "strip/StripRebuild.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "display/Strip.h"
+#include "strip/Strip.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "photos/Metadata_win.h"
+#include "imaging/Metadata_win.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "display/BitmapCache.h"
+#include "imaging/BitmapCache.h"
 
 namespace quorvel {
 

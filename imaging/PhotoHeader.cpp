@@ -1,4 +1,4 @@
-#include "display/PhotoHeader.h"
+#include "imaging/PhotoHeader.h"
 
 #include <algorithm>
 #include <array>

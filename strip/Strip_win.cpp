@@ -1,4 +1,4 @@
-#include "display/Strip_win.h"
+#include "strip/Strip_win.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -8,11 +8,11 @@
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "base/Utilities_win.h"
 #include "base/DisplayState_win.h"
-#include "display/Strip.h"
+#include "strip/Strip.h"
 #include "res/resource.h"
 
 namespace quorvel {

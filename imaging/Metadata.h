@@ -1,6 +1,6 @@
 // Photo metadata shown in the Photos panel: the value texts of its
 // properties list, made from the property items the decoder keeps with each
-// photo (display/PhotoProperties.h reads them and their capture time).
+// photo (imaging/PhotoProperties.h reads them and their capture time).
 #pragma once
 #include <array>
 #include <cstddef>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/PhotoRecord.h"
-#include "display/PhotoProperties.h"
+#include "imaging/PhotoProperties.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "display/GlidePacer_win.h"
+#include "strip/GlidePacer_win.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>

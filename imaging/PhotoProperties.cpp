@@ -1,4 +1,4 @@
-#include "display/PhotoProperties.h"
+#include "imaging/PhotoProperties.h"
 
 #include <algorithm>
 #include <cstring>

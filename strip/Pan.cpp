@@ -1,8 +1,8 @@
-#include "display/Pan.h"
+#include "strip/Pan.h"
 
 #include <algorithm>
 
-#include "display/Strip.h"
+#include "strip/Strip.h"
 
 namespace quorvel {
 

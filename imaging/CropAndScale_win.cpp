@@ -1,4 +1,4 @@
-#include "photos/CropAndScale_win.h"
+#include "imaging/CropAndScale_win.h"
 
 #include <windows.h>
 // GDI+ needs the COM property types that a lean windows.h leaves out.

@@ -1,4 +1,4 @@
-#include "display/Decode_win.h"
+#include "imaging/Decode_win.h"
 
 #include <windows.h>
 // GDI+ needs the COM property types that a lean windows.h leaves out.
@@ -16,15 +16,16 @@
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
+#include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
 #include "storage/PhotoOrder.h"
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "display/BitmapCache.h"
-#include "display/ImageOps.h"
-#include "display/PhotoHeader.h"
-#include "display/PhotoProperties_win.h"
+#include "imaging/BitmapCache.h"
+#include "imaging/ImageOps.h"
+#include "imaging/PhotoHeader.h"
+#include "imaging/PhotoProperties_win.h"
 #include "base/DisplayState_win.h"
 
 namespace quorvel {
@@ -236,7 +237,7 @@ struct KeptThumbnail {
 bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, KeptThumbnail* kept) {
     if (gMode.previewMode) return false;
     const std::wstring name = std::wstring(board) + L".bmp";
-    return JoinPath(boardsFolder, L"BMP", kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
+    return CacheFolderOf(boardsFolder, kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
 }
 
 // The kept thumbnail when it was made from the board as it is now; anything
@@ -275,8 +276,7 @@ Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
-        !JoinPath(folders->album, L"BMP", folders->cache) ||
-        !JoinPath(folders->album, Wide(pattern), folders->search) ||
+        !CacheFolderOf(folders->album, folders->cache) || !JoinPath(folders->album, Wide(pattern), folders->search) ||
         !JoinPath(folders->cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), folders->uprightMark)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
@@ -449,7 +449,7 @@ Status DecodePhoto(const wchar_t* path, bool readProperties, PhotoRecord* record
 Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_t* name, int type) {
     if (source == nullptr || album == nullptr || name == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     wchar_t cacheFolder[kPathChars], photoPath[kPathChars], cachePath[kPathChars];
-    if (!JoinPath(album, L"BMP", cacheFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
+    if (!CacheFolderOf(album, cacheFolder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
     if (Status s = PlacePhoto(album, cacheFolder, name, type, photoPath, cachePath); s != kOk) return s;
     PhotoRecord photo;
     if (Status s = DecodePhoto(source, false, &photo); s != kOk) return s;
@@ -470,22 +470,18 @@ Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     AlbumFolders folders;
     if (Status s = AlbumFoldersOf(slot, &folders); s != kOk) return s;
 
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileExW(folders.search, FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) {
-        SaveWindowsError();
-        SetErrorLocation(QV_SITE(kModule), folders.search);
-        return kErrFindFirstFile;
-    }
-    FindHandle guard(find);
     std::vector<WIN32_FIND_DATAW> files;
     std::vector<std::u16string> cacheNames;
-    do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) continue;
+    const bool listed = ForEachFile(folders.search, [&](const WIN32_FIND_DATAW& found) {
+        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) return true;
         files.push_back(found);
         cacheNames.push_back(CacheFileName(Portable(found.cFileName), slot.photoType));
-    } while (static_cast<int>(files.size()) < kMaxPhotos && FindNextFileW(find, &found));
+        return static_cast<int>(files.size()) < kMaxPhotos;
+    });
+    if (!listed) {
+        SaveWindowsError();
+        return Fail(QV_SITE(kModule), kErrFindFirstFile, folders.search);
+    }
 
     // The order the user gave the photos in the Photos panel, so the strip
     // joins them that way; the folder's order otherwise.
@@ -594,11 +590,11 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
         return kErrInvalidArgument;
     }
     const AlbumSlot& slot = gDisplayState->albums[album];
-    wchar_t root[kPathChars];
+    wchar_t root[kPathChars], folder[kPathChars], cache[kPathChars];
     AlbumsFolder(root);
-    const int n =
-        swprintf(path, kPathChars, L"%ls\\%ls\\BMP\\%ls", root, slot.folderName, Wide(slot.photos[photo].fileName));
-    if (n <= 0 || n >= kPathChars) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
+    if (!JoinPath(root, slot.folderName, folder) || !CacheFolderOf(folder, cache) ||
+        !JoinPath(cache, Wide(slot.photos[photo].fileName), path))
+        return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }
 

@@ -1,4 +1,4 @@
-#include "display/Strip.h"
+#include "strip/Strip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 #include <immintrin.h>
 #endif
 
-#include "display/ColourEffects.h"
+#include "imaging/ColourEffects.h"
 
 namespace quorvel {
 

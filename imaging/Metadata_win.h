@@ -5,7 +5,7 @@
 
 #include "base/ErrorCodes.h"
 #include "base/PhotoRecord.h"
-#include "photos/Metadata.h"
+#include "imaging/Metadata.h"
 
 namespace quorvel {
 

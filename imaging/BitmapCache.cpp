@@ -1,4 +1,4 @@
-#include "display/BitmapCache.h"
+#include "imaging/BitmapCache.h"
 
 #include <algorithm>
 #include <cstring>

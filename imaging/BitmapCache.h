@@ -2,7 +2,7 @@
 // of every photo. This is the file format side, free of Windows calls: the
 // cache file's bytes and the checked reading of any BMP (the names of the
 // photo types and their cache files are in base/PhotoTypes.h). The file
-// system side is in display/Decode_win.h.
+// system side is in imaging/Decode_win.h.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -8,7 +8,7 @@
 
 #include "base/ErrorCodes.h"
 #include "base/PhotoRecord.h"
-#include "display/PhotoProperties.h"
+#include "imaging/PhotoProperties.h"
 
 namespace quorvel {
 

@@ -1,7 +1,7 @@
 // Building an album's photo strip from the photos decoded into its slot.
 #pragma once
 #include "base/ErrorCodes.h"
-#include "display/StripRebuild.h"
+#include "strip/StripRebuild.h"
 
 namespace quorvel {
 
@@ -20,7 +20,7 @@ bool EffectsRebuildFromPhotos(int effectsEnabled);
 // panel) is done with them.
 void LetPhotosGo(int album);
 
-// The playback-effect rebuild, a slice per tick (display/StripRebuild.h):
+// The playback-effect rebuild, a slice per tick (strip/StripRebuild.h):
 // Begin starts it with effectBits, finishing one still running first;
 // Continue recolours the next slice around the columns the frame shows.
 // Failures carry the same detail as JoinPhotos'.

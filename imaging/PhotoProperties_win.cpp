@@ -1,4 +1,4 @@
-#include "display/PhotoProperties_win.h"
+#include "imaging/PhotoProperties_win.h"
 
 #include <algorithm>
 #include <cstddef>

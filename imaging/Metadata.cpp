@@ -1,4 +1,4 @@
-#include "photos/Metadata.h"
+#include "imaging/Metadata.h"
 
 #include <algorithm>
 #include <cmath>
