@@ -68,20 +68,24 @@ HACCEL gAccelerators = nullptr;
 
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-// A command-line fault: one box, then the program returns 0 at once.
-int CommandLineFault(unsigned textId) {
+// A box of string textId with OK, which the program goes on from.
+void TellUser(unsigned textId, const wchar_t* caption) {
     wchar_t text[kMessageChars];
     ShowError(LoadText(textId, text, sizeof text));
-    MessageBoxW(nullptr, text, gAppState->caption, MB_OK);
+    MessageBoxW(nullptr, text, caption, MB_OK);
+}
+
+// A command-line fault: one box, then the program returns 0 at once.
+int CommandLineFault(unsigned textId) {
+    TellUser(textId, gAppState->caption);
     return 0;
 }
 
-// A box captioned "Notification", which the start goes on from.
+// A box captioned "Notification".
 Status Notify(unsigned textId) {
-    wchar_t caption[64], text[kMessageChars];
+    wchar_t caption[64];
     if (Status s = LoadText(IDS_NOTIFICATION, caption, sizeof caption); s != kOk) return s;
-    if (Status s = LoadText(textId, text, sizeof text); s != kOk) return s;
-    MessageBoxW(nullptr, text, caption, MB_OK);
+    TellUser(textId, caption);
     return kOk;
 }
 
@@ -325,10 +329,7 @@ void TakeOwnerWindow() {
 void RestorePlanOrTell() {
     bool restored = true;
     ShowError(RestorePowerPlan(&restored));
-    if (restored) return;
-    wchar_t text[kMessageChars];
-    ShowError(LoadText(IDS_RESTORE_PLAN_FAILED, text, sizeof text));
-    MessageBoxW(nullptr, text, gAppState->programName, MB_OK);
+    if (!restored) TellUser(IDS_RESTORE_PLAN_FAILED, gAppState->programName);
 }
 
 // The cleanup mode has no window: what the cleanup has to tell goes to the

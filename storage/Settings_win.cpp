@@ -26,7 +26,6 @@ constexpr ErrorSite kSettingsKeySite{L"utilities", 3232};
 
 constexpr int kKeyChars = 64;
 
-
 // Loads the key name of `keyId`, numbered for album or monitor `number`.
 Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
     if (Status s = LoadText(keyId, key, sizeof key); s != kOk) return s;
@@ -342,10 +341,25 @@ void FixSettingsDefaults() {
         }
 }
 
-Status WritePhrases() {
-    UserSettings* s = gUserSettings;
-    if (s == nullptr) return kOk;
-    if (Status st = SettingsFileWritable(); st != kOk) return st;
+namespace {
+
+// A key's value as the file holds it.
+struct SettingValue {
+    unsigned keyId;
+    int number;
+    std::u16string text;
+};
+using SettingValues = std::vector<SettingValue>;
+
+void AddText(SettingValues& values, unsigned keyId, int number, const wchar_t* text) {
+    values.push_back({keyId, number, AsU16(text)});
+}
+
+void AddNumber(SettingValues& values, unsigned keyId, int number, std::int32_t value) {
+    values.push_back({keyId, number, FormatSettingNumber(value)});
+}
+
+void AddPhrases(UserSettings* s, SettingValues& values) {
     for (int a = 0; a < 2; ++a) {
         // Without an album window (the configuration screen, or before the
         // windows are built) the phrase in memory is the user's; only a
@@ -355,88 +369,83 @@ Status WritePhrases() {
             wcsncpy(s->phrase[a], view->phrase, 199);
             s->phrase[a][199] = L'\0';
         }
-        if (Status st = WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]); st != kOk) return st;
+        AddText(values, IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
     }
-    return WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
+    AddText(values, IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
 }
 
-namespace {
-
-Status WriteFont(UserSettings* s, DisplayState* d) {
-    for (int a = 0; a < 2; ++a) {
-        const AlbumView* view = d->albums[a].view;
-        if (view == nullptr || view->textColour == 0) continue;
-        s->fontColour[a] = view->textColour;
-        if (Status st = WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
-            st != kOk)
-            return st;
-    }
-    // The phrase font describes the user's choice once it exists; before
-    // that the values read from the file stand.
-    if (d->phraseFont != nullptr) {
-        wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
-        s->fontName[31] = L'\0';
-        s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
-        s->fontItalic = d->phraseLogFont.lfItalic;
-    }
-    if (Status st = WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName); st != kOk) return st;
-    if (Status st = WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold); st != kOk) return st;
-    if (Status st = WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic); st != kOk) return st;
-    return WriteSettingNumberById(IDS_KEY_FONT_SIZE, 0, s->fontSize);
-}
-
-Status WriteEffects(UserSettings* s, DisplayState* d) {
-    for (int a = 0; a < 2; ++a) {
-        s->effects[a] = d->albums[a].effectsEnabled;
-        if (Status st = WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]); st != kOk) return st;
-        s->stitchMode[a] = d->albums[a].stitchMode;
-        if (Status st = WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]); st != kOk) return st;
-    }
+// The values in order; the first the file refuses ends the writes.
+Status WriteValues(const SettingValues& values) {
+    for (const SettingValue& value : values)
+        if (Status s = WriteSettingTextById(value.keyId, value.number, AsWide(value.text.c_str())); s != kOk) return s;
     return kOk;
 }
 
 }  // namespace
+
+Status WritePhrases() {
+    if (gUserSettings == nullptr) return kOk;
+    if (Status s = SettingsFileWritable(); s != kOk) return s;
+    SettingValues values;
+    AddPhrases(gUserSettings, values);
+    return WriteValues(values);
+}
 
 Status WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
     DisplayState* d = gDisplayState;
     if (s == nullptr || d == nullptr || groups == 0) return kOk;
     if (Status st = SettingsFileWritable(); st != kOk) return st;
+    SettingValues values;
     if (groups & kSettingsAlbums)
         for (int a = 0; a < 2; ++a) {
             if (d->albums[a].folderName[0] != L'\0') {
                 wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
                 s->albumFolderName[a][kPathChars - 1] = L'\0';
             }
-            if (Status st = WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]); st != kOk)
-                return st;
+            AddText(values, IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
         }
-    if (groups & kSettingsPhrases)
-        if (Status st = WritePhrases(); st != kOk) return st;
-    if (groups & kSettingsFont)
-        if (Status st = WriteFont(s, d); st != kOk) return st;
+    if (groups & kSettingsPhrases) AddPhrases(s, values);
+    if (groups & kSettingsFont) {
+        for (int a = 0; a < 2; ++a) {
+            const AlbumView* view = d->albums[a].view;
+            if (view != nullptr && view->textColour != 0) {
+                s->fontColour[a] = view->textColour;
+                AddNumber(values, IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
+            }
+        }
+        // The phrase font describes the user's choice once it exists; before
+        // that the values read from the file stand.
+        if (d->phraseFont != nullptr) {
+            wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
+            s->fontName[31] = L'\0';
+            s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
+            s->fontItalic = d->phraseLogFont.lfItalic;
+        }
+        AddText(values, IDS_KEY_FONT_NAME, 0, s->fontName);
+        AddNumber(values, IDS_KEY_FONT_BOLD, 0, s->fontBold);
+        AddNumber(values, IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
+        AddNumber(values, IDS_KEY_FONT_SIZE, 0, s->fontSize);
+    }
     if (groups & kSettingsMapping)
-        for (int m = 0; m < kMaxMonitors; ++m)
-            if (Status st = WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1); st != kOk)
-                return st;
+        for (int m = 0; m < kMaxMonitors; ++m) AddNumber(values, IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
     if (groups & kSettingsLanguage) {
-        if (Status st = WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english); st != kOk) return st;
-        if (Status st = WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish); st != kOk) return st;
+        AddNumber(values, IDS_KEY_ENGLISH, 0, s->english);
+        AddNumber(values, IDS_KEY_SPANISH, 0, s->spanish);
     }
     if (groups & kSettingsEffects)
-        if (Status st = WriteEffects(s, d); st != kOk) return st;
-    if (groups & kSettingsStorage)
-        if (Status st = WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath); st != kOk) return st;
-    if (groups & kSettingsPowerPlan)
-        if (Status st = WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan); st != kOk)
-            return st;
-    if (groups & kSettingsStorage)
-        if (Status st = WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath); st != kOk) return st;
+        for (int a = 0; a < 2; ++a) {
+            s->effects[a] = d->albums[a].effectsEnabled;
+            AddNumber(values, IDS_KEY_EFFECTS, a + 1, s->effects[a]);
+            s->stitchMode[a] = d->albums[a].stitchMode;
+            AddNumber(values, IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
+        }
+    if (groups & kSettingsStorage) AddText(values, IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
+    if (groups & kSettingsPowerPlan) AddNumber(values, IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
+    if (groups & kSettingsStorage) AddText(values, IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
     if (groups & kSettingsBoards)
-        for (int a = 0; a < 2; ++a)
-            if (Status st = WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile); st != kOk)
-                return st;
-    return kOk;
+        for (int a = 0; a < 2; ++a) AddText(values, IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+    return WriteValues(values);
 }
 
 Status WriteAllSettings() { return WriteSettings(kAllSettings); }
