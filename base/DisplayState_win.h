@@ -7,8 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "base/FramePixels.h"
+#include "base/Guards_win.h"
 #include "base/PanState.h"
 #include "base/PhotoRecord.h"
 #include "base/PixelBlock.h"
@@ -35,10 +37,12 @@ struct AlbumView {
     wchar_t phrase[kPhraseChars];
     COLORREF textColour;
     // The frame is drawn here, (l + 2B) x (o + 2B), a 32-bit top-down DIB
-    // section, then copied to the window.
-    HDC memoryDc;
-    HBITMAP oldBitmap;
-    HBITMAP memoryBitmap;
+    // section selected into a memory context, then copied to the window.
+    // Declared in this order so that the bitmap is selected out before the
+    // context and it are deleted.
+    BitmapHandle memoryBitmap;
+    MemoryDc memoryDc;
+    std::optional<SelectedObject> selectedBitmap;
     // The window class ("Album1 Window" / "Album2 Window"), empty until registered.
     wchar_t className[15];
     std::int32_t timerRunning;
@@ -48,6 +52,9 @@ struct AlbumView {
     // ticks gone since, so each frame moves the pan as far as time says.
     std::int64_t glideStart;
     std::int64_t glideTicks;
+    // When the last frame of the smooth glide went to the window, by the
+    // same clock: what a measurement of the glide's pace reads.
+    std::int64_t glideShownAt;
 };
 
 // The square cut from the album's matting board that the frame bands repeat.
@@ -57,6 +64,11 @@ struct MattingTile {
     std::int32_t stepX, stepY;           // both B, the band width
     std::int32_t drawWidth, drawHeight;  // both B
 };
+
+// What last changed an album window's size, which the debug line of its next
+// WM_SIZE shows: a WM_SIZE type (SIZE_RESTORED, SIZE_MINIMIZED, ...), or a
+// DPI or display change, after which the window is made again.
+enum WindowState : std::int16_t { kDpiChanged = 10, kDisplayChanged = 11 };
 
 struct AlbumSlot {
     wchar_t folderName[kAlbumFolderChars];
@@ -70,7 +82,7 @@ struct AlbumSlot {
     AlbumView* view;
     std::int16_t effectsEnabled;
     std::int16_t effectsApplied;
-    std::int16_t windowState;
+    WindowState windowState;
     std::int32_t orientationMismatch;
     std::int32_t sizeMismatch;
     std::int16_t stitchMode;
@@ -87,8 +99,6 @@ struct MonitorInfo {
 };
 
 struct DisplayState {
-    wchar_t scratchPath[260];
-    wchar_t scratchText[512];
     HFONT phraseFont;
     LOGFONTW phraseLogFont;
     AlbumSlot albums[kAlbumCount];

@@ -333,7 +333,7 @@ LRESULT EndDisplay(const wchar_t* text) {
 
 LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album) {
     if (gMode.previewMode || DialogOpen()) return 0;
-    gDisplayState->albums[album].windowState = 10;
+    gDisplayState->albums[album].windowState = kDpiChanged;
     gMode.currentDpi = LOWORD(wParam);
     if (suggested != nullptr)
         DebugLine(L"Quorvel:Album0:WM_DPICHANGED DPI:%dx%d width:%d height:%d\n", LOWORD(wParam), HIWORD(wParam),
@@ -351,7 +351,7 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
         OutputDebugStringW(L"[Quorvel] WM_DISPLAYCHANGE Session locked\n");
         return 0;
     }
-    gDisplayState->albums[album].windowState = 11;
+    gDisplayState->albums[album].windowState = kDisplayChanged;
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;

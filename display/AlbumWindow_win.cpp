@@ -34,13 +34,9 @@ AlbumView* ViewOf(int album) {
 
 void ReleaseMemoryBitmap(AlbumView& view) {
     view.viewport = {};
-    if (view.memoryDc == nullptr) return;
-    if (view.oldBitmap != nullptr) SelectObject(view.memoryDc, view.oldBitmap);
-    if (view.memoryBitmap != nullptr) DeleteObject(view.memoryBitmap);
-    DeleteDC(view.memoryDc);
-    view.memoryDc = nullptr;
-    view.oldBitmap = nullptr;
-    view.memoryBitmap = nullptr;
+    view.selectedBitmap.reset();
+    view.memoryDc.reset();
+    view.memoryBitmap.reset();
 }
 
 // A frame needs a viewport, a window and the matting tile.
@@ -306,7 +302,7 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     AlbumSlot& slot = gDisplayState->albums[album];
     if (gMode.previewMode) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
     DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n", album,
-              static_cast<int>(type), slot.windowState, cx, cy);
+              static_cast<int>(type), static_cast<int>(slot.windowState), cx, cy);
 
     const int band = MattingBandWidth();
     const ViewportSize size = ViewportFor(slot.strip.width, slot.strip.height, cx, cy, band);
@@ -325,22 +321,22 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     const WindowDc windowDc(window);
     if (windowDc.get() == nullptr) return Fail(QV_SITE(kModule), kErrDeviceContext);
     if (GetDeviceCaps(windowDc.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
-    if ((view->memoryDc = CreateCompatibleDC(windowDc.get())) == nullptr)
-        return Fail(QV_SITE(kModule), kErrDeviceContext);
-    if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
+    view->memoryDc.reset(CreateCompatibleDC(windowDc.get()));
+    if (!view->memoryDc) return Fail(QV_SITE(kModule), kErrDeviceContext);
+    if (GetDeviceCaps(view->memoryDc.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
     const std::int32_t frameWidth = size.width + 2 * band;
     std::uint8_t* pixels = nullptr;
-    view->memoryBitmap = CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels);
-    if (view->memoryBitmap == nullptr || pixels == nullptr) {
+    view->memoryBitmap.reset(CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels));
+    if (!view->memoryBitmap || pixels == nullptr) {
         SaveWindowsError();
         return Fail(QV_SITE(kModule), kErrCreateBitmap);
     }
-    view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
+    view->selectedBitmap.emplace(view->memoryDc.get(), view->memoryBitmap.get());
     const std::int32_t frameRowBytes = frameWidth * 4;
     view->viewport = {pixels + static_cast<std::size_t>(band) * frameRowBytes + band * 4, size.width, size.height,
                       frameRowBytes};
     view->pan = StartPan(slot.strip.width, slot.strip.height);
-    slot.windowState = static_cast<std::int16_t>(type);
+    slot.windowState = static_cast<WindowState>(type);
     return kOk;
 }
 
@@ -372,13 +368,11 @@ Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
     return DrawAlbumFrame(album, repaint, nullptr);
 }
 
-void (*gGlideFrameShown)(int album) = nullptr;
-
 Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed) {
     *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
     if (!HasFrame(album, view)) return kOk;
-    if (gGlideFrameShown != nullptr) gGlideFrameShown(album);
+    view->glideShownAt = GlideClock();
     if (Status s = DrawAlbumFrame(album, 0, nullptr); s != kOk) return s;
     return GlideOnce(album, *view, GlideClock() + lead, rebuildFailed);
 }

@@ -180,8 +180,8 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // was made from the photo as it is now; the photo file then only gives its
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoPixels pixels,
-                     PhotoRecord* record, CacheState* state) {
+Status TakeFromCache(const wchar_t* cachePath, const FILETIME& photoTime, PhotoPixels pixels, PhotoRecord* record,
+                     CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -193,18 +193,15 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         *state = CacheState::kStale;
         return kOk;
     }
-    wcscpy(gDisplayState->scratchPath, cachePath);
     // Sizes only: the headers are checked against the file's length, so a
     // copy cut short is still found broken.
-    std::int32_t width = 0, height = 0;
-    const Status read = ReadCacheBitmap(&width, &height, pixels == PhotoPixels::kHold ? &record->block : nullptr,
-                                        nullptr, nullptr, nullptr);
+    CacheBitmapInfo info;
+    const Status read = ReadCacheBitmap(cachePath, &info, pixels == PhotoPixels::kHold ? &record->block : nullptr);
     if (read == kOk && pixels == PhotoPixels::kSizesOnly) {
-        record->block.width = width;
-        record->block.height = height < 0 ? -height : height;
-        record->block.rowBytes = width * 3;
+        record->block.width = info.width;
+        record->block.height = info.height < 0 ? -info.height : info.height;
+        record->block.rowBytes = info.width * 3;
     }
-    wcscpy(gDisplayState->scratchPath, photoPath);
     // The reader's refusal is not this photo's failure: it is decoded instead.
     gErrorLocation = {};
     if (read != kOk) {
@@ -361,7 +358,6 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         s != kOk)
         return refuse(s);
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    wcscpy(gDisplayState->scratchPath, photoPath);
     record.fileName = Portable(found.cFileName);
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
@@ -371,7 +367,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     // Under a changed setting each photo's orientation tells whether its
     // copy must be made again, so its EXIF items are read whatever was asked.
     if (upright != folders.madeUpright) items = PhotoItems::kRead;
-    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, wanted, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoTime, wanted, &record, &cache); s != kOk) return s;
     if (cache == CacheState::kUsed && items == PhotoItems::kRead)
         if (Status s = ReadPhotoFileProperties(photoPath, record); s != kOk) return refuse(s);
     // A copy made under the other setting is made again only for a photo the
@@ -657,10 +653,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     return status;
 }
 
-Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,
-                       std::uint32_t* coloursUsed, std::uint32_t* coloursImportant) {
-    if (gDisplayState == nullptr) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument);
-    const wchar_t* path = gDisplayState->scratchPath;
+Status ReadCacheBitmap(const wchar_t* path, CacheBitmapInfo* info, PixelBlock* block) {
     FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         SaveWindowsError();
@@ -668,18 +661,9 @@ Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* bl
         return kErrOpenFile;
     }
     HandleByteSource source(file.get());
-    CacheBitmapInfo info;
-    const Status s = ReadCacheBitmap(source, &info, block);
-    if (s != kOk) {
-        SetErrorLocation(QV_SITE(kCacheModule), path);
-        return s;
-    }
-    if (width) *width = info.width;
-    if (height) *height = info.height;
-    if (rowBytes) *rowBytes = info.rowBytes;
-    if (coloursUsed) *coloursUsed = info.coloursUsed;
-    if (coloursImportant) *coloursImportant = info.coloursImportant;
-    return kOk;
+    const Status s = ReadCacheBitmap(source, info, block);
+    if (s != kOk) SetErrorLocation(QV_SITE(kCacheModule), path);
+    return s;
 }
 
 }  // namespace quorvel

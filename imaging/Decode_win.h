@@ -8,6 +8,7 @@
 
 #include "base/AppState_win.h"
 #include "base/PhotoRecord.h"
+#include "imaging/BitmapCache.h"
 
 namespace quorvel {
 
@@ -82,10 +83,8 @@ void ReleaseAlbumPixels(int album);
 [[nodiscard]] Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset,
                                       std::int32_t topRow);
 
-// Reads the BMP file named by DisplayState's scratch path. Without a block
-// only the sizes are given. Any output may be null.
-[[nodiscard]] Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block,
-                                     std::int32_t* rowBytes, std::uint32_t* coloursUsed,
-                                     std::uint32_t* coloursImportant);
+// Reads the cache BMP file at `path`: its headers into *info and, with a
+// block, its pixels.
+[[nodiscard]] Status ReadCacheBitmap(const wchar_t* path, CacheBitmapInfo* info, PixelBlock* block);
 
 }  // namespace quorvel

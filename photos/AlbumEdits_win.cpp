@@ -61,8 +61,9 @@ Status Located(Status code, ErrorSite site) {
 }
 
 [[nodiscard]] Status RewriteCache(int album, int photo) {
-    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
-    return WriteCacheBitmap(gDisplayState->albums[album].photos[photo], gDisplayState->scratchPath);
+    wchar_t path[kPathChars];
+    if (Status s = CacheBitmapPath(album, photo, path); s != kOk) return s;
+    return WriteCacheBitmap(gDisplayState->albums[album].photos[photo], path);
 }
 
 }  // namespace
@@ -96,12 +97,12 @@ Status DeleteAlbumPhoto(int album, int photo) {
     if (!Selected(album, photo)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
     if (slot.photoCount == 1) return Fail(QV_SITE(kModule), kErrLastPhoto);
-    wchar_t photoPath[kPathChars];
+    wchar_t photoPath[kPathChars], cachePath[kPathChars];
     if (Status s = PhotoFilePath(slot, slot.photos[photo].fileName, photoPath); s != kOk) return s;
     if (!FileExists(photoPath, nullptr)) return Fail(QV_SITE(kModule), kErrFindFirstFile, photoPath);
-    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
-    if (FileExists(gDisplayState->scratchPath, nullptr))
-        if (Status s = DeleteOne(gDisplayState->scratchPath); s != kOk) return s;
+    if (Status s = CacheBitmapPath(album, photo, cachePath); s != kOk) return s;
+    if (FileExists(cachePath, nullptr))
+        if (Status s = DeleteOne(cachePath); s != kOk) return s;
     if (Status s = DeleteOne(photoPath); s != kOk) return s;
     for (int i = photo; i + 1 < slot.photoCount; ++i) slot.photos[i] = std::move(slot.photos[i + 1]);
     slot.photos[slot.photoCount - 1] = PhotoRecord{};

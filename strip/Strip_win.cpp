@@ -23,7 +23,7 @@ const wchar_t kModule[] = L"DecodeImage";
 
 Status JoinFailure(Status code, ErrorSite site) {
     SetErrorLocation(site);
-    if (gDisplayState != nullptr && gAppState != nullptr) {
+    if (gAppState != nullptr) {
         wchar_t format[kMessageChars] = {};
         wchar_t failure[kMessageChars] = {};
         if (LoadText(IDS_JOIN_FAILED, format, sizeof format) != kOk) format[0] = L'\0';
@@ -36,8 +36,7 @@ Status JoinFailure(Status code, ErrorSite site) {
             text.replace(mark, 2, failure);
         else
             text += failure;
-        wcsncpy(gDisplayState->scratchText, text.c_str(), std::size(gDisplayState->scratchText) - 1);
-        SetErrorExtra(gDisplayState->scratchText);
+        SetErrorExtra(text.c_str());
     }
     return code;
 }
@@ -84,10 +83,10 @@ Status JoinPhotos(int album, int effectBits) {
     }
     // Any album but one with effects lets its photos go once they are in
     // the strip.
-    const Status status = JoinPhotos(photos, slot->stitchMode, effectBits,
-                                     EffectsRebuildFromPhotos(slot->effectsEnabled) ? PhotoPixelsAfterJoin::kKeep
-                                                               : PhotoPixelsAfterJoin::kRelease,
-                                     slot->strip);
+    const Status status = JoinPhotos(
+        photos, slot->stitchMode, effectBits,
+        EffectsRebuildFromPhotos(slot->effectsEnabled) ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease,
+        slot->strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }

@@ -164,12 +164,11 @@ TEST_F(Decoding, AWidthIsCutToAMultipleOf4AndTheSizeRuleFollowsTheMode) {
     ASSERT_EQ(DecodeAlbum(0), kOk);
     EXPECT_EQ(Photo(0, 0).block.width, 1916);
     EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"wide.png.rgb")), 1918), 0);
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\BMP\\wide.BMP").c_str());
-    std::int32_t width = 0, height = 0, rowBytes = 0;
-    ASSERT_EQ(ReadCacheBitmap(&width, &height, nullptr, &rowBytes, nullptr, nullptr), kOk);
-    EXPECT_EQ(width, 1916);
-    EXPECT_EQ(height, 104);
-    EXPECT_EQ(rowBytes, 1916 * 3);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap((folder + L"\\BMP\\wide.BMP").c_str(), &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 1916);
+    EXPECT_EQ(info.height, 104);
+    EXPECT_EQ(info.rowBytes, 1916 * 3);
 
     MakeAlbum(1, L"Low", 4, {{L"low.png", L"low.png"}});
     (void)TakeUntoldRefusedPhotos();
@@ -380,9 +379,11 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
         ASSERT_EQ(DecodeAlbum(0), kOk);
         for (int k = 0; k < 8; ++k) {
             SCOPED_TRACE(k);
-            ASSERT_EQ(CacheBitmapPath(0, k, gDisplayState->scratchPath), kOk);
+            wchar_t path[kPathChars];
+            ASSERT_EQ(CacheBitmapPath(0, k, path), kOk);
             PixelBlock copy;
-            ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &copy, nullptr, nullptr, nullptr), kOk);
+            CacheBitmapInfo info;
+            ASSERT_EQ(ReadCacheBitmap(path, &info, &copy), kOk);
             if (upright) {
                 EXPECT_EQ(Quarters(copy), "rgby");
                 EXPECT_EQ(copy.width, 160);
@@ -486,22 +487,19 @@ TEST_F(Decoding, TheCacheFunctionsKeepTheirContracts) {
     PhotoRecord odd;
     odd.block = Pattern(130, 104, 1);
     ASSERT_EQ(WriteCacheBitmap(odd, (folder + L"\\odd.bmp").c_str()), kOk);
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\odd.bmp").c_str());
     PixelBlock oddRead;
-    ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &oddRead, nullptr, nullptr, nullptr), kOk);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap((folder + L"\\odd.bmp").c_str(), &info, &oddRead), kOk);
     EXPECT_EQ(oddRead.width, 130);
     EXPECT_TRUE(oddRead.pixels == odd.block.pixels);
 
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\none.bmp").c_str());
-    EXPECT_EQ(ReadCacheBitmap(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), kErrOpenFile);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\none.bmp").c_str(), &info, nullptr), kErrOpenFile);
     const PixelBlock small = Pattern(100, 100, 2);  // a small file reads as any other
     ASSERT_TRUE(WriteVector(folder + L"\\small.bmp", CacheFileOf(small)));
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\small.bmp").c_str());
-    std::int32_t w = 0, h = 0;
-    EXPECT_EQ(ReadCacheBitmap(&w, &h, nullptr, nullptr, nullptr, nullptr), kOk);
-    EXPECT_EQ(w, 100);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\small.bmp").c_str(), &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 100);
     PixelBlock block;
-    EXPECT_EQ(ReadCacheBitmap(&w, &h, &block, nullptr, nullptr, nullptr), kOk);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\small.bmp").c_str(), &info, &block), kOk);
     EXPECT_TRUE(block.pixels == small.pixels);
 }
 

@@ -113,10 +113,10 @@ public:
         view->viewport = canvas_.At(band_, band_, l, o);
         PaintViewport();
         // The canvas stays the test's: the view only borrows its context.
-        view->memoryDc = canvas_.Dc();
+        view->memoryDc.reset(canvas_.Dc());
     }
     ~FrameFixture() {
-        if (AlbumView* view = View()) view->memoryDc = nullptr;
+        if (AlbumView* view = View()) view->memoryDc.release();
         FreeAlbumView(gDisplayState->albums[0].view);
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
         gDisplayState->phraseFont = nullptr;
@@ -293,11 +293,11 @@ TEST(FrameDraw, TimerTickCopiesTheStripAsGdiWouldAndBlitsTheViewportAlone) {
 
     // A view whose memory bitmap was never made (a display of the wrong
     // depth) fails the frame instead of drawing nowhere.
-    frame.View()->memoryDc = nullptr;
+    frame.View()->memoryDc.release();
     EXPECT_EQ(DrawAlbumFrame(0, 0, window.Dc()), kErrBitmapDisplay);
     EXPECT_EQ(DrawAlbumFrame(0, 1, window.Dc()), kErrBitmapDisplay);
     // Without a window and without a target there is nowhere to copy to.
-    frame.View()->memoryDc = frame.Bitmap().Dc();
+    frame.View()->memoryDc.reset(frame.Bitmap().Dc());
     EXPECT_EQ(DrawAlbumFrame(0, 0, nullptr), kErrInvalidArgument);
     // Nothing to draw before the viewport exists.
     frame.View()->viewport = {};
@@ -452,8 +452,8 @@ TEST(FrameJoin, AlbumPhotosJoinIntoTheSlotStripAndAreLetGo) {
     // A second join has no pixels left to join: the failure comes back
     // with its detail.
     EXPECT_NE(JoinPhotos(1, 0), kOk);
-    EXPECT_EQ(std::wstring(gDisplayState->scratchText).rfind(L"JoinBitmaps Exception raised:", 0), 0u)
-        << gDisplayState->scratchText;
+    EXPECT_EQ(std::wstring(gErrorLocation.extraText).rfind(L"JoinBitmaps Exception raised:", 0), 0u)
+        << gErrorLocation.extraText;
     slot.photoCount = 0;
     EXPECT_EQ(JoinPhotos(1, 0), kErrInvalidArgument);
 }

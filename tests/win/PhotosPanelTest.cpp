@@ -218,10 +218,11 @@ TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
     // The photos decoded for the panel go with it; the halving question was
     // not answered Yes, so the cache copy keeps its width.
     EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.Empty());
-    ASSERT_EQ(CacheBitmapPath(0, 0, gDisplayState->scratchPath), kOk);
-    std::int32_t width = 0;
-    ASSERT_EQ(ReadCacheBitmap(&width, nullptr, nullptr, nullptr, nullptr, nullptr), kOk);
-    EXPECT_EQ(width, 640) << "the question was not answered Yes";
+    wchar_t path[kPathChars];
+    ASSERT_EQ(CacheBitmapPath(0, 0, path), kOk);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap(path, &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 640) << "the question was not answered Yes";
 }
 
 // The properties list of the panel, as label -> value.
