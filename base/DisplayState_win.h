@@ -108,15 +108,6 @@ struct DisplayState {
     // The screen saver's black cover over every monitor, which owns the
     // saver's album windows; null outside the saver.
     HWND saverCover;
-    // The power plan active when the display started, and the one chosen
-    // to run under (empty when the Windows version has none).
-    wchar_t startingPlanId[100];
-    wchar_t startingPlanName[150];
-    wchar_t chosenPlanId[100];
-    wchar_t chosenPlanName[150];
-    // Set once the start has made the chosen plan active: the exit restores
-    // exactly then, whatever the settings say by that time.
-    std::int32_t planSwitched;
 };
 
 extern DisplayState* gDisplayState;

@@ -8,11 +8,12 @@
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "system/PowerPlan.h"
 #include "res/resource.h"
 
 namespace quorvel {
+
+PowerPlanState gPowerPlan = {};
 
 namespace {
 
@@ -55,7 +56,9 @@ Status RunSetActive(const wchar_t* id) {
 
 // The program and the saver may both switch at once, so each keeps the
 // plan it must put back under its own key.
-unsigned OriginalPlanKey() { return gMode.regularProgram ? IDS_KEY_ORIGINAL_PLAN_EXE : IDS_KEY_ORIGINAL_PLAN_SAVER; }
+unsigned OriginalPlanKey() {
+    return gMode.role == Role::kProgram ? IDS_KEY_ORIGINAL_PLAN_EXE : IDS_KEY_ORIGINAL_PLAN_SAVER;
+}
 
 // A run of this role that switched and then ended without its restore (a
 // crash, a power cut) left the user's plan in the settings file. It goes
@@ -73,7 +76,7 @@ void RestoreLeftPlan() {
 }
 
 bool SwitchNeeded() {
-    return PlanSwitchNeeded(U16(gDisplayState->startingPlanId), U16(gDisplayState->chosenPlanId),
+    return PlanSwitchNeeded(U16(gPowerPlan.startingPlanId), U16(gPowerPlan.chosenPlanId),
                             gUserSettings != nullptr && gUserSettings->useDefaultPowerPlan != 0);
 }
 
@@ -81,8 +84,8 @@ bool SwitchNeeded() {
 
 Status CapturePowerPlan(CapturedPlan* captured) {
     *captured = {};
-    gDisplayState->startingPlanName[0] = L'\0';
-    gDisplayState->startingPlanId[0] = L'\0';
+    gPowerPlan.startingPlanName[0] = L'\0';
+    gPowerPlan.startingPlanId[0] = L'\0';
     wchar_t output[kPathChars];
     if (!TempFile(L"ActivePowerPlan.txt", output)) return kErrInvalidArgument;
     // The program opens the output file itself, so its name never passes
@@ -111,27 +114,27 @@ Status CapturePowerPlan(CapturedPlan* captured) {
     // else) is a failed capture: the plan stays as the user has it.
     *captured = ParseActiveScheme(AsU16(text.c_str()));
     if (!captured->valid) return Fail(kCaptureOutputSite, kErrAppFailed, output);
-    wcsncpy(gDisplayState->startingPlanId, W(captured->id), 99);
-    wcsncpy(gDisplayState->startingPlanName, W(captured->name), 149);
+    wcsncpy(gPowerPlan.startingPlanId, W(captured->id), 99);
+    wcsncpy(gPowerPlan.startingPlanName, W(captured->name), 149);
     return kOk;
 }
 
 Status SetActivePowerPlan(bool restore) {
-    const wchar_t* id = restore ? gDisplayState->startingPlanId : gDisplayState->chosenPlanId;
+    const wchar_t* id = restore ? gPowerPlan.startingPlanId : gPowerPlan.chosenPlanId;
     if (id[0] == L'\0') return kOk;
     return RunSetActive(id);
 }
 
 Status StartPowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
-    wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
-    wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
+    wcsncpy(gPowerPlan.chosenPlanId, W(choice.id), 99);
+    wcsncpy(gPowerPlan.chosenPlanName, W(choice.name), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version
     // A system without POWERCFG (Wine has none) has no plans to switch.
     wchar_t powercfg[kPathChars];
     if (!JoinPath(gAppState->systemFolder, L"powercfg.exe", powercfg) || !PathExists(powercfg)) {
-        gDisplayState->chosenPlanId[0] = L'\0';
+        gPowerPlan.chosenPlanId[0] = L'\0';
         return kOk;
     }
     RestoreLeftPlan();
@@ -146,7 +149,7 @@ Status StartPowerPlan() {
     // says why it did not.
     const bool wanted = SwitchNeeded();
     if (!PlanListed(captured, choice.id)) {
-        gDisplayState->chosenPlanId[0] = L'\0';
+        gPowerPlan.chosenPlanId[0] = L'\0';
         if (wanted) {
             SetErrorLocation(QV_SITE(kModule), W(choice.id));
             LogFailure(kErrPowerSchemeUntested);
@@ -157,20 +160,20 @@ Status StartPowerPlan() {
     // Recorded before the switch, so that no moment exists in which the
     // video plan is active and the user's plan is known nowhere. Without
     // the record (the settings write has shown why) the plan is left alone.
-    if (WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId) != kOk) return kOk;
+    if (WriteSettingTextById(OriginalPlanKey(), 0, gPowerPlan.startingPlanId) != kOk) return kOk;
     if (Status s = SetActivePowerPlan(false); s != kOk) {
         LogFailure(s);
         (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
         return kOk;
     }
-    gDisplayState->planSwitched = 1;
+    gPowerPlan.planSwitched = true;
     return kOk;
 }
 
 void RestorePowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr || gDisplayState->planSwitched == 0) return;
+    if (gAppState == nullptr || !gPowerPlan.planSwitched) return;
     if (SetActivePowerPlan(true) == kOk) {
-        gDisplayState->planSwitched = 0;
+        gPowerPlan.planSwitched = false;
         (void)WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
         return;
     }

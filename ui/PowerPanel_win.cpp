@@ -8,6 +8,7 @@
 #include "base/Utilities_win.h"
 #include "res/resource.h"
 #include "storage/Settings_win.h"
+#include "system/PowerPlan_win.h"
 #include "system/SaverInstall_win.h"
 #include "system/SaverRegistry_win.h"
 #include "system/SaverWait.h"
@@ -67,10 +68,10 @@ void ShowLockOnResume(HWND dialog) {
 
 // Without a video plan for this Windows version the user's plan is what runs.
 void ShowPlans(HWND dialog) {
-    const bool videoPlan = gDisplayState->chosenPlanId[0] != L'\0';
-    SetDlgItemTextW(dialog, IDC_VIDEO_PLAN, gDisplayState->chosenPlanName);
+    const bool videoPlan = gPowerPlan.chosenPlanId[0] != L'\0';
+    SetDlgItemTextW(dialog, IDC_VIDEO_PLAN, gPowerPlan.chosenPlanName);
     wchar_t text[kMessageChars];
-    swprintf(text, kMessageChars, LoadWideFormat(IDS_DEFAULT_PLAN_FORMAT).c_str(), gDisplayState->startingPlanName);
+    swprintf(text, kMessageChars, LoadWideFormat(IDS_DEFAULT_PLAN_FORMAT).c_str(), gPowerPlan.startingPlanName);
     SetDlgItemTextW(dialog, IDC_DEFAULT_PLAN, text);
     EnableWindow(GetDlgItem(dialog, IDC_VIDEO_PLAN), videoPlan);
     const bool useDefault = gUserSettings->useDefaultPowerPlan != 0 || !videoPlan;
