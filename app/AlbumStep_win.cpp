@@ -45,9 +45,8 @@ Status PrepareAlbums() {
         if (album == 0 || gDisplayState->albums[album].inUse) {
             // Only the sizes, unless the album's effects rebuild its strip
             // from the photos: the join reads the cache into the strip.
-            const PhotoPixels pixels = EffectsRebuildFromPhotos(gUserSettings->effects[album])
-                                           ? PhotoPixels::kHold
-                                           : PhotoPixels::kSizesOnly;
+            const PhotoPixels pixels =
+                EffectsRebuildFromPhotos(gUserSettings->effects[album]) ? PhotoPixels::kHold : PhotoPixels::kSizesOnly;
             if (Status s = DecodeShownAlbum(album, pixels); s != kOk) return s;
         } else {
             ReleaseAlbumPixels(album);
@@ -56,13 +55,14 @@ Status PrepareAlbums() {
     // The photos left out are in the error log; the program and the
     // settings screen also name them once, the saver never stops for a box.
     const std::vector<RefusedPhoto> refused = TakeUntoldRefusedPhotos();
-    if (!gMode.showMode && !gMode.previewMode) TellRefusedPhotos(nullptr, IDS_PHOTOS_LEFT_OUT, refused);
+    if (gMode.role != Role::kSaver && gMode.role != Role::kPreview)
+        TellRefusedPhotos(nullptr, IDS_PHOTOS_LEFT_OUT, refused);
     // Font defaults, the albums' font colours, effect codes and stitch modes.
     FixSettingsDefaults();
     if (Status s = PrepareMattings(); s != kOk) return s;
     // The boards are settled only now, so the tiles come last. The saver
     // opens no panel, so an album it does not show needs no tile.
-    const bool showsOnly = gMode.showMode || gMode.previewMode;
+    const bool showsOnly = gMode.role == Role::kSaver || gMode.role == Role::kPreview;
     for (int album = 0; album < kAlbumCount; ++album)
         if (album == 0 || gDisplayState->albums[album].inUse || !showsOnly)
             if (Status s = LoadMattingTile(album); s != kOk) return s;

@@ -64,7 +64,6 @@ constexpr ErrorSite kOwnerWindowSite{kModule, 498};
 constexpr ErrorSite kStartupArgumentSite{kModule, 962};
 constexpr ErrorSite kAppIconSite{kModule, 973};
 constexpr ErrorSite kAppStateMemorySite{kModule, 196};
-HACCEL gAccelerators = nullptr;
 
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -198,7 +197,7 @@ void Initialise(HINSTANCE) {
     }
 }
 
-void MessageLoop() {
+void MessageLoop(HACCEL accelerators) {
     MSG msg;
     for (;;) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -206,7 +205,7 @@ void MessageLoop() {
             // Messages for windows that are gone, and thread messages, are
             // dropped: nothing of the program posts to the thread.
             if (msg.hwnd == nullptr || !IsWindow(msg.hwnd)) continue;
-            if (!TranslateAcceleratorW(msg.hwnd, gAccelerators, &msg)) {
+            if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
@@ -228,19 +227,19 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
               W(sw.switchText), W(sw.handleText));
 
     switch (RoleFromExtension(parts.extension)) {
-        case Role::RegularOrCleanup: {
+        case ExtensionRole::RegularOrCleanup: {
             bool heldElsewhere = false;
             OutputDebugStringW(L"Quorvel as regular exe is launching\n");
             if (sw.valid && IsSwitch(sw.switchText, u'd')) {
                 OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
-                gMode.cleanupMode = true;
+                gMode.role = Role::kCleanup;
                 gMode.ownerWindow = GetActiveWindow();
                 // The program's mutex, held while the cleanup runs, keeps a
                 // program from starting beneath it; when a program holds it
                 // already, the cleanup refuses (CleanupRepair).
                 gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
             } else {
-                gMode.regularProgram = true;
+                gMode.role = Role::kProgram;
                 gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
                 if (heldElsewhere) {
                     OutputDebugStringW(L"Another instance of Quorvel already running\n");
@@ -249,11 +248,11 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
             }
             return true;
         }
-        case Role::ScreenSaver: {
+        case ExtensionRole::ScreenSaver: {
             OutputDebugStringW(L"Screen saver mode of Quorvel\n");
             const std::int64_t handle = HandleValue(sw.handleText);
             if (args.size() < 2) {
-                gMode.configureMode = true;
+                gMode.role = Role::kConfigure;
                 gMode.ownerWindow = GetActiveWindow();
             } else if (!sw.valid) {
                 *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
@@ -265,16 +264,16 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                     *returnCode = CommandLineFault(IDS_ARG_CONFIGURE_HANDLE);
                     return false;
                 }
-                gMode.configureMode = true;
+                gMode.role = Role::kConfigure;
             } else if (IsSwitch(sw.switchText, u'p')) {
                 if (handle > 0) gMode.ownerWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
                 if (gMode.ownerWindow == nullptr || !IsWindow(gMode.ownerWindow)) {
                     *returnCode = CommandLineFault(IDS_ARG_PREVIEW_HANDLE);
                     return false;
                 }
-                gMode.previewMode = true;
+                gMode.role = Role::kPreview;
             } else if (IsSwitch(sw.switchText, u's')) {
-                gMode.showMode = true;
+                gMode.role = Role::kSaver;
                 // Savers may overlap (Lock starts one); the mutex tells the
                 // power plan whether another saver still owns a switch.
                 gMode.instanceMutex = CreateMutexW(nullptr, FALSE, kSaverMutex);
@@ -285,7 +284,7 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
             }
             return true;
         }
-        case Role::Unknown: break;
+        case ExtensionRole::Unknown: break;
     }
     SetErrorLocation(kRoleSite);
     RaiseFatal(kErrAppFailed);  // raises
@@ -337,15 +336,18 @@ Status StartupSequence(HWND owner, int quick) {
         }
         FillButtonPalette();
         ReadAllSettings();
-        if (!gMode.cleanupMode) {
-            if (Status s = PrepareAlbums(); s != kOk) { RaiseFatal(s); return s; }
+        if (gMode.role != Role::kCleanup) {
+            if (Status s = PrepareAlbums(); s != kOk) {
+                RaiseFatal(s);
+                return s;
+            }
         }
-        if (gMode.configureMode) {
+        if (gMode.role == Role::kConfigure) {
             const Status status = OpenHome(owner);
             RaiseFatal(status);
             return status;
         }
-        if (gMode.cleanupMode) {
+        if (gMode.role == Role::kCleanup) {
             ShowError(CleanupRepair());
             PostQuitMessage(0);
             return kOk;
@@ -357,13 +359,16 @@ Status StartupSequence(HWND owner, int quick) {
         // neither switches nor restores, as it shows no album. Asking
         // POWERCFG takes a moment, so the albums' first frames are drawn
         // first; the glide starts once the plan is settled.
-        if (quick == 0 && !gMode.previewMode) {
+        if (quick == 0 && gMode.role != Role::kPreview) {
             for (int album = 0; album < kAlbumCount; ++album)
                 if (AlbumWindowExists(album)) UpdateWindow(gDisplayState->albums[album].view->window);
             // A wait that dispatches nothing, so the window system presents
             // what was just painted before the thread blocks on POWERCFG.
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-            if (Status s = StartPowerPlan(); s != kOk) { RaiseFatal(s); return s; }
+            if (Status s = StartPowerPlan(); s != kOk) {
+                RaiseFatal(s);
+                return s;
+            }
         }
         return status;
     } catch (const FatalError& e) {
@@ -391,7 +396,7 @@ void Shutdown() {
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }
     DeleteUiMessageFont();
-    if (!gMode.configureMode && !gMode.previewMode) RestorePowerPlan();
+    if (gMode.role != Role::kConfigure && gMode.role != Role::kPreview) RestorePowerPlan();
     if (gAppState != nullptr) {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
         for (HFONT font : gAppState->glyphFonts)
@@ -475,8 +480,8 @@ int RunProgram(HINSTANCE instance) {
 
     Initialise(instance);
     gAppState->uiThreadId = GetCurrentThreadId();
-    gAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    if (AlbumWindowExists(0)) MessageLoop();
+    const HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    if (AlbumWindowExists(0)) MessageLoop(accelerators);
     OutputDebugStringW(L"Quorvel: quitting properly\n");
     Shutdown();
 }

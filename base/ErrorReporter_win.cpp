@@ -80,11 +80,11 @@ bool BeginReport(Status code) {
         OutputDebugStringW(gAppState->textBuffer);
     }
 
-    if (!gErrorLocation.logged && !gMode.cleanupMode) (void)WriteErrorLog(code, gAppState->errorText);
+    if (!gErrorLocation.logged && gMode.role != Role::kCleanup) (void)WriteErrorLog(code, gAppState->errorText);
     gErrorLocation.logged = true;
     ClearLocation();
     gAppState->reporting = 0;
-    return !gMode.cleanupMode;
+    return gMode.role != Role::kCleanup;
 }
 
 }  // namespace

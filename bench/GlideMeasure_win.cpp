@@ -85,7 +85,7 @@ int wmain() {
     wcscpy(gUserSettings->fontName, L"Tahoma");
     gUserSettings->fontSize = 28;
     gUserSettings->smoothGlide = 1;
-    gMode.regularProgram = true;
+    gMode.role = Role::kProgram;
     HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     AlbumSlot& slot = gDisplayState->albums[0];
     slot.strip = StripedStrip();

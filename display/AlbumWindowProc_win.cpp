@@ -33,7 +33,7 @@ bool Leads(const AlbumWindowState& state) { return state.role == AlbumRole::kLea
 
 // Album 1's window in the screen saver: a key on it ends the saver, and it
 // keeps the screen from other savers and from the monitor's power-off.
-bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.showMode; }
+bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.role == Role::kSaver; }
 
 // In the saver the mouse ends the display over either album's window, by
 // album 1's rules: every move is measured from the first position album 1's
@@ -168,7 +168,7 @@ LRESULT OnKeyDown(HWND window, const AlbumWindowState& state, UINT message, WPAR
 // F2 in the program opens Home over album 1's window.
 LRESULT OnKeyUp(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!Leads(state)) return DefWindowProcW(window, message, wParam, lParam);
-    if (!gMode.regularProgram || wParam != VK_F2) return 1;
+    if (gMode.role != Role::kProgram || wParam != VK_F2) return 1;
     OpenDialogOver(window, gAppState->homeOpen, gHooks.openHome);
     MakeWayForRestart(window);
     return 0;
@@ -186,13 +186,13 @@ void NudgeCursor() {
 }
 
 LRESULT OnButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!gMode.showMode) return DefWindowProcW(window, message, wParam, lParam);
+    if (gMode.role != Role::kSaver) return DefWindowProcW(window, message, wParam, lParam);
     NudgeCursor();
     return 1;
 }
 
 LRESULT OnMouseMove(HWND window, AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
-    AlbumWindowState* record = gMode.showMode ? SaverCursorRecord(state) : nullptr;
+    AlbumWindowState* record = gMode.role == Role::kSaver ? SaverCursorRecord(state) : nullptr;
     if (record != nullptr) {
         POINT p;
         GetCursorPos(&p);
@@ -283,7 +283,8 @@ LRESULT OnSysCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, 
 // running without its window; the saver's and the preview's album 1 close
 // as any window.
 LRESULT OnClose(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
-    if (Leads(state) && (gMode.showMode || gMode.previewMode)) return DefWindowProcW(window, WM_CLOSE, wParam, lParam);
+    if (Leads(state) && (gMode.role == Role::kSaver || gMode.role == Role::kPreview))
+        return DefWindowProcW(window, WM_CLOSE, wParam, lParam);
     return OnSysCommand(window, state, SC_CLOSE, 0);
 }
 
@@ -305,13 +306,13 @@ void OnDestroy(HWND window, AlbumWindowState& state) {
         if (!WTSUnRegisterSessionNotification(window)) SaveWindowsError();
         view->window = nullptr;
     }
-    if (gMode.showMode)
+    if (gMode.role == Role::kSaver)
         OutputDebugStringW(L"Quorvel Saver destoryed\n");
-    else if (gMode.previewMode)
+    else if (gMode.role == Role::kPreview)
         OutputDebugStringW(L"Quorvel Saver preview destroyed\n");
     else
         OutputDebugStringW(L"Quorvel album 1 destroyed\n");
-    if (gMode.showMode || gMode.previewMode || gMode.restartRequested) PostQuitMessage(0);
+    if (gMode.role == Role::kSaver || gMode.role == Role::kPreview || gMode.restartRequested) PostQuitMessage(0);
 }
 
 // A false wParam means another program cancelled the log-off, and the
@@ -332,7 +333,7 @@ LRESULT EndDisplay(const wchar_t* text) {
 }  // namespace
 
 LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album) {
-    if (gMode.previewMode || DialogOpen()) return 0;
+    if (gMode.role == Role::kPreview || DialogOpen()) return 0;
     gDisplayState->albums[album].windowState = kDpiChanged;
     gMode.currentDpi = LOWORD(wParam);
     if (suggested != nullptr)
@@ -346,7 +347,7 @@ LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album)
 }
 
 LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
-    if (gMode.previewMode || DialogOpen()) return 0;
+    if (gMode.role == Role::kPreview || DialogOpen()) return 0;
     if (gAppState->sessionLocked) {
         OutputDebugStringW(L"[Quorvel] WM_DISPLAYCHANGE Session locked\n");
         return 0;

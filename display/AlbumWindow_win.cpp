@@ -215,7 +215,8 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
     swprintf(title, kTextBufferChars, LoadWideFormat(IDS_ALBUM_TITLE).c_str(), slot.folderName, gAppState->caption);
     // The saver's window is centred over its monitors, its cover black
     // round it; the program's keeps the area's corner.
-    const AlbumRect placed = AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.showMode);
+    const AlbumRect placed =
+        AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.role == Role::kSaver);
     const int w = placed.width;
     const int h = placed.height;
     // Album 1's window keeps the activation, so that keys reach it: in the
@@ -230,9 +231,9 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         DWORD style = WS_OVERLAPPEDWINDOW;
         DWORD extendedStyle = 0;
         HWND parent = owner;
-        if (gMode.previewMode) {
+        if (gMode.role == Role::kPreview) {
             style = WS_CHILD;
-        } else if (gMode.showMode) {
+        } else if (gMode.role == Role::kSaver) {
             // Above the taskbar, and above the saver's cover, which owns it.
             style = WS_POPUP;
             extendedStyle = WS_EX_TOPMOST;
@@ -300,7 +301,7 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     AlbumView* view = ViewOf(album);
     if (window == nullptr || view == nullptr || cx <= 0 || cy <= 0) return kOk;
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (gMode.previewMode) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
+    if (gMode.role == Role::kPreview) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
     DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n", album,
               static_cast<int>(type), static_cast<int>(slot.windowState), cx, cy);
 
@@ -397,7 +398,7 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
     if (owner == nullptr) return Fail(QV_SITE(kModule), kErrHandle);
     if (text == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
     if (Status s = JoinPhotos(album, 0); s != kOk) return s;
-    if (gMode.previewMode) {
+    if (gMode.role == Role::kPreview) {
         // The host belongs to the screen-saver settings, often a process of
         // another DPI awareness, which the preview window takes as its child.
         // Its client area is read, and the preview made, in the host's own
@@ -423,7 +424,7 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
 Status OpenAlbumWindows(HWND owner) {
     for (int album = 0; album < 2; ++album)
         if (Status s = PrepareAlbumView(album); s != kOk) return s;
-    if (gMode.showMode)
+    if (gMode.role == Role::kSaver)
         if (Status s = OpenSaverCover(); s != kOk) return s;
     const wchar_t* phrase1 = gUserSettings->phrase[0];
     if (Status s = OpenAlbumDisplay(owner, 0, kAlbum1Interval, phrase1, static_cast<int>(wcslen(phrase1))); s != kOk)

@@ -35,7 +35,7 @@ void SetPhraseFontStyle(LOGFONTW& font) {
 // The text of the top band: the screen saver's own phrase when it runs as
 // the saver and one is set, otherwise the album's phrase.
 const wchar_t* PhraseToDraw(const AlbumView& view) {
-    if (gMode.showMode && gUserSettings != nullptr && gUserSettings->screenSaverPhrase[0] != L'\0')
+    if (gMode.role == Role::kSaver && gUserSettings != nullptr && gUserSettings->screenSaverPhrase[0] != L'\0')
         return gUserSettings->screenSaverPhrase;
     return view.phrase;
 }
@@ -116,7 +116,7 @@ HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std
     return bitmap;
 }
 
-std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
+std::int32_t MattingBandWidth() { return gMode.role == Role::kPreview ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {
     if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
@@ -253,7 +253,7 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     if (repaint)
         if (const Status status = DrawMattingTiles(album); status != kOk) return status;
 
-    if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
+    if (repaint && gMode.role != Role::kPreview) DrawPhrase(*view, band);
 
     // Without a window GetDC would hand out the whole screen's context.
     std::optional<WindowDc> windowDc;

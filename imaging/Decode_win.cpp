@@ -39,7 +39,7 @@ constexpr std::int16_t kStitchModeMismatch = 2;
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-int SmallestSide() { return gMode.previewMode ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
+int SmallestSide() { return gMode.role == Role::kPreview ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
 
 class HandleByteSource : public ByteSource {
 public:
@@ -232,7 +232,7 @@ struct KeptThumbnail {
 };
 
 bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, KeptThumbnail* kept) {
-    if (gMode.previewMode) return false;
+    if (gMode.role == Role::kPreview) return false;
     const std::wstring name = std::wstring(board) + L".bmp";
     return CacheFolderOf(boardsFolder, kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
 }

@@ -255,7 +255,7 @@ template <typename... Args>
 void Tell(unsigned formatId, Args... args) {
     wchar_t text[kMessageChars];
     swprintf(text, kMessageChars, LoadWideFormat(formatId).c_str(), args...);
-    if (!gMode.cleanupMode) {
+    if (gMode.role != Role::kCleanup) {
         MessageBoxW(nullptr, text, gAppState->caption, MB_OK | MB_ICONERROR | MB_TASKMODAL);
         return;
     }
@@ -270,7 +270,8 @@ bool AnotherRunIsOpen() {
     auto open = [](const wchar_t* name) {
         return static_cast<bool>(KernelHandle(OpenMutexW(SYNCHRONIZE, FALSE, name)));
     };
-    const bool ownsProgramMutex = (gMode.regularProgram || gMode.cleanupMode) && gMode.instanceMutex != nullptr;
+    const bool ownsProgramMutex =
+        (gMode.role == Role::kProgram || gMode.role == Role::kCleanup) && gMode.instanceMutex != nullptr;
     return open(kSaverMutex) || (!ownsProgramMutex && open(kProgramMutex));
 }
 

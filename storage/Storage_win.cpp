@@ -141,7 +141,7 @@ Status PrepareTempFolder() {
     // The program and the saver can run at once; each has its own folder so
     // neither deletes the other's batch files.
     wchar_t path[kPathChars];
-    if (!JoinPath(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path))
+    if (!JoinPath(gAppState->userFolder, gMode.role == Role::kProgram ? L"TempExe" : L"TempSaver", path))
         return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->userFolder);
     if (!PathExists(path))
         if (Status s = CreateFolder(path); s != kOk) return s;

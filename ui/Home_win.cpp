@@ -110,7 +110,7 @@ Status InitialiseHome(HWND dialog) {
     if (gAppState != nullptr) gAppState->homeOpen = 1;
     OutputDebugStringW(L"Quorvel: Main InitDialog\n");
     FillAlbumPhrases(dialog);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         static const int kHidden[] = {IDC_POWER_PANEL,   IDC_LOCK,          IDC_SLEEP,
                                       IDC_ALBUM_GROUP,   IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE,
                                       IDC_UPDATE_PHRASE, IDC_ALBUM1_LABEL,  IDC_ALBUM2_LABEL};
@@ -163,7 +163,7 @@ void Lock(HWND dialog) {
 }
 
 void RequestPanel(HWND dialog, PanelId panel) {
-    if (gMode.configureMode && panel != kPanelPower) {
+    if (gMode.role == Role::kConfigure && panel != kPanelPower) {
         if (PanelRunner run = gPanelRunners[panel]) ShowError(run(dialog));
         WriteChangedSettings();
         return;
@@ -176,7 +176,7 @@ void OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
             // Enter updates what is shown: only the saver phrase in configure mode.
-            if (gMode.configureMode)
+            if (gMode.role == Role::kConfigure)
                 UpdateSaverPhrase(dialog);
             else
                 UpdateAlbumPhrases(dialog);
@@ -241,7 +241,7 @@ Status OpenHome(HWND owner) {
     int openings = 0;
     if (Status s = LaunchPanel(owner, kHome, nullptr, &openings); s != kOk) return s;
     const bool recreated = openings > 1;
-    if (!gMode.configureMode)
+    if (gMode.role != Role::kConfigure)
         if (Status s = RunRequestedPanel(owner); s != kOk) return s;
     if (!gMode.restartRequested && recreated) gMode.restartRequested = true;
     return kOk;

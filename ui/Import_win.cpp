@@ -155,7 +155,7 @@ Status OpenImport(HWND owner) {
     ShowError(status);
     if (copied == 0) return kOk;
     if (gDisplayState->lastMonitor > 0) ShowError(OpenMonitorsPanel(owner));
-    if (!gMode.configureMode) gMode.restartRequested = true;
+    if (gMode.role != Role::kConfigure) gMode.restartRequested = true;
     return kOk;
 }
 

@@ -50,7 +50,9 @@ MattingsState gMattings;
 
 PreviewContent PreviewNow() {
     const AlbumView* view = gDisplayState->albums[gMattings.album].view;
-    const wchar_t* text = gMode.configureMode ? gUserSettings->screenSaverPhrase : view != nullptr ? view->phrase : L"";
+    const wchar_t* text = gMode.role == Role::kConfigure ? gUserSettings->screenSaverPhrase
+                          : view != nullptr              ? view->phrase
+                                                         : L"";
     return {gMattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
 }
 

@@ -119,7 +119,7 @@ void Fill(HWND dialog) {
     gMonitors.working = SortedByLeftEdge(TableFromState());
     const int count = gMonitors.working.count;
     SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, AlbumName(0));
-    if (!gMode.configureMode) SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, AlbumName(1));
+    if (gMode.role != Role::kConfigure) SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, AlbumName(1));
     for (int k = 0; k < kMaxMonitors; ++k) {
         const int shown = k < count ? SW_SHOW : SW_HIDE;
         for (int id : {IDC_MONITOR_CHECK1, IDC_MONITOR_TOP_LEFT1, IDC_MONITOR_BOTTOM_RIGHT1, IDC_MONITOR_GROUP1})
@@ -160,7 +160,7 @@ void WriteBack() {
 Status InitialiseMonitors(HWND dialog) {
     gMonitors.target = 0;
     CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         ShowWindow(GetDlgItem(dialog, IDC_CHANGE_ALBUM2), SW_HIDE);
         ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
         SetDlgItemTextW(dialog, IDC_CHANGE_ALBUM1, Text(IDS_MONITOR_SELECT_ALBUM).c_str());
@@ -308,7 +308,7 @@ Status OpenMonitorsPanel(HWND owner) {
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     gMonitors = {};
     const Status status = LaunchPanel(owner, kMonitors);
-    if (gMonitors.changed && !gMode.configureMode) gMode.restartRequested = true;
+    if (gMonitors.changed && gMode.role != Role::kConfigure) gMode.restartRequested = true;
     return status;
 }
 

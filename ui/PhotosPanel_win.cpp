@@ -104,7 +104,9 @@ bool gEffectsChanged = false;
 AlbumSlot& Slot() { return gDisplayState->albums[gPhotos.album]; }
 bool HasPhoto() { return gPhotos.photo >= 0 && gPhotos.photo < std::min(Slot().photoCount, kMaxPhotos); }
 PixelBlock& Photo() { return Slot().photos[gPhotos.photo].block; }
-bool AlbumInUse(int album) { return album == 0 || (gDisplayState->albums[album].inUse && !gMode.configureMode); }
+bool AlbumInUse(int album) {
+    return album == 0 || (gDisplayState->albums[album].inUse && gMode.role != Role::kConfigure);
+}
 
 void Changed() { gRebuild = true; }
 

@@ -51,7 +51,7 @@ bool AlbumShown(int album) { return album == 0 || (gDisplayState->albums[album].
 
 PreviewContent PreviewNow() {
     const AlbumView* view = ViewOf(gPhrases.album);
-    if (gPhrases.saverPreview || gMode.configureMode)
+    if (gPhrases.saverPreview || gMode.role == Role::kConfigure)
         return {gPhrases.album, gUserSettings->screenSaverPhrase, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
     return {gPhrases.album, view != nullptr ? view->phrase : L"", DT_CENTER | DT_VCENTER | DT_WORDBREAK};
 }
@@ -113,7 +113,7 @@ Status InitialisePhrases(HWND dialog) {
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_SETCURSEL, 0, 0);
     ShowFontName(dialog);
     if (!AlbumShown(1)) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         for (int id : {IDC_PHRASE_GROUP, IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE, IDC_UPDATE_PHRASE, IDC_ALBUM1_RADIO,
                        IDC_ALBUM2_RADIO})
             ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
@@ -170,7 +170,7 @@ void OnCommand(HWND dialog, int id) {
         case IDOK:
             // Enter updates the phrase that is shown: in the configuration
             // screen only the saver's is.
-            status = gMode.configureMode ? UpdateSaverPhrase(dialog) : UpdatePhrase(dialog);
+            status = gMode.role == Role::kConfigure ? UpdateSaverPhrase(dialog) : UpdatePhrase(dialog);
             break;
         case IDC_UPDATE_PHRASE: status = UpdatePhrase(dialog); break;
         case IDC_UPDATE_SAVER_PHRASE: status = UpdateSaverPhrase(dialog); break;

@@ -112,7 +112,7 @@ TEST_F(BoardAndPhrasePanels, PhrasesKeepTypingAndEnterUpdatesWhatIsShown) {
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
     EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
 
-    gMode.configureMode = true;
+    gMode.role = Role::kConfigure;
     script.steps = {
         [](HWND p) {
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(p, IDC_ALBUM1_PHRASE)));

@@ -177,7 +177,7 @@ TEST_F(Decoding, AWidthIsCutToAMultipleOf4AndTheSizeRuleFollowsTheMode) {
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0].name, L"Low\\low.png");
     EXPECT_EQ(refused[0].reason, kErrPhotoTooSmall);
-    gMode.previewMode = true;
+    gMode.role = Role::kPreview;
     gDisplayState->albums[1].photoCount = 1;
     EXPECT_EQ(DecodeAlbum(1), kOk);
     EXPECT_EQ(Photo(1, 0).block.height, 99);
@@ -535,7 +535,7 @@ TEST_F(Decoding, MattingTilesAreSquareThumbnailsOfBigEnoughBoards) {
 
     wcscpy(slot.mattingFile, L"matting_20x24.png");
     EXPECT_EQ(LoadMattingTile(1), kErrMattingTooSmall);
-    gMode.previewMode = true;
+    gMode.role = Role::kPreview;
     ASSERT_EQ(LoadMattingTile(1), kOk);
     EXPECT_EQ(slot.mattingThumbnail.width, 20);
     EXPECT_EQ(slot.mattingThumbnail.height, 20);

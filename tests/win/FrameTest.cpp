@@ -169,7 +169,7 @@ public:
 private:
     // Runs after the process records reset the mode; gives the band width.
     static int EnterMode(bool preview) {
-        gMode.previewMode = preview;
+        gMode.role = preview ? Role::kPreview : Role::kNone;
         return preview ? 20 : 100;
     }
 
@@ -316,12 +316,12 @@ TEST(FrameDraw, ViewportHeaderMustMatchTheBlock) {
 // phrase.
 std::vector<std::uint32_t> TopBand(FrameFixture& frame, bool saver, const wchar_t* saverPhrase,
                                    const wchar_t* albumPhrase) {
-    gMode.showMode = saver;
+    gMode.role = saver ? Role::kSaver : Role::kNone;
     wcscpy(gUserSettings->screenSaverPhrase, saverPhrase);
     SetAlbumPhrase(0, albumPhrase, static_cast<int>(wcslen(albumPhrase)));
     Canvas window(600, 500);
     EXPECT_EQ(DrawAlbumFrame(0, 1, window.Dc()), kOk);
-    gMode.showMode = false;
+    gMode.role = Role::kNone;
     return frame.Bitmap().Rows(0, 100);
 }
 

@@ -125,7 +125,7 @@ TEST_F(PhotosPanel, APhotoItCannotShowIsLeftOutAndAnAlbumWithoutOneEndsOnlyThePa
 // display change reopens the panel are still the panel's changes after it,
 // and they, and only they, reach the settings file.
 TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
-    gMode.configureMode = true;
+    gMode.role = Role::kConfigure;
     Album(0, L"Hills", {L"a.jpg", L"b.jpg"});
     HWND first = nullptr;
     bool reopened = false;

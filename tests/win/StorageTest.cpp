@@ -181,7 +181,7 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
 TEST(PrepareAlbums, TheRegularProgramUsesTempExe) {
     ProcessRecords records;
     DefaultContent content;
-    gMode.regularProgram = true;
+    gMode.role = Role::kProgram;
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gAppState->tempFolder), UserPath(records, L"TempExe"));
     EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
@@ -358,7 +358,7 @@ TEST(PrepareAlbums, ABoardTooSmallEndsTheStep) {
 TEST(PrepareAlbums, APreviewAlbumWithoutAPhotoThatShowsGivesWayToTheDefaultAlbum) {
     ProcessRecords records;
     DefaultContent content;
-    gMode.previewMode = true;
+    gMode.role = Role::kPreview;
     ChooseNewAlbum(records, 0, L"Small", 0);
     MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2, L".jpg", 320, 16);
     BoxWatcher watcher;
