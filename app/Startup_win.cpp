@@ -30,7 +30,7 @@ using std::min;
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "imaging/Decode_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"
 #include "system/PowerPlan_win.h"

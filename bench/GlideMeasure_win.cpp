@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "base/AppState_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/Frame_win.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Hooks_win.h"

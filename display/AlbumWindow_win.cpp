@@ -13,7 +13,7 @@
 #include "storage/Settings_win.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "strip/GlidePacer_win.h"
 #include "display/Monitors_win.h"
@@ -66,16 +66,17 @@ bool EffectTurnDue(int album, AlbumView& view, Status* status) {
     view.pan.turns = 0;
     AlbumSlot& slot = gDisplayState->albums[album];
     const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
-    *status = bit != 0 ? BeginEffectRebuild(album, bit) : kOk;
+    *status = bit != 0 ? BeginEffectRebuild(slot, bit) : kOk;
     return true;
 }
 
 // While a rebuild of the strip runs, each tick recolours a slice of it
 // before the pan moves, around the columns the frame shows.
 Status ContinueRebuildUnderView(int album, const AlbumView& view) {
-    if (!gDisplayState->albums[album].rebuild.Running()) return kOk;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (!slot.rebuild.Running()) return kOk;
     const std::int32_t left = view.pan.centreX - view.viewportWidth / 2;
-    return ContinueEffectRebuild(album, {left, left + view.viewportWidth - 1});
+    return ContinueEffectRebuild(slot, {left, left + view.viewportWidth - 1});
 }
 
 // One timer tick: the rebuild's slice, then the pan step.
@@ -397,7 +398,7 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (owner == nullptr) return Fail(QV_SITE(kModule), kErrHandle);
     if (text == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
-    if (Status s = JoinPhotos(album, 0); s != kOk) return s;
+    if (Status s = JoinPhotos(gDisplayState->albums[album], 0); s != kOk) return s;
     if (gMode.role == Role::kPreview) {
         // The host belongs to the screen-saver settings, often a process of
         // another DPI awareness, which the preview window takes as its child.

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"

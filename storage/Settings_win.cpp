@@ -10,7 +10,6 @@
 #include "storage/PhotoOrder.h"
 #include "storage/SettingsFormat.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -25,7 +24,6 @@ const wchar_t kModule[] = L"settings";
 constexpr ErrorSite kSettingsKeySite{L"utilities", 3232};
 
 constexpr int kKeyChars = 64;
-
 
 // Loads the key name of `keyId`, numbered for album or monitor `number`.
 Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
@@ -205,12 +203,8 @@ Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
     return WriteValue(key, text);
 }
 
-Status WritePhotoOrder(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
-        return Fail(kSettingsKeySite, kErrInvalidArgument);
-    const AlbumSlot& slot = gDisplayState->albums[album];
-    std::vector<std::u16string> names;
-    for (int i = 0; i < std::min(slot.photoCount, kMaxPhotos); ++i) names.push_back(slot.photos[i].fileName);
+Status WritePhotoOrder(int album, std::span<const std::u16string> names) {
+    if (album < 0 || album >= kAlbumCount) return Fail(kSettingsKeySite, kErrInvalidArgument);
     const std::u16string text = PhotoOrderText(names);
     return WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
@@ -276,7 +270,6 @@ private:
 void ReadAllSettings() {
     UserSettings* s = gUserSettings;
     if (s == nullptr || gAppState == nullptr) return;
-    DisplayState* d = gDisplayState;
     std::int32_t n = 0;
     const SectionReader read;
 
@@ -284,9 +277,7 @@ void ReadAllSettings() {
     for (int a = 0; a < 2; ++a)
         read.Text(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a], sizeof s->albumFolderName[a]);
     read.Text(IDS_KEY_MATTINGS_PATH, s->mattingsPath, sizeof s->mattingsPath);
-    if (d != nullptr)
-        for (int a = 0; a < 2; ++a)
-            read.Text(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile, sizeof d->albums[a].mattingFile);
+    for (int a = 0; a < 2; ++a) read.Text(IDS_KEY_MATTING, a + 1, s->mattingFile[a], sizeof s->mattingFile[a]);
     for (int a = 0; a < 2; ++a) read.Text(IDS_KEY_USER_SAYING, a + 1, s->phrase[a], sizeof s->phrase[a]);
     read.Text(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
     read.Text(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
@@ -303,7 +294,7 @@ void ReadAllSettings() {
     }
     for (int m = 0; m < kMaxMonitors; ++m) {
         read.Number(IDS_KEY_MONITOR, m + 1, &n);
-        if (d != nullptr) d->monitors[m].album = MonitorAlbumIndex(n);
+        s->monitorAlbum[m] = MonitorAlbumIndex(n);
     }
     read.Number(IDS_KEY_ENGLISH, 0, &s->english);
     read.Number(IDS_KEY_SPANISH, 0, &s->spanish);
@@ -329,59 +320,21 @@ void FixSettingsDefaults() {
     s->spanish = 0;
     if (s->fontColour[0] == 0) s->fontColour[0] = 0xFF0000;
     if (s->fontColour[1] == 0) s->fontColour[1] = 0x00FF00;
-    if (gDisplayState != nullptr)
-        for (int a = 0; a < 2; ++a) {
-            gDisplayState->albums[a].effectsEnabled = s->effects[a];
-            gDisplayState->albums[a].stitchMode = s->stitchMode[a];
-        }
-}
-
-void WritePhrases() {
-    UserSettings* s = gUserSettings;
-    if (s == nullptr || !SettingsFileWritable()) return;
-    for (int a = 0; a < 2; ++a) {
-        // Without an album window (the configuration screen, or before the
-        // windows are built) the phrase in memory is the user's; only a
-        // window's own phrase replaces it.
-        const AlbumView* view = gDisplayState ? gDisplayState->albums[a].view : nullptr;
-        if (view != nullptr) {
-            wcsncpy(s->phrase[a], view->phrase, 199);
-            s->phrase[a][199] = L'\0';
-        }
-        (void)WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
-    }
-    (void)WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
 }
 
 void WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
-    DisplayState* d = gDisplayState;
-    if (s == nullptr || d == nullptr || groups == 0 || !SettingsFileWritable()) return;
+    if (s == nullptr || groups == 0 || !SettingsFileWritable()) return;
     if (groups & kSettingsAlbums)
-        for (int a = 0; a < 2; ++a) {
-            if (d->albums[a].folderName[0] != L'\0') {
-                wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
-                s->albumFolderName[a][kPathChars - 1] = L'\0';
-            }
-            (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
-        }
-    if (groups & kSettingsPhrases) WritePhrases();
+        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
+    if (groups & kSettingsPhrases) {
+        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
+        (void)WriteSettingTextById(IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
+    }
     if (groups & kSettingsFont) {
-        for (int a = 0; a < 2; ++a) {
-            const AlbumView* view = d->albums[a].view;
-            if (view != nullptr && view->textColour != 0) {
-                s->fontColour[a] = view->textColour;
+        for (int a = 0; a < 2; ++a)
+            if (s->fontColour[a] != 0)
                 (void)WriteSettingNumberById(IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
-            }
-        }
-        // The phrase font describes the user's choice once it exists; before
-        // that the values read from the file stand.
-        if (d->phraseFont != nullptr) {
-            wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
-            s->fontName[31] = L'\0';
-            s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
-            s->fontItalic = d->phraseLogFont.lfItalic;
-        }
         (void)WriteSettingTextById(IDS_KEY_FONT_NAME, 0, s->fontName);
         (void)WriteSettingNumberById(IDS_KEY_FONT_BOLD, 0, s->fontBold);
         (void)WriteSettingNumberById(IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
@@ -389,16 +342,14 @@ void WriteSettings(unsigned groups) {
     }
     if (groups & kSettingsMapping)
         for (int m = 0; m < kMaxMonitors; ++m)
-            (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
+            (void)WriteSettingNumberById(IDS_KEY_MONITOR, m + 1, s->monitorAlbum[m] + 1);
     if (groups & kSettingsLanguage) {
         (void)WriteSettingNumberById(IDS_KEY_ENGLISH, 0, s->english);
         (void)WriteSettingNumberById(IDS_KEY_SPANISH, 0, s->spanish);
     }
     if (groups & kSettingsEffects)
         for (int a = 0; a < 2; ++a) {
-            s->effects[a] = d->albums[a].effectsEnabled;
             (void)WriteSettingNumberById(IDS_KEY_EFFECTS, a + 1, s->effects[a]);
-            s->stitchMode[a] = d->albums[a].stitchMode;
             (void)WriteSettingNumberById(IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
         }
     if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
@@ -406,19 +357,11 @@ void WriteSettings(unsigned groups) {
         (void)WriteSettingNumberById(IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
     if (groups & kSettingsStorage) (void)WriteSettingTextById(IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
     if (groups & kSettingsBoards)
-        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
+        for (int a = 0; a < 2; ++a) (void)WriteSettingTextById(IDS_KEY_MATTING, a + 1, s->mattingFile[a]);
 }
-
-void WriteAllSettings() { WriteSettings(kAllSettings); }
 
 void NoteSettingsChange(unsigned groups) {
     if (gAppState != nullptr) gAppState->settingsChanged |= groups;
-}
-
-void WriteChangedSettings() {
-    if (gAppState == nullptr) return;
-    WriteSettings(gAppState->settingsChanged);
-    gAppState->settingsChanged = 0;
 }
 
 }  // namespace quorvel

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
@@ -76,7 +76,7 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
         WarnWithFormat(owner, IDS_ALBUM_FOLDER_EMPTY, folder);
         return false;
     }
-    if (count > kMaxAlbumPhotos) WarnTooManyPhotos(folderName, count);
+    if (count > kMaxPhotos) WarnTooManyPhotos(folderName, count);
     wchar_t pattern[kPathChars];
     const std::u16string typePattern = PhotoTypePattern(*type);
     if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
@@ -89,13 +89,13 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
         const std::u16string name = AsU16(found.cFileName);
         if (!NameHasPhotoType(name, *type)) return true;
         ++listed;
-        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxAlbumPhotos;
+        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxPhotos;
         wchar_t path[kPathChars];
         const Status s = JoinPath(folder, found.cFileName, path) ? CheckAlbumPhoto(path, folder, found.cFileName, *type)
                                                                  : kErrInvalidArgument;
         gErrorLocation = {};
         if (s != kOk) refused.push_back({found.cFileName, s});
-        return listed < kMaxAlbumPhotos;
+        return listed < kMaxPhotos;
     });
     if (!searched) return false;
     TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);

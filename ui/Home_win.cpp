@@ -21,7 +21,7 @@
 #include "system/Session_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -138,7 +138,7 @@ void UpdateAlbumPhrases(HWND dialog) {
         changed = true;
     }
     if (changed)
-        WritePhrases();
+        SaveSettings(kSettingsPhrases);
     else
         ShowNotice(IDS_PHRASES_UNCHANGED);
 }
@@ -152,7 +152,7 @@ void UpdateSaverPhrase(HWND dialog) {
         return;
     }
     wcsncpy(gUserSettings->screenSaverPhrase, text, kPhraseChars - 1);
-    WritePhrases();
+    SaveSettings(kSettingsPhrases);
 }
 
 // The saver that runs before the lock shows the phrase in the edit.
@@ -165,7 +165,7 @@ void Lock(HWND dialog) {
 void RequestPanel(HWND dialog, PanelId panel) {
     if (gMode.role == Role::kConfigure && panel != kPanelPower) {
         if (PanelRunner run = gPanelRunners[panel]) ShowError(run(dialog));
-        WriteChangedSettings();
+        SaveChangedSettings();
         return;
     }
     gAppState->panelRequest[panel] = 1;
@@ -260,7 +260,7 @@ Status RunRequestedPanel(HWND owner) {
                 status = gPanelRunners[panel](owner);
                 break;
             }
-        WriteAllSettings();
+        SaveSettings(kAllSettings);
         if (status == kOk) {
             if (!gMode.restartRequested) {
                 for (int album = 0; album < kAlbumCount; ++album) StartAlbumTimer(album);

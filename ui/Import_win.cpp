@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
@@ -218,7 +218,7 @@ bool FolderWritable(const wchar_t* folder) {
 bool RootFits(const wchar_t* folder, bool albums) {
     const std::u16string_view root(reinterpret_cast<const char16_t*>(folder));
     for (int album = 0; album < kAlbumCount; ++album) {
-        const wchar_t* name = albums ? AlbumName(album) : gDisplayState->albums[album].mattingFile;
+        const wchar_t* name = albums ? AlbumName(album) : gUserSettings->mattingFile[album];
         const std::u16string_view name16(reinterpret_cast<const char16_t*>(name));
         if (albums ? !AlbumPathFits(root, name16)
                    : WithoutTrailingSeparators(root).size() + 1 + name16.size() > kLongestPath)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
@@ -600,7 +600,7 @@ Status InitialisePhotos(HWND dialog) {
             ShowWindow(GetDlgItem(dialog, kAlbumRadios[album]), SW_HIDE);
             continue;
         }
-        if (Status s = DecodeAlbum(album, PhotoItems::kSkip); s != kOk) {
+        if (Status s = DecodeAlbum(gDisplayState->albums[album], ReadPhotoOrder(album), PhotoItems::kSkip); s != kOk) {
             EndPanel(dialog, 0);
             return s;
         }
@@ -625,7 +625,7 @@ void OnDestroy(HWND, bool) {
     gPhotos = PhotosState{};
     // The edits are in the cache files, which the display reads again; the
     // photos decoded for the panel would only lie beside the strips.
-    for (int album = 0; album < kAlbumCount; ++album) LetPhotosGo(album);
+    for (AlbumSlot& slot : gDisplayState->albums) LetPhotosGo(slot);
 }
 
 const PanelDescription kPhotos{.largeTemplate = IDD_PHOTOS,

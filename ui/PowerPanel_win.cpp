@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"

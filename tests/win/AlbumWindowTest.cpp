@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/Hooks_win.h"
 #include "display/Frame_win.h"
 #include "strip/GlidePacer_win.h"

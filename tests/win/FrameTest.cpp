@@ -442,7 +442,7 @@ TEST(FrameJoin, AlbumPhotosJoinIntoTheSlotStripAndAreLetGo) {
     slot.stitchMode = kStitchCollage;
     slot.photos[0].block = ThumbnailPattern(40);
     slot.photos[1].block = PixelBlock::Make(20, 30);
-    ASSERT_EQ(JoinPhotos(1, 0), kOk);
+    ASSERT_EQ(JoinPhotos(gDisplayState->albums[1], 0), kOk);
     EXPECT_EQ(slot.strip.width, 90);
     EXPECT_EQ(slot.strip.height, 40);
     EXPECT_EQ(0, std::memcmp(slot.strip.Row(39), ThumbnailPattern(40).Row(39), 120));
@@ -451,11 +451,11 @@ TEST(FrameJoin, AlbumPhotosJoinIntoTheSlotStripAndAreLetGo) {
 
     // A second join has no pixels left to join: the failure comes back
     // with its detail.
-    EXPECT_NE(JoinPhotos(1, 0), kOk);
+    EXPECT_NE(JoinPhotos(gDisplayState->albums[1], 0), kOk);
     EXPECT_EQ(std::wstring(gErrorLocation.extraText).rfind(L"JoinBitmaps Exception raised:", 0), 0u)
         << gErrorLocation.extraText;
     slot.photoCount = 0;
-    EXPECT_EQ(JoinPhotos(1, 0), kErrInvalidArgument);
+    EXPECT_EQ(JoinPhotos(gDisplayState->albums[1], 0), kErrInvalidArgument);
 }
 
 }  // namespace

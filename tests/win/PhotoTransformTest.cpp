@@ -8,7 +8,7 @@
 
 #include "storage/Storage_win.h"
 #include "imaging/Decode_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "imaging/ImageOps.h"
 #include "tests/win/TestState.h"
 

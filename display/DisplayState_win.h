@@ -1,28 +1,22 @@
 // DisplayState: the one block the album display works in, with its two album
-// slots and its table of up to six monitors. Allocated at initialisation,
-// freed at shutdown. The records grow as the display code lands; the
-// settings file already reads and writes the fields it owns here.
+// slots, its table of up to six monitors, the phrase font and the saver's
+// cover. Allocated at initialisation, freed at shutdown. The display keeps
+// its own copies of some settings, which it takes from UserSettings and
+// gives back before they are written.
 #pragma once
 #include <windows.h>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
-#include "base/FramePixels.h"
 #include "base/Guards_win.h"
-#include "base/PanState.h"
-#include "base/PhotoRecord.h"
 #include "base/PixelBlock.h"
-#include "base/StripRebuildState.h"
+#include "storage/Settings_win.h"
+#include "strip/FramePixels.h"
+#include "strip/PanState.h"
+#include "strip/Strip_win.h"
 
 namespace quorvel {
-
-constexpr int kAlbumCount = 2;
-constexpr int kMaxMonitors = 6;
-constexpr int kAlbumFolderChars = 130;
-constexpr int kPhraseChars = 200;
-constexpr int kMaxPhotos = 70;
 
 // An album window's viewport and drawing state. Holds a memory bitmap, so it
 // is made and freed by AllocateAlbumView / FreeAlbumView (display/Frame_win.h).
@@ -70,23 +64,14 @@ struct MattingTile {
 // DPI or display change, after which the window is made again.
 enum WindowState : std::int16_t { kDpiChanged = 10, kDisplayChanged = 11 };
 
-struct AlbumSlot {
-    wchar_t folderName[kAlbumFolderChars];
-    std::int32_t photoCount;
-    std::array<PhotoRecord, kMaxPhotos> photos;
-    std::int16_t photoType;
-    PixelBlock strip;  // the joined photos
-    StripRebuildState rebuild;
-    std::int32_t inUse;
-    std::int32_t windowMade;
-    AlbumView* view;
-    std::int16_t effectsEnabled;
-    std::int16_t effectsApplied;
-    WindowState windowState;
-    std::int32_t orientationMismatch;
-    std::int32_t sizeMismatch;
-    std::int16_t stitchMode;
-    wchar_t mattingFile[260];
+// An album as the display holds it: its photos joined into its strip, and
+// whether a monitor shows it, its window was made, its view, its matting
+// board's thumbnail and the tile cut from it.
+struct AlbumSlot : AlbumStrip {
+    std::int32_t inUse = 0;
+    std::int32_t windowMade = 0;
+    AlbumView* view = nullptr;
+    WindowState windowState = {};
     PixelBlock mattingThumbnail;
     MattingTile mattingTile;
 };
@@ -116,5 +101,23 @@ extern DisplayState* gDisplayState;
 // global block and destroyed before the block is freed.
 DisplayState* AllocateDisplayState();
 void FreeDisplayState();
+
+// Frees the album's photos, strip and matting thumbnail and clears the
+// photo count, the in-use and window-made flags and the photo type.
+void ReleaseAlbum(int album);
+
+// The settings the display keeps copies of, taken from UserSettings: each
+// monitor's album before the mapping, each album's effects and stitch mode
+// once its photos are decoded (a mismatch among them sets the stitch mode
+// only for an album decoded later, by the panels).
+void TakeMonitorSettings();
+void TakeAlbumSettings();
+// Writes the settings groups named (storage/Settings_win.h), first giving
+// UserSettings what the display holds of them: the album windows' phrases
+// and colours, the phrase font once it is made, the mapping, the albums'
+// folders, effects and stitch modes. SaveChangedSettings writes the groups
+// the panels noted and forgets them.
+void SaveSettings(unsigned groups);
+void SaveChangedSettings();
 
 }  // namespace quorvel
