@@ -145,13 +145,10 @@ Status CheckDpiAwareness() {
     return kOk;
 }
 
+// Once a process, with the seed of the colour effects' random numbers.
 Status StartGdiplus() {
-    static bool seeded = false;
-    if (!seeded) {
-        std::srand(static_cast<unsigned>(std::time(nullptr)));
-        seeded = true;
-    }
     if (gAppState->gdiplusStarted) return kOk;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
     Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&gAppState->gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
         wchar_t text[kMessageChars];

@@ -22,8 +22,7 @@ constexpr int kMaxPhotos = 70;
 
 // The settings' values. The display keeps copies of some (each monitor's
 // album, each album's effects and stitch mode, its phrase and colour, the
-// phrase font): it takes them from here and gives them back before a write
-// (display/DisplayState_win.h).
+// phrase font): it takes them from here and gives them back before a write.
 struct UserSettings {
     wchar_t albumsPath[kPathChars];
     wchar_t mattingsPath[kPathChars];
