@@ -8,6 +8,7 @@
 
 #include "base/ErrorReporter_win.h"
 #include "base/Hooks_win.h"
+#include "ui/FileSelection_win.h"
 #include "ui/Help_win.h"
 #include "ui/Panel_win.h"
 #include "storage/Settings_win.h"
@@ -37,7 +38,7 @@ const int kAboutColoured[] = {IDC_VERSION_LINE, IDC_THANKS_GROUP, IDC_THANKS_LIN
 const int kAboutGroups[] = {IDC_THANKS_GROUP};
 const PanelMenuItem kAboutMenu[] = {{IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
-Status InitialiseAbout(HWND dialog) {
+Status InitialiseAbout(HWND dialog, NoPanelState&) {
     if (gAppState != nullptr) gAppState->aboutOpen = 1;
     OutputDebugStringW(L"Quorvel: About InitDialog\n");
     KeepPictureShape(dialog, IDC_ABOUT_LOGO);
@@ -86,14 +87,15 @@ Status ChooseFile(HWND owner, bool save, unsigned titleId, const wchar_t* filter
     return kErrWindowsApi;
 }
 
-void ShowTerms(HWND dialog) {
+Status ShowTerms(HWND dialog) {
     wchar_t text[kMessageChars];
     (void)LoadText(IDS_TERMS_NOTICE, text, sizeof text);
     MessageBoxW(dialog, text, gAppState->programName, MB_OK | MB_ICONEXCLAMATION);
-    if (gAppState->helpOpened[kHelpTerms]) return;
+    if (gAppState->helpOpened[kHelpTerms]) return kOk;
     wchar_t path[kPathChars];
-    if (JoinPath(gAppState->userFolder, L"QuorvelTerms.bat", path)) ShowError(RunAndWait(path));
+    const Status status = JoinPath(gAppState->userFolder, L"QuorvelTerms.bat", path) ? RunAndWait(path) : kOk;
     gAppState->helpOpened[kHelpTerms] = 1;
+    return status;
 }
 
 bool Agreed(HWND dialog, unsigned questionId) {
@@ -102,43 +104,46 @@ bool Agreed(HWND dialog, unsigned questionId) {
     return MessageBoxW(dialog, question, gAppState->programName, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }
 
-void OnCommand(HWND dialog, int id) {
+// The cleanup and the repair end the program: their failure is shown
+// before the quit message, which would close any box shown after it.
+Status OnCommand(HWND dialog, NoPanelState&, int id) {
     switch (id) {
         case IDOK:
-        case IDCANCEL: EndPanel(dialog, id); break;
+        case IDCANCEL: EndPanel(dialog, id); return kOk;
         case IDC_CLEANUP:
-            if (!Agreed(dialog, kAskCleanup)) break;
+            if (!Agreed(dialog, kAskCleanup)) return kOk;
             ShowError(CleanupRepair());
             PostQuitMessage(0);
-            break;
+            return kOk;
         case IDC_REPAIR:
-            if (!Agreed(dialog, kAskRepairFirst)) break;
+            if (!Agreed(dialog, kAskRepairFirst)) return kOk;
             if (gHooks.repairAlbums != nullptr) ShowError(gHooks.repairAlbums());
             PostQuitMessage(0);
-            break;
-        case IDC_COPY_LOG: ShowError(CopyLogFile(dialog)); break;
-        case IDC_SHOW_TERMS: ShowTerms(dialog); break;
-        default: break;
+            return kOk;
+        case IDC_COPY_LOG: return CopyLogFile(dialog);
+        case IDC_SHOW_TERMS: return ShowTerms(dialog);
+        default: return kOk;
     }
 }
 
-void OnDestroy(HWND, bool) {
+Status OnDestroy(HWND, NoPanelState&, bool) {
     if (gAppState != nullptr) gAppState->aboutOpen = 0;
+    return kOk;
 }
 
-const PanelDescription kAbout{.largeTemplate = IDD_ABOUT,
-                              .smallTemplate = IDD_ABOUT_SMALL,
-                              .site = QV_SITE(kModule),
-                              .panelRequest = -1,
-                              .buttons = kAboutButtons,
-                              .colouredControls = kAboutColoured,
-                              .groupBoxes = kAboutGroups,
-                              .menu = kAboutMenu,
-                              .helpFile = L"QuorvelHelpAbout.bat",
-                              .helpFlag = kHelpAbout,
-                              .onInit = InitialiseAbout,
-                              .onCommand = OnCommand,
-                              .onDestroy = OnDestroy};
+const PanelDescription<> kAbout{.parts = {.largeTemplate = IDD_ABOUT,
+                                          .smallTemplate = IDD_ABOUT_SMALL,
+                                          .site = QV_SITE(kModule),
+                                          .panelRequest = -1,
+                                          .buttons = kAboutButtons,
+                                          .colouredControls = kAboutColoured,
+                                          .groupBoxes = kAboutGroups,
+                                          .menu = kAboutMenu,
+                                          .helpFile = L"QuorvelHelpAbout.bat",
+                                          .helpFlag = kHelpAbout},
+                                .onInit = InitialiseAbout,
+                                .onCommand = OnCommand,
+                                .onDestroy = OnDestroy};
 
 }  // namespace
 

@@ -64,24 +64,22 @@ bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, u
     return false;
 }
 
-bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
-                         const std::vector<std::u16string>& checked) {
+Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type, bool* showable,
+                           const std::vector<std::u16string>& checked) {
     int count = 0;
     *type = 0;
-    if (Status s = FindAlbumImages(folder, &count, type); s != kOk) {
-        ShowError(s);
-        return false;
-    }
+    *showable = false;
+    if (Status s = FindAlbumImages(folder, &count, type); s != kOk) return s;
     if (count == 0) {
         WarnWithFormat(owner, IDS_ALBUM_FOLDER_EMPTY, folder);
-        return false;
+        return kOk;
     }
     if (count > kMaxPhotos) WarnTooManyPhotos(folderName, count);
     wchar_t pattern[kPathChars];
     const std::u16string typePattern = PhotoTypePattern(*type);
     if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
         WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, folder);
-        return false;
+        return kOk;
     }
     int listed = 0;
     std::vector<RefusedPhoto> refused;
@@ -97,9 +95,10 @@ bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folde
         if (s != kOk) refused.push_back({found.cFileName, s});
         return listed < kMaxPhotos;
     });
-    if (!searched) return false;
+    if (!searched) return kOk;
     TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);
-    return listed > 0 && refused.empty();
+    *showable = listed > 0 && refused.empty();
+    return kOk;
 }
 
 void TellRefusedPhotos(HWND owner, unsigned formatId, const std::vector<RefusedPhoto>& refused) {

@@ -25,14 +25,15 @@ void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const w
 // format `notBelowId` (path, root).
 bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId);
 
-// True when `folder` holds photos the display can show: at least one of an
+// *showable: `folder` holds photos the display can show: at least one of an
 // album type, and each of the first 70 passes start-up's own rule
-// (CheckAlbumPhoto). More than 70 shows the same warning as a start. A
-// failure has been shown to the user, every photo refused named; the album
+// (CheckAlbumPhoto). More than 70 shows the same warning as a start. What
+// makes it not showable has been told to the user, every photo refused
+// named; a folder that cannot be searched is the code returned. The album
 // in use is not touched either way. The photos named in `checked` were
 // checked already (an import checks its photos before it copies them).
-bool AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
-                         const std::vector<std::u16string>& checked = {});
+[[nodiscard]] Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* folderName, int* type,
+                                         bool* showable, const std::vector<std::u16string>& checked = {});
 
 // One warning naming each photo and why it cannot be shown: the
 // string-table format `formatId`, whose %s takes the list.

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/ErrorReporter_win.h"
@@ -18,6 +19,22 @@ const wchar_t kModule[] = L"Quorvel";
 constexpr DWORD kSelectionBufferChars = 32768;
 
 }  // namespace
+
+// An explorer-style dialog calls the hook with its child dialog; the
+// window to move is then the parent.
+UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return 0;
+    CenterPanel((GetWindowLongPtrW(hook, GWL_STYLE) & WS_CHILD) ? GetParent(hook) : hook);
+    return 1;
+}
+
+std::wstring LoadFilterList(unsigned textId) {
+    wchar_t text[kMessageChars];
+    (void)LoadText(textId, text, sizeof text);
+    std::wstring list = text;
+    std::replace(list.begin(), list.end(), L'|', L'\0');
+    return list + L'\0';
+}
 
 Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelection* selection, bool* chosen) {
     *chosen = false;

@@ -5,6 +5,7 @@
 
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
+#include "ui/ButtonFaces.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -169,15 +170,16 @@ Status DrawGlyphButton(HWND dialog, GlyphButton* table, int index, int count, co
     HBITMAP face = nullptr;
     bool drawFace = true;
     if (item->itemState == ODS_DISABLED) {
-        face = record.disabledFace;
+        face = record.disabledFace.get();
     } else if (item->itemAction & (ODA_SELECT | ODA_FOCUS)) {
-        face = hover ? record.hoverSelectFace : record.pressedLook ? record.pressedFace : record.normalFace;
+        face = (hover ? record.hoverSelectFace : record.pressedLook ? record.pressedFace : record.normalFace).get();
     } else if (item->itemAction == ODA_DRAWENTIRE) {
         // No default face is ever made; a default button drawn whole shows
         // its normal face rather than nothing and an error on every paint.
-        face = hover                                                             ? record.hoverFace
-               : item->itemState == ODS_DEFAULT && record.defaultFace != nullptr ? record.defaultFace
-                                                                                 : record.normalFace;
+        face = (hover                                                  ? record.hoverFace
+                : item->itemState == ODS_DEFAULT && record.defaultFace ? record.defaultFace
+                                                                       : record.normalFace)
+                   .get();
     } else {
         drawFace = false;
     }

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "ui/Panel_win.h"
+#include "ui/PictureButtons_win.h"
 
 namespace quorvel {
 

@@ -14,6 +14,7 @@
 #include "ui/MattingsPanel_win.h"
 #include "ui/PhotosPanel_win.h"
 #include "ui/PhrasesPanel_win.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PowerPanel_win.h"
 #include "storage/Settings_win.h"
@@ -59,11 +60,12 @@ const PanelMenuItem kHomeMenu[] = {{IDS_MENU_ABOUT_QUORVEL, IDM_PANEL_ABOUT},
                                    {IDS_MENU_HOME_HELP, IDM_PANEL_HELP},
                                    {IDS_MENU_IMPORT_HELP, IDM_IMPORT_HELP}};
 
-// The dialog's font scaled to the DPI; Home owns it while it is open.
-FontHandle gHomeFont;
-
 const int kAlbumLabels[kAlbumCount] = {IDC_ALBUM1_LABEL, IDC_ALBUM2_LABEL};
 const int kAlbumEdits[kAlbumCount] = {IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE};
+
+struct HomeState {
+    FontHandle font;  // the dialog's font scaled to the DPI, while it is open
+};
 
 bool AlbumInUse(int album) { return gDisplayState != nullptr && gDisplayState->albums[album].inUse != 0; }
 
@@ -89,7 +91,7 @@ void FillAlbumPhrases(HWND dialog) {
 }
 
 // The dialog's font again, its height scaled to the DPI, with ClearType.
-Status ScaleHomeFont(HWND dialog) {
+Status ScaleHomeFont(HWND dialog, HomeState& home) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     LOGFONTW logFont = {};
     if (font == nullptr || GetObjectW(font, sizeof logFont, &logFont) == 0)
@@ -100,13 +102,13 @@ Status ScaleHomeFont(HWND dialog) {
     const LONG scaled = ScaleByDpi(logFont.lfHeight);
     if (std::abs(scaled) < std::abs(logFont.lfHeight)) logFont.lfHeight = scaled;
     logFont.lfQuality = CLEARTYPE_QUALITY;
-    gHomeFont.reset(CreateFontIndirectW(&logFont));
-    if (!gHomeFont) return Fail(QV_SITE(kModule), kErrCreateFont);
-    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(gHomeFont.get()), FALSE);
+    home.font.reset(CreateFontIndirectW(&logFont));
+    if (!home.font) return Fail(QV_SITE(kModule), kErrCreateFont);
+    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(home.font.get()), FALSE);
     return kOk;
 }
 
-Status InitialiseHome(HWND dialog) {
+Status InitialiseHome(HWND dialog, HomeState& home) {
     if (gAppState != nullptr) gAppState->homeOpen = 1;
     OutputDebugStringW(L"Quorvel: Main InitDialog\n");
     FillAlbumPhrases(dialog);
@@ -118,7 +120,7 @@ Status InitialiseHome(HWND dialog) {
         static const int kSaverGroup[] = {IDC_SAVER_GROUP, IDC_SAVER_PHRASE, IDC_UPDATE_SAVER_PHRASE};
         CloseHiddenGap(dialog, IDC_ALBUM_GROUP, kSaverGroup);
     }
-    return ScaleHomeFont(dialog);
+    return ScaleHomeFont(dialog, home);
 }
 
 // Album phrases that differ (ignoring case) from the album's phrase are
@@ -156,10 +158,10 @@ void UpdateSaverPhrase(HWND dialog) {
 }
 
 // The saver that runs before the lock shows the phrase in the edit.
-void Lock(HWND dialog) {
+Status Lock(HWND dialog) {
     if (gUserSettings != nullptr)
         GetDlgItemTextW(dialog, IDC_SAVER_PHRASE, gUserSettings->screenSaverPhrase, kPhraseChars);
-    ShowError(LockWithSaver());
+    return LockWithSaver();
 }
 
 void RequestPanel(HWND dialog, PanelId panel) {
@@ -172,7 +174,7 @@ void RequestPanel(HWND dialog, PanelId panel) {
     EndPanel(dialog, 1);
 }
 
-void OnCommand(HWND dialog, int id) {
+Status OnCommand(HWND dialog, HomeState&, int id) {
     switch (id) {
         case IDOK:
             // Enter updates what is shown: only the saver phrase in configure mode.
@@ -184,8 +186,8 @@ void OnCommand(HWND dialog, int id) {
         case IDC_UPDATE_PHRASE: UpdateAlbumPhrases(dialog); break;
         case IDC_UPDATE_SAVER_PHRASE: UpdateSaverPhrase(dialog); break;
         case IDCANCEL: EndPanel(dialog, 0); break;
-        case IDC_LOCK: Lock(dialog); break;
-        case IDC_SLEEP: ShowError(SleepNow(dialog)); break;
+        case IDC_LOCK: return Lock(dialog);
+        case IDC_SLEEP: return SleepNow(dialog);
         case IDC_PHRASES_PANEL: RequestPanel(dialog, kPanelPhrases); break;
         case IDC_IMPORT_ALBUM: RequestPanel(dialog, kPanelImport); break;
         case IDC_MONITORS_PANEL: RequestPanel(dialog, kPanelMonitorMapping); break;
@@ -194,52 +196,53 @@ void OnCommand(HWND dialog, int id) {
         case IDC_POWER_PANEL: RequestPanel(dialog, kPanelPower); break;
         default: break;
     }
+    return kOk;
 }
 
-bool OnSysCommand(HWND, WPARAM command) {
-    if (command != IDM_IMPORT_HELP) return false;
-    ShowError(RunHelp(L"QuorvelHelpImportAlbums.bat", kHelpImport));
-    return true;
+std::optional<Status> OnSysCommand(HWND, HomeState&, WPARAM command) {
+    if (command != IDM_IMPORT_HELP) return std::nullopt;
+    return RunHelp(L"QuorvelHelpImportAlbums.bat", kHelpImport);
 }
 
 // Mouse moves over the frame are not passed on.
-bool OnMessage(HWND, UINT message, WPARAM, LPARAM, INT_PTR* result) {
-    if (message != WM_NCMOUSEMOVE && message != WM_NCMOUSELEAVE) return false;
-    *result = TRUE;
-    return true;
+std::optional<Status> OnMessage(HWND, HomeState&, UINT message, WPARAM, LPARAM) {
+    if (message != WM_NCMOUSEMOVE && message != WM_NCMOUSELEAVE) return std::nullopt;
+    return kOk;
 }
 
-void OnDestroy(HWND, bool reopening) {
-    gHomeFont.reset();
+Status OnDestroy(HWND, HomeState& home, bool reopening) {
+    home.font.reset();
     if (gAppState != nullptr) gAppState->homeOpen = 0;
     // Without album windows (configure mode) closing Home ends the program;
     // not while it is being reopened, or the quit message would end the
     // next dialog before it shows.
     if (!reopening && AlbumWindow(0) == nullptr && AlbumWindow(1) == nullptr) PostQuitMessage(0);
+    return kOk;
 }
 
-const PanelDescription kHome{.largeTemplate = IDD_HOME,
-                             .smallTemplate = IDD_HOME_SMALL,
-                             .site = kHomeDialogSite,
-                             .panelRequest = -1,
-                             .buttons = kHomeButtons,
-                             .colouredControls = kHomeColoured,
-                             .groupBoxes = kHomeGroups,
-                             .menu = kHomeMenu,
-                             .helpFile = L"QuorvelHelp.bat",
-                             .helpFlag = kHelpHome,
-                             .onInit = InitialiseHome,
-                             .onCommand = OnCommand,
-                             .onSysCommand = OnSysCommand,
-                             .onMessage = OnMessage,
-                             .onDestroy = OnDestroy};
+const PanelDescription<HomeState> kHome{.parts = {.largeTemplate = IDD_HOME,
+                                                  .smallTemplate = IDD_HOME_SMALL,
+                                                  .site = kHomeDialogSite,
+                                                  .panelRequest = -1,
+                                                  .buttons = kHomeButtons,
+                                                  .colouredControls = kHomeColoured,
+                                                  .groupBoxes = kHomeGroups,
+                                                  .menu = kHomeMenu,
+                                                  .helpFile = L"QuorvelHelp.bat",
+                                                  .helpFlag = kHelpHome},
+                                        .onInit = InitialiseHome,
+                                        .onCommand = OnCommand,
+                                        .onSysCommand = OnSysCommand,
+                                        .onMessage = OnMessage,
+                                        .onDestroy = OnDestroy};
 
 }  // namespace
 
 Status OpenHome(HWND owner) {
     if (owner == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    HomeState home;
     int openings = 0;
-    if (Status s = LaunchPanel(owner, kHome, nullptr, &openings); s != kOk) return s;
+    if (Status s = LaunchPanel(owner, kHome, home, nullptr, &openings); s != kOk) return s;
     const bool recreated = openings > 1;
     if (gMode.role != Role::kConfigure)
         if (Status s = RunRequestedPanel(owner); s != kOk) return s;

@@ -136,7 +136,10 @@ Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_
     const std::u16string_view path(reinterpret_cast<const char16_t*>(album));
     const std::wstring name = Wide(LastComponent(path));
     int type = 0;
-    if (!AlbumFolderShowable(owner, album, name.c_str(), &type, admitted.names)) return kOk;
+    bool showable = false;
+    if (Status s = AlbumFolderShowable(owner, album, name.c_str(), &type, &showable, admitted.names);
+        s != kOk || !showable)
+        return s;
     UseAlbumFolder(0, name.c_str());
     WarnOtherTypes(owner, admitted, type);
     *used = true;

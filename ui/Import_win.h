@@ -18,7 +18,7 @@ namespace quorvel {
 // One batch's copy into `album`, a folder directly below the albums root,
 // which becomes album 1 when its photos show (*used). A chosen photo that
 // start-up would refuse is named and not copied; what refuses the folder
-// has been shown. *copied counts what arrived, a failure half-way included.
+// has been told. *copied counts what arrived, a failure half-way included.
 [[nodiscard]] Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_t* album, int* copied,
                                       bool* used);
 

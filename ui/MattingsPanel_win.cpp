@@ -36,7 +36,6 @@ constexpr ErrorSite kOpenSite{kModule, 107};
 const GlyphButtonSpec kMattingsButtons[] = {{IDC_IMPORT_MATTINGS, IDB_BUTTON_IMPORT_MATTINGS, 0xD2}};
 const int kMattingsColoured[] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_MATTING_GROUP};
 const int kMattingsGroups[] = {IDC_MATTING_GROUP};
-const PanelMenuItem kMattingsMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 const int kAlbumRadios[kAlbumCount] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO};
 
 // One opening's choices; a reopen (after an import, or a DPI or display
@@ -46,14 +45,13 @@ struct MattingsState {
     int listed[kAlbumCount] = {-1, -1};  // list index of each album's board
     bool busy = false;
 };
-MattingsState gMattings;
 
-PreviewContent PreviewNow() {
-    const AlbumView* view = gDisplayState->albums[gMattings.album].view;
+PreviewContent PreviewNow(const MattingsState& mattings) {
+    const AlbumView* view = gDisplayState->albums[mattings.album].view;
     const wchar_t* text = gMode.role == Role::kConfigure ? gUserSettings->screenSaverPhrase
                           : view != nullptr              ? view->phrase
                                                          : L"";
-    return {gMattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
+    return {mattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
 }
 
 HWND BoardList(HWND dialog) { return GetDlgItem(dialog, IDC_BOARD_LIST); }
@@ -69,12 +67,12 @@ Status ShowBoard(HWND dialog, int album) {
     return kOk;
 }
 
-void SelectListed(HWND dialog) {
+void SelectListed(HWND dialog, const MattingsState& mattings) {
     HWND list = BoardList(dialog);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     // -1 would select every item: an album whose board is not listed
     // selects none.
-    const int index = gMattings.listed[gMattings.album];
+    const int index = mattings.listed[mattings.album];
     if (index < 0) return;
     ListView_EnsureVisible(list, index, FALSE);
     ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -144,7 +142,7 @@ bool IsAlbumBoard(int album, const wchar_t* name) {
     return board[0] != L'\0' && _wcsicmp(board, name) == 0;
 }
 
-Status AddBoardItem(HWND list, const wchar_t* name, int index) {
+Status AddBoardItem(HWND list, MattingsState& mattings, const wchar_t* name, int index) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
@@ -153,13 +151,13 @@ Status AddBoardItem(HWND list, const wchar_t* name, int index) {
     item.lParam = index;
     if (ListView_InsertItem(list, &item) < 0) return Fail(QV_SITE(kModule), kErrListView, name);
     for (int album = 0; album < kAlbumCount; ++album)
-        if (gMattings.listed[album] < 0 && IsAlbumBoard(album, name)) gMattings.listed[album] = index;
+        if (mattings.listed[album] < 0 && IsAlbumBoard(album, name)) mattings.listed[album] = index;
     return kOk;
 }
 
 // The first boards of the folder, and the albums' own boards wherever they
 // come in the folder.
-Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST images) {
+Status FillBoards(HWND list, MattingsState& mattings, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST images) {
     wchar_t folder[kPathChars], pattern[kPathChars];
     MattingsFolder(folder);
     if (!JoinPath(folder, L"*.*", pattern)) return Fail(QV_SITE(kModule), kErrInvalidArgument, folder);
@@ -167,12 +165,12 @@ Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST image
     Status added = kOk;
     const bool listed = ForEachFile(pattern, [&](const WIN32_FIND_DATAW& found) {
         if (IsThumbnailCacheName(AsU16(found.cFileName))) return true;
-        const bool albumBoard = (gMattings.listed[0] < 0 && IsAlbumBoard(0, found.cFileName)) ||
-                                (gMattings.listed[1] < 0 && IsAlbumBoard(1, found.cFileName));
+        const bool albumBoard = (mattings.listed[0] < 0 && IsAlbumBoard(0, found.cFileName)) ||
+                                (mattings.listed[1] < 0 && IsAlbumBoard(1, found.cFileName));
         if (count >= kListedBoards && !albumBoard) return true;
         wchar_t path[kPathChars];
         if (!JoinPath(folder, found.cFileName, path) || !AddThumbnail(path, dc, canvas, side, images)) return true;
-        added = AddBoardItem(list, found.cFileName, count);
+        added = AddBoardItem(list, mattings, found.cFileName, count);
         ++count;
         return added == kOk;
     });
@@ -183,12 +181,12 @@ Status FillBoards(HWND list, HDC dc, HBITMAP canvas, SIZE side, HIMAGELIST image
     if (added != kOk) return added;
     if (count == 0) return Fail(QV_SITE(kModule), kErrMissingMatting, folder);
     for (int album = 0; album < kAlbumCount; ++album)
-        if (gDisplayState->albums[album].inUse && gMattings.listed[album] < 0)
+        if (gDisplayState->albums[album].inUse && mattings.listed[album] < 0)
             return Fail(QV_SITE(kModule), kErrMissingMatting, gUserSettings->mattingFile[album]);
     return kOk;
 }
 
-Status BuildList(HWND dialog) {
+Status BuildList(HWND dialog, MattingsState& mattings) {
     HWND list = BoardList(dialog);
     if (list == nullptr) return Fail(QV_SITE(kModule), kErrMissingResource);
     BitmapHandle canvas(static_cast<HBITMAP>(LoadImageW(gAppState->instance, MAKEINTRESOURCEW(IDB_BOARD_THUMBNAIL),
@@ -206,30 +204,30 @@ Status BuildList(HWND dialog) {
     // The list owns its image list from here and destroys it with itself.
     if (HIMAGELIST old = ListView_SetImageList(list, images, LVSIL_NORMAL)) ImageList_Destroy(old);
     ListView_DeleteAllItems(list);
-    gMattings.listed[0] = gMattings.listed[1] = -1;
+    mattings.listed[0] = mattings.listed[1] = -1;
     ListView_SetIconSpacing(list, side.cx + 40, side.cy + 40);
-    const Status status = FillBoards(list, WindowDc(list).get(), canvas.get(), side, images);
-    SelectListed(dialog);
+    const Status status = FillBoards(list, mattings, WindowDc(list).get(), canvas.get(), side, images);
+    SelectListed(dialog, mattings);
     SetFocus(list);
     return status;
 }
 
-Status InitialiseMattings(HWND dialog) {
-    gMattings = MattingsState{.album = gMattings.album};
+Status InitialiseMattings(HWND dialog, MattingsState& mattings) {
+    mattings = MattingsState{.album = mattings.album};
     if (Status s = PreparePreviewViews(); s != kOk) return s;
     HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
     if (strip == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PlaceStrip(dialog, strip);
-    if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
-    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, kAlbumRadios[gMattings.album]);
+    if (Status s = AttachPreviewStrip(strip, [&mattings] { return PreviewNow(mattings); }); s != kOk) return s;
+    CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, kAlbumRadios[mattings.album]);
     SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, gDisplayState->albums[0].folderName);
     SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, gDisplayState->albums[1].folderName);
     if (GetSystemMetrics(SM_CMONITORS) < 2) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
-    if (Status s = BuildMattingTile(gMattings.album); s != kOk) return s;
-    return BuildList(dialog);
+    if (Status s = BuildMattingTile(mattings.album); s != kOk) return s;
+    return BuildList(dialog, mattings);
 }
 
-Status ChooseBoard(HWND dialog, int index) {
+Status ChooseBoard(HWND dialog, MattingsState& mattings, int index) {
     wchar_t name[kPathChars] = L"";
     ListView_GetItemText(BoardList(dialog), index, 0, name, kPathChars);
     wchar_t folder[kPathChars], path[kPathChars];
@@ -241,21 +239,22 @@ Status ChooseBoard(HWND dialog, int index) {
         return check != kOk ? check : kErrFileMissing;
     }
     if (Status s = CheckBoardFile(path); s != kOk) return s;
-    wcsncpy(gUserSettings->mattingFile[gMattings.album], name, kPathChars - 1);
-    if (Status s = ShowBoard(dialog, gMattings.album); s != kOk) return s;
-    gMattings.listed[gMattings.album] = index;
+    wcsncpy(gUserSettings->mattingFile[mattings.album], name, kPathChars - 1);
+    if (Status s = ShowBoard(dialog, mattings.album); s != kOk) return s;
+    mattings.listed[mattings.album] = index;
     NoteSettingsChange(kSettingsBoards);
     return kOk;
 }
 
-void OnBoardClick(HWND dialog, const NMITEMACTIVATE& click) {
-    if (gMattings.busy || click.iItem < 0) return;
-    gMattings.busy = true;
-    ShowError(ChooseBoard(dialog, click.iItem));
-    gMattings.busy = false;
+Status OnBoardClick(HWND dialog, MattingsState& mattings, const NMITEMACTIVATE& click) {
+    if (mattings.busy || click.iItem < 0) return kOk;
+    mattings.busy = true;
+    const Status status = ChooseBoard(dialog, mattings, click.iItem);
+    mattings.busy = false;
+    return status;
 }
 
-Status ImportBoards(HWND dialog) {
+Status ImportBoards(HWND dialog, const MattingsState& mattings) {
     FileSelection selection;
     bool chosen = false;
     if (Status s = AskForFiles(dialog, IDS_BOARD_IMPORT_TITLE, IDS_BOARD_FILTER, &selection, &chosen);
@@ -282,67 +281,59 @@ Status ImportBoards(HWND dialog) {
     }
     if (selection.names.empty()) return kOk;
     NoteSettingsChange(kSettingsBoards);
-    if (Status s = ShowBoard(dialog, gMattings.album); s != kOk) return s;
+    if (Status s = ShowBoard(dialog, mattings.album); s != kOk) return s;
     ReopenPanel(dialog);
     return kOk;
 }
 
-void ShowAlbum(HWND dialog, int album) {
-    gMattings.album = album;
-    SelectListed(dialog);
+Status ShowAlbum(HWND dialog, MattingsState& mattings, int album) {
+    mattings.album = album;
+    SelectListed(dialog, mattings);
     InvalidateRect(BoardList(dialog), nullptr, TRUE);
-    ShowError(BuildMattingTile(album));
+    const Status status = BuildMattingTile(album);
     InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
+    return status;
 }
 
-void OnCommand(HWND dialog, int id) {
+Status OnCommand(HWND dialog, MattingsState& mattings, int id) {
     switch (id) {
         case IDOK:
-        case IDCANCEL: EndPanel(dialog, id); break;
-        case IDC_IMPORT_MATTINGS: ShowError(ImportBoards(dialog)); break;
-        case IDC_ALBUM1_RADIO: ShowAlbum(dialog, 0); break;
-        case IDC_ALBUM2_RADIO: ShowAlbum(dialog, 1); break;
-        default: break;
+        case IDCANCEL: EndPanel(dialog, id); return kOk;
+        case IDC_IMPORT_MATTINGS: return ImportBoards(dialog, mattings);
+        case IDC_ALBUM1_RADIO: return ShowAlbum(dialog, mattings, 0);
+        case IDC_ALBUM2_RADIO: return ShowAlbum(dialog, mattings, 1);
+        default: return kOk;
     }
 }
 
-bool OnMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam, INT_PTR* result) {
-    if (message != WM_NOTIFY) return false;
+std::optional<Status> OnMessage(HWND dialog, MattingsState& mattings, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_NOTIFY) return std::nullopt;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->idFrom != IDC_BOARD_LIST || header->code != NM_CLICK) return false;
-    OnBoardClick(dialog, *reinterpret_cast<const NMITEMACTIVATE*>(lParam));
-    *result = TRUE;
-    return true;
-}
-
-// This panel's help asks its question without an icon.
-bool OnSysCommand(HWND, WPARAM command) {
-    if (command != IDM_PANEL_HELP) return false;
-    ShowError(RunHelp(L"QuorvelHelpMattingBoards.bat", kHelpMattings, MB_YESNO));
-    return true;
+    if (header->idFrom != IDC_BOARD_LIST || header->code != NM_CLICK) return std::nullopt;
+    return OnBoardClick(dialog, mattings, *reinterpret_cast<const NMITEMACTIVATE*>(lParam));
 }
 
 // OK, Cancel, Esc and the close command all leave the album with its board
 // freshly loaded; a reopen keeps the panel going instead.
-void OnDestroy(HWND dialog, bool reopening) {
-    if (!reopening) ShowError(ShowBoard(dialog, gMattings.album));
+Status OnDestroy(HWND dialog, MattingsState& mattings, bool reopening) {
+    return reopening ? kOk : ShowBoard(dialog, mattings.album);
 }
 
-const PanelDescription kMattings{.largeTemplate = IDD_MATTINGS,
-                                 .smallTemplate = IDD_MATTINGS_SMALL,
-                                 .site = kOpenSite,
-                                 .panelRequest = kPanelMattings,
-                                 .buttons = kMattingsButtons,
-                                 .colouredControls = kMattingsColoured,
-                                 .groupBoxes = kMattingsGroups,
-                                 .menu = kMattingsMenu,
-                                 .helpFile = L"QuorvelHelpMattingBoards.bat",
-                                 .helpFlag = kHelpMattings,
-                                 .onInit = InitialiseMattings,
-                                 .onCommand = OnCommand,
-                                 .onSysCommand = OnSysCommand,
-                                 .onMessage = OnMessage,
-                                 .onDestroy = OnDestroy};
+// This panel's help asks its question without an icon.
+const PanelDescription<MattingsState> kMattings{.parts = {.largeTemplate = IDD_MATTINGS,
+                                                          .smallTemplate = IDD_MATTINGS_SMALL,
+                                                          .site = kOpenSite,
+                                                          .panelRequest = kPanelMattings,
+                                                          .buttons = kMattingsButtons,
+                                                          .colouredControls = kMattingsColoured,
+                                                          .groupBoxes = kMattingsGroups,
+                                                          .helpFile = L"QuorvelHelpMattingBoards.bat",
+                                                          .helpFlag = kHelpMattings,
+                                                          .helpQuestion = MB_YESNO},
+                                                .onInit = InitialiseMattings,
+                                                .onCommand = OnCommand,
+                                                .onMessage = OnMessage,
+                                                .onDestroy = OnDestroy};
 
 }  // namespace
 
@@ -357,8 +348,8 @@ Status CheckBoardFile(const wchar_t* path) {
 Status OpenMattingsPanel(HWND owner) {
     if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    gMattings = {};
-    return LaunchPanel(owner, kMattings);
+    MattingsState mattings;
+    return LaunchPanel(owner, kMattings, mattings);
 }
 
 }  // namespace quorvel

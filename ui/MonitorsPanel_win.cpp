@@ -69,8 +69,6 @@ const int kMonitorsGroups[] = {IDC_TARGET_GROUP,       IDC_STORAGE_GROUP,      I
                                IDC_DISPLAY_GROUP,      IDC_CHANGE_ALBUM_GROUP, IDC_MONITOR_GROUP1,
                                IDC_MONITOR_GROUP1 + 1, IDC_MONITOR_GROUP1 + 2, IDC_MONITOR_GROUP1 + 3,
                                IDC_MONITOR_GROUP1 + 4, IDC_MONITOR_GROUP1 + 5};
-const PanelMenuItem kMonitorsMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
-
 // The panel's working copy, ordered left to right, and what it changed; the
 // changes outlive a reopen after a display change.
 struct MonitorsState {
@@ -79,7 +77,6 @@ struct MonitorsState {
     bool changed = false;
     bool reopened = false;
 };
-MonitorsState gMonitors;
 
 const wchar_t* AlbumName(int album) { return gDisplayState->albums[album].folderName; }
 
@@ -90,34 +87,34 @@ std::wstring Text(unsigned id) {
 }
 
 // The monitor record of a working-copy position: the one with its device index.
-const MonitorInfo* RecordOf(int position) {
+const MonitorInfo* RecordOf(const MonitorsState& monitors, int position) {
     for (const MonitorInfo& m : gDisplayState->monitors)
-        if (m.deviceIndex == gMonitors.working.entries[position].deviceIndex) return &m;
+        if (m.deviceIndex == monitors.working.entries[position].deviceIndex) return &m;
     return nullptr;
 }
 
 // Written straight on the screen so the user can tell the monitors apart;
 // the next repaint there takes it away.
-void WriteOnMonitor(int position) {
-    const MonitorEntry& e = gMonitors.working.entries[position];
+void WriteOnMonitor(const MonitorsState& monitors, int position) {
+    const MonitorEntry& e = monitors.working.entries[position];
     const std::wstring text = e.album == 0 || e.album == 1 ? AlbumName(e.album) : Text(IDS_MONITOR_NO_ALBUM);
     WindowDc screen(nullptr);
     SetTextAlign(screen.get(), TA_LEFT | TA_TOP);
     TextOutW(screen.get(), e.rect.left, e.rect.top, text.c_str(), static_cast<int>(text.size()));
 }
 
-void ShowAssignment(HWND dialog, int position) {
-    const int album = gMonitors.working.entries[position].album;
+void ShowAssignment(HWND dialog, const MonitorsState& monitors, int position) {
+    const int album = monitors.working.entries[position].album;
     const bool shown = album == 0 || album == 1;
     CheckDlgButton(dialog, IDC_MONITOR_CHECK1 + position, shown ? BST_CHECKED : BST_UNCHECKED);
-    WriteOnMonitor(position);
+    WriteOnMonitor(monitors, position);
     SetDlgItemTextW(dialog, IDC_MONITOR_CHECK1 + position,
                     shown ? AlbumName(album) : Text(IDS_MONITOR_NO_ALBUM_SELECTED).c_str());
 }
 
-void Fill(HWND dialog) {
-    gMonitors.working = SortedByLeftEdge(TableFromState());
-    const int count = gMonitors.working.count;
+void Fill(HWND dialog, MonitorsState& monitors) {
+    monitors.working = SortedByLeftEdge(TableFromState());
+    const int count = monitors.working.count;
     SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, AlbumName(0));
     if (gMode.role != Role::kConfigure) SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, AlbumName(1));
     for (int k = 0; k < kMaxMonitors; ++k) {
@@ -125,17 +122,17 @@ void Fill(HWND dialog) {
         for (int id : {IDC_MONITOR_CHECK1, IDC_MONITOR_TOP_LEFT1, IDC_MONITOR_BOTTOM_RIGHT1, IDC_MONITOR_GROUP1})
             ShowWindow(GetDlgItem(dialog, id + k), shown);
         if (k >= count) continue;
-        const MonitorRect& r = gMonitors.working.entries[k].rect;
+        const MonitorRect& r = monitors.working.entries[k].rect;
         wchar_t corner[40];
         swprintf(corner, std::size(corner), L"(%d,%d)", r.left, r.top);
         SetDlgItemTextW(dialog, IDC_MONITOR_TOP_LEFT1 + k, corner);
         swprintf(corner, std::size(corner), L"(%d,%d)", r.right, r.bottom);
         SetDlgItemTextW(dialog, IDC_MONITOR_BOTTOM_RIGHT1 + k, corner);
-        ShowAssignment(dialog, k);
-        const MonitorInfo* record = RecordOf(k);
+        ShowAssignment(dialog, monitors, k);
+        const MonitorInfo* record = RecordOf(monitors, k);
         const std::u16string caption =
             MonitorCaption(r, record != nullptr ? reinterpret_cast<const char16_t*>(record->device.DeviceID) : u"",
-                           gMonitors.working.entries[k].deviceIndex == gMonitors.working.primary);
+                           monitors.working.entries[k].deviceIndex == monitors.working.primary);
         SetDlgItemTextW(dialog, IDC_MONITOR_GROUP1 + k, reinterpret_cast<const wchar_t*>(caption.c_str()));
     }
     if (count == 1) {
@@ -149,16 +146,16 @@ void Fill(HWND dialog) {
 
 // The working copy into the monitor table, so that a refill or a new
 // enumeration starts from the user's choices.
-void WriteBack() {
+void WriteBack(MonitorsState& monitors) {
     MonitorTable table = TableFromState();
-    if (!WriteBackAlbums(gMonitors.working, table)) return;
+    if (!WriteBackAlbums(monitors.working, table)) return;
     TableToState(table);
-    gMonitors.changed = true;
+    monitors.changed = true;
     NoteSettingsChange(kSettingsMapping);
 }
 
-Status InitialiseMonitors(HWND dialog) {
-    gMonitors.target = 0;
+Status InitialiseMonitors(HWND dialog, MonitorsState& monitors) {
+    monitors.target = 0;
     CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
     if (gMode.role == Role::kConfigure) {
         ShowWindow(GetDlgItem(dialog, IDC_CHANGE_ALBUM2), SW_HIDE);
@@ -166,26 +163,26 @@ Status InitialiseMonitors(HWND dialog) {
         SetDlgItemTextW(dialog, IDC_CHANGE_ALBUM1, Text(IDS_MONITOR_SELECT_ALBUM).c_str());
     }
     // Reopened after a display change: the monitors may be others now.
-    if (gMonitors.reopened)
+    if (monitors.reopened)
         if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
-    Fill(dialog);
+    Fill(dialog, monitors);
     return kOk;
 }
 
-void OnMonitorCheck(HWND dialog, int position) {
-    if (gMonitors.target != 0 && gMonitors.target != 1) return;
-    MonitorEntry& entry = gMonitors.working.entries[position];
+void OnMonitorCheck(HWND dialog, MonitorsState& monitors, int position) {
+    if (monitors.target != 0 && monitors.target != 1) return;
+    MonitorEntry& entry = monitors.working.entries[position];
     const std::int16_t before = entry.album;
     const bool checked = IsDlgButtonChecked(dialog, IDC_MONITOR_CHECK1 + position) == BST_CHECKED;
-    entry.album = checked ? static_cast<std::int16_t>(gMonitors.target) : std::int16_t(-1);
-    if (LeavesFirstAlbumDark(gMonitors.working)) {
+    entry.album = checked ? static_cast<std::int16_t>(monitors.target) : std::int16_t(-1);
+    if (LeavesFirstAlbumDark(monitors.working)) {
         entry.album = before;
         WarnWithFormat(dialog, IDS_FIRST_ALBUM_NEEDS_MONITOR, L"");
     }
-    ShowAssignment(dialog, position);
+    ShowAssignment(dialog, monitors, position);
 }
 
-Status ChangeAlbum(HWND dialog, int album) {
+Status ChangeAlbum(HWND dialog, MonitorsState& monitors, int album) {
     wchar_t root[kPathChars], title[kMessageChars], chosen[kPathChars];
     AlbumsFolder(root);
     swprintf(title, kMessageChars, LoadWideFormat(IDS_CHANGE_ALBUM_TITLE).c_str(), AlbumName(album), album + 1);
@@ -196,11 +193,12 @@ Status ChangeAlbum(HWND dialog, int album) {
     const std::u16string_view name16 = LastComponent(path);
     const std::wstring name(name16.begin(), name16.end());
     int type = 0;
-    if (!AlbumFolderShowable(dialog, chosen, name.c_str(), &type)) return kOk;
+    bool showable = false;
+    if (Status s = AlbumFolderShowable(dialog, chosen, name.c_str(), &type, &showable); s != kOk || !showable) return s;
     UseAlbumFolder(album, name.c_str());
-    gMonitors.changed = true;
-    WriteBack();
-    Fill(dialog);
+    monitors.changed = true;
+    WriteBack(monitors);
+    Fill(dialog, monitors);
     return kOk;
 }
 
@@ -227,7 +225,7 @@ bool RootFits(const wchar_t* folder, bool albums) {
     return true;
 }
 
-Status ChangeStorageFolder(HWND dialog, bool albums) {
+Status ChangeStorageFolder(HWND dialog, MonitorsState& monitors, bool albums) {
     const std::wstring title = Text(albums ? IDS_ALBUMS_ROOT_TITLE : IDS_MATTINGS_ROOT_TITLE);
     wchar_t chosen[kPathChars];
     bool picked = false;
@@ -247,68 +245,68 @@ Status ChangeStorageFolder(HWND dialog, bool albums) {
     wcsncpy(setting, stored.c_str(), kPathChars - 1);
     SetDlgItemTextW(dialog, albums ? IDC_ALBUMS_ROOT : IDC_MATTINGS_ROOT, setting);
     NoteSettingsChange(kSettingsStorage);
-    gMonitors.changed = true;
+    monitors.changed = true;
     return kOk;
 }
 
-Status ShowDisplaySettings(HWND dialog) {
+Status ShowDisplaySettings(HWND dialog, MonitorsState& monitors) {
     const Status started = RunDisplaySettings();
     if (started == kOk && ShowNotice(Text(IDS_DISPLAY_CHANGED).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kOk;
-    WriteBack();
+    WriteBack(monitors);
     if (Status s = MapAlbumsToMonitors(); s != kOk) return s;
-    Fill(dialog);
-    gMonitors.changed = true;
+    Fill(dialog, monitors);
+    monitors.changed = true;
     return started;
 }
 
-void OnCommand(HWND dialog, int id) {
+Status OnCommand(HWND dialog, MonitorsState& monitors, int id) {
     if (id >= IDC_MONITOR_CHECK1 && id < IDC_MONITOR_CHECK1 + kMaxMonitors) {
-        OnMonitorCheck(dialog, id - IDC_MONITOR_CHECK1);
-        return;
+        OnMonitorCheck(dialog, monitors, id - IDC_MONITOR_CHECK1);
+        return kOk;
     }
     switch (id) {
         case IDOK:
-        case IDCANCEL: EndPanel(dialog, id); break;
-        case IDC_ALBUM1_RADIO: gMonitors.target = 0; break;
-        case IDC_ALBUM2_RADIO: gMonitors.target = 1; break;
-        case IDC_CHANGE_ALBUM1: ShowError(ChangeAlbum(dialog, 0)); break;
-        case IDC_CHANGE_ALBUM2: ShowError(ChangeAlbum(dialog, 1)); break;
-        case IDC_ALBUMS_ROOT_BROWSE: ShowError(ChangeStorageFolder(dialog, true)); break;
-        case IDC_MATTINGS_ROOT_BROWSE: ShowError(ChangeStorageFolder(dialog, false)); break;
-        case IDC_DISPLAY_SETTINGS: ShowError(ShowDisplaySettings(dialog)); break;
-        default: break;
+        case IDCANCEL: EndPanel(dialog, id); return kOk;
+        case IDC_ALBUM1_RADIO: monitors.target = 0; return kOk;
+        case IDC_ALBUM2_RADIO: monitors.target = 1; return kOk;
+        case IDC_CHANGE_ALBUM1: return ChangeAlbum(dialog, monitors, 0);
+        case IDC_CHANGE_ALBUM2: return ChangeAlbum(dialog, monitors, 1);
+        case IDC_ALBUMS_ROOT_BROWSE: return ChangeStorageFolder(dialog, monitors, true);
+        case IDC_MATTINGS_ROOT_BROWSE: return ChangeStorageFolder(dialog, monitors, false);
+        case IDC_DISPLAY_SETTINGS: return ShowDisplaySettings(dialog, monitors);
+        default: return kOk;
     }
 }
 
 // OK, Cancel, Esc and the close command all keep the assignment.
-void OnDestroy(HWND, bool reopening) {
-    WriteBack();
-    gMonitors.reopened = reopening;
+Status OnDestroy(HWND, MonitorsState& monitors, bool reopening) {
+    WriteBack(monitors);
+    monitors.reopened = reopening;
+    return kOk;
 }
 
-const PanelDescription kMonitors{.largeTemplate = IDD_MONITORS,
-                                 .smallTemplate = IDD_MONITORS_SMALL,
-                                 .site = kOpenSite,
-                                 .panelRequest = kPanelMonitorMapping,
-                                 .buttons = kMonitorsButtons,
-                                 .colouredControls = kMonitorsColoured,
-                                 .groupBoxes = kMonitorsGroups,
-                                 .menu = kMonitorsMenu,
-                                 .helpFile = L"QuorvelHelpMonitorMapping.bat",
-                                 .helpFlag = kHelpMonitorMapping,
-                                 .onInit = InitialiseMonitors,
-                                 .onCommand = OnCommand,
-                                 .onDestroy = OnDestroy};
+const PanelDescription<MonitorsState> kMonitors{.parts = {.largeTemplate = IDD_MONITORS,
+                                                          .smallTemplate = IDD_MONITORS_SMALL,
+                                                          .site = kOpenSite,
+                                                          .panelRequest = kPanelMonitorMapping,
+                                                          .buttons = kMonitorsButtons,
+                                                          .colouredControls = kMonitorsColoured,
+                                                          .groupBoxes = kMonitorsGroups,
+                                                          .helpFile = L"QuorvelHelpMonitorMapping.bat",
+                                                          .helpFlag = kHelpMonitorMapping},
+                                                .onInit = InitialiseMonitors,
+                                                .onCommand = OnCommand,
+                                                .onDestroy = OnDestroy};
 
 }  // namespace
 
 Status OpenMonitorsPanel(HWND owner) {
     if (owner == nullptr || gAppState == nullptr || gDisplayState == nullptr || gUserSettings == nullptr)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    gMonitors = {};
-    const Status status = LaunchPanel(owner, kMonitors);
-    if (gMonitors.changed && gMode.role != Role::kConfigure) gMode.restartRequested = true;
+    MonitorsState monitors;
+    const Status status = LaunchPanel(owner, kMonitors, monitors);
+    if (monitors.changed && gMode.role != Role::kConfigure) gMode.restartRequested = true;
     return status;
 }
 

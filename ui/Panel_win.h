@@ -1,81 +1,52 @@
 // The machinery every panel dialog shares: opening it from the template
 // that suits the display (and again after a DPI or display change),
-// centring it, its picture buttons with their faces and hover tracking, its
-// icons, system-menu entries and background. A panel brings only its table
-// of buttons and its own handlers.
+// centring it, its picture buttons, its icons, system-menu entries and
+// background, and one report of what its handlers return. A panel brings
+// its tables, its own record and the handlers that work on it.
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
-#include <string>
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Guards_win.h"
+#include "res/resource.h"
 #include "ui/ButtonFaces.h"
 #include "ui/Help_win.h"
+#include "ui/PictureButtons_win.h"
 
 namespace quorvel {
-
-// One owner-drawn push button of a panel.
-struct GlyphButton {
-    std::int32_t controlId;  // 0: bitmap loaded, no control
-    HBITMAP normalFace;
-    HBITMAP defaultFace;  // never generated
-    HBITMAP greyFace;
-    HBITMAP pressedFace;
-    HBITMAP disabledFace;
-    HBITMAP hoverFace;
-    HBITMAP hoverSelectFace;
-    std::int32_t state[4];  // state[kHoverState] is the hover flag
-    std::int32_t pressedLook;
-    std::int32_t glyph;        // UTF-16 code unit; 0 or less: none
-    std::int32_t secondGlyph;  // 0: none
-    HWND control;
-    std::uint32_t secondPlacement;
-    std::uint32_t glyphPlacement;
-    std::uint32_t fontFlags;  // bit 0: keep the context's font
-    float faceScale = 1.0f;   // the faces' size against the template picture
-};
-
-constexpr int kHoverState = 2;
-
-// Placement flags of a glyph.
-enum : std::uint32_t {
-    kGlyphShiftLeft = 1,
-    kGlyphShiftRight = 2,
-    kGlyphRaise = 4,
-    kGlyphLower = 8,
-};
-
-// What a panel's table says about one button.
-struct GlyphButtonSpec {
-    int controlId;
-    int bitmapId;
-    int glyph;
-    int secondGlyph = 0;
-    std::uint32_t glyphPlacement = 0;
-    std::uint32_t secondPlacement = 0;
-    std::uint32_t fontFlags = 0;
-};
 
 struct ScreenDimensions {
     int width;
     int height;
 };
 
-// Primary screen size as last recorded; a panel that sees another size
-// after a display change reopens itself.
-extern ScreenDimensions gScreenSize;
-extern HFONT gUiMessageFont;
-extern LOGFONTW gUiMessageLogFont;
-extern ButtonPalette gButtonPalette;
+// The ui layer's one process-wide record: what every panel shares and what
+// outlives them. The start-up records the screen size and makes the message
+// font (RecordScreenAndMessageFont) and fills the palette of the picture
+// buttons' faces (FillButtonPalette); a panel that sees another screen size
+// after a display change records it and reopens (ScreenSizeChanged); the
+// shutdown deletes the font (DeleteUiMessageFont).
+struct UiState {
+    ScreenDimensions screenSize{};
+    FontHandle messageFont;
+    LOGFONTW messageLogFont{};
+    ButtonPalette buttonPalette;
+};
+extern UiState gUiState;
 
-// Start-up: records the screen size and makes UiMessageFont from the
-// system's message font (an earlier one is deleted first).
+// Start-up: records the screen size and makes the message font from the
+// system's (an earlier one is deleted first).
 [[nodiscard]] Status RecordScreenAndMessageFont();
 void DeleteUiMessageFont();
 void FillButtonPalette();
+// The display-change trigger: true when the panel must end itself to be
+// opened again (and then the record holds the new size).
+bool ScreenSizeChanged();
 
 // n scaled from 100 % to the current DPI.
 int ScaleByDpi(int n);
@@ -90,15 +61,15 @@ struct PanelMenuItem {
     unsigned textId;
     UINT command;
 };
+// The entries of every panel but Home and About.
+inline constexpr PanelMenuItem kPanelMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT},
+                                               {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
-// A panel as the one panel procedure runs it: what every panel shares is
-// done from this description, and the handlers add what is the panel's own.
-// Every handler is optional. onInit runs after the shared set-up (centring,
-// icons, unthemed group boxes, system menu, picture buttons); onSysCommand
-// and onMessage return true for what they handled. IDM_PANEL_ABOUT opens
-// About and IDM_PANEL_HELP runs helpFile; SC_CLOSE ends the panel unless
-// onSysCommand, which is asked first, handled it.
-struct PanelDescription {
+// What the skeleton does alike for every panel, from the panel's tables.
+// IDM_PANEL_ABOUT opens About and IDM_PANEL_HELP runs helpFile (asking
+// whether its window was closed in a box of helpQuestion's style); SC_CLOSE
+// ends the panel.
+struct PanelParts {
     int largeTemplate = 0;
     int smallTemplate = 0;
     ErrorSite site{};       // recorded with 10005
@@ -106,16 +77,89 @@ struct PanelDescription {
     std::span<const GlyphButtonSpec> buttons{};
     std::span<const int> colouredControls{};  // statics and group boxes in the text colour
     std::span<const int> groupBoxes{};        // unthemed, so that they take the colour
-    std::span<const PanelMenuItem> menu{};
+    std::span<const PanelMenuItem> menu = kPanelMenu;
     const wchar_t* helpFile = nullptr;
     HelpFile helpFlag = kHelpHome;
-    Status (*onInit)(HWND dialog) = nullptr;
-    void (*onCommand)(HWND dialog, int id) = nullptr;
-    bool (*onSysCommand)(HWND dialog, WPARAM command) = nullptr;
-    bool (*onMessage)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) = nullptr;
-    // After the buttons are freed; reopening tells a panel that opens again.
-    void (*onDestroy)(HWND dialog, bool reopening) = nullptr;
+    UINT helpQuestion = MB_YESNO | MB_ICONQUESTION;
 };
+
+// The record of a panel that keeps none of its own.
+struct NoPanelState {};
+
+// A panel as the one panel procedure runs it: its parts, and its handlers,
+// each given the dialog and the panel's own record, which LaunchPanel keeps
+// for the whole launch, reopenings included. A handler the panel leaves out
+// does nothing; each returns how it went, and the skeleton shows a failure
+// (ShowError) and the panel goes on. onInit runs after the shared set-up
+// (centring, icons, unthemed group boxes, system menu, picture buttons).
+// onSysCommand (asked before the shared handling of the system menu) and
+// onMessage (before any shared handling) return nothing for what they leave
+// to the skeleton; a message they handle gets TRUE. onDestroy runs after the
+// buttons are freed; `reopening` tells a panel that opens again.
+template <typename State = NoPanelState>
+struct PanelDescription {
+    PanelParts parts;
+    Status (*onInit)(HWND dialog, State& state) = [](HWND, State&) -> Status { return kOk; };
+    Status (*onCommand)(HWND dialog, State& state, int id) = [](HWND, State&, int) -> Status { return kOk; };
+    std::optional<Status> (*onSysCommand)(HWND dialog, State& state, WPARAM command) =
+        [](HWND, State&, WPARAM) -> std::optional<Status> { return std::nullopt; };
+    std::optional<Status> (*onMessage)(HWND dialog, State& state, UINT message, WPARAM wParam, LPARAM lParam) =
+        [](HWND, State&, UINT, WPARAM, LPARAM) -> std::optional<Status> { return std::nullopt; };
+    Status (*onDestroy)(HWND dialog, State& state, bool reopening) = [](HWND, State&, bool) -> Status { return kOk; };
+};
+
+namespace panel_detail {
+
+// A panel's handlers bound to its record, as the skeleton calls them
+// whatever the record's type.
+struct BoundHandlers {
+    std::function<Status(HWND)> init;
+    std::function<Status(HWND, int)> command;
+    std::function<std::optional<Status>(HWND, WPARAM)> sysCommand;
+    std::function<std::optional<Status>(HWND, UINT, WPARAM, LPARAM)> message;
+    std::function<Status(HWND, bool)> destroy;
+};
+
+[[nodiscard]] Status Launch(HWND owner, const PanelParts& parts, const BoundHandlers& handlers, INT_PTR* result,
+                            int* openings);
+
+}  // namespace panel_detail
+
+// Runs the panel until it ends without asking to be reopened: first centred
+// on the primary monitor, then each time where it was (after a DPI change,
+// where Windows put it), from the template that suits the DPI of that
+// monitor, its font rewritten. `state` is the panel's record, the opener's
+// to read when the panel has ended; result receives the panel's result,
+// openings how often it was opened.
+template <typename State>
+[[nodiscard]] Status LaunchPanel(HWND owner, const PanelDescription<State>& panel, State& state,
+                                 INT_PTR* result = nullptr, int* openings = nullptr) {
+    return panel_detail::Launch(
+        owner, panel.parts,
+        {[&](HWND d) { return panel.onInit(d, state); }, [&](HWND d, int id) { return panel.onCommand(d, state, id); },
+         [&](HWND d, WPARAM command) { return panel.onSysCommand(d, state, command); },
+         [&](HWND d, UINT m, WPARAM w, LPARAM l) { return panel.onMessage(d, state, m, w, l); },
+         [&](HWND d, bool reopening) { return panel.onDestroy(d, state, reopening); }},
+        result, openings);
+}
+[[nodiscard]] inline Status LaunchPanel(HWND owner, const PanelDescription<>& panel, INT_PTR* result = nullptr,
+                                        int* openings = nullptr) {
+    NoPanelState none;
+    return LaunchPanel(owner, panel, none, result, openings);
+}
+// Ends the panel (its hover subclasses removed first) with the result.
+void EndPanel(HWND dialog, INT_PTR result);
+// Ends the panel so that LaunchPanel opens it again where it is, sized for
+// the display there.
+void ReopenPanel(HWND dialog);
+// The picture buttons of this opening of the panel, in its table's order.
+std::span<GlyphButton> PanelButtons(HWND dialog);
+
+// A panel: where its opening is aimed, within its monitor's work area; any
+// other window: centred above the primary monitor's taskbar.
+void CenterPanel(HWND window);
+// A control's rectangle in its dialog's client area.
+RECT ChildRect(HWND dialog, HWND child);
 
 // Shows the exception being handled as the panels do: a FatalError's text
 // in a box, anything else as 10034 (only an allocation fails that way
@@ -135,82 +179,8 @@ Result WithinPanelBoundary(HWND window, Result failed, Body&& body) {
     return failed;
 }
 
-// Runs the panel until it ends without asking to be reopened: first centred
-// on the primary monitor, then each time where it was (after a DPI change,
-// where Windows put it), from the template that suits the DPI of that
-// monitor, its font rewritten. result receives the panel's result, openings
-// how often it was opened.
-[[nodiscard]] Status LaunchPanel(HWND owner, const PanelDescription& panel, INT_PTR* result = nullptr,
-                                 int* openings = nullptr);
-// Ends the panel (its hover subclasses removed first) with the result.
-void EndPanel(HWND dialog, INT_PTR result);
-// Ends the panel so that LaunchPanel opens it again where it is, sized for
-// the display there.
-void ReopenPanel(HWND dialog);
-
-// A panel: where its opening is aimed, within its monitor's work area; any
-// other window: centred above the primary monitor's taskbar.
-void CenterPanel(HWND window);
-// The hook of the panels' file dialogs: centres them above the taskbar.
-UINT_PTR CALLBACK CentreFileDialog(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
-// A file dialog's filter list from a string-table text whose pairs are
-// separated by "|", as the dialog wants it: each part null-ended, and an
-// empty part at the end.
-std::wstring LoadFilterList(unsigned textId);
-// Loads a 24-bit-capable bitmap resource as packed 3-byte pixels, top row first.
-[[nodiscard]] Status LoadButtonTemplate(int bitmapId, PixelBlock* pixels);
-// The reading part of LoadButtonTemplate: 10058 when the 24-bit rows would
-// carry padding, 10060 for fewer than 16 bits per pixel.
-[[nodiscard]] Status ReadButtonBitmap(HBITMAP bitmap, PixelBlock* pixels);
-// A control larger than width x height is made that size, centred where
-// the dialog laid it out.
-[[nodiscard]] Status FitControlToBitmap(HWND dialog, int controlId, int width, int height);
-// A picture static (SS_BITMAP | SS_REALSIZECONTROL) scales its picture to
-// the place the dialog laid out, whose shape depends on the font: the
-// static shrinks to the picture's shape inside that place, centred.
-void KeepPictureShape(HWND dialog, int controlId);
-// The picture scaled by `scale` (FaceScale), smoothly.
-[[nodiscard]] Status ScaleButtonPicture(PixelBlock* pixels, double scale);
-[[nodiscard]] Status BuildButtonFaces(const PixelBlock& pixels, GlyphButton* record);
-LRESULT CALLBACK TrackButtonHover(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR index,
-                                  DWORD_PTR data);
-
-// Steps 2 and 3 of a panel's set-up: fills `records` from the table, builds
-// every button, subclasses it (the subclass id is the record's index) and
-// stores the table in the dialog. A record with control id 0 gets only its
-// faces; a control's later records are looks of it, set up by its first.
-[[nodiscard]] Status SetUpGlyphButtons(HWND dialog, const GlyphButtonSpec* specs, GlyphButton* records, int count);
-// The table stored in the dialog, or nullptr.
-GlyphButton* PanelButtons(HWND dialog, int* count);
-// Removes the hover subclass of every button that is still a window.
-void RemoveButtonHover(HWND dialog);
-void FreeGlyphButtons(GlyphButton* records, int count);
-
 [[nodiscard]] Status SetPanelIcons(HWND dialog);
 // A separator, then the items.
 void AppendPanelSystemMenu(HWND dialog, std::span<const PanelMenuItem> items);
-// WM_ERASEBKGND of every panel: the program's dark background, and the
-// dialog's result that says the background is erased.
-INT_PTR PaintPanelBackground(HWND dialog, HDC dc);
-// WM_CTLCOLORSTATIC for the panel's coloured texts.
-INT_PTR ColourPanelStatic(HDC dc);
-// A themed group box ignores the colours of WM_CTLCOLORSTATIC; without its
-// theme it takes them like the other texts.
-void UnthemeControl(HWND dialog, int controlId);
-// Themes, and Wine's own drawing, keep a group box's caption black whatever
-// WM_CTLCOLORSTATIC says, which cannot be read on the dark background: a
-// group box given here is drawn by the panel, its caption in the text
-// colour. Other controls are left as they are.
-void PaintGroupBoxInTextColour(HWND control);
-// Configure mode hides a group of controls: `moved` (a group box first, then
-// what it holds) moves up into the place of the hidden group box, and the
-// dialog loses the height no shown control needs any more, keeping the
-// bottom margin it had below `moved`, and is centred again. Call it from
-// the set-up, after the hiding.
-void CloseHiddenGap(HWND dialog, int hiddenGroup, std::span<const int> moved);
-
-// The display-change trigger: true when the panel must end itself to be
-// opened again (and then ScreenSize holds the new size).
-bool ScreenSizeChanged();
 
 }  // namespace quorvel

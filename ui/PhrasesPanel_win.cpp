@@ -14,6 +14,7 @@
 #include "strip/Strip.h"
 #include "storage/Settings_win.h"
 #include "storage/SettingsFormat.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Panel_win.h"
 #include "ui/PreviewStrip_win.h"
 #include "res/resource.h"
@@ -34,7 +35,6 @@ const GlyphButtonSpec kPhrasesButtons[] = {
 const int kPhrasesColoured[] = {IDC_REPOSITORY_GROUP, IDC_PHRASE_GROUP, IDC_SAVER_PHRASE_GROUP, IDC_FONT_GROUP,
                                 IDC_LANGUAGE_GROUP,   IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO,       IDC_FONT_NAME};
 const int kPhrasesGroups[] = {IDC_PHRASE_GROUP, IDC_SAVER_PHRASE_GROUP, IDC_FONT_GROUP};
-const PanelMenuItem kPhrasesMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 const int kAlbumEdits[kAlbumCount] = {IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE};
 const int kAlbumRadios[kAlbumCount] = {IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO};
 
@@ -43,21 +43,20 @@ struct PhrasesState {
     int album = 0;
     bool saverPreview = false;
 };
-PhrasesState gPhrases;
 
 AlbumView* ViewOf(int album) { return gDisplayState->albums[album].view; }
 
 bool AlbumShown(int album) { return album == 0 || (gDisplayState->albums[album].inUse && ViewOf(album)); }
 
-PreviewContent PreviewNow() {
-    const AlbumView* view = ViewOf(gPhrases.album);
-    if (gPhrases.saverPreview || gMode.role == Role::kConfigure)
-        return {gPhrases.album, gUserSettings->screenSaverPhrase, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
-    return {gPhrases.album, view != nullptr ? view->phrase : L"", DT_CENTER | DT_VCENTER | DT_WORDBREAK};
+PreviewContent PreviewNow(const PhrasesState& phrases) {
+    const AlbumView* view = ViewOf(phrases.album);
+    if (phrases.saverPreview || gMode.role == Role::kConfigure)
+        return {phrases.album, gUserSettings->screenSaverPhrase, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
+    return {phrases.album, view != nullptr ? view->phrase : L"", DT_CENTER | DT_VCENTER | DT_WORDBREAK};
 }
 
-Status RefreshPreview(HWND dialog) {
-    if (Status s = BuildMattingTile(gPhrases.album); s != kOk) return s;
+Status RefreshPreview(HWND dialog, const PhrasesState& phrases) {
+    if (Status s = BuildMattingTile(phrases.album); s != kOk) return s;
     InvalidateRect(GetDlgItem(dialog, IDC_PREVIEW_STRIP), nullptr, FALSE);
     return kOk;
 }
@@ -65,11 +64,11 @@ Status RefreshPreview(HWND dialog) {
 // Switching albums is the one time an edit is loaded from the stored
 // phrase: a refresh after the saver phrase or the font keeps what the user
 // has typed so far.
-Status ShowAlbum(HWND dialog, int album) {
-    gPhrases.album = album;
-    gPhrases.saverPreview = false;
+Status ShowAlbum(HWND dialog, PhrasesState& phrases, int album) {
+    phrases.album = album;
+    phrases.saverPreview = false;
     SetDlgItemTextW(dialog, kAlbumEdits[album], ViewOf(album)->phrase);
-    return RefreshPreview(dialog);
+    return RefreshPreview(dialog, phrases);
 }
 
 // The strip spans the dialog window 1 pixel in from each side, 35 to 136
@@ -91,13 +90,13 @@ void PlaceStrip(HWND dialog, HWND strip) {
 
 void ShowFontName(HWND dialog) { SetDlgItemTextW(dialog, IDC_FONT_NAME, gDisplayState->phraseLogFont.lfFaceName); }
 
-Status InitialisePhrases(HWND dialog) {
-    gPhrases = {};
+Status InitialisePhrases(HWND dialog, PhrasesState& phrases) {
+    phrases = {};
     if (Status s = PreparePreviewViews(); s != kOk) return s;
     HWND strip = GetDlgItem(dialog, IDC_PREVIEW_STRIP);
     if (strip == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     PlaceStrip(dialog, strip);
-    if (Status s = AttachPreviewStrip(strip, PreviewNow); s != kOk) return s;
+    if (Status s = AttachPreviewStrip(strip, [&phrases] { return PreviewNow(phrases); }); s != kOk) return s;
     for (int album = 0; album < kAlbumCount; ++album) {
         SetDlgItemTextW(dialog, kAlbumRadios[album], gDisplayState->albums[album].folderName);
         SetDlgItemTextW(dialog, kAlbumEdits[album], ViewOf(album)->phrase);
@@ -120,27 +119,27 @@ Status InitialisePhrases(HWND dialog) {
         static const int kSaverGroup[] = {IDC_SAVER_PHRASE_GROUP, IDC_SAVER_PHRASE, IDC_UPDATE_SAVER_PHRASE};
         CloseHiddenGap(dialog, IDC_PHRASE_GROUP, kSaverGroup);
     }
-    return RefreshPreview(dialog);
+    return RefreshPreview(dialog, phrases);
 }
 
-Status UpdatePhrase(HWND dialog) {
+Status UpdatePhrase(HWND dialog, PhrasesState& phrases) {
     wchar_t text[kPhraseChars] = L"";
-    GetDlgItemTextW(dialog, kAlbumEdits[gPhrases.album], text, kPhraseChars);
-    SetAlbumPhrase(gPhrases.album, text, kPhraseLimit);
+    GetDlgItemTextW(dialog, kAlbumEdits[phrases.album], text, kPhraseChars);
+    SetAlbumPhrase(phrases.album, text, kPhraseLimit);
     NoteSettingsChange(kSettingsPhrases);
-    gPhrases.saverPreview = false;
-    return RefreshPreview(dialog);
+    phrases.saverPreview = false;
+    return RefreshPreview(dialog, phrases);
 }
 
-Status UpdateSaverPhrase(HWND dialog) {
+Status UpdateSaverPhrase(HWND dialog, PhrasesState& phrases) {
     GetDlgItemTextW(dialog, IDC_SAVER_PHRASE, gUserSettings->screenSaverPhrase, kPhraseChars);
     NoteSettingsChange(kSettingsPhrases);
-    gPhrases.saverPreview = true;
-    return RefreshPreview(dialog);
+    phrases.saverPreview = true;
+    return RefreshPreview(dialog, phrases);
 }
 
-Status SelectFont(HWND dialog) {
-    AlbumView* view = ViewOf(gPhrases.album);
+Status SelectFont(HWND dialog, PhrasesState& phrases) {
+    AlbumView* view = ViewOf(phrases.album);
     LOGFONTW font = gDisplayState->phraseLogFont;
     // The dialog shows the size it finds in the height at the screen's DPI,
     // not at the 96 the album windows' height is reckoned at; given the
@@ -157,44 +156,40 @@ Status SelectFont(HWND dialog) {
     choose.nSizeMin = kSmallestFontSize;
     choose.nSizeMax = kLargestFontSize;
     Status status = kOk;
-    if (ChooseFontW(&choose)) status = ApplyChosenFont(gPhrases.album, font, choose.iPointSize, choose.rgbColors);
+    if (ChooseFontW(&choose)) status = ApplyChosenFont(phrases.album, font, choose.iPointSize, choose.rgbColors);
     ShowFontName(dialog);
     if (status != kOk) return status;
-    gPhrases.saverPreview = false;
-    return RefreshPreview(dialog);
+    phrases.saverPreview = false;
+    return RefreshPreview(dialog, phrases);
 }
 
-void OnCommand(HWND dialog, int id) {
-    Status status = kOk;
+Status OnCommand(HWND dialog, PhrasesState& phrases, int id) {
     switch (id) {
         case IDOK:
             // Enter updates the phrase that is shown: in the configuration
             // screen only the saver's is.
-            status = gMode.role == Role::kConfigure ? UpdateSaverPhrase(dialog) : UpdatePhrase(dialog);
-            break;
-        case IDC_UPDATE_PHRASE: status = UpdatePhrase(dialog); break;
-        case IDC_UPDATE_SAVER_PHRASE: status = UpdateSaverPhrase(dialog); break;
-        case IDC_SELECT_FONT: status = SelectFont(dialog); break;
-        case IDC_ALBUM1_RADIO: status = ShowAlbum(dialog, 0); break;
-        case IDC_ALBUM2_RADIO: status = ShowAlbum(dialog, 1); break;
-        case IDCANCEL: EndPanel(dialog, 0); break;
-        default: break;
+            return gMode.role == Role::kConfigure ? UpdateSaverPhrase(dialog, phrases) : UpdatePhrase(dialog, phrases);
+        case IDC_UPDATE_PHRASE: return UpdatePhrase(dialog, phrases);
+        case IDC_UPDATE_SAVER_PHRASE: return UpdateSaverPhrase(dialog, phrases);
+        case IDC_SELECT_FONT: return SelectFont(dialog, phrases);
+        case IDC_ALBUM1_RADIO: return ShowAlbum(dialog, phrases, 0);
+        case IDC_ALBUM2_RADIO: return ShowAlbum(dialog, phrases, 1);
+        case IDCANCEL: EndPanel(dialog, 0); return kOk;
+        default: return kOk;
     }
-    ShowError(status);
 }
 
-const PanelDescription kPhrases{.largeTemplate = IDD_PHRASES,
-                                .smallTemplate = IDD_PHRASES_SMALL,
-                                .site = kOpenSite,
-                                .panelRequest = kPanelPhrases,
-                                .buttons = kPhrasesButtons,
-                                .colouredControls = kPhrasesColoured,
-                                .groupBoxes = kPhrasesGroups,
-                                .menu = kPhrasesMenu,
-                                .helpFile = L"QuorvelHelpOverlayPhrases.bat",
-                                .helpFlag = kHelpPhrases,
-                                .onInit = InitialisePhrases,
-                                .onCommand = OnCommand};
+const PanelDescription<PhrasesState> kPhrases{.parts = {.largeTemplate = IDD_PHRASES,
+                                                        .smallTemplate = IDD_PHRASES_SMALL,
+                                                        .site = kOpenSite,
+                                                        .panelRequest = kPanelPhrases,
+                                                        .buttons = kPhrasesButtons,
+                                                        .colouredControls = kPhrasesColoured,
+                                                        .groupBoxes = kPhrasesGroups,
+                                                        .helpFile = L"QuorvelHelpOverlayPhrases.bat",
+                                                        .helpFlag = kHelpPhrases},
+                                              .onInit = InitialisePhrases,
+                                              .onCommand = OnCommand};
 
 }  // namespace
 
@@ -217,7 +212,8 @@ Status ApplyChosenFont(int album, const LOGFONTW& chosen, int pointTenths, COLOR
 Status OpenPhrasesPanel(HWND owner) {
     if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
         return Fail(kOpenSite, kErrInvalidArgument);
-    return LaunchPanel(owner, kPhrases);
+    PhrasesState phrases;
+    return LaunchPanel(owner, kPhrases, phrases);
 }
 
 }  // namespace quorvel

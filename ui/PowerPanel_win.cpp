@@ -33,7 +33,6 @@ const int kPowerColoured[] = {IDC_SET_SAVER,    IDC_SET_THEME,     IDC_SAVER_BEH
 // boxes do.
 const int kPowerUnthemed[] = {IDC_SET_SAVER,  IDC_SET_THEME,  IDC_SAVER_BEHAVIOUR_GROUP, IDC_LOCK_ON_RESUME,
                               IDC_PLAN_GROUP, IDC_VIDEO_PLAN, IDC_DEFAULT_PLAN};
-const PanelMenuItem kPowerMenu[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -93,28 +92,28 @@ Status InitialisePower(HWND dialog) {
 }
 
 // A panel that cannot show what Windows holds closes.
-Status OnInit(HWND dialog) {
+Status OnInit(HWND dialog, NoPanelState&) {
     const Status status = InitialisePower(dialog);
     if (status != kOk) EndPanel(dialog, 0);
     return status;
 }
 
-void OnSaverBox(HWND dialog) {
+// A change that failed is shown at once, before the boxes are set again to
+// what Windows holds: reading that forgets the failure's location, as a
+// missing value is no failure there. The lock box does the same.
+Status OnSaverBox(HWND dialog) {
     ShowError(Checked(dialog, IDC_SET_SAVER) ? InstallScreenSaver() : UninstallScreenSaver());
-    ShowError(ShowInstalledState(dialog));
+    return ShowInstalledState(dialog);
 }
 
 // The theme brings the saver with it, and takes it away again.
-void OnThemeBox(HWND dialog) {
+Status OnThemeBox(HWND dialog) {
     const bool on = Checked(dialog, IDC_SET_THEME);
     const Status status = on ? InstallTheme() : UninstallTheme();
     ShowError(status);
-    if (status == kOk) {
-        Check(dialog, IDC_SET_SAVER, on);
-        OnSaverBox(dialog);
-        return;
-    }
-    ShowError(ShowInstalledState(dialog));
+    if (status != kOk) return ShowInstalledState(dialog);
+    Check(dialog, IDC_SET_SAVER, on);
+    return OnSaverBox(dialog);
 }
 
 void OnLockBox(HWND dialog) {
@@ -129,67 +128,64 @@ void ChoosePlan(bool useDefault) {
 }
 
 // Enter and Escape do nothing: the panel closes only through its close command.
-void OnCommand(HWND dialog, int id) {
+Status OnCommand(HWND dialog, NoPanelState&, int id) {
     switch (id) {
-        case IDC_SET_SAVER: OnSaverBox(dialog); break;
-        case IDC_SET_THEME: OnThemeBox(dialog); break;
-        case IDC_LOCK_ON_RESUME: OnLockBox(dialog); break;
-        case IDC_VIDEO_PLAN: ChoosePlan(false); break;
-        case IDC_DEFAULT_PLAN: ChoosePlan(true); break;
-        default: break;
+        case IDC_SET_SAVER: return OnSaverBox(dialog);
+        case IDC_SET_THEME: return OnThemeBox(dialog);
+        case IDC_LOCK_ON_RESUME: OnLockBox(dialog); return kOk;
+        case IDC_VIDEO_PLAN: ChoosePlan(false); return kOk;
+        case IDC_DEFAULT_PLAN: ChoosePlan(true); return kOk;
+        default: return kOk;
     }
 }
 
-void OnScroll(HWND dialog, int action, int thumb) {
+Status OnScroll(HWND dialog, int action, int thumb) {
     const int minutes = ShownWait(dialog);
     const int next = WaitAfterScroll(minutes, action, thumb);
-    if (next == minutes) return;
+    if (next == minutes) return kOk;
     ShowWait(dialog, next);
-    ShowError(SetSaverWait(next));
+    return SetSaverWait(next);
 }
 
-// Closing while another saver is Windows' asks first.
-bool OnSysCommand(HWND dialog, WPARAM command) {
-    if ((command & 0xFFF0) != SC_CLOSE) return false;
+// Closing while another saver is Windows' asks first; a failure to tell is
+// shown before the question.
+std::optional<Status> OnSysCommand(HWND dialog, NoPanelState&, WPARAM command) {
+    if ((command & 0xFFF0) != SC_CLOSE) return std::nullopt;
     bool current = false;
     const Status status = IsCurrentScreenSaver(&current);
     ShowError(status);
     if (!current) {
         wchar_t question[kMessageChars];
         (void)LoadText(kAskNotCurrentSaver, question, sizeof question);
-        if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return true;
+        if (AskOwner(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return kOk;
     }
     EndPanel(dialog, 0);
-    return true;
+    return kOk;
 }
 
 // The panel keeps its size through display and DPI changes: it is never
 // reopened.
-bool OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM, INT_PTR* result) {
+std::optional<Status> OnMessage(HWND dialog, NoPanelState&, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-        case WM_VSCROLL: OnScroll(dialog, LOWORD(wParam), HIWORD(wParam)); break;
+        case WM_VSCROLL: return OnScroll(dialog, LOWORD(wParam), HIWORD(wParam));
         case WM_DISPLAYCHANGE:
-        case WM_DPICHANGED: break;
-        default: return false;
+        case WM_DPICHANGED: return kOk;
+        default: return std::nullopt;
     }
-    *result = TRUE;
-    return true;
 }
 
-const PanelDescription kPower{.largeTemplate = IDD_POWER,
-                              .smallTemplate = IDD_POWER,
-                              .site = kPowerDialogSite,
-                              .panelRequest = kPanelPower,
-                              .buttons = {},
-                              .colouredControls = kPowerColoured,
-                              .groupBoxes = kPowerUnthemed,
-                              .menu = kPowerMenu,
-                              .helpFile = L"QuorvelHelpPowerScreenSaver.bat",
-                              .helpFlag = kHelpPower,
-                              .onInit = OnInit,
-                              .onCommand = OnCommand,
-                              .onSysCommand = OnSysCommand,
-                              .onMessage = OnMessage};
+const PanelDescription<> kPower{.parts = {.largeTemplate = IDD_POWER,
+                                          .smallTemplate = IDD_POWER,
+                                          .site = kPowerDialogSite,
+                                          .panelRequest = kPanelPower,
+                                          .colouredControls = kPowerColoured,
+                                          .groupBoxes = kPowerUnthemed,
+                                          .helpFile = L"QuorvelHelpPowerScreenSaver.bat",
+                                          .helpFlag = kHelpPower},
+                                .onInit = OnInit,
+                                .onCommand = OnCommand,
+                                .onSysCommand = OnSysCommand,
+                                .onMessage = OnMessage};
 
 }  // namespace
 

@@ -73,7 +73,7 @@ Status PreparePreviewViews() {
 
 Status AttachPreviewStrip(HWND strip, PreviewSource source) {
     if (strip == nullptr || source == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    auto* preview = new PreviewStrip{source};
+    auto* preview = new PreviewStrip{std::move(source)};
     if (!SetWindowSubclass(strip, PreviewProcedure, kPreviewSubclass, reinterpret_cast<DWORD_PTR>(preview))) {
         delete preview;
         SetErrorLocation(QV_SITE(kModule));

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 #include "base/ErrorCodes.h"
 
 namespace quorvel {
@@ -16,7 +18,7 @@ struct PreviewContent {
     UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 };
 // The panel's answer to "what does the preview show now".
-using PreviewSource = PreviewContent (*)();
+using PreviewSource = std::function<PreviewContent()>;
 
 // The configuration screen opens no album windows, so there are no album
 // views; the preview (and the phrase font) need them all the same. Makes the

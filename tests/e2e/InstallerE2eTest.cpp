@@ -294,3 +294,100 @@ TEST(Installer, ANewerPackageUpgradesInPlaceAndAnOlderOneIsRefused) {
 
     EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
 }
+
+namespace {
+
+// The copy of a package Windows Installer keeps for an installed product.
+std::wstring CachedPackage(const std::wstring& productCode) {
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = MAX_PATH;
+    if (MsiGetProductInfoW(productCode.c_str(), INSTALLPROPERTY_LOCALPACKAGE, path, &length) != ERROR_SUCCESS)
+        return L"";
+    return path;
+}
+
+// Windows strips the embedded cabinet from the copy it caches; Wine caches
+// the whole package. This makes Wine's copy what Windows keeps.
+bool StripCabinet(const std::wstring& package) {
+    MSIHANDLE database = 0, view = 0;
+    bool stripped = MsiOpenDatabaseW(package.c_str(), MSIDBOPEN_TRANSACT, &database) == ERROR_SUCCESS &&
+                    MsiDatabaseOpenViewW(database, L"DELETE FROM `_Streams` WHERE `Name` = 'quorvel.cab'", &view) ==
+                        ERROR_SUCCESS &&
+                    MsiViewExecute(view, 0) == ERROR_SUCCESS;
+    if (view) MsiCloseHandle(view);
+    stripped = stripped && MsiDatabaseCommit(database) == ERROR_SUCCESS;
+    if (database) MsiCloseHandle(database);
+    return stripped;
+}
+
+// Repair as Settings > Apps starts it: the missing files and the registry
+// values again. Wine's msiexec leaves /f with a product code undone, so the
+// test asks msi.dll itself, as msiexec does on Windows.
+UINT Repair(const std::wstring& productCode) {
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    return MsiReinstallProductW(productCode.c_str(), REINSTALLMODE_FILEMISSING | REINSTALLMODE_FILEOLDERVERSION |
+                                                         REINSTALLMODE_USERDATA | REINSTALLMODE_MACHINEDATA |
+                                                         REINSTALLMODE_SHORTCUT);
+}
+
+}  // namespace
+
+// A user deletes the screen saver and a shared board from the install
+// folder and repairs Quorvel from Settings > Apps. The copy Windows kept
+// holds no files, so without the package they installed from the repair
+// fails (1612 on Windows; Wine, which reads only its own copy, says 1603)
+// and changes nothing. With the package's files at hand, the repair brings
+// both back and leaves everything of the user's as it was.
+TEST(Installer, RepairNeedsTheOriginalPackageAndThenPutsBackTheInstalledFiles) {
+    if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
+    ASSERT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
+    const auto entries = UninstallEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    const std::wstring product = entries[0].substr(entries[0].rfind(L'\\') + 1);
+    const std::wstring cached = CachedPackage(product);
+    const auto whole = ReadFileBytes(cached);
+    ASSERT_TRUE(whole.has_value()) << Narrow(cached);
+    ASSERT_TRUE(StripCabinet(cached));
+
+    const std::wstring saver = InstalledProgram(L"Quorvel.scr");
+    const std::wstring board = JoinPath(InstallFolder(), L"QuorvelMattingBoards\\05.jpg");
+    const auto boardBytes = ReadFileBytes(board), saverBytes = ReadFileBytes(saver);
+    ASSERT_TRUE(boardBytes && saverBytes);
+    ASSERT_TRUE(DeleteFileW(saver.c_str()) && DeleteFileW(board.c_str()));
+    const Snapshot users = TakeSnapshot(UserFolder());
+    const Snapshot installed = TakeSnapshot(InstallFolder());
+
+    const UINT refused = Repair(product);
+    EXPECT_TRUE(refused == ERROR_INSTALL_SOURCE_ABSENT || refused == ERROR_INSTALL_FAILURE) << refused;
+    EXPECT_TRUE(TakeSnapshot(InstallFolder()) == installed);
+    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
+
+    ASSERT_TRUE(WriteFileBytes(cached, *whole));
+    EXPECT_EQ(Repair(product), UINT{ERROR_SUCCESS});
+    EXPECT_EQ(ReadFileBytes(saver), saverBytes);
+    EXPECT_EQ(ReadFileBytes(board), boardBytes);
+    EXPECT_TRUE(TakeSnapshot(UserFolder()) == users);
+}
+
+// The saver is showing the albums when a newer package is installed. The
+// upgrade completes (on Windows a file in use is replaced at the next
+// start, and msiexec says so with 3010), the saver goes on, and once it
+// ends the program starts from the newer install.
+TEST(Installer, AnUpgradeWhileTheSaverRunsCompletesAndTheProgramStartsAfterIt) {
+    if (!InstalledByPackage()) GTEST_SKIP() << "the program was copied into this prefix, not installed by a package";
+    const std::wstring newer = NewerPackagePath();
+    Process saver;
+    ASSERT_TRUE(saver.Start(InstalledProgram(L"Quorvel.scr"), L"/s")) << saver.StartError();
+    const HWND album = WaitForAlbumWindow(saver);
+    ASSERT_NE(album, nullptr);
+
+    const auto upgraded = Msiexec(L"/i " + QuoteArg(newer) + L" /qn");
+    EXPECT_TRUE(upgraded == DWORD{ERROR_SUCCESS} || upgraded == DWORD{ERROR_SUCCESS_REBOOT_REQUIRED})
+        << upgraded.value_or(0);
+    EXPECT_EQ(ListedVersions(), std::vector<std::wstring>{PackageVersion(newer)});
+    EXPECT_TRUE(GlideGoesOn(saver, album));
+    EXPECT_EQ(Finish(saver), 0u);
+
+    EXPECT_TRUE(FileExists(InstalledProgram(L"Quorvel.scr")));
+    EXPECT_EQ(RunToEnd(InstalledProgram(L"Quorvel.exe")), 0u);
+}

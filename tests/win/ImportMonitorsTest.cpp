@@ -235,7 +235,7 @@ TEST(MonitorsPanel, AReopenAfterADisplayChangeCountsTheMonitorsAgain) {
     bool staleShown = false, thirdAfterReopen = true;
     script.steps.push_back([&](HWND panel) {
         staleShown = IsWindowVisible(GetDlgItem(panel, IDC_MONITOR_CHECK1 + 2)) != FALSE;
-        gScreenSize = {1, 1};
+        gUiState.screenSize = {1, 1};
         SendMessageW(panel, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
     });
     script.steps.push_back([&](HWND panel) {

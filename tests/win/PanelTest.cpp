@@ -13,6 +13,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui/Panel_win.h"
 #include "ui/GlyphDraw_win.h"
+#include "ui/GroupBoxes_win.h"
 #include "ui/Home_win.h"
 #include "res/resource.h"
 #include "display/Monitors_win.h"
@@ -57,7 +58,7 @@ INT_PTR CALLBACK RecordingProcedure(HWND dialog, UINT message, WPARAM, LPARAM) {
 }
 
 // A panel that asks to be reopened once, as after a DPI change.
-Status RecordAndEnd(HWND dialog) {
+Status RecordAndEnd(HWND dialog, NoPanelState&) {
     Record(dialog);
     if (gSeen.openings == 1)
         ReopenPanel(dialog);
@@ -128,11 +129,11 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
 
     gSeen = {};
     gAppState->panelRequest[kPanelPower] = 1;
-    const PanelDescription launch{.largeTemplate = IDD_ABOUT,
-                                  .smallTemplate = IDD_ABOUT_SMALL,
-                                  .site = ErrorSite{L"test", 7},
-                                  .panelRequest = kPanelPower,
-                                  .onInit = RecordAndEnd};
+    const PanelDescription<> launch{.parts = {.largeTemplate = IDD_ABOUT,
+                                              .smallTemplate = IDD_ABOUT_SMALL,
+                                              .site = ErrorSite{L"test", 7},
+                                              .panelRequest = kPanelPower},
+                                    .onInit = RecordAndEnd};
     INT_PTR result = 0;
     int openings = 0;
     ASSERT_EQ(LaunchPanel(GetDesktopWindow(), launch, &result, &openings), kOk);
@@ -143,7 +144,8 @@ TEST_F(Panels, OpensTheTemplateWithTheNewFontAndReopensOnRequest) {
     EXPECT_EQ(gSeen.title, L"About - Quorvel");
     EXPECT_EQ(gSeen.font.lfHeight, -MulDiv(12, systemDpi, 72));  // 96 DPI: the large template at 12 points
 
-    const PanelDescription missing{.largeTemplate = 4321, .smallTemplate = 4322, .site = ErrorSite{L"test", 7}};
+    const PanelDescription<> missing{
+        .parts = {.largeTemplate = 4321, .smallTemplate = 4322, .site = ErrorSite{L"test", 7}}};
     EXPECT_EQ(LaunchPanel(GetDesktopWindow(), missing, &result), kErrCreateDialog);
     EXPECT_EQ(gErrorLocation.line, 7);
 }
@@ -198,8 +200,7 @@ struct HomeLike {
             [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     }
     ~HomeLike() {
-        RemoveButtonHover(dialog);
-        FreeGlyphButtons(records, 2);
+        RemoveButtonHover(records);
         DestroyWindow(dialog);
     }
 };
@@ -217,10 +218,7 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     HomeLike home;
     ASSERT_NE(home.dialog, nullptr);
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224, 33, 0, 1}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
-    int count = 0;
-    EXPECT_EQ(PanelButtons(home.dialog, &count), home.records);
-    EXPECT_EQ(count, 2);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     const GlyphButton& lock = home.records[0];
     EXPECT_EQ(lock.control, GetDlgItem(home.dialog, IDC_LOCK));
     EXPECT_EQ(lock.glyph, 207);
@@ -231,15 +229,15 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     GetWindowRect(lock.control, &r);
     EXPECT_EQ(r.right - r.left, 200);
     EXPECT_EQ(r.bottom - r.top, 56);
-    EXPECT_EQ(lock.defaultFace, nullptr);
-    for (HBITMAP face :
-         {lock.normalFace, lock.greyFace, lock.pressedFace, lock.disabledFace, lock.hoverFace, lock.hoverSelectFace})
-        EXPECT_NE(face, nullptr);
-    EXPECT_EQ(FacePixel(lock.normalFace, 80, 20), RGB(0x28, 0x24, 0xA0));
-    EXPECT_EQ(FacePixel(lock.hoverFace, 80, 20), RGB(0xFF, 0xFF, 0xB3));
-    EXPECT_EQ(FacePixel(lock.pressedFace, 80, 20), RGB(0, 0, 0));
-    EXPECT_EQ(FacePixel(lock.disabledFace, 80, 20), RGB(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(FacePixel(lock.normalFace, 0, 0), RGB(0x28, 0x24, 0x50));
+    EXPECT_FALSE(lock.defaultFace);
+    for (const BitmapHandle* face : {&lock.normalFace, &lock.greyFace, &lock.pressedFace, &lock.disabledFace,
+                                     &lock.hoverFace, &lock.hoverSelectFace})
+        EXPECT_TRUE(*face);
+    EXPECT_EQ(FacePixel(lock.normalFace.get(), 80, 20), RGB(0x28, 0x24, 0xA0));
+    EXPECT_EQ(FacePixel(lock.hoverFace.get(), 80, 20), RGB(0xFF, 0xFF, 0xB3));
+    EXPECT_EQ(FacePixel(lock.pressedFace.get(), 80, 20), RGB(0, 0, 0));
+    EXPECT_EQ(FacePixel(lock.disabledFace.get(), 80, 20), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(FacePixel(lock.normalFace.get(), 0, 0), RGB(0x28, 0x24, 0x50));
 
     // A hover on the button marks it; a leave clears the mark.
     POINT middle{80, 25};
@@ -249,12 +247,13 @@ TEST_F(Panels, SetsUpGlyphButtonsOnADialog) {
     SendMessageW(lock.control, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(lock.state[kHoverState], 0);
 
-    RemoveButtonHover(home.dialog);
+    RemoveButtonHover(home.records);
     SendMessageW(lock.control, WM_MOUSEHOVER, 0, MAKELPARAM(middle.x, middle.y));
     EXPECT_EQ(lock.state[kHoverState], 0) << "the subclass is gone";
-    FreeGlyphButtons(home.records, 2);
-    EXPECT_EQ(lock.normalFace, nullptr);
-    EXPECT_EQ(lock.hoverSelectFace, nullptr);
+    const HBITMAP normal = lock.normalFace.get(), hoverSelect = lock.hoverSelectFace.get();
+    home.records[0] = GlyphButton{};
+    EXPECT_EQ(GetObjectType(normal), 0u) << "the faces go with their record";
+    EXPECT_EQ(GetObjectType(hoverSelect), 0u);
 }
 
 TEST_F(Panels, ALookWithoutAControlAndASecondLookOfOneButtonAreSetUpOnce) {
@@ -265,16 +264,15 @@ TEST_F(Panels, ALookWithoutAControlAndASecondLookOfOneButtonAreSetUpOnce) {
     const GlyphButtonSpec specs[3] = {
         {IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_LOCK, IDB_BUTTON_SLEEP, 224}, {0, IDB_BUTTON_COPY_LOG, 33}};
     GlyphButton records[3] = {};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, records, 3), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, records), kOk);
     HWND lock = GetDlgItem(home.dialog, IDC_LOCK);
     SendMessageW(lock, WM_MOUSEHOVER, 0, MAKELPARAM(80, 25));
     EXPECT_EQ(records[0].state[kHoverState], 1);
     EXPECT_EQ(records[1].state[kHoverState], 0) << "one subclass per control";
     EXPECT_EQ(records[1].control, lock);
     EXPECT_EQ(records[2].control, nullptr);
-    EXPECT_NE(records[2].normalFace, nullptr);
-    RemoveButtonHover(home.dialog);
-    FreeGlyphButtons(records, 3);
+    EXPECT_TRUE(records[2].normalFace);
+    RemoveButtonHover(records);
 }
 
 // Draws record `index` into a memory bitmap of the button's size and
@@ -311,7 +309,7 @@ Drawn Draw(HWND dialog, GlyphButton* table, int index, UINT action, UINT state, 
 TEST_F(Panels, DrawsTheFaceForTheButtonsState) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 0}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     GlyphButton* t = home.records;
     const COLORREF blue = RGB(0x28, 0x24, 0xA0), yellow = RGB(0xFF, 0xFF, 0xB3);
     // A spot away from the caption and the glyph.
@@ -337,7 +335,7 @@ TEST_F(Panels, DrawsTheFaceForTheButtonsState) {
 TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     LOGFONTW oem = {};
     GetObjectW(GetStockObject(OEM_FIXED_FONT), sizeof oem, &oem);
     ASSERT_EQ(Draw(home.dialog, home.records, 1, ODA_DRAWENTIRE, 0, 0, 0, 80).status, kOk);
@@ -356,7 +354,7 @@ TEST_F(Panels, MakesTheGlyphFontOnceFromTheOemFont) {
 TEST_F(Panels, HoverLightsTheButtonUnderTheMouseAfterTheDialogMoved) {
     HomeLike home;
     const GlyphButtonSpec specs[2] = {{IDC_LOCK, IDB_BUTTON_LOCK, 207}, {IDC_SLEEP, IDB_BUTTON_SLEEP, 224}};
-    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records, 2), kOk);
+    ASSERT_EQ(SetUpGlyphButtons(home.dialog, specs, home.records), kOk);
     RECT before;
     GetWindowRect(home.dialog, &before);
     SetWindowPos(home.dialog, nullptr, before.left + 333, before.top + 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -387,19 +385,21 @@ TEST_F(Panels, CentresAboveTheTaskbarAndKeepsPanelsOnTheScreen) {
 
 TEST_F(Panels, RecordsTheScreenAndTheMessageFont) {
     ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
-    EXPECT_EQ(gScreenSize.width, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(gScreenSize.height, GetSystemMetrics(SM_CYSCREEN));
-    HFONT first = gUiMessageFont;
+    EXPECT_EQ(gUiState.screenSize.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(gUiState.screenSize.height, GetSystemMetrics(SM_CYSCREEN));
+    HFONT first = gUiState.messageFont.get();
     ASSERT_NE(first, nullptr);
-    EXPECT_NE(gUiMessageLogFont.lfHeight, 0);
+    EXPECT_NE(gUiState.messageLogFont.lfHeight, 0);
     ASSERT_EQ(RecordScreenAndMessageFont(), kOk);
     EXPECT_EQ(GetObjectType(first), 0u) << "the earlier font is deleted";
     EXPECT_FALSE(ScreenSizeChanged());
-    gScreenSize.width -= 1;
+    gUiState.screenSize.width -= 1;
     EXPECT_TRUE(ScreenSizeChanged());
     EXPECT_FALSE(ScreenSizeChanged());
+    const HFONT second = gUiState.messageFont.get();
     DeleteUiMessageFont();
-    EXPECT_EQ(gUiMessageFont, nullptr);
+    EXPECT_EQ(gUiState.messageFont.get(), nullptr);
+    EXPECT_EQ(GetObjectType(second), 0u);
 }
 
 TEST_F(Panels, ScalesByTheCurrentDpi) {
@@ -415,8 +415,8 @@ TEST_F(Panels, ScalesByTheCurrentDpi) {
 // new DPI; the DPI it was opened at changes nothing, whatever another panel
 // measured meanwhile.
 TEST_F(Panels, ADpiChangeReopensThePanelWhereWindowsPutItWithThatDpisTemplate) {
-    const PanelDescription about{
-        .largeTemplate = IDD_ABOUT, .smallTemplate = IDD_ABOUT_SMALL, .site = ErrorSite{L"test", 7}};
+    const PanelDescription<> about{
+        .parts = {.largeTemplate = IDD_ABOUT, .smallTemplate = IDD_ABOUT_SMALL, .site = ErrorSite{L"test", 7}}};
     const RECT work = WorkAreaAt(0, 0);
     RECT suggested = {}, placed = {};
     PanelScript script;
@@ -463,8 +463,7 @@ TEST_F(Panels, SetsTheIconsAndExtendsTheSystemMenu) {
     ASSERT_EQ(SetPanelIcons(home.dialog), kOk);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_BIG, 0)), gAppState->appIcon);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(home.dialog, WM_GETICON, ICON_SMALL, 0)), gAppState->appIcon);
-    const PanelMenuItem items[] = {{IDS_MENU_ABOUT, IDM_PANEL_ABOUT}, {IDS_MENU_QUORVEL_HELP, IDM_PANEL_HELP}};
-    AppendPanelSystemMenu(home.dialog, items);
+    AppendPanelSystemMenu(home.dialog, kPanelMenu);
     HMENU menu = GetSystemMenu(home.dialog, FALSE);
     const int n = GetMenuItemCount(menu);
     wchar_t text[64];

@@ -45,7 +45,7 @@ protected:
         gAppState->textColour = 0x5CD6B9;
         gAppState->appIcon = LoadIconW(nullptr, IDI_APPLICATION);
         FillButtonPalette();
-        gScreenSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        gUiState.screenSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         wchar_t root[kPathChars];
         AlbumsFolder(root);
         albums = root;
@@ -138,7 +138,7 @@ TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
             Command(p, IDC_SUMMER_SAVED);
             CheckRadioButton(p, IDC_STITCH_NONE, IDC_STITCH_COLLAGE, IDC_STITCH_COLLAGE);
             Command(p, IDC_STITCH_COLLAGE);
-            gScreenSize.width -= 1;
+            gUiState.screenSize.width -= 1;
             SendMessageW(p, WM_DISPLAYCHANGE, 32, 0);
         },
         [&](HWND p) {
