@@ -8,6 +8,9 @@
 namespace quorvel {
 
 [[nodiscard]] Status PrepareAlbums();
+// One album's folder settled (PrepareAlbumFolder), and its slot told which
+// folder that is, how many photos it holds and of which type.
+[[nodiscard]] Status PrepareAlbumSlot(int album);
 // The first-time copy into the per-user folder, then the album step.
 [[nodiscard]] Status RunFirstTimeSetup();
 

@@ -58,10 +58,11 @@ SwitchArgs ReadSwitch(const std::vector<std::u16string>& args) {
     return out;
 }
 
-Role RoleFromExtension(const std::u16string& extension) {
-    if (EqualsNoCaseAscii(extension, u".exe") || EqualsNoCaseAscii(extension, u".tmp")) return Role::RegularOrCleanup;
-    if (EqualsNoCaseAscii(extension, u".scr")) return Role::ScreenSaver;
-    return Role::Unknown;
+ExtensionRole RoleFromExtension(const std::u16string& extension) {
+    if (EqualsNoCaseAscii(extension, u".exe") || EqualsNoCaseAscii(extension, u".tmp"))
+        return ExtensionRole::RegularOrCleanup;
+    if (EqualsNoCaseAscii(extension, u".scr")) return ExtensionRole::ScreenSaver;
+    return ExtensionRole::Unknown;
 }
 
 bool IsSwitch(const std::u16string& text, char16_t letter) {

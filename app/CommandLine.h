@@ -27,10 +27,10 @@ std::vector<std::u16string> ProgramArguments(const std::vector<std::u16string>& 
 // args[0] is the program path; args[1] and args[2] are read.
 SwitchArgs ReadSwitch(const std::vector<std::u16string>& args);
 
-enum class Role { RegularOrCleanup, ScreenSaver, Unknown };
+enum class ExtensionRole { RegularOrCleanup, ScreenSaver, Unknown };
 // ".exe" and ".tmp" run the regular program (or the cleanup), ".scr" the
 // screen saver; compared without regard to case.
-Role RoleFromExtension(const std::u16string& extension);
+ExtensionRole RoleFromExtension(const std::u16string& extension);
 
 // True when text equals one of "/x", "-x" or "x" for the letter x (either case).
 bool IsSwitch(const std::u16string& text, char16_t letter);

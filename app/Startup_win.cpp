@@ -30,7 +30,7 @@ using std::min;
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "imaging/Decode_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"
 #include "system/PowerPlan_win.h"
@@ -64,7 +64,6 @@ constexpr ErrorSite kOwnerWindowSite{kModule, 498};
 constexpr ErrorSite kStartupArgumentSite{kModule, 962};
 constexpr ErrorSite kAppIconSite{kModule, 973};
 constexpr ErrorSite kAppStateMemorySite{kModule, 196};
-HACCEL gAccelerators = nullptr;
 
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -148,15 +147,12 @@ Status CheckDpiAwareness() {
     return kOk;
 }
 
+// Once a process, with the seed of the colour effects' random numbers.
 // GDI+ that will not start ends the start with its own text (it has no
 // code), raised to the start-up frame.
 void StartGdiplus() {
-    static bool seeded = false;
-    if (!seeded) {
-        std::srand(static_cast<unsigned>(std::time(nullptr)));
-        seeded = true;
-    }
     if (gAppState->gdiplusStarted) return;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
     Gdiplus::GdiplusStartupInput input;
     if (Gdiplus::GdiplusStartup(&gAppState->gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
         wchar_t text[kMessageChars];
@@ -201,7 +197,7 @@ void Initialise(HINSTANCE) {
     }
 }
 
-void MessageLoop() {
+void MessageLoop(HACCEL accelerators) {
     MSG msg;
     for (;;) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -209,7 +205,7 @@ void MessageLoop() {
             // Messages for windows that are gone, and thread messages, are
             // dropped: nothing of the program posts to the thread.
             if (msg.hwnd == nullptr || !IsWindow(msg.hwnd)) continue;
-            if (!TranslateAcceleratorW(msg.hwnd, gAccelerators, &msg)) {
+            if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
@@ -231,19 +227,19 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
               W(sw.switchText), W(sw.handleText));
 
     switch (RoleFromExtension(parts.extension)) {
-        case Role::RegularOrCleanup: {
+        case ExtensionRole::RegularOrCleanup: {
             bool heldElsewhere = false;
             OutputDebugStringW(L"Quorvel as regular exe is launching\n");
             if (sw.valid && IsSwitch(sw.switchText, u'd')) {
                 OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
-                gMode.cleanupMode = true;
+                gMode.role = Role::kCleanup;
                 gMode.ownerWindow = GetActiveWindow();
                 // The program's mutex, held while the cleanup runs, keeps a
                 // program from starting beneath it; when a program holds it
                 // already, the cleanup refuses (CleanupRepair).
                 gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
             } else {
-                gMode.regularProgram = true;
+                gMode.role = Role::kProgram;
                 gMode.instanceMutex = TakeProgramMutex(&heldElsewhere);
                 if (heldElsewhere) {
                     OutputDebugStringW(L"Another instance of Quorvel already running\n");
@@ -252,11 +248,11 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
             }
             return true;
         }
-        case Role::ScreenSaver: {
+        case ExtensionRole::ScreenSaver: {
             OutputDebugStringW(L"Screen saver mode of Quorvel\n");
             const std::int64_t handle = HandleValue(sw.handleText);
             if (args.size() < 2) {
-                gMode.configureMode = true;
+                gMode.role = Role::kConfigure;
                 gMode.ownerWindow = GetActiveWindow();
             } else if (!sw.valid) {
                 *returnCode = CommandLineFault(IDS_ARG_NOT_VALID);
@@ -268,16 +264,16 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
                     *returnCode = CommandLineFault(IDS_ARG_CONFIGURE_HANDLE);
                     return false;
                 }
-                gMode.configureMode = true;
+                gMode.role = Role::kConfigure;
             } else if (IsSwitch(sw.switchText, u'p')) {
                 if (handle > 0) gMode.ownerWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
                 if (gMode.ownerWindow == nullptr || !IsWindow(gMode.ownerWindow)) {
                     *returnCode = CommandLineFault(IDS_ARG_PREVIEW_HANDLE);
                     return false;
                 }
-                gMode.previewMode = true;
+                gMode.role = Role::kPreview;
             } else if (IsSwitch(sw.switchText, u's')) {
-                gMode.showMode = true;
+                gMode.role = Role::kSaver;
                 // Savers may overlap (Lock starts one); the mutex tells the
                 // power plan whether another saver still owns a switch.
                 gMode.instanceMutex = CreateMutexW(nullptr, FALSE, kSaverMutex);
@@ -288,7 +284,7 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
             }
             return true;
         }
-        case Role::Unknown: break;
+        case ExtensionRole::Unknown: break;
     }
     SetErrorLocation(kRoleSite);
     RaiseFatal(kErrAppFailed);  // raises
@@ -364,16 +360,16 @@ void SwitchPowerPlan() {
 Status OpenStart(HWND owner, int quick) {
     FillButtonPalette();
     if (Status s = ReadAllSettings(); s != kOk) return s;
-    if (!gMode.cleanupMode)
+    if (gMode.role != Role::kCleanup)
         if (Status s = PrepareAlbums(); s != kOk) return s;
-    if (gMode.configureMode) return OpenHome(owner);
-    if (gMode.cleanupMode) {
+    if (gMode.role == Role::kConfigure) return OpenHome(owner);
+    if (gMode.role == Role::kCleanup) {
         RunCleanupMode();
         PostQuitMessage(0);
         return kOk;
     }
     if (Status s = OpenAlbumWindows(owner); s != kOk) return s;
-    if (quick == 0 && !gMode.previewMode) SwitchPowerPlan();
+    if (quick == 0 && gMode.role != Role::kPreview) SwitchPowerPlan();
     return kOk;
 }
 
@@ -416,7 +412,7 @@ void Shutdown() {
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
     }
     DeleteUiMessageFont();
-    if (!gMode.configureMode && !gMode.previewMode) RestorePlanOrTell();
+    if (gMode.role != Role::kConfigure && gMode.role != Role::kPreview) RestorePlanOrTell();
     if (gAppState != nullptr) {
         if (gAppState->gdiplusStarted) Gdiplus::GdiplusShutdown(gAppState->gdiplusToken);
         for (HFONT font : gAppState->glyphFonts)
@@ -500,8 +496,8 @@ int RunProgram(HINSTANCE instance) {
 
     Initialise(instance);
     gAppState->uiThreadId = GetCurrentThreadId();
-    gAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    if (AlbumWindowExists(0)) MessageLoop();
+    const HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    if (AlbumWindowExists(0)) MessageLoop(accelerators);
     OutputDebugStringW(L"Quorvel: quitting properly\n");
     Shutdown();
 }

@@ -83,18 +83,21 @@ struct ErrorLocation {
     wchar_t extraText[kPathChars];
 };
 
-// How the process was started; fixed once the command line has been read.
 // The mutexes by which each run names itself: the program (and a cleanup
 // run while it lasts), and the saver showing its albums.
 inline constexpr wchar_t kProgramMutex[] = L"Quorvel_RegExe";
 inline constexpr wchar_t kSaverMutex[] = L"Quorvel_Saver";
 
+// What the command line makes of the process: the program (".exe" or
+// ".tmp"), its cleanup run ("/d"), the saver's configuration screen ("/c",
+// or a ".scr" started without arguments), its preview ("/p") or the saver
+// itself ("/s"). kNone until the start-up has read the command line.
+enum class Role { kNone, kProgram, kCleanup, kConfigure, kPreview, kSaver };
+
+// How the process runs. The start-up sets the role, the owner window and its
+// handles once; the rest changes as the program runs.
 struct ModeState {
-    bool regularProgram;
-    bool cleanupMode;
-    bool configureMode;
-    bool previewMode;
-    bool showMode;
+    Role role;
     HWND ownerWindow;
     bool restartRequested;
     int currentDpi;

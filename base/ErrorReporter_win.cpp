@@ -87,11 +87,11 @@ bool BeginReport(Status code) {
     }
 
     // A log that cannot be written has no one to tell but the box that follows.
-    if (!gErrorLocation.logged && !gMode.cleanupMode) (void)WriteErrorLog(code, gAppState->errorText);
+    if (!gErrorLocation.logged && gMode.role != Role::kCleanup) (void)WriteErrorLog(code, gAppState->errorText);
     gErrorLocation.logged = true;
     ClearLocation();
     gAppState->reporting = 0;
-    return !gMode.cleanupMode;
+    return gMode.role != Role::kCleanup;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // 5760 x 1080 strip, "SmoothGlide" on, as the program opens it. After a
 // few seconds to settle (a fresh Wine prefix starts its services) it
 // records, for ten seconds, when each frame goes to the
-// window (the draw call, through gGlideFrameShown), and prints the median
+// window (the draw call, as the album's view notes it), and prints the median
 // interval between frames, the 95th percentile minus the median (the
 // spread), the frame rate and the glide's speed; and the same spread taken
 // when the window procedure has returned, drawing included. Xvfb has no
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "base/AppState_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
 #include "display/Frame_win.h"
@@ -42,23 +42,21 @@ PixelBlock StripedStrip() {
     return strip;
 }
 
-std::vector<LONGLONG>* gShown = nullptr;
-void NoteShown(int) {
-    if (gShown != nullptr) gShown->push_back(GlideClock());
-}
-
-// Runs the message loop for `seconds`, noting when each glide frame's
-// message has been handled.
-void Glide(double seconds, std::vector<LONGLONG>* handled, std::vector<LONGLONG>* refreshes) {
+// Runs the message loop for `seconds`, noting when each glide frame went to
+// the window and when its message had been handled.
+void Glide(double seconds, const AlbumView& view, std::vector<LONGLONG>* shown, std::vector<LONGLONG>* handled,
+           std::vector<LONGLONG>* refreshes) {
     const LONGLONG end = GlideClock() + static_cast<LONGLONG>(seconds / Seconds(1));
     MSG msg;
     while (GlideClock() < end) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            const std::int64_t shownBefore = view.glideShownAt;
             DispatchMessageW(&msg);
             if (msg.message != kGlideFrameMessage || handled == nullptr) continue;
             handled->push_back(GlideClock());
             refreshes->push_back(static_cast<LONGLONG>(msg.lParam));
+            if (view.glideShownAt != shownBefore) shown->push_back(view.glideShownAt);
         }
     }
 }
@@ -87,7 +85,7 @@ int wmain() {
     wcscpy(gUserSettings->fontName, L"Tahoma");
     gUserSettings->fontSize = 28;
     gUserSettings->smoothGlide = 1;
-    gMode.regularProgram = true;
+    gMode.role = Role::kProgram;
     HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     AlbumSlot& slot = gDisplayState->albums[0];
     slot.strip = StripedStrip();
@@ -99,21 +97,18 @@ int wmain() {
     }
     AlbumView& view = *slot.view;
     view.timerInterval = kAlbum1Interval;
-    gGlideFrameShown = NoteShown;
     if (StartAlbumTimer(0) != kOk) {
         std::printf("the glide could not be paced\n");
         return 1;
     }
-    Glide(3.0, nullptr, nullptr);
+    Glide(3.0, view, nullptr, nullptr, nullptr);
 
     std::vector<LONGLONG> shown, handled, refreshes;
-    gShown = &shown;
     const std::int32_t startX = view.pan.centreX;
     const LONGLONG start = GlideClock();
-    Glide(10.0, &handled, &refreshes);
+    Glide(10.0, view, &shown, &handled, &refreshes);
     const double elapsed = Seconds(GlideClock() - start);
     const std::int32_t moved = view.pan.centreX - startX;
-    gShown = nullptr;
     StopAlbumTimer(0);
     CloseAlbumView(0);
     DestroyWindow(owner);

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Hooks_win.h"
@@ -31,7 +31,7 @@ bool Leads(const AlbumWindowState& state) { return state.role == AlbumRole::kLea
 
 // Album 1's window in the screen saver: a key on it ends the saver, and it
 // keeps the screen from other savers and from the monitor's power-off.
-bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.showMode; }
+bool IsSaverLead(const AlbumWindowState& state) { return Leads(state) && gMode.role == Role::kSaver; }
 
 // In the saver the mouse ends the display over either album's window, by
 // album 1's rules: every move is measured from the first position album 1's
@@ -170,7 +170,7 @@ LRESULT OnKeyDown(HWND window, const AlbumWindowState& state, UINT message, WPAR
 // F2 in the program opens Home over album 1's window.
 LRESULT OnKeyUp(HWND window, const AlbumWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!Leads(state)) return DefWindowProcW(window, message, wParam, lParam);
-    if (!gMode.regularProgram || wParam != VK_F2) return 1;
+    if (gMode.role != Role::kProgram || wParam != VK_F2) return 1;
     OpenDialogOver(window, gAppState->homeOpen, gHooks.openHome);
     MakeWayForRestart(window);
     return 0;
@@ -188,13 +188,13 @@ void NudgeCursor() {
 }
 
 LRESULT OnButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!gMode.showMode) return DefWindowProcW(window, message, wParam, lParam);
+    if (gMode.role != Role::kSaver) return DefWindowProcW(window, message, wParam, lParam);
     NudgeCursor();
     return 1;
 }
 
 LRESULT OnMouseMove(HWND window, AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
-    AlbumWindowState* record = gMode.showMode ? SaverCursorRecord(state) : nullptr;
+    AlbumWindowState* record = gMode.role == Role::kSaver ? SaverCursorRecord(state) : nullptr;
     if (record != nullptr) {
         POINT p;
         GetCursorPos(&p);
@@ -285,7 +285,8 @@ LRESULT OnSysCommand(HWND window, const AlbumWindowState& state, WPARAM wParam, 
 // running without its window; the saver's and the preview's album 1 close
 // as any window.
 LRESULT OnClose(HWND window, const AlbumWindowState& state, WPARAM wParam, LPARAM lParam) {
-    if (Leads(state) && (gMode.showMode || gMode.previewMode)) return DefWindowProcW(window, WM_CLOSE, wParam, lParam);
+    if (Leads(state) && (gMode.role == Role::kSaver || gMode.role == Role::kPreview))
+        return DefWindowProcW(window, WM_CLOSE, wParam, lParam);
     return OnSysCommand(window, state, SC_CLOSE, 0);
 }
 
@@ -307,13 +308,13 @@ void OnDestroy(HWND window, AlbumWindowState& state) {
         if (!WTSUnRegisterSessionNotification(window)) SaveWindowsError();
         view->window = nullptr;
     }
-    if (gMode.showMode)
+    if (gMode.role == Role::kSaver)
         OutputDebugStringW(L"Quorvel Saver destoryed\n");
-    else if (gMode.previewMode)
+    else if (gMode.role == Role::kPreview)
         OutputDebugStringW(L"Quorvel Saver preview destroyed\n");
     else
         OutputDebugStringW(L"Quorvel album 1 destroyed\n");
-    if (gMode.showMode || gMode.previewMode || gMode.restartRequested) PostQuitMessage(0);
+    if (gMode.role == Role::kSaver || gMode.role == Role::kPreview || gMode.restartRequested) PostQuitMessage(0);
 }
 
 // A false wParam means another program cancelled the log-off, and the
@@ -326,8 +327,8 @@ LRESULT OnEndSession(WPARAM sessionEnds) {
 }  // namespace
 
 LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album) {
-    if (gMode.previewMode || DialogOpen()) return 0;
-    gDisplayState->albums[album].windowState = 10;
+    if (gMode.role == Role::kPreview || DialogOpen()) return 0;
+    gDisplayState->albums[album].windowState = kDpiChanged;
     gMode.currentDpi = LOWORD(wParam);
     if (suggested != nullptr)
         DebugLine(L"Quorvel:Album0:WM_DPICHANGED DPI:%dx%d width:%d height:%d\n", LOWORD(wParam), HIWORD(wParam),
@@ -340,12 +341,12 @@ LRESULT DpiChanged(HWND window, WPARAM wParam, const RECT* suggested, int album)
 }
 
 LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
-    if (gMode.previewMode || DialogOpen()) return 0;
+    if (gMode.role == Role::kPreview || DialogOpen()) return 0;
     if (gAppState->sessionLocked) {
         OutputDebugStringW(L"[Quorvel] WM_DISPLAYCHANGE Session locked\n");
         return 0;
     }
-    gDisplayState->albums[album].windowState = 11;
+    gDisplayState->albums[album].windowState = kDisplayChanged;
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     DEVMODEW mode = {};
     mode.dmSize = sizeof mode;

@@ -13,7 +13,7 @@
 #include "storage/Settings_win.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "display/Frame_win.h"
 #include "strip/GlidePacer_win.h"
 #include "display/Monitors_win.h"
@@ -34,13 +34,9 @@ AlbumView* ViewOf(int album) {
 
 void ReleaseMemoryBitmap(AlbumView& view) {
     view.viewport = {};
-    if (view.memoryDc == nullptr) return;
-    if (view.oldBitmap != nullptr) SelectObject(view.memoryDc, view.oldBitmap);
-    if (view.memoryBitmap != nullptr) DeleteObject(view.memoryBitmap);
-    DeleteDC(view.memoryDc);
-    view.memoryDc = nullptr;
-    view.oldBitmap = nullptr;
-    view.memoryBitmap = nullptr;
+    view.selectedBitmap.reset();
+    view.memoryDc.reset();
+    view.memoryBitmap.reset();
 }
 
 // A frame needs a viewport, a window and the matting tile.
@@ -70,16 +66,17 @@ bool EffectTurnDue(int album, AlbumView& view, Status* status) {
     view.pan.turns = 0;
     AlbumSlot& slot = gDisplayState->albums[album];
     const int bit = NextEffectBit(slot.effectsEnabled, slot.effectsApplied);
-    *status = bit != 0 ? BeginEffectRebuild(album, bit) : kOk;
+    *status = bit != 0 ? BeginEffectRebuild(slot, bit) : kOk;
     return true;
 }
 
 // While a rebuild of the strip runs, each tick recolours a slice of it
 // before the pan moves, around the columns the frame shows.
 Status ContinueRebuildUnderView(int album, const AlbumView& view) {
-    if (!gDisplayState->albums[album].rebuild.Running()) return kOk;
+    AlbumSlot& slot = gDisplayState->albums[album];
+    if (!slot.rebuild.Running()) return kOk;
     const std::int32_t left = view.pan.centreX - view.viewportWidth / 2;
-    return ContinueEffectRebuild(album, {left, left + view.viewportWidth - 1});
+    return ContinueEffectRebuild(slot, {left, left + view.viewportWidth - 1});
 }
 
 // One timer tick: the rebuild's slice, then the pan step.
@@ -220,7 +217,8 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         return s;
     // The saver's window is centred over its monitors, its cover black
     // round it; the program's keeps the area's corner.
-    const AlbumRect placed = AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.showMode);
+    const AlbumRect placed =
+        AlbumWindowIn({x, y, width, height}, slot.strip.width, slot.strip.height, gMode.role == Role::kSaver);
     const int w = placed.width;
     const int h = placed.height;
     // Album 1's window keeps the activation, so that keys reach it: in the
@@ -235,9 +233,9 @@ Status CreateAlbumWindow(int album, HWND owner, int x, int y, int width, int hei
         DWORD style = WS_OVERLAPPEDWINDOW;
         DWORD extendedStyle = 0;
         HWND parent = owner;
-        if (gMode.previewMode) {
+        if (gMode.role == Role::kPreview) {
             style = WS_CHILD;
-        } else if (gMode.showMode) {
+        } else if (gMode.role == Role::kSaver) {
             // Above the taskbar, and above the saver's cover, which owns it.
             style = WS_POPUP;
             extendedStyle = WS_EX_TOPMOST;
@@ -306,9 +304,9 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     AlbumView* view = ViewOf(album);
     if (window == nullptr || view == nullptr || cx <= 0 || cy <= 0) return kOk;
     AlbumSlot& slot = gDisplayState->albums[album];
-    if (gMode.previewMode) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
+    if (gMode.role == Role::kPreview) OutputDebugStringW(L"Small Quorvel preview: Window resized \n");
     DebugLine(L"Quorvel: Album%d: WM_SIZE ResizingType:%d PrevStatus:%d NewClientWidth:%d NewClientHeight:%d \n", album,
-              static_cast<int>(type), slot.windowState, cx, cy);
+              static_cast<int>(type), static_cast<int>(slot.windowState), cx, cy);
 
     const int band = MattingBandWidth();
     const ViewportSize size = ViewportFor(slot.strip.width, slot.strip.height, cx, cy, band);
@@ -327,22 +325,22 @@ Status SizeAlbumView(HWND window, WPARAM type, int album, int cx, int cy) {
     const WindowDc windowDc(window);
     if (windowDc.get() == nullptr) return Fail(QV_SITE(kModule), kErrDeviceContext);
     if (GetDeviceCaps(windowDc.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
-    if ((view->memoryDc = CreateCompatibleDC(windowDc.get())) == nullptr)
-        return Fail(QV_SITE(kModule), kErrDeviceContext);
-    if (GetDeviceCaps(view->memoryDc, BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
+    view->memoryDc.reset(CreateCompatibleDC(windowDc.get()));
+    if (!view->memoryDc) return Fail(QV_SITE(kModule), kErrDeviceContext);
+    if (GetDeviceCaps(view->memoryDc.get(), BITSPIXEL) != 32) return Fail(QV_SITE(kModule), kErrBitsPerPixel);
     const std::int32_t frameWidth = size.width + 2 * band;
     std::uint8_t* pixels = nullptr;
-    view->memoryBitmap = CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels);
-    if (view->memoryBitmap == nullptr || pixels == nullptr) {
+    view->memoryBitmap.reset(CreateTopDownBitmap(windowDc.get(), frameWidth, size.height + 2 * band, &pixels));
+    if (!view->memoryBitmap || pixels == nullptr) {
         SaveWindowsError();
         return Fail(QV_SITE(kModule), kErrCreateBitmap);
     }
-    view->oldBitmap = static_cast<HBITMAP>(SelectObject(view->memoryDc, view->memoryBitmap));
+    view->selectedBitmap.emplace(view->memoryDc.get(), view->memoryBitmap.get());
     const std::int32_t frameRowBytes = frameWidth * 4;
     view->viewport = {pixels + static_cast<std::size_t>(band) * frameRowBytes + band * 4, size.width, size.height,
                       frameRowBytes};
     view->pan = StartPan(slot.strip.width, slot.strip.height);
-    slot.windowState = static_cast<std::int16_t>(type);
+    slot.windowState = static_cast<WindowState>(type);
     return kOk;
 }
 
@@ -374,13 +372,11 @@ Status RenderAlbum(int album, int repaint, bool* rebuildFailed) {
     return DrawAlbumFrame(album, repaint, nullptr);
 }
 
-void (*gGlideFrameShown)(int album) = nullptr;
-
 Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed) {
     *rebuildFailed = false;
     AlbumView* view = ViewOf(album);
     if (!HasFrame(album, view)) return kOk;
-    if (gGlideFrameShown != nullptr) gGlideFrameShown(album);
+    view->glideShownAt = GlideClock();
     if (Status s = DrawAlbumFrame(album, 0, nullptr); s != kOk) return s;
     return GlideOnce(album, *view, GlideClock() + lead, rebuildFailed);
 }
@@ -404,8 +400,8 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     if (owner == nullptr) return Fail(QV_SITE(kModule), kErrHandle);
     if (text == nullptr) return Fail(QV_SITE(kModule), kErrPointer);
-    if (Status s = JoinPhotos(album, 0); s != kOk) return s;
-    if (gMode.previewMode) {
+    if (Status s = JoinPhotos(gDisplayState->albums[album], 0); s != kOk) return s;
+    if (gMode.role == Role::kPreview) {
         // The host belongs to the screen-saver settings, often a process of
         // another DPI awareness, which the preview window takes as its child.
         // Its client area is read, and the preview made, in the host's own
@@ -431,7 +427,7 @@ Status OpenAlbumDisplay(HWND owner, int album, UINT interval, const wchar_t* tex
 Status OpenAlbumWindows(HWND owner) {
     for (int album = 0; album < 2; ++album)
         if (Status s = PrepareAlbumView(album); s != kOk) return s;
-    if (gMode.showMode)
+    if (gMode.role == Role::kSaver)
         if (Status s = OpenSaverCover(); s != kOk) return s;
     const wchar_t* phrase1 = gUserSettings->phrase[0];
     if (Status s = OpenAlbumDisplay(owner, 0, kAlbum1Interval, phrase1, static_cast<int>(wcslen(phrase1))); s != kOk)

@@ -64,9 +64,6 @@ void StopAlbumTimer(int album);
 // of the performance counter later (a refresh period). Failures as
 // RenderAlbum's.
 [[nodiscard]] Status ShowGlideFrame(int album, std::int64_t lead, bool* rebuildFailed);
-// For measuring only: called as each smooth-glide frame goes to the
-// window. Null in the program.
-extern void (*gGlideFrameShown)(int album);
 void CloseAlbumView(int album);
 
 // Start-up's album step: the views of both albums, in the screen saver its

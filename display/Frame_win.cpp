@@ -35,14 +35,14 @@ void SetPhraseFontStyle(LOGFONTW& font) {
 // The text of the top band: the screen saver's own phrase when it runs as
 // the saver and one is set, otherwise the album's phrase.
 const wchar_t* PhraseToDraw(const AlbumView& view) {
-    if (gMode.showMode && gUserSettings != nullptr && gUserSettings->screenSaverPhrase[0] != L'\0')
+    if (gMode.role == Role::kSaver && gUserSettings != nullptr && gUserSettings->screenSaverPhrase[0] != L'\0')
         return gUserSettings->screenSaverPhrase;
     return view.phrase;
 }
 
 void DrawPhrase(const AlbumView& view, std::int32_t band) {
-    DrawPhraseText(view.memoryDc, RECT{0, 0, view.viewportWidth + 2 * band, band}, PhraseToDraw(view), view.textColour,
-                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawPhraseText(view.memoryDc.get(), RECT{0, 0, view.viewportWidth + 2 * band, band}, PhraseToDraw(view),
+                   view.textColour, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 }  // namespace
@@ -97,11 +97,6 @@ AlbumView* AllocateAlbumView() {
 
 void FreeAlbumView(AlbumView*& view) {
     if (view == nullptr) return;
-    if (view->memoryDc != nullptr) {
-        if (view->oldBitmap != nullptr) SelectObject(view->memoryDc, view->oldBitmap);
-        DeleteDC(view->memoryDc);
-    }
-    if (view->memoryBitmap != nullptr) DeleteObject(view->memoryBitmap);
     view->~AlbumView();
     FreeLockedBlock(view);
     view = nullptr;
@@ -121,7 +116,7 @@ HBITMAP CreateTopDownBitmap(HDC dc, std::int32_t width, std::int32_t height, std
     return bitmap;
 }
 
-std::int32_t MattingBandWidth() { return gMode.previewMode ? kPreviewBandWidth : kBandWidth; }
+std::int32_t MattingBandWidth() { return gMode.role == Role::kPreview ? kPreviewBandWidth : kBandWidth; }
 
 Status CreatePhraseFont() {
     if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
@@ -216,7 +211,7 @@ Status DrawMattingTiles(int album) {
         header.biHeight = -placed.rows;
         header.biSizeImage = static_cast<DWORD>(band) * 3 * placed.rows;
         const int drawn =
-            SetDIBitsToDevice(view->memoryDc, placed.x, placed.y, band, placed.rows, 0, 0, 0, placed.rows,
+            SetDIBitsToDevice(view->memoryDc.get(), placed.x, placed.y, band, placed.rows, 0, 0, 0, placed.rows,
                               tile.block.pixels.data(), reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
         if (drawn != placed.rows) {
             SetErrorLocation(QV_SITE(kModule));
@@ -252,13 +247,13 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    if (view->memoryDc == nullptr) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
+    if (!view->memoryDc) return Fail(QV_SITE(kModule), kErrBitmapDisplay);
     const std::int32_t band = tile.stepX;
 
     if (repaint)
         if (const Status status = DrawMattingTiles(album); status != kOk) return status;
 
-    if (repaint && !gMode.previewMode) DrawPhrase(*view, band);
+    if (repaint && gMode.role != Role::kPreview) DrawPhrase(*view, band);
 
     // Without a window GetDC would hand out the whole screen's context.
     std::optional<WindowDc> windowDc;
@@ -268,9 +263,9 @@ Status DrawAlbumFrame(int album, int repaint, HDC target) {
     // The pan step wrote the viewport into the bitmap already; between
     // repaints the bands stay as the window shows them.
     if (repaint)
-        BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc, 0, 0, SRCCOPY);
+        BitBlt(destination, 0, 0, l + 2 * band, o + 2 * band, view->memoryDc.get(), 0, 0, SRCCOPY);
     else
-        BitBlt(destination, band, band, l, o, view->memoryDc, band, band, SRCCOPY);
+        BitBlt(destination, band, band, l, o, view->memoryDc.get(), band, band, SRCCOPY);
     return kOk;
 }
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "base/ErrorCodes.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 
 namespace quorvel {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "display/MonitorMapping.h"
@@ -21,8 +21,8 @@ constexpr ErrorSite kDpiLookupSite{L"Quorvel", 917};
 constexpr ErrorSite kDpiMeasureSite{L"Quorvel", 928};
 
 MappingMode CurrentMappingMode() {
-    if (gMode.previewMode) return MappingMode::Preview;
-    if (gMode.showMode || gMode.configureMode) return MappingMode::SaverOrConfigure;
+    if (gMode.role == Role::kPreview) return MappingMode::Preview;
+    if (gMode.role == Role::kSaver || gMode.role == Role::kConfigure) return MappingMode::SaverOrConfigure;
     return MappingMode::Program;
 }
 
@@ -105,7 +105,7 @@ int EnumerateMonitors() {
 
 Status MapAlbumsToMonitors() {
     if (gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    if (gMode.previewMode) return kOk;
+    if (gMode.role == Role::kPreview) return kOk;
     const int count = EnumerateMonitors();
     if (count == 0) return Fail(QV_SITE(L"settings"), kErrNoMonitors);
     gDisplayState->lastMonitor = count - 1;
@@ -128,7 +128,7 @@ Status AlbumArea(int album, int* x, int* y, int* width, int* height) {
         e.work = {work.left, work.top, work.right - 1, work.bottom - 1};
     }
     AlbumRect r;
-    if (Status s = AlbumAreaOf(table, album, gMode.showMode, &r); s != kOk) {
+    if (Status s = AlbumAreaOf(table, album, gMode.role == Role::kSaver, &r); s != kOk) {
         SetErrorLocation(QV_SITE(L"ScreenSaver"));
         return s;
     }

@@ -26,7 +26,6 @@
 #include "imaging/ImageOps.h"
 #include "imaging/PhotoHeader.h"
 #include "imaging/PhotoProperties_win.h"
-#include "base/DisplayState_win.h"
 
 namespace quorvel {
 
@@ -39,7 +38,7 @@ constexpr std::int16_t kStitchModeMismatch = 2;
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 
-int SmallestSide() { return gMode.previewMode ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
+int SmallestSide() { return gMode.role == Role::kPreview ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
 
 class HandleByteSource : public ByteSource {
 public:
@@ -180,8 +179,8 @@ enum class CacheState { kMissing, kUsed, kRefused, kBroken, kStale };
 // was made from the photo as it is now; the photo file then only gives its
 // properties. Being newer than the photo is no proof: a photo replaced by a
 // copied file keeps that file's older time.
-Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const FILETIME& photoTime, PhotoPixels pixels,
-                     PhotoRecord* record, CacheState* state) {
+Status TakeFromCache(const wchar_t* cachePath, const FILETIME& photoTime, PhotoPixels pixels, PhotoRecord* record,
+                     CacheState* state) {
     *state = CacheState::kMissing;
     Status exists = kOk;
     if (!FileExists(cachePath, &exists)) {
@@ -193,18 +192,15 @@ Status TakeFromCache(const wchar_t* cachePath, const wchar_t* photoPath, const F
         *state = CacheState::kStale;
         return kOk;
     }
-    wcscpy(gDisplayState->scratchPath, cachePath);
     // Sizes only: the headers are checked against the file's length, so a
     // copy cut short is still found broken.
-    std::int32_t width = 0, height = 0;
-    const Status read = ReadCacheBitmap(&width, &height, pixels == PhotoPixels::kHold ? &record->block : nullptr,
-                                        nullptr, nullptr, nullptr);
+    CacheBitmapInfo info;
+    const Status read = ReadCacheBitmap(cachePath, &info, pixels == PhotoPixels::kHold ? &record->block : nullptr);
     if (read == kOk && pixels == PhotoPixels::kSizesOnly) {
-        record->block.width = width;
-        record->block.height = height < 0 ? -height : height;
-        record->block.rowBytes = width * 3;
+        record->block.width = info.width;
+        record->block.height = info.height < 0 ? -info.height : info.height;
+        record->block.rowBytes = info.width * 3;
     }
-    wcscpy(gDisplayState->scratchPath, photoPath);
     // The reader's refusal is not this photo's failure: it is decoded instead.
     gErrorLocation = {};
     if (read != kOk) {
@@ -235,7 +231,7 @@ struct KeptThumbnail {
 };
 
 bool KeptThumbnailPath(const wchar_t* boardsFolder, const wchar_t* board, KeptThumbnail* kept) {
-    if (gMode.previewMode) return false;
+    if (gMode.role == Role::kPreview) return false;
     const std::wstring name = std::wstring(board) + L".bmp";
     return CacheFolderOf(boardsFolder, kept->folder) && JoinPath(kept->folder, name.c_str(), kept->path);
 }
@@ -271,7 +267,7 @@ struct AlbumFolders {
     bool madeUpright;  // the cache copies were turned by their EXIF orientation
 };
 
-Status AlbumFoldersOf(const AlbumSlot& slot, AlbumFolders* folders) {
+Status AlbumFoldersOf(const AlbumPhotos& slot, AlbumFolders* folders) {
     wchar_t root[kPathChars];
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
@@ -328,7 +324,7 @@ RefusedThisRun& Refused() {
 
 // One error-log row for a photo left out, from the location its refusal
 // recorded (the photo's path or name); the run goes on without a box.
-void NoteRefusedPhoto(const AlbumSlot& slot, const AlbumFolders& folders, const wchar_t* name, Status reason) {
+void NoteRefusedPhoto(const AlbumPhotos& slot, const AlbumFolders& folders, const wchar_t* name, Status reason) {
     RefusedThisRun& refused = Refused();
     wchar_t path[kPathChars], shown[kPathChars];
     if (!JoinPath(folders.album, name, path) || !JoinPath(slot.folderName, name, shown)) {
@@ -347,7 +343,7 @@ void NoteRefusedPhoto(const AlbumSlot& slot, const AlbumFolders& folders, const 
 // Decodes photo k of the album. *refused tells that a failure is the
 // photo's own (start-up's rule refuses it), so the album can go on without
 // it; any other failure is the folder's or the disk's.
-Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
+Status DecodeOne(AlbumPhotos& slot, const AlbumFolders& folders, const WIN32_FIND_DATAW& found, int k, PhotoItems items,
                  PhotoPixels wanted, bool* firstPortrait, bool* refused) {
     *refused = false;
     const auto refuse = [refused](Status s) {
@@ -361,7 +357,6 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
         s != kOk)
         return refuse(s);
     const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    wcscpy(gDisplayState->scratchPath, photoPath);
     record.fileName = Portable(found.cFileName);
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
@@ -371,7 +366,7 @@ Status DecodeOne(AlbumSlot& slot, const AlbumFolders& folders, const WIN32_FIND_
     // Under a changed setting each photo's orientation tells whether its
     // copy must be made again, so its EXIF items are read whatever was asked.
     if (upright != folders.madeUpright) items = PhotoItems::kRead;
-    if (Status s = TakeFromCache(cachePath, photoPath, photoTime, wanted, &record, &cache); s != kOk) return s;
+    if (Status s = TakeFromCache(cachePath, photoTime, wanted, &record, &cache); s != kOk) return s;
     if (cache == CacheState::kUsed && items == PhotoItems::kRead)
         if (Status s = ReadPhotoFileProperties(photoPath, record); s != kOk) return refuse(s);
     // A copy made under the other setting is made again only for a photo the
@@ -458,13 +453,11 @@ Status CheckAlbumPhoto(const wchar_t* source, const wchar_t* album, const wchar_
 
 std::vector<RefusedPhoto> TakeUntoldRefusedPhotos() { return std::exchange(Refused().untold, {}); }
 
-Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
-    if (gDisplayState == nullptr || gUserSettings == nullptr || gAppState == nullptr || album < 0 ||
-        album >= kAlbumCount || gDisplayState->albums[album].photoCount <= 0) {
+Status DecodeAlbum(AlbumPhotos& slot, std::u16string_view storedOrder, PhotoItems items, PhotoPixels pixels) {
+    if (gUserSettings == nullptr || gAppState == nullptr || slot.photoCount <= 0) {
         SetErrorLocation(QV_SITE(kModule));
         return kErrInvalidArgument;
     }
-    AlbumSlot& slot = gDisplayState->albums[album];
     slot.orientationMismatch = 0;
     slot.sizeMismatch = 0;
     AlbumFolders folders;
@@ -487,7 +480,7 @@ Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     // joins them that way; the folder's order otherwise.
     int k = 0;
     bool firstPortrait = false;
-    for (int index : StoredPhotoOrder(cacheNames, ReadPhotoOrder(album))) {
+    for (int index : StoredPhotoOrder(cacheNames, storedOrder)) {
         bool refused = false;
         const Status s = DecodeOne(slot, folders, files[index], k, items, pixels, &firstPortrait, &refused);
         if (refused) {
@@ -509,13 +502,13 @@ Status DecodeAlbum(int album, PhotoItems items, PhotoPixels pixels) {
     return kOk;
 }
 
-Status LoadMattingTile(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
+Status LoadMattingTile(int album, PixelBlock& thumbnail) {
+    if (gUserSettings == nullptr || album < 0 || album >= kAlbumCount)
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
-    AlbumSlot& slot = gDisplayState->albums[album];
+    const wchar_t* board = gUserSettings->mattingFile[album];
     wchar_t folder[kPathChars], path[kPathChars];
     MattingsFolder(folder);
-    if (!JoinPath(folder, slot.mattingFile, path)) return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.mattingFile);
+    if (!JoinPath(folder, board, path)) return Fail(QV_SITE(kModule), kErrInvalidArgument, board);
     Status exists = kOk;
     if (!FileExists(path, &exists)) {
         if (exists != kOk) {
@@ -525,15 +518,14 @@ Status LoadMattingTile(int album) {
         // The chosen board has gone: the default boards come back and the
         // first two become the albums' boards.
         if (Status s = CopyDefaultMattings(); s != kOk) return s;
-        if (!JoinPath(folder, slot.mattingFile, path))
-            return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.mattingFile);
+        if (!JoinPath(folder, board, path)) return Fail(QV_SITE(kModule), kErrInvalidArgument, board);
     }
     // The thumbnail is as big as the smallest board allowed.
     const int side = SmallestSide();
     KeptThumbnail kept;
-    const bool keeps = KeptThumbnailPath(folder, slot.mattingFile, &kept);
+    const bool keeps = KeptThumbnailPath(folder, board, &kept);
     const FILETIME boardTime = LastWriteTime(path, FILETIME{});
-    if (keeps && TakeKeptThumbnail(kept.path, boardTime, side, &slot.mattingThumbnail)) return kOk;
+    if (keeps && TakeKeptThumbnail(kept.path, boardTime, side, &thumbnail)) return kOk;
 
     PhotoRecord photo;
     if (Status s = DecodePhoto(path, false, &photo); s != kOk) return s;
@@ -557,39 +549,18 @@ Status LoadMattingTile(int album) {
         if (graphics.GetLastStatus() != Gdiplus::Ok || drawn != Gdiplus::Ok)
             return Fail(QV_SITE(kModule), kErrGdiplus, path);
     }
-    PhotoRecord thumbnail;
-    if (Status s = CopyLockedRows(canvas, side, side, &thumbnail.block, path); s != kOk) return s;
-    if (keeps) KeepThumbnail(kept, boardTime, thumbnail);
-    slot.mattingThumbnail = std::move(thumbnail.block);
+    PhotoRecord made;
+    if (Status s = CopyLockedRows(canvas, side, side, &made.block, path); s != kOk) return s;
+    if (keeps) KeepThumbnail(kept, boardTime, made);
+    thumbnail = std::move(made.block);
     return kOk;
 }
 
-void ReleaseAlbumPixels(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
-    AlbumSlot& slot = gDisplayState->albums[album];
-    for (PhotoRecord& record : slot.photos) record = PhotoRecord{};
-    slot.strip.Release();
-    slot.rebuild = {};
-}
-
-void ReleaseAlbum(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
-    ReleaseAlbumPixels(album);
-    AlbumSlot& slot = gDisplayState->albums[album];
-    slot.mattingThumbnail.Release();
-    slot.photoCount = 0;
-    slot.inUse = 0;
-    slot.windowMade = 0;
-    slot.photoType = 0;
-}
-
-Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount || photo < 0 ||
-        photo >= gDisplayState->albums[album].photoCount || photo >= kMaxPhotos) {
+Status CacheBitmapPath(const AlbumPhotos& slot, int photo, wchar_t (&path)[kPathChars]) {
+    if (photo < 0 || photo >= slot.photoCount || photo >= kMaxPhotos) {
         SetErrorLocation(QV_SITE(kCacheModule));
         return kErrInvalidArgument;
     }
-    const AlbumSlot& slot = gDisplayState->albums[album];
     wchar_t root[kPathChars], folder[kPathChars], cache[kPathChars];
     AlbumsFolder(root);
     if (!JoinPath(root, slot.folderName, folder) || !CacheFolderOf(folder, cache) ||
@@ -598,7 +569,8 @@ Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]) {
     return kOk;
 }
 
-Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow) {
+Status PlaceCachedPhoto(const AlbumPhotos& album, int photo, PixelBlock& strip, std::size_t byteOffset,
+                        std::int32_t topRow) {
     wchar_t path[kPathChars];
     if (Status s = CacheBitmapPath(album, photo, path); s != kOk) return s;
     FileHandle file(
@@ -610,7 +582,7 @@ Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byt
     MappedFileSource source(file.get());
     CacheBitmapInfo info;
     Status s = ReadCacheBitmap(source, &info, nullptr);
-    const PixelBlock& sized = gDisplayState->albums[album].photos[photo].block;
+    const PixelBlock& sized = album.photos[photo].block;
     // The copy changed since its sizes were read (another program, a Photos
     // tool of a second Quorvel): its place in the strip no longer fits it.
     if (s == kOk && (info.width != sized.width || std::abs(info.height) != sized.height)) s = kErrImageDimension;
@@ -657,10 +629,7 @@ Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
     return status;
 }
 
-Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block, std::int32_t* rowBytes,
-                       std::uint32_t* coloursUsed, std::uint32_t* coloursImportant) {
-    if (gDisplayState == nullptr) return Fail(QV_SITE(kCacheModule), kErrInvalidArgument);
-    const wchar_t* path = gDisplayState->scratchPath;
+Status ReadCacheBitmap(const wchar_t* path, CacheBitmapInfo* info, PixelBlock* block) {
     FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         SaveWindowsError();
@@ -668,18 +637,9 @@ Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* bl
         return kErrOpenFile;
     }
     HandleByteSource source(file.get());
-    CacheBitmapInfo info;
-    const Status s = ReadCacheBitmap(source, &info, block);
-    if (s != kOk) {
-        SetErrorLocation(QV_SITE(kCacheModule), path);
-        return s;
-    }
-    if (width) *width = info.width;
-    if (height) *height = info.height;
-    if (rowBytes) *rowBytes = info.rowBytes;
-    if (coloursUsed) *coloursUsed = info.coloursUsed;
-    if (coloursImportant) *coloursImportant = info.coloursImportant;
-    return kOk;
+    const Status s = ReadCacheBitmap(source, info, block);
+    if (s != kOk) SetErrorLocation(QV_SITE(kCacheModule), path);
+    return s;
 }
 
 }  // namespace quorvel

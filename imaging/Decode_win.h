@@ -1,15 +1,34 @@
 // Decoding an album's photos into 24-bit pixels, keeping the album's bitmap
 // cache (the "BMP" sub-folder with a BMP copy of every photo) up to date,
-// the matting-board thumbnail, and releasing an album again.
+// and the matting-board thumbnail.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/AppState_win.h"
-#include "base/PhotoRecord.h"
+#include "imaging/PhotoRecord.h"
+#include "imaging/BitmapCache.h"
+#include "storage/Settings_win.h"
 
 namespace quorvel {
+
+// An album as the scan of its folder and its decoding leave it: the folder
+// inside the albums root, the type of its photos (base/PhotoTypes.h), their
+// records, whether a photo's size or orientation differs from the first
+// one's, and the stitch mode its photos are joined in, which such a
+// mismatch makes 2.
+struct AlbumPhotos {
+    wchar_t folderName[kAlbumFolderChars] = {};
+    std::int32_t photoCount = 0;
+    std::array<PhotoRecord, kMaxPhotos> photos;
+    std::int16_t photoType = 0;
+    std::int32_t orientationMismatch = 0;
+    std::int32_t sizeMismatch = 0;
+    std::int16_t stitchMode = 0;
+};
 
 // Decodes one photo file with GDI+: 24-bit pixels, top row first, the width
 // cut down to a multiple of 4. With readProperties the photo's property
@@ -35,7 +54,8 @@ struct RefusedPhoto {
 // and file name, each once a run: the program tells the user about them.
 std::vector<RefusedPhoto> TakeUntoldRefusedPhotos();
 
-// Fills the album's photo records, its mismatch flags and its cache. A photo
+// Fills the album's photo records, its mismatch flags and its cache, in the
+// order `storedOrder` gives (ReadPhotoOrder), the folder's otherwise. A photo
 // whose cache copy is sound and carries the photo's own last-write time
 // takes its pixels from there, since the Photos tools change only the cache
 // copies; the photo file is decoded to make a missing, broken or outdated
@@ -52,24 +72,18 @@ std::vector<RefusedPhoto> TakeUntoldRefusedPhotos();
 // cannot be written) ends the decoding.
 enum class PhotoItems { kSkip, kRead };
 enum class PhotoPixels { kHold, kSizesOnly };
-[[nodiscard]] Status DecodeAlbum(int album, PhotoItems items = PhotoItems::kRead,
-                                 PhotoPixels pixels = PhotoPixels::kHold);
+[[nodiscard]] Status DecodeAlbum(AlbumPhotos& album, std::u16string_view storedOrder,
+                                 PhotoItems items = PhotoItems::kRead, PhotoPixels pixels = PhotoPixels::kHold);
 
-// Decodes the album's matting board into its square thumbnail (100 pixels,
-// 20 in preview mode), stretched whatever its shape.
-[[nodiscard]] Status LoadMattingTile(int album);
+// Decodes the matting board of album `album` (0 or 1, as the settings name
+// it) into its square thumbnail (100 pixels, 20 in preview mode), stretched
+// whatever its shape. A board that has gone brings back the default boards
+// first.
+[[nodiscard]] Status LoadMattingTile(int album, PixelBlock& thumbnail);
 
-// Frees the album's photos, strip and matting thumbnail and clears the
-// photo count, the in-use and window-made flags and the photo type.
-void ReleaseAlbum(int album);
-
-// Frees the album's photos and strip but keeps what its folder scan found
-// (photo count and type) and its matting thumbnail: an album no monitor
-// shows holds no pixels.
-void ReleaseAlbumPixels(int album);
-
-// "<albums folder>\<album folder>\BMP\<cache file name>" of a decoded photo.
-[[nodiscard]] Status CacheBitmapPath(int album, int photo, wchar_t (&path)[kPathChars]);
+// "<albums folder>\<album folder>\BMP\<cache file name>" of a decoded photo;
+// 10001 for a photo the album does not hold.
+[[nodiscard]] Status CacheBitmapPath(const AlbumPhotos& album, int photo, wchar_t (&path)[kPathChars]);
 
 // Writes the record's pixels as a cache BMP file. Writes nothing and returns
 // 0 unless the path ends in ".bmp" and the record has pixels.
@@ -79,13 +93,11 @@ void ReleaseAlbumPixels(int album);
 // Reads the cache copy of the album's photo `photo`, whose record holds only
 // its sizes, straight into the strip from (byteOffset, topRow) on. A copy
 // whose size no longer matches the record gives kErrImageDimension.
-[[nodiscard]] Status PlaceCachedPhoto(int album, int photo, PixelBlock& strip, std::size_t byteOffset,
+[[nodiscard]] Status PlaceCachedPhoto(const AlbumPhotos& album, int photo, PixelBlock& strip, std::size_t byteOffset,
                                       std::int32_t topRow);
 
-// Reads the BMP file named by DisplayState's scratch path. Without a block
-// only the sizes are given. Any output may be null.
-[[nodiscard]] Status ReadCacheBitmap(std::int32_t* width, std::int32_t* height, PixelBlock* block,
-                                     std::int32_t* rowBytes, std::uint32_t* coloursUsed,
-                                     std::uint32_t* coloursImportant);
+// Reads the cache BMP file at `path`: its headers into *info and, with a
+// block, its pixels.
+[[nodiscard]] Status ReadCacheBitmap(const wchar_t* path, CacheBitmapInfo* info, PixelBlock* block);
 
 }  // namespace quorvel

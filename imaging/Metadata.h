@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/PhotoRecord.h"
+#include "imaging/PhotoRecord.h"
 #include "imaging/PhotoProperties.h"
 
 namespace quorvel {

@@ -4,7 +4,6 @@
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
-#include "base/DisplayState_win.h"
 
 namespace quorvel {
 
@@ -13,12 +12,6 @@ namespace {
 const wchar_t kModule[] = L"metadata";
 
 }  // namespace
-
-const PropertyItem* FindPhotoProperty(int album, int photo, std::uint32_t tag) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return nullptr;
-    const AlbumSlot& slot = gDisplayState->albums[album];
-    return FindPhotoProperty(slot.photos, slot.photoCount, photo, tag);
-}
 
 Status LoadPropertyTexts(PropertyTexts& texts) {
     HINSTANCE module =

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/PhotoRecord.h"
+#include "imaging/PhotoRecord.h"
 
 namespace quorvel {
 

@@ -7,7 +7,7 @@
 #include <gdiplus.h>
 
 #include "base/ErrorCodes.h"
-#include "base/PhotoRecord.h"
+#include "imaging/PhotoRecord.h"
 #include "imaging/PhotoProperties.h"
 
 namespace quorvel {

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
@@ -61,8 +62,10 @@ Status Located(Status code, ErrorSite site) {
 }
 
 [[nodiscard]] Status RewriteCache(int album, int photo) {
-    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
-    return WriteCacheBitmap(gDisplayState->albums[album].photos[photo], gDisplayState->scratchPath);
+    const AlbumSlot& slot = gDisplayState->albums[album];
+    wchar_t path[kPathChars];
+    if (Status s = CacheBitmapPath(slot, photo, path); s != kOk) return s;
+    return WriteCacheBitmap(slot.photos[photo], path);
 }
 
 }  // namespace
@@ -96,12 +99,12 @@ Status DeleteAlbumPhoto(int album, int photo) {
     if (!Selected(album, photo)) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     AlbumSlot& slot = gDisplayState->albums[album];
     if (slot.photoCount == 1) return Fail(QV_SITE(kModule), kErrLastPhoto);
-    wchar_t photoPath[kPathChars];
+    wchar_t photoPath[kPathChars], cachePath[kPathChars];
     if (Status s = PhotoFilePath(slot, slot.photos[photo].fileName, photoPath); s != kOk) return s;
     if (!FileExists(photoPath, nullptr)) return Fail(QV_SITE(kModule), kErrFindFirstFile, photoPath);
-    if (Status s = CacheBitmapPath(album, photo, gDisplayState->scratchPath); s != kOk) return s;
-    if (FileExists(gDisplayState->scratchPath, nullptr))
-        if (Status s = DeleteOne(gDisplayState->scratchPath); s != kOk) return s;
+    if (Status s = CacheBitmapPath(slot, photo, cachePath); s != kOk) return s;
+    if (FileExists(cachePath, nullptr))
+        if (Status s = DeleteOne(cachePath); s != kOk) return s;
     if (Status s = DeleteOne(photoPath); s != kOk) return s;
     for (int i = photo; i + 1 < slot.photoCount; ++i) slot.photos[i] = std::move(slot.photos[i + 1]);
     slot.photos[slot.photoCount - 1] = PhotoRecord{};
@@ -124,9 +127,11 @@ Status ShiftAlbumPhoto(int album, int photo, int direction, int* moved) {
     const int partner = ShiftPartner(photo, slot.photoCount, direction);
     if (partner < 0) return kOk;
     std::swap(slot.photos[photo], slot.photos[partner]);
+    std::vector<std::u16string> names;
+    for (int i = 0; i < std::min(slot.photoCount, kMaxPhotos); ++i) names.push_back(slot.photos[i].fileName);
     // An order the file does not keep is taken back: the panel goes on
     // showing the album as it is, and an edit acts on the photo it shows.
-    if (Status s = WritePhotoOrder(album); s != kOk) {
+    if (Status s = WritePhotoOrder(album, names); s != kOk) {
         std::swap(slot.photos[photo], slot.photos[partner]);
         return s;
     }

@@ -250,7 +250,8 @@ bool AnotherRunIsOpen() {
     auto open = [](const wchar_t* name) {
         return static_cast<bool>(KernelHandle(OpenMutexW(SYNCHRONIZE, FALSE, name)));
     };
-    const bool ownsProgramMutex = (gMode.regularProgram || gMode.cleanupMode) && gMode.instanceMutex != nullptr;
+    const bool ownsProgramMutex =
+        (gMode.role == Role::kProgram || gMode.role == Role::kCleanup) && gMode.instanceMutex != nullptr;
     return open(kSaverMutex) || (!ownsProgramMutex && open(kProgramMutex));
 }
 

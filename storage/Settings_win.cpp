@@ -10,7 +10,6 @@
 #include "storage/PhotoOrder.h"
 #include "storage/SettingsFormat.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -200,12 +199,8 @@ Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
     return WriteValue(key, text);
 }
 
-Status WritePhotoOrder(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount)
-        return Fail(kSettingsKeySite, kErrInvalidArgument);
-    const AlbumSlot& slot = gDisplayState->albums[album];
-    std::vector<std::u16string> names;
-    for (int i = 0; i < std::min(slot.photoCount, kMaxPhotos); ++i) names.push_back(slot.photos[i].fileName);
+Status WritePhotoOrder(int album, std::span<const std::u16string> names) {
+    if (album < 0 || album >= kAlbumCount) return Fail(kSettingsKeySite, kErrInvalidArgument);
     const std::u16string text = PhotoOrderText(names);
     return WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
@@ -280,7 +275,6 @@ private:
 Status ReadAllSettings() {
     UserSettings* s = gUserSettings;
     if (s == nullptr || gAppState == nullptr) return kOk;
-    DisplayState* d = gDisplayState;
     std::int32_t n = 0;
     SectionReader read;
 
@@ -288,9 +282,7 @@ Status ReadAllSettings() {
     for (int a = 0; a < 2; ++a)
         read.Text(IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a], sizeof s->albumFolderName[a]);
     read.Text(IDS_KEY_MATTINGS_PATH, s->mattingsPath, sizeof s->mattingsPath);
-    if (d != nullptr)
-        for (int a = 0; a < 2; ++a)
-            read.Text(IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile, sizeof d->albums[a].mattingFile);
+    for (int a = 0; a < 2; ++a) read.Text(IDS_KEY_MATTING, a + 1, s->mattingFile[a], sizeof s->mattingFile[a]);
     for (int a = 0; a < 2; ++a) read.Text(IDS_KEY_USER_SAYING, a + 1, s->phrase[a], sizeof s->phrase[a]);
     read.Text(IDS_KEY_SAVER_SAYING, s->screenSaverPhrase, sizeof s->screenSaverPhrase);
     read.Text(IDS_KEY_FONT_NAME, s->fontName, sizeof s->fontName);
@@ -307,7 +299,7 @@ Status ReadAllSettings() {
     }
     for (int m = 0; m < kMaxMonitors; ++m) {
         read.Number(IDS_KEY_MONITOR, m + 1, &n);
-        if (d != nullptr) d->monitors[m].album = MonitorAlbumIndex(n);
+        s->monitorAlbum[m] = MonitorAlbumIndex(n);
     }
     read.Number(IDS_KEY_ENGLISH, 0, &s->english);
     read.Number(IDS_KEY_SPANISH, 0, &s->spanish);
@@ -334,11 +326,6 @@ void FixSettingsDefaults() {
     s->spanish = 0;
     if (s->fontColour[0] == 0) s->fontColour[0] = 0xFF0000;
     if (s->fontColour[1] == 0) s->fontColour[1] = 0x00FF00;
-    if (gDisplayState != nullptr)
-        for (int a = 0; a < 2; ++a) {
-            gDisplayState->albums[a].effectsEnabled = s->effects[a];
-            gDisplayState->albums[a].stitchMode = s->stitchMode[a];
-        }
 }
 
 namespace {
@@ -359,106 +346,53 @@ void AddNumber(SettingValues& values, unsigned keyId, int number, std::int32_t v
     values.push_back({keyId, number, FormatSettingNumber(value)});
 }
 
-void AddPhrases(UserSettings* s, SettingValues& values) {
-    for (int a = 0; a < 2; ++a) {
-        // Without an album window (the configuration screen, or before the
-        // windows are built) the phrase in memory is the user's; only a
-        // window's own phrase replaces it.
-        const AlbumView* view = gDisplayState ? gDisplayState->albums[a].view : nullptr;
-        if (view != nullptr) {
-            wcsncpy(s->phrase[a], view->phrase, 199);
-            s->phrase[a][199] = L'\0';
-        }
-        AddText(values, IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
-    }
-    AddText(values, IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
-}
-
-// The values in order; the first the file refuses ends the writes.
-Status WriteValues(const SettingValues& values) {
-    for (const SettingValue& value : values)
-        if (Status s = WriteSettingTextById(value.keyId, value.number, AsWide(value.text.c_str())); s != kOk) return s;
-    return kOk;
-}
-
 }  // namespace
-
-Status WritePhrases() {
-    if (gUserSettings == nullptr) return kOk;
-    if (Status s = SettingsFileWritable(); s != kOk) return s;
-    SettingValues values;
-    AddPhrases(gUserSettings, values);
-    return WriteValues(values);
-}
 
 Status WriteSettings(unsigned groups) {
     UserSettings* s = gUserSettings;
-    DisplayState* d = gDisplayState;
-    if (s == nullptr || d == nullptr || groups == 0) return kOk;
+    if (s == nullptr || groups == 0) return kOk;
     if (Status st = SettingsFileWritable(); st != kOk) return st;
     SettingValues values;
     if (groups & kSettingsAlbums)
-        for (int a = 0; a < 2; ++a) {
-            if (d->albums[a].folderName[0] != L'\0') {
-                wcsncpy(s->albumFolderName[a], d->albums[a].folderName, kPathChars - 1);
-                s->albumFolderName[a][kPathChars - 1] = L'\0';
-            }
-            AddText(values, IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
-        }
-    if (groups & kSettingsPhrases) AddPhrases(s, values);
+        for (int a = 0; a < 2; ++a) AddText(values, IDS_KEY_ALBUM_FOLDER, a + 1, s->albumFolderName[a]);
+    if (groups & kSettingsPhrases) {
+        for (int a = 0; a < 2; ++a) AddText(values, IDS_KEY_USER_SAYING, a + 1, s->phrase[a]);
+        AddText(values, IDS_KEY_SAVER_SAYING, 0, s->screenSaverPhrase);
+    }
     if (groups & kSettingsFont) {
-        for (int a = 0; a < 2; ++a) {
-            const AlbumView* view = d->albums[a].view;
-            if (view != nullptr && view->textColour != 0) {
-                s->fontColour[a] = view->textColour;
+        for (int a = 0; a < 2; ++a)
+            if (s->fontColour[a] != 0)
                 AddNumber(values, IDS_KEY_FONT_COLOR, a + 1, static_cast<std::int32_t>(s->fontColour[a]));
-            }
-        }
-        // The phrase font describes the user's choice once it exists; before
-        // that the values read from the file stand.
-        if (d->phraseFont != nullptr) {
-            wcsncpy(s->fontName, d->phraseLogFont.lfFaceName, 31);
-            s->fontName[31] = L'\0';
-            s->fontBold = FontWeightIsBold(d->phraseLogFont.lfWeight) ? 1 : 0;
-            s->fontItalic = d->phraseLogFont.lfItalic;
-        }
         AddText(values, IDS_KEY_FONT_NAME, 0, s->fontName);
         AddNumber(values, IDS_KEY_FONT_BOLD, 0, s->fontBold);
         AddNumber(values, IDS_KEY_FONT_ITALIC, 0, s->fontItalic);
         AddNumber(values, IDS_KEY_FONT_SIZE, 0, s->fontSize);
     }
     if (groups & kSettingsMapping)
-        for (int m = 0; m < kMaxMonitors; ++m) AddNumber(values, IDS_KEY_MONITOR, m + 1, d->monitors[m].album + 1);
+        for (int m = 0; m < kMaxMonitors; ++m) AddNumber(values, IDS_KEY_MONITOR, m + 1, s->monitorAlbum[m] + 1);
     if (groups & kSettingsLanguage) {
         AddNumber(values, IDS_KEY_ENGLISH, 0, s->english);
         AddNumber(values, IDS_KEY_SPANISH, 0, s->spanish);
     }
     if (groups & kSettingsEffects)
         for (int a = 0; a < 2; ++a) {
-            s->effects[a] = d->albums[a].effectsEnabled;
             AddNumber(values, IDS_KEY_EFFECTS, a + 1, s->effects[a]);
-            s->stitchMode[a] = d->albums[a].stitchMode;
             AddNumber(values, IDS_KEY_STITCH_MODE, a + 1, s->stitchMode[a]);
         }
     if (groups & kSettingsStorage) AddText(values, IDS_KEY_ALBUMS_PATH, 0, s->albumsPath);
     if (groups & kSettingsPowerPlan) AddNumber(values, IDS_KEY_DEFAULT_POWER_PLAN, 0, s->useDefaultPowerPlan);
     if (groups & kSettingsStorage) AddText(values, IDS_KEY_MATTINGS_PATH, 0, s->mattingsPath);
     if (groups & kSettingsBoards)
-        for (int a = 0; a < 2; ++a) AddText(values, IDS_KEY_MATTING, a + 1, d->albums[a].mattingFile);
-    return WriteValues(values);
+        for (int a = 0; a < 2; ++a) AddText(values, IDS_KEY_MATTING, a + 1, s->mattingFile[a]);
+    // The values in order; the first the file refuses ends the writes.
+    for (const SettingValue& value : values)
+        if (Status st = WriteSettingTextById(value.keyId, value.number, AsWide(value.text.c_str())); st != kOk)
+            return st;
+    return kOk;
 }
-
-Status WriteAllSettings() { return WriteSettings(kAllSettings); }
 
 void NoteSettingsChange(unsigned groups) {
     if (gAppState != nullptr) gAppState->settingsChanged |= groups;
-}
-
-Status WriteChangedSettings() {
-    if (gAppState == nullptr) return kOk;
-    const unsigned groups = gAppState->settingsChanged;
-    gAppState->settingsChanged = 0;
-    return WriteSettings(groups);
 }
 
 }  // namespace quorvel

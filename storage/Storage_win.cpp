@@ -1,6 +1,5 @@
 #include "storage/Storage_win.h"
 
-#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -12,7 +11,6 @@
 #include "storage/StorageRules.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -52,22 +50,15 @@ Status SettleFolder(wchar_t* configured, const wchar_t* defaultName, bool* creat
     return kOk;
 }
 
-Status ScanAlbum(int album, const wchar_t* albumsPath) {
-    AlbumSlot& slot = gDisplayState->albums[album];
-    wcsncpy(slot.folderName, gUserSettings->albumFolderName[album], kAlbumFolderChars - 1);
-    slot.folderName[kAlbumFolderChars - 1] = L'\0';
+Status ScanAlbum(int album, const wchar_t* albumsPath, int* photoCount, int* photoType) {
+    const wchar_t* name = gUserSettings->albumFolderName[album];
     wchar_t folder[kPathChars];
-    if (!JoinPath(albumsPath, slot.folderName, folder))
-        return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.folderName);
-    int count = 0, type = 0;
-    if (Status s = FindAlbumImages(folder, &count, &type); s != kOk) return s;
-    slot.photoCount = count;
-    slot.photoType = static_cast<std::int16_t>(type);
-    return kOk;
+    if (!JoinPath(albumsPath, name, folder)) return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
+    return FindAlbumImages(folder, photoCount, photoType);
 }
 
-// A name from the settings file that is unsafe, too long for the album slot
-// or names no folder counts as missing, so the default album takes its place.
+// A name from the settings file that is unsafe, too long for the album's
+// record or names no folder counts as missing, so the default album takes its place.
 bool AlbumFolderUsable(int album, const wchar_t* albumsPath) {
     const wchar_t* name = gUserSettings->albumFolderName[album];
     if (name[0] == L'\0' || !SafeName(name) || wcslen(name) >= kAlbumFolderChars) return false;
@@ -101,19 +92,14 @@ bool MattingUsable(const wchar_t* mattingsPath, const wchar_t* name) {
 
 }  // namespace
 
-Status PrepareAlbumFolder(int album, int* found) {
+Status PrepareAlbumFolder(int album, int* photoCount, int* photoType) {
     const wchar_t* albumsPath = gUserSettings->albumsPath;
     if (!AlbumFolderUsable(album, albumsPath))
         if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
-    if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;
-    AlbumSlot& slot = gDisplayState->albums[album];
-    // A slot holds 70 photo records; the album keeps its first 70 in
-    // directory order.
-    *found = slot.photoCount;
-    slot.photoCount = std::min(slot.photoCount, kMaxAlbumPhotos);
-    if (slot.photoCount == 0) {
+    if (Status s = ScanAlbum(album, albumsPath, photoCount, photoType); s != kOk) return s;
+    if (*photoCount == 0) {
         if (Status s = CreateDefaultAlbum(album); s != kOk) return s;
-        if (Status s = ScanAlbum(album, albumsPath); s != kOk) return s;
+        if (Status s = ScanAlbum(album, albumsPath, photoCount, photoType); s != kOk) return s;
     }
     return kOk;
 }
@@ -123,8 +109,8 @@ Status PrepareMattings() {
     if (Status s = SettleFolder(mattingsPath, L"QuorvelMattingBoards", nullptr); s != kOk) return s;
     int count = 0, type = 0;
     if (Status s = FindAlbumImages(mattingsPath, &count, &type); s != kOk) return s;
-    if (count > 0 && MattingUsable(mattingsPath, gDisplayState->albums[0].mattingFile) &&
-        MattingUsable(mattingsPath, gDisplayState->albums[1].mattingFile))
+    if (count > 0 && MattingUsable(mattingsPath, gUserSettings->mattingFile[0]) &&
+        MattingUsable(mattingsPath, gUserSettings->mattingFile[1]))
         return kOk;
     return CopyDefaultMattings();
 }
@@ -134,7 +120,7 @@ Status PrepareTempFolder() {
     // The program and the saver can run at once; each has its own folder so
     // neither deletes the other's batch files.
     wchar_t path[kPathChars];
-    if (!JoinPath(gAppState->userFolder, gMode.regularProgram ? L"TempExe" : L"TempSaver", path))
+    if (!JoinPath(gAppState->userFolder, gMode.role == Role::kProgram ? L"TempExe" : L"TempSaver", path))
         return Fail(QV_SITE(kModule), kErrInvalidArgument, gAppState->userFolder);
     if (!PathExists(path))
         if (Status s = CreateFolder(path); s != kOk) return s;
@@ -143,8 +129,7 @@ Status PrepareTempFolder() {
 }
 
 Status SettleAlbumsRoot() {
-    if (gAppState == nullptr || gUserSettings == nullptr || gDisplayState == nullptr)
-        return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (gAppState == nullptr || gUserSettings == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     bool newRoot = false;
     if (Status s = SettleFolder(gUserSettings->albumsPath, L"QuorvelAlbums", &newRoot); s != kOk) return s;
     if (newRoot)
@@ -194,7 +179,6 @@ Status CreateDefaultAlbum(int albumIndex) {
     if (!PathExists(folder))
         if (Status s = CreateFolder(folder); s != kOk) return s;
     wcscpy(gUserSettings->albumFolderName[albumIndex], kDefaultAlbumNames[albumIndex]);
-    if (gDisplayState != nullptr) wcscpy(gDisplayState->albums[albumIndex].folderName, kDefaultAlbumNames[albumIndex]);
     if (!CopyFileW(source, target, FALSE)) {
         SaveWindowsError();
         SetErrorLocation(QV_SITE(kModule), source);
@@ -247,10 +231,10 @@ Status CopyDefaultMattings() {
     if (copied != kOk) return copied;
     for (int i = 0; installedCount < kAlbumCount && i < ownCount; ++i) installed[installedCount++] = own[i];
     if (installedCount < kAlbumCount) return Fail(QV_SITE(kModule), kErrMissingMatting, sourceFolder);
-    if (gDisplayState != nullptr)
+    if (gUserSettings != nullptr)
         for (int album = 0; album < kAlbumCount; ++album) {
-            wcsncpy(gDisplayState->albums[album].mattingFile, installed[album].c_str(), kPathChars - 1);
-            gDisplayState->albums[album].mattingFile[kPathChars - 1] = L'\0';
+            wcsncpy(gUserSettings->mattingFile[album], installed[album].c_str(), kPathChars - 1);
+            gUserSettings->mattingFile[album][kPathChars - 1] = L'\0';
         }
     return kOk;
 }

@@ -3,21 +3,20 @@
 // matting boards folder with its default boards, the run's temporary folder
 // and the Windows theme value.
 #pragma once
-#include "base/AppState_win.h"
+#include "storage/Settings_win.h"
 
 namespace quorvel {
 
-constexpr int kMaxAlbumPhotos = 70;
 constexpr int kThemeChars = 512;
 
 // The storage steps of start-up's album step (app/AlbumStep_win.h): the
 // albums root, with the default albums when it is new; one album's folder
-// (the default album when the configured one is unusable or empty), its
-// photos counted and capped at 70 (*found: the count before the cap); the
-// boards folder, with the default boards when the chosen ones are missing;
-// the temporary folder.
+// (the default album when the configured one is unusable or empty) in the
+// settings, its photos counted (all of them, the slot keeps 70) and their
+// type; the boards folder, with the default boards when the chosen ones are
+// missing; the temporary folder.
 [[nodiscard]] Status SettleAlbumsRoot();
-[[nodiscard]] Status PrepareAlbumFolder(int album, int* found);
+[[nodiscard]] Status PrepareAlbumFolder(int album, int* photoCount, int* photoType);
 [[nodiscard]] Status PrepareMattings();
 [[nodiscard]] Status PrepareTempFolder();
 

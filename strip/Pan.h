@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "base/ErrorCodes.h"
-#include "base/FramePixels.h"
-#include "base/PanState.h"
+#include "strip/FramePixels.h"
+#include "strip/PanState.h"
 #include "base/PixelBlock.h"
 
 namespace quorvel {
@@ -40,8 +40,7 @@ enum class PanOutcome { Moved, Turned };
 
 // One tick of a viewport of l x o pixels without drawing it: the move or
 // turn PanOnce makes.
-PanOutcome AdvancePan(std::int32_t stripWidth, std::int32_t stripHeight, PanState& pan, std::int32_t l,
-                      std::int32_t o);
+PanOutcome AdvancePan(std::int32_t stripWidth, std::int32_t stripHeight, PanState& pan, std::int32_t l, std::int32_t o);
 
 // How far the smooth glide has come `elapsed` counts of a clock of
 // `frequency` counts a second after it started, in 1/256 ticks of the

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/ErrorCodes.h"
-#include "base/FramePixels.h"
-#include "base/PhotoRecord.h"
+#include "strip/FramePixels.h"
+#include "imaging/PhotoRecord.h"
 #include "base/PixelBlock.h"
 
 namespace quorvel {
@@ -58,7 +58,8 @@ constexpr std::int32_t CollageTopRow(std::int32_t stripHeight, std::int32_t phot
 
 // Writes photo `photo`'s rows, top row first, into the strip from
 // (byteOffset, topRow) on.
-using PlacePhoto = std::function<Status(std::size_t photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow)>;
+using PlacePhoto =
+    std::function<Status(std::size_t photo, PixelBlock& strip, std::size_t byteOffset, std::int32_t topRow)>;
 
 // The same join for photos not held in memory: the records give only each
 // photo's width and height, and `place` writes its rows straight into the

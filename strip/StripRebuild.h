@@ -9,9 +9,9 @@
 #include <span>
 
 #include "base/ErrorCodes.h"
-#include "base/PhotoRecord.h"
+#include "imaging/PhotoRecord.h"
 #include "base/PixelBlock.h"
-#include "base/StripRebuildState.h"
+#include "strip/StripRebuildState.h"
 
 namespace quorvel {
 

@@ -11,7 +11,6 @@
 #include "imaging/Decode_win.h"
 #include "storage/Settings_win.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "strip/Strip.h"
 #include "res/resource.h"
 
@@ -22,7 +21,7 @@ namespace {
 const wchar_t kModule[] = L"DecodeImage";
 
 Status JoinFailure(Status code, ErrorSite site) {
-    if (gDisplayState != nullptr && gAppState != nullptr) {
+    if (gAppState != nullptr) {
         wchar_t format[kMessageChars] = {};
         wchar_t failure[kMessageChars] = {};
         // The join's failure is the one to report: a missing format only
@@ -37,88 +36,85 @@ Status JoinFailure(Status code, ErrorSite site) {
             text.replace(mark, 2, failure);
         else
             text += failure;
-        wcsncpy(gDisplayState->scratchText, text.c_str(), std::size(gDisplayState->scratchText) - 1);
-        return Fail(site, code, gDisplayState->scratchText);
+        return Fail(site, code, text.c_str());
     }
     return Fail(site, code);
 }
 
-Status AlbumToJoin(int album, AlbumSlot** slot) {
-    if (gDisplayState == nullptr || gAppState == nullptr || gUserSettings == nullptr || album < 0 ||
-        album >= kAlbumCount)
-        return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
-    *slot = &gDisplayState->albums[album];
-    if ((*slot)->photoCount <= 0 || (*slot)->photoCount > kMaxPhotos)
+// An album with photos to join.
+Status CheckJoinable(const AlbumStrip& album) {
+    if (gAppState == nullptr || gUserSettings == nullptr || album.photoCount <= 0 || album.photoCount > kMaxPhotos)
         return JoinFailure(kErrInvalidArgument, QV_SITE(kModule));
     return kOk;
 }
 
-std::span<PhotoRecord> PhotosOf(AlbumSlot& slot) {
-    return {slot.photos.data(), static_cast<std::size_t>(slot.photoCount)};
+std::span<PhotoRecord> PhotosOf(AlbumStrip& album) {
+    return {album.photos.data(), static_cast<std::size_t>(album.photoCount)};
 }
 
 }  // namespace
 
 bool EffectsRebuildFromPhotos(int effectsEnabled) { return (effectsEnabled & (1 | 2 | 4 | 8 | 16)) != 0; }
 
-Status JoinPhotos(int album, int effectBits) {
-    AlbumSlot* slot = nullptr;
-    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
-    slot->rebuild = {};
-    const std::span<PhotoRecord> photos = PhotosOf(*slot);
+Status JoinPhotos(AlbumStrip& album, int effectBits) {
+    if (const Status status = CheckJoinable(album); status != kOk) return status;
+    album.rebuild = {};
+    const std::span<PhotoRecord> photos = PhotosOf(album);
     const bool sizesOnly =
         std::any_of(photos.begin(), photos.end(), [](const PhotoRecord& r) { return r.block.pixels.empty(); });
-    if (sizesOnly && effectBits == 0 && !EffectsRebuildFromPhotos(slot->effectsEnabled)) {
+    if (sizesOnly && effectBits == 0 && !EffectsRebuildFromPhotos(album.effectsEnabled)) {
         // Decoded for their sizes only: each cache copy goes straight into
         // its place, so the strip is the only block the join makes.
         const Status status = JoinPhotosInPlace(
-            photos, slot->stitchMode,
+            photos, album.stitchMode,
             [&](std::size_t i, PixelBlock& strip, std::size_t x, std::int32_t top) -> Status {
                 const PixelBlock& photo = photos[i].block;
                 if (!photo.pixels.empty()) return CopyPhotoRows(photo, 0, x, top, 0, photo.height, strip);
                 return PlaceCachedPhoto(album, static_cast<int>(i), strip, x, top);
             },
-            slot->strip);
+            album.strip);
         if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
         for (PhotoRecord& record : photos) record.block.DropPixels();
         return kOk;
     }
     // Any album but one with effects lets its photos go once they are in
     // the strip.
-    const Status status = JoinPhotos(photos, slot->stitchMode, effectBits,
-                                     EffectsRebuildFromPhotos(slot->effectsEnabled) ? PhotoPixelsAfterJoin::kKeep
-                                                               : PhotoPixelsAfterJoin::kRelease,
-                                     slot->strip);
+    const Status status = JoinPhotos(
+        photos, album.stitchMode, effectBits,
+        EffectsRebuildFromPhotos(album.effectsEnabled) ? PhotoPixelsAfterJoin::kKeep : PhotoPixelsAfterJoin::kRelease,
+        album.strip);
     if (status != kOk) return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }
 
-void LetPhotosGo(int album) {
-    if (gDisplayState == nullptr || album < 0 || album >= kAlbumCount) return;
-    AlbumSlot& slot = gDisplayState->albums[album];
-    if (!slot.strip.Empty() && EffectsRebuildFromPhotos(slot.effectsEnabled)) return;
-    for (PhotoRecord& record : slot.photos) record.block.Release();
+void LetPhotosGo(AlbumStrip& album) {
+    if (!album.strip.Empty() && EffectsRebuildFromPhotos(album.effectsEnabled)) return;
+    for (PhotoRecord& record : album.photos) record.block.Release();
 }
 
-Status BeginEffectRebuild(int album, int effectBits) {
-    AlbumSlot* slot = nullptr;
-    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
-    if (slot->rebuild.Running())
-        if (const Status status = ContinueStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, slot->rebuild,
+void ReleaseAlbumPixels(AlbumStrip& album) {
+    for (PhotoRecord& record : album.photos) record = PhotoRecord{};
+    album.strip.Release();
+    album.rebuild = {};
+}
+
+Status BeginEffectRebuild(AlbumStrip& album, int effectBits) {
+    if (const Status status = CheckJoinable(album); status != kOk) return status;
+    if (album.rebuild.Running())
+        if (const Status status = ContinueStripRebuild(PhotosOf(album), album.stitchMode, album.strip, album.rebuild,
                                                        std::numeric_limits<std::int64_t>::max(), {});
             status != kOk)
             return JoinFailure(status, QV_SITE(kModule));
     if (const Status status =
-            BeginStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, effectBits, slot->rebuild);
+            BeginStripRebuild(PhotosOf(album), album.stitchMode, album.strip, effectBits, album.rebuild);
         status != kOk)
         return JoinFailure(status, QV_SITE(kModule));
     return kOk;
 }
 
-Status ContinueEffectRebuild(int album, ColumnSpan shown) {
-    AlbumSlot* slot = nullptr;
-    if (const Status status = AlbumToJoin(album, &slot); status != kOk) return status;
-    if (const Status status = ContinueStripRebuild(PhotosOf(*slot), slot->stitchMode, slot->strip, slot->rebuild,
+Status ContinueEffectRebuild(AlbumStrip& album, ColumnSpan shown) {
+    if (const Status status = CheckJoinable(album); status != kOk) return status;
+    if (const Status status = ContinueStripRebuild(PhotosOf(album), album.stitchMode, album.strip, album.rebuild,
                                                    kRebuildSlicePixels, shown);
         status != kOk)
         return JoinFailure(status, QV_SITE(kModule));

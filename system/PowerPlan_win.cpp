@@ -8,11 +8,12 @@
 #include "storage/Settings_win.h"
 #include "storage/Storage_win.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
 #include "system/PowerPlan.h"
 #include "res/resource.h"
 
 namespace quorvel {
+
+PowerPlanState gPowerPlan = {};
 
 namespace {
 
@@ -53,7 +54,9 @@ Status RunSetActive(const wchar_t* id) {
 
 // The program and the saver may both switch at once, so each keeps the
 // plan it must put back under its own key.
-unsigned OriginalPlanKey() { return gMode.regularProgram ? IDS_KEY_ORIGINAL_PLAN_EXE : IDS_KEY_ORIGINAL_PLAN_SAVER; }
+unsigned OriginalPlanKey() {
+    return gMode.role == Role::kProgram ? IDS_KEY_ORIGINAL_PLAN_EXE : IDS_KEY_ORIGINAL_PLAN_SAVER;
+}
 
 // A run of this role that switched and then ended without its restore (a
 // crash, a power cut) left the user's plan in the settings file. It goes
@@ -71,7 +74,7 @@ Status RestoreLeftPlan() {
 }
 
 bool SwitchNeeded() {
-    return PlanSwitchNeeded(U16(gDisplayState->startingPlanId), U16(gDisplayState->chosenPlanId),
+    return PlanSwitchNeeded(U16(gPowerPlan.startingPlanId), U16(gPowerPlan.chosenPlanId),
                             gUserSettings != nullptr && gUserSettings->useDefaultPowerPlan != 0);
 }
 
@@ -79,8 +82,8 @@ bool SwitchNeeded() {
 
 Status CapturePowerPlan(CapturedPlan* captured) {
     *captured = {};
-    gDisplayState->startingPlanName[0] = L'\0';
-    gDisplayState->startingPlanId[0] = L'\0';
+    gPowerPlan.startingPlanName[0] = L'\0';
+    gPowerPlan.startingPlanId[0] = L'\0';
     wchar_t output[kPathChars];
     if (Status s = TempFile(L"ActivePowerPlan.txt", output); s != kOk) return s;
     // The program opens the output file itself, so its name never passes
@@ -109,13 +112,13 @@ Status CapturePowerPlan(CapturedPlan* captured) {
     // else) is a failed capture: the plan stays as the user has it.
     *captured = ParseActiveScheme(AsU16(text.c_str()));
     if (!captured->valid) return Fail(kCaptureOutputSite, kErrAppFailed, output);
-    wcsncpy(gDisplayState->startingPlanId, W(captured->id), 99);
-    wcsncpy(gDisplayState->startingPlanName, W(captured->name), 149);
+    wcsncpy(gPowerPlan.startingPlanId, W(captured->id), 99);
+    wcsncpy(gPowerPlan.startingPlanName, W(captured->name), 149);
     return kOk;
 }
 
 Status SetActivePowerPlan(bool restore) {
-    const wchar_t* id = restore ? gDisplayState->startingPlanId : gDisplayState->chosenPlanId;
+    const wchar_t* id = restore ? gPowerPlan.startingPlanId : gPowerPlan.chosenPlanId;
     if (id[0] == L'\0') return kOk;
     return RunSetActive(id);
 }
@@ -139,7 +142,7 @@ Status CaptureAndSwitch(const PlanChoice& choice) {
     // says why it did not.
     const bool wanted = SwitchNeeded();
     if (!PlanListed(captured, choice.id)) {
-        gDisplayState->chosenPlanId[0] = L'\0';
+        gPowerPlan.chosenPlanId[0] = L'\0';
         if (wanted) {
             SetErrorLocation(QV_SITE(kModule), W(choice.id));
             LogFailure(kErrPowerSchemeUntested);
@@ -147,27 +150,27 @@ Status CaptureAndSwitch(const PlanChoice& choice) {
         return kOk;
     }
     if (!wanted) return kOk;
-    if (Status s = WriteSettingTextById(OriginalPlanKey(), 0, gDisplayState->startingPlanId); s != kOk) return s;
+    if (Status s = WriteSettingTextById(OriginalPlanKey(), 0, gPowerPlan.startingPlanId); s != kOk) return s;
     if (Status s = SetActivePowerPlan(false); s != kOk) {
         LogFailure(s);
         return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
     }
-    gDisplayState->planSwitched = 1;
+    gPowerPlan.planSwitched = true;
     return kOk;
 }
 
 }  // namespace
 
 Status StartPowerPlan() {
-    if (gAppState == nullptr || gDisplayState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
+    if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
-    wcsncpy(gDisplayState->chosenPlanId, W(choice.id), 99);
-    wcsncpy(gDisplayState->chosenPlanName, W(choice.name), 149);
+    wcsncpy(gPowerPlan.chosenPlanId, W(choice.id), 99);
+    wcsncpy(gPowerPlan.chosenPlanName, W(choice.name), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version
     // A system without POWERCFG (Wine has none) has no plans to switch.
     wchar_t powercfg[kPathChars];
     if (!JoinPath(gAppState->systemFolder, L"powercfg.exe", powercfg) || !PathExists(powercfg)) {
-        gDisplayState->chosenPlanId[0] = L'\0';
+        gPowerPlan.chosenPlanId[0] = L'\0';
         return kOk;
     }
     // A record the file will not let go is told, and the capture still
@@ -179,14 +182,14 @@ Status StartPowerPlan() {
 
 Status RestorePowerPlan(bool* restored) {
     *restored = true;
-    if (gAppState == nullptr || gDisplayState == nullptr || gDisplayState->planSwitched == 0) return kOk;
+    if (gAppState == nullptr || !gPowerPlan.planSwitched) return kOk;
     // A refused restore keeps the record, so the next start of this role
     // puts the plan back; the caller tells the user.
     if (SetActivePowerPlan(true) != kOk) {
         *restored = false;
         return kOk;
     }
-    gDisplayState->planSwitched = 0;
+    gPowerPlan.planSwitched = false;
     return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 

@@ -6,6 +6,19 @@
 
 namespace quorvel {
 
+// This run's power plans: the one active when the display started and the
+// one chosen to run under (empty when the Windows version has none), and
+// whether the start made the chosen one active: the exit restores exactly
+// then, whatever the settings say by that time.
+struct PowerPlanState {
+    wchar_t startingPlanId[100];
+    wchar_t startingPlanName[150];
+    wchar_t chosenPlanId[100];
+    wchar_t chosenPlanName[150];
+    bool planSwitched;
+};
+extern PowerPlanState gPowerPlan;
+
 // Chooses the plan, puts back a plan an earlier run of this role left
 // switched, captures the active one and switches when needed. What Windows
 // refuses (a plan it lacks, a switch a policy forbids, POWERCFG's answer)

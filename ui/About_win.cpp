@@ -16,7 +16,7 @@
 #include "storage/Storage_win.h"
 #include "base/Text.h"
 #include "base/Utilities_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "storage/Cleanup_win.h"
 #include "system/SaverRegistry_win.h"
 #include "res/resource.h"

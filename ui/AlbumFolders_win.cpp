@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
@@ -56,7 +56,7 @@ void WarnWithFormat(HWND owner, unsigned formatId, const wchar_t* first, const w
 
 void WarnTooManyPhotos(const wchar_t* folderName, int count) {
     wchar_t text[kMessageChars];
-    ShowError(FormatText(text, kMessageChars, IDS_TOO_MANY_PICTURES, folderName, count, kMaxAlbumPhotos));
+    ShowError(FormatText(text, kMessageChars, IDS_TOO_MANY_PICTURES, folderName, count, kMaxPhotos));
     MessageBoxW(nullptr, text, gAppState->caption, MB_ICONWARNING);
 }
 
@@ -80,7 +80,7 @@ Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* fol
         WarnWithFormat(owner, IDS_ALBUM_FOLDER_EMPTY, folder);
         return kOk;
     }
-    if (count > kMaxAlbumPhotos) WarnTooManyPhotos(folderName, count);
+    if (count > kMaxPhotos) WarnTooManyPhotos(folderName, count);
     wchar_t pattern[kPathChars];
     const std::u16string typePattern = PhotoTypePattern(*type);
     if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
@@ -93,13 +93,13 @@ Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* fol
         const std::u16string name = AsU16(found.cFileName);
         if (!NameHasPhotoType(name, *type)) return true;
         ++listed;
-        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxAlbumPhotos;
+        if (std::find(checked.begin(), checked.end(), name) != checked.end()) return listed < kMaxPhotos;
         wchar_t path[kPathChars];
         const Status s = JoinPath(folder, found.cFileName, path) ? CheckAlbumPhoto(path, folder, found.cFileName, *type)
                                                                  : kErrInvalidArgument;
         gErrorLocation = {};
         if (s != kOk) refused.push_back({found.cFileName, s});
-        return listed < kMaxAlbumPhotos;
+        return listed < kMaxPhotos;
     });
     if (!searched) return kOk;
     TellRefusedPhotos(owner, IDS_ALBUM_PHOTOS_REFUSED, refused);

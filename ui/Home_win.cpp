@@ -23,7 +23,7 @@
 #include "system/Session_win.h"
 #include "base/Utilities_win.h"
 #include "display/AlbumWindow_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "res/resource.h"
 
 namespace quorvel {
@@ -113,7 +113,7 @@ Status InitialiseHome(HWND dialog, HomeState& home) {
     if (gAppState != nullptr) gAppState->homeOpen = 1;
     OutputDebugStringW(L"Quorvel: Main InitDialog\n");
     FillAlbumPhrases(dialog);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         static const int kHidden[] = {IDC_POWER_PANEL,   IDC_LOCK,          IDC_SLEEP,
                                       IDC_ALBUM_GROUP,   IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE,
                                       IDC_UPDATE_PHRASE, IDC_ALBUM1_LABEL,  IDC_ALBUM2_LABEL};
@@ -140,7 +140,7 @@ Status UpdateAlbumPhrases(HWND dialog) {
         }
         changed = true;
     }
-    if (changed) return WritePhrases();
+    if (changed) return SaveSettings(kSettingsPhrases);
     ShowNotice(IDS_PHRASES_UNCHANGED);
     return kOk;
 }
@@ -154,7 +154,7 @@ Status UpdateSaverPhrase(HWND dialog) {
         return kOk;
     }
     wcsncpy(gUserSettings->screenSaverPhrase, text, kPhraseChars - 1);
-    return WritePhrases();
+    return SaveSettings(kSettingsPhrases);
 }
 
 // The saver that runs before the lock shows the phrase in the edit.
@@ -173,9 +173,9 @@ Status SleepOrTell(HWND dialog) {
 }
 
 Status RequestPanel(HWND dialog, PanelId panel) {
-    if (gMode.configureMode && panel != kPanelPower) {
+    if (gMode.role == Role::kConfigure && panel != kPanelPower) {
         if (PanelRunner run = gPanelRunners[panel]) ShowError(run(dialog));
-        return WriteChangedSettings();
+        return SaveChangedSettings();
     }
     gAppState->panelRequest[panel] = 1;
     EndPanel(dialog, 1);
@@ -186,7 +186,7 @@ Status OnCommand(HWND dialog, HomeState&, int id) {
     switch (id) {
         case IDOK:
             // Enter updates what is shown: only the saver phrase in configure mode.
-            return gMode.configureMode ? UpdateSaverPhrase(dialog) : UpdateAlbumPhrases(dialog);
+            return gMode.role == Role::kConfigure ? UpdateSaverPhrase(dialog) : UpdateAlbumPhrases(dialog);
         case IDC_UPDATE_PHRASE: return UpdateAlbumPhrases(dialog);
         case IDC_UPDATE_SAVER_PHRASE: return UpdateSaverPhrase(dialog);
         case IDCANCEL: EndPanel(dialog, 0); break;
@@ -248,7 +248,7 @@ Status OpenHome(HWND owner) {
     int openings = 0;
     if (Status s = LaunchPanel(owner, kHome, home, nullptr, &openings); s != kOk) return s;
     const bool recreated = openings > 1;
-    if (!gMode.configureMode)
+    if (gMode.role != Role::kConfigure)
         if (Status s = RunRequestedPanel(owner); s != kOk) return s;
     if (!gMode.restartRequested && recreated) gMode.restartRequested = true;
     return kOk;
@@ -268,7 +268,7 @@ Status RunRequestedPanel(HWND owner) {
                 break;
             }
         // A refused write is shown, and the display goes on as the panel left it.
-        ShowError(WriteAllSettings());
+        ShowError(SaveSettings(kAllSettings));
         if (status == kOk) {
             if (!gMode.restartRequested) {
                 for (int album = 0; album < kAlbumCount; ++album) ShowError(StartAlbumTimer(album));

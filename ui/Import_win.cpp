@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/PhotoTypes.h"
 #include "base/Utilities_win.h"
@@ -161,7 +161,7 @@ Status OpenImport(HWND owner) {
     ShowError(status);
     if (copied == 0) return kOk;
     if (gDisplayState->lastMonitor > 0) ShowError(OpenMonitorsPanel(owner));
-    if (!gMode.configureMode) gMode.restartRequested = true;
+    if (gMode.role != Role::kConfigure) gMode.restartRequested = true;
     return kOk;
 }
 

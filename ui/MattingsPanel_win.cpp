@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/FolderListing_win.h"
 #include "base/Guards_win.h"
@@ -48,7 +48,9 @@ struct MattingsState {
 
 PreviewContent PreviewNow(const MattingsState& mattings) {
     const AlbumView* view = gDisplayState->albums[mattings.album].view;
-    const wchar_t* text = gMode.configureMode ? gUserSettings->screenSaverPhrase : view != nullptr ? view->phrase : L"";
+    const wchar_t* text = gMode.role == Role::kConfigure ? gUserSettings->screenSaverPhrase
+                          : view != nullptr              ? view->phrase
+                                                         : L"";
     return {mattings.album, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
 }
 
@@ -57,7 +59,7 @@ HWND BoardList(HWND dialog) { return GetDlgItem(dialog, IDC_BOARD_LIST); }
 // The album's board made into its tile again and shown: in the preview and
 // in the album's window.
 Status ShowBoard(HWND dialog, int album) {
-    if (Status s = LoadMattingTile(album); s != kOk) return s;
+    if (Status s = LoadMattingTile(album, gDisplayState->albums[album].mattingThumbnail); s != kOk) return s;
     if (Status s = BuildMattingTile(album); s != kOk) return s;
     if (const AlbumView* view = gDisplayState->albums[album].view; view != nullptr && view->window != nullptr)
         InvalidateRect(view->window, nullptr, FALSE);
@@ -139,7 +141,7 @@ bool AddThumbnail(const wchar_t* path, HDC dc, HBITMAP canvas, SIZE side, HIMAGE
 }
 
 bool IsAlbumBoard(int album, const wchar_t* name) {
-    const wchar_t* board = gDisplayState->albums[album].mattingFile;
+    const wchar_t* board = gUserSettings->mattingFile[album];
     return board[0] != L'\0' && _wcsicmp(board, name) == 0;
 }
 
@@ -183,7 +185,7 @@ Status FillBoards(HWND list, MattingsState& mattings, HDC dc, HBITMAP canvas, SI
     if (count == 0) return Fail(QV_SITE(kModule), kErrMissingMatting, folder);
     for (int album = 0; album < kAlbumCount; ++album)
         if (gDisplayState->albums[album].inUse && mattings.listed[album] < 0)
-            return Fail(QV_SITE(kModule), kErrMissingMatting, gDisplayState->albums[album].mattingFile);
+            return Fail(QV_SITE(kModule), kErrMissingMatting, gUserSettings->mattingFile[album]);
     return kOk;
 }
 
@@ -240,8 +242,7 @@ Status ChooseBoard(HWND dialog, MattingsState& mattings, int index) {
         return check != kOk ? check : kErrFileMissing;
     }
     if (Status s = CheckBoardFile(path); s != kOk) return s;
-    AlbumSlot& slot = gDisplayState->albums[mattings.album];
-    wcsncpy(slot.mattingFile, name, std::size(slot.mattingFile) - 1);
+    wcsncpy(gUserSettings->mattingFile[mattings.album], name, kPathChars - 1);
     if (Status s = ShowBoard(dialog, mattings.album); s != kOk) return s;
     mattings.listed[mattings.album] = index;
     NoteSettingsChange(kSettingsBoards);

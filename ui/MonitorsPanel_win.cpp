@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
@@ -117,7 +117,7 @@ void Fill(HWND dialog, MonitorsState& monitors) {
     monitors.working = SortedByLeftEdge(TableFromState());
     const int count = monitors.working.count;
     SetDlgItemTextW(dialog, IDC_ALBUM1_RADIO, AlbumName(0));
-    if (!gMode.configureMode) SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, AlbumName(1));
+    if (gMode.role != Role::kConfigure) SetDlgItemTextW(dialog, IDC_ALBUM2_RADIO, AlbumName(1));
     for (int k = 0; k < kMaxMonitors; ++k) {
         const int shown = k < count ? SW_SHOW : SW_HIDE;
         for (int id : {IDC_MONITOR_CHECK1, IDC_MONITOR_TOP_LEFT1, IDC_MONITOR_BOTTOM_RIGHT1, IDC_MONITOR_GROUP1})
@@ -158,7 +158,7 @@ void WriteBack(MonitorsState& monitors) {
 Status InitialiseMonitors(HWND dialog, MonitorsState& monitors) {
     monitors.target = 0;
     CheckRadioButton(dialog, IDC_ALBUM1_RADIO, IDC_ALBUM2_RADIO, IDC_ALBUM1_RADIO);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         ShowWindow(GetDlgItem(dialog, IDC_CHANGE_ALBUM2), SW_HIDE);
         ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
         SetDlgItemTextW(dialog, IDC_CHANGE_ALBUM1, Text(IDS_MONITOR_SELECT_ALBUM).c_str());
@@ -218,7 +218,7 @@ bool FolderWritable(const wchar_t* folder) {
 bool RootFits(const wchar_t* folder, bool albums) {
     const std::u16string_view root(reinterpret_cast<const char16_t*>(folder));
     for (int album = 0; album < kAlbumCount; ++album) {
-        const wchar_t* name = albums ? AlbumName(album) : gDisplayState->albums[album].mattingFile;
+        const wchar_t* name = albums ? AlbumName(album) : gUserSettings->mattingFile[album];
         const std::u16string_view name16(reinterpret_cast<const char16_t*>(name));
         if (albums ? !AlbumPathFits(root, name16)
                    : WithoutTrailingSeparators(root).size() + 1 + name16.size() > kLongestPath)
@@ -308,7 +308,7 @@ Status OpenMonitorsPanel(HWND owner) {
         return Fail(QV_SITE(kModule), kErrInvalidArgument);
     MonitorsState monitors;
     const Status status = LaunchPanel(owner, kMonitors, monitors);
-    if (monitors.changed && !gMode.configureMode) gMode.restartRequested = true;
+    if (monitors.changed && gMode.role != Role::kConfigure) gMode.restartRequested = true;
     return status;
 }
 

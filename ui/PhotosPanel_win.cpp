@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
@@ -104,7 +104,9 @@ bool HasPhoto(const PhotosState& photos) {
     return photos.photo >= 0 && photos.photo < std::min(Slot(photos).photoCount, kMaxPhotos);
 }
 PixelBlock& Photo(const PhotosState& photos) { return Slot(photos).photos[photos.photo].block; }
-bool AlbumInUse(int album) { return album == 0 || (gDisplayState->albums[album].inUse && !gMode.configureMode); }
+bool AlbumInUse(int album) {
+    return album == 0 || (gDisplayState->albums[album].inUse && gMode.role != Role::kConfigure);
+}
 
 BITMAPINFO TopDownInfo(int width, int height) {
     BITMAPINFO info = {};
@@ -591,7 +593,7 @@ Status InitialisePhotos(HWND dialog, PhotosState& photos) {
             ShowWindow(GetDlgItem(dialog, kAlbumRadios[album]), SW_HIDE);
             continue;
         }
-        if (Status s = DecodeAlbum(album, PhotoItems::kSkip); s != kOk) {
+        if (Status s = DecodeAlbum(gDisplayState->albums[album], ReadPhotoOrder(album), PhotoItems::kSkip); s != kOk) {
             EndPanel(dialog, 0);
             return s;
         }
@@ -616,7 +618,7 @@ Status OnDestroy(HWND, PhotosState& photos, bool) {
     photos = PhotosState{.rebuild = photos.rebuild, .effectsChanged = photos.effectsChanged};
     // The edits are in the cache files, which the display reads again; the
     // photos decoded for the panel would only lie beside the strips.
-    for (int album = 0; album < kAlbumCount; ++album) LetPhotosGo(album);
+    for (AlbumSlot& slot : gDisplayState->albums) LetPhotosGo(slot);
     return kOk;
 }
 

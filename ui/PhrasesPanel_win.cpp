@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "base/Utilities_win.h"
@@ -50,7 +50,7 @@ bool AlbumShown(int album) { return album == 0 || (gDisplayState->albums[album].
 
 PreviewContent PreviewNow(const PhrasesState& phrases) {
     const AlbumView* view = ViewOf(phrases.album);
-    if (phrases.saverPreview || gMode.configureMode)
+    if (phrases.saverPreview || gMode.role == Role::kConfigure)
         return {phrases.album, gUserSettings->screenSaverPhrase, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
     return {phrases.album, view != nullptr ? view->phrase : L"", DT_CENTER | DT_VCENTER | DT_WORDBREAK};
 }
@@ -112,7 +112,7 @@ Status InitialisePhrases(HWND dialog, PhrasesState& phrases) {
     SendDlgItemMessageW(dialog, IDC_LANGUAGE_LIST, CB_SETCURSEL, 0, 0);
     ShowFontName(dialog);
     if (!AlbumShown(1)) ShowWindow(GetDlgItem(dialog, IDC_ALBUM2_RADIO), SW_HIDE);
-    if (gMode.configureMode) {
+    if (gMode.role == Role::kConfigure) {
         for (int id : {IDC_PHRASE_GROUP, IDC_ALBUM1_PHRASE, IDC_ALBUM2_PHRASE, IDC_UPDATE_PHRASE, IDC_ALBUM1_RADIO,
                        IDC_ALBUM2_RADIO})
             ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
@@ -168,7 +168,7 @@ Status OnCommand(HWND dialog, PhrasesState& phrases, int id) {
         case IDOK:
             // Enter updates the phrase that is shown: in the configuration
             // screen only the saver's is.
-            return gMode.configureMode ? UpdateSaverPhrase(dialog, phrases) : UpdatePhrase(dialog, phrases);
+            return gMode.role == Role::kConfigure ? UpdateSaverPhrase(dialog, phrases) : UpdatePhrase(dialog, phrases);
         case IDC_UPDATE_PHRASE: return UpdatePhrase(dialog, phrases);
         case IDC_UPDATE_SAVER_PHRASE: return UpdateSaverPhrase(dialog, phrases);
         case IDC_SELECT_FONT: return SelectFont(dialog, phrases);

@@ -3,11 +3,12 @@
 #include <cwchar>
 #include <string>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Utilities_win.h"
 #include "res/resource.h"
 #include "storage/Settings_win.h"
+#include "system/PowerPlan_win.h"
 #include "system/SaverInstall_win.h"
 #include "system/SaverRegistry_win.h"
 #include "system/SaverWait.h"
@@ -67,10 +68,10 @@ void ShowLockOnResume(HWND dialog) {
 
 // Without a video plan for this Windows version the user's plan is what runs.
 void ShowPlans(HWND dialog) {
-    const bool videoPlan = gDisplayState->chosenPlanId[0] != L'\0';
-    SetDlgItemTextW(dialog, IDC_VIDEO_PLAN, gDisplayState->chosenPlanName);
+    const bool videoPlan = gPowerPlan.chosenPlanId[0] != L'\0';
+    SetDlgItemTextW(dialog, IDC_VIDEO_PLAN, gPowerPlan.chosenPlanName);
     wchar_t text[kMessageChars];
-    ShowError(FormatText(text, kMessageChars, IDS_DEFAULT_PLAN_FORMAT, gDisplayState->startingPlanName));
+    ShowError(FormatText(text, kMessageChars, IDS_DEFAULT_PLAN_FORMAT, gPowerPlan.startingPlanName));
     SetDlgItemTextW(dialog, IDC_DEFAULT_PLAN, text);
     EnableWindow(GetDlgItem(dialog, IDC_VIDEO_PLAN), videoPlan);
     const bool useDefault = gUserSettings->useDefaultPowerPlan != 0 || !videoPlan;

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
 #include "display/Frame_win.h"

@@ -67,12 +67,12 @@ TEST(IsSwitch, AcceptsSlashDashAndBareLetterInEitherCase) {
 }
 
 TEST(RoleFromExtension, ByExtensionIgnoringCase) {
-    EXPECT_EQ(RoleFromExtension(u".exe"), Role::RegularOrCleanup);
-    EXPECT_EQ(RoleFromExtension(u".EXE"), Role::RegularOrCleanup);
-    EXPECT_EQ(RoleFromExtension(u".tmp"), Role::RegularOrCleanup);
-    EXPECT_EQ(RoleFromExtension(u".Scr"), Role::ScreenSaver);
-    EXPECT_EQ(RoleFromExtension(u".bin"), Role::Unknown);
-    EXPECT_EQ(RoleFromExtension(u""), Role::Unknown);
+    EXPECT_EQ(RoleFromExtension(u".exe"), ExtensionRole::RegularOrCleanup);
+    EXPECT_EQ(RoleFromExtension(u".EXE"), ExtensionRole::RegularOrCleanup);
+    EXPECT_EQ(RoleFromExtension(u".tmp"), ExtensionRole::RegularOrCleanup);
+    EXPECT_EQ(RoleFromExtension(u".Scr"), ExtensionRole::ScreenSaver);
+    EXPECT_EQ(RoleFromExtension(u".bin"), ExtensionRole::Unknown);
+    EXPECT_EQ(RoleFromExtension(u""), ExtensionRole::Unknown);
 }
 
 TEST(HandleValue, ReadsDecimalLikeTheRuntime) {

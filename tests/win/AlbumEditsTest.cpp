@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "imaging/BitmapCache.h"
 #include "imaging/Decode_win.h"
 #include "storage/Storage_win.h"
@@ -52,7 +52,7 @@ protected:
         wcscpy(slot.folderName, L"Coast");
         slot.photoType = 3;
         slot.photoCount = static_cast<int>(names.size());
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     }
     void TearDown() override { ReleaseAlbum(0); }
     bool Exists(const std::wstring& name) const {
@@ -102,7 +102,7 @@ TEST_F(AlbumEdits, AShiftedPhotoMovesOnAndTheOrderLastsIntoTheNextDecoding) {
     ReleaseAlbum(0);
     gDisplayState->albums[0].photoCount = 3;
     gDisplayState->albums[0].photoType = 3;
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(Order(), shifted);
 }
 

@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "base/Hooks_win.h"
 #include "display/Frame_win.h"
 #include "strip/GlidePacer_win.h"
@@ -26,7 +26,7 @@ AlbumView& View(int album) { return *gDisplayState->albums[album].view; }
 class TwoAlbumWindows {
 public:
     TwoAlbumWindows() {
-        gMode.regularProgram = true;
+        gMode.role = Role::kProgram;
         wcscpy(gUserSettings->fontName, L"Tahoma");
         gUserSettings->fontSize = 28;
         owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);

@@ -112,7 +112,7 @@ TEST_F(BoardAndPhrasePanels, PhrasesKeepTypingAndEnterUpdatesWhatIsShown) {
     ASSERT_EQ(RunScripted(script, [&] { return OpenPhrasesPanel(owner); }), kOk);
     EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
 
-    gMode.configureMode = true;
+    gMode.role = Role::kConfigure;
     script.steps = {
         [](HWND p) {
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(p, IDC_ALBUM1_PHRASE)));
@@ -139,7 +139,7 @@ TEST_F(BoardAndPhrasePanels, TheChosenFontKeepsItsSizeWeightAndBlack) {
     EXPECT_EQ(gDisplayState->phraseLogFont.lfHeight, PhraseFontHeight(40));
     EXPECT_EQ(gUserSettings->fontSize, 40);
     EXPECT_EQ(gDisplayState->albums[0].view->textColour, 0x010101u);
-    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
+    ASSERT_EQ(SaveSettings(kSettingsFont), kOk);
     wchar_t bold[8], colour[16];
     GetPrivateProfileStringW(L"Header", L"FontBold", L"", bold, 8, records.settingsFile().c_str());
     GetPrivateProfileStringW(L"Header", L"FontColor1", L"", colour, 16, records.settingsFile().c_str());
@@ -258,7 +258,7 @@ TEST_F(BoardAndPhrasePanels, BoardListSkipsNonBoardsKeepsTheAlbumsBoardAndAClick
     std::wstring last;
     for (const std::wstring& name : FolderOrder(records.root / L"boards"))
         if (name.ends_with(L".png")) last = name;
-    wcscpy(gDisplayState->albums[0].mattingFile, last.c_str());
+    wcscpy(gUserSettings->mattingFile[0], last.c_str());
     const long before = gGuardedGdiObjects;
     PanelScript script;
     script.title = L"Matting Boards Photos - Quorvel";
@@ -306,7 +306,7 @@ TEST_F(BoardAndPhrasePanels, ImportingBoardsAlreadyThereGoesOnAndTheChosenAlbumS
     for (const wchar_t* name : {L"a.png", L"b.png"})
         ASSERT_TRUE(WriteImage(pictures + L"\\" + name, 120, 100, 0x8090A0));
     wcscpy(gUserSettings->mattingsPath, pictures.c_str());
-    for (AlbumSlot& slot : gDisplayState->albums) wcscpy(slot.mattingFile, L"a.png");
+    for (auto& board : gUserSettings->mattingFile) wcscpy(board, L"a.png");
     gDisplayState->albums[1].inUse = 1;
     const std::wstring title = L"Matting Boards Photos - Quorvel";
     HWND first = nullptr;
@@ -341,8 +341,8 @@ TEST_F(BoardAndPhrasePanels, ImportingBoardsAlreadyThereGoesOnAndTheChosenAlbumS
     };
     ASSERT_EQ(RunScripted(script, [&] { return OpenMattingsPanel(owner); }), kOk);
     EXPECT_TRUE(script.boxes.empty()) << FirstBox(script);
-    EXPECT_STREQ(gDisplayState->albums[1].mattingFile, L"b.png");
-    EXPECT_STREQ(gDisplayState->albums[0].mattingFile, L"a.png");
+    EXPECT_STREQ(gUserSettings->mattingFile[1], L"b.png");
+    EXPECT_STREQ(gUserSettings->mattingFile[0], L"a.png");
 }
 
 TEST_F(BoardAndPhrasePanels, ABoardMustDecodeAndHaveAHundredPixelSides) {

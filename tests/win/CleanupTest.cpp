@@ -74,7 +74,7 @@ std::wstring CleanupNoticeFromAbout() {
 
 TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"Quorvel.ini",
                     L"QuorvelHelp.bat",
@@ -135,7 +135,7 @@ TEST(CleanupRepair, LeavesTheInstalledStateAndWritesTheDefaults) {
 // every user exactly there, key for key and in the same order.
 TEST(CleanupRepair, WritesTheSettingsTheInstallerShips) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     const std::wstring installed = InstalledSettingsFile();
     ASSERT_TRUE(PathExists(installed.c_str())) << "not installed: " << installed;
     EXPECT_EQ(Cleanup(), kOk);
@@ -161,7 +161,7 @@ TEST(CleanupRepair, AFolderInsideAnAlbumCountsTwiceAndIsSummarised) {
 
 TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     TempFolder elsewhere;
     MakeTree(elsewhere.Path(), {L"Albums\\", L"Albums\\DefaultAlbum1\\", L"Albums\\Mine\\", L"Albums\\Mine\\a.jpg",
                                 L"Boards\\", L"Boards\\02.jpg", L"Boards\\mine.jpg"});
@@ -183,7 +183,7 @@ TEST(CleanupRepair, LeavesFoldersTheUserChoseOutsideTheUserFolderAlone) {
 // it as one would empty the boards folder and delete the help files.
 TEST(CleanupRepair, TheUserFolderItselfIsNeitherAlbumsNorBoardsFolder) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"Quorvel.ini", L"QuorvelHelp.bat", L"QuorvelAlbums\\", L"QuorvelAlbums\\Imported\\",
                     L"QuorvelAlbums\\Imported\\b.jpg", L"QuorvelMattingBoards\\", L"QuorvelMattingBoards\\01.jpg",
@@ -216,7 +216,7 @@ TEST(CleanupRepair, ATempFolderThatStaysIsToldFromAbout) {
 
 TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"stray.txt", L"TempExe\\", L"TempExe\\FenwoldLok.bat", L"TempExe\\locked.txt"});
     wcscpy(gAppState->tempFolder, (user + L"\\TempExe").c_str());
@@ -228,7 +228,7 @@ TEST(CleanupRepair, ATempFolderThatStaysEndsTheCleanupSilently) {
 
 TEST(CleanupRepair, TheTempFolderGoesFirst) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     const std::wstring user = records.root.Path();
     MakeTree(user, {L"TempSaver\\", L"TempSaver\\GetPowPl.bat", L"TempSaver\\SetActPlan.bat"});
     wcscpy(gAppState->tempFolder, (user + L"\\TempSaver").c_str());
@@ -254,7 +254,7 @@ TEST(CleanupRepair, ARunningProgramMakesItRefuseButNotItsOwnAbout) {
     EXPECT_TRUE(PathExists(stray.c_str()));
 
     // The program's own About: its own mutex is no other run.
-    gMode.regularProgram = true;
+    gMode.role = Role::kProgram;
     gMode.instanceMutex = program;
     EXPECT_EQ(CleanupNoticeFromAbout(), L"");
     gMode.instanceMutex = nullptr;

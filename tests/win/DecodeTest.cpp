@@ -132,7 +132,7 @@ TEST_F(Decoding, EveryTypeDecodesAsImageMagickDecodesItAndIsCached) {
         const std::wstring ext = std::wstring(t.fixture).substr(std::wstring(t.fixture).rfind(L'.'));
         const std::wstring folder =
             MakeAlbum(0, L"Type" + std::to_wstring(++index), t.type, {{t.fixture, L"IMG_1" + ext}});
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
         const PhotoRecord& photo = Photo(0, 0);
         EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(photo.fileName.c_str())), L"IMG_1.BMP");
         EXPECT_EQ(photo.block.width, 132);
@@ -161,26 +161,26 @@ TEST_F(Decoding, EveryTypeDecodesAsImageMagickDecodesItAndIsCached) {
 
 TEST_F(Decoding, AWidthIsCutToAMultipleOf4AndTheSizeRuleFollowsTheMode) {
     const std::wstring folder = MakeAlbum(0, L"Wide", 4, {{L"wide.png", L"wide.png"}});
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(Photo(0, 0).block.width, 1916);
     EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"wide.png.rgb")), 1918), 0);
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\BMP\\wide.BMP").c_str());
-    std::int32_t width = 0, height = 0, rowBytes = 0;
-    ASSERT_EQ(ReadCacheBitmap(&width, &height, nullptr, &rowBytes, nullptr, nullptr), kOk);
-    EXPECT_EQ(width, 1916);
-    EXPECT_EQ(height, 104);
-    EXPECT_EQ(rowBytes, 1916 * 3);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap((folder + L"\\BMP\\wide.BMP").c_str(), &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 1916);
+    EXPECT_EQ(info.height, 104);
+    EXPECT_EQ(info.rowBytes, 1916 * 3);
 
     MakeAlbum(1, L"Low", 4, {{L"low.png", L"low.png"}});
     (void)TakeUntoldRefusedPhotos();
-    EXPECT_EQ(DecodeAlbum(1), kErrMissingPhotos) << "its only photo is left out";
+    EXPECT_EQ(DecodeAlbum(gDisplayState->albums[1], ReadPhotoOrder(1)), kErrMissingPhotos)
+        << "its only photo is left out";
     const std::vector<RefusedPhoto> refused = TakeUntoldRefusedPhotos();
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0].name, L"Low\\low.png");
     EXPECT_EQ(refused[0].reason, kErrPhotoTooSmall);
-    gMode.previewMode = true;
+    gMode.role = Role::kPreview;
     gDisplayState->albums[1].photoCount = 1;
-    EXPECT_EQ(DecodeAlbum(1), kOk);
+    EXPECT_EQ(DecodeAlbum(gDisplayState->albums[1], ReadPhotoOrder(1)), kOk);
     EXPECT_EQ(Photo(1, 0).block.height, 99);
 }
 
@@ -188,7 +188,7 @@ TEST_F(Decoding, MismatchesAreFlaggedAgainstTheFirstListedPhoto) {
     // Which photo is first is the directory's choice; both orders are rules.
     const std::wstring folder = MakeAlbum(0, L"Mixed", 4, {{L"photo.png", L"a.png"}, {L"portrait.png", L"b.png"}});
     gDisplayState->albums[0].stitchMode = 1;
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     const AlbumSlot& slot = gDisplayState->albums[0];
     ASSERT_EQ(slot.photoCount, 2);
     const bool landscapeFirst = Listed(folder, L"*.png").front() == L"a.png";
@@ -203,7 +203,7 @@ TEST_F(Decoding, MismatchesAreFlaggedAgainstTheFirstListedPhoto) {
 
     MakeAlbum(1, L"Heights", 4, {{L"photo.png", L"a.png"}, {L"higher.png", L"b.png"}, {L"photo.png", L"c.png"}});
     gDisplayState->albums[1].stitchMode = 1;
-    ASSERT_EQ(DecodeAlbum(1), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[1], ReadPhotoOrder(1)), kOk);
     const AlbumSlot& heights = gDisplayState->albums[1];
     int heightFlags = 0, widthFlags = 0;
     for (int k = 0; k < 3; ++k) {
@@ -217,7 +217,7 @@ TEST_F(Decoding, MismatchesAreFlaggedAgainstTheFirstListedPhoto) {
 
     MakeAlbum(0, L"Same", 4, {{L"photo.png", L"a.png"}, {L"photo.png", L"b.png"}});
     gDisplayState->albums[0].stitchMode = 1;
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(gDisplayState->albums[0].sizeMismatch, 0);
     EXPECT_EQ(gDisplayState->albums[0].orientationMismatch, 0);
     EXPECT_EQ(gDisplayState->albums[0].stitchMode, 1);
@@ -227,7 +227,7 @@ TEST_F(Decoding, AMixedFolderDecodesOnlyItsChosenType) {
     const std::wstring folder = MakeAlbum(
         0, L"JpgAndPng", 1, {{L"photo.jpg", L"one.jpg"}, {L"photo.png", L"two.png"}, {L"photo.jpg", L"three.JPG"}});
     gDisplayState->albums[0].photoCount = 2;  // as the photo-type scan counts them
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
     EXPECT_TRUE(FileExists((folder + L"\\BMP\\one.BMP").c_str(), nullptr));
     EXPECT_TRUE(FileExists((folder + L"\\BMP\\three.BMP").c_str(), nullptr));
@@ -245,7 +245,7 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
     // A copy made from the photo as it is now carries the photo's time.
     const std::uint64_t photoTime = WriteTimeOf(folder + L"\\p.jpg");
     ASSERT_TRUE(SetWriteTime(folder + L"\\BMP\\p.BMP", photoTime));
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), cache);
     EXPECT_EQ(Photo(0, 0).block.width, 104);
     EXPECT_EQ(Photo(0, 0).block.height, 132);
@@ -262,7 +262,7 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
     wide32[28] = 32;
     ASSERT_TRUE(WriteVector(folder + L"\\BMP\\p.BMP", wide32));
     ASSERT_TRUE(SetWriteTime(folder + L"\\BMP\\p.BMP", photoTime));
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(Bytes(folder + L"\\BMP\\p.BMP"), wide32);
     EXPECT_LE(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.jpg.rgb")), 132), 6);
 }
@@ -270,12 +270,12 @@ TEST_F(Decoding, ASoundCacheCopyIsKeptAndItsPixelsAreShown) {
 TEST_F(Decoding, AReplacedPhotoIsShownThoughItIsOlderThanItsCacheCopy) {
     const std::wstring folder = MakeAlbum(0, L"Replaced", 4, {{L"photo.png", L"p.png"}});
     const std::wstring photo = folder + L"\\p.png", cache = folder + L"\\BMP\\p.BMP";
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
     // Copying keeps a file's time, so the new photo is older than the copy.
     ASSERT_TRUE(CopyFileW(FixturePath(L"higher.png").c_str(), photo.c_str(), FALSE));
     ASSERT_TRUE(SetWriteTime(photo, WriteTimeOf(cache) - 10'000'000ull * 3600));
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(Photo(0, 0).block.height, 100);
     EXPECT_EQ(Bytes(cache), CacheFileOf(Photo(0, 0).block));
     EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
@@ -283,7 +283,7 @@ TEST_F(Decoding, AReplacedPhotoIsShownThoughItIsOlderThanItsCacheCopy) {
     // A copy from before the photo's time was kept is made again once.
     ASSERT_TRUE(WriteVector(cache, CacheFileOf(Pattern(132, 104, 4))));
     ASSERT_TRUE(SetWriteTime(cache, WriteTimeOf(photo) + 10'000'000ull));
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"higher.png.rgb")), 132), 0);
     EXPECT_EQ(WriteTimeOf(cache), WriteTimeOf(photo));
 }
@@ -300,7 +300,7 @@ TEST_F(Decoding, ATiffOnlyAlbumIsFoundThroughItsOwnTypeAndDecodes) {
     EXPECT_EQ(count, 2);
     slot.photoType = std::int16_t(type);
     slot.photoCount = count;
-    EXPECT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(slot.photoCount, 2);
 }
 
@@ -340,7 +340,7 @@ TEST_F(Decoding, ADecodedPhotoKeepsItsExifItemsAndDateTaken) {
     // Made from the photo file, then taken from the cache copy.
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
         const PhotoRecord& photo = Photo(0, 0);
         const PropertyItem* taken = FindPhotoProperty(photo.properties, kTagDateTimeOriginal);
         ASSERT_NE(taken, nullptr);
@@ -377,12 +377,14 @@ TEST_F(Decoding, TurnPhotosUprightTurnsEachExifOrientationInTheCacheOnly) {
         SCOPED_TRACE(upright);
         ASSERT_EQ(WriteSettingNumberById(IDS_KEY_TURN_UPRIGHT, 0, upright), kOk);
         EXPECT_EQ(ReadAllSettings(), kOk);
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
         for (int k = 0; k < 8; ++k) {
             SCOPED_TRACE(k);
-            ASSERT_EQ(CacheBitmapPath(0, k, gDisplayState->scratchPath), kOk);
+            wchar_t path[kPathChars];
+            ASSERT_EQ(CacheBitmapPath(gDisplayState->albums[0], k, path), kOk);
             PixelBlock copy;
-            ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &copy, nullptr, nullptr, nullptr), kOk);
+            CacheBitmapInfo info;
+            ASSERT_EQ(ReadCacheBitmap(path, &info, &copy), kOk);
             if (upright) {
                 EXPECT_EQ(Quarters(copy), "rgby");
                 EXPECT_EQ(copy.width, 160);
@@ -413,7 +415,7 @@ TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
     const std::vector<std::uint8_t> garbage(100, 0x42);
     for (const auto& broken : {truncated, huge, offset, garbage}) {
         ASSERT_TRUE(WriteVector(cachePath, broken));
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
         EXPECT_EQ(LargestDifference(Photo(0, 0).block, Bytes(FixturePath(L"photo.png.rgb")), 132), 0);
         EXPECT_EQ(Bytes(cachePath), CacheFileOf(Photo(0, 0).block));
     }
@@ -421,7 +423,7 @@ TEST_F(Decoding, ABrokenOrHostileCacheCopyIsMadeAgain) {
     const std::wstring bmpFolder = MakeAlbum(1, L"BrokenBmp", 3, {{L"photo.bmp", L"p.bmp"}});
     CreateDirectoryW((bmpFolder + L"\\BMP").c_str(), nullptr);
     ASSERT_TRUE(WriteVector(bmpFolder + L"\\BMP\\p.BMP", truncated));
-    ASSERT_EQ(DecodeAlbum(1), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[1], ReadPhotoOrder(1)), kOk);
     EXPECT_EQ(Bytes(bmpFolder + L"\\BMP\\p.BMP"), Bytes(FixturePath(L"photo.bmp")));
 }
 
@@ -434,7 +436,7 @@ TEST_F(Decoding, APhotoLeftOutIsLoggedOnceARun) {
     gDisplayState->albums[0].photoCount = 2;
     (void)TakeUntoldRefusedPhotos();
     for (int decoding = 0; decoding < 2; ++decoding) {
-        ASSERT_EQ(DecodeAlbum(0), kOk);
+        ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
         EXPECT_EQ(gDisplayState->albums[0].photoCount, 1);
     }
     const std::string log = ReadBytes(records.root / L"Quorvel_ErrorsLog.csv");
@@ -447,7 +449,7 @@ TEST_F(Decoding, APhotoLeftOutIsLoggedOnceARun) {
 // stop a Photos tool's rewrite of it.
 TEST_F(Decoding, ACopyAnotherProgramHoldsOpenForAMomentIsStillRewritten) {
     const std::wstring folder = MakeAlbum(0, L"Held", 4, {{L"photo.png", L"p.png"}});
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     const std::wstring copy = folder + L"\\BMP\\p.BMP";
     HANDLE reader = CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
@@ -468,12 +470,11 @@ TEST_F(Decoding, ACopyAnotherProgramHoldsOpenForAMomentIsStillRewritten) {
 
 TEST_F(Decoding, TheCacheFunctionsKeepTheirContracts) {
     const std::wstring folder = MakeAlbum(0, L"Contracts", 4, {{L"photo.png", L"p.png"}});
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     wchar_t path[kPathChars];
-    ASSERT_EQ(CacheBitmapPath(0, 0, path), kOk);
+    ASSERT_EQ(CacheBitmapPath(gDisplayState->albums[0], 0, path), kOk);
     EXPECT_EQ(std::wstring(path), folder + L"\\BMP\\p.BMP");
-    EXPECT_EQ(CacheBitmapPath(0, 1, path), kErrInvalidArgument);
-    EXPECT_EQ(CacheBitmapPath(2, 0, path), kErrInvalidArgument);
+    EXPECT_EQ(CacheBitmapPath(gDisplayState->albums[0], 1, path), kErrInvalidArgument);
 
     const std::wstring notBmp = folder + L"\\copy.png";
     EXPECT_EQ(WriteCacheBitmap(Photo(0, 0), notBmp.c_str()), kOk);
@@ -486,22 +487,19 @@ TEST_F(Decoding, TheCacheFunctionsKeepTheirContracts) {
     PhotoRecord odd;
     odd.block = Pattern(130, 104, 1);
     ASSERT_EQ(WriteCacheBitmap(odd, (folder + L"\\odd.bmp").c_str()), kOk);
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\odd.bmp").c_str());
     PixelBlock oddRead;
-    ASSERT_EQ(ReadCacheBitmap(nullptr, nullptr, &oddRead, nullptr, nullptr, nullptr), kOk);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap((folder + L"\\odd.bmp").c_str(), &info, &oddRead), kOk);
     EXPECT_EQ(oddRead.width, 130);
     EXPECT_TRUE(oddRead.pixels == odd.block.pixels);
 
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\none.bmp").c_str());
-    EXPECT_EQ(ReadCacheBitmap(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), kErrOpenFile);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\none.bmp").c_str(), &info, nullptr), kErrOpenFile);
     const PixelBlock small = Pattern(100, 100, 2);  // a small file reads as any other
     ASSERT_TRUE(WriteVector(folder + L"\\small.bmp", CacheFileOf(small)));
-    wcscpy(gDisplayState->scratchPath, (folder + L"\\small.bmp").c_str());
-    std::int32_t w = 0, h = 0;
-    EXPECT_EQ(ReadCacheBitmap(&w, &h, nullptr, nullptr, nullptr, nullptr), kOk);
-    EXPECT_EQ(w, 100);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\small.bmp").c_str(), &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 100);
     PixelBlock block;
-    EXPECT_EQ(ReadCacheBitmap(&w, &h, &block, nullptr, nullptr, nullptr), kOk);
+    EXPECT_EQ(ReadCacheBitmap((folder + L"\\small.bmp").c_str(), &info, &block), kOk);
     EXPECT_TRUE(block.pixels == small.pixels);
 }
 
@@ -513,12 +511,12 @@ TEST_F(Decoding, MattingTilesAreSquareThumbnailsOfBigEnoughBoards) {
         ASSERT_TRUE(CopyFileW(FixturePath(name).c_str(), (std::wstring(mattings) + L"\\" + name).c_str(), FALSE));
     AlbumSlot& slot = gDisplayState->albums[1];
 
-    wcscpy(slot.mattingFile, L"matting_150x90.png");
-    EXPECT_EQ(LoadMattingTile(1), kErrMattingTooSmall);
+    wcscpy(gUserSettings->mattingFile[1], L"matting_150x90.png");
+    EXPECT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kErrMattingTooSmall);
     EXPECT_TRUE(slot.mattingThumbnail.Empty());
 
-    wcscpy(slot.mattingFile, L"matting_400x100.png");
-    ASSERT_EQ(LoadMattingTile(1), kOk);
+    wcscpy(gUserSettings->mattingFile[1], L"matting_400x100.png");
+    ASSERT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kOk);
     const PixelBlock& tile = slot.mattingThumbnail;
     ASSERT_EQ(tile.width, 100);
     ASSERT_EQ(tile.height, 100);
@@ -535,14 +533,15 @@ TEST_F(Decoding, MattingTilesAreSquareThumbnailsOfBigEnoughBoards) {
         EXPECT_TRUE(similar(tile.Row(y) + 99 * 3, 0xC0, 0x20, 0x20)) << y;
     }
 
-    wcscpy(slot.mattingFile, L"matting_20x24.png");
-    EXPECT_EQ(LoadMattingTile(1), kErrMattingTooSmall);
-    gMode.previewMode = true;
-    ASSERT_EQ(LoadMattingTile(1), kOk);
+    wcscpy(gUserSettings->mattingFile[1], L"matting_20x24.png");
+    EXPECT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kErrMattingTooSmall);
+    gMode.role = Role::kPreview;
+    ASSERT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kOk);
     EXPECT_EQ(slot.mattingThumbnail.width, 20);
     EXPECT_EQ(slot.mattingThumbnail.height, 20);
     EXPECT_TRUE(similar(slot.mattingThumbnail.Row(10) + 30, 0x80, 0x80, 0x00));
-    EXPECT_EQ(LoadMattingTile(2), kErrInvalidArgument);
+    PixelBlock none;
+    EXPECT_EQ(LoadMattingTile(2, none), kErrInvalidArgument);
 }
 
 TEST_F(Decoding, ABoardsKeptThumbnailStandsForItUntilTheBoardChanges) {
@@ -552,8 +551,8 @@ TEST_F(Decoding, ABoardsKeptThumbnailStandsForItUntilTheBoardChanges) {
     const std::wstring board = std::wstring(mattings) + L"\\board.png";
     ASSERT_TRUE(CopyFileW(FixturePath(L"matting_400x100.png").c_str(), board.c_str(), FALSE));
     AlbumSlot& slot = gDisplayState->albums[1];
-    wcscpy(slot.mattingFile, L"board.png");
-    ASSERT_EQ(LoadMattingTile(1), kOk);
+    wcscpy(gUserSettings->mattingFile[1], L"board.png");
+    ASSERT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kOk);
     const std::vector<std::uint8_t> decoded = slot.mattingThumbnail.pixels;
 
     // The next load reads the kept copy: other pixels put there (with the
@@ -561,12 +560,12 @@ TEST_F(Decoding, ABoardsKeptThumbnailStandsForItUntilTheBoardChanges) {
     PhotoRecord other;
     other.block = Pattern(100, 100, 3);
     ASSERT_EQ(WriteCacheBitmap(other, (std::wstring(mattings) + L"\\BMP\\board.png.bmp").c_str()), kOk);
-    ASSERT_EQ(LoadMattingTile(1), kOk);
+    ASSERT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kOk);
     EXPECT_TRUE(slot.mattingThumbnail.pixels == other.block.pixels);
 
     // A board written since is decoded again.
     ASSERT_TRUE(SetWriteTime(board, WriteTimeOf(board) + 10'000'000));
-    ASSERT_EQ(LoadMattingTile(1), kOk);
+    ASSERT_EQ(LoadMattingTile(1, gDisplayState->albums[1].mattingThumbnail), kOk);
     EXPECT_TRUE(slot.mattingThumbnail.pixels == decoded);
 }
 
@@ -581,17 +580,17 @@ TEST_F(Decoding, AMissingBoardBringsBackTheDefaultBoards) {
     wchar_t mattings[kPathChars];
     MattingsFolder(mattings);
     CreateDirectoryW(mattings, nullptr);
-    wcscpy(gDisplayState->albums[0].mattingFile, L"gone.png");
-    const Status s = LoadMattingTile(0);
+    wcscpy(gUserSettings->mattingFile[0], L"gone.png");
+    const Status s = LoadMattingTile(0, gDisplayState->albums[0].mattingThumbnail);
     SetCurrentDirectoryW(previous);
     ASSERT_EQ(s, kOk);
     EXPECT_EQ(gDisplayState->albums[0].mattingThumbnail.width, 100);
-    EXPECT_TRUE(FileExists((std::wstring(mattings) + L"\\" + gDisplayState->albums[0].mattingFile).c_str(), nullptr));
+    EXPECT_TRUE(FileExists((std::wstring(mattings) + L"\\" + gUserSettings->mattingFile[0]).c_str(), nullptr));
 }
 
 TEST_F(Decoding, ReleasingAnAlbumFreesAndClearsIt) {
     MakeAlbum(0, L"Release", 4, {{L"photo.png", L"a.png"}, {L"photo.png", L"b.png"}});
-    ASSERT_EQ(DecodeAlbum(0), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     AlbumSlot& slot = gDisplayState->albums[0];
     slot.inUse = 1;
     slot.windowMade = 1;

@@ -102,7 +102,7 @@ TEST(ErrorReport, MissingStringGivesProgrammingErrorInBoxAndLog) {
 
 TEST(ErrorReport, CleanupModeNeitherLogsNorShowsNorRaises) {
     ProcessRecords records;
-    gMode.cleanupMode = true;
+    gMode.role = Role::kCleanup;
     BoxWatcher boxes;
     SetErrorLocation(ErrorSite{L"FileCleaner", 5});
     RaiseFatal(kErrDeleteFile);

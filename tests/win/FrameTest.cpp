@@ -113,10 +113,10 @@ public:
         view->viewport = canvas_.At(band_, band_, l, o);
         PaintViewport();
         // The canvas stays the test's: the view only borrows its context.
-        view->memoryDc = canvas_.Dc();
+        view->memoryDc.reset(canvas_.Dc());
     }
     ~FrameFixture() {
-        if (AlbumView* view = View()) view->memoryDc = nullptr;
+        if (AlbumView* view = View()) view->memoryDc.release();
         FreeAlbumView(gDisplayState->albums[0].view);
         if (gDisplayState->phraseFont != nullptr) DeleteObject(gDisplayState->phraseFont);
         gDisplayState->phraseFont = nullptr;
@@ -169,7 +169,7 @@ public:
 private:
     // Runs after the process records reset the mode; gives the band width.
     static int EnterMode(bool preview) {
-        gMode.previewMode = preview;
+        gMode.role = preview ? Role::kPreview : Role::kNone;
         return preview ? 20 : 100;
     }
 
@@ -293,11 +293,11 @@ TEST(FrameDraw, TimerTickCopiesTheStripAsGdiWouldAndBlitsTheViewportAlone) {
 
     // A view whose memory bitmap was never made (a display of the wrong
     // depth) fails the frame instead of drawing nowhere.
-    frame.View()->memoryDc = nullptr;
+    frame.View()->memoryDc.release();
     EXPECT_EQ(DrawAlbumFrame(0, 0, window.Dc()), kErrBitmapDisplay);
     EXPECT_EQ(DrawAlbumFrame(0, 1, window.Dc()), kErrBitmapDisplay);
     // Without a window and without a target there is nowhere to copy to.
-    frame.View()->memoryDc = frame.Bitmap().Dc();
+    frame.View()->memoryDc.reset(frame.Bitmap().Dc());
     EXPECT_EQ(DrawAlbumFrame(0, 0, nullptr), kErrInvalidArgument);
     // Nothing to draw before the viewport exists.
     frame.View()->viewport = {};
@@ -316,12 +316,12 @@ TEST(FrameDraw, ViewportHeaderMustMatchTheBlock) {
 // phrase.
 std::vector<std::uint32_t> TopBand(FrameFixture& frame, bool saver, const wchar_t* saverPhrase,
                                    const wchar_t* albumPhrase) {
-    gMode.showMode = saver;
+    gMode.role = saver ? Role::kSaver : Role::kNone;
     wcscpy(gUserSettings->screenSaverPhrase, saverPhrase);
     SetAlbumPhrase(0, albumPhrase, static_cast<int>(wcslen(albumPhrase)));
     Canvas window(600, 500);
     EXPECT_EQ(DrawAlbumFrame(0, 1, window.Dc()), kOk);
-    gMode.showMode = false;
+    gMode.role = Role::kNone;
     return frame.Bitmap().Rows(0, 100);
 }
 
@@ -442,7 +442,7 @@ TEST(FrameJoin, AlbumPhotosJoinIntoTheSlotStripAndAreLetGo) {
     slot.stitchMode = kStitchCollage;
     slot.photos[0].block = ThumbnailPattern(40);
     slot.photos[1].block = PixelBlock::Make(20, 30);
-    ASSERT_EQ(JoinPhotos(1, 0), kOk);
+    ASSERT_EQ(JoinPhotos(gDisplayState->albums[1], 0), kOk);
     EXPECT_EQ(slot.strip.width, 90);
     EXPECT_EQ(slot.strip.height, 40);
     EXPECT_EQ(0, std::memcmp(slot.strip.Row(39), ThumbnailPattern(40).Row(39), 120));
@@ -451,11 +451,11 @@ TEST(FrameJoin, AlbumPhotosJoinIntoTheSlotStripAndAreLetGo) {
 
     // A second join has no pixels left to join: the failure comes back
     // with its detail.
-    EXPECT_NE(JoinPhotos(1, 0), kOk);
-    EXPECT_EQ(std::wstring(gDisplayState->scratchText).rfind(L"JoinBitmaps Exception raised:", 0), 0u)
-        << gDisplayState->scratchText;
+    EXPECT_NE(JoinPhotos(gDisplayState->albums[1], 0), kOk);
+    EXPECT_EQ(std::wstring(gErrorLocation.extraText).rfind(L"JoinBitmaps Exception raised:", 0), 0u)
+        << gErrorLocation.extraText;
     slot.photoCount = 0;
-    EXPECT_EQ(JoinPhotos(1, 0), kErrInvalidArgument);
+    EXPECT_EQ(JoinPhotos(gDisplayState->albums[1], 0), kErrInvalidArgument);
 }
 
 }  // namespace

@@ -145,15 +145,14 @@ TEST_F(Metadata, AlbumLookupChecksAlbumAndPhoto) {
     AlbumSlot& album = gDisplayState->albums[1];
     album.photoCount = 2;
     album.photos[1] = Read(L"meta_little.jpg");
-    const PropertyItem* make = FindPhotoProperty(1, 1, kTagMake);
+    const PropertyItem* make = FindPhotoProperty(album.photos, album.photoCount, 1, kTagMake);
     ASSERT_NE(make, nullptr);
     EXPECT_EQ(PropertyBytesText(*make), u"Kestrel");
-    EXPECT_EQ(FindPhotoProperty(1, 0, kTagMake), nullptr);
-    EXPECT_EQ(FindPhotoProperty(1, 2, kTagMake), nullptr);
-    EXPECT_EQ(FindPhotoProperty(1, -1, kTagMake), nullptr);
-    EXPECT_EQ(FindPhotoProperty(0, 1, kTagMake), nullptr);
-    EXPECT_EQ(FindPhotoProperty(2, 1, kTagMake), nullptr);
-    EXPECT_EQ(FindPhotoProperty(-1, 1, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(album.photos, album.photoCount, 0, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(album.photos, album.photoCount, 2, kTagMake), nullptr);
+    EXPECT_EQ(FindPhotoProperty(album.photos, album.photoCount, -1, kTagMake), nullptr);
+    const AlbumSlot& empty = gDisplayState->albums[0];
+    EXPECT_EQ(FindPhotoProperty(empty.photos, empty.photoCount, 1, kTagMake), nullptr);
     album.photoCount = 0;
 }
 

@@ -494,7 +494,7 @@ void CALLBACK CloseHome(HWND, UINT, UINT_PTR, DWORD) {
 // after; a font, a button face or a hover record kept by one opening would
 // add up to 200.
 TEST_F(Panels, OpensAndClosesHome200TimesLeavingNothingBehind) {
-    const bool configureMode = std::exchange(gMode.configureMode, true);
+    const Role role = std::exchange(gMode.role, Role::kConfigure);
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, CloseHome);
     for (int i = 0; i < 200; ++i) {
         if (OpenHome(GetDesktopWindow()) != kOk) {
@@ -507,7 +507,7 @@ TEST_F(Panels, OpensAndClosesHome200TimesLeavingNothingBehind) {
         }
     }
     KillTimer(nullptr, timer);
-    gMode.configureMode = configureMode;
+    gMode.role = role;
 }
 
 }  // namespace

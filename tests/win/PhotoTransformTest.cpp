@@ -8,7 +8,7 @@
 
 #include "storage/Storage_win.h"
 #include "imaging/Decode_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 #include "imaging/ImageOps.h"
 #include "tests/win/TestState.h"
 
@@ -44,13 +44,11 @@ protected:
 
     // The cache file as the next decoding reads it.
     Status ReadBack(const wchar_t* name, PixelBlock* out) {
-        swprintf(gDisplayState->scratchPath, kPathChars, L"%ls\\BMP\\%ls", folder_.c_str(), name);
-        std::int32_t width = 0, height = 0, rowBytes = 0;
-        std::uint32_t used = 0, important = 0;
-        Status s = ReadCacheBitmap(&width, &height, out, &rowBytes, &used, &important);
-        out->width = width;
-        out->height = height;
-        out->rowBytes = rowBytes;
+        CacheBitmapInfo info;
+        Status s = ReadCacheBitmap((folder_ + L"\\BMP\\" + name).c_str(), &info, out);
+        out->width = info.width;
+        out->height = info.height;
+        out->rowBytes = info.rowBytes;
         return s;
     }
 

@@ -125,7 +125,7 @@ TEST_F(PhotosPanel, APhotoItCannotShowIsLeftOutAndAnAlbumWithoutOneEndsOnlyThePa
 // display change reopens the panel are still the panel's changes after it,
 // and they, and only they, reach the settings file.
 TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
-    gMode.configureMode = true;
+    gMode.role = Role::kConfigure;
     Album(0, L"Hills", {L"a.jpg", L"b.jpg"});
     HWND first = nullptr;
     bool reopened = false;
@@ -153,7 +153,7 @@ TEST_F(PhotosPanel, ChangesSurviveAReopenAndOnlyTheyAreWritten) {
     EXPECT_TRUE(reopened);
     EXPECT_TRUE(gMode.restartRequested) << "the display is rebuilt for the new stitch mode";
 
-    ASSERT_EQ(WriteChangedSettings(), kOk);
+    ASSERT_EQ(SaveChangedSettings(), kOk);
     const std::wstring file = records.settingsFile();
     wchar_t effects[16] = L"", stitch[16] = L"", keys[1024] = L"";
     GetPrivateProfileStringW(L"Header", L"CurrentEffects1", L"", effects, 16, file.c_str());
@@ -218,10 +218,11 @@ TEST_F(PhotosPanel, OpeningsLeaveNothingBehindAndPaintsAndDragsEnd) {
     // The photos decoded for the panel go with it; the halving question was
     // not answered Yes, so the cache copy keeps its width.
     EXPECT_TRUE(gDisplayState->albums[0].photos[0].block.Empty());
-    ASSERT_EQ(CacheBitmapPath(0, 0, gDisplayState->scratchPath), kOk);
-    std::int32_t width = 0;
-    ASSERT_EQ(ReadCacheBitmap(&width, nullptr, nullptr, nullptr, nullptr, nullptr), kOk);
-    EXPECT_EQ(width, 640) << "the question was not answered Yes";
+    wchar_t path[kPathChars];
+    ASSERT_EQ(CacheBitmapPath(gDisplayState->albums[0], 0, path), kOk);
+    CacheBitmapInfo info;
+    ASSERT_EQ(ReadCacheBitmap(path, &info, nullptr), kOk);
+    EXPECT_EQ(info.width, 640) << "the question was not answered Yes";
 }
 
 // The properties list of the panel, as label -> value.
@@ -251,7 +252,8 @@ TEST_F(PhotosPanel, ThePropertiesListShowsWhatExiftoolReads) {
         ASSERT_TRUE(CopyFileW(FixturePath(name).c_str(), (albums + L"\\Tagged\\" + name).c_str(), FALSE));
     Album(0, L"Tagged", {});
     gDisplayState->albums[0].photoCount = 2;
-    ASSERT_EQ(DecodeAlbum(0), kOk);  // the cache copies, without which a held photo cannot open
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)),
+              kOk);  // the cache copies, without which a held photo cannot open
     const std::u16string secondCache = gDisplayState->albums[0].photos[1].fileName;
     const std::wstring second =
         albums + L"\\Tagged\\" + std::wstring(secondCache.begin(), secondCache.end() - 3) + L"jpg";

@@ -3,7 +3,6 @@
 
 #include <cwchar>
 
-#include "base/DisplayState_win.h"
 #include "system/PowerPlan_win.h"
 #include "tests/win/TestState.h"
 
@@ -19,12 +18,12 @@ TEST(PowerPlanFiles, CaptureAndSwitchWriteOneLineWithoutALineBreak) {
     CapturedPlan captured;
     EXPECT_EQ(CapturePowerPlan(&captured), kErrAppFailed);
     EXPECT_EQ(ReadBytes(records.root / L"GetPowPl.bat"), "@POWERCFG -GETACTIVESCHEME && POWERCFG -LIST");
-    EXPECT_STREQ(gDisplayState->startingPlanId, L"");
+    EXPECT_STREQ(gPowerPlan.startingPlanId, L"");
     EXPECT_FALSE(captured.valid);
 
     // Nor can the switch run: cmd ends the batch with its "not found"
     // code, which is a failure, not a switch.
-    wcscpy(gDisplayState->chosenPlanId, L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
+    wcscpy(gPowerPlan.chosenPlanId, L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
     EXPECT_EQ(SetActivePowerPlan(false), kErrAppFailed);
     EXPECT_EQ(ReadBytes(records.root / L"SetActPlan.bat"), "POWERCFG -SETACTIVE 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c");
     // No starting plan was captured, so a restore has nothing to run.
@@ -43,7 +42,7 @@ TEST(PowerPlanFiles, AStartWithoutAPlanOrPowercfgWritesNothing) {
     for (const WindowsVersion version : {WindowsVersion::Vista, WindowsVersion::Win10}) {
         gAppState->windowsVersion = version;
         EXPECT_EQ(StartPowerPlan(), kOk);
-        EXPECT_STREQ(gDisplayState->chosenPlanId, L"");
+        EXPECT_STREQ(gPowerPlan.chosenPlanId, L"");
         EXPECT_TRUE(ReadBytes(records.root / L"GetPowPl.bat").empty());
         EXPECT_TRUE(ReadBytes(records.root / L"Quorvel_ErrorsLog.csv").empty());
     }

@@ -42,9 +42,9 @@ TEST(ReadAllSettings, MissingOrBlankValuesGetTheirDefaultsAfterStartUp) {
     EXPECT_EQ(gUserSettings->fontSize, -72);
     EXPECT_EQ(gUserSettings->english, 1);
     EXPECT_EQ(gUserSettings->spanish, 0);
-    EXPECT_EQ(gDisplayState->monitors[2].album, 1);
-    EXPECT_EQ(gDisplayState->monitors[1].album, -1);
-    EXPECT_EQ(gDisplayState->monitors[5].album, -1);  // missing key
+    EXPECT_EQ(gUserSettings->monitorAlbum[2], 1);
+    EXPECT_EQ(gUserSettings->monitorAlbum[1], -1);
+    EXPECT_EQ(gUserSettings->monitorAlbum[5], -1);  // missing key
     EXPECT_EQ(gUserSettings->fontColour[0], 0xFF0000u);
     EXPECT_EQ(gUserSettings->fontColour[1], 255u);
 }
@@ -88,8 +88,8 @@ TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
     EXPECT_STREQ(gUserSettings->albumFolderName[1], L"Coast");
     EXPECT_STREQ(gUserSettings->albumsPath, L"D:\\Albums");
     EXPECT_STREQ(gUserSettings->mattingsPath, L"D:\\Boards");
-    EXPECT_STREQ(gDisplayState->albums[0].mattingFile, L"05.jpg");
-    EXPECT_STREQ(gDisplayState->albums[1].mattingFile, L"sox.jpg");
+    EXPECT_STREQ(gUserSettings->mattingFile[0], L"05.jpg");
+    EXPECT_STREQ(gUserSettings->mattingFile[1], L"sox.jpg");
     EXPECT_STREQ(gUserSettings->screenSaverPhrase, L"OUT TO LUNCH UNTIL 2:00");
     EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
     EXPECT_EQ(gUserSettings->fontBold, 1);
@@ -99,8 +99,8 @@ TEST(ReadAllSettings, NumbersAreTruncatedAndEveryKeyLandsInItsField) {
     EXPECT_EQ(gUserSettings->stitchMode[0], 2);
     EXPECT_EQ(gUserSettings->stitchMode[1], 0);
     EXPECT_EQ(gUserSettings->useDefaultPowerPlan, 1);
-    EXPECT_EQ(gDisplayState->monitors[0].album, 0);
-    EXPECT_EQ(gDisplayState->monitors[5].album, 1);
+    EXPECT_EQ(gUserSettings->monitorAlbum[0], 0);
+    EXPECT_EQ(gUserSettings->monitorAlbum[5], 1);
 }
 
 // The size is the user's to edit: one the font dialog does not offer is
@@ -126,7 +126,7 @@ TEST(ReadAllSettings, AMonitorValueThatNamesNoAlbumLeavesTheMonitorWithout) {
     ASSERT_TRUE(WriteUtf16File(records.settingsFile(),
                                Ini({L"Monitor1=-1e30", L"Monitor2=65538", L"Monitor3=1e30", L"Monitor4=3"})));
     EXPECT_EQ(ReadAllSettings(), kOk);
-    for (int m = 0; m < 4; ++m) EXPECT_EQ(gDisplayState->monitors[m].album, -1) << "Monitor" << m + 1;
+    for (int m = 0; m < 4; ++m) EXPECT_EQ(gUserSettings->monitorAlbum[m], -1) << "Monitor" << m + 1;
 }
 
 TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
@@ -135,7 +135,7 @@ TEST(WriteSettings, GreekAndEmojiPhrasesSurviveAWriteAndARead) {
     const wchar_t emoji[] = L"Calm \U0001F333\U0001F30A \u65e5\u672c";
     wcscpy(gUserSettings->phrase[0], greek);
     wcscpy(gUserSettings->phrase[1], emoji);
-    ASSERT_EQ(WritePhrases(), kOk);
+    ASSERT_EQ(WriteSettings(kSettingsPhrases), kOk);
     const std::string bytes = ReadBytes(records.settingsFile());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // created as UTF-16LE
@@ -168,7 +168,7 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
         EXPECT_EQ(ReadAllSettings(), kOk);
         EXPECT_STREQ(gUserSettings->fontName, L"Georgia");
         wcscpy(gUserSettings->phrase[0], greek);
-        ASSERT_EQ(WritePhrases(), kOk);
+        ASSERT_EQ(WriteSettings(kSettingsPhrases), kOk);
         EXPECT_EQ(ReadRaw(file, L"CurrentUserSaying1"), greek);
         EXPECT_EQ(ReadRaw(file, L"ScreenSaverSaying"), L"Back at 3");
         EXPECT_EQ(ReadRaw(file, L"FontName"), L"Georgia");
@@ -182,7 +182,7 @@ TEST(WriteSettings, EveryFormOfTextKeepsItsSettingsAndTheOldFileIsKept) {
     ASSERT_TRUE(WriteBytes(file, photo));
     EXPECT_EQ(ReadAllSettings(), kOk);
     BoxWatcher boxes;
-    const Status refused = WritePhrases();
+    const Status refused = WriteSettings(kSettingsPhrases);
     EXPECT_EQ(refused, kErrIniWrite);
     ShowError(refused);
     EXPECT_EQ(ReadBytes(file), photo);
@@ -196,7 +196,7 @@ TEST(WriteSettings, ZeroColourIsNotWrittenBack) {
     AlbumView view = {};
     view.textColour = 0;
     gDisplayState->albums[0].view = &view;
-    ASSERT_EQ(WriteAllSettings(), kOk);
+    ASSERT_EQ(SaveSettings(kAllSettings), kOk);
     gDisplayState->albums[0].view = nullptr;
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontColor1"), L"16711680");
 }
@@ -208,13 +208,13 @@ TEST(WriteSettings, AfterAPanelOnlyTheGroupsItChangedAreWritten) {
     ASSERT_TRUE(WriteUtf16File(records.settingsFile(), Ini({L"Monitor2=2", L"CurrentMatting1=old.jpg"})));
     DisplayState& d = *gDisplayState;
     for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = 0;
-    wcscpy(d.albums[0].mattingFile, L"new.jpg");
+    wcscpy(gUserSettings->mattingFile[0], L"new.jpg");
     NoteSettingsChange(kSettingsBoards);
-    ASSERT_EQ(WriteChangedSettings(), kOk);
+    ASSERT_EQ(SaveChangedSettings(), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg");
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"Monitor2"), L"2");
-    wcscpy(d.albums[0].mattingFile, L"newer.jpg");
-    ASSERT_EQ(WriteChangedSettings(), kOk);
+    wcscpy(gUserSettings->mattingFile[0], L"newer.jpg");
+    ASSERT_EQ(SaveChangedSettings(), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"CurrentMatting1"), L"new.jpg") << "the change was written once";
 }
 
@@ -233,14 +233,14 @@ TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
     DisplayState& d = *gDisplayState;
     wcscpy(d.albums[0].folderName, L"DefaultAlbum1");
     wcscpy(d.albums[1].folderName, L"DefaultAlbum2");
-    wcscpy(d.albums[0].mattingFile, L"01.jpg");
-    wcscpy(d.albums[1].mattingFile, L"02.jpg");
+    wcscpy(gUserSettings->mattingFile[0], L"01.jpg");
+    wcscpy(gUserSettings->mattingFile[1], L"02.jpg");
     d.albums[0].stitchMode = 1;
     d.albums[1].stitchMode = 2;
     d.albums[1].effectsEnabled = 5;
     for (int m = 0; m < kMaxMonitors; ++m) d.monitors[m].album = -1;
     d.monitors[1].album = 1;
-    ASSERT_EQ(WriteAllSettings(), kOk);
+    ASSERT_EQ(SaveSettings(kAllSettings), kOk);
 
     const std::wstring file = records.settingsFile();
     EXPECT_EQ(ReadRaw(file, L"CurrentAlbumFolderName1"), L"DefaultAlbum1");
@@ -265,7 +265,7 @@ TEST(WriteSettings, WriteAllWritesEveryKeyAndReadsBackTheSame) {
     EXPECT_STREQ(s.albumFolderName[1], before.albumFolderName[1]);
     EXPECT_STREQ(s.mattingsPath, before.mattingsPath);
     EXPECT_EQ(s.stitchMode[1], 2);
-    EXPECT_EQ(gDisplayState->monitors[1].album, 1);
+    EXPECT_EQ(gUserSettings->monitorAlbum[1], 1);
 }
 
 // The write shows nothing itself; the caller's report shows the text.
@@ -303,10 +303,10 @@ TEST(WriteSettings, ARegularPhraseFontIsNotStoredAsBold) {
     wcscpy(d.phraseLogFont.lfFaceName, L"Arial");
     d.phraseLogFont.lfWeight = FW_NORMAL;
     d.phraseFont = CreateFontIndirectW(&d.phraseLogFont);
-    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
+    ASSERT_EQ(SaveSettings(kSettingsFont), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"0");
     d.phraseLogFont.lfWeight = FW_SEMIBOLD;
-    ASSERT_EQ(WriteSettings(kSettingsFont), kOk);
+    ASSERT_EQ(SaveSettings(kSettingsFont), kOk);
     EXPECT_EQ(ReadRaw(records.settingsFile(), L"FontBold"), L"1");
     DeleteObject(d.phraseFont);
     d.phraseFont = nullptr;

@@ -112,9 +112,7 @@ void ExpectTileOf(int album, std::uint32_t rgb) {
     EXPECT_TRUE(Near(ColourAt(tile, 0, 99), rgb, 6)) << std::hex << ColourAt(tile, 0, 99) << " " << rgb;
 }
 
-std::set<std::wstring> Mattings() {
-    return {gDisplayState->albums[0].mattingFile, gDisplayState->albums[1].mattingFile};
-}
+std::set<std::wstring> Mattings() { return {gUserSettings->mattingFile[0], gUserSettings->mattingFile[1]}; }
 
 }  // namespace
 
@@ -148,7 +146,7 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
         EXPECT_EQ(std::wstring(slot.folderName), expected[a].folder);
         EXPECT_EQ(slot.photoCount, 1);
         EXPECT_EQ(slot.photoType, 4);  // png
-        ExpectTileOf(a, content.boardColours.at(slot.mattingFile));
+        ExpectTileOf(a, content.boardColours.at(gUserSettings->mattingFile[a]));
         if (a == 1) {
             EXPECT_TRUE(slot.photos[0].block.Empty());
             EXPECT_TRUE(slot.strip.Empty());
@@ -162,7 +160,7 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
         // Only the photo's size is held; the join reads its cache copy
         // straight into the strip.
         EXPECT_TRUE(photo.block.pixels.empty());
-        ASSERT_EQ(JoinPhotos(0, 0), kOk);
+        ASSERT_EQ(JoinPhotos(gDisplayState->albums[0], 0), kOk);
         EXPECT_EQ(ColourAt(slot.strip, expected[a].width - 1, expected[a].height - 1), expected[a].rgb);
         EXPECT_TRUE(PathExists(
             UserPath(records, std::wstring(L"QuorvelAlbums\\") + expected[a].folder + L"\\BMP\\" + expected[a].cache)
@@ -181,7 +179,7 @@ TEST(PrepareAlbums, FirstRunMakesDefaultAlbumsBoardsAndTheSaverTempFolder) {
 TEST(PrepareAlbums, TheRegularProgramUsesTempExe) {
     ProcessRecords records;
     DefaultContent content;
-    gMode.regularProgram = true;
+    gMode.role = Role::kProgram;
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gAppState->tempFolder), UserPath(records, L"TempExe"));
     EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
@@ -197,8 +195,8 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     wcscpy(gUserSettings->albumsPath, UserPath(records, L"Gone").c_str());
     wcscpy(gUserSettings->albumFolderName[0], L"Alps");
     wcscpy(gUserSettings->albumFolderName[1], L"Alps");
-    wcscpy(gDisplayState->albums[0].mattingFile, L"mine.jpg");
-    wcscpy(gDisplayState->albums[1].mattingFile, L"mine.jpg");
+    wcscpy(gUserSettings->mattingFile[0], L"mine.jpg");
+    wcscpy(gUserSettings->mattingFile[1], L"mine.jpg");
     {
         BoxWatcher watcher;
         ASSERT_EQ(PrepareAlbums(), kOk);
@@ -224,7 +222,7 @@ TEST(PrepareAlbums, EmptyOrMissingPathsMeanTheDefaultFolders) {
     // there stand.
     EXPECT_FALSE(PathExists(UserPath(records, L"QuorvelAlbums\\DefaultAlbum1").c_str()));
     EXPECT_FALSE(PathExists(UserPath(records, L"QuorvelMattingBoards\\01.jpg").c_str()));
-    EXPECT_EQ(std::wstring(gDisplayState->albums[0].mattingFile), L"mine.jpg");
+    EXPECT_EQ(std::wstring(gUserSettings->mattingFile[0]), L"mine.jpg");
 }
 
 // A photo removed after the album's folder was counted and before it is
@@ -235,11 +233,10 @@ TEST(PrepareAlbums, APhotoGoneBetweenTheCountAndTheDecodeIsLeftOut) {
     DefaultContent content;
     ChooseNewAlbum(records, 0, L"Hills", 3);
     ASSERT_EQ(SettleAlbumsRoot(), kOk);
-    int found = 0;
-    ASSERT_EQ(PrepareAlbumFolder(0, &found), kOk);
+    ASSERT_EQ(PrepareAlbumSlot(0), kOk);
     ASSERT_EQ(gDisplayState->albums[0].photoCount, 3);
     ASSERT_TRUE(DeleteFileW(UserPath(records, L"QuorvelAlbums\\Hills\\p1001.jpg").c_str()));
-    EXPECT_EQ(DecodeAlbum(0), kOk);
+    EXPECT_EQ(DecodeAlbum(gDisplayState->albums[0], ReadPhotoOrder(0)), kOk);
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 2);
 }
 
@@ -252,9 +249,7 @@ TEST(PrepareAlbums, SeventyOnePhotosWarnAndKeepSeventy) {
     {
         BoxWatcher watcher;
         ASSERT_EQ(SettleAlbumsRoot(), kOk);
-        int found = 0;
-        ASSERT_EQ(PrepareAlbumFolder(0, &found), kOk);
-        EXPECT_EQ(found, 70);
+        ASSERT_EQ(PrepareAlbumSlot(0), kOk);
         EXPECT_TRUE(watcher.Boxes().empty());
     }
     EXPECT_EQ(gDisplayState->albums[0].photoCount, 70);
@@ -292,7 +287,7 @@ TEST(PrepareAlbums, AnAlbumOfTextFilesIsReplacedByTheDefaultAlbum) {
     EXPECT_FALSE(PathExists(records.settingsFile().c_str()));
     EXPECT_EQ(Listing(UserPath(records, L"QuorvelAlbums\\Notes")), (Names{L"p1000.txt", L"p1001.txt", L"p1002.txt"}));
     EXPECT_EQ(gDisplayState->albums[1].photoCount, 1);
-    ASSERT_EQ(DecodeAlbum(1), kOk);
+    ASSERT_EQ(DecodeAlbum(gDisplayState->albums[1], ReadPhotoOrder(1)), kOk);
     EXPECT_EQ(ColourAt(gDisplayState->albums[1].photos[0].block, 0, 0), kZoomOutColour);
 }
 
@@ -306,8 +301,8 @@ TEST(PrepareAlbums, UnsafeNamesFromTheSettingsFileCountAsMissing) {
     ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), kBoardSide, kBoardSide, 0x000000));
     wcscpy(gUserSettings->albumFolderName[0], L"..\\Outside");
     wcscpy(gUserSettings->albumFolderName[1], UserPath(records, L"Outside").c_str());
-    wcscpy(gDisplayState->albums[0].mattingFile, L"..\\Outside\\board.jpg");
-    wcscpy(gDisplayState->albums[1].mattingFile, L"mine.jpg");
+    wcscpy(gUserSettings->mattingFile[0], L"..\\Outside\\board.jpg");
+    wcscpy(gUserSettings->mattingFile[1], L"mine.jpg");
     ASSERT_EQ(PrepareAlbums(), kOk);
     EXPECT_EQ(std::wstring(gDisplayState->albums[0].folderName), L"DefaultAlbum1");
     EXPECT_EQ(std::wstring(gDisplayState->albums[1].folderName), L"DefaultAlbum2");
@@ -316,8 +311,8 @@ TEST(PrepareAlbums, UnsafeNamesFromTheSettingsFileCountAsMissing) {
     EXPECT_TRUE(PathExists(UserPath(records, L"QuorvelMattingBoards\\01.jpg").c_str()));
     const std::set<std::wstring> defaults = {L"01.jpg", L"02.jpg", L"03.jpg"};
     for (int a = 0; a < 2; ++a) {
-        EXPECT_EQ(defaults.count(gDisplayState->albums[a].mattingFile), 1u);
-        ExpectTileOf(a, content.boardColours.at(gDisplayState->albums[a].mattingFile));
+        EXPECT_EQ(defaults.count(gUserSettings->mattingFile[a]), 1u);
+        ExpectTileOf(a, content.boardColours.at(gUserSettings->mattingFile[a]));
     }
     EXPECT_EQ(Mattings().size(), 2u);
 }
@@ -348,7 +343,7 @@ TEST(PrepareAlbums, ABoardTooSmallEndsTheStep) {
     CreateDirectoryW(UserPath(records, L"QuorvelMattingBoards").c_str(), nullptr);
     ASSERT_TRUE(WriteImage(UserPath(records, L"QuorvelMattingBoards\\mine.jpg"), 150, 90, 0x808080));
     wcscpy(gUserSettings->albumFolderName[0], L"Small");
-    for (int a = 0; a < 2; ++a) wcscpy(gDisplayState->albums[a].mattingFile, L"mine.jpg");
+    for (int a = 0; a < 2; ++a) wcscpy(gUserSettings->mattingFile[a], L"mine.jpg");
     EXPECT_EQ(PrepareAlbums(), kErrMattingTooSmall);
     // Nothing after the failing step ran.
     EXPECT_FALSE(PathExists(UserPath(records, L"TempSaver").c_str()));
@@ -361,7 +356,7 @@ TEST(PrepareAlbums, ABoardTooSmallEndsTheStep) {
 TEST(PrepareAlbums, APreviewAlbumWithoutAPhotoThatShowsGivesWayToTheDefaultAlbum) {
     ProcessRecords records;
     DefaultContent content;
-    gMode.previewMode = true;
+    gMode.role = Role::kPreview;
     ChooseNewAlbum(records, 0, L"Small", 0);
     MakeAlbum(UserPath(records, L"QuorvelAlbums\\Small"), 2, L".jpg", 320, 16);
     BoxWatcher watcher;
@@ -411,12 +406,12 @@ TEST(PrepareMattings, AChosenBoardGoneBringsBackOnlyTheMissingDefaultBoards) {
     ASSERT_TRUE(WriteImage(boards + L"\\01.jpg", kBoardSide, kBoardSide, 0x102030));
     ASSERT_TRUE(WriteImage(boards + L"\\mine.jpg", kBoardSide, kBoardSide, 0x302010));
     const std::string changed = ReadBytes(boards + L"\\01.jpg");
-    wcscpy(gDisplayState->albums[0].mattingFile, L"01.jpg");
-    wcscpy(gDisplayState->albums[1].mattingFile, L"mine.jpg");
+    wcscpy(gUserSettings->mattingFile[0], L"01.jpg");
+    wcscpy(gUserSettings->mattingFile[1], L"mine.jpg");
     ASSERT_EQ(PrepareMattings(), kOk);
     EXPECT_EQ(Listing(boards), (Names{L"01.jpg", L"mine.jpg"}));
 
-    wcscpy(gDisplayState->albums[1].mattingFile, L"gone.jpg");
+    wcscpy(gUserSettings->mattingFile[1], L"gone.jpg");
     ASSERT_EQ(PrepareMattings(), kOk);
     EXPECT_EQ(Listing(boards), (Names{L"01.jpg", L"02.jpg", L"03.jpg", L"mine.jpg"}));
     EXPECT_EQ(ReadBytes(boards + L"\\01.jpg"), changed);

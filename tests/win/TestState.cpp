@@ -11,6 +11,7 @@
 
 #include "base/Utilities_win.h"
 #include "res/resource.h"
+#include "system/PowerPlan_win.h"
 
 namespace quorvel::test {
 
@@ -183,6 +184,7 @@ ProcessRecords::ProcessRecords() {
     gUserSettings = static_cast<UserSettings*>(AllocateLockedBlock(sizeof(UserSettings)));
     gErrorLocation = {};
     gMode = {};
+    gPowerPlan = {};
 }
 
 ProcessRecords::~ProcessRecords() {

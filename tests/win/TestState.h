@@ -10,7 +10,7 @@
 
 #include "base/AppState_win.h"
 #include "storage/Settings_win.h"
-#include "base/DisplayState_win.h"
+#include "display/DisplayState_win.h"
 
 namespace quorvel::test {
 
