@@ -17,6 +17,7 @@ using std::min;
 
 #include "app/AlbumStep_win.h"
 #include "app/CommandLine.h"
+#include "base/Text.h"
 #include "base/WindowsVersion.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Hooks_win.h"
@@ -34,6 +35,8 @@ using std::min;
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"
 #include "system/PowerPlan_win.h"
+#include "system/SaverInstall_win.h"
+#include "system/SaverRegistry_win.h"
 #include "storage/Cleanup_win.h"
 #include "res/resource.h"
 
@@ -217,8 +220,22 @@ void MessageLoop(HACCEL accelerators) {
     }
 }
 
+// The package's removal runs the program with "/u" before it deletes the
+// files: a saver value still naming a Quorvel.scr (in any folder, by its long
+// or short name) would leave the user with no saver, so the one the tick kept
+// is given back, as the untick does. It shows nothing and takes no mutex,
+// since nothing may hold up or refuse a removal.
+void GiveBackUsersSaver() {
+    wchar_t value[kDesktopValueBytes / sizeof(wchar_t)];
+    if (ReadDesktopValue(L"SCRNSAVE.EXE", value) != kOk) return;
+    const PathParts parts = SplitPath(AsU16(value));
+    const std::u16string name = parts.fileName + parts.extension;
+    if (EqualsNoCaseAscii(name, u"Quorvel.scr") || EqualsNoCaseAscii(name, u"QUORVE~1.scr"))
+        (void)UninstallScreenSaver();
+}
+
 // Steps 1 to 8 of the entry; returns false when the program must return at
-// once (a command-line fault already shown).
+// once (a command-line fault already shown, or the saver given back).
 bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
     const PathParts parts = SplitPath(args.empty() ? std::u16string() : args[0]);
     const SwitchArgs sw = ReadSwitch(args);
@@ -230,6 +247,10 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
         case ExtensionRole::RegularOrCleanup: {
             bool heldElsewhere = false;
             OutputDebugStringW(L"Quorvel as regular exe is launching\n");
+            if (sw.valid && IsSwitch(sw.switchText, u'u')) {
+                GiveBackUsersSaver();
+                return false;
+            }
             if (sw.valid && IsSwitch(sw.switchText, u'd')) {
                 OutputDebugStringW(L"Quorvel: File Cleanup mode detected\n");
                 gMode.role = Role::kCleanup;

@@ -191,8 +191,9 @@ void ExpectCompleteUninstallEntry(const std::wstring& entry) {
 
 // Started from the Start menu, in its own folder, the program finds the
 // content the package put beside it; uninstalling then takes the program
-// away but leaves the user's albums, settings and record. While installed,
-// the package's entry in the installed-programs list is complete.
+// away but leaves the user's albums, settings and record, and gives back the
+// screen saver the user had before choosing Quorvel. While installed, the
+// package's entry in the installed-programs list is complete.
 TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_EQ(RunFrom(JoinPath(InstallFolder(), L"Quorvel.exe"), L"", InstallFolder()), 0u);
     ExpectDefaultContentCopied();
@@ -209,6 +210,12 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
                           JoinPath(trip, L"a.jpg").c_str(), FALSE));
     const auto settings = ReadFileBytes(UserPath(L"Quorvel.ini"));
     ASSERT_TRUE(settings.has_value());
+    // Quorvel ticked as the screen saver over the user's own, which the
+    // tick kept in the record.
+    const std::wstring desktop = L"Control Panel\\Desktop", usersSaver = L"C:\\windows\\system32\\scrnsave.scr";
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"PreviousScreenSaver", usersSaver));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"PreviousScreenSaverActive", L"1"));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, desktop, L"SCRNSAVE.EXE", InstalledProgram(L"Quorvel.scr")));
 
     ASSERT_EQ(Msiexec(L"/x " + QuoteArg(package) + L" /qn"), 0u);
 
@@ -226,6 +233,7 @@ TEST(Installer, ProgramFindsItsContentAndUninstallKeepsTheUsersAlbums) {
     EXPECT_TRUE(FileExists(UserPath(std::wstring(L"QuorvelAlbums\\DefaultAlbum1\\") + kAlbum1Picture)));
     EXPECT_EQ(ReadFileBytes(UserPath(L"Quorvel.ini")), settings);
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), UserFolder());
+    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, desktop, L"SCRNSAVE.EXE"), usersSaver);
 }
 
 TEST(Installer, SaverStartedFromTheSystemFolderFindsTheContentBesideItself) {
@@ -258,6 +266,11 @@ TEST(Installer, ANewerPackageUpgradesInPlaceAndAnOlderOneIsRefused) {
     const Snapshot users = TakeSnapshot(UserFolder());
     ASSERT_GE(users.size(), 25u);  // the settings, the log, the note, two albums' photos and the boards
     ASSERT_EQ(UninstallEntries().size(), 1u);
+    // Windows tells the older version's removal that an upgrade runs it
+    // (UPGRADINGPRODUCTCODE), so the choice stays; Wine's removes it as a
+    // plain removal, which gives back the user's saver: none here.
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    const auto chosenSaver = wine ? std::nullopt : std::optional<std::wstring>(saver);
 
     // The user's files, the screen-saver choice and the installed program,
     // after each step.
@@ -265,7 +278,7 @@ TEST(Installer, ANewerPackageUpgradesInPlaceAndAnOlderOneIsRefused) {
         SCOPED_TRACE(step);
         EXPECT_TRUE(TakeSnapshot(UserFolder()) == users);
         EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Software\\Fenwold\\Quorvel", L"Path"), UserFolder());
-        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE"), saver);
+        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"SCRNSAVE.EXE"), chosenSaver);
         EXPECT_TRUE(FileExists(saver));
         EXPECT_TRUE(FileExists(InstalledProgram(L"Quorvel.exe")));
         EXPECT_EQ(ListFolder(JoinPath(InstallFolder(), L"QuorvelMattingBoards")).size(), 19u);

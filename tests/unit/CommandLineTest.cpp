@@ -30,6 +30,7 @@ TEST(ReadSwitch, SplitsEachFormOrRefusesIt) {
         {"no argument", {}, true, u"", u""},
         {"short switch, handle in the second argument", {u"/p", u"1234"}, true, u"/p", u"1234"},
         {"bare letter without a handle", {u"s"}, true, u"s", u""},
+        {"the switch the package's removal passes", {u"/u"}, true, u"/u", u""},
         {"colon form", {u"/p:65602"}, true, u"/p", u"65602"},
         {"colon form of a bare letter", {u"c:42"}, true, u"c", u"42"},
         {"colon form with nothing after it", {u"/c:"}, true, u"/c", u""},
