@@ -68,8 +68,6 @@ constexpr ErrorSite kStartupArgumentSite{kModule, 962};
 constexpr ErrorSite kAppIconSite{kModule, 973};
 constexpr ErrorSite kAppStateMemorySite{kModule, 196};
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
 // A box of string textId with OK, which the program goes on from.
 void TellUser(unsigned textId, const wchar_t* caption) {
     wchar_t text[kMessageChars];
@@ -126,7 +124,7 @@ void DetectOperatingSystem() {
             break;
         }
     gAppState->windowsVersion = version;
-    OutputDebugStringW(W(OsDebugName(version)));
+    OutputDebugStringW(AsWide(OsDebugName(version)));
 }
 
 // Per-monitor DPI awareness comes from the manifest; on 8.1 and 10 the
@@ -240,8 +238,9 @@ bool ChooseRole(const std::vector<std::u16string>& args, int* returnCode) {
     const PathParts parts = SplitPath(args.empty() ? std::u16string() : args[0]);
     const SwitchArgs sw = ReadSwitch(args);
     DebugLine(L"Quorvel: args %d Drive:%ls Folder:%ls FileName:%ls,Extension:%ls FirstArg:%ls SecondArg:%ls\n",
-              static_cast<int>(args.size()), W(parts.drive), W(parts.folder), W(parts.fileName), W(parts.extension),
-              W(sw.switchText), W(sw.handleText));
+              static_cast<int>(args.size()), AsWide(parts.drive.c_str()), AsWide(parts.folder.c_str()),
+              AsWide(parts.fileName.c_str()), AsWide(parts.extension.c_str()), AsWide(sw.switchText.c_str()),
+              AsWide(sw.handleText.c_str()));
 
     switch (RoleFromExtension(parts.extension)) {
         case ExtensionRole::RegularOrCleanup: {

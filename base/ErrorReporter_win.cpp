@@ -17,8 +17,6 @@ namespace {
 
 const wchar_t kMissingStringFormat[] = L"Programming error! String #: %u was not found.";
 
-std::u16string U16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
-
 // The log names the operating system's width, not the process's: a 32-bit
 // build sees 64-bit Windows through WOW64, this 64-bit build runs only there.
 bool Windows64() { return gAppState->wow64 != 0 || sizeof(void*) == 8; }
@@ -150,16 +148,16 @@ Status WriteErrorLog(Status code, const wchar_t* text) {
     entry.osName = OsLogName(gAppState->windowsVersion, Windows64());
     entry.code = code;
     entry.windowsError = gErrorLocation.windowsError;
-    entry.message = U16(text ? text : L"");
-    entry.module = U16(gErrorLocation.sourceName);
+    entry.message = AsU16(text ? text : L"");
+    entry.module = AsU16(gErrorLocation.sourceName);
     entry.line = gErrorLocation.line;
-    entry.extra = U16(gErrorLocation.extraText);
+    entry.extra = AsU16(gErrorLocation.extraText);
     const std::u16string line = FormatErrorLogLine(entry);
 
     FILE* file = _wfopen(path, L"at");
     if (file == nullptr) return kErrDiskWrite;
     // The log is in the ANSI code page, as every other program reads a .csv.
-    const wchar_t* wide = reinterpret_cast<const wchar_t*>(line.c_str());
+    const wchar_t* wide = AsWide(line.c_str());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     std::string ansi(bytes > 0 ? bytes : 1, '\0');
     if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), bytes, nullptr, nullptr);

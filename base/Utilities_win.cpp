@@ -165,7 +165,7 @@ Status FindAlbumImages(const wchar_t* folder, int* count, int* type) {
     for (int t = 1; t <= kPhotoTypeCount; ++t) {
         const std::u16string pattern = PhotoTypePattern(t);
         wchar_t search[kPathChars];
-        if (folder == nullptr || !JoinPath(folder, reinterpret_cast<const wchar_t*>(pattern.c_str()), search))
+        if (folder == nullptr || !JoinPath(folder, AsWide(pattern.c_str()), search))
             return Fail(kCountFilesSite, kErrInvalidArgument);
         if (const int n = CountFound(search, t); n > 0) {
             *count = n;

@@ -18,6 +18,8 @@ namespace quorvel {
 // the two pass into each other without a copy.
 inline const char16_t* AsU16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+inline char16_t* AsU16(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
+inline wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 
 // The two file dialogs of the About dialog's log copy. The source is chosen
 // in the old-style open dialog and must exist; the destination in an

@@ -35,9 +35,6 @@ const wchar_t kModule[] = L"DecodeImage";
 const wchar_t kCacheModule[] = L"utilities";
 constexpr std::int16_t kStitchModeMismatch = 2;
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-std::u16string Portable(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
-
 int SmallestSide() { return gMode.role == Role::kPreview ? kSmallestPreviewPhotoSide : kSmallestPhotoSide; }
 
 class HandleByteSource : public ByteSource {
@@ -272,8 +269,9 @@ Status AlbumFoldersOf(const AlbumPhotos& slot, AlbumFolders* folders) {
     AlbumsFolder(root);
     const std::u16string pattern = PhotoTypePattern(slot.photoType);
     if (pattern.empty() || !JoinPath(root, slot.folderName, folders->album) ||
-        !CacheFolderOf(folders->album, folders->cache) || !JoinPath(folders->album, Wide(pattern), folders->search) ||
-        !JoinPath(folders->cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), folders->uprightMark)) {
+        !CacheFolderOf(folders->album, folders->cache) ||
+        !JoinPath(folders->album, AsWide(pattern.c_str()), folders->search) ||
+        !JoinPath(folders->cache, AsWide(kUprightCopiesMark), folders->uprightMark)) {
         SetErrorLocation(QV_SITE(kModule), slot.folderName);
         return kErrInvalidArgument;
     }
@@ -299,8 +297,8 @@ void MarkCopies(const AlbumFolders& folders, bool upright) {
 // path limit.
 Status PlacePhoto(const wchar_t* album, const wchar_t* cacheFolder, const wchar_t* name, int type,
                   wchar_t (&photoPath)[kPathChars], wchar_t (&cachePath)[kPathChars]) {
-    const std::u16string cacheName = CacheFileName(Portable(name), type);
-    if (!JoinPath(album, name, photoPath) || !JoinPath(cacheFolder, Wide(cacheName), cachePath))
+    const std::u16string cacheName = CacheFileName(AsU16(name), type);
+    if (!JoinPath(album, name, photoPath) || !JoinPath(cacheFolder, AsWide(cacheName.c_str()), cachePath))
         return Fail(QV_SITE(kModule), kErrInvalidArgument, name);
     return kOk;
 }
@@ -356,8 +354,8 @@ Status DecodeOne(AlbumPhotos& slot, const AlbumFolders& folders, const WIN32_FIN
     if (Status s = PlacePhoto(folders.album, folders.cache, found.cFileName, slot.photoType, photoPath, cachePath);
         s != kOk)
         return refuse(s);
-    const std::u16string cacheName = CacheFileName(Portable(found.cFileName), slot.photoType);
-    record.fileName = Portable(found.cFileName);
+    const std::u16string cacheName = CacheFileName(AsU16(found.cFileName), slot.photoType);
+    record.fileName = AsU16(found.cFileName);
 
     if (Status s = EnsureFolder(folders.cache); s != kOk) return s;
     const FILETIME photoTime = LastWriteTime(photoPath, found.ftLastWriteTime);
@@ -466,9 +464,9 @@ Status DecodeAlbum(AlbumPhotos& slot, std::u16string_view storedOrder, PhotoItem
     std::vector<WIN32_FIND_DATAW> files;
     std::vector<std::u16string> cacheNames;
     const bool listed = ForEachFile(folders.search, [&](const WIN32_FIND_DATAW& found) {
-        if (!NameHasPhotoType(Portable(found.cFileName), slot.photoType)) return true;
+        if (!NameHasPhotoType(AsU16(found.cFileName), slot.photoType)) return true;
         files.push_back(found);
-        cacheNames.push_back(CacheFileName(Portable(found.cFileName), slot.photoType));
+        cacheNames.push_back(CacheFileName(AsU16(found.cFileName), slot.photoType));
         return static_cast<int>(files.size()) < kMaxPhotos;
     });
     if (!listed) {
@@ -564,7 +562,7 @@ Status CacheBitmapPath(const AlbumPhotos& slot, int photo, wchar_t (&path)[kPath
     wchar_t root[kPathChars], folder[kPathChars], cache[kPathChars];
     AlbumsFolder(root);
     if (!JoinPath(root, slot.folderName, folder) || !CacheFolderOf(folder, cache) ||
-        !JoinPath(cache, Wide(slot.photos[photo].fileName), path))
+        !JoinPath(cache, AsWide(slot.photos[photo].fileName.c_str()), path))
         return Fail(QV_SITE(kCacheModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }
@@ -592,8 +590,8 @@ Status PlaceCachedPhoto(const AlbumPhotos& album, int photo, PixelBlock& strip, 
 }
 
 Status WriteCacheBitmap(const PhotoRecord& record, const wchar_t* path) {
-    if (path == nullptr || !HasBmpExtension(Portable(path)) || record.block.pixels.empty() ||
-        record.block.height == 0 || record.block.rowBytes <= 0)
+    if (path == nullptr || !HasBmpExtension(AsU16(path)) || record.block.pixels.empty() || record.block.height == 0 ||
+        record.block.rowBytes <= 0)
         return kOk;
     // A copy rewritten by the Photos tools (turned or halved) still stands
     // for the photo it was made from, so it keeps that photo's time.

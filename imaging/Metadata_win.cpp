@@ -4,6 +4,7 @@
 
 #include "base/AppState_win.h"
 #include "base/ErrorReporter_win.h"
+#include "base/Utilities_win.h"
 
 namespace quorvel {
 
@@ -23,7 +24,7 @@ Status LoadPropertyTexts(PropertyTexts& texts) {
         const int length = LoadStringW(module, kPropertyTextIds[i], reinterpret_cast<LPWSTR>(&text), 0);
         if (length <= 0 || text == nullptr)
             return Fail(QV_SITE(kModule), kErrResourceString, std::to_wstring(kPropertyTextIds[i]).c_str());
-        texts[i].assign(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
+        texts[i].assign(AsU16(text), static_cast<std::size_t>(length));
     }
     return kOk;
 }

@@ -48,8 +48,7 @@ Status PhotoFilePath(const AlbumSlot& slot, const std::u16string& cacheName, wch
     const std::u16string name = cacheName.substr(0, dot) + extension;
     wchar_t root[kPathChars], folder[kPathChars];
     AlbumsFolder(root);
-    if (!JoinPath(root, slot.folderName, folder) ||
-        !JoinPath(folder, reinterpret_cast<const wchar_t*>(name.c_str()), path))
+    if (!JoinPath(root, slot.folderName, folder) || !JoinPath(folder, AsWide(name.c_str()), path))
         return Fail(QV_SITE(kModule), kErrInvalidArgument, slot.folderName);
     return kOk;
 }

@@ -116,7 +116,7 @@ public:
                 if (!IsFolder(bitmap)) DeleteOne(path);
             });
             wchar_t mark[kPathChars];
-            if (JoinPath(cache, reinterpret_cast<const wchar_t*>(kUprightCopiesMark), mark)) DeleteOne(mark);
+            if (JoinPath(cache, AsWide(kUprightCopiesMark), mark)) DeleteOne(mark);
             if (PathExists(cache)) RemoveOne(cache);
         });
         if (!listed) SetErrorLocation(kCacheListingSite, albumsPath);

@@ -38,7 +38,7 @@ bool KnownFolderPath(REFKNOWNFOLDERID id, const wchar_t* tail, wchar_t (&out)[kP
 Status CopyShippedFiles(const wchar_t* from, const wchar_t* to, bool replace) {
     for (std::u16string_view name : ShippedUserFiles()) {
         const std::u16string terminated(name);
-        const wchar_t* wide = reinterpret_cast<const wchar_t*>(terminated.c_str());
+        const wchar_t* wide = AsWide(terminated.c_str());
         wchar_t source[kPathChars], target[kPathChars];
         if (!JoinPath(from, wide, source) || !JoinPath(to, wide, target))
             return Fail(QV_SITE(kSettingsModule), kErrInvalidArgument, wide);

@@ -30,7 +30,7 @@ Status KeyName(unsigned keyId, int number, wchar_t (&key)[kKeyChars]) {
     if (Status s = LoadText(keyId, key, sizeof key); s != kOk) return s;
     if (number > 0) {
         const std::u16string numbered = NumberedKey(AsU16(key), number);
-        wcsncpy(key, reinterpret_cast<const wchar_t*>(numbered.c_str()), kKeyChars - 1);
+        wcsncpy(key, AsWide(numbered.c_str()), kKeyChars - 1);
         key[kKeyChars - 1] = L'\0';
     }
     return kOk;
@@ -84,7 +84,7 @@ Status PrepareSettingsFile(const wchar_t* path, bool forWrite) {
         const auto* ansi = reinterpret_cast<const char*>(bytes.data());
         const int n = bytes.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, ansi, int(bytes.size()), nullptr, 0);
         text.resize(n);
-        if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi, int(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+        if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi, int(bytes.size()), AsWide(text.data()), n);
     } else {
         text = SettingsFileText(bytes, encoding);
     }
@@ -184,7 +184,7 @@ Status ReadSettingNumberById(unsigned keyId, int number, std::int32_t* value) {
 
 Status WriteSettingNumber(const wchar_t* key, std::int32_t value) {
     const std::u16string text = FormatSettingNumber(value);
-    return WriteValue(key, reinterpret_cast<const wchar_t*>(text.c_str()));
+    return WriteValue(key, AsWide(text.c_str()));
 }
 
 Status WriteSettingNumberById(unsigned keyId, int number, std::int32_t value) {
@@ -202,7 +202,7 @@ Status WriteSettingTextById(unsigned keyId, int number, const wchar_t* text) {
 Status WritePhotoOrder(int album, std::span<const std::u16string> names) {
     if (album < 0 || album >= kAlbumCount) return Fail(kSettingsKeySite, kErrInvalidArgument);
     const std::u16string text = PhotoOrderText(names);
-    return WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, reinterpret_cast<const wchar_t*>(text.c_str()));
+    return WriteSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, AsWide(text.c_str()));
 }
 
 std::u16string ReadPhotoOrder(int album) {
@@ -211,7 +211,7 @@ std::u16string ReadPhotoOrder(int album) {
     if (ReadSettingTextById(IDS_KEY_PHOTO_ORDER, album + 1, text.data(),
                             static_cast<int>(text.size() * sizeof(wchar_t))) != kOk)
         return {};
-    return reinterpret_cast<const char16_t*>(text.data());
+    return AsU16(text.data());
 }
 
 namespace {
@@ -233,7 +233,7 @@ public:
         // until it holds it all (a full buffer returns its size less 2).
         for (DWORD chars = 1 << 15; chars <= (1u << 24); chars *= 4) {
             text_.assign(chars, u'\0');
-            const DWORD got = GetPrivateProfileSectionW(section, reinterpret_cast<wchar_t*>(text_.data()), chars, path);
+            const DWORD got = GetPrivateProfileSectionW(section, AsWide(text_.data()), chars, path);
             if (got + 2 < chars) {
                 text_.resize(got);
                 return;
@@ -254,7 +254,7 @@ public:
         const std::u16string value = ProfileSectionValue(text_, AsU16(key)).value_or(u"");
         const std::u16string_view trimmed =
             TrimLeadingBlanks(std::u16string_view(value).substr(0, static_cast<std::size_t>(bufferBytes / 2 - 1)));
-        std::copy(trimmed.begin(), trimmed.end(), reinterpret_cast<char16_t*>(buffer));
+        std::copy(trimmed.begin(), trimmed.end(), AsU16(buffer));
         buffer[trimmed.size()] = L'\0';
     }
     void Text(unsigned keyId, wchar_t* buffer, int bufferBytes) { Text(keyId, 0, buffer, bufferBytes); }

@@ -24,7 +24,7 @@ const wchar_t* const kDefaultAlbumPictures[kAlbumCount] = {L"0V_0H_ZoomIn_2_256.
 const wchar_t* const kTempFileNames[] = {L"FenwoldLok.bat", L"FenwoldNoLok.bat", L"ActivePowerPlan.txt",
                                          L"GetPowPl.bat", L"SetActPlan.bat"};
 
-bool SafeName(const wchar_t* name) { return IsSafeChildName(reinterpret_cast<const char16_t*>(name)); }
+bool SafeName(const wchar_t* name) { return IsSafeChildName(AsU16(name)); }
 
 Status CreateFolder(const wchar_t* path) {
     if (CreateDirectoryW(path, nullptr)) return kOk;

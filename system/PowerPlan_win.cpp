@@ -23,9 +23,6 @@ constexpr ErrorSite kCaptureBatchSite{kModule, 770};
 constexpr ErrorSite kCaptureOutputSite{kModule, 778};
 constexpr ErrorSite kSwitchBatchSite{kModule, 903};
 
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::u16string U16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
-
 // The path of a file in tempFolder. A cleanup (About's, or a /d run beside
 // this one) may have removed the folder since the start, so it is made again.
 Status TempFile(const wchar_t* name, wchar_t (&path)[kPathChars]) {
@@ -49,7 +46,7 @@ Status RunBatch(const wchar_t* name, const std::string& line, ErrorSite runSite,
 }
 
 Status RunSetActive(const wchar_t* id) {
-    return RunBatch(L"SetActPlan.bat", SetActiveCommand(U16(id)), kSwitchBatchSite);
+    return RunBatch(L"SetActPlan.bat", SetActiveCommand(AsU16(id)), kSwitchBatchSite);
 }
 
 // The program and the saver may both switch at once, so each keeps the
@@ -68,13 +65,13 @@ unsigned OriginalPlanKey() {
 Status RestoreLeftPlan() {
     if (gMode.sameRoleRunning) return kOk;
     wchar_t id[100];
-    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(U16(id))) return kOk;
+    if (ReadSettingTextById(OriginalPlanKey(), id, sizeof id) != kOk || !IsGuidShaped(AsU16(id))) return kOk;
     if (Status s = RunSetActive(id); s != kOk) LogFailure(s);
     return WriteSettingTextById(OriginalPlanKey(), 0, nullptr);
 }
 
 bool SwitchNeeded() {
-    return PlanSwitchNeeded(U16(gPowerPlan.startingPlanId), U16(gPowerPlan.chosenPlanId),
+    return PlanSwitchNeeded(AsU16(gPowerPlan.startingPlanId), AsU16(gPowerPlan.chosenPlanId),
                             gUserSettings != nullptr && gUserSettings->useDefaultPowerPlan != 0);
 }
 
@@ -112,8 +109,8 @@ Status CapturePowerPlan(CapturedPlan* captured) {
     // else) is a failed capture: the plan stays as the user has it.
     *captured = ParseActiveScheme(AsU16(text.c_str()));
     if (!captured->valid) return Fail(kCaptureOutputSite, kErrAppFailed, output);
-    wcsncpy(gPowerPlan.startingPlanId, W(captured->id), 99);
-    wcsncpy(gPowerPlan.startingPlanName, W(captured->name), 149);
+    wcsncpy(gPowerPlan.startingPlanId, AsWide(captured->id.c_str()), 99);
+    wcsncpy(gPowerPlan.startingPlanName, AsWide(captured->name.c_str()), 149);
     return kOk;
 }
 
@@ -144,7 +141,7 @@ Status CaptureAndSwitch(const PlanChoice& choice) {
     if (!PlanListed(captured, choice.id)) {
         gPowerPlan.chosenPlanId[0] = L'\0';
         if (wanted) {
-            SetErrorLocation(QV_SITE(kModule), W(choice.id));
+            SetErrorLocation(QV_SITE(kModule), AsWide(choice.id.c_str()));
             LogFailure(kErrPowerSchemeUntested);
         }
         return kOk;
@@ -164,8 +161,8 @@ Status CaptureAndSwitch(const PlanChoice& choice) {
 Status StartPowerPlan() {
     if (gAppState == nullptr) return Fail(QV_SITE(kModule), kErrInvalidArgument);
     const PlanChoice choice = ChoosePlan(gAppState->windowsVersion);
-    wcsncpy(gPowerPlan.chosenPlanId, W(choice.id), 99);
-    wcsncpy(gPowerPlan.chosenPlanName, W(choice.name), 149);
+    wcsncpy(gPowerPlan.chosenPlanId, AsWide(choice.id.c_str()), 99);
+    wcsncpy(gPowerPlan.chosenPlanName, AsWide(choice.name.c_str()), 149);
     if (choice.id.empty()) return kOk;  // no plan of its own on this version
     // A system without POWERCFG (Wine has none) has no plans to switch.
     wchar_t powercfg[kPathChars];

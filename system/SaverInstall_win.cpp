@@ -33,7 +33,6 @@ const wchar_t kWallpaperValue[] = L"Wallpaper";
 const wchar_t kShippedPicture[] = L"QuorvelTheme.jpg";
 constexpr UINT kTellWindows = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
 
-
 // Quorvel's theme file and its picture in themeFolder.
 Status ThemePaths(wchar_t (&theme)[kPathChars], wchar_t (&picture)[kPathChars]) {
     if (JoinPath(gAppState->themeFolder, L"Quorvel.theme", theme) &&
@@ -70,8 +69,7 @@ Status KeepUsersSaver() {
     BOOL active = FALSE;
     before.active = SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0) ? active != FALSE : read == kOk;
     const SaverRecord record = RecordOfSaver(before);
-    if (Status s = WriteRecordText(kPreviousSaver, AsWide(record.path.c_str())); s != kOk)
-        return s;
+    if (Status s = WriteRecordText(kPreviousSaver, AsWide(record.path.c_str())); s != kOk) return s;
     return WriteRecordText(kPreviousSaverActive, AsWide(record.active.c_str()));
 }
 
@@ -169,17 +167,15 @@ Status UninstallScreenSaver() {
     if (Status s = ReadKeptText(kPreviousSaver, &path); s != kOk) return s;
     if (Status s = ReadKeptText(kPreviousSaverActive, &active); s != kOk) return s;
     const SaverState restore = SaverToRestore(path, active);
-    const Status written = restore.path
-                               ? WriteDesktopValue(kSaverValue, AsWide(restore.path->c_str()))
-                               : DeleteDesktopValue(kSaverValue);
+    const Status written =
+        restore.path ? WriteDesktopValue(kSaverValue, AsWide(restore.path->c_str())) : DeleteDesktopValue(kSaverValue);
     if (written != kOk) return written;
     return TellWindows(SPI_SETSCREENSAVEACTIVE, restore.active ? TRUE : FALSE);
 }
 
 Status SetSaverWait(int minutes) {
     const std::u16string seconds = WaitSecondsText(minutes);
-    if (Status s = WriteDesktopValue(L"ScreenSaveTimeOut", reinterpret_cast<const wchar_t*>(seconds.c_str())); s != kOk)
-        return s;
+    if (Status s = WriteDesktopValue(L"ScreenSaveTimeOut", AsWide(seconds.c_str())); s != kOk) return s;
     return TellWindows(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(WaitSeconds(minutes)));
 }
 
@@ -211,11 +207,10 @@ Status UninstallTheme() {
     if (Status s = ReadRecordText(kPreviousWallpaper, picture, kPathChars); s != kOk && s != kErrRegistryMissing)
         return s;
     gErrorLocation = {};
-    const KeptTheme kept{std::u16string(AsU16(theme)), PathExists(theme), std::u16string(AsU16(picture)),
-                         PathExists(picture)};
+    const KeptTheme kept{AsU16(theme), PathExists(theme), AsU16(picture), PathExists(picture)};
     const ThemeRestore restore = ThemeToRestore(kept, AsU16(gAppState->themeFolder));
-    const Status applied =
-        restore.open ? OpenWithShell(AsWide(restore.open->c_str()), nullptr) : SetWallpaper(AsWide(restore.wallpaper.c_str()));
+    const Status applied = restore.open ? OpenWithShell(AsWide(restore.open->c_str()), nullptr)
+                                        : SetWallpaper(AsWide(restore.wallpaper.c_str()));
     if (applied != kOk) return applied;
     return WriteCurrentTheme(AsWide(restore.currentTheme.c_str()));
 }

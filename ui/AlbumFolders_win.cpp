@@ -61,7 +61,7 @@ void WarnTooManyPhotos(const wchar_t* folderName, int count) {
 }
 
 bool AlbumFolderAccepted(HWND owner, const wchar_t* path, const wchar_t* root, unsigned notBelowId) {
-    switch (CheckAlbumFolder(reinterpret_cast<const char16_t*>(path), reinterpret_cast<const char16_t*>(root))) {
+    switch (CheckAlbumFolder(AsU16(path), AsU16(root))) {
         case AlbumFolderVerdict::Usable: return true;
         case AlbumFolderVerdict::NotOneLevelBelow: WarnWithFormat(owner, notBelowId, path, root); return false;
         case AlbumFolderVerdict::NameTooLong: WarnWithFormat(owner, IDS_ALBUM_NAME_TOO_LONG, path); return false;
@@ -83,7 +83,7 @@ Status AlbumFolderShowable(HWND owner, const wchar_t* folder, const wchar_t* fol
     if (count > kMaxPhotos) WarnTooManyPhotos(folderName, count);
     wchar_t pattern[kPathChars];
     const std::u16string typePattern = PhotoTypePattern(*type);
-    if (!JoinPath(folder, reinterpret_cast<const wchar_t*>(typePattern.c_str()), pattern)) {
+    if (!JoinPath(folder, AsWide(typePattern.c_str()), pattern)) {
         WarnWithFormat(owner, IDS_ALBUM_PATH_TOO_LONG, folder);
         return kOk;
     }

@@ -65,8 +65,7 @@ Status AskForFiles(HWND owner, unsigned titleId, unsigned filterId, FileSelectio
     const bool opened = GetOpenFileNameW(&open) != FALSE;
     const DWORD error = opened ? 0 : CommDlgExtendedError();
     if (opened)
-        *selection = SplitFileSelection(
-            std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), buffer.size()), open.nFileOffset);
+        *selection = SplitFileSelection(std::u16string_view(AsU16(buffer.data()), buffer.size()), open.nFileOffset);
     switch (FileDialogOutcome(opened, error, *selection)) {
         case FileDialogEnd::Chosen: *chosen = true; return kOk;
         case FileDialogEnd::Cancelled: return kOk;

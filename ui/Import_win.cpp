@@ -114,7 +114,7 @@ Status ImportBatch(HWND owner, int* copied, bool* more) {
     AlbumsFolder(root);
     if (Status s = LoadText(IDS_IMPORT_DESTINATION_TITLE, title, sizeof title); s != kOk) return s;
     if (Status s = BrowseForFolder(owner, root, title, destination, &chosen); s != kOk || !chosen) return s;
-    const std::u16string_view path(reinterpret_cast<const char16_t*>(destination));
+    const std::u16string_view path(AsU16(destination));
     if (!AlbumFolderAccepted(owner, destination, root, IDS_NOT_A_SUB_FOLDER)) return kOk;
     const std::wstring name = Wide(LastComponent(path));
     wchar_t album[kPathChars];
@@ -134,7 +134,7 @@ Status ImportIntoFolder(HWND owner, const FileSelection& selection, const wchar_
     const FileSelection admitted = AdmittedPhotos(owner, selection, album);
     if (admitted.names.empty()) return kOk;
     if (Status s = CopySelection(owner, admitted, album, copied); s != kOk) return s;
-    const std::u16string_view path(reinterpret_cast<const char16_t*>(album));
+    const std::u16string_view path(AsU16(album));
     const std::wstring name = Wide(LastComponent(path));
     int type = 0;
     bool showable = false;

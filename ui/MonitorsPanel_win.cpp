@@ -132,9 +132,9 @@ void Fill(HWND dialog, MonitorsState& monitors) {
         ShowAssignment(dialog, monitors, k);
         const MonitorInfo* record = RecordOf(monitors, k);
         const std::u16string caption =
-            MonitorCaption(r, record != nullptr ? reinterpret_cast<const char16_t*>(record->device.DeviceID) : u"",
+            MonitorCaption(r, record != nullptr ? AsU16(record->device.DeviceID) : u"",
                            monitors.working.entries[k].deviceIndex == monitors.working.primary);
-        SetDlgItemTextW(dialog, IDC_MONITOR_GROUP1 + k, reinterpret_cast<const wchar_t*>(caption.c_str()));
+        SetDlgItemTextW(dialog, IDC_MONITOR_GROUP1 + k, AsWide(caption.c_str()));
     }
     if (count == 1) {
         EnableWindow(GetDlgItem(dialog, IDC_MONITOR_CHECK1), FALSE);
@@ -190,7 +190,7 @@ Status ChangeAlbum(HWND dialog, MonitorsState& monitors, int album) {
         return s;
     bool picked = false;
     if (Status s = BrowseForFolder(dialog, root, title, chosen, &picked); s != kOk || !picked) return s;
-    const std::u16string_view path(reinterpret_cast<const char16_t*>(chosen));
+    const std::u16string_view path(AsU16(chosen));
     if (!AlbumFolderAccepted(dialog, chosen, root, IDS_NOT_ONE_LEVEL_BELOW)) return kOk;
     const std::u16string_view name16 = LastComponent(path);
     const std::wstring name(name16.begin(), name16.end());
@@ -216,10 +216,10 @@ bool FolderWritable(const wchar_t* folder) {
 
 // Every name the folder must hold under it still makes a path Windows takes.
 bool RootFits(const wchar_t* folder, bool albums) {
-    const std::u16string_view root(reinterpret_cast<const char16_t*>(folder));
+    const std::u16string_view root(AsU16(folder));
     for (int album = 0; album < kAlbumCount; ++album) {
         const wchar_t* name = albums ? AlbumName(album) : gUserSettings->mattingFile[album];
-        const std::u16string_view name16(reinterpret_cast<const char16_t*>(name));
+        const std::u16string_view name16(AsU16(name));
         if (albums ? !AlbumPathFits(root, name16)
                    : WithoutTrailingSeparators(root).size() + 1 + name16.size() > kLongestPath)
             return false;
@@ -242,7 +242,7 @@ Status ChangeStorageFolder(HWND dialog, MonitorsState& monitors, bool albums) {
     }
     WarnWithFormat(dialog, IDS_STORAGE_NOT_MOVED, chosen);
     wchar_t* setting = albums ? gUserSettings->albumsPath : gUserSettings->mattingsPath;
-    const std::u16string_view trimmed = WithoutTrailingSeparators(reinterpret_cast<const char16_t*>(chosen));
+    const std::u16string_view trimmed = WithoutTrailingSeparators(AsU16(chosen));
     const std::wstring stored(trimmed.begin(), trimmed.end());
     wcsncpy(setting, stored.c_str(), kPathChars - 1);
     SetDlgItemTextW(dialog, albums ? IDC_ALBUMS_ROOT : IDC_MATTINGS_ROOT, setting);

@@ -243,7 +243,7 @@ Status SetUpPropertyList(const PhotosState& photos) {
     for (int column = 0; column < 2; ++column) {
         LVCOLUMNW c = {};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
-        c.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(photos.texts[titles[column]].c_str()));
+        c.pszText = const_cast<wchar_t*>(AsWide(photos.texts[titles[column]].c_str()));
         c.cx = static_cast<int>(inside.right * shares[column]);
         if (ListView_InsertColumn(photos.properties, column, &c) != column) return Fail(QV_SITE(kModule), kErrListView);
     }
@@ -263,10 +263,9 @@ Status ShowPhotoProperties(PhotosState& photos) {
         LVITEMW item = {};
         item.mask = LVIF_TEXT;
         item.iItem = row;
-        item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(lines[row].label.c_str()));
+        item.pszText = const_cast<wchar_t*>(AsWide(lines[row].label.c_str()));
         if (ListView_InsertItem(photos.properties, &item) != row) return Fail(QV_SITE(kModule), kErrListView);
-        ListView_SetItemText(photos.properties, row, 1,
-                             const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(lines[row].value.c_str())));
+        ListView_SetItemText(photos.properties, row, 1, const_cast<wchar_t*>(AsWide(lines[row].value.c_str())));
     }
     return kOk;
 }

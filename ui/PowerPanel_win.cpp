@@ -86,7 +86,7 @@ Status InitialisePower(HWND dialog) {
     if (ReadDesktopValue(L"ScreenSaveTimeOut", seconds) != kOk) seconds[0] = L'\0';
     gErrorLocation = {};
     SetScrollRange(GetDlgItem(dialog, IDC_WAIT_SCROLL), SB_CTL, 0, BottomWaitPosition(), FALSE);
-    ShowWait(dialog, WaitMinutesFromSeconds(reinterpret_cast<const char16_t*>(seconds)));
+    ShowWait(dialog, WaitMinutesFromSeconds(AsU16(seconds)));
     if (Status s = ShowInstalledState(dialog); s != kOk) return s;
     ShowPlans(dialog);
     return kOk;
