@@ -263,7 +263,8 @@ void BM_AlbumStepPeakMemory(benchmark::State& state) {
     std::vector<PhotoRecord> photos = MakePhotos(70, 960, 540);
     std::vector<std::vector<std::uint8_t>> files(photos.size());
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        if (quorvel::EncodeCacheBitmap(photos[i].block, &files[i]) != quorvel::kOk) return state.SkipWithError("encode");
+        if (quorvel::EncodeCacheBitmap(photos[i].block, &files[i]) != quorvel::kOk)
+            return state.SkipWithError("encode");
         photos[i].block.DropPixels();
     }
     double ratio = 0;

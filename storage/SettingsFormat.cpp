@@ -58,7 +58,8 @@ std::optional<std::u16string> ProfileSectionValue(std::u16string_view section, s
         const std::u16string_view entry = section.substr(0, end);
         section.remove_prefix(std::min(end + 1, section.size()));
         const std::size_t equals = entry.find(u'=');
-        if (equals == std::u16string_view::npos || !EqualsNoCaseAscii(TrimBlanks(entry.substr(0, equals)), wanted)) continue;
+        if (equals == std::u16string_view::npos || !EqualsNoCaseAscii(TrimBlanks(entry.substr(0, equals)), wanted))
+            continue;
         std::u16string_view value = TrimBlanks(entry.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);

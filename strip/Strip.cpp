@@ -83,12 +83,14 @@ void BlendBytes(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out,
     std::int32_t i = 0;
 #if defined(__x86_64__) || defined(__i386__)
     const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi16(128);
-    const __m128i keepA = _mm_set1_epi16(static_cast<short>(256 - weight)), takeB = _mm_set1_epi16(static_cast<short>(weight));
+    const __m128i keepA = _mm_set1_epi16(static_cast<short>(256 - weight)),
+                  takeB = _mm_set1_epi16(static_cast<short>(weight));
     for (; i + 16 <= count; i += 16) {
         const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
         const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
         auto half = [&](__m128i x, __m128i y) {
-            return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(x, keepA), _mm_mullo_epi16(y, takeB)), round), 8);
+            return _mm_srli_epi16(
+                _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(x, keepA), _mm_mullo_epi16(y, takeB)), round), 8);
         };
         const __m128i lo = half(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
         const __m128i hi = half(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
@@ -328,7 +330,8 @@ Status CopyStripWindow(const PixelBlock& strip, std::int32_t left, std::int32_t 
         return kErrTopLeft;
     const std::size_t offset = static_cast<std::size_t>(left) * 3;
     const bool shuffle = CanShuffleBytes();
-    for (std::int32_t y = 0; y < rows; ++y) WidenInto(strip.Row(top + y) + offset, viewport.Row(y), viewport.width, shuffle);
+    for (std::int32_t y = 0; y < rows; ++y)
+        WidenInto(strip.Row(top + y) + offset, viewport.Row(y), viewport.width, shuffle);
     return kOk;
 }
 

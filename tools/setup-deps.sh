@@ -14,6 +14,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   # The fuzzers (tools/fuzz.sh): clang's libFuzzer and sanitizer runtimes.
   clang-14 libclang-rt-14-dev
+  # The layout check (tools/check-format.sh).
+  clang-format
   wixl msitools
   # The layer check and the big test PNG (tests/e2e/fixtures/huge_png.py)
   # run under Python 3; tools/make_content.py writes its PNG and JPEG files

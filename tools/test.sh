@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds both sides and runs
-# every test layer, after the folder-order check (tools/check-layers.py):
+# every test layer, after the folder-order check (tools/check-layers.py) and
+# the layout check (tools/check-format.sh, clang-format over every C++ file):
 #   native ctest   unit tests with AddressSanitizer and UBSan
 #   fuzz           each parser's fuzzer for a short run (tools/fuzz.sh)
 #   Windows ctest  unit tests, Win32 integration tests and e2e tests, each
@@ -71,6 +72,7 @@ fi
 
 step setup-deps tools/setup-deps.sh || { echo "cannot install dependencies" >&2; exit 1; }
 step layers tools/check-layers.py
+step format tools/check-format.sh
 
 if [ $do_native = 1 ]; then
   if step native-build tools/build.sh --native-only; then

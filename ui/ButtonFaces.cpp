@@ -60,8 +60,8 @@ std::vector<std::uint8_t> MakeButtonFace(const PixelBlock& source, ButtonFace fa
 
 double FaceScale(int pictureWidth, int pictureHeight, int controlWidth, int controlHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || controlWidth <= 0 || controlHeight <= 0) return 1.0;
-    const double scale = std::min(static_cast<double>(controlWidth) / pictureWidth,
-                                  static_cast<double>(controlHeight) / pictureHeight);
+    const double scale =
+        std::min(static_cast<double>(controlWidth) / pictureWidth, static_cast<double>(controlHeight) / pictureHeight);
     constexpr double kAsDrawnLow = 0.9, kAsDrawnHigh = 1.25;
     return scale >= kAsDrawnLow && scale <= kAsDrawnHigh ? 1.0 : scale;
 }

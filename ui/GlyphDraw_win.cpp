@@ -111,7 +111,7 @@ bool GlyphInFont(HDC dc, wchar_t glyph, bool symbolFont) {
         GetTextFaceW(dc, LF_FACESIZE, face);
         if (lstrcmpiW(face, L"WebDings") != 0) return false;
     }
-    const wchar_t alias = glyph < 0x100 ? static_cast<wchar_t>(glyph + 0xF000)
+    const wchar_t alias = glyph < 0x100                ? static_cast<wchar_t>(glyph + 0xF000)
                           : (glyph & 0xFF00) == 0xF000 ? static_cast<wchar_t>(glyph & 0xFF)
                                                        : glyph;
     for (wchar_t code : {glyph, alias}) {
@@ -125,9 +125,8 @@ bool GlyphInFont(HDC dc, wchar_t glyph, bool symbolFont) {
 bool DrawGlyphPicture(HDC dc, wchar_t glyph, const RECT& place, COLORREF colour) {
     const int offset = GlyphPictureOffset(glyph);
     if (offset < 0) return false;
-    BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(gAppState->instance,
-                                                         MAKEINTRESOURCEW(IDB_GLYPH_PICTURES + offset), IMAGE_BITMAP,
-                                                         0, 0, LR_CREATEDIBSECTION)));
+    BitmapHandle picture(static_cast<HBITMAP>(LoadImageW(
+        gAppState->instance, MAKEINTRESOURCEW(IDB_GLYPH_PICTURES + offset), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info = {};
     if (!picture || GetObjectW(picture.get(), sizeof info, &info) == 0) return false;
     TEXTMETRICW metrics = {};

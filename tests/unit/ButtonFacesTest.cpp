@@ -125,7 +125,7 @@ TEST(ButtonFaces, AnEmptyOrShortTemplateGivesNoFace) {
 TEST(FaceScale, KeepsThePictureAsDrawnNearItsSizeAndFitsItInsideOtherwise) {
     using quorvel::FaceScale;
     EXPECT_DOUBLE_EQ(FaceScale(200, 56, 200, 56), 1.0);
-    EXPECT_DOUBLE_EQ(FaceScale(200, 56, 187, 72), 1.0);  // 96 DPI: a little narrower, taller
+    EXPECT_DOUBLE_EQ(FaceScale(200, 56, 187, 72), 1.0);           // 96 DPI: a little narrower, taller
     EXPECT_DOUBLE_EQ(FaceScale(160, 50, 270, 116), 270.0 / 160);  // 144 DPI: the width limits
     EXPECT_DOUBLE_EQ(FaceScale(200, 56, 120, 40), 0.6);           // a dialog shrunk to fit
     EXPECT_DOUBLE_EQ(FaceScale(200, 56, 0, 40), 1.0);             // no layout to follow

@@ -30,7 +30,7 @@ Bytes Jpeg(std::uint16_t w, std::uint16_t h, std::size_t bytes) {
     Put(b, 0xFFE2, 2, true);
     Put(b, bytes + 2, 2, true);
     b.resize(b.size() + bytes, 0xFF);  // marker-like bytes inside the block must be skipped
-    Put(b, 0xFFFFC2, 3, true);  // a fill byte, then a progressive frame header
+    Put(b, 0xFFFFC2, 3, true);         // a fill byte, then a progressive frame header
     Put(b, 17, 2, true);
     b.push_back(8);
     Put(b, h, 2, true);
