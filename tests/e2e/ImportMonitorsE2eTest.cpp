@@ -303,7 +303,9 @@ TEST(MonitorsPanel, ReadOnlyAlbumsRootIsRefusedAndNoProbeIsLeftAnywhere) {
     ASSERT_TRUE(ClickButton(FindControl(panel, IDC_ALBUMS_ROOT_BROWSE)));
     ASSERT_TRUE(ChooseFolder(p, kAlbumsRootTitle, open));
     EXPECT_NE(AnswerBox(p, L"OK", panel).find(L"not moved"), std::wstring::npos);
-    EXPECT_EQ(ControlText(FindControl(panel, IDC_ALBUMS_ROOT)), open);
+    // The panel shows the new root once the box is answered, on its own time.
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(FindControl(panel, IDC_ALBUMS_ROOT)) == open; }))
+        << Narrow(ControlText(FindControl(panel, IDC_ALBUMS_ROOT)));
     EXPECT_TRUE(ListFolder(open).empty()) << "the probe is removed";
     PostMessageW(panel, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return UserSetting(L"AlbumsPath") == open; }));
