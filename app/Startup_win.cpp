@@ -476,6 +476,7 @@ void InstallHooks() {
     // new windows belong to the program's own owner, as at the start.
     gHooks.rebuildDisplay = [](HWND) { return StartupSequence(gMode.ownerWindow, 1); };
     gHooks.repairAlbums = RunFirstTimeSetup;
+    gHooks.notify = Notify;
 }
 
 }  // namespace

@@ -357,7 +357,9 @@ LRESULT DisplayChanged(HWND window, WPARAM wParam, LPARAM lParam, int album) {
             LOWORD(lParam), HIWORD(lParam), static_cast<int>(wParam), cx, cy, static_cast<int>(mode.dmPelsWidth),
             static_cast<int>(mode.dmPelsHeight), mode.dmLogPixels, static_cast<int>(mode.dmPosition.x),
             static_cast<int>(mode.dmPosition.y));
-        ShowError(GetCurrentDpi(mode.dmPosition.x, mode.dmPosition.y));
+        // A failed lookup has told the user in its notification; the restart
+        // goes on with the DPI it had.
+        if (GetCurrentDpi(mode.dmPosition.x, mode.dmPosition.y) != kOk) gErrorLocation = {};
     } else {
         SaveWindowsError();
         DebugLine(L"Quorvel:Windows API failed LastErrorCode: %d\n", static_cast<int>(GetLastError()));

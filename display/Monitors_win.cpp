@@ -8,7 +8,9 @@
 #include "display/DisplayState_win.h"
 #include "base/ErrorReporter_win.h"
 #include "base/Guards_win.h"
+#include "base/Hooks_win.h"
 #include "display/MonitorMapping.h"
+#include "res/resource.h"
 
 namespace quorvel {
 
@@ -185,7 +187,11 @@ Status GetCurrentDpi(int x, int y) {
             reinterpret_cast<void*>(GetProcAddress(gMode.shcoreLibrary, "GetDpiForMonitor")));
         if (getDpi == nullptr) return Fail(kDpiLookupSite, kErrProcAddress, L"GetDpiForMonitor");
         UINT dpiY = 0;
-        if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) return Fail(kDpiMeasureSite, kErrWindowsApi);
+        if (FAILED(getDpi(monitor, MDT_EFFECTIVE_DPI, &dpi, &dpiY))) {
+            if (gHooks.notify != nullptr)
+                if (Status s = gHooks.notify(IDS_DPI_FOR_MONITOR_FAILED); s != kOk) return s;
+            return Fail(kDpiMeasureSite, kErrWindowsApi);
+        }
     } else {
         dpi = static_cast<UINT>(GetDeviceCaps(WindowDc().get(), LOGPIXELSX));
     }
