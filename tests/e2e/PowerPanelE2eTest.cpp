@@ -36,8 +36,11 @@ std::wstring UsersTheme() { return JoinPath(WindowsThemes(), L"Custom.theme"); }
 bool Tick(HWND dialog, int id, bool on) {
     HWND box = FindControl(dialog, id);
     if (box == nullptr) return false;
-    SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-    return ClickButton(box);
+    // Posted, as the click is: a sent one would be taken while the panel
+    // still handles the step before (it broadcasts Windows' setting changes
+    // and takes sent messages as it waits), and that step's refresh of the
+    // boxes would undo it before the click arrives.
+    return PostMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0) && ClickButton(box);
 }
 
 // The theme handlers of the prefix, which has none of its own:
