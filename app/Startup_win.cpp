@@ -35,6 +35,7 @@ using std::min;
 #include "display/Frame_win.h"
 #include "display/Monitors_win.h"
 #include "system/PowerPlan_win.h"
+#include "ui/Notices_win.h"
 #include "system/SaverInstall_win.h"
 #include "system/SaverRegistry_win.h"
 #include "storage/Cleanup_win.h"
@@ -68,16 +69,9 @@ constexpr ErrorSite kStartupArgumentSite{kModule, 962};
 constexpr ErrorSite kAppIconSite{kModule, 973};
 constexpr ErrorSite kAppStateMemorySite{kModule, 196};
 
-// A box of string textId with OK, which the program goes on from.
-void TellUser(unsigned textId, const wchar_t* caption) {
-    wchar_t text[kMessageChars];
-    ShowError(LoadText(textId, text, sizeof text));
-    MessageBoxW(nullptr, text, caption, MB_OK);
-}
-
 // A command-line fault: one box, then the program returns 0 at once.
 int CommandLineFault(unsigned textId) {
-    TellUser(textId, gAppState->caption);
+    ShowNotice(textId);
     return 0;
 }
 
@@ -85,7 +79,7 @@ int CommandLineFault(unsigned textId) {
 Status Notify(unsigned textId) {
     wchar_t caption[64];
     if (Status s = LoadText(IDS_NOTIFICATION, caption, sizeof caption); s != kOk) return s;
-    TellUser(textId, caption);
+    ShowNotice(textId, caption);
     return kOk;
 }
 
@@ -345,7 +339,7 @@ void TakeOwnerWindow() {
 void RestorePlanOrTell() {
     bool restored = true;
     ShowError(RestorePowerPlan(&restored));
-    if (!restored) TellUser(IDS_RESTORE_PLAN_FAILED, gAppState->programName);
+    if (!restored) ShowNotice(IDS_RESTORE_PLAN_FAILED, gAppState->programName);
 }
 
 // The cleanup mode has no window: what the cleanup has to tell goes to the

@@ -5,17 +5,18 @@
 
 namespace quorvel {
 
-int ShowNotice(const wchar_t* text, UINT style) {
+int ShowNotice(const wchar_t* text, UINT style, const wchar_t* caption) {
+    if (caption == nullptr) caption = gAppState ? gAppState->caption : L"";
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    const int answer = MessageBoxW(nullptr, text, gAppState ? gAppState->caption : L"", style | MB_TASKMODAL);
+    const int answer = MessageBoxW(nullptr, text, caption, style | MB_TASKMODAL);
     SetCursor(previous);
     return answer;
 }
 
-void ShowNotice(unsigned textId) {
+void ShowNotice(unsigned textId, const wchar_t* caption) {
     wchar_t text[kMessageChars];
     ShowError(LoadText(textId, text, sizeof text));
-    ShowNotice(text, MB_OK);
+    ShowNotice(text, MB_OK, caption);
 }
 
 int AskOwner(const wchar_t* text, UINT style) {

@@ -6,11 +6,11 @@
 
 namespace quorvel {
 
-// A task-modal box of the program's caption, with the arrow cursor while it
-// shows; the answer is the button pressed.
-int ShowNotice(const wchar_t* text, UINT style);
+// A task-modal box of the program's caption (or `caption`), with the arrow
+// cursor while it shows; the answer is the button pressed.
+int ShowNotice(const wchar_t* text, UINT style, const wchar_t* caption = nullptr);
 // The same for string textId of the table, with OK.
-void ShowNotice(unsigned textId);
+void ShowNotice(unsigned textId, const wchar_t* caption = nullptr);
 // A task-modal question owned by the program's owner window, captioned with
 // the program's name.
 int AskOwner(const wchar_t* text, UINT style);
